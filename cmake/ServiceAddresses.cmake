@@ -1,0 +1,11 @@
+# Fixed service addresses. They are build settings, never read from a file or the
+# environment at run time; the defaults use the reserved .example domain until a real
+# operator is configured when building.
+set(ORVEK_GATEWAY_URL "https://sms.talvane.example/sms/com.strova" CACHE STRING "Hosted SMS gateway POST URL")
+set(ORVEK_GATHWIN_URL "https://gathwin.talvane.example/gathwin.asp" CACHE STRING "Interactive SMS service POST URL")
+set(ORVEK_WEBCLIENT_URL "https://www.talvane.example/webtalvane/" CACHE STRING "Gateway operator web client")
+set(ORVEK_CREDIT_URL "https://www.talvane.example/webtalvane/Kontor.asp" CACHE STRING "Credit top-up page")
+set(ORVEK_PRODUCT_SITE_URL "https://www.talvane.example/sms/login.asp" CACHE STRING "Product site login page")
+set(ORVEK_ADVERT_URL "https://www.talvane.example/reklam/" CACHE STRING "Advertisement page")
+set(ORVEK_DATA_ACCESS_URL "https://packages.debian.org/bookworm/libqt6sql6-sqlite" CACHE STRING "Download page of the data access components")
+configure_file(${CMAKE_SOURCE_DIR}/core/ServiceAddresses.h.in ${CMAKE_BINARY_DIR}/generated/ServiceAddresses.h @ONLY)

@@ -1,0 +1,31 @@
+#include "core/AppState.h"
+
+void ResetAppState()
+{
+    gGatewayKind.clear();
+    gGatewayUrl.clear();
+    gUserName.clear();
+    gPassword.clear();
+    gCkey.clear();
+    gFlgKaydet.clear();
+    gAccountLoaded = false;
+    gStartBlocked = false;
+    gErpServer.clear();
+    gErpDatabase.clear();
+    gErpUser.clear();
+    gErpPassword.clear();
+    gErpConfigured = false;
+    gCompanyCode.clear();
+    gCompanyName.clear();
+    gMdacFound = false;
+    gMdacVersion.clear();
+    gErrorText.clear();
+    gCancelRequested = false;
+    gProgressDone = 0;
+    gProgressTotal = 0;
+    gSendKind.clear();
+    gMessageText.clear();
+    gBrowserUrl.clear();
+    gGathwinRequest.clear();
+    gGathwinUrl.clear();
+}

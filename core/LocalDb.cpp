@@ -1,0 +1,380 @@
+#include "core/LocalDb.h"
+
+#include "ServiceAddresses.h"
+#include "core/AppState.h"
+#include "core/Base64.h"
+#include "core/OrvekError.h"
+#include "core/Services.h"
+
+#include <QCoreApplication>
+#include <QDate>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlRecord>
+#include <QUrl>
+#include <sqlite3.h>
+
+namespace {
+QString g_programFolder;
+
+QString crlf() { return QStringLiteral("\r\n"); }
+
+QString dbErrorText(const QSqlError &e)
+{
+    QString t = e.text().trimmed();
+    return t.isEmpty() ? QStringLiteral("Veritabanı hatası") : t;
+}
+
+// ---- SQL Server functions on the SQLite stand-in -------------------------------------
+
+QDateTime argDateTime(sqlite3_value *v)
+{
+    if (sqlite3_value_type(v) == SQLITE_NULL) return {};
+    const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(v)));
+    QDateTime dt = QDateTime::fromString(s, Qt::ISODate);
+    if (!dt.isValid()) dt = QDateTime(QDate::fromString(s.left(10), Qt::ISODate), QTime(0, 0));
+    return dt;
+}
+
+void resultDateTime(sqlite3_context *ctx, const QDateTime &dt)
+{
+    if (!dt.isValid()) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QByteArray out = dt.time() == QTime(0, 0)
+                               ? dt.date().toString(Qt::ISODate).toUtf8() + " 00:00:00"
+                               : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
+    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+}
+
+// DATEADD(part, n, date) with part Day/Month/Year (any case, with or without quotes).
+void sqlDateAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[1]) == SQLITE_NULL || sqlite3_value_type(argv[2]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QString part = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])))
+                             .toLower();
+    const long long n = sqlite3_value_int64(argv[1]);
+    QDateTime dt = argDateTime(argv[2]);
+    if (!dt.isValid()) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    if (part == QLatin1String("day") || part == QLatin1String("dd") || part == QLatin1String("d"))
+        dt = dt.addDays(n);
+    else if (part == QLatin1String("month") || part == QLatin1String("mm") || part == QLatin1String("m"))
+        dt = dt.addMonths(int(n));
+    else if (part == QLatin1String("year") || part == QLatin1String("yy") || part == QLatin1String("yyyy"))
+        dt = dt.addYears(int(n));
+    else {
+        sqlite3_result_error(ctx, "DATEADD: unknown date part", -1);
+        return;
+    }
+    resultDateTime(ctx, dt);
+}
+
+template <int Which>
+void sqlDatePart(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    const QDateTime dt = argDateTime(argv[0]);
+    if (!dt.isValid()) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const QDate d = dt.date();
+    sqlite3_result_int(ctx, Which == 0 ? d.day() : Which == 1 ? d.month() : d.year());
+}
+
+void registerSqlServerFunctions(const QSqlDatabase &db)
+{
+    QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        throw OrvekError(QStringLiteral("SQLite bağlantı tanıtıcısı alınamadı."));
+    sqlite3 *h = *static_cast<sqlite3 *const *>(handle.data());
+    const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
+    sqlite3_create_function(h, "DATEADD", 3, flags, nullptr, sqlDateAdd, nullptr, nullptr);
+    sqlite3_create_function(h, "DAY", 1, flags, nullptr, sqlDatePart<0>, nullptr, nullptr);
+    sqlite3_create_function(h, "MONTH", 1, flags, nullptr, sqlDatePart<1>, nullptr, nullptr);
+    sqlite3_create_function(h, "YEAR", 1, flags, nullptr, sqlDatePart<2>, nullptr, nullptr);
+}
+
+void openErpStandIn(QSqlDatabase &db, const QString &folder)
+{
+    const QString mainFile = QDir(folder).filePath(gErpDatabase + QStringLiteral(".db"));
+    if (gErpDatabase.isEmpty() || !QFileInfo::exists(mainFile))
+        throw OrvekError(QStringLiteral("ERP veritabanı bulunamadı: %1").arg(mainFile));
+    db.setDatabaseName(QUrl::fromLocalFile(mainFile).toString(QUrl::FullyEncoded) +
+                       QStringLiteral("?mode=ro"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        throw OrvekError(dbErrorText(db.lastError()));
+    registerSqlServerFunctions(db);
+    const QStringList companies =
+        QDir(folder).entryList({QStringLiteral("HAVLEN4*.db")}, QDir::Files, QDir::Name);
+    for (const QString &file : companies) {
+        const QString schema = file.left(file.size() - 3);
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("ATTACH DATABASE ? AS \"%1\"").arg(schema));
+        q.addBindValue(QUrl::fromLocalFile(QDir(folder).filePath(file)).toString(QUrl::FullyEncoded) +
+                       QStringLiteral("?mode=ro"));
+        if (!q.exec()) {
+            const QString err = dbErrorText(q.lastError());
+            db.close();
+            throw OrvekError(err);
+        }
+    }
+}
+
+QString valueText(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+} // namespace
+
+QString ProgramFolder()
+{
+    if (!g_programFolder.isEmpty()) return g_programFolder;
+    return QCoreApplication::applicationDirPath();
+}
+
+void SetProgramFolder(const QString &folder) { g_programFolder = folder; }
+
+QString LocalDbPath() { return QDir(ProgramFolder()).filePath(QString::fromLatin1(kLocalDbFileName)); }
+
+void OpenLocalDb()
+{
+    QSqlDatabase db = QSqlDatabase::contains(kLocalConnection)
+                          ? QSqlDatabase::database(kLocalConnection, false)
+                          : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kLocalConnection);
+    if (db.isOpen()) return;
+    if (!db.isValid())
+        throw OrvekError(QStringLiteral("SQLite sürücüsü yüklenemedi."));
+    // mode=rw: a missing file fails instead of appearing empty.
+    db.setDatabaseName(QUrl::fromLocalFile(LocalDbPath()).toString(QUrl::FullyEncoded) +
+                       QStringLiteral("?mode=rw"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open())
+        throw OrvekError(dbErrorText(db.lastError()));
+    // Opening is lazy in SQLite: read the schema now so an unreadable file fails here.
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+        const QString err = dbErrorText(q.lastError());
+        q = QSqlQuery();
+        db.close();
+        throw OrvekError(err);
+    }
+}
+
+void OpenErpDb()
+{
+    QSqlDatabase db;
+    if (QSqlDatabase::contains(kErpConnection)) {
+        db = QSqlDatabase::database(kErpConnection, false);
+        if (db.isOpen()) return;
+    }
+    const bool standIn = gErpServer.startsWith(QLatin1String(kErpStandInPrefix));
+    const QString driver = standIn ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC");
+    if (!db.isValid() || db.driverName() != driver) {
+        db = QSqlDatabase();
+        if (QSqlDatabase::contains(kErpConnection))
+            QSqlDatabase::removeDatabase(kErpConnection);
+        db = QSqlDatabase::addDatabase(driver, kErpConnection);
+    }
+    if (!db.isValid())
+        throw OrvekError(QStringLiteral("Veritabanı sürücüsü yüklenemedi: %1").arg(driver));
+    if (standIn) {
+        openErpStandIn(db, gErpServer.mid(int(qstrlen(kErpStandInPrefix))));
+        return;
+    }
+    db.setDatabaseName(ErpOdbcConnectionString(gErpServer, gErpDatabase, gErpUser, gErpPassword));
+    db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15;SQL_ATTR_CONNECTION_TIMEOUT=15"));
+    if (!db.open())
+        throw OrvekError(dbErrorText(db.lastError()));
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("SET DATEFORMAT ymd"));
+}
+
+void CloseLocalDb()
+{
+    if (QSqlDatabase::contains(kLocalConnection))
+        QSqlDatabase::database(kLocalConnection, false).close();
+}
+
+void CloseErpDb()
+{
+    if (QSqlDatabase::contains(kErpConnection))
+        QSqlDatabase::database(kErpConnection, false).close();
+}
+
+QSqlDatabase LocalDb() { return QSqlDatabase::database(kLocalConnection, false); }
+QSqlDatabase ErpDb() { return QSqlDatabase::database(kErpConnection, false); }
+
+bool ErpIsStandIn() { return ErpDb().driverName() == QLatin1String("QSQLITE"); }
+
+QString ErpOdbcConnectionString(const QString &server, const QString &database,
+                                const QString &user, const QString &password)
+{
+    // ODBC values in braces, a closing brace doubled, so no value can add a keyword.
+    auto brace = [](QString v) { return QLatin1Char('{') + v.replace(QLatin1Char('}'), QStringLiteral("}}")) + QLatin1Char('}'); };
+    return QStringLiteral("DRIVER={FreeTDS};SERVER=%1;DATABASE=%2;UID=%3;PWD=%4;TDS_Version=7.4;ClientCharset=UTF-8")
+        .arg(brace(server), brace(database), brace(user), brace(password));
+}
+
+QString ErpSqlText(const QString &sql)
+{
+    if (!ErpIsStandIn()) return sql;
+    static const QRegularExpression datePart(
+        QStringLiteral("DATEADD\\(\\s*(Day|Month|Year)\\s*,"), QRegularExpression::CaseInsensitiveOption);
+    QString out = sql;
+    out.replace(datePart, QStringLiteral("DATEADD('\\1',"));
+    return out;
+}
+
+QSqlQuery SqlExec(const QSqlDatabase &db, const QString &sql, const QVariantList &binds)
+{
+    QSqlQuery q(db);
+    q.setForwardOnly(true);
+    if (!q.prepare(sql))
+        throw OrvekError(dbErrorText(q.lastError()));
+    for (const QVariant &v : binds)
+        q.addBindValue(v);
+    if (!q.exec())
+        throw OrvekError(dbErrorText(q.lastError()));
+    return q;
+}
+
+QString SqlQuote(const QString &value)
+{
+    QString out = value;
+    out.replace(QLatin1Char('\''), QStringLiteral("''"));
+    return out;
+}
+
+QString GetParam(const QString &name)
+{
+    OpenLocalDb();
+    QSqlQuery q = SqlExec(LocalDb(),
+                          QStringLiteral("SELECT deger FROM tbl_param WHERE parametre = ?"), {name});
+    if (!q.next()) return QString();
+    return valueText(q.value(0));
+}
+
+void SetParam(const QString &name, const QString &value)
+{
+    OpenLocalDb();
+    SqlExec(LocalDb(), QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"),
+            {value, name});
+}
+
+void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey,
+                         const QString &flg, const QString &kind, const QString &url)
+{
+    OpenLocalDb();
+    // One row: no WHERE clause. Saving an account also makes its gateway the chosen one.
+    if (kind == QLatin1String("Brenvik")) {
+        SqlExec(LocalDb(),
+                QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi = ?, parola = ?, ckey = ?, "
+                               "flg_kaydet = ?, flg_gw = '0'"),
+                {user, password, ckey, flg});
+    } else if (kind == QLatin1String("Ambrel")) {
+        SqlExec(LocalDb(),
+                QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi_i = ?, parola_i = ?, "
+                               "flg_kaydet_i = ?, flg_gw = '1', url_ambrel = ?"),
+                {user, password, flg, url});
+    }
+}
+
+void GetMdacVersion()
+{
+    // The data access layer here is Qt's SQLite driver; its version is the SQLite library's.
+    if (QSqlDatabase::isDriverAvailable(QStringLiteral("QSQLITE"))) {
+        gMdacFound = true;
+        gMdacVersion = QString::fromLatin1(sqlite3_libversion());
+    } else {
+        gMdacFound = false;
+    }
+}
+
+QString DataAccessHint(const QString &version)
+{
+    return QStringLiteral("Talvane veritabanına ulaşılamıyor.") + crlf() +
+           QStringLiteral("Talvane veri tabanına bağlantı sağlayabilmek için bilgisayarınızda SQLite 3 yüklü olması gerekmektedir.") +
+           crlf() + QStringLiteral("Mevcut SQLite sürümünüz : ") + version + crlf() +
+           QString::fromLatin1(ServiceAddresses::kDataAccessUrl) +
+           QStringLiteral(" adresinden libqt6sql6-sqlite paketinin en son sürümünü indirebilirsiniz");
+}
+
+void LoadSettings()
+{
+    try {
+        gErrorText = QStringLiteral("Sistem bilgileri kontrol edilemiyor. ") + crlf() +
+                     QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.");
+        GetMdacVersion();
+        if (gMdacFound) {
+            // The hint names SQLite 3; older majors get it. A version whose major number
+            // cannot be read is not judged.
+            bool okMajor = false;
+            const int major = gMdacVersion.section(QLatin1Char('.'), 0, 0).toInt(&okMajor);
+            if (okMajor && major < 3)
+                gErrorText = DataAccessHint(gMdacVersion);
+        }
+        OpenLocalDb();
+        QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT * FROM tbl_ayarlar"));
+
+        gErrorText = QStringLiteral("Sistem bilgileri kaydedilemiyor.") + crlf() +
+                     QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz") + crlf() +
+                     QStringLiteral("Lütfen sistem yöneticinize başvurun.");
+        if (!q.next()) return;
+        QVector<QVariant> row;
+        const int columns = q.record().count();
+        for (int i = 0; i < columns; ++i) row.append(q.value(i));
+        q = QSqlQuery();
+        auto at = [&](int pos) -> QVariant {
+            if (pos >= row.size())
+                throw OrvekError(QStringLiteral("tbl_ayarlar tablosunda %1. sütun yok.").arg(pos));
+            return row.at(pos);
+        };
+        // A Null flag cannot be taken as text: that fails this stage.
+        auto flag = [&](int pos) -> QString {
+            const QVariant v = at(pos);
+            if (v.isNull())
+                throw OrvekError(QStringLiteral("Geçersiz Null değer (sütun %1).").arg(pos));
+            return v.toString();
+        };
+        const QVariant gw = at(9);
+        const QString flgGw = gw.isNull() ? QString() : gw.toString();
+        if (!gw.isNull() && flgGw == QLatin1String("0")) {
+            gGatewayKind = QStringLiteral("Brenvik");
+            gGatewayUrl = QString::fromLatin1(ServiceAddresses::kGatewayUrl);
+            gCkey = valueText(at(3));
+            gUserName = valueText(at(1));
+            gPassword = valueText(at(2));
+            gFlgKaydet = flag(5);
+            gAccountLoaded = true;
+        }
+        if (!gw.isNull() && flgGw == QLatin1String("1")) {
+            gGatewayKind = QStringLiteral("Ambrel");
+            gGatewayUrl = valueText(at(10));
+            gUserName = valueText(at(6));
+            gPassword = valueText(at(7));
+            gFlgKaydet = flag(8);
+            gAccountLoaded = true;
+        }
+
+        gErrorText = QStringLiteral("Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini Ayarlar -> Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
+        {
+            base64 codec;
+            gErpServer = codec.Decode(GetParam(QStringLiteral("OrvekServer")));
+            gErpDatabase = codec.Decode(GetParam(QStringLiteral("OrvekDatabase")));
+            gErpUser = codec.Decode(GetParam(QStringLiteral("OrvekUser")));
+            gErpPassword = codec.Decode(GetParam(QStringLiteral("OrvekPassword")));
+        }
+        gErpConfigured = true;
+    } catch (const OrvekError &) {
+        Prompt::show(gErrorText, PromptIcon::Critical, QStringLiteral("Brenvik"));
+        gErpConfigured = false;
+    }
+}

@@ -1,0 +1,56 @@
+#pragma once
+
+// Local database (orvekdata.db beside the program) and the ERP database connection, the
+// settings procedures over tbl_ayarlar / tbl_param, and the settings loader.
+
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <QVariantList>
+
+inline constexpr const char *kLocalConnection = "local";
+inline constexpr const char *kErpConnection = "erp";
+inline constexpr const char *kLocalDbFileName = "orvekdata.db";
+inline constexpr const char *kErpStandInPrefix = "sqlite:";
+
+// The program folder: the executable's folder unless a test set another.
+QString ProgramFolder();
+void SetProgramFolder(const QString &folder);
+QString LocalDbPath();
+
+// Opens gLocalDb when it is closed; does nothing when it is open. Never creates the file.
+// Throws OrvekError with the driver's description on failure.
+void OpenLocalDb();
+// The same for gErpDb, built from gErpServer, gErpDatabase, gErpUser and gErpPassword as
+// they stand now. A server "sqlite:<folder>" opens the SQLite stand-in of the ERP server.
+void OpenErpDb();
+void CloseLocalDb();
+void CloseErpDb();
+QSqlDatabase LocalDb();
+QSqlDatabase ErpDb();
+// Whether the ERP connection is the SQLite stand-in.
+bool ErpIsStandIn();
+// The connection string of the real ERP server (FreeTDS through unixODBC).
+QString ErpOdbcConnectionString(const QString &server, const QString &database,
+                                 const QString &user, const QString &password);
+// The text that runs on the ERP connection: unchanged on SQL Server; on the stand-in the
+// few SQL Server forms that SQLite does not take are rewritten.
+QString ErpSqlText(const QString &sql);
+
+// Runs a statement with bound values; throws OrvekError with the driver's text on failure.
+QSqlQuery SqlExec(const QSqlDatabase &db, const QString &sql, const QVariantList &binds = {});
+
+// Every apostrophe doubled.
+QString SqlQuote(const QString &value);
+
+QString GetParam(const QString &name);
+void SetParam(const QString &name, const QString &value);
+void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey,
+                         const QString &flg, const QString &kind, const QString &url);
+
+void GetMdacVersion();
+void LoadSettings();
+
+// The data access hint shown when the version test fails and the database cannot be opened.
+QString DataAccessHint(const QString &version);

@@ -1,0 +1,62 @@
+#pragma once
+
+// Seams between the logic and the platform: message boxes, the shell, the save dialog and
+// the end of the program. Each has a default for the running program and a handler that
+// tests (or the Widgets library) install.
+
+#include <QString>
+#include <functional>
+
+enum class PromptIcon { None, Information, Exclamation, Critical, Question };
+enum class PromptButtons { Ok, YesNo, OkCancel };
+enum class PromptAnswer { Ok, Yes, No, Cancel };
+
+class Prompt {
+public:
+    using Handler = std::function<PromptAnswer(const QString &text, PromptIcon icon,
+                                               const QString &title, PromptButtons buttons)>;
+    // Shows a modal message box. Texts keep their CR LF.
+    static PromptAnswer show(const QString &text, PromptIcon icon, const QString &title,
+                             PromptButtons buttons = PromptButtons::Ok);
+    // Installs the handler that answers every box; an empty handler restores the default
+    // (a line on standard error, answered with Ok or No).
+    static void setHandler(Handler handler);
+};
+
+class Shell {
+public:
+    struct Handlers {
+        std::function<bool(const QString &path)> startProgram;
+        std::function<bool(const QString &url)> openUrl;
+        std::function<bool(const QString &path)> openFile;
+    };
+    // Starts a program detached ("open" of an executable).
+    static bool startProgram(const QString &path);
+    // Opens a web address in the user's browser.
+    static bool openUrl(const QString &url);
+    // Opens a document with its associated program.
+    static bool openFile(const QString &path);
+    static void setHandlers(Handlers handlers);
+    static Handlers defaultHandlers();
+};
+
+class FileDialog {
+public:
+    using Handler = std::function<QString(const QString &title, const QString &suggestedName,
+                                          const QString &filter)>;
+    // Asks for a file name to save to; returns "" when the operator cancels.
+    static QString getSaveFileName(const QString &title, const QString &suggestedName,
+                                   const QString &filter);
+    static void setHandler(Handler handler);
+};
+
+class Lifecycle {
+public:
+    using Handler = std::function<void()>;
+    // "The program ends": closes the connections and leaves the event loop. Callers return
+    // right after it; ended() tells code that runs before the event loop to stop.
+    static void endProgram();
+    static bool ended();
+    static void reset();
+    static void setHandler(Handler handler);
+};

@@ -1,0 +1,59 @@
+#include "shell/WidgetServices.h"
+
+#include "core/Services.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace {
+PromptAnswer showMessageBox(const QString &text, PromptIcon icon, const QString &title,
+                            PromptButtons buttons)
+{
+    QMessageBox box(QApplication::activeWindow());
+    box.setWindowTitle(title);
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    box.setText(shown);
+    switch (icon) {
+    case PromptIcon::Information: box.setIcon(QMessageBox::Information); break;
+    case PromptIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
+    case PromptIcon::Critical: box.setIcon(QMessageBox::Critical); break;
+    case PromptIcon::Question: box.setIcon(QMessageBox::Question); break;
+    case PromptIcon::None: break;
+    }
+    switch (buttons) {
+    case PromptButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case PromptButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.button(QMessageBox::Yes)->setText(QStringLiteral("Evet"));
+        box.button(QMessageBox::No)->setText(QStringLiteral("Hayır"));
+        break;
+    case PromptButtons::OkCancel:
+        box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+        box.button(QMessageBox::Cancel)->setText(QStringLiteral("İptal"));
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes: return PromptAnswer::Yes;
+    case QMessageBox::No: return PromptAnswer::No;
+    case QMessageBox::Cancel: return PromptAnswer::Cancel;
+    default: return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+    }
+}
+} // namespace
+
+void InstallWidgetServices()
+{
+    Prompt::setHandler(showMessageBox);
+    FileDialog::setHandler([](const QString &title, const QString &suggested, const QString &filter) {
+        return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggested, filter);
+    });
+    Shell::Handlers h = Shell::defaultHandlers();
+    h.openUrl = [](const QString &url) { return QDesktopServices::openUrl(QUrl(url)); };
+    h.openFile = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    Shell::setHandlers(h);
+}

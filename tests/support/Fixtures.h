@@ -1,0 +1,35 @@
+#pragma once
+
+// A temporary program folder holding a fresh copy of the shipped database; the program-wide
+// state is reset and the connections are dropped when the fixture ends.
+
+#include <QSqlDatabase>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariantList>
+
+class ProgramFolderFixture {
+public:
+    // withDatabase false leaves the folder without orvekdata.db.
+    explicit ProgramFolderFixture(bool withDatabase = true);
+    ~ProgramFolderFixture();
+    ProgramFolderFixture(const ProgramFolderFixture &) = delete;
+    ProgramFolderFixture &operator=(const ProgramFolderFixture &) = delete;
+
+    QString folder() const { return m_dir.path(); }
+    QString dbPath() const;
+    // Runs a statement on the fixture database through a connection of its own.
+    void exec(const QString &sql, const QVariantList &binds = {});
+    // First column of the first row of a query ("" when there is none; Null as invalid).
+    QVariant scalar(const QString &sql, const QVariantList &binds = {});
+    QList<QVariantList> rows(const QString &sql, const QVariantList &binds = {});
+
+    static QString shippedDatabase();
+
+private:
+    QSqlDatabase side();
+    QTemporaryDir m_dir;
+};
+
+// Drops the program's named connections (between tests).
+void DropConnections();
