@@ -96,3 +96,23 @@ void Lifecycle::endProgram()
 bool Lifecycle::ended() { return g_ended; }
 void Lifecycle::reset() { g_ended = false; }
 void Lifecycle::setHandler(Handler handler) { lifecycleHandler() = std::move(handler); }
+
+namespace {
+ProgressWindow::Handlers &progressHandlers()
+{
+    static ProgressWindow::Handlers h;
+    return h;
+}
+} // namespace
+
+void ProgressWindow::show()
+{
+    if (progressHandlers().show) progressHandlers().show();
+}
+
+void ProgressWindow::hide()
+{
+    if (progressHandlers().hide) progressHandlers().hide();
+}
+
+void ProgressWindow::setHandlers(Handlers handlers) { progressHandlers() = std::move(handlers); }

@@ -60,3 +60,16 @@ public:
     static void reset();
     static void setHandler(Handler handler);
 };
+
+// The progress window that long operations show and hide (the Widgets library installs the
+// real one; without it nothing is shown). Its figures are gProgressDone / gProgressTotal.
+class ProgressWindow {
+public:
+    struct Handlers {
+        std::function<void()> show;
+        std::function<void()> hide;
+    };
+    static void show();
+    static void hide();
+    static void setHandlers(Handlers handlers);
+};
