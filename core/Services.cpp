@@ -115,4 +115,19 @@ void ProgressWindow::hide()
     if (progressHandlers().hide) progressHandlers().hide();
 }
 
+void ProgressWindow::setStatus(const QString &text)
+{
+    if (progressHandlers().setStatus) progressHandlers().setStatus(text);
+}
+
+void ProgressWindow::showSpeed(bool shown)
+{
+    if (progressHandlers().showSpeed) progressHandlers().showSpeed(shown);
+}
+
+void ProgressWindow::runTimer(bool running)
+{
+    if (progressHandlers().runTimer) progressHandlers().runTimer(running);
+}
+
 void ProgressWindow::setHandlers(Handlers handlers) { progressHandlers() = std::move(handlers); }

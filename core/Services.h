@@ -68,8 +68,15 @@ public:
     struct Handlers {
         std::function<void()> show;
         std::function<void()> hide;
+        std::function<void(const QString &text)> setStatus; // the status line (Label1)
+        std::function<void(bool shown)> showSpeed;          // the speed line (Label2, lblIslemHiz)
+        std::function<void(bool running)> runTimer;         // the refresh timer (Timer1)
     };
     static void show();
     static void hide();
+    // The parts a long operation drives while it runs; each does nothing without a handler.
+    static void setStatus(const QString &text);
+    static void showSpeed(bool shown);
+    static void runTimer(bool running);
     static void setHandlers(Handlers handlers);
 };
