@@ -15,6 +15,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
+#include <initializer_list>
 #include <sqlite3.h>
 
 namespace {
@@ -30,25 +31,70 @@ QString dbErrorText(const QSqlError &e)
 
 // ---- SQL Server functions on the SQLite stand-in -------------------------------------
 
-QDateTime argDateTime(sqlite3_value *v)
+// A date argument: "yyyy-MM-dd", "yyyy-MM-dd HH:mm:ss" or "yyyy-MM-ddTHH:mm:ss". Date and time
+// are kept apart (no time zone is involved, and no time zone lookup per row).
+struct SqlDate {
+    QDate date;
+    QTime time{0, 0};
+    bool isValid() const { return date.isValid() && time.isValid(); }
+};
+
+// Reads n digits at p; -1 when one of them is not a digit.
+int digits(const char *p, int n)
 {
-    if (sqlite3_value_type(v) == SQLITE_NULL) return {};
-    const QString s = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(v)));
-    QDateTime dt = QDateTime::fromString(s, Qt::ISODate);
-    if (!dt.isValid()) dt = QDateTime(QDate::fromString(s.left(10), Qt::ISODate), QTime(0, 0));
-    return dt;
+    int v = 0;
+    for (int i = 0; i < n; ++i) {
+        if (p[i] < '0' || p[i] > '9') return -1;
+        v = v * 10 + (p[i] - '0');
+    }
+    return v;
 }
 
-void resultDateTime(sqlite3_context *ctx, const QDateTime &dt)
+SqlDate argDateTime(sqlite3_value *v)
 {
-    if (!dt.isValid()) {
+    const SqlDate invalid{QDate(), QTime()};
+    if (sqlite3_value_type(v) == SQLITE_NULL) return invalid;
+    const char *s = reinterpret_cast<const char *>(sqlite3_value_text(v));
+    const int len = sqlite3_value_bytes(v);
+    if (!s || len < 10 || s[4] != '-' || s[7] != '-') return invalid;
+    SqlDate out;
+    const int y = digits(s, 4), m = digits(s + 5, 2), d = digits(s + 8, 2);
+    if (y < 0 || m < 0 || d < 0) return invalid;
+    out.date = QDate(y, m, d);
+    if (len > 10) {
+        // "HH:mm" or "HH:mm:ss" after a blank or a T.
+        if ((s[10] != ' ' && s[10] != 'T') || len < 16 || s[13] != ':') return invalid;
+        const int hh = digits(s + 11, 2), mi = digits(s + 14, 2);
+        const int ss = len >= 19 && s[16] == ':' ? digits(s + 17, 2) : 0;
+        if (hh < 0 || mi < 0 || ss < 0) return invalid;
+        out.time = QTime(hh, mi, ss);
+    }
+    return out;
+}
+
+void resultDateTime(sqlite3_context *ctx, const SqlDate &dt)
+{
+    if (!dt.isValid() || dt.date.year() < 1 || dt.date.year() > 9999) {
         sqlite3_result_null(ctx);
         return;
     }
-    const QByteArray out = dt.time() == QTime(0, 0)
-                               ? dt.date().toString(Qt::ISODate).toUtf8() + " 00:00:00"
-                               : dt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toUtf8();
-    sqlite3_result_text(ctx, out.constData(), int(out.size()), SQLITE_TRANSIENT);
+    // yyyy-MM-dd HH:mm:ss
+    char out[19];
+    const auto put = [&out](int at, int value, int width) {
+        for (int i = width - 1; i >= 0; --i, value /= 10) out[at + i] = char('0' + value % 10);
+    };
+    put(0, dt.date.year(), 4);
+    out[4] = '-';
+    put(5, dt.date.month(), 2);
+    out[7] = '-';
+    put(8, dt.date.day(), 2);
+    out[10] = ' ';
+    put(11, dt.time.hour(), 2);
+    out[13] = ':';
+    put(14, dt.time.minute(), 2);
+    out[16] = ':';
+    put(17, dt.time.second(), 2);
+    sqlite3_result_text(ctx, out, int(sizeof out), SQLITE_TRANSIENT);
 }
 
 // DATEADD(part, n, date) with part Day/Month/Year (any case, with or without quotes).
@@ -58,20 +104,25 @@ void sqlDateAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
         sqlite3_result_null(ctx);
         return;
     }
-    const QString part = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_value_text(argv[0])))
-                             .toLower();
+    const char *raw = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const char *part = raw ? raw : "";
+    const auto is = [part](std::initializer_list<const char *> names) {
+        for (const char *n : names)
+            if (sqlite3_stricmp(part, n) == 0) return true;
+        return false;
+    };
     const long long n = sqlite3_value_int64(argv[1]);
-    QDateTime dt = argDateTime(argv[2]);
+    SqlDate dt = argDateTime(argv[2]);
     if (!dt.isValid()) {
         sqlite3_result_null(ctx);
         return;
     }
-    if (part == QLatin1String("day") || part == QLatin1String("dd") || part == QLatin1String("d"))
-        dt = dt.addDays(n);
-    else if (part == QLatin1String("month") || part == QLatin1String("mm") || part == QLatin1String("m"))
-        dt = dt.addMonths(int(n));
-    else if (part == QLatin1String("year") || part == QLatin1String("yy") || part == QLatin1String("yyyy"))
-        dt = dt.addYears(int(n));
+    if (is({"day", "dd", "d"}))
+        dt.date = dt.date.addDays(n);
+    else if (is({"month", "mm", "m"}))
+        dt.date = dt.date.addMonths(int(n));
+    else if (is({"year", "yy", "yyyy"}))
+        dt.date = dt.date.addYears(int(n));
     else {
         sqlite3_result_error(ctx, "DATEADD: unknown date part", -1);
         return;
@@ -82,12 +133,12 @@ void sqlDateAdd(sqlite3_context *ctx, int, sqlite3_value **argv)
 template <int Which>
 void sqlDatePart(sqlite3_context *ctx, int, sqlite3_value **argv)
 {
-    const QDateTime dt = argDateTime(argv[0]);
+    const SqlDate dt = argDateTime(argv[0]);
     if (!dt.isValid()) {
         sqlite3_result_null(ctx);
         return;
     }
-    const QDate d = dt.date();
+    const QDate d = dt.date;
     sqlite3_result_int(ctx, Which == 0 ? d.day() : Which == 1 ? d.month() : d.year());
 }
 
