@@ -1,0 +1,43 @@
+#include "core/Gathwin.h"
+
+#include "ServiceAddresses.h"
+#include "core/AppState.h"
+#include "core/HttpPoster.h"
+
+namespace {
+QString &addressOverride()
+{
+    static QString url;
+    return url;
+}
+} // namespace
+
+QString GathwinRequest(const QString &userName, const QString &password, const QString &list)
+{
+    return QStringLiteral("<GathwinMain><UserName>") + userName + QStringLiteral("</UserName><PassWord>")
+        + password + QStringLiteral("</PassWord><Action>0</Action><List>") + list
+        + QStringLiteral("</List></GathwinMain>");
+}
+
+QString ListGathwinMessages(const QString &userName, const QString &password, const QString &list)
+{
+    gGathwinRequest = GathwinRequest(userName, password, list);
+    return PostToGathwin(gGathwinRequest);
+}
+
+QString PostToGathwin(const QString &request)
+{
+    gGathwinUrl = GathwinServiceAddress();
+    return HttpPoster::post(gGathwinUrl, request);
+}
+
+QString GathwinServiceAddress()
+{
+    const QString &o = addressOverride();
+    return o.isEmpty() ? QString::fromUtf8(ServiceAddresses::kGathwinUrl) : o;
+}
+
+void SetGathwinServiceAddress(const QString &url)
+{
+    addressOverride() = url;
+}

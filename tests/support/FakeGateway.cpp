@@ -1,0 +1,162 @@
+#include "tests/support/FakeGateway.h"
+
+#include <QDateTime>
+#include <QMutexLocker>
+
+FakeGateway::FakeGateway(quint16 port)
+    : m_server(std::make_unique<FakeHttpServer>([this](const FakeRequest &r) { return respond(r); },
+                                                port))
+{
+}
+
+FakeGateway::~FakeGateway()
+{
+    m_server.reset();
+}
+
+QString FakeGateway::url() const
+{
+    return m_server->url(QStringLiteral("/sms/com.strova"));
+}
+
+void FakeGateway::setReply(const QString &action, const FakeReply &reply)
+{
+    QMutexLocker lock(&m_mutex);
+    m_fixed.insert(action, reply);
+}
+
+void FakeGateway::queueReply(const QString &action, const FakeReply &reply)
+{
+    QMutexLocker lock(&m_mutex);
+    m_queued[action].enqueue(reply);
+}
+
+void FakeGateway::clearScript()
+{
+    QMutexLocker lock(&m_mutex);
+    m_queued.clear();
+    m_fixed.clear();
+}
+
+void FakeGateway::setAccount(const QString &userName, const QString &password)
+{
+    QMutexLocker lock(&m_mutex);
+    m_user = userName;
+    m_password = password;
+}
+
+void FakeGateway::setCredit(int credit)
+{
+    QMutexLocker lock(&m_mutex);
+    m_credit = credit;
+}
+
+void FakeGateway::setOriginators(const QStringList &names)
+{
+    QMutexLocker lock(&m_mutex);
+    m_originators = names;
+}
+
+QStringList FakeGateway::actions() const
+{
+    QStringList out;
+    for (const QString &body : bodies()) out << element(body, QStringLiteral("Action"));
+    return out;
+}
+
+QString FakeGateway::element(const QString &body, const QString &name)
+{
+    const QString open = QLatin1Char('<') + name + QLatin1Char('>');
+    const qsizetype from = body.indexOf(open);
+    if (from < 0) return {};
+    const qsizetype start = from + open.size();
+    const qsizetype end = body.indexOf(QStringLiteral("</") + name + QLatin1Char('>'), start);
+    return end < 0 ? QString() : body.mid(start, end - start);
+}
+
+FakeReply FakeGateway::respond(const FakeRequest &request)
+{
+    const QString body = request.text();
+    const QString action = element(body, QStringLiteral("Action"));
+    QMutexLocker lock(&m_mutex);
+    for (const QString &key : {action, QString()}) {
+        auto q = m_queued.find(key);
+        if (q != m_queued.end() && !q->isEmpty()) return q->dequeue();
+    }
+    for (const QString &key : {action, QString()}) {
+        auto f = m_fixed.constFind(key);
+        if (f != m_fixed.constEnd()) return *f;
+    }
+    return FakeReply::text(simulate(body));
+}
+
+QChar FakeGateway::stateOf(int index)
+{
+    // Mostly delivered, some pending, some timed out, an occasional refusal.
+    if (index % 11 == 10) return QLatin1Char('2');
+    if (index % 7 == 6) return QLatin1Char('5');
+    if (index % 4 == 3) return QLatin1Char('0');
+    return QLatin1Char('3');
+}
+
+QString FakeGateway::simulate(const QString &body)
+{
+    const QString action = element(body, QStringLiteral("Action"));
+    if (!m_user.isEmpty()
+        && (element(body, QStringLiteral("UserName")) != m_user
+            || element(body, QStringLiteral("PassWord")) != m_password))
+        return QStringLiteral("01");
+
+    if (action == QLatin1String("4")) {
+        QString reply = QString::number(m_credit) + QLatin1Char('\n');
+        for (const QString &o : m_originators) reply += o + QLatin1Char('\n');
+        return reply;
+    }
+    if (action == QLatin1String("1")) {
+        Sending s;
+        s.id = QString::number(m_nextId++);
+        s.day = QDate::currentDate();
+        const QString open = QStringLiteral("<Number>");
+        const QString close = QStringLiteral("</Number>");
+        qsizetype at = body.indexOf(open);
+        while (at >= 0) {
+            const qsizetype start = at + open.size();
+            const qsizetype end = body.indexOf(close, start);
+            if (end < 0) break;
+            s.numbers << body.mid(start, end - start);
+            at = body.indexOf(open, end);
+        }
+        m_credit -= int(s.numbers.size());
+        const QString id = s.id;
+        m_sendings.append(std::move(s));
+        return QStringLiteral("ID:") + id;
+    }
+    if (action == QLatin1String("11") || action == QLatin1String("9")) {
+        const QString id = element(body, QStringLiteral("MsgID")).trimmed();
+        QString reply;
+        for (const Sending &s : m_sendings) {
+            if (s.id != id) continue;
+            for (int i = 0; i < s.numbers.size(); ++i) {
+                const QChar state = stateOf(i);
+                if (action == QLatin1String("9") && state == QLatin1Char('3')) continue;
+                reply += s.numbers[i] + QLatin1Char(' ') + state + QLatin1Char('\n');
+            }
+        }
+        return reply;
+    }
+    if (action == QLatin1String("17")) {
+        const QDate first = QDate::fromString(element(body, QStringLiteral("FDate")), QStringLiteral("yyyy-MM-dd"));
+        const QDate last = QDate::fromString(element(body, QStringLiteral("LDate")), QStringLiteral("yyyy-MM-dd"));
+        if (!first.isValid() || !last.isValid() || last < first) return QStringLiteral("17");
+        QString reply;
+        for (const Sending &s : m_sendings) {
+            if (s.day < first || s.day > last) continue;
+            for (int i = 0; i < s.numbers.size(); ++i)
+                reply += s.id + QLatin1Char(' ') + s.numbers[i] + QLatin1Char(' ') + stateOf(i) + QLatin1Char('\n');
+        }
+        return reply.isEmpty() ? QStringLiteral("18") : reply;
+    }
+    if (action == QLatin1String("12"))
+        return QDateTime::currentDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    return QStringLiteral("02");
+}

@@ -1,0 +1,324 @@
+#include "tests/support/FakeHttpServer.h"
+
+#include <QHostAddress>
+#include <QMutexLocker>
+#include <QSslServer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QThread>
+#include <QTimer>
+
+QByteArray FakeRequest::header(const QByteArray &name) const
+{
+    for (const auto &h : headers)
+        if (h.first.compare(name, Qt::CaseInsensitive) == 0) return h.second;
+    return {};
+}
+
+FakeReply FakeReply::text(const QString &body)
+{
+    FakeReply r;
+    r.body = body.toUtf8();
+    return r;
+}
+
+FakeReply FakeReply::html(const QString &page, int status)
+{
+    FakeReply r;
+    r.status = status;
+    r.contentType = "text/html; charset=utf-8";
+    r.body = page.toUtf8();
+    return r;
+}
+
+FakeReply FakeReply::httpError(int status, const QString &body)
+{
+    FakeReply r = text(body);
+    r.status = status;
+    return r;
+}
+
+FakeReply FakeReply::bytes(const QByteArray &body, const QByteArray &contentType)
+{
+    FakeReply r;
+    r.body = body;
+    r.contentType = contentType;
+    return r;
+}
+
+FakeReply FakeReply::delayed(int delayMs, const QString &body)
+{
+    FakeReply r = text(body);
+    r.delayMs = delayMs;
+    return r;
+}
+
+FakeReply FakeReply::closed()
+{
+    FakeReply r;
+    r.kind = Kind::Close;
+    return r;
+}
+
+namespace {
+
+QByteArray reasonPhrase(int status)
+{
+    switch (status) {
+    case 200: return "OK";
+    case 302: return "Found";
+    case 400: return "Bad Request";
+    case 403: return "Forbidden";
+    case 404: return "Not Found";
+    case 500: return "Internal Server Error";
+    case 502: return "Bad Gateway";
+    case 503: return "Service Unavailable";
+    default: return "Status";
+    }
+}
+
+} // namespace
+
+// One client connection, living on the server's thread.
+class FakeHttpConnection : public QObject {
+public:
+    FakeHttpConnection(FakeHttpServer *owner, QTcpSocket *socket, QObject *parent)
+        : QObject(parent), m_owner(owner), m_socket(socket)
+    {
+        socket->setParent(this);
+        connect(socket, &QTcpSocket::readyRead, this, [this] {
+            m_buffer += m_socket->readAll();
+            process();
+        });
+        connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
+    }
+
+private:
+    void process()
+    {
+        while (!m_waiting) {
+            if (m_headerEnd < 0) {
+                const qsizetype end = m_buffer.indexOf("\r\n\r\n", m_scanFrom);
+                if (end < 0) {
+                    m_scanFrom = qMax<qsizetype>(0, m_buffer.size() - 3);
+                    return;
+                }
+                m_headerEnd = end + 4;
+                if (!parseHead(m_buffer.left(end))) {
+                    answer(FakeReply::httpError(400, QStringLiteral("bad request")), true);
+                    return;
+                }
+            }
+            if (m_buffer.size() - m_headerEnd < m_contentLength) return;
+
+            m_request.body = m_buffer.mid(m_headerEnd, m_contentLength);
+            m_buffer.remove(0, m_headerEnd + m_contentLength);
+            m_headerEnd = -1;
+            m_scanFrom = 0;
+            FakeRequest request = std::move(m_request);
+            m_request = FakeRequest();
+            m_owner->record(request);
+            const FakeReply reply = m_owner->respond(request);
+            const bool close = m_closeAfter || !m_owner->keepAlive();
+            if (reply.delayMs > 0) {
+                m_waiting = true;
+                QTimer::singleShot(reply.delayMs, this, [this, reply, close] {
+                    m_waiting = false;
+                    answer(reply, close);
+                    if (m_socket->state() == QAbstractSocket::ConnectedState) process();
+                });
+                return;
+            }
+            answer(reply, close);
+            if (m_socket->state() != QAbstractSocket::ConnectedState) return;
+        }
+    }
+
+    bool parseHead(const QByteArray &head)
+    {
+        const QList<QByteArray> lines = head.split('\n');
+        const QList<QByteArray> start = lines.value(0).trimmed().split(' ');
+        if (start.size() < 3) return false;
+        m_request.method = start[0];
+        m_request.path = start[1];
+        const bool http10 = start[2] == "HTTP/1.0";
+        m_contentLength = 0;
+        bool expectContinue = false;
+        bool close = http10;
+        for (int i = 1; i < lines.size(); ++i) {
+            const QByteArray line = lines[i].trimmed();
+            const qsizetype colon = line.indexOf(':');
+            if (colon <= 0) continue;
+            const QByteArray name = line.left(colon).trimmed();
+            const QByteArray value = line.mid(colon + 1).trimmed();
+            m_request.headers.append({name, value});
+            const QByteArray lname = name.toLower();
+            if (lname == "content-length") {
+                bool ok = false;
+                m_contentLength = value.toLongLong(&ok);
+                if (!ok || m_contentLength < 0) return false;
+            } else if (lname == "expect") {
+                expectContinue = value.toLower() == "100-continue";
+            } else if (lname == "connection") {
+                const QByteArray v = value.toLower();
+                if (v == "close") close = true;
+                if (v == "keep-alive") close = false;
+            } else if (lname == "transfer-encoding") {
+                return false;
+            }
+        }
+        m_closeAfter = close;
+        if (expectContinue && m_buffer.size() - m_headerEnd < m_contentLength)
+            m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
+        return true;
+    }
+
+    void answer(const FakeReply &reply, bool close)
+    {
+        if (m_socket->state() != QAbstractSocket::ConnectedState) return;
+        if (reply.kind == FakeReply::Kind::Close) {
+            m_socket->close();
+            return;
+        }
+        QByteArray out;
+        out.reserve(reply.body.size() + 200);
+        out += "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
+        out += "Content-Type: " + reply.contentType + "\r\n";
+        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
+        out += close ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
+        out += reply.body;
+        m_socket->write(out);
+        if (close) m_socket->disconnectFromHost();
+    }
+
+    FakeHttpServer *m_owner;
+    QTcpSocket *m_socket;
+    QByteArray m_buffer;
+    qsizetype m_scanFrom = 0;
+    qsizetype m_headerEnd = -1;
+    qint64 m_contentLength = 0;
+    bool m_closeAfter = false;
+    bool m_waiting = false;
+    FakeRequest m_request;
+};
+
+FakeHttpServer::FakeHttpServer(Responder responder, quint16 port, std::optional<QSslConfiguration> tls)
+    : m_responder(std::move(responder)), m_tls(tls.has_value())
+{
+    m_thread = new QThread;
+    m_thread->setObjectName(QStringLiteral("FakeHttpServer"));
+    m_anchor = new QObject;
+    m_anchor->moveToThread(m_thread);
+    m_thread->start();
+    QMetaObject::invokeMethod(
+        m_anchor,
+        [this, port, &tls] {
+            QTcpServer *server = nullptr;
+            if (tls) {
+                auto *sslServer = new QSslServer(m_anchor);
+                sslServer->setSslConfiguration(*tls);
+                server = sslServer;
+            } else {
+                server = new QTcpServer(m_anchor);
+            }
+            // With TLS a connection is pending only once its handshake is done.
+            QObject::connect(server, &QTcpServer::pendingConnectionAvailable, m_anchor, [this, server] {
+                while (QTcpSocket *s = server->nextPendingConnection())
+                    new FakeHttpConnection(this, s, m_anchor);
+            });
+            if (server->listen(QHostAddress::LocalHost, port)) m_port = server->serverPort();
+        },
+        Qt::BlockingQueuedConnection);
+}
+
+FakeHttpServer::~FakeHttpServer()
+{
+    QMetaObject::invokeMethod(
+        m_anchor,
+        [this] {
+            const QObjectList children = m_anchor->children();
+            qDeleteAll(children);
+        },
+        Qt::BlockingQueuedConnection);
+    m_thread->quit();
+    m_thread->wait();
+    delete m_anchor;
+    delete m_thread;
+}
+
+QString FakeHttpServer::url(const QString &path) const
+{
+    return (m_tls ? QStringLiteral("https://127.0.0.1:%1") : QStringLiteral("http://127.0.0.1:%1")).arg(m_port)
+        + path;
+}
+
+QString FakeHttpServer::refusedUrl(const QString &path)
+{
+    quint16 port = 0;
+    {
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::LocalHost, 0)) port = probe.serverPort();
+    }
+    // Port 1 is privileged and unused when probing fails.
+    return QStringLiteral("http://127.0.0.1:%1").arg(port ? port : 1) + path;
+}
+
+void FakeHttpServer::record(const FakeRequest &request)
+{
+    QMutexLocker lock(&m_mutex);
+    m_requests.append(request);
+}
+
+FakeReply FakeHttpServer::respond(const FakeRequest &request)
+{
+    try {
+        return m_responder ? m_responder(request) : FakeReply::text(QString());
+    } catch (...) {
+        return FakeReply::httpError(500, QStringLiteral("responder failed"));
+    }
+}
+
+bool FakeHttpServer::keepAlive() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_keepAlive;
+}
+
+void FakeHttpServer::setKeepAlive(bool on)
+{
+    QMutexLocker lock(&m_mutex);
+    m_keepAlive = on;
+}
+
+QVector<FakeRequest> FakeHttpServer::requests() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_requests;
+}
+
+QStringList FakeHttpServer::bodies() const
+{
+    QMutexLocker lock(&m_mutex);
+    QStringList out;
+    out.reserve(m_requests.size());
+    for (const FakeRequest &r : m_requests) out << r.text();
+    return out;
+}
+
+QString FakeHttpServer::lastBody() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_requests.isEmpty() ? QString() : m_requests.last().text();
+}
+
+int FakeHttpServer::requestCount() const
+{
+    QMutexLocker lock(&m_mutex);
+    return int(m_requests.size());
+}
+
+void FakeHttpServer::clearRequests()
+{
+    QMutexLocker lock(&m_mutex);
+    m_requests.clear();
+}
