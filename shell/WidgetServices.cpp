@@ -1,12 +1,15 @@
 #include "shell/WidgetServices.h"
 
 #include "core/Services.h"
+#include "shell/frmBekle.h"
 
 #include <QApplication>
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 
 namespace {
@@ -56,4 +59,29 @@ void InstallWidgetServices()
     h.openUrl = [](const QString &url) { return QDesktopServices::openUrl(QUrl(url)); };
     h.openFile = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
     Shell::setHandlers(h);
+
+    // The progress window: a reference loads it (hidden), show() shows it modeless, hide()
+    // unloads it.
+    ProgressWindow::Handlers progress;
+    progress.show = [] { frmBekle::instance()->show(); };
+    progress.hide = [] { frmBekle::unload(); };
+    progress.setStatus = [](const QString &text) {
+        QLabel *label = frmBekle::instance()->Label1;
+        label->setText(text);
+        label->adjustSize();
+    };
+    progress.showSpeed = [](bool shown) {
+        frmBekle *w = frmBekle::instance();
+        w->Label2->setVisible(shown);
+        w->lblIslemHiz->setVisible(shown);
+    };
+    progress.runTimer = [](bool running) {
+        QTimer *timer = frmBekle::instance()->Timer1;
+        if (running) {
+            if (!timer->isActive()) timer->start();
+        } else {
+            timer->stop();
+        }
+    };
+    ProgressWindow::setHandlers(progress);
 }

@@ -1,0 +1,121 @@
+#include "shell/frmBekle.h"
+
+#include "core/AppState.h"
+#include "core/ProgressFigures.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QProgressBar>
+#include <QScreen>
+#include <QTimer>
+
+namespace {
+constexpr int tw(int twips) { return twips / 15; }
+} // namespace
+
+QPointer<frmBekle> frmBekle::s_instance;
+
+void SetTopmostRight(QWidget &window)
+{
+    if (!(window.windowFlags() & Qt::WindowStaysOnTopHint)) {
+        const bool shown = window.isVisible();
+        window.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+        if (shown) window.show(); // changing the flags hides a shown window
+    }
+    QScreen *screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->geometry();
+    window.move(area.x() + area.width() - window.frameGeometry().width(), window.pos().y());
+}
+
+frmBekle *frmBekle::instance()
+{
+    if (!s_instance) s_instance = new frmBekle;
+    return s_instance;
+}
+
+bool frmBekle::isLoaded() { return !s_instance.isNull(); }
+
+void frmBekle::unload()
+{
+    frmBekle *w = s_instance;
+    s_instance = nullptr;
+    if (!w) return;
+    w->Timer1->stop();
+    w->hide();
+    w->deleteLater();
+}
+
+frmBekle::frmBekle() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint)
+{
+    setObjectName(QStringLiteral("frmBekle"));
+    // Never keeps the program running once the main window has closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
+    setModal(false);
+    QPalette pal = palette();
+    pal.setColor(QPalette::Window, Qt::white);
+    setPalette(pal);
+    setAutoFillBackground(true);
+    setFixedSize(tw(5160), tw(1095));
+
+    Label1 = new QLabel(QStringLiteral("İşleminiz Yapılıyor. Lütfen Bekleyiniz ..."), this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->move(tw(120), tw(120));
+    Label1->adjustSize();
+
+    ProgressBar1 = new QProgressBar(this);
+    ProgressBar1->setObjectName(QStringLiteral("ProgressBar1"));
+    ProgressBar1->setRange(0, 100);
+    ProgressBar1->setValue(0);
+    ProgressBar1->setTextVisible(false);
+    ProgressBar1->setGeometry(tw(120), tw(360), tw(4935), tw(495));
+
+    Label2 = new QLabel(QStringLiteral("İşlem Hızı : "), this);
+    Label2->setObjectName(QStringLiteral("Label2"));
+    Label2->setGeometry(tw(120), tw(840), tw(855), tw(255));
+    Label2->hide();
+
+    lblIslemHiz = new QLabel(this);
+    lblIslemHiz->setObjectName(QStringLiteral("lblIslemHiz"));
+    lblIslemHiz->setGeometry(tw(960), tw(840), tw(4095), tw(255));
+    lblIslemHiz->hide();
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &frmBekle::Timer1_Timer);
+
+    // Opens vertically centred; the load then moves it to the right edge.
+    if (QScreen *screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+    Form_Load();
+}
+
+void frmBekle::Form_Load()
+{
+    SetTopmostRight(*this);
+    m_ticks = 0;
+}
+
+void frmBekle::showEvent(QShowEvent *event)
+{
+    QDialog::showEvent(event);
+    // The frame is known only now: put the outer right edge on the screen's edge.
+    if (!m_placedShown) {
+        m_placedShown = true;
+        SetTopmostRight(*this);
+    }
+}
+
+void frmBekle::Timer1_Timer()
+{
+    ++m_ticks;
+    const ProgressFigures f = ComputeProgressFigures(gProgressDone, gProgressTotal, m_ticks, ProgressBar1->value());
+    ProgressBar1->setValue(f.barValue);
+    setWindowTitle(f.caption);
+    if (f.speedKnown) lblIslemHiz->setText(f.speed);
+    // The tick already runs inside the operation's own yield to the event loop, which paints
+    // the new figures; no nested event processing here.
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+// The progress window of long operations: a single topmost window at the right edge of the
+// screen that refreshes itself once a second from gProgressDone / gProgressTotal while its
+// timer runs. The operation talks to it only through those counters, its timer, its labels
+// and its unloading (through the ProgressWindow seam from core).
+
+#include <QDialog>
+#include <QPointer>
+
+class QLabel;
+class QProgressBar;
+class QTimer;
+
+// Makes the window topmost without moving or resizing it, then puts its right edge on the
+// right edge of its screen; its top stays. Does nothing it cannot do.
+void SetTopmostRight(QWidget &window);
+
+class frmBekle : public QDialog {
+    Q_OBJECT
+public:
+    // The program-wide window, loaded (hidden) by the first reference.
+    static frmBekle *instance();
+    static bool isLoaded();
+    // Stops the timer, hides the window and deletes it later; the next reference loads a new
+    // one whose tick count starts at 0 again.
+    static void unload();
+
+    QLabel *Label1 = nullptr;
+    QProgressBar *ProgressBar1 = nullptr;
+    QLabel *Label2 = nullptr;
+    QLabel *lblIslemHiz = nullptr;
+    QTimer *Timer1 = nullptr;
+
+    int ticks() const { return m_ticks; }
+
+    // One refresh from the counters (runs on every tick of Timer1).
+    void Timer1_Timer();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    frmBekle();
+    void Form_Load();
+
+    int m_ticks = 0;
+    bool m_placedShown = false;
+    static QPointer<frmBekle> s_instance;
+};
