@@ -32,9 +32,10 @@ ShellRecorder::~ShellRecorder() { Shell::setHandlers(Shell::defaultHandlers()); 
 
 FileDialogStub::FileDialogStub()
 {
-    FileDialog::setHandler([this](const QString &title, const QString &suggested, const QString &) {
+    FileDialog::setHandler([this](const QString &title, const QString &suggested, const QString &filter) {
         titles << title;
         suggestedNames << suggested;
+        filters << filter;
         return m_names.isEmpty() ? QString() : m_names.dequeue();
     });
 }

@@ -55,6 +55,7 @@ public:
     void setNextFileName(const QString &name) { m_names.enqueue(name); }
     QStringList titles;
     QStringList suggestedNames;
+    QStringList filters;
 
 private:
     QQueue<QString> m_names;
