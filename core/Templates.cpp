@@ -1,0 +1,77 @@
+#include "core/Templates.h"
+
+#include "core/LocalDb.h"
+#include "core/OrvekError.h"
+
+#include <QSqlQuery>
+#include <QStringList>
+
+QStringList TemplateKinds()
+{
+    return {QStringLiteral("BakiyeMesaj"), QStringLiteral("ChkMesaj"), QStringLiteral("GrupMesaj"),
+            QStringLiteral("YetkiliMesaj"), QStringLiteral("DGunMesaj"), QStringLiteral("EvYilMesaj"),
+            QStringLiteral("HizliMesaj")};
+}
+
+namespace {
+// A null QString binds as Null; the halves that a writer writes are texts, possibly empty.
+QString text(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
+} // namespace
+
+TemplateHalves SplitTemplateText(const QString &all)
+{
+    if (all.size() <= kTemplateFirstHalf) return {text(all), QStringLiteral("")};
+    qsizetype cut = kTemplateFirstHalf;
+    if (all.at(cut - 1).isHighSurrogate() && all.at(cut).isLowSurrogate()) --cut;
+    return {all.left(cut), all.mid(cut)};
+}
+
+QVector<TemplateRow> ListTemplates(const QString &kind)
+{
+    OpenLocalDb();
+    QSqlQuery q = SqlExec(LocalDb(),
+                          QStringLiteral("SELECT id, COALESCE(sablon_p1,'') || COALESCE(sablon_p2,'') "
+                                         "FROM tbl_sablonlar WHERE sablon_tip = ? ORDER BY id"),
+                          {kind});
+    QVector<TemplateRow> rows;
+    while (q.next()) rows.append({q.value(0).toLongLong(), q.value(1).toString()});
+    return rows;
+}
+
+qint64 InsertTemplate(const QString &kind, const QString &all, const QString &msgid,
+                      TemplateLayout layout)
+{
+    OpenLocalDb();
+    const TemplateHalves h = layout == TemplateLayout::WholeNoP2 ? TemplateHalves{text(all), QStringLiteral("")}
+                                                                 : SplitTemplateText(all);
+    const bool withP2 = layout == TemplateLayout::SplitEmptyP2 || !h.p2.isEmpty();
+    QSqlQuery q =
+        withP2 ? SqlExec(LocalDb(),
+                         QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_tip,sablon_p1,sablon_p2) "
+                                        "VALUES(?,?,?,?)"),
+                         {text(msgid), text(kind), h.p1, h.p2})
+               : SqlExec(LocalDb(),
+                         QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_tip,sablon_p1) "
+                                        "VALUES(?,?,?)"),
+                         {text(msgid), text(kind), h.p1});
+    return q.lastInsertId().toLongLong();
+}
+
+void UpdateTemplate(qint64 id, const QString &all)
+{
+    OpenLocalDb();
+    const TemplateHalves h = SplitTemplateText(all);
+    QSqlQuery q = SqlExec(LocalDb(),
+                          QStringLiteral("UPDATE tbl_sablonlar SET sablon_p1 = ?, sablon_p2 = ? "
+                                         "WHERE id = ?"),
+                          {h.p1, h.p2, id});
+    if (q.numRowsAffected() < 1)
+        throw OrvekError(QStringLiteral("Şablon bulunamadı (kayıt silinmiş olabilir)."));
+}
+
+bool DeleteTemplate(qint64 id)
+{
+    OpenLocalDb();
+    QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("DELETE FROM tbl_sablonlar WHERE id = ?"), {id});
+    return q.numRowsAffected() > 0;
+}
