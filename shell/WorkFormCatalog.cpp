@@ -1,0 +1,19 @@
+// The windows that are opened by name (WorkForms::get(name)), one line each. A new window
+// class that the navigation or another folder opens by name adds its include and its line.
+
+#include "shell/WorkArea.h"
+
+#include "interactive/frmInteractiveGraf.h"
+#include "interactive/frmInteractiveSMS.h"
+#include "reports/frmRapor.h"
+#include "settings/frmAyarlar.h"
+#include "shell/frmBrw.h"
+
+void RegisterWorkFormCatalog()
+{
+    WorkForms::registerClass<frmAyarlar>();
+    WorkForms::registerClass<frmBrw>();
+    WorkForms::registerClass<frmInteractiveGraf>();
+    WorkForms::registerClass<frmInteractiveSMS>();
+    WorkForms::registerClass<frmRapor>();
+}

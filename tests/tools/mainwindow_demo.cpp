@@ -1,0 +1,30 @@
+// Opens the main window by hand over a temporary copy of the shipped database, signed in
+// with a demonstration account; no start-up or login runs.
+//   mainwindow_demo [Brenvik|Ambrel] [user] [client code]
+
+#include "core/AppState.h"
+#include "shell/BrowserView.h"
+#include "shell/WidgetServices.h"
+#include "shell/frmMDI.h"
+#include "tests/support/Fixtures.h"
+
+#include <QApplication>
+
+int main(int argc, char *argv[])
+{
+    PrepareBrowserEngine();
+    QApplication app(argc, argv);
+    InstallWidgetServices();
+    ProgramFolderFixture folder;
+    const QStringList args = app.arguments();
+    gGatewayKind = args.value(1, QStringLiteral("Brenvik"));
+    gUserName = args.value(2, QStringLiteral("demo"));
+    gCkey = args.value(3, QStringLiteral("B001"));
+    gPassword = QStringLiteral("parola");
+    gErpConfigured = true;
+    frmMDI mdi;
+    mdi.show();
+    mdi.setWindowTitle(QString::fromUtf8(frmMDI::kDesignCaption) + QStringLiteral(" [Kullanıcı : ") +
+                       gUserName + QStringLiteral(" Şirket : Demo]"));
+    return app.exec();
+}

@@ -1,0 +1,365 @@
+#include "core/Services.h"
+#include "shell/DockedWindow.h"
+#include "shell/Twips.h"
+#include "shell/WorkArea.h"
+#include "shell/frmAna.h"
+#include "shell/frmBrw.h"
+#include "shell/frmMDI.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+
+Q_DECLARE_METATYPE(TwRect)
+
+namespace {
+// What the probe windows did, in order ("frmChkMesaj:load", ...); it outlives the windows.
+QStringList g_events;
+
+class ProbeWindow : public DockedWindow {
+    Q_OBJECT
+public:
+    explicit ProbeWindow(const QString &name)
+    {
+        setObjectName(name);
+        cmdRun = new QPushButton(QStringLiteral("Çalıştır"), this);
+        cmdRun->setObjectName(QStringLiteral("cmdRun"));
+        connect(cmdRun, &QPushButton::clicked, this, [this] {
+            if (onClick) onClick(this);
+        });
+    }
+
+    QPushButton *cmdRun;
+    std::function<void(ProbeWindow *)> onClick;
+    bool refuseUnload = false;
+    QSize sizeAtLoad;
+    bool mainWindowAtLoad = false;
+    int rowsDone = 0;
+
+protected:
+    void Form_Load() override
+    {
+        sizeAtLoad = size();
+        mainWindowAtLoad = frmMDIForm != nullptr;
+        g_events << objectName() + QStringLiteral(":load");
+    }
+    void Form_Activate() override { g_events << objectName() + QStringLiteral(":activate"); }
+    void ArrangeControls() override { g_events << objectName() + QStringLiteral(":arrange"); }
+    bool Form_QueryUnload() override
+    {
+        g_events << objectName() + QStringLiteral(":close");
+        return refuseUnload;
+    }
+};
+
+// Work set names that no window of this program's folders fills yet in these tests.
+const QString kRecipient = QStringLiteral("frmChkMesaj");
+const QString kSendScreen = QStringLiteral("frmSonEkran");
+
+void registerProbe(const QString &name)
+{
+    WorkForms::registerFactory(name, [name] { return new ProbeWindow(name); });
+}
+
+ProbeWindow *openProbe(frmMDI *mdi, const QString &name)
+{
+    auto *w = qobject_cast<ProbeWindow *>(WorkForms::get(name));
+    if (!w) return nullptr;
+    w->frmMDIForm = mdi;
+    w->Show();
+    return w;
+}
+
+QRect dockedRect(const frmMDI *mdi)
+{
+    const TwRect r = DockedWindowGeometry(mdi->ScaleWidth(), mdi->ScaleHeight());
+    return QRect(tw(r.left), tw(r.top), tw(r.width), tw(r.height));
+}
+
+int countOf(const QString &event) { return int(g_events.count(event)); }
+} // namespace
+
+class TestWorkArea : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void twipsAndDockedGeometry_data();
+    void twipsAndDockedGeometry();
+    void dockedWindowFollowsMainWindow();
+    void tooSmallMainWindowKeepsRefusedSizes();
+    void loadAndActivateRunOncePerInstance();
+    void severalLoadedAndUnloadWorkFormsInOrder();
+    void refusedUnloadKeepsWindow();
+    void topLevelMembersAreUnloadedToo();
+    void handlerThatUnloadsItsOwnWindow();
+    void yieldingLoopStops_data();
+    void yieldingLoopStops();
+    void keepAliveHoldsDeletionBack();
+};
+
+void TestWorkArea::init()
+{
+    g_events.clear();
+    registerProbe(kRecipient);
+    registerProbe(kSendScreen);
+}
+
+void TestWorkArea::cleanup()
+{
+    WorkForms::registerFactory(kRecipient, nullptr);
+    WorkForms::registerFactory(kSendScreen, nullptr);
+    QCOMPARE(WorkOperation::runningCount(), 0);
+}
+
+void TestWorkArea::twipsAndDockedGeometry_data()
+{
+    QTest::addColumn<int>("clientWidth");
+    QTest::addColumn<int>("clientHeight");
+    QTest::addColumn<TwRect>("expected");
+    QTest::newRow("design size") << 11670 << 7935 << TwRect{2800, 0, 8820, 7875};
+    QTest::newRow("exactly the margins") << 2850 << 60 << TwRect{2800, 0, 0, 0};
+    QTest::newRow("narrower than the panel") << 1500 << 30 << TwRect{2800, 0, -1350, -30};
+}
+
+void TestWorkArea::twipsAndDockedGeometry()
+{
+    QFETCH(int, clientWidth);
+    QFETCH(int, clientHeight);
+    QFETCH(TwRect, expected);
+    QCOMPARE(DockedWindowGeometry(clientWidth, clientHeight), expected);
+    // 15 twips to the pixel, rounded to the nearest pixel both ways from zero.
+    QCOMPARE(tw(2800), 187);
+    QCOMPARE(tw(7), 0);
+    QCOMPARE(tw(8), 1);
+    QCOMPARE(tw(-90), -6);
+    QCOMPARE(toTwips(tw(8850)), 8850);
+}
+
+void TestWorkArea::dockedWindowFollowsMainWindow()
+{
+    MainWindowFixture fx;
+    ProbeWindow *recipient = openProbe(fx.mdi(), kRecipient);
+    QVERIFY(recipient);
+    QCOMPARE(recipient->parentWidget(), fx.mdi()->workArea());
+    QCOMPARE(recipient->geometry(), dockedRect(fx.mdi()));
+    QVERIFY(recipient->mainWindowAtLoad);
+    QCOMPARE(recipient->sizeAtLoad, dockedRect(fx.mdi()).size());
+
+    // A hidden loaded window (the recipient window behind the send screen) follows as well.
+    ProbeWindow *send = openProbe(fx.mdi(), kSendScreen);
+    recipient->hide();
+    const int arrangedBefore = countOf(kRecipient + ":arrange");
+    fx.mdi()->resize(fx.mdi()->width() + 150, fx.mdi()->height() + 90);
+    QTRY_COMPARE(send->geometry(), dockedRect(fx.mdi()));
+    QCOMPARE(recipient->geometry(), dockedRect(fx.mdi()));
+    QVERIFY(countOf(kRecipient + ":arrange") > arrangedBefore);
+    // The browser window is docked by the same rule.
+    QCOMPARE(WorkForms::find<frmBrw>()->geometry(), dockedRect(fx.mdi()));
+}
+
+void TestWorkArea::tooSmallMainWindowKeepsRefusedSizes()
+{
+    MainWindowFixture fx;
+    ProbeWindow *w = openProbe(fx.mdi(), kRecipient);
+    const QSize before = w->size();
+    // A client area narrower than 2850 twips: the width cannot be applied, the height can.
+    fx.mdi()->resize(150, fx.mdi()->height());
+    QTRY_VERIFY(fx.mdi()->ScaleWidth() < 2850);
+    QCOMPARE(w->width(), before.width());
+    QCOMPARE(w->height(), dockedRect(fx.mdi()).height());
+    QCOMPARE(w->pos(), QPoint(tw(2800), 0));
+    QCOMPARE(fx.ana()->width(), tw(kNavigationPanelWidth));
+}
+
+void TestWorkArea::loadAndActivateRunOncePerInstance()
+{
+    MainWindowFixture fx;
+    ProbeWindow *w = openProbe(fx.mdi(), kRecipient);
+    w->Show();
+    w->hide();
+    w->Show();
+    QCOMPARE(g_events.filter(kRecipient).mid(0, 3),
+             QStringList({kRecipient + ":load", kRecipient + ":arrange", kRecipient + ":activate"}));
+    QCOMPARE(countOf(kRecipient + ":load"), 1);
+    QCOMPARE(countOf(kRecipient + ":activate"), 1);
+    QVERIFY(w->isVisible());
+
+    // Opening it again after an unload loads a fresh instance.
+    QPointer<ProbeWindow> old = w;
+    QVERIFY(WorkForms::unload(kRecipient));
+    ProbeWindow *again = openProbe(fx.mdi(), kRecipient);
+    QVERIFY(again != old.data());
+    QCOMPARE(countOf(kRecipient + ":load"), 2);
+    QCOMPARE(countOf(kRecipient + ":activate"), 2);
+    MainWindowFixture::flushDeletes();
+    QVERIFY(old.isNull());
+}
+
+void TestWorkArea::severalLoadedAndUnloadWorkFormsInOrder()
+{
+    MainWindowFixture fx;
+    ProbeWindow *send = openProbe(fx.mdi(), kSendScreen);
+    ProbeWindow *recipient = openProbe(fx.mdi(), kRecipient);
+    recipient->hide();
+    send->raise();
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw", kRecipient, kSendScreen}));
+
+    QPointer<ProbeWindow> r = recipient, s = send;
+    g_events.clear();
+    UnloadWorkForms();
+    // Work set order, whatever the loading order; the hidden window's handler runs too.
+    QCOMPARE(g_events, QStringList({kRecipient + ":close", kSendScreen + ":close"}));
+    QVERIFY(WorkForms::loadedWorkForms().isEmpty());
+    for (ProbeWindow *w : {recipient, send}) {
+        QVERIFY(w->frmMDIForm.isNull());
+        QVERIFY(w->isHidden());
+        QVERIFY(w->parentWidget() == nullptr);
+    }
+    // Unloaded windows no longer follow the main window.
+    fx.mdi()->resize(fx.mdi()->width() + 60, fx.mdi()->height());
+    QTest::qWait(0);
+    QCOMPARE(countOf(kRecipient + ":arrange"), 0);
+    MainWindowFixture::flushDeletes();
+    QVERIFY(r.isNull());
+    QVERIFY(s.isNull());
+    // Unloading what is not loaded does nothing.
+    QVERIFY(WorkForms::unload(kRecipient));
+    UnloadWorkForms();
+}
+
+void TestWorkArea::refusedUnloadKeepsWindow()
+{
+    MainWindowFixture fx;
+    ProbeWindow *w = openProbe(fx.mdi(), kRecipient);
+    w->refuseUnload = true;
+    QVERIFY(!WorkForms::unload(w));
+    MainWindowFixture::flushDeletes();
+    QCOMPARE(WorkForms::find(kRecipient), w);
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->frmMDIForm.data(), fx.mdi());
+    QCOMPARE(w->parentWidget(), fx.mdi()->workArea());
+    w->refuseUnload = false;
+    QVERIFY(WorkForms::unload(w));
+    QVERIFY(!WorkForms::isLoaded(kRecipient));
+}
+
+void TestWorkArea::topLevelMembersAreUnloadedToo()
+{
+    MainWindowFixture fx;
+    // A non-docked member (the progress window, say) created by other means joins the set.
+    auto *progress = new QWidget(nullptr, Qt::Tool);
+    progress->show();
+    WorkForms::adopt(progress, QStringLiteral("frmBekle"));
+    QPointer<QWidget> p = progress;
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBekle", "frmBrw"}));
+    fx.clickNode(QStringLiteral("OnLineServisler"));
+    QVERIFY(p && p->isHidden());
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
+    MainWindowFixture::flushDeletes();
+    QVERIFY(p.isNull());
+}
+
+void TestWorkArea::handlerThatUnloadsItsOwnWindow()
+{
+    MainWindowFixture fx;
+    ProbeWindow *w = openProbe(fx.mdi(), kRecipient);
+    QPointer<ProbeWindow> guard = w;
+    bool aliveAfterNavigation = false;
+    w->onClick = [&](ProbeWindow *self) {
+        OnLineServislerGoster(); // the close button of a work window
+        // The handler is still on the stack: its window must still be there.
+        self->rowsDone = 1;
+        aliveAfterNavigation = !guard.isNull() && self->cmdRun->objectName() == QLatin1String("cmdRun");
+    };
+    QTest::mouseClick(w->cmdRun, Qt::LeftButton);
+    QVERIFY(aliveAfterNavigation);
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
+    QVERIFY(WorkForms::find<frmBrw>()->isVisible());
+    MainWindowFixture::flushDeletes();
+    QVERIFY(guard.isNull());
+}
+
+void TestWorkArea::yieldingLoopStops_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("navigation click") << "navigation";
+    QTest::newRow("watched window unloaded") << "watched";
+    QTest::newRow("main window closed") << "close";
+}
+
+void TestWorkArea::yieldingLoopStops()
+{
+    QFETCH(QString, how);
+    MainWindowFixture fx;
+    ProbeWindow *send = openProbe(fx.mdi(), kSendScreen);
+    ProbeWindow *recipient = openProbe(fx.mdi(), kRecipient);
+    QPointer<ProbeWindow> r = recipient, s = send;
+    bool stopped = false;
+    bool aliveAtStop = false;
+    recipient->onClick = [&](ProbeWindow *self) {
+        WorkOperation op(self);
+        op.watch(send);
+        for (int row = 0; row < 1000; ++row) {
+            if (row == 3) {
+                QTimer::singleShot(0, fx.mdi(), [&] {
+                    if (how == QLatin1String("navigation")) fx.clickNode(QStringLiteral("OnLineServisler"));
+                    else if (how == QLatin1String("watched")) WorkForms::unload(kSendScreen);
+                    else fx.mdi()->close();
+                });
+            }
+            if (op.yield()) {
+                stopped = true;
+                aliveAtStop = !r.isNull() && !s.isNull();
+                // Its tidy-up lets events run once more (a progress window closing) and
+                // then re-enables its button: the window must not have gone meanwhile.
+                QCoreApplication::processEvents();
+                self->cmdRun->setEnabled(true);
+                return;
+            }
+            self->rowsDone = row + 1; // touches the window after every yield
+        }
+    };
+    QTest::mouseClick(recipient->cmdRun, Qt::LeftButton);
+    QVERIFY(stopped);
+    QVERIFY(aliveAtStop);
+    QCOMPARE(WorkOperation::runningCount(), 0);
+    if (how == QLatin1String("navigation")) {
+        QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
+        QCOMPARE(fx.browser.navigations.size(), 2);
+    } else if (how == QLatin1String("close")) {
+        QCOMPARE(fx.life.endCount, 1);
+        QVERIFY(WorkForms::loadedWorkForms().isEmpty());
+    } else {
+        QVERIFY(WorkForms::isLoaded(kRecipient));
+    }
+    MainWindowFixture::flushDeletes();
+    QVERIFY(s.isNull());
+    if (how != QLatin1String("watched")) QVERIFY(r.isNull());
+    else QCOMPARE(r->rowsDone, 3);
+}
+
+void TestWorkArea::keepAliveHoldsDeletionBack()
+{
+    MainWindowFixture fx;
+    QPointer<ProbeWindow> w = openProbe(fx.mdi(), kRecipient);
+    {
+        WorkForms::KeepAlive keep(w);
+        UnloadWorkForms();
+        MainWindowFixture::flushDeletes();
+        QVERIFY(!w.isNull());
+        QVERIFY(WorkForms::isUnloaded(w));
+        // A Show after the unload does not bring it back.
+        w->Show();
+        QVERIFY(w->isHidden());
+    }
+    MainWindowFixture::flushDeletes();
+    QVERIFY(w.isNull());
+}
+
+QTEST_MAIN(TestWorkArea)
+#include "tst_workarea.moc"
