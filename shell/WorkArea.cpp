@@ -20,6 +20,11 @@ const char *kPendingProperty = "_orvek_pending_delete";
 struct Registry {
     QHash<QString, QPointer<QWidget>> instances;
     QHash<QString, WorkForms::Factory> factories;
+    struct Member {
+        std::function<bool()> loaded;
+        std::function<void()> unload;
+    };
+    QHash<QString, Member> members;
     bool catalogInstalled = false;
 };
 
@@ -105,13 +110,28 @@ bool hasFactory(const QString &name)
     return registry().factories.contains(name);
 }
 
+void registerMember(const QString &name, std::function<bool()> loaded, std::function<void()> unload)
+{
+    ensureCatalog();
+    if (loaded && unload)
+        registry().members.insert(name, Registry::Member{std::move(loaded), std::move(unload)});
+    else
+        registry().members.remove(name);
+}
+
 QWidget *find(const QString &name)
 {
     QWidget *w = registry().instances.value(name);
     return w && !isUnloaded(w) ? w : nullptr;
 }
 
-bool isLoaded(const QString &name) { return find(name) != nullptr; }
+bool isLoaded(const QString &name)
+{
+    if (find(name)) return true;
+    ensureCatalog();
+    const auto member = registry().members.constFind(name);
+    return member != registry().members.constEnd() && member->loaded();
+}
 
 QWidget *get(const QString &name)
 {
@@ -161,8 +181,15 @@ bool unload(QWidget *w)
 
 bool unload(const QString &name)
 {
-    QWidget *w = find(name);
-    return w ? unload(w) : true;
+    bool done = true;
+    if (QWidget *w = find(name)) done = unload(w);
+    ensureCatalog();
+    const auto member = registry().members.constFind(name);
+    if (member != registry().members.constEnd() && member->loaded()) {
+        const auto unloadMember = member->unload; // the procedure may register windows
+        unloadMember();
+    }
+    return done;
 }
 
 KeepAlive::KeepAlive(QWidget *w) : m_window(w)

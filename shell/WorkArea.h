@@ -24,7 +24,10 @@
 //     WorkForms::registerClass<frmHizliMesaj>();
 //
 // Windows created by other means (a window built by a seam handler, for instance) join with
-// WorkForms::adopt(widget).
+// WorkForms::adopt(widget, name). A window class that keeps its own program-wide instance
+// (frmBekle::instance() / isLoaded() / unload()) registers those instead, in the catalog:
+//
+//     WorkForms::registerMember(QStringLiteral("frmBekle"), &frmBekle::isLoaded, &frmBekle::unload);
 //
 // ---- The work set -----------------------------------------------------------------------
 //
@@ -105,12 +108,15 @@ template <class T> void registerClass()
     registerFactory(QString::fromLatin1(T::staticMetaObject.className()), [] { return new T; });
 }
 bool hasFactory(const QString &name);
+// A window with its own instance keeping: its loaded test and its unload procedure.
+void registerMember(const QString &name, std::function<bool()> loaded, std::function<void()> unload);
 
 // The loaded instance of a name, loading it through its factory when needed; nullptr when
 // the name has no factory.
 QWidget *get(const QString &name);
-// The loaded instance, or nullptr.
+// The loaded instance, or nullptr (also for a window that keeps its own instance).
 QWidget *find(const QString &name);
+// Loaded here or, for a registered member, by its own test.
 bool isLoaded(const QString &name);
 // Registers w as the program-wide instance of name (default: its class name). An instance
 // already registered under that name is replaced, not unloaded.
@@ -121,6 +127,7 @@ QStringList loadedWorkForms();
 // Unloads (see above). Returns false when the window's close handler refused; true also when
 // there was nothing to unload.
 bool unload(QWidget *w);
+// Unloads the registered instance of name and, for a registered member, runs its own unload.
 bool unload(const QString &name);
 // Whether unload has run on w (it may still wait for its deletion).
 bool isUnloaded(const QObject *w);

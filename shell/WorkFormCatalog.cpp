@@ -1,5 +1,6 @@
-// The windows that are opened by name (WorkForms::get(name)), one line each. A new window
-// class that the navigation or another folder opens by name adds its include and its line.
+// The windows that are opened by name (WorkForms::get(name)) and the work set members that
+// keep their own instance, one line each. A new window class that the navigation or another
+// folder opens by name adds its include and its line.
 
 #include "shell/WorkArea.h"
 
@@ -7,7 +8,9 @@
 #include "interactive/frmInteractiveSMS.h"
 #include "reports/frmRapor.h"
 #include "settings/frmAyarlar.h"
+#include "shell/frmBekle.h"
 #include "shell/frmBrw.h"
+#include "shell/frmPop.h"
 
 void RegisterWorkFormCatalog()
 {
@@ -16,4 +19,8 @@ void RegisterWorkFormCatalog()
     WorkForms::registerClass<frmInteractiveGraf>();
     WorkForms::registerClass<frmInteractiveSMS>();
     WorkForms::registerClass<frmRapor>();
+
+    // Windows that keep their own instance.
+    WorkForms::registerMember(QStringLiteral("frmBekle"), &frmBekle::isLoaded, &frmBekle::unload);
+    WorkForms::registerMember(QStringLiteral("frmPop"), &frmPop::isLoaded, &frmPop::unload);
 }

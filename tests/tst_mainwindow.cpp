@@ -10,6 +10,8 @@
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
+#include "shell/frmBekle.h"
+#include "shell/frmPop.h"
 #include "shell/frmBrw.h"
 #include "shell/frmHakkinda.h"
 #include "shell/frmMDI.h"
@@ -458,23 +460,28 @@ void TestMainWindow::closingMainWindowEndsEverything()
     action(fx.mdi(), "miHakkinda")->trigger();
     QPointer<frmHakkinda> about = WorkForms::find<frmHakkinda>();
     QVERIFY(about && about->isVisible());
-    auto *progress = new ClosingWindow("frmBekle");
+    QPointer<frmBekle> progress = frmBekle::instance();
     progress->show();
-    WorkForms::adopt(progress, "frmBekle");
-    WorkForms::adopt(new ClosingWindow("frmPop"), "frmPop");
-    QPointer<QWidget> p = progress;
+    QVERIFY(progress->isVisible());
+    QPointer<frmPop> menu = frmPop::instance();
+    auto *picker = new ClosingWindow("frmSablon");
+    picker->show();
+    WorkForms::adopt(picker, "frmSablon");
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBekle", "frmBrw", "frmPop", "frmSablon"}));
 
     fx.mdi()->close();
     QVERIFY(!LocalDb().isOpen());
     QVERIFY(!ErpDb().isOpen());
     QCOMPARE(fx.life.endCount, 1);
-    // The placeholder menu goes first, with the connections; then the rest of the work set.
-    QCOMPARE(g_closed, QStringList({"frmPop", "frmBekle"}));
+    QCOMPARE(g_closed, QStringList({"frmSablon"}));
     QVERIFY(WorkForms::loadedWorkForms().isEmpty());
+    QVERIFY(!frmBekle::isLoaded());
+    QVERIFY(!frmPop::isLoaded());
     QVERIFY(!WorkForms::isLoaded<frmHakkinda>());
     MainWindowFixture::flushDeletes();
     QVERIFY(about.isNull());
-    QVERIFY(p.isNull());
+    QVERIFY(progress.isNull());
+    QVERIFY(menu.isNull());
 }
 
 void TestMainWindow::closingWithNoConnectionOpened()
@@ -585,10 +592,12 @@ void TestMainWindow::interactiveWindowUnloadsPlaceholderMenu()
     MainWindowFixture fx;
     fx.ana()->TreeView1->expandAll();
     fx.clickNode("GelenMesaj");
-    WorkForms::adopt(new ClosingWindow("frmPop"), "frmPop");
+    QPointer<frmPop> menu = frmPop::instance();
     WorkForms::unload<frmInteractiveSMS>();
-    QCOMPARE(g_closed, QStringList({"frmPop"}));
+    QVERIFY(!frmPop::isLoaded());
     QVERIFY(!WorkForms::isLoaded("frmPop"));
+    MainWindowFixture::flushDeletes();
+    QVERIFY(menu.isNull());
 }
 
 QTEST_MAIN(TestMainWindow)

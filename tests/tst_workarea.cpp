@@ -251,12 +251,12 @@ void TestWorkArea::refusedUnloadKeepsWindow()
 void TestWorkArea::topLevelMembersAreUnloadedToo()
 {
     MainWindowFixture fx;
-    // A non-docked member (the progress window, say) created by other means joins the set.
-    auto *progress = new QWidget(nullptr, Qt::Tool);
-    progress->show();
-    WorkForms::adopt(progress, QStringLiteral("frmBekle"));
-    QPointer<QWidget> p = progress;
-    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBekle", "frmBrw"}));
+    // A non-docked member (the template picker, say) created by other means joins the set.
+    auto *picker = new QWidget(nullptr, Qt::Tool);
+    picker->show();
+    WorkForms::adopt(picker, QStringLiteral("frmSablon"));
+    QPointer<QWidget> p = picker;
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw", "frmSablon"}));
     fx.clickNode(QStringLiteral("OnLineServisler"));
     QVERIFY(p && p->isHidden());
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
