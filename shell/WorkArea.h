@@ -72,6 +72,16 @@
 // allocated until the WorkOperation ends, so the stop itself is safe; the loop must not
 // go on working (the windows are hidden and detached, their main window reference is gone).
 // gCancelRequested is the windows' own flag and is not touched here.
+//
+// A modal window of the work set (frmInteractiveGraf) runs its own event loop: the handler
+// that calls exec() holds a WorkOperation (or a KeepAlive) over its own window and asks
+// mustStop() / isUnloaded() when exec() returns; the modal window itself may be gone then.
+//
+// ---- Tests -------------------------------------------------------------------------------
+//
+// tests/support/MainWindowFixture.h gives a shown main window (browser recorded, message
+// boxes and the end of the program intercepted) to dock windows into; its flushDeletes()
+// runs the pending deletions, after which a QPointer to an unloaded window is null.
 
 #include <QObject>
 #include <QPointer>
