@@ -25,6 +25,7 @@ void ResetAppState()
     gProgressTotal = 0;
     gSendKind.clear();
     gMessageText.clear();
+    gOverLimitRecipients = RecordSet();
     gBrowserUrl.clear();
     gGathwinRequest.clear();
     gGathwinUrl.clear();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/RecordSet.h"
+
 #include <QString>
 
 // Program-wide state of the main program (and of the automatic program, which uses the
@@ -39,6 +41,9 @@ inline long long gProgressTotal = 0;
 // Send hand-over
 inline QString gSendKind;
 inline QString gMessageText;
+// Recipients whose merged text was over 160 characters: one field per field of the
+// recipient rows, rebuilt by every merge, exported by an accepted send.
+inline RecordSet gOverLimitRecipients;
 
 // Browser window address and interactive service request
 inline QString gBrowserUrl;

@@ -1,0 +1,118 @@
+#pragma once
+
+// The steps of a send from the send screen, as plain functions: the account reply, the
+// confirmation, the credit test, the basket, the schedule forms, the judgement of the
+// reply and what follows an accepted send (the log row, the template row, the over-limit
+// export). The window reads its controls, calls these and shows the results.
+
+#include "core/RecordSet.h"
+#include "core/Services.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+#include <QTime>
+#include <optional>
+
+class Gateway;
+struct SentMessageRow;
+
+// The login name of the screen's gateway requests: "Brenvik" user-ckey, "Ambrel" user.
+// Any other kind makes no request (nullopt); its reply stays empty.
+std::optional<QString> SendScreenLoginName();
+
+// --- Account reply (GetInfo) ------------------------------------------------------------
+
+struct SendScreenAccount {
+    bool reached = false;             // false: empty, "01", "-1" or an "<HTML>" page
+    std::optional<QString> credit;    // the text before the first line feed
+    QStringList originators;          // one per further line ended by a line feed
+    // Everything read and at least one originator: the pickers are set to now again.
+    bool complete() const { return reached && credit && !originators.isEmpty(); }
+};
+// Reads the reply: the credit is the text before the first line feed, every further line
+// that a line feed ends is one originator name in reply order (an empty line is an empty
+// name; a CR that ends a line is dropped), text after the last line feed is ignored. A
+// reply without a line feed has no credit and no names.
+SendScreenAccount ReadSendScreenAccount(const QString &reply);
+
+// --- Before the send ----------------------------------------------------------------------
+
+// The question of the confirmation box (later send: with the pickers' date and time).
+QString SendConfirmationText(int count, const QString &originator, bool later, const QDate &date,
+                             const QTime &time);
+// A count or credit text as a number ("1500", " 3", "12,5"); throws OrvekError when it is
+// no number (an empty credit label, for instance).
+double SendScreenNumber(const QString &text);
+// The credit test: credit >= total. Throws OrvekError when either text is no number.
+bool HasEnoughCredit(const QString &creditText, const QString &totalText);
+// Puts every row of the list with a number into the basket: the first 160 characters of
+// its text, then normalised. Rows without a number are skipped. Returns the rows put in.
+int FillSendBasket(Gateway &gateway, const RecordSet &sendList);
+// SDate of the request: "" at once, else ddMMyyyyHHmm of the pickers.
+QString ScheduledSendText(bool later, const QDate &date, const QTime &time);
+// gtarih of a later send: the pickers' date, hour and minute, seconds 0.
+QDateTime ScheduledSendTime(const QDate &date, const QTime &time);
+
+// --- The reply ------------------------------------------------------------------------------
+
+enum class SendReplyKind {
+    NoConnection, // "-1": the screen closes
+    Blocked,      // "04", "05": the screen stays with its list
+    Accepted,     // "ID...": the send is logged
+    Refused,      // anything else ("-2" and every code included): the screen closes
+};
+struct SendReplyJudgement {
+    SendReplyKind kind = SendReplyKind::Refused;
+    QString messageId;   // Accepted only
+    QString text;        // the box of a failed send ("" when accepted)
+    PromptIcon icon = PromptIcon::None;
+    QString title;
+    bool showNetWarning = false; // lblNet becomes visible
+    bool keepScreen = false;     // the screen stays open
+};
+SendReplyJudgement JudgeSendReply(const QString &reply);
+
+// The box of an unexpected failure inside "Gönder" (critical icon, title "Uyarı").
+QString SendFailureText(const QString &description);
+
+// --- Accepted send --------------------------------------------------------------------------
+
+// The log row of a send from the screen: gSendKind, gGatewayKind, gCompanyCode, the list's
+// row count and "İlk Kayıt :" + the first row's text as it stands.
+SentMessageRow SendScreenLogRow(const QString &messageId, const RecordSet &sendList,
+                                const QString &originator, const QDateTime &sentAt,
+                                const QDateTime &sendAt);
+
+// Folder of the over-limit file: the user's Documents folder unless a test set another.
+QString DocumentsFolder();
+void SetDocumentsFolder(const QString &folder);
+// DocumentsFolder() + "/gitmeyen.xlsx".
+QString OverLimitFileName();
+
+struct AcceptedSend {
+    QString messageId;
+    const RecordSet *sendList = nullptr;
+    QString originator;
+    QDateTime sentAt; // tarih
+    QDateTime sendAt; // gtarih
+    bool saveAsTemplate = false;
+    QString templateKind;
+};
+struct AcceptedSendResult {
+    bool logWritten = false;
+    bool templateWritten = true; // also when none was asked for
+    bool exported = false;       // the over-limit list was handed to the export
+};
+// After an accepted send: writes the log row and, when asked, the template row of
+// gMessageText (each on its own; a failure of one does not stop the other), tells the
+// operator the outcome and exports gOverLimitRecipients to OverLimitFileName() when it
+// holds rows, around the progress window. Never throws.
+AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send);
+
+// Texts of the accepted send's boxes (information icon).
+QString SentText();                   // title "Brenvik Uyarı"
+QString SentButNotLoggedText();       // title "Brenvik Uyarı"
+QString SentButNoTemplateText();      // title "Brenvik Uyarı"
+QString SentWithOverLimitText();      // title "Brenvik mesaj gönderimi"

@@ -1,0 +1,540 @@
+#include "core/AppState.h"
+#include "core/Gateway.h"
+#include "core/OrvekError.h"
+#include "core/SendList.h"
+#include "core/SendSteps.h"
+#include "core/SentLog.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Recorders.h"
+#include "tests/support/XlsxReader.h"
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+RecordSet listOf(const QList<QPair<QString, QString>> &rows)
+{
+    RecordSet list = MakeSendList();
+    for (const auto &r : rows) list.addRow({r.first, r.second});
+    return list;
+}
+
+QStringList basketRows(const Gateway &gw)
+{
+    QStringList rows;
+    for (int i = 0; i < gw.SmsBasket().rowCount(); ++i)
+        rows << gw.SmsBasket().value(i, 1).toString() + QLatin1Char('|') + gw.SmsBasket().value(i, 0).toString();
+    return rows;
+}
+
+// Recipients over the limit as a merge leaves them: the recipient query's own columns.
+void fillOverLimit(int rows)
+{
+    gOverLimitRecipients = RecordSet();
+    gOverLimitRecipients.appendField(QStringLiteral("HesapKod"), QMetaType::QString, 20);
+    gOverLimitRecipients.appendField(QStringLiteral("Unvan1"), QMetaType::QString, 50);
+    gOverLimitRecipients.appendField(QStringLiteral("CepTelBKod"), QMetaType::QString, 3);
+    gOverLimitRecipients.appendField(QStringLiteral("CepTel"), QMetaType::QString, 7);
+    for (int i = 0; i < rows; ++i)
+        gOverLimitRecipients.addRow({QStringLiteral("120.%1").arg(i), QStringLiteral("Şahin'in Dükkânı %1").arg(i),
+                                     QStringLiteral("532"), QStringLiteral("%1").arg(1000000 + i)});
+}
+
+// Records the progress window seam.
+struct ProgressRecorder {
+    QStringList calls;
+    ProgressRecorder()
+    {
+        ProgressWindow::Handlers h;
+        h.show = [this] { calls << QStringLiteral("show"); };
+        h.hide = [this] { calls << QStringLiteral("hide"); };
+        ProgressWindow::setHandlers(h);
+    }
+    ~ProgressRecorder() { ProgressWindow::setHandlers({}); }
+};
+} // namespace
+
+class TestSendSteps : public QObject {
+    Q_OBJECT
+private slots:
+    void loginName_data();
+    void loginName();
+    void readAccount_data();
+    void readAccount();
+    void confirmationText_data();
+    void confirmationText();
+    void creditTest_data();
+    void creditTest();
+    void basketTakesCutThenNormalisedTexts();
+    void scheduleForms_data();
+    void scheduleForms();
+    void judgeReply_data();
+    void judgeReply();
+    void logRowFromHandOver();
+    void sentLogLayoutAndBoundValues();
+    void sentLogRowsOfOneSendAllOrNothing();
+    void finishAcceptedSend_data();
+    void finishAcceptedSend();
+    void templateRowSplit_data();
+    void templateRowSplit();
+    void sendListModelTellsViewsRowByRow();
+};
+
+void TestSendSteps::loginName_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("request");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("hosted") << "Brenvik" << true << "ali-C9";
+    QTest::newRow("on-premises") << "Ambrel" << true << "ali";
+    QTest::newRow("other kind: no request") << "brenvik" << false << "";
+    QTest::newRow("empty kind: no request") << "" << false << "";
+}
+
+void TestSendSteps::loginName()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, request);
+    QFETCH(QString, name);
+    ResetAppState();
+    gGatewayKind = kind;
+    gUserName = QStringLiteral("ali");
+    gCkey = QStringLiteral("C9");
+    const auto login = SendScreenLoginName();
+    QCOMPARE(login.has_value(), request);
+    if (request) QCOMPARE(*login, name);
+    ResetAppState();
+}
+
+void TestSendSteps::readAccount_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<bool>("reached");
+    QTest::addColumn<bool>("hasCredit");
+    QTest::addColumn<QString>("credit");
+    QTest::addColumn<QStringList>("originators");
+    QTest::addColumn<bool>("complete");
+    QTest::newRow("credit and two names") << "1500\nORVEK\nTALVANE\n" << true << true << "1500"
+                                          << QStringList{"ORVEK", "TALVANE"} << true;
+    QTest::newRow("text after the last LF ignored") << "7\nA\nB" << true << true << "7" << QStringList{"A"} << true;
+    QTest::newRow("empty line is an empty name") << "7\n\nB\n" << true << true << "7" << QStringList{"", "B"} << true;
+    QTest::newRow("CR LF line ends") << "1500\r\nORVEK\r\n" << true << true << "1500" << QStringList{"ORVEK"} << true;
+    QTest::newRow("credit only") << "250\n" << true << true << "250" << QStringList{} << false;
+    QTest::newRow("no line feed") << "250" << true << false << "" << QStringList{} << false;
+    QTest::newRow("other code: no line feed") << "02" << true << false << "" << QStringList{} << false;
+    QTest::newRow("empty") << "" << false << false << "" << QStringList{} << false;
+    QTest::newRow("01") << "01" << false << false << "" << QStringList{} << false;
+    QTest::newRow("-1") << "-1" << false << false << "" << QStringList{} << false;
+    QTest::newRow("HTML page") << "<html><body><HTML>\n</body>\n" << false << false << "" << QStringList{} << false;
+    QTest::newRow("lower-case html is read") << "<html>\nx\n" << true << true << "<html>" << QStringList{"x"} << true;
+}
+
+void TestSendSteps::readAccount()
+{
+    QFETCH(QString, reply);
+    QFETCH(bool, reached);
+    QFETCH(bool, hasCredit);
+    QFETCH(QString, credit);
+    QFETCH(QStringList, originators);
+    QFETCH(bool, complete);
+    const SendScreenAccount a = ReadSendScreenAccount(reply);
+    QCOMPARE(a.reached, reached);
+    QCOMPARE(a.credit.has_value(), hasCredit);
+    if (hasCredit) QCOMPARE(*a.credit, credit);
+    QCOMPARE(a.originators, originators);
+    QCOMPARE(a.complete(), complete);
+}
+
+void TestSendSteps::confirmationText_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("originator");
+    QTest::addColumn<bool>("later");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("at once") << 3 << "ORVEK" << false
+                             << "Mesajınız 3 kişiye ORVEK originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?";
+    QTest::newRow("at once, no originator") << 12000 << "" << false
+                                            << "Mesajınız 12000 kişiye  originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?";
+    QTest::newRow("later, in the past") << 1 << "TALVANE" << true
+                                        << "Mesajınız 1 kişiye, 09.01.2020 saat 07:05:09 de TALVANE originator bilgisiyle "
+                                           "gönderilecektir. Devam etmek istiyor musunuz?";
+}
+
+void TestSendSteps::confirmationText()
+{
+    QFETCH(int, count);
+    QFETCH(QString, originator);
+    QFETCH(bool, later);
+    QFETCH(QString, text);
+    QCOMPARE(SendConfirmationText(count, originator, later, QDate(2020, 1, 9), QTime(7, 5, 9)), text);
+}
+
+void TestSendSteps::creditTest_data()
+{
+    QTest::addColumn<QString>("credit");
+    QTest::addColumn<QString>("total");
+    QTest::addColumn<int>("expected"); // 1 enough, 0 not enough, -1 throws
+    QTest::newRow("equal passes") << " 100" << " 100" << 1;
+    QTest::newRow("one less fails") << " 99" << " 100" << 0;
+    QTest::newRow("more") << " 1500" << " 3" << 1;
+    QTest::newRow("decimal comma") << " 2,5" << " 3" << 0;
+    QTest::newRow("decimal point") << " 3.5" << " 3" << 1;
+    QTest::newRow("credit never fetched") << "" << " 3" << -1;
+    QTest::newRow("total empty") << " 10" << "" << -1;
+    QTest::newRow("credit is text") << " yok" << " 3" << -1;
+}
+
+void TestSendSteps::creditTest()
+{
+    QFETCH(QString, credit);
+    QFETCH(QString, total);
+    QFETCH(int, expected);
+    if (expected < 0) {
+        QVERIFY_THROWS_EXCEPTION(OrvekError, HasEnoughCredit(credit, total));
+        return;
+    }
+    QCOMPARE(HasEnoughCredit(credit, total), expected == 1);
+}
+
+void TestSendSteps::basketTakesCutThenNormalisedTexts()
+{
+    // 8 line breaks inside the first 160 characters: cut first, then the breaks go, so the
+    // basket text is 144 characters; normalising first would have given 160 others.
+    QString withBreaks;
+    for (int i = 0; i < 8; ++i) withBreaks += QStringLiteral("abcdefghijklmn") + kCrLf;
+    withBreaks += QString(100, QLatin1Char('x'));
+    const RecordSet list = listOf({{"5321234567", QStringLiteral("Sayın Şükrü Öztürk, çağrı & <not>")},
+                                   {"", "no number"},
+                                   {"5441112233", withBreaks},
+                                   {"5059998877", QString(160, QLatin1Char('y'))}});
+    Gateway gw;
+    QCOMPARE(FillSendBasket(gw, list), 3);
+    const QStringList rows = basketRows(gw);
+    QCOMPARE(rows.size(), 3);
+    QCOMPARE(rows[0], QStringLiteral("5321234567|Sayin Sukru Ozturk, cagri - [not]"));
+    QCOMPARE(rows[1], QStringLiteral("5441112233|") + QStringLiteral("abcdefghijklmn").repeated(8) +
+                          QString(32, QLatin1Char('x')));
+    QCOMPARE(rows[2], QStringLiteral("5059998877|") + QString(160, QLatin1Char('y')));
+}
+
+void TestSendSteps::scheduleForms_data()
+{
+    QTest::addColumn<bool>("later");
+    QTest::addColumn<QDate>("date");
+    QTest::addColumn<QTime>("time");
+    QTest::addColumn<QString>("sdate");
+    QTest::addColumn<QDateTime>("gtarih");
+    QTest::newRow("at once") << false << QDate(2026, 12, 9) << QTime(14, 30, 27) << "" << QDateTime();
+    QTest::newRow("later") << true << QDate(2026, 12, 9) << QTime(14, 30, 27) << "091220261430"
+                           << QDateTime(QDate(2026, 12, 9), QTime(14, 30, 0));
+    QTest::newRow("single digits padded") << true << QDate(2027, 1, 2) << QTime(3, 4, 59) << "020120270304"
+                                          << QDateTime(QDate(2027, 1, 2), QTime(3, 4, 0));
+}
+
+void TestSendSteps::scheduleForms()
+{
+    QFETCH(bool, later);
+    QFETCH(QDate, date);
+    QFETCH(QTime, time);
+    QFETCH(QString, sdate);
+    QFETCH(QDateTime, gtarih);
+    QCOMPARE(ScheduledSendText(later, date, time), sdate);
+    if (later) QCOMPARE(ScheduledSendTime(date, time), gtarih);
+}
+
+void TestSendSteps::judgeReply_data()
+{
+    const QString noNet = "Lütfen İnternet Bağlantınızı Kontrol Ediniz." + kCrLf + "İnternete Bağlı Olmadan SMS Gönderemezsiniz";
+    const QString blocked = "SMS Merkezine İlgili Bilgiler Gönderilemiyor" + kCrLf +
+                            "Proxy Server veya Firewall Kullanıyorsanız Gerekli Ayarları Yapmalısınız";
+    const QString refused = "Mesaj Gönderilemedi." + kCrLf + "Kullanıcı Adı veya Parolanız Hatalı Olabilir." + kCrLf +
+                            "SMS Krediniz Bitmiş Olabilir." + kCrLf + "Gönerilecek SMS Olmayabilir.";
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("messageId");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("net");
+    QTest::addColumn<bool>("keep");
+    const int crit = int(PromptIcon::Critical), info = int(PromptIcon::Information), none = int(PromptIcon::None);
+    QTest::newRow("-1") << "-1" << int(SendReplyKind::NoConnection) << "" << noNet << info << "Uyarı" << true << false;
+    QTest::newRow("04") << "04" << int(SendReplyKind::Blocked) << "" << blocked << crit << "Uyarı" << true << true;
+    QTest::newRow("05") << "05" << int(SendReplyKind::Blocked) << "" << blocked << crit << "Uyarı" << true << true;
+    QTest::newRow("ID:id") << "ID:4711" << int(SendReplyKind::Accepted) << "4711" << "" << none << "" << false << false;
+    QTest::newRow("ID blanks trimmed") << "ID:  4711 " << int(SendReplyKind::Accepted) << "4711" << "" << none << ""
+                                       << false << false;
+    QTest::newRow("ID alone: empty id") << "ID" << int(SendReplyKind::Accepted) << "" << "" << none << "" << false << false;
+    QTest::newRow("small id refused") << "id:4711" << int(SendReplyKind::Refused) << "" << refused << crit
+                                      << "Brenvik Uyarı" << false << false;
+    for (const char *code : {"-2", "01", "02", "03", "06", "13", "", " 04", "HTML"})
+        QTest::newRow(qPrintable(QStringLiteral("refused '%1'").arg(QLatin1String(code))))
+            << QString::fromLatin1(code) << int(SendReplyKind::Refused) << "" << refused << crit << "Brenvik Uyarı"
+            << false << false;
+}
+
+void TestSendSteps::judgeReply()
+{
+    QFETCH(QString, reply);
+    QFETCH(int, kind);
+    QFETCH(QString, messageId);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    QFETCH(QString, title);
+    QFETCH(bool, net);
+    QFETCH(bool, keep);
+    const SendReplyJudgement j = JudgeSendReply(reply);
+    QCOMPARE(int(j.kind), kind);
+    QCOMPARE(j.messageId, messageId);
+    QCOMPARE(j.text, text);
+    QCOMPARE(int(j.icon), icon);
+    QCOMPARE(j.title, title);
+    QCOMPARE(j.showNetWarning, net);
+    QCOMPARE(j.keepScreen, keep);
+}
+
+void TestSendSteps::logRowFromHandOver()
+{
+    ResetAppState();
+    gSendKind = QStringLiteral("Bakiye gönder");
+    gGatewayKind = QStringLiteral("Ambrel");
+    gCompanyCode = QStringLiteral("01");
+    const QString first = QString(200, QLatin1Char('ş')) + QStringLiteral(" & <x>");
+    RecordSet list = MakeSendList();
+    list.addRow({"5321234567", first});
+    list.addRow({"5321234568", "second"});
+    const QDateTime at(QDate(2026, 12, 10), QTime(9, 1, 2));
+    const SentMessageRow r = SendScreenLogRow("4711", list, "ORVEK", at, at.addDays(1));
+    QCOMPARE(r.msgid, QStringLiteral("4711"));
+    QCOMPARE(r.msg_tip, QStringLiteral("Bakiye gönder"));
+    QCOMPARE(r.gateway, QStringLiteral("Ambrel"));
+    QCOMPARE(r.paket_boyut, 2);
+    QCOMPARE(r.mesaj, QStringLiteral("İlk Kayıt :") + first); // whole, not cut, not normalised
+    QCOMPARE(r.originator, QStringLiteral("ORVEK"));
+    QCOMPARE(r.tarih, at);
+    QCOMPARE(r.gtarih, at.addDays(1));
+    QCOMPARE(r.sirket_kod, QStringLiteral("01"));
+    ResetAppState();
+}
+
+void TestSendSteps::sentLogLayoutAndBoundValues()
+{
+    ProgramFolderFixture fx;
+    QStringList columns;
+    for (const auto &c : fx.rows("SELECT name FROM pragma_table_info('tbl_giden') ORDER BY cid"))
+        columns << c.first().toString();
+    QCOMPARE(columns, QStringList({"id", "msgid", "msg_tip", "gateway", "paket_boyut", "mesaj", "originator", "tarih",
+                                   "gtarih", "sirket_kod"}));
+
+    // Values that a spliced statement would break on: apostrophes in the id and the company
+    // code too, which were never quoted.
+    SentMessageRow r;
+    r.msgid = QStringLiteral("7'); DROP TABLE tbl_giden; --");
+    r.msg_tip = QStringLiteral("Müşterilere mesaj gönder");
+    r.gateway = QStringLiteral("Brenvik");
+    r.paket_boyut = 100000;
+    r.mesaj = QStringLiteral("İlk Kayıt :O'Neil'e \"selam\"");
+    r.originator = QStringLiteral("D'OR");
+    r.tarih = QDateTime(QDate(2026, 12, 10), QTime(9, 5, 7));
+    r.gtarih = QDateTime(QDate(2026, 12, 11), QTime(14, 30, 0));
+    r.sirket_kod = QStringLiteral("0'1");
+    InsertSentMessages({r});
+    const auto rows = fx.rows("SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih,sirket_kod "
+                              "FROM tbl_giden");
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows[0], QVariantList({r.msgid, r.msg_tip, r.gateway, 100000, r.mesaj, r.originator,
+                                    "2026-12-10 09:05:07", "2026-12-11 14:30:00", r.sirket_kod}));
+    QCOMPARE(fx.scalar("SELECT typeof(paket_boyut) FROM tbl_giden").toString(), QStringLiteral("integer"));
+    // The report window's filter compares the kind and company without case.
+    QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_giden WHERE gateway = 'BRENVIK'").toInt(), 1);
+}
+
+void TestSendSteps::sentLogRowsOfOneSendAllOrNothing()
+{
+    ProgramFolderFixture fx;
+    fx.exec("CREATE TRIGGER refuse BEFORE INSERT ON tbl_giden WHEN NEW.msgid = 'bad' "
+            "BEGIN SELECT RAISE(ABORT, 'refused by the test'); END");
+    SentMessageRow good;
+    good.msgid = QStringLiteral("1");
+    good.tarih = good.gtarih = QDateTime::currentDateTime();
+    SentMessageRow bad = good;
+    bad.msgid = QStringLiteral("bad");
+    try {
+        InsertSentMessages({good, bad});
+        QFAIL("the refused row did not throw");
+    } catch (const OrvekError &e) {
+        QVERIFY2(e.description().contains(QLatin1String("refused by the test")), qPrintable(e.description()));
+    }
+    QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    // The connection is usable afterwards (no transaction left open).
+    InsertSentMessages({good});
+    QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
+}
+
+void TestSendSteps::finishAcceptedSend_data()
+{
+    QTest::addColumn<bool>("saveAsTemplate");
+    QTest::addColumn<bool>("logFails");
+    QTest::addColumn<bool>("templateFails");
+    QTest::addColumn<int>("overLimit");
+    QTest::addColumn<QStringList>("boxes"); // "title|text" in order, before the export's own box
+    const QString notice = QStringLiteral("Brenvik Uyarı|");
+    const QString sent = notice + SentText();
+    const QString notLogged = notice + SentButNotLoggedText();
+    const QString noTemplate = notice + SentButNoTemplateText();
+    const QString over = QStringLiteral("Brenvik mesaj gönderimi|") + SentWithOverLimitText();
+    QTest::newRow("plain") << false << false << false << 0 << QStringList{sent};
+    QTest::newRow("with template") << true << false << false << 0 << QStringList{sent};
+    QTest::newRow("over limit") << true << false << false << 3 << QStringList{over};
+    QTest::newRow("log fails") << false << true << false << 0 << QStringList{notLogged};
+    QTest::newRow("log fails, still exported") << false << true << false << 2 << QStringList{notLogged, over};
+    QTest::newRow("template fails") << true << false << true << 0 << QStringList{noTemplate};
+    QTest::newRow("template fails, exported") << true << false << true << 1 << QStringList{noTemplate, over};
+    QTest::newRow("both fail") << true << true << true << 1 << QStringList{notLogged, noTemplate, over};
+}
+
+void TestSendSteps::finishAcceptedSend()
+{
+    QFETCH(bool, saveAsTemplate);
+    QFETCH(bool, logFails);
+    QFETCH(bool, templateFails);
+    QFETCH(int, overLimit);
+    QFETCH(QStringList, boxes);
+
+    ProgramFolderFixture fx;
+    PromptRecorder prompts;
+    ShellRecorder shell;
+    ProgressRecorder progress;
+    QTemporaryDir docs;
+    SetDocumentsFolder(docs.filePath(QStringLiteral("Belgeler"))); // not there yet: made on demand
+    if (logFails) fx.exec("CREATE TRIGGER r1 BEFORE INSERT ON tbl_giden BEGIN SELECT RAISE(ABORT, 'no'); END");
+    if (templateFails) fx.exec("CREATE TRIGGER r2 BEFORE INSERT ON tbl_sablonlar BEGIN SELECT RAISE(ABORT, 'no'); END");
+    gSendKind = QStringLiteral("Müşterilere mesaj gönder");
+    gGatewayKind = QStringLiteral("Brenvik");
+    gCompanyCode = QStringLiteral("01");
+    gMessageText = QStringLiteral("Sayın [##Unvan1##], borcunuz [##Bakiye##] TL'dir.");
+    fillOverLimit(overLimit);
+
+    const RecordSet list = listOf({{"5321234567", "Sayın ALİ, borcunuz 5 TL'dir."}, {"5321234568", "x"}});
+    AcceptedSend send;
+    send.messageId = QStringLiteral("90001");
+    send.sendList = &list;
+    send.originator = QStringLiteral("ORVEK");
+    send.sentAt = QDateTime(QDate(2026, 12, 10), QTime(9, 0, 1));
+    send.sendAt = send.sentAt;
+    send.saveAsTemplate = saveAsTemplate;
+    send.templateKind = QStringLiteral("ChkMesaj");
+    const AcceptedSendResult result = FinishAcceptedSend(send);
+
+    QCOMPARE(result.logWritten, !logFails);
+    QCOMPARE(result.templateWritten, !(saveAsTemplate && templateFails));
+    QCOMPARE(result.exported, overLimit > 0);
+
+    QStringList shown;
+    for (const PromptRecord &r : prompts.records()) {
+        if (r.title == QLatin1String("Rendal Yöneticisi")) continue; // the export's completion box
+        QCOMPARE(r.icon, PromptIcon::Information);
+        shown << r.title + QLatin1Char('|') + r.text;
+    }
+    QCOMPARE(shown, boxes);
+
+    QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), logFails ? 0 : 1);
+    if (!logFails)
+        QCOMPARE(fx.rows("SELECT msgid,paket_boyut,mesaj,sirket_kod FROM tbl_giden").first(),
+                 QVariantList({"90001", 2, "İlk Kayıt :Sayın ALİ, borcunuz 5 TL'dir.", "01"}));
+    const auto templates = fx.rows("SELECT msgid,sablon_tip,sablon_p1,sablon_p2 FROM tbl_sablonlar");
+    if (saveAsTemplate && !templateFails)
+        QCOMPARE(templates, QList<QVariantList>({{"90001", "ChkMesaj", gMessageText, ""}}));
+    else
+        QVERIFY(templates.isEmpty());
+
+    const QString file = OverLimitFileName();
+    QCOMPARE(file, docs.filePath(QStringLiteral("Belgeler/gitmeyen.xlsx")));
+    if (overLimit == 0) {
+        QVERIFY(!QFile::exists(file));
+        QVERIFY(progress.calls.isEmpty());
+    } else {
+        QCOMPARE(progress.calls.first(), QStringLiteral("show"));
+        QCOMPARE(progress.calls.last(), QStringLiteral("hide"));
+        XlsxReader reader;
+        QVERIFY2(reader.open(file), qPrintable(reader.error()));
+        QCOMPARE(reader.sheetNames(), QStringList{"Sayfa1"});
+        const XlsxSheet &sheet = reader.sheet(0);
+        QCOMPARE(sheet.rowCount(), overLimit + 1);
+        QCOMPARE(sheet.rowTexts(0), QStringList({"HesapKod", "Unvan1", "CepTelBKod", "CepTel"}));
+        QCOMPARE(sheet.rowTexts(overLimit),
+                 QStringList({QStringLiteral("120.%1").arg(overLimit - 1),
+                              QStringLiteral("Şahin'in Dükkânı %1").arg(overLimit - 1), "532",
+                              QString::number(1000000 + overLimit - 1)}));
+        QCOMPARE(shell.openedFiles, QStringList{file});
+    }
+    SetDocumentsFolder(QString());
+}
+
+void TestSendSteps::templateRowSplit_data()
+{
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("p1");
+    QTest::addColumn<int>("p2");
+    QTest::newRow("255 whole") << 255 << 255 << 0;
+    QTest::newRow("256 split 255 + 1") << 256 << 255 << 1;
+    QTest::newRow("700") << 700 << 255 << 445;
+}
+
+void TestSendSteps::templateRowSplit()
+{
+    QFETCH(int, length);
+    QFETCH(int, p1);
+    QFETCH(int, p2);
+    ProgramFolderFixture fx;
+    PromptRecorder prompts;
+    QString text;
+    for (int i = 0; i < length; ++i) text += QChar(u"ab'ş"[i % 4]);
+    gMessageText = text;
+    const RecordSet list = listOf({{"5321234567", "x"}});
+    AcceptedSend send;
+    send.messageId = QStringLiteral("1");
+    send.sendList = &list;
+    send.sentAt = send.sendAt = QDateTime::currentDateTime();
+    send.saveAsTemplate = true;
+    send.templateKind = QStringLiteral("GrupMesaj");
+    QVERIFY(FinishAcceptedSend(send).templateWritten);
+    const auto row = fx.rows("SELECT sablon_p1, sablon_p2 FROM tbl_sablonlar").first();
+    QCOMPARE(row[0].toString().size(), p1);
+    QCOMPARE(row[1].toString().size(), p2);
+    QCOMPARE(row[0].toString() + row[1].toString(), text);
+}
+
+void TestSendSteps::sendListModelTellsViewsRowByRow()
+{
+    SendListModel model;
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy reset(&model, &QAbstractItemModel::modelReset);
+    model.appendRow("5321234567", "bir");
+    model.appendRow("5321234568", QString(255, QLatin1Char('m')));
+    QCOMPARE(inserted.size(), 2);
+    QCOMPARE(inserted.at(1).at(1).toInt(), 1);
+    // Too long: refused before any view hears of it.
+    QVERIFY_THROWS_EXCEPTION(OrvekError, model.appendRow("53212345678", "x"));
+    QVERIFY_THROWS_EXCEPTION(OrvekError, model.appendRow("5321234569", QString(256, QLatin1Char('m'))));
+    QCOMPARE(inserted.size(), 2);
+    QCOMPARE(model.rowCount(), 2);
+    QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("GsmNo"));
+    QCOMPARE(model.headerData(1, Qt::Horizontal).toString(), QStringLiteral("Mesaj"));
+    model.removeRow(0);
+    model.removeRow(5); // no such row: nothing
+    QCOMPARE(model.rowCount(), 1);
+    QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("5321234568"));
+    QCOMPARE(reset.size(), 0);
+    QCOMPARE(model.list().fieldNames(), QStringList({"GsmNo", "Mesaj"}));
+    QCOMPARE(model.list().field(0).size, 10);
+    QCOMPARE(model.list().field(1).size, 255);
+}
+
+QTEST_GUILESS_MAIN(TestSendSteps)
+#include "tst_sendsteps.moc"
