@@ -1,5 +1,6 @@
-#include "core/LocalDb.h"
+#include "core/Startup.h"
 #include "shell/BrowserView.h"
+#include "shell/StartupWindows.h"
 #include "shell/WidgetServices.h"
 
 #include <QApplication>
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     PrepareBrowserEngine();
     QApplication app(argc, argv);
     InstallWidgetServices();
-    LoadSettings();
-    return 0;
+    InstallStartupWindows();
+    if (!Main()) return 0;
+    return app.exec();
 }

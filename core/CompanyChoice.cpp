@@ -1,0 +1,119 @@
+#include "core/CompanyChoice.h"
+
+#include "core/AppState.h"
+#include "core/LocalDb.h"
+#include "core/OrvekError.h"
+#include "core/Services.h"
+
+#include <QSet>
+#include <QSqlQuery>
+#include <exception>
+
+namespace {
+QString crlf() { return QStringLiteral("\r\n"); }
+QString valueText(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+
+void failStart(const QString &text, const QString &title)
+{
+    Prompt::show(text, PromptIcon::Critical, title);
+    gErpConfigured = false;
+    Lifecycle::endProgram();
+}
+} // namespace
+
+QString CompanyListQuery()
+{
+    return QStringLiteral("SELECT DISTINCT(SDK.Kod), SIR.KisaAdi ") + QStringLiteral("FROM SIR, SDK ") +
+           QStringLiteral("WHERE SDK.SirketKod = SIR.Kod");
+}
+
+QString ErpUnreachableText()
+{
+    return QStringLiteral("Orvek® veritabanıyla bağlantı kurulamıyor.") + crlf() +
+           QStringLiteral("Uygulama kapatılıyor...");
+}
+
+QString NoCompanyText()
+{
+    return QStringLiteral("Tanımlı şirket bulunamadı.") + crlf() +
+           QStringLiteral("Orvek® Talvane uygulamasını kullanabilmeniz için Orvek® veritabanında tanımlı "
+                          "şirket ya da şirketler olmalıdır.") +
+           crlf() + QStringLiteral("Uygulama kapatılıyor...");
+}
+
+QString CompanyRowStageText()
+{
+    return QStringLiteral("Sistem bilgileri kaydedilemiyor.") + crlf() +
+           QStringLiteral("Sınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz") + crlf() +
+           QStringLiteral("Lütfen sistem yöneticinize başvurun.");
+}
+
+bool LoadCompanyList(QVector<ErpCompany> &companies)
+{
+    companies.clear();
+    try {
+        OpenErpDb();
+    } catch (const std::exception &) {
+        failStart(ErpUnreachableText(), QStringLiteral("Brenvik"));
+        return false;
+    }
+    try {
+        QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(CompanyListQuery()));
+        QSet<QString> keys;
+        while (q.next()) {
+            ErpCompany c{QStringLiteral("SIR") + valueText(q.value(0)), valueText(q.value(1))};
+            if (keys.contains(c.key)) continue;
+            keys.insert(c.key);
+            companies.append(c);
+        }
+    } catch (const std::exception &) {
+        companies.clear();
+    }
+    if (companies.isEmpty()) {
+        failStart(NoCompanyText(), QStringLiteral("Uyarı"));
+        return false;
+    }
+    return true;
+}
+
+bool EnsureCompanySettingsRow(const QString &code)
+{
+    OpenLocalDb();
+    QSqlDatabase db = LocalDb();
+    // The read and the write in one transaction: a second program never sees the gap.
+    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    bool added = false;
+    try {
+        {
+            QSqlQuery q = SqlExec(db, QStringLiteral("SELECT * FROM tbl_kovaset_ayar WHERE sirket_kod = ?"), {code});
+            added = !q.next();
+        }
+        if (added)
+            SqlExec(db,
+                    QStringLiteral("INSERT INTO tbl_kovaset_ayar(sirket_kod,flg_dgun_mesaj,dgun_mesaj,dgun_gonderen,"
+                                   "flg_evyil_mesaj,evyil_mesaj,evyil_gonderen) VALUES (?,'0','','','0','','')"),
+                    {code});
+        SqlExec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery rollback(db);
+        rollback.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+    if (added) CloseLocalDb();
+    return added;
+}
+
+bool TakeCompanyChoice(const ErpCompany &company)
+{
+    gCompanyCode = company.code();
+    gCompanyName = company.name;
+    try {
+        gErrorText = CompanyRowStageText();
+        EnsureCompanySettingsRow(gCompanyCode);
+        return true;
+    } catch (const std::exception &) {
+        Prompt::show(gErrorText, PromptIcon::Critical, QStringLiteral("Brenvik"));
+        Lifecycle::endProgram();
+        return false;
+    }
+}

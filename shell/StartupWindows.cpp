@@ -1,0 +1,22 @@
+#include "shell/StartupWindows.h"
+
+#include "core/Startup.h"
+#include "shell/frmGiris.h"
+#include "shell/frmSirketSec.h"
+
+#include <QApplication>
+
+void InstallStartupWindows()
+{
+    StartupWindows::Handlers h;
+    h.showLogin = [] {
+        auto *login = new frmGiris;
+        login->setAttribute(Qt::WA_DeleteOnClose);
+        login->show();
+    };
+    h.chooseCompany = [] {
+        frmSirketSec window(QApplication::activeWindow());
+        if (window.Form_Load()) window.exec();
+    };
+    StartupWindows::setHandlers(h);
+}

@@ -1,0 +1,343 @@
+#include "core/AppState.h"
+#include "core/LocalDb.h"
+#include "core/Startup.h"
+#include "shell/frmGiris.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Recorders.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+const QString kMissing = QStringLiteral("Eksik bilgi girişi yaptınız.Lütfen bilgilerinizi kontrol ediniz.");
+
+// The windows that a successful login goes on to, recorded.
+struct TailRecorder {
+    TailRecorder()
+    {
+        StartupWindows::Handlers h;
+        h.showMainWindow = [this](const QString &tail) { mainCaptions << tail; };
+        StartupWindows::setHandlers(h);
+    }
+    ~TailRecorder() { StartupWindows::setHandlers({}); }
+    QStringList mainCaptions;
+};
+
+void typeAccount(frmGiris &w, const QString &user, const QString &password, const QString &ckey = {})
+{
+    QTest::keyClicks(w.txtUserName, user);
+    QTest::keyClicks(w.txtPassWord, password);
+    if (!ckey.isEmpty()) QTest::keyClicks(w.txtClientKodu, ckey);
+}
+} // namespace
+
+class TestFrmGiris : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void layoutAndControls();
+    void clientCodeOnlyForHostedKind_data();
+    void clientCodeOnlyForHostedKind();
+    void tabOrderAndKeys();
+    void missingInput_data();
+    void missingInput();
+    void savesAccountOfKind_data();
+    void savesAccountOfKind();
+    void buttonsDisabledWhileAsking();
+    void failingSaveShowsDescription();
+    void cancelEndsProgram_data();
+    void cancelEndsProgram();
+};
+
+void TestFrmGiris::initTestCase()
+{
+    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+        qunsetenv(name);
+}
+
+void TestFrmGiris::cleanup() { ResetAppState(); }
+
+void TestFrmGiris::layoutAndControls()
+{
+    ProgramFolderFixture fx;
+    gGatewayKind = QStringLiteral("Brenvik");
+    gUserName = QStringLiteral("ali");
+    gPassword = QStringLiteral("gizli");
+    gCkey = QStringLiteral("C9");
+    frmGiris w;
+    w.show();
+    QCOMPARE(w.windowTitle(), QStringLiteral("Orvek® Talvane - Kullanıcı girişi"));
+    QCOMPARE(w.size(), QSize(367, 153));
+    QCOMPARE(w.minimumSize(), w.maximumSize());
+    QCOMPARE(w.lblUserName->text(), QStringLiteral("Kullanıcı adı:"));
+    QCOMPARE(w.lblPassWord->text(), QStringLiteral("Parola:"));
+    QCOMPARE(w.lblClientKodu->text(), QStringLiteral("Client kodu:"));
+    QCOMPARE(w.chkKaydet->text(), QStringLiteral("Kullanıcı bilgilerimi kaydet"));
+    QCOMPARE(w.btnOturumAc->text(), QStringLiteral("Oturum Aç"));
+    QCOMPARE(w.btnVazgec->text(), QStringLiteral("Vazgeç"));
+    QVERIFY(w.btnOturumAc->isDefault());
+    QVERIFY(w.imgInfo->isVisible());
+    QVERIFY(!w.chkKaydet->isChecked());
+    // The saved account is not shown.
+    QCOMPARE(w.txtUserName->text(), QString());
+    QCOMPARE(w.txtPassWord->text(), QString());
+    QCOMPARE(w.txtClientKodu->text(), QString());
+    for (const char *name : {"imgInfo", "lblUserName", "txtUserName", "lblPassWord", "txtPassWord", "lblClientKodu",
+                             "txtClientKodu", "chkKaydet", "btnOturumAc", "btnVazgec"})
+        QVERIFY2(w.findChild<QWidget *>(QString::fromLatin1(name)), name);
+    QTest::keyClicks(w.txtPassWord, QStringLiteral("abc"));
+    QCOMPARE(w.txtPassWord->displayText(), QStringLiteral("***"));
+    // Picture left, boxes right of it, buttons under the boxes, check box under the picture.
+    QVERIFY(w.txtUserName->x() > w.imgInfo->geometry().right());
+    QVERIFY(w.btnOturumAc->y() > w.txtClientKodu->geometry().bottom());
+    QVERIFY(w.btnOturumAc->x() < w.btnVazgec->x());
+    QVERIFY(w.chkKaydet->y() > w.imgInfo->geometry().bottom());
+    QVERIFY(QRect(QPoint(0, 0), w.size()).contains(w.chkKaydet->geometry()));
+    QVERIFY(QRect(QPoint(0, 0), w.size()).contains(w.btnVazgec->geometry()));
+}
+
+void TestFrmGiris::clientCodeOnlyForHostedKind_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("shown");
+    QTest::newRow("Brenvik") << "Brenvik" << true;
+    QTest::newRow("Ambrel") << "Ambrel" << false;
+}
+
+void TestFrmGiris::clientCodeOnlyForHostedKind()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, shown);
+    ProgramFolderFixture fx;
+    gGatewayKind = kind;
+    frmGiris w;
+    w.show();
+    QCOMPARE(w.lblClientKodu->isVisible(), shown);
+    QCOMPARE(w.txtClientKodu->isVisible(), shown);
+    QCOMPARE(w.txtClientKodu->isEnabled(), shown);
+}
+
+void TestFrmGiris::tabOrderAndKeys()
+{
+    ProgramFolderFixture fx;
+    gGatewayKind = QStringLiteral("Brenvik");
+    FakeGateway fake;
+    fake.setReply(QStringLiteral("4"), QStringLiteral("01"));
+    gGatewayUrl = fake.url();
+    PromptRecorder prompts;
+    LifecycleRecorder life;
+    frmGiris w;
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.txtUserName));
+    const QList<QWidget *> order = {w.txtPassWord, w.txtClientKodu, w.btnOturumAc, w.btnVazgec, w.chkKaydet,
+                                    w.txtUserName};
+    for (QWidget *next : order) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), next->objectName());
+    }
+    // Enter logs in from any box.
+    typeAccount(w, QStringLiteral("ali"), QStringLiteral("p"), QStringLiteral("C9"));
+    QTest::keyClick(w.txtPassWord, Qt::Key_Return);
+    QCOMPARE(fake.requestCount(), 1);
+    QCOMPARE(prompts.count(), 1);
+    // Esc is "Vazgeç".
+    QTest::keyClick(w.txtUserName, Qt::Key_Escape);
+    QCOMPARE(life.endCount, 1);
+    QVERIFY(!w.isVisible());
+}
+
+void TestFrmGiris::missingInput_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("sent");
+    QTest::newRow("both empty") << "" << "" << false;
+    QTest::newRow("empty user") << "" << "p" << false;
+    QTest::newRow("empty password") << "ali" << "" << false;
+    QTest::newRow("user one blank") << " " << "p" << false;
+    QTest::newRow("password one blank") << "ali" << " " << false;
+    QTest::newRow("user two blanks") << "  " << "p" << true;
+    QTest::newRow("password two blanks") << "ali" << "  " << true;
+}
+
+void TestFrmGiris::missingInput()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(bool, sent);
+    ProgramFolderFixture fx;
+    gGatewayKind = QStringLiteral("Brenvik");
+    FakeGateway fake;
+    fake.setReply(QStringLiteral("4"), QStringLiteral("01"));
+    gGatewayUrl = fake.url();
+    PromptRecorder prompts;
+    LifecycleRecorder life;
+    frmGiris w;
+    w.show();
+    // The client code is not examined.
+    typeAccount(w, user, password);
+    w.txtPassWord->setFocus();
+    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+    QCOMPARE(fake.requestCount(), sent ? 1 : 0);
+    QCOMPARE(prompts.count(), 1);
+    if (!sent) {
+        QCOMPARE(prompts.last().text, kMissing);
+        QCOMPARE(prompts.last().icon, PromptIcon::Critical);
+        QCOMPARE(prompts.last().title, QStringLiteral("Brenvik Kullanıcı girişi"));
+        QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.txtUserName));
+    }
+    QVERIFY(w.btnOturumAc->isEnabled());
+    QCOMPARE(life.endCount, 0);
+}
+
+void TestFrmGiris::savesAccountOfKind_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("ticked");
+    QTest::addColumn<QVariantList>("row"); // kullanici_adi..flg_gw
+    const QString url = QStringLiteral("URL");
+    QTest::newRow("Brenvik ticked") << "Brenvik" << true
+                                    << QVariantList{"veli", "p'2", "K7", "1", "eski", "e", "0", "0", "http://eski"};
+    QTest::newRow("Brenvik unticked") << "Brenvik" << false
+                                      << QVariantList{"veli", "p'2", "K7", "0", "eski", "e", "0", "0", "http://eski"};
+    QTest::newRow("Ambrel ticked") << "Ambrel" << true
+                                   << QVariantList{"ali", "p1", "C9", "0", "veli", "p'2", "1", "1", url};
+    QTest::newRow("Ambrel unticked") << "Ambrel" << false
+                                     << QVariantList{"ali", "p1", "C9", "0", "veli", "p'2", "0", "1", url};
+}
+
+void TestFrmGiris::savesAccountOfKind()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, ticked);
+    QFETCH(QVariantList, row);
+    ProgramFolderFixture fx;
+    fx.exec("UPDATE tbl_ayarlar SET kullanici_adi='ali', parola='p1', ckey='C9', flg_kaydet='0', "
+            "kullanici_adi_i='eski', parola_i='e', flg_kaydet_i='0', url_ambrel='http://eski', flg_gw='0'");
+    FakeGateway fake;
+    gGatewayKind = kind;
+    gGatewayUrl = fake.url();
+    gCkey = QStringLiteral("önceki");
+    if (row.last() == QVariant("URL")) row.last() = fake.url();
+    PromptRecorder prompts;
+    ShellRecorder shell;
+    LifecycleRecorder life;
+    TailRecorder tail;
+    frmGiris w;
+    w.show();
+    typeAccount(w, QStringLiteral("veli"), QStringLiteral("p'2"), QStringLiteral("K7"));
+    w.chkKaydet->setChecked(ticked);
+    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+
+    QCOMPARE(prompts.count(), 0);
+    QCOMPARE(fx.rows("SELECT kullanici_adi, parola, ckey, flg_kaydet, kullanici_adi_i, parola_i, flg_kaydet_i, "
+                     "flg_gw, url_ambrel FROM tbl_ayarlar").first(),
+             row);
+    QCOMPARE(gFlgKaydet, ticked ? QStringLiteral("1") : QStringLiteral("0"));
+    QCOMPARE(gUserName, QStringLiteral("veli"));
+    QCOMPARE(gPassword, QStringLiteral("p'2"));
+    // The client code is the typed one only for the hosted kind.
+    QCOMPARE(gCkey, kind == QLatin1String("Brenvik") ? QStringLiteral("K7") : QStringLiteral("önceki"));
+    QCOMPARE(tail.mainCaptions, QStringList{" [Kullanıcı : veli Şirket : ]"});
+    QVERIFY(!w.isVisible());
+    QCOMPARE(life.endCount, 0);
+}
+
+void TestFrmGiris::buttonsDisabledWhileAsking()
+{
+    ProgramFolderFixture fx;
+    gGatewayKind = QStringLiteral("Ambrel");
+    FakeGateway fake;
+    fake.setReply(QStringLiteral("4"), QStringLiteral("04"));
+    gGatewayUrl = fake.url();
+    LifecycleRecorder life;
+    frmGiris w;
+    w.show();
+    QList<bool> enabledAtMessage;
+    Prompt::setHandler([&](const QString &, PromptIcon, const QString &, PromptButtons) {
+        enabledAtMessage << w.btnOturumAc->isEnabled() << w.btnVazgec->isEnabled();
+        return PromptAnswer::Ok;
+    });
+    typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"));
+    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+    Prompt::setHandler(nullptr);
+    QCOMPARE(fake.bodies(), QStringList{"<MainReportRoot><UserName>veli</UserName><PassWord>p</PassWord>"
+                                        "<Action>4</Action></MainReportRoot>"});
+    // Disabled from the request until the message has been read, then ready again.
+    QCOMPARE(enabledAtMessage, QList<bool>({false, false}));
+    QVERIFY(w.btnOturumAc->isEnabled());
+    QVERIFY(w.btnVazgec->isEnabled());
+}
+
+void TestFrmGiris::failingSaveShowsDescription()
+{
+    ProgramFolderFixture fx;
+    fx.exec("DROP TABLE tbl_ayarlar");
+    gGatewayKind = QStringLiteral("Brenvik");
+    FakeGateway fake;
+    gGatewayUrl = fake.url();
+    PromptRecorder prompts;
+    ShellRecorder shell;
+    LifecycleRecorder life;
+    TailRecorder tail;
+    frmGiris w;
+    w.show();
+    typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
+    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+    QCOMPARE(prompts.count(), 1);
+    QVERIFY2(prompts.last().text.contains(QLatin1String("tbl_ayarlar")), qPrintable(prompts.last().text));
+    QCOMPARE(prompts.last().icon, PromptIcon::None);
+    QCOMPARE(prompts.last().title, QStringLiteral("Brenvik"));
+    QVERIFY(w.isVisible());
+    QVERIFY(w.btnOturumAc->isEnabled());
+    QVERIFY(w.btnVazgec->isEnabled());
+    QVERIFY(tail.mainCaptions.isEmpty());
+    QVERIFY(shell.startedPrograms.isEmpty());
+    QVERIFY(gUserName.isEmpty());
+    QCOMPARE(life.endCount, 0);
+}
+
+void TestFrmGiris::cancelEndsProgram_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Vazgeç") << "button";
+    QTest::newRow("Esc") << "escape";
+    QTest::newRow("close box") << "close";
+}
+
+void TestFrmGiris::cancelEndsProgram()
+{
+    QFETCH(QString, how);
+    ProgramFolderFixture fx;
+    gGatewayKind = QStringLiteral("Brenvik");
+    FakeGateway fake;
+    gGatewayUrl = fake.url();
+    PromptRecorder prompts;
+    LifecycleRecorder life;
+    TailRecorder tail;
+    frmGiris w;
+    w.show();
+    typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
+    if (how == QLatin1String("button"))
+        QTest::mouseClick(w.btnVazgec, Qt::LeftButton);
+    else if (how == QLatin1String("escape"))
+        QTest::keyClick(w.txtUserName, Qt::Key_Escape);
+    else
+        QVERIFY(w.close());
+    QCOMPARE(life.endCount, 1);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(fake.requestCount(), 0);
+    QCOMPARE(prompts.count(), 0);
+    QVERIFY(tail.mainCaptions.isEmpty());
+}
+
+QTEST_MAIN(TestFrmGiris)
+#include "tst_frmgiris.moc"
