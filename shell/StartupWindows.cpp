@@ -2,6 +2,7 @@
 
 #include "core/Startup.h"
 #include "shell/frmGiris.h"
+#include "shell/frmMDI.h"
 #include "shell/frmSirketSec.h"
 
 #include <QApplication>
@@ -17,6 +18,12 @@ void InstallStartupWindows()
     h.chooseCompany = [] {
         frmSirketSec window(QApplication::activeWindow());
         if (window.Form_Load()) window.exec();
+    };
+    h.showMainWindow = [](const QString &captionTail) {
+        frmMDI *mdi = frmMDI::instance();
+        if (!mdi) mdi = new frmMDI;
+        mdi->show();
+        mdi->setWindowTitle(mdi->windowTitle() + captionTail);
     };
     StartupWindows::setHandlers(h);
 }

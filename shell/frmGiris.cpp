@@ -5,6 +5,7 @@
 #include "core/OrvekError.h"
 #include "core/Services.h"
 #include "core/Startup.h"
+#include "shell/Pictures.h"
 #include "shell/Twips.h"
 
 #include <QApplication>
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <exception>
 
 frmGiris::frmGiris(QWidget *parent)
@@ -20,11 +20,12 @@ frmGiris::frmGiris(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmGiris"));
     setWindowTitle(QStringLiteral("Orvek® Talvane - Kullanıcı girişi"));
+    setWindowIcon(ProgramIcon());
     setFixedSize(tw(5505), tw(2295));
 
     imgInfo = new QLabel(this);
     imgInfo->setObjectName(QStringLiteral("imgInfo"));
-    imgInfo->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxInformation).pixmap(tw(720)));
+    imgInfo->setPixmap(ProductPicture(1, QSize(tw(840), tw(840))));
     imgInfo->setAlignment(Qt::AlignCenter);
     imgInfo->setGeometry(tw(120), tw(120), tw(1080), tw(1080));
 

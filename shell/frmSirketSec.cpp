@@ -1,12 +1,12 @@
 #include "shell/frmSirketSec.h"
 
 #include "core/CompanyChoice.h"
+#include "shell/Pictures.h"
 #include "shell/Twips.h"
 
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 #include <QTreeWidget>
 
 frmSirketSec::frmSirketSec(QWidget *parent)
@@ -14,11 +14,12 @@ frmSirketSec::frmSirketSec(QWidget *parent)
 {
     setObjectName(QStringLiteral("frmSirketSec"));
     setWindowTitle(QStringLiteral("Orvek® Talvane - Şirket seçimi"));
+    setWindowIcon(ProgramIcon());
     setFixedSize(tw(4950), tw(3675));
 
     Image1 = new QLabel(this);
     Image1->setObjectName(QStringLiteral("Image1"));
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_DirHomeIcon).pixmap(tw(720)));
+    Image1->setPixmap(ProductPicture(2, QSize(tw(720), tw(720))));
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setGeometry(tw(120), tw(120), tw(840), tw(840));
 

@@ -1,9 +1,16 @@
 #include "core/AppState.h"
+#include "core/Base64.h"
 #include "core/LocalDb.h"
 #include "core/Startup.h"
+#include "shell/StartupWindows.h"
 #include "shell/frmGiris.h"
+#include "shell/frmMDI.h"
+#include "shell/frmSirketSec.h"
+#include "tests/support/BrowserRecorder.h"
+#include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/MainWindowFixture.h"
 #include "tests/support/Recorders.h"
 
 #include <QCheckBox>
@@ -11,6 +18,8 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QTimer>
+#include <QTreeWidget>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(FakeReply)
@@ -107,6 +116,63 @@ ExpectedRefusal refusalOf(const QString &login)
     return {};
 }
 
+// Answers the modal company window whenever it comes up: picks the company of that name
+// ("" closes the window with its close box) and records what it offered.
+class CompanyWindowDriver {
+public:
+    explicit CompanyWindowDriver(const QString &company) : m_company(company)
+    {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { poll(); });
+        m_timer.start();
+    }
+    void choose(const QString &company) { m_company = company; }
+    int shown = 0;
+    QStringList offered;
+
+private:
+    void poll()
+    {
+        auto *w = qobject_cast<frmSirketSec *>(QApplication::activeModalWidget());
+        if (!w || !w->isVisible()) return;
+        ++shown;
+        offered.clear();
+        QTreeWidgetItem *pick = nullptr;
+        for (int i = 0; i < w->tw1->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *n = w->tw1->topLevelItem(i);
+            offered << n->text(0);
+            if (n->text(0) == m_company) pick = n;
+        }
+        if (!pick) {
+            w->close();
+            return;
+        }
+        w->tw1->setCurrentItem(pick);
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+    }
+    QString m_company;
+    QTimer m_timer;
+};
+
+frmGiris *loginWindow()
+{
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (auto *login = qobject_cast<frmGiris *>(w); login && login->isVisible()) return login;
+    return nullptr;
+}
+
+// What is left of a run: the windows, the lock, the connections and the program-wide values.
+void endRun()
+{
+    delete frmMDI::instance();
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (qobject_cast<frmGiris *>(w)) w->deleteLater();
+    MainWindowFixture::flushDeletes();
+    ReleaseSingleInstanceLock();
+    DropConnections();
+    ResetAppState();
+}
+
 QString holderPath() { return QCoreApplication::applicationDirPath() + QStringLiteral("/instance-holder"); }
 
 // Starts the lock holder for a folder and returns its first line.
@@ -141,6 +207,8 @@ private slots:
     void startTailRunsCompanyChoiceWhenErpConfigured();
     void startTailStopsWhenCompanyWindowEnds();
     void startTailFailureEndsProgram();
+    void bothRoadsToMainWindow();
+    void mainWindowWithoutErp();
 
 private:
     QTemporaryDir m_runtime;
@@ -527,6 +595,101 @@ void TestStartup::startTailFailureEndsProgram()
     QVERIFY(shell.startedPrograms.isEmpty());
     QVERIFY(windows.mainCaptions.isEmpty());
     QCOMPARE(life.endCount, 1);
+}
+
+void TestStartup::bothRoadsToMainWindow()
+{
+    ProgramFolderFixture fx;
+    ErpStandIn erp(fx.folder() + QStringLiteral("/erp"));
+    erp.fillSample();
+    base64 codec;
+    const QList<QPair<QString, QString>> erpSettings = {{"OrvekServer", erp.serverSetting()},
+                                                        {"OrvekDatabase", erp.database()},
+                                                        {"OrvekUser", "sa"},
+                                                        {"OrvekPassword", "demo"}};
+    for (const auto &p : erpSettings)
+        fx.exec("UPDATE tbl_param SET deger = ? WHERE parametre = ?", {codec.Encode(p.second), p.first});
+    FakeGateway fake;
+    fake.setAccount(QStringLiteral("demo"), QStringLiteral("demo"));
+    fx.exec("UPDATE tbl_ayarlar SET kullanici_adi_i='demo', parola_i='demo', flg_kaydet_i='0', flg_gw='1', "
+            "url_ambrel=?",
+            {fake.url()});
+    fx.exec("UPDATE tbl_param SET deger='0' WHERE parametre='flg_kovaset'");
+    PromptRecorder prompts;
+    ShellRecorder shell;
+    LifecycleRecorder life;
+    BrowserRecorder browser;
+    InstallStartupWindows();
+    CompanyWindowDriver companies(QStringLiteral("Şube Dağıtım"));
+
+    // First start: no saved credentials, so the login window; the box ticked saves them.
+    QVERIFY(Main());
+    frmGiris *login = loginWindow();
+    QVERIFY(login);
+    QVERIFY(!login->txtClientKodu->isVisible());
+    QTest::keyClicks(login->txtUserName, QStringLiteral("demo"));
+    QTest::keyClicks(login->txtPassWord, QStringLiteral("demo"));
+    login->chkKaydet->setChecked(true);
+    QTest::mouseClick(login->btnOturumAc, Qt::LeftButton);
+
+    QCOMPARE(companies.shown, 1);
+    QCOMPARE(companies.offered.size(), 2);
+    QVERIFY(frmMDI::instance());
+    QVERIFY(frmMDI::instance()->isVisible());
+    QCOMPARE(frmMDI::instance()->windowTitle(), QStringLiteral("Orvek® Talvane [Kullanıcı : demo Şirket : Şube Dağıtım]"));
+    QCOMPARE(gCompanyCode, QStringLiteral("02"));
+    QVERIFY(!loginWindow());
+    QCOMPARE(fake.actions(), QStringList{"4"});
+    QCOMPARE(shell.startedPrograms, QStringList{expectedKovaset(fx)});
+    QCOMPARE(kovasetFlag(fx), QStringLiteral("1"));
+    QCOMPARE(fx.scalar("SELECT flg_kaydet_i FROM tbl_ayarlar").toString(), QStringLiteral("1"));
+    QCOMPARE(prompts.count(), 0);
+    QCOMPARE(life.endCount, 0);
+    endRun();
+
+    // Second start: the saved account logs in silently.
+    fx.exec("UPDATE tbl_param SET deger='0' WHERE parametre='flg_kovaset'");
+    companies.choose(QStringLiteral("Merkez Ticaret"));
+    QVERIFY(Main());
+    QVERIFY(!loginWindow());
+    QCOMPARE(companies.shown, 2);
+    QVERIFY(frmMDI::instance() && frmMDI::instance()->isVisible());
+    QCOMPARE(frmMDI::instance()->windowTitle(), QStringLiteral("Orvek® Talvane [Kullanıcı : demo Şirket : Merkez Ticaret]"));
+    QCOMPARE(fake.actions(), QStringList({"4", "12"}));
+    QCOMPARE(shell.startedPrograms.size(), 2);
+    QCOMPARE(kovasetFlag(fx), QStringLiteral("1"));
+    QCOMPARE(fx.rows("SELECT sirket_kod FROM tbl_kovaset_ayar ORDER BY sirket_kod"),
+             QList<QVariantList>({{"01"}, {"02"}}));
+    QCOMPARE(prompts.count(), 0);
+
+    // Closing the main window ends the program.
+    frmMDI::instance()->close();
+    QCOMPARE(life.endCount, 1);
+    endRun();
+    StartupWindows::setHandlers({});
+}
+
+void TestStartup::mainWindowWithoutErp()
+{
+    ProgramFolderFixture fx;
+    FakeGateway fake;
+    fx.exec("UPDATE tbl_ayarlar SET kullanici_adi_i='demo', parola_i='demo', flg_kaydet_i='1', flg_gw='1', "
+            "url_ambrel=?",
+            {fake.url()});
+    PromptRecorder prompts;
+    ShellRecorder shell;
+    LifecycleRecorder life;
+    BrowserRecorder browser;
+    InstallStartupWindows();
+    CompanyWindowDriver companies{QString()};
+
+    QVERIFY(Main());
+    QCOMPARE(prompts.texts(), QStringList{kStep8});
+    QCOMPARE(companies.shown, 0);
+    QVERIFY(frmMDI::instance() && frmMDI::instance()->isVisible());
+    QCOMPARE(frmMDI::instance()->windowTitle(), QStringLiteral("Orvek® Talvane [Kullanıcı : demo Şirket : ]"));
+    endRun();
+    StartupWindows::setHandlers({});
 }
 
 QTEST_MAIN(TestStartup)
