@@ -34,6 +34,11 @@ frmSirketSec::frmSirketSec(QWidget *parent)
     tw1->setRootIsDecorated(false);
     tw1->setSelectionMode(QAbstractItemView::SingleSelection);
     tw1->setGeometry(tw(1080), tw(720), tw(3750), tw(2280));
+    // As in the system's tree control, the node with the focus is the selected one (the
+    // first node once the tree takes the focus).
+    connect(tw1, &QTreeWidget::currentItemChanged, this, [](QTreeWidgetItem *current) {
+        if (current) current->setSelected(true);
+    });
 
     Command1 = new QPushButton(QStringLiteral("Tamam"), this);
     Command1->setObjectName(QStringLiteral("Command1"));

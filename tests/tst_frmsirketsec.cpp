@@ -64,6 +64,7 @@ private slots:
     void existingRowKeepsSettings();
     void codeWithApostrophe();
     void tamamWithoutSelectionDoesNothing();
+    void keyboardChoice();
     void closeBoxTakesNoChoice();
     void loadFailures_data();
     void loadFailures();
@@ -205,6 +206,27 @@ void TestFrmSirketSec::tamamWithoutSelectionDoesNothing()
     QVERIFY(settingsRows(c.fx).isEmpty());
     QCOMPARE(prompts.count(), 0);
     QCOMPARE(life.endCount, 0);
+}
+
+void TestFrmSirketSec::keyboardChoice()
+{
+    CompanyFixture c;
+    LifecycleRecorder life;
+    frmSirketSec w;
+    QVERIFY(w.Form_Load());
+    w.show();
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    // The list has the focus; its first node is the selected one, Down moves on, Enter takes it.
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.tw1));
+    QCOMPARE(w.tw1->selectedItems().size(), 1);
+    QCOMPARE(w.tw1->selectedItems().first(), w.tw1->topLevelItem(0));
+    QTest::keyClick(w.tw1, Qt::Key_Down);
+    const QString second = w.tw1->topLevelItem(1)->data(0, frmSirketSec::KeyRole).toString().mid(3);
+    QTest::keyClick(w.tw1, Qt::Key_Return);
+    QVERIFY(!w.isVisible());
+    QCOMPARE(gCompanyCode, second);
+    QCOMPARE(settingsRows(c.fx).size(), 1);
 }
 
 void TestFrmSirketSec::closeBoxTakesNoChoice()
