@@ -1,9 +1,11 @@
 #include "core/Templates.h"
 
+#include "core/ErpQueries.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QStringList>
 
 QStringList TemplateKinds()
@@ -74,4 +76,17 @@ bool DeleteTemplate(qint64 id)
     OpenLocalDb();
     QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("DELETE FROM tbl_sablonlar WHERE id = ?"), {id});
     return q.numRowsAffected() > 0;
+}
+
+QStringList TemplateFieldNames(const QString &kind)
+{
+    const QString sql = GetErpQuery(kind);
+    if (sql.isEmpty())
+        throw OrvekError(QStringLiteral("%1 için ERP sorgusu yok.").arg(kind));
+    OpenErpDb();
+    QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(sql));
+    const QSqlRecord record = q.record();
+    QStringList names;
+    for (int i = 0; i < record.count(); ++i) names << record.fieldName(i);
+    return names;
 }

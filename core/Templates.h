@@ -57,3 +57,9 @@ void UpdateTemplate(qint64 id, const QString &text);
 
 // Removes the row; returns false when no row had that id.
 bool DeleteTemplate(qint64 id);
+
+// The field names a template of the kind may use as placeholders: the result columns of the
+// kind's ERP query (GetErpQuery), in query order, read from the query run on the ERP
+// connection (OpenErpDb). Throws OrvekError when the connection or the query fails, also for
+// a kind without an ERP query.
+QStringList TemplateFieldNames(const QString &kind);

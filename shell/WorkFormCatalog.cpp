@@ -6,6 +6,7 @@
 
 #include "interactive/frmInteractiveGraf.h"
 #include "interactive/frmInteractiveSMS.h"
+#include "messaging/frmSablonlar.h"
 #include "reports/frmRapor.h"
 #include "settings/frmAyarlar.h"
 #include "shell/frmBekle.h"
@@ -19,6 +20,7 @@ void RegisterWorkFormCatalog()
     WorkForms::registerClass<frmInteractiveGraf>();
     WorkForms::registerClass<frmInteractiveSMS>();
     WorkForms::registerClass<frmRapor>();
+    WorkForms::registerClass<frmSablonlar>();
 
     // Windows that keep their own instance.
     WorkForms::registerMember(QStringLiteral("frmBekle"), &frmBekle::isLoaded, &frmBekle::unload);
