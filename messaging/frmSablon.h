@@ -14,6 +14,14 @@
 //     p->TemplateKind = ...; p->CallerTitle = ...; p->TargetTextBox = txtMesaj;
 //     p->exec();                                // returns when the picker has closed
 //
+// The picker runs its own event loop; an opener that does more after it keeps its own window
+// alive across it and stops when that window was unloaded meanwhile (the work set is unloaded
+// when the main window closes):
+//
+//     WorkForms::KeepAlive keep(this);
+//     frmSablon::Pick(...);
+//     if (WorkForms::isUnloaded(this)) return;
+//
 // Every closing unloads the picker, so each opening reads the kind's templates afresh. The
 // target box may be a QLineEdit, QPlainTextEdit or QTextEdit; its text changes only by "Seç".
 
