@@ -6,6 +6,7 @@
 
 #include "interactive/frmInteractiveGraf.h"
 #include "interactive/frmInteractiveSMS.h"
+#include "messaging/RecipientWindows.h"
 #include "messaging/frmSablonlar.h"
 #include "reports/frmRapor.h"
 #include "settings/frmAyarlar.h"
@@ -16,11 +17,15 @@
 void RegisterWorkFormCatalog()
 {
     WorkForms::registerClass<frmAyarlar>();
+    WorkForms::registerClass<frmBakiyeGonder>();
     WorkForms::registerClass<frmBrw>();
+    WorkForms::registerClass<frmChkMesaj>();
+    WorkForms::registerClass<frmGrupMesaj>();
     WorkForms::registerClass<frmInteractiveGraf>();
     WorkForms::registerClass<frmInteractiveSMS>();
     WorkForms::registerClass<frmRapor>();
     WorkForms::registerClass<frmSablonlar>();
+    WorkForms::registerClass<frmYetkiliMesaj>();
 
     // Windows that keep their own instance.
     WorkForms::registerMember(QStringLiteral("frmBekle"), &frmBekle::isLoaded, &frmBekle::unload);

@@ -1,0 +1,159 @@
+// The contact person window over 100,000 rows of the ERP stand-in, offscreen: opening it from
+// the navigation (query, model, grid shown and painted) and applying a three-condition filter
+// through its "Filtrele" button. The peak resident set size of the process is reported with
+// each benchmark (getrusage ru_maxrss).
+
+#include "core/AppState.h"
+#include "messaging/ErpDataControl.h"
+#include "messaging/RecipientWindows.h"
+#include "shell/DataGrid.h"
+#include "shell/WorkArea.h"
+#include "shell/frmAna.h"
+#include "shell/frmMDI.h"
+#include "tests/support/ErpStandIn.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QApplication>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <memory>
+#include <random>
+
+namespace {
+constexpr int kRows = 100000;
+
+double peakRssMb()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_maxrss) / 1024.0; // kilobytes on Linux
+}
+
+// The main window over a stand-in company "01" of 100,000 accounts with one contact person
+// each, the names, dates and codes varied.
+struct Scene {
+    std::unique_ptr<MainWindowFixture> main;
+    QTemporaryDir dir;
+    std::unique_ptr<ErpStandIn> erp;
+
+    Scene()
+    {
+        main = std::make_unique<MainWindowFixture>();
+        main->mdi()->resize(1280, 900);
+        erp = std::make_unique<ErpStandIn>(dir.path() + QStringLiteral("/erp"));
+        erp->addCompany("01", QStringLiteral("Merkez Ticaret"));
+        const QStringList first = {"Ayşe", "İsmail", "Irmak", "Çiğdem", "Ümit", "Gülşen", "Şükrü", "Ahmet",
+                                   "Işıl", "Ömer", "Deniz", "Ağah", "Can", "Elif", "Oğuz", "Zeynep"};
+        const QStringList last = {"Yılmaz", "Öztürk", "Çelik", "Ağaoğlu", "Işık", "Ilgaz", "Şen", "Kaya"};
+        const QStringList cities = {"İSTANBUL", "ANKARA", "İZMİR", "BURSA", "ISPARTA", "ÇORUM"};
+        std::mt19937 rng(20240611);
+        auto pick = [&rng](const QStringList &l) { return l[int(rng() % unsigned(l.size()))]; };
+        erp->begin("01");
+        for (int i = 0; i < kRows; ++i) {
+            const QString kod = QStringLiteral("120.%1").arg(i, 6, 10, QLatin1Char('0'));
+            erp->addAccount("01", {{"HesapKodu", kod}, {"Unvan1", pick(last) + QStringLiteral(" Ticaret %1").arg(i)},
+                                   {"KartTip", 0}, {"GrupKod", "G01"}});
+            erp->addContact("01", {{"Sirket", kod}, {"Adi", pick(first)}, {"Soyadi", pick(last)},
+                                   {"Cinsiyet", rng() % 2 ? "K" : "E"},
+                                   {"DogumTar", ErpStandIn::dayNumber(1950, 1, 1) + int(rng() % 20000)},
+                                   {"MedHal", "Evli"}, {"EvlTarih", ErpStandIn::dayNumber(1975, 1, 1) + int(rng() % 15000)},
+                                   {"Kod1", pick(cities)}, {"CepTelBKod", "532"},
+                                   {"CepTel", QString::number(1000000 + i)}});
+        }
+        erp->commit("01");
+        erp->configure();
+        gCompanyCode = QStringLiteral("01");
+        main->ana()->TreeView1->expandAll();
+    }
+
+    // Opens the contact person window from the navigation and lets the grid paint.
+    frmYetkiliMesaj *open()
+    {
+        main->clickNode(QStringLiteral("YetkiliMesaj"));
+        auto *w = WorkForms::find<frmYetkiliMesaj>();
+        if (!w || w->dataControl->RecordCount() != kRows) return nullptr;
+        QApplication::processEvents();
+        w->DataGrid1->view()->viewport()->repaint();
+        return w;
+    }
+
+    void closeAll()
+    {
+        UnloadWorkForms();
+        MainWindowFixture::flushDeletes();
+    }
+};
+
+Scene &scene()
+{
+    static Scene *s = new Scene; // lives until the process ends
+    return *s;
+}
+
+void BM_OpenContactPersonWindow(benchmark::State &state)
+{
+    Scene &s = scene();
+    for (auto _ : state) {
+        frmYetkiliMesaj *w = s.open();
+        if (!w) {
+            state.SkipWithError("the window did not load its rows");
+            break;
+        }
+        benchmark::DoNotOptimize(w);
+        state.PauseTiming();
+        s.closeAll();
+        state.ResumeTiming();
+    }
+    state.counters["rows"] = kRows;
+    state.counters["peak_rss_MB"] = peakRssMb();
+}
+
+void BM_FilterThreeConditions(benchmark::State &state)
+{
+    Scene &s = scene();
+    frmYetkiliMesaj *w = s.open();
+    if (!w) {
+        state.SkipWithError("the window did not load its rows");
+        return;
+    }
+    w->List1->clear();
+    w->List1->addItems({"YetkiliAdi like 'a*'", "DogumTarihi >= #01/01/1970#", "Kod1 = 'istanbul'"});
+    int shown = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        w->recordSet().clearFilter();
+        w->dataControl->rowsChanged();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        w->Command2->click();
+        w->DataGrid1->view()->viewport()->repaint();
+        shown = w->dataControl->RecordCount();
+    }
+    if (shown == 0 || shown == kRows) state.SkipWithError("the filter did not narrow the rows");
+    state.counters["shown"] = shown;
+    state.counters["peak_rss_MB"] = peakRssMb();
+    s.closeAll();
+}
+} // namespace
+
+BENCHMARK(BM_OpenContactPersonWindow)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+BENCHMARK(BM_FilterThreeConditions)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
