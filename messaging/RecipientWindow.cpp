@@ -126,6 +126,10 @@ RecipientWindow::RecipientWindow(const RecipientWindowMembers &members) : m_memb
 {
     setObjectName(QString::fromLatin1(members.className));
     setWindowTitle(QString::fromUtf8(members.title));
+    // A form of its own over the work area: without this the controls would take the work
+    // area's dark background role and draw their texts light.
+    setBackgroundRole(QPalette::Window);
+    setAutoFillBackground(true);
     // Design size; the docking gives the real one.
     SetGeometryTw(this, TwRect{0, 0, 10200, 8300});
 

@@ -104,7 +104,8 @@ QStringList menuCaptions()
     return captions;
 }
 
-QColor textColour(const QWidget *w) { return w->palette().color(QPalette::WindowText); }
+// The colour a control draws its text in.
+QColor textColour(const QWidget *w) { return w->palette().color(w->foregroundRole()); }
 
 // Adds one condition line through the frame's controls.
 void addLine(RecipientWindow *w, QRadioButton *type, const QString &field, const QString &op, const QString &value)
