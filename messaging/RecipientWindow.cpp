@@ -203,9 +203,10 @@ void RecipientWindow::buildFilterFrame()
     Command2 = button(Frame2, "Command2", QStringLiteral("Filtrele"), TwRect{120, 4800 - 590, 1335, 375});
     Command3 = button(Frame2, "Command3", QStringLiteral("Filtre kaldır"), TwRect{w - 120 - 1335, 4800 - 590, 1335, 375});
 
-    connect(Option1, &QRadioButton::toggled, this, [this](bool on) { if (on) Option1_Click(); });
-    connect(Option2, &QRadioButton::toggled, this, [this](bool on) { if (on) Option2_Click(); });
-    connect(Option3, &QRadioButton::toggled, this, [this](bool on) { if (on) Option3_Click(); });
+    // A click runs the handler also on the option already chosen (and the arrow keys click).
+    connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
+    connect(Option2, &QRadioButton::clicked, this, [this] { Option2_Click(); });
+    connect(Option3, &QRadioButton::clicked, this, [this] { Option3_Click(); });
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
     connect(Command2, &QPushButton::clicked, this, [this] { Command2_Click(); });

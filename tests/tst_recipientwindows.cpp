@@ -476,12 +476,16 @@ void TestRecipientWindows::conditionLines()
     RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
     QVERIFY(w);
 
-    // Each missing input: its warning, titled "Uyarı", and no line.
+    // Each missing input: its warning, titled "Uyarı", the focus on it, and no line.
+    w->txtMesaj->setFocus();
     QTest::mouseClick(w->Command6, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), w->Combo1);
     w->Combo1->setCurrentText("YetkiliAdi");
     QTest::mouseClick(w->Command6, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), w->Combo2);
     w->Combo2->setCurrentText("like");
     QTest::mouseClick(w->Command6, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), w->txtDeger);
     QCOMPARE(fx.main.prompts.texts(), QStringList({"Alan Adı Seçiniz", "Operatör Seçiniz", "Lütfen Değer Giriniz"}));
     for (const PromptRecord &r : fx.main.prompts.records()) {
         QCOMPARE(r.icon, PromptIcon::Information);
@@ -494,6 +498,12 @@ void TestRecipientWindows::conditionLines()
     w->Combo2->setCurrentText("<");
     w->txtDeger->setText("O'Brien *");
     QTest::mouseClick(w->Command6, Qt::LeftButton);
+    // A click on the option already chosen gives its operators too.
+    w->txtMesaj->setFocus();
+    QTest::mouseClick(w->Option1, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), w->Combo2);
+    QCOMPARE(comboItems(w->Combo2), QStringList({"=", "<>", "like"}));
+    QCOMPARE(w->Combo2->currentText(), QString());
     addLine(w, w->Option2, "MedeniHali", ">=", "2");
     QCOMPARE(comboItems(w->Combo2), QStringList({"=", "<", ">", "<=", ">=", "<>"}));
     addLine(w, w->Option3, "DogumTarihi", "<>", "15031980");
