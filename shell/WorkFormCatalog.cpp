@@ -7,6 +7,7 @@
 #include "interactive/frmInteractiveGraf.h"
 #include "interactive/frmInteractiveSMS.h"
 #include "messaging/RecipientWindows.h"
+#include "messaging/frmHizliMesaj.h"
 #include "messaging/frmSablonlar.h"
 #include "reports/frmRapor.h"
 #include "settings/frmAyarlar.h"
@@ -21,6 +22,7 @@ void RegisterWorkFormCatalog()
     WorkForms::registerClass<frmBrw>();
     WorkForms::registerClass<frmChkMesaj>();
     WorkForms::registerClass<frmGrupMesaj>();
+    WorkForms::registerClass<frmHizliMesaj>();
     WorkForms::registerClass<frmInteractiveGraf>();
     WorkForms::registerClass<frmInteractiveSMS>();
     WorkForms::registerClass<frmRapor>();
