@@ -1,0 +1,579 @@
+#include "core/AppState.h"
+#include "core/DateText.h"
+#include "core/PageAddresses.h"
+#include "messaging/frmHizliMesaj.h"
+#include "reports/frmRapor.h"
+#include "shell/Twips.h"
+#include "shell/WorkArea.h"
+#include "shell/frmAna.h"
+#include "shell/frmBrw.h"
+#include "shell/frmMDI.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+const QString kUnreachable = QStringLiteral(
+    "Mesaj merkezine ilgili bilgiler gönderilemiyor\r\nBir güvenlik uygulaması programın mesaj merkezine bağlanmasını engelleyebilir.");
+const QString kRefused = QStringLiteral(
+    "Mesaj gönderilemedi.\r\nKullanıcı adı veya parolanız hatalı olabilir.\r\nSMS krediniz bitmiş olabilir.\r\nGönderilecek mesaj olmayabilir.");
+const QString kSent = QStringLiteral("Mesaj başarı ile gönderildi.");
+const QString kNotLogged = QStringLiteral(
+    "Mesaj başarıyla gönderildi.\r\nAncak bilgisayarınız üzerindeki bir program veri tabanına veri girişine izin vermiyor.\r\nBu sebeple gönderim raporu veri tabanına yazılamadı");
+const QString kConfirmTitle = QStringLiteral("Brenvik Mesaj gönderim onayı");
+
+QString confirmation(int n, const QString &originator)
+{
+    return QStringLiteral("Mesajınız %1 kişiye %2 originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?")
+        .arg(n)
+        .arg(originator);
+}
+
+// Types text key by key, letters outside Latin-1 included.
+void typeText(QWidget *w, const QString &text)
+{
+    for (const QChar ch : text) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QKeyEvent release(QEvent::KeyRelease, Qt::Key_unknown, Qt::NoModifier, QString(ch));
+        QApplication::sendEvent(w, &press);
+        QApplication::sendEvent(w, &release);
+    }
+}
+
+// The main window with the quick message window opened through the navigation, talking to
+// a fake gateway.
+struct QuickWindow {
+    FakeGateway gateway;
+    MainWindowFixture fx;
+    QPointer<frmHizliMesaj> w;
+
+    static MainWindowFixture::Account account(const QString &kind)
+    {
+        MainWindowFixture::Account a;
+        a.kind = kind;
+        return a;
+    }
+    explicit QuickWindow(const QString &kind = QStringLiteral("Brenvik")) : fx(account(kind))
+    {
+        gGatewayUrl = gateway.url();
+        gCompanyCode = QStringLiteral("01");
+    }
+
+    frmHizliMesaj *open()
+    {
+        fx.ana()->TreeView1->expandAll();
+        fx.clickNode(QStringLiteral("HizliMesaj"));
+        w = WorkForms::find<frmHizliMesaj>();
+        return w;
+    }
+    // Types a number key by key, as the operator does, and presses "Ekle".
+    void add(const QString &keys)
+    {
+        w->txtGSM->setFocus();
+        QTest::keyClicks(w->txtGSM, keys);
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+    }
+    void send() { QTest::mouseClick(w->Command3, Qt::LeftButton); }
+    QStringList listed() const
+    {
+        QStringList l;
+        for (int i = 0; i < w->List1->count(); ++i) l << w->List1->item(i)->text();
+        return l;
+    }
+    QStringList sendBodies() const
+    {
+        QStringList out;
+        for (const QString &b : gateway.bodies())
+            if (FakeGateway::element(b, QStringLiteral("Action")) == QLatin1String("1")) out << b;
+        return out;
+    }
+    bool closed()
+    {
+        MainWindowFixture::flushDeletes();
+        return w.isNull() && !WorkForms::isLoaded<frmHizliMesaj>();
+    }
+};
+
+QString body(const QString &user, const QStringList &numbers, const QString &text, const QString &originator,
+             const QString &sdate)
+{
+    QString messages;
+    for (const QString &n : numbers)
+        messages += QStringLiteral("<Message><Mesgbody>") + text + QStringLiteral("</Mesgbody><Number>") + n +
+                    QStringLiteral("</Number></Message>");
+    return QStringLiteral("<MainmsgBody><UserName>") + user + QStringLiteral("</UserName><PassWord>parola</PassWord>"
+                                                                             "<Action>1</Action><Messages>") +
+           messages + QStringLiteral("</Messages><Originator>") + originator + QStringLiteral("</Originator><SDate>") +
+           sdate + QStringLiteral("</SDate></MainmsgBody>");
+}
+} // namespace
+
+Q_DECLARE_METATYPE(FakeReply)
+
+class TestFrmHizliMesaj : public QObject {
+    Q_OBJECT
+private slots:
+    void loadShowsAccount_data();
+    void loadShowsAccount();
+    void loadWithoutAccount_data();
+    void loadWithoutAccount();
+    void creditCodeIsNoCredit();
+    void numbersTypedAddedAndRemoved();
+    void sendToSeveralNumbers();
+    void templateRowAfterSend();
+    void replies_data();
+    void replies();
+    void scheduledSend();
+    void checksBeforeSending_data();
+    void checksBeforeSending();
+    void failedLogWriteKeepsSendAccepted();
+    void messageBoxHoldsAt160();
+    void buttonsLeaveForBrowser_data();
+    void buttonsLeaveForBrowser();
+    void layout();
+};
+
+void TestFrmHizliMesaj::loadShowsAccount_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("user");
+    QTest::newRow("hosted") << "Brenvik" << "demo-B001";
+    QTest::newRow("on-site") << "Ambrel" << "demo";
+}
+
+void TestFrmHizliMesaj::loadShowsAccount()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, user);
+    QuickWindow q(kind);
+    q.gateway.setCredit(1500);
+    QVERIFY(q.open());
+    frmHizliMesaj *w = q.w;
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->parentWidget(), q.fx.mdi()->workArea());
+    QCOMPARE(q.gateway.bodies(),
+             QStringList{QStringLiteral("<MainReportRoot><UserName>") + user +
+                         QStringLiteral("</UserName><PassWord>parola</PassWord><Action>4</Action></MainReportRoot>")});
+    QCOMPARE(w->txtKontor->text(), QStringLiteral("1500 "));
+    QCOMPARE(w->Combo1->count(), 2);
+    QCOMPARE(w->Combo1->itemText(1), QStringLiteral("TALVANE"));
+    QCOMPARE(w->Combo1->currentText(), QStringLiteral("ORVEK"));
+    QCOMPARE(!w->Command6->isHidden(), kind == QLatin1String("Brenvik"));
+    QCOMPARE(w->txtMesajSay->text(), QStringLiteral(" 0"));
+    QCOMPARE(w->Label5->text(), QStringLiteral("0 / 160"));
+    QCOMPARE(w->mGsmCount, 0);
+    QVERIFY(!w->chkIleriTarih->isChecked());
+    QCOMPARE(w->DTPicker1->date(), QDate::currentDate());
+    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 1000);
+    QVERIFY(FromTurkishDateTime(w->Label11->text()).isValid());
+    QCOMPARE(q.fx.prompts.count(), 0);
+}
+
+void TestFrmHizliMesaj::loadWithoutAccount_data()
+{
+    QTest::addColumn<FakeReply>("reply");
+    QTest::newRow("empty") << FakeReply::text("");
+    QTest::newRow("01") << FakeReply::text("01");
+    QTest::newRow("no connection") << FakeReply::closed();
+    QTest::newRow("proxy page") << FakeReply::html("<HTML><BODY>Erişim engellendi</BODY></HTML>", 403);
+}
+
+void TestFrmHizliMesaj::loadWithoutAccount()
+{
+    QFETCH(FakeReply, reply);
+    QuickWindow q;
+    q.gateway.setReply(QStringLiteral("4"), reply);
+    QVERIFY(q.open());
+    QCOMPARE(q.fx.prompts.count(), 1);
+    QCOMPARE(q.fx.prompts.last().text, QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."));
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Critical);
+    QCOMPARE(q.fx.prompts.last().title, QString());
+    // The window stays, without credit or originators; a send stops at the credit test.
+    QVERIFY(q.w->isVisible());
+    QCOMPARE(q.w->txtKontor->text(), QStringLiteral(" 0"));
+    QCOMPARE(q.w->Combo1->count(), 0);
+    q.add("5331112233");
+    q.w->txtMesaj->setPlainText("Merhaba");
+    q.send();
+    QCOMPARE(q.fx.prompts.last().text, QStringLiteral("Mesaj göndermek için yeterli krediniz yok"));
+    QVERIFY(q.sendBodies().isEmpty());
+}
+
+void TestFrmHizliMesaj::creditCodeIsNoCredit()
+{
+    QuickWindow q;
+    q.gateway.setReply(QStringLiteral("4"), QStringLiteral("07"));
+    QVERIFY(q.open());
+    QCOMPARE(q.fx.prompts.count(), 0);
+    QCOMPARE(q.w->txtKontor->text(), QStringLiteral("Kontör bilgisi alınamadı (hata kodu 07)."));
+    q.add("5331112233");
+    q.w->txtMesaj->setPlainText("Merhaba");
+    q.send();
+    QCOMPARE(q.fx.prompts.texts(),
+             (QStringList{confirmation(1, QString()),
+                          QStringLiteral("Hesabınızdaki kontör bilgisi okunamadı.\r\nBu sebeple mesajınız gönderilmedi.")}));
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Information);
+    QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Brenvik Uyarı"));
+    QVERIFY(q.sendBodies().isEmpty());
+    QVERIFY(!q.closed());
+}
+
+void TestFrmHizliMesaj::numbersTypedAddedAndRemoved()
+{
+    QuickWindow q;
+    QVERIFY(q.open());
+    PromptRecorder &p = q.fx.prompts;
+    const auto lastIs = [&p](const QString &text) {
+        return p.count() > 0 && p.last().text == text && p.last().icon == PromptIcon::Information &&
+               p.last().title.isEmpty();
+    };
+
+    // Separators and letters never reach the box; only ten digits fit.
+    q.add("532 111-22.33");
+    q.add("(544) 222 33 44 99");
+    q.add("2125556677");
+    QCOMPARE(p.count(), 0);
+    QCOMPARE(q.listed(), (QStringList{"5321112233", "5442223344", "2125556677"}));
+    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("3 "));
+    QCOMPARE(q.w->mGsmCount, 3);
+    QCOMPARE(q.w->txtGSM->text(), QString());
+
+    q.add("5321112233");
+    QVERIFY(lastIs("Bu numara listede mevcut"));
+    QCOMPARE(q.w->txtGSM->text(), QStringLiteral("5321112233"));
+    q.w->txtGSM->clear();
+    q.add("");
+    QVERIFY(lastIs("Lütfen GSM numarası giriniz."));
+    q.add("0532111223");
+    QVERIFY(lastIs("Girdiğiniz GSM numarası hatalı. Lütfen tekrar deneyiniz."));
+    q.w->txtGSM->clear();
+    q.add("532111223");
+    QVERIFY(lastIs("Girdiğiniz GSM numarası hatalı. Lütfen tekrar deneyiniz."));
+    QCOMPARE(q.listed().size(), 3);
+    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("3 "));
+
+    // "Sil" needs a selected entry.
+    q.w->List1->setFocus();
+    QTest::mouseClick(q.w->Command2, Qt::LeftButton);
+    QVERIFY(lastIs("Lütfen silmek istediğiniz GSM numarasını seçiniz."));
+    QCOMPARE(q.listed().size(), 3);
+    q.w->List1->setCurrentRow(1);
+    QTest::mouseClick(q.w->Command2, Qt::LeftButton);
+    QCOMPARE(q.listed(), (QStringList{"5321112233", "2125556677"}));
+    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("2 "));
+    for (int i = 0; i < 2; ++i) {
+        q.w->List1->setCurrentRow(0);
+        QTest::mouseClick(q.w->Command2, Qt::LeftButton);
+    }
+    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("0 "));
+    QCOMPARE(q.w->mGsmCount, 0);
+    QTest::mouseClick(q.w->Command2, Qt::LeftButton);
+    QVERIFY(lastIs("Listede GSM numarası bulunamadı."));
+}
+
+void TestFrmHizliMesaj::sendToSeveralNumbers()
+{
+    QuickWindow q;
+    QVERIFY(q.open());
+    q.add("5331112233");
+    q.add("5442223344");
+    q.add("1234567890");
+    q.w->Combo1->setCurrentIndex(1);
+    q.w->txtMesaj->setFocus();
+    typeText(q.w->txtMesaj, QStringLiteral("Günaydın & <hoş> geldiniz~"));
+    QTest::keyClick(q.w->txtMesaj, Qt::Key_Return, Qt::ControlModifier);
+    typeText(q.w->txtMesaj, QStringLiteral("Şükrü Bey"));
+    const QString typed = QStringLiteral("Günaydın & <hoş> geldiniz~\r\nŞükrü Bey");
+    QCOMPARE(q.w->messageText(), typed);
+    QCOMPARE(q.w->Label5->text(), QStringLiteral("37 / 160"));
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+
+    // Enter inside the message box presses "Gönder".
+    QTest::keyClick(q.w->txtMesaj, Qt::Key_Return);
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+
+    const QString normalised = QStringLiteral("Gunaydin - [hos] geldiniz Sukru Bey");
+    QCOMPARE(q.sendBodies(),
+             QStringList{body("demo-B001", {"5331112233", "5442223344", "1234567890"}, normalised, "TALVANE", "")});
+    QCOMPARE(q.fx.prompts.count(), 2);
+    QCOMPARE(q.fx.prompts.records().at(0).text, confirmation(3, "TALVANE"));
+    QCOMPARE(q.fx.prompts.records().at(0).icon, PromptIcon::Question);
+    QCOMPARE(q.fx.prompts.records().at(0).title, kConfirmTitle);
+    QCOMPARE(q.fx.prompts.records().at(0).buttons, PromptButtons::YesNo);
+    QCOMPARE(q.fx.prompts.last().text, kSent);
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Information);
+    QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Brenvik Uyarı"));
+
+    const auto rows = q.fx.folder.rows(
+        "SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,sirket_kod,tarih,gtarih FROM tbl_giden");
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first().mid(0, 7), QVariantList({"100001", "Hızlı mesaj gönder", "Brenvik", 3,
+                                                   QStringLiteral("İlk Kayıt :") + typed, "TALVANE", "01"}));
+    const QDateTime tarih = FromIsoText(rows.first().at(7).toString());
+    QVERIFY(tarih >= before && tarih <= after);
+    QCOMPARE(rows.first().at(8), rows.first().at(7));
+    QCOMPARE(q.fx.folder.scalar("SELECT count(*) FROM tbl_sablonlar WHERE sablon_tip='HizliMesaj'").toInt(), 0);
+    QCOMPARE(gSendKind, QStringLiteral("Hızlı mesaj gönder"));
+    QCOMPARE(gMessageText, normalised);
+
+    // The report window takes the work area, on its per-send tab.
+    QVERIFY(q.closed());
+    auto *report = WorkForms::find<frmRapor>();
+    QVERIFY(report);
+    QVERIFY(report->isVisible());
+    QCOMPARE(report->SSTab1->currentIndex(), 0);
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList{"frmRapor"});
+}
+
+void TestFrmHizliMesaj::templateRowAfterSend()
+{
+    QuickWindow q;
+    QVERIFY(q.open());
+    q.add("5331112233");
+    q.w->txtMesaj->setPlainText(QStringLiteral("İndirim'de\nbuluşalım"));
+    q.w->chkSablon->setChecked(true);
+    q.send();
+    QCOMPARE(q.fx.prompts.last().text, kSent);
+    QCOMPARE(q.fx.folder.rows("SELECT msgid,sablon_tip,sablon_p1,sablon_p2 FROM tbl_sablonlar WHERE msgid<>'00'"),
+             QList<QVariantList>{QVariantList({"100001", "HizliMesaj", "Indirim'debulusalim", ""})});
+    QCOMPARE(q.fx.folder.scalar("SELECT mesaj FROM tbl_giden").toString(),
+             QStringLiteral("İlk Kayıt :İndirim'de\r\nbuluşalım"));
+}
+
+void TestFrmHizliMesaj::replies_data()
+{
+    QTest::addColumn<FakeReply>("reply");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("kept");
+
+    QTest::newRow("no connection") << FakeReply::closed() << kUnreachable << "Uyarı" << false;
+    QTest::newRow("-1 text") << FakeReply::text("-1") << kUnreachable << "Uyarı" << false;
+    QTest::newRow("04") << FakeReply::text("04") << kUnreachable << "Uyarı" << true;
+    QTest::newRow("05") << FakeReply::text("05") << kUnreachable << "Uyarı" << true;
+    QTest::newRow("01") << FakeReply::text("01") << kRefused << "Brenvik Uyarı" << false;
+    QTest::newRow("03") << FakeReply::text("03") << kRefused << "Brenvik Uyarı" << false;
+    QTest::newRow("13") << FakeReply::text("13") << kRefused << "Brenvik Uyarı" << false;
+    QTest::newRow("empty") << FakeReply::text("") << kRefused << "Brenvik Uyarı" << false;
+    QTest::newRow("small id") << FakeReply::text("id:5") << kRefused << "Brenvik Uyarı" << false;
+    QTest::newRow("server error page") << FakeReply::httpError(500, "<HTML>Hata</HTML>") << kRefused << "Brenvik Uyarı" << false;
+}
+
+void TestFrmHizliMesaj::replies()
+{
+    QFETCH(FakeReply, reply);
+    QFETCH(QString, text);
+    QFETCH(QString, title);
+    QFETCH(bool, kept);
+    QuickWindow q;
+    q.gateway.setReply(QStringLiteral("1"), reply);
+    QVERIFY(q.open());
+    q.add("5331112233");
+    q.add("5442223344");
+    q.w->txtMesaj->setPlainText("Merhaba");
+    q.send();
+
+    QCOMPARE(q.sendBodies().size(), 1);
+    QCOMPARE(q.fx.prompts.count(), 2);
+    QCOMPARE(q.fx.prompts.last().text, text);
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Critical);
+    QCOMPARE(q.fx.prompts.last().title, title);
+    QCOMPARE(q.fx.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    QCOMPARE(gSendKind, QString());
+    QVERIFY(!WorkForms::isLoaded<frmRapor>());
+    QCOMPARE(q.closed(), !kept);
+    if (!kept) return;
+    // The operator can send again with the same list and text.
+    QCOMPARE(q.listed(), (QStringList{"5331112233", "5442223344"}));
+    QCOMPARE(q.w->messageText(), QStringLiteral("Merhaba"));
+    q.gateway.clearScript();
+    q.send();
+    QCOMPARE(q.sendBodies().size(), 2);
+    QCOMPARE(q.sendBodies().at(1), q.sendBodies().at(0));
+    QCOMPARE(q.fx.prompts.last().text, kSent);
+    QVERIFY(q.closed());
+}
+
+void TestFrmHizliMesaj::scheduledSend()
+{
+    QuickWindow q;
+    QVERIFY(q.open());
+    q.add("5331112233");
+    q.w->txtMesaj->setPlainText("Randevunuz yarın");
+    q.w->chkIleriTarih->setChecked(true);
+    q.w->DTPicker1->setDate(QDate(2026, 3, 5));
+    q.w->DTPicker2->setTime(QTime(9, 7, 0));
+    q.send();
+    QCOMPARE(q.fx.prompts.records().at(0).text,
+             QStringLiteral("Mesajınız 1 kişiye, 05.03.2026 saat 09:07:00 de ORVEK originator bilgisiyle "
+                            "gönderilecektir. Devam etmek istiyor musunuz?"));
+    QCOMPARE(q.sendBodies(), QStringList{body("demo-B001", {"5331112233"}, "Randevunuz yarin", "ORVEK", "050320260907")});
+    QCOMPARE(q.fx.folder.scalar("SELECT gtarih FROM tbl_giden").toString(), QStringLiteral("2026-03-05 09:07:00"));
+    QVERIFY(q.fx.folder.scalar("SELECT tarih FROM tbl_giden").toString() != QStringLiteral("2026-03-05 09:07:00"));
+}
+
+void TestFrmHizliMesaj::checksBeforeSending_data()
+{
+    QTest::addColumn<int>("numbers");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("credit");
+    QTest::addColumn<bool>("answerYes");
+    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<bool>("sent");
+
+    const QString noCredit = QStringLiteral("Mesaj göndermek için yeterli krediniz yok");
+    QTest::newRow("no numbers") << 0 << "Merhaba" << 100 << true
+                                << QStringList{"Mesaj gönderilecek GSM numarası bulunamadı."} << false;
+    QTest::newRow("no text") << 2 << "" << 100 << true
+                             << QStringList{"Lütfen göndermek istediğiniz mesajı yazınız."} << false;
+    QTest::newRow("one blank") << 2 << " " << 100 << true
+                               << QStringList{"Lütfen göndermek istediğiniz mesajı yazınız."} << false;
+    QTest::newRow("two blanks are sent") << 2 << "  " << 100 << true
+                                         << QStringList{confirmation(2, "ORVEK"), kSent} << true;
+    QTest::newRow("answered No") << 2 << "Merhaba" << 100 << false << QStringList{confirmation(2, "ORVEK")} << false;
+    QTest::newRow("credit equal passes") << 2 << "Merhaba" << 2 << true
+                                         << QStringList{confirmation(2, "ORVEK"), kSent} << true;
+    QTest::newRow("credit one less") << 2 << "Merhaba" << 1 << true
+                                     << QStringList{confirmation(2, "ORVEK"), noCredit} << false;
+}
+
+void TestFrmHizliMesaj::checksBeforeSending()
+{
+    QFETCH(int, numbers);
+    QFETCH(QString, text);
+    QFETCH(int, credit);
+    QFETCH(bool, answerYes);
+    QFETCH(QStringList, prompts);
+    QFETCH(bool, sent);
+    QuickWindow q;
+    q.gateway.setCredit(credit);
+    QVERIFY(q.open());
+    for (int i = 0; i < numbers; ++i) q.add(QStringLiteral("53311122%1").arg(i, 2, 10, QLatin1Char('0')));
+    q.w->txtMesaj->setPlainText(text);
+    if (!answerYes) q.fx.prompts.setNextAnswer(PromptAnswer::No);
+    q.send();
+    QCOMPARE(q.fx.prompts.texts(), prompts);
+    QCOMPARE(q.sendBodies().size(), sent ? 1 : 0);
+    QCOMPARE(q.closed(), sent);
+}
+
+void TestFrmHizliMesaj::failedLogWriteKeepsSendAccepted()
+{
+    QuickWindow q;
+    q.fx.folder.exec("CREATE TRIGGER refuse BEFORE INSERT ON tbl_giden BEGIN SELECT RAISE(ABORT, 'kilitli'); END");
+    QVERIFY(q.open());
+    q.add("5331112233");
+    q.w->txtMesaj->setPlainText("Merhaba");
+    q.w->chkSablon->setChecked(true);
+    q.send();
+    QCOMPARE(q.fx.prompts.texts(), (QStringList{confirmation(1, "ORVEK"), kNotLogged}));
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Information);
+    QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Brenvik Uyarı"));
+    QCOMPARE(q.sendBodies().size(), 1);
+    QCOMPARE(gSendKind, QStringLiteral("Hızlı mesaj gönder"));
+    // The template row went in; no report window.
+    QCOMPARE(q.fx.folder.scalar("SELECT sablon_p1 FROM tbl_sablonlar WHERE msgid='100001'").toString(),
+             QStringLiteral("Merhaba"));
+    QVERIFY(q.closed());
+    QVERIFY(!WorkForms::isLoaded<frmRapor>());
+}
+
+void TestFrmHizliMesaj::messageBoxHoldsAt160()
+{
+    QuickWindow q;
+    QVERIFY(q.open());
+    QPlainTextEdit *box = q.w->txtMesaj;
+    box->setFocus();
+
+    // Typing stops at 160.
+    QTest::keyClicks(box, QString(170, QLatin1Char('a')));
+    QCOMPARE(q.w->messageText(), QString(160, QLatin1Char('a')));
+    QCOMPARE(q.w->Label5->text(), QStringLiteral("160 / 160"));
+
+    // A line break counts two: it does not fit after 159 characters, it fits after 158.
+    box->setPlainText(QString(159, QLatin1Char('b')));
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(q.w->messageText(), QString(159, QLatin1Char('b')));
+    box->setPlainText(QString(158, QLatin1Char('b')));
+    box->moveCursor(QTextCursor::End);
+    QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
+    QCOMPARE(q.w->messageText(), QString(158, QLatin1Char('b')) + QStringLiteral("\r\n"));
+    QCOMPARE(q.w->Label5->text(), QStringLiteral("160 / 160"));
+
+    // A paste in the middle keeps what fits of the pasted text and all that stood after it.
+    box->setPlainText(QString(150, QLatin1Char('c')) + QStringLiteral("SON"));
+    QTextCursor c = box->textCursor();
+    c.setPosition(10);
+    box->setTextCursor(c);
+    box->insertPlainText(QString(20, QLatin1Char('x')));
+    QCOMPARE(q.w->messageText(), QString(10, 'c') + QString(7, 'x') + QString(140, 'c') + QStringLiteral("SON"));
+
+    // A text put in whole (as a picked template is) is cut to 160: line breaks count two.
+    const QString longText = QStringLiteral("Sayın müşterimiz,\r\n") + QString(200, QLatin1Char('d'));
+    box->setPlainText(longText);
+    QCOMPARE(q.w->messageText(), longText.left(160));
+    QCOMPARE(q.w->Label5->text(), QStringLiteral("160 / 160"));
+    q.add("5331112233");
+    q.send();
+    QCOMPARE(q.fx.prompts.last().text, kSent);
+    QCOMPARE(FakeGateway::element(q.sendBodies().value(0), QStringLiteral("Mesgbody")).size(), 158);
+}
+
+void TestFrmHizliMesaj::buttonsLeaveForBrowser_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("Vazgeç") << "Command4" << WebClientAddress("B001", "demo");
+    QTest::newRow("Kontör yükle") << "Command6" << CreditTopUpAddress("B001", "demo", "parola");
+}
+
+void TestFrmHizliMesaj::buttonsLeaveForBrowser()
+{
+    QFETCH(QString, button);
+    QFETCH(QString, address);
+    QuickWindow q;
+    QVERIFY(q.open());
+    q.add("5331112233");
+    QTest::mouseClick(q.w->findChild<QPushButton *>(button), Qt::LeftButton);
+    QVERIFY(q.closed());
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList{"frmBrw"});
+    QCOMPARE(q.fx.browser.navigations.last(), address);
+    QVERIFY(q.sendBodies().isEmpty());
+}
+
+void TestFrmHizliMesaj::layout()
+{
+    QuickWindow q;
+    QVERIFY(q.open());
+    for (const QSize size : {QSize(1200, 800), QSize(900, 620)}) {
+        q.fx.mdi()->resize(size);
+        QCoreApplication::processEvents();
+        frmHizliMesaj *w = q.w;
+        const int inner = WidthTw(w);
+        QCOMPARE(w->geometry(), QRect(tw(2800), 0, tw(q.fx.mdi()->ScaleWidth() - 2850), tw(q.fx.mdi()->ScaleHeight() - 60)));
+        QCOMPARE(w->Frame3->width(), tw(inner - 175));
+        QCOMPARE(w->Frame1->width(), tw(inner - 175));
+        QCOMPARE(w->Frame1->y(), tw(HeightTw(w->Frame3) - 90));
+        QCOMPARE(w->Frame4->x(), tw(WidthTw(w->Frame2) + 175));
+        QCOMPARE(w->Frame4->width(), tw(WidthTw(w->Frame1) - WidthTw(w->Frame2) - 275));
+    }
+}
+
+QTEST_MAIN(TestFrmHizliMesaj)
+#include "tst_frmhizlimesaj.moc"
