@@ -9,6 +9,8 @@
 #include "core/SendSteps.h"
 #include "core/Services.h"
 #include "core/SmsText.h"
+#include "messaging/frmSablon.h"
+#include "shell/TextBox.h"
 #include "shell/Twips.h"
 #include "shell/frmAna.h"
 
@@ -155,7 +157,7 @@ frmHizliMesaj::frmHizliMesaj()
     connect(txtMesaj, &QPlainTextEdit::textChanged, this, &frmHizliMesaj::txtMesaj_Change);
 }
 
-QString frmHizliMesaj::messageText() const { return ToCrLf(txtMesaj->toPlainText()); }
+QString frmHizliMesaj::messageText() const { return TextBoxText(txtMesaj); }
 
 void frmHizliMesaj::Form_Load()
 {
@@ -316,7 +318,11 @@ void frmHizliMesaj::Command4_Click() { OnLineServislerGoster(); }
 
 void frmHizliMesaj::Command5_Click()
 {
-    // The template picker fills txtMesaj; the box's limit cuts a longer template to 160.
+    // The picker replaces the box's text; the box's limit cuts a longer template to 160.
+    WorkForms::KeepAlive keep(this);
+    frmSablon::Pick(QString::fromLatin1(kQuickTemplateKind), QString::fromUtf8(kQuickMessageKind), txtMesaj);
+    if (WorkForms::isUnloaded(this)) return;
+    txtMesaj->setFocus();
 }
 
 void frmHizliMesaj::Command6_Click() { KontorYukleGoster(); }

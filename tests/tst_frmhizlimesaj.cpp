@@ -1,7 +1,11 @@
 #include "core/AppState.h"
 #include "core/DateText.h"
+#include "core/Normalizers.h"
 #include "core/PageAddresses.h"
+#include "core/SmsText.h"
+#include "core/Templates.h"
 #include "messaging/frmHizliMesaj.h"
+#include "messaging/frmSablon.h"
 #include "reports/frmRapor.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
@@ -142,6 +146,8 @@ private slots:
     void checksBeforeSending();
     void failedLogWriteKeepsSendAccepted();
     void messageBoxHoldsAt160();
+    void templatePick_data();
+    void templatePick();
     void buttonsLeaveForBrowser_data();
     void buttonsLeaveForBrowser();
     void layout();
@@ -284,6 +290,12 @@ void TestFrmHizliMesaj::numbersTypedAddedAndRemoved()
     QCOMPARE(q.w->mGsmCount, 0);
     QTest::mouseClick(q.w->Command2, Qt::LeftButton);
     QVERIFY(lastIs("Listede GSM numarası bulunamadı."));
+
+    // Enter in the number box presses "Gönder", not "Ekle".
+    QTest::keyClicks(q.w->txtGSM, "5331112233");
+    QTest::keyClick(q.w->txtGSM, Qt::Key_Return);
+    QVERIFY(lastIs("Mesaj gönderilecek GSM numarası bulunamadı."));
+    QCOMPARE(q.w->List1->count(), 0);
 }
 
 void TestFrmHizliMesaj::sendToSeveralNumbers()
@@ -533,6 +545,51 @@ void TestFrmHizliMesaj::messageBoxHoldsAt160()
     q.send();
     QCOMPARE(q.fx.prompts.last().text, kSent);
     QCOMPARE(FakeGateway::element(q.sendBodies().value(0), QStringLiteral("Mesgbody")).size(), 158);
+}
+
+void TestFrmHizliMesaj::templatePick_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("with a line break") << "Merhaba\r\nDünya" << "Merhaba\r\nDünya";
+    QTest::newRow("exactly 160") << QString(160, 'e') << QString(160, 'e');
+    QTest::newRow("longer: cut to 160") << QString(100, 'a') + "\r\n" + QString(100, 'b')
+                                         << QString(100, 'a') + "\r\n" + QString(58, 'b');
+    QTest::newRow("in two halves: cut to 160") << QString(300, 'c') << QString(160, 'c');
+}
+
+void TestFrmHizliMesaj::templatePick()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, shown);
+    QuickWindow q;
+    QVERIFY(q.open());
+    InsertTemplate(QStringLiteral("ChkMesaj"), QStringLiteral("başka bir pencerenin"), QStringLiteral("00"));
+    InsertTemplate(QStringLiteral("HizliMesaj"), stored, QStringLiteral("00"));
+    q.w->txtMesaj->setPlainText(QStringLiteral("önceki metin"));
+
+    QString caption;
+    QStringList rows;
+    QTimer::singleShot(0, [&] {
+        frmSablon *p = WorkForms::find<frmSablon>();
+        if (!p || !p->isVisible()) return;
+        caption = p->windowTitle();
+        for (int i = 0; i < p->rsSablon().rowCount(); ++i) rows << p->rsSablon().value(i, 0).toString();
+        QTest::mouseClick(p->Command1, Qt::LeftButton);
+    });
+    QTest::mouseClick(q.w->Command5, Qt::LeftButton);
+    QCOMPARE(caption, QStringLiteral("Mesaj şablonları - Hızlı mesaj gönder"));
+    QCOMPARE(rows, QStringList{stored});
+    QVERIFY(!WorkForms::isLoaded<frmSablon>());
+    QCOMPARE(q.w->messageText(), shown);
+    QCOMPARE(q.w->Label5->text(), QString::number(SmsLength(shown)) + QStringLiteral(" / 160"));
+
+    // The cut text is what goes out and what the log keeps.
+    q.add("5331112233");
+    q.send();
+    QCOMPARE(q.fx.prompts.last().text, kSent);
+    QCOMPARE(FakeGateway::element(q.sendBodies().value(0), QStringLiteral("Mesgbody")), NormalizeGsmText(shown));
+    QCOMPARE(q.fx.folder.scalar("SELECT mesaj FROM tbl_giden").toString(), QStringLiteral("İlk Kayıt :") + shown);
 }
 
 void TestFrmHizliMesaj::buttonsLeaveForBrowser_data()
