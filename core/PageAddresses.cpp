@@ -36,3 +36,5 @@ QString ProductSiteAddress(const QString &gatewayKind, const QString &userName,
 }
 
 QString ProductSiteHost() { return QUrl(s(ServiceAddresses::kProductHomeUrl)).host(); }
+
+QString AdvertisementAddress() { return s(ServiceAddresses::kAdvertUrl) + QStringLiteral("?prm=Brenvik"); }

@@ -19,3 +19,5 @@ QString ProductSiteAddress(const QString &gatewayKind, const QString &userName,
                            const QString &password, const QString &ckey);
 // The product site's host name (the caption of its menu item).
 QString ProductSiteHost();
+// The advertisement page of the send screen's browser pane.
+QString AdvertisementAddress();

@@ -8,7 +8,28 @@ RecordSet MakeSendList()
     return list;
 }
 
-SendListModel::SendListModel(QObject *parent) : QAbstractTableModel(parent), m_list(MakeSendList()) {}
+SendListModel::SendListModel(QObject *parent) : QAbstractTableModel(parent), m_list(MakeSendList())
+{
+    m_flushTimer.setSingleShot(true);
+    m_flushTimer.setInterval(kFlushIntervalMs);
+    connect(&m_flushTimer, &QTimer::timeout, this, &SendListModel::flush);
+}
+
+void SendListModel::setDeferred(bool deferred)
+{
+    m_deferred = deferred;
+    if (!deferred) flush();
+}
+
+void SendListModel::flush()
+{
+    m_flushTimer.stop();
+    const int total = m_list.rowCount();
+    if (total <= m_shown) return;
+    beginInsertRows(QModelIndex(), m_shown, total - 1);
+    m_shown = total;
+    endInsertRows();
+}
 
 void SendListModel::appendRow(const QString &gsmNo, const QString &mesaj)
 {
@@ -17,30 +38,41 @@ void SendListModel::appendRow(const QString &gsmNo, const QString &mesaj)
         m_list.addRow({gsmNo, mesaj}); // refused: throws the record set's own description
         return;
     }
+    if (m_deferred) {
+        m_list.addRow({gsmNo, mesaj});
+        if (!m_flushTimer.isActive()) m_flushTimer.start();
+        return;
+    }
+    flush();
     const int at = m_list.rowCount();
     beginInsertRows(QModelIndex(), at, at);
     m_list.addRow({gsmNo, mesaj});
+    m_shown = at + 1;
     endInsertRows();
 }
 
 void SendListModel::removeRow(int row)
 {
+    flush();
     if (row < 0 || row >= m_list.rowCount()) return;
     beginRemoveRows(QModelIndex(), row, row);
     m_list.removeRow(row);
+    m_shown = m_list.rowCount();
     endRemoveRows();
 }
 
 void SendListModel::clear()
 {
+    m_flushTimer.stop();
     beginResetModel();
     m_list.clear();
+    m_shown = 0;
     endResetModel();
 }
 
 int SendListModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : m_list.rowCount();
+    return parent.isValid() ? 0 : m_shown;
 }
 
 int SendListModel::columnCount(const QModelIndex &parent) const
@@ -50,7 +82,8 @@ int SendListModel::columnCount(const QModelIndex &parent) const
 
 QVariant SendListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
+    if (!index.isValid() || index.row() >= m_shown || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
+        return {};
     return m_list.value(index.row(), index.column()).toString();
 }
 

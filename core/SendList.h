@@ -1,12 +1,14 @@
 #pragma once
 
 // The send list: the (number, text) rows that a recipient window hands to the send screen,
-// and a grid model over it that tells its views about every change row by row, so that a
-// list of 100,000 rows fills and trims without a reset of the views.
+// and a grid model over it. Telling a grid of one more row costs time that grows with the
+// grid, so while a long filling runs (setDeferred(true)) the rows go into the list at once
+// and the views hear of them in batches, at most every kFlushIntervalMs.
 
 #include "core/RecordSet.h"
 
 #include <QAbstractTableModel>
+#include <QTimer>
 
 constexpr int kSendListNumberSize = 10;  // GsmNo
 constexpr int kSendListMessageSize = 255; // Mesaj
@@ -17,9 +19,19 @@ RecordSet MakeSendList();
 class SendListModel : public QAbstractTableModel {
     Q_OBJECT
 public:
+    static constexpr int kFlushIntervalMs = 100;
+
     explicit SendListModel(QObject *parent = nullptr);
 
+    // Every row, also those the views have not heard of yet.
     const RecordSet &list() const { return m_list; }
+
+    // While deferred, appended rows reach the views in batches (the model's rowCount() is
+    // what the views know); switching it off tells them of the rest at once.
+    void setDeferred(bool deferred);
+    bool isDeferred() const { return m_deferred; }
+    // Tells the views of every row appended so far.
+    void flush();
 
     // Appends one row at the end. A number over 10 or a text over 255 characters throws
     // OrvekError and adds nothing.
@@ -36,4 +48,7 @@ public:
 
 private:
     RecordSet m_list;
+    int m_shown = 0; // rows the views know of
+    bool m_deferred = false;
+    QTimer m_flushTimer;
 };

@@ -81,7 +81,7 @@ private slots:
     void finishAcceptedSend();
     void templateRowSplit_data();
     void templateRowSplit();
-    void sendListModelTellsViewsRowByRow();
+    void sendListModelTellsViews();
 };
 
 void TestSendSteps::loginName_data()
@@ -509,7 +509,7 @@ void TestSendSteps::templateRowSplit()
     QCOMPARE(row[0].toString() + row[1].toString(), text);
 }
 
-void TestSendSteps::sendListModelTellsViewsRowByRow()
+void TestSendSteps::sendListModelTellsViews()
 {
     SendListModel model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
@@ -532,6 +532,21 @@ void TestSendSteps::sendListModelTellsViewsRowByRow()
     QCOMPARE(model.data(model.index(0, 0)).toString(), QStringLiteral("5321234568"));
     QCOMPARE(reset.size(), 0);
     QCOMPARE(model.list().fieldNames(), QStringList({"GsmNo", "Mesaj"}));
+
+    // A long filling: the list takes every row at once, the views hear of them in batches.
+    model.setDeferred(true);
+    for (int i = 0; i < 1000; ++i) model.appendRow(QStringLiteral("5330000%1").arg(i, 3, 10, QLatin1Char('0')), "t");
+    QCOMPARE(model.list().rowCount(), 1001);
+    QCOMPARE(model.rowCount(), 1);
+    QTRY_COMPARE(model.rowCount(), 1001); // the batch timer
+    QCOMPARE(inserted.size(), 3);
+    model.appendRow("5339999999", "last");
+    model.removeRow(1001); // a removal first tells of what is pending
+    QCOMPARE(model.rowCount(), 1001);
+    model.appendRow("5339999999", "last");
+    model.setDeferred(false);
+    QCOMPARE(model.rowCount(), 1002);
+    QCOMPARE(model.data(model.index(1001, 1)).toString(), QStringLiteral("last"));
     QCOMPARE(model.list().field(0).size, 10);
     QCOMPARE(model.list().field(1).size, 255);
 }

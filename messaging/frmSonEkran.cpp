@@ -1,0 +1,402 @@
+#include "messaging/frmSonEkran.h"
+
+#include "core/AppState.h"
+#include "core/DateText.h"
+#include "core/Gateway.h"
+#include "core/PageAddresses.h"
+#include "core/SendList.h"
+#include "core/SendSteps.h"
+#include "core/Services.h"
+#include "reports/frmRapor.h"
+#include "shell/BrowserView.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDateTime>
+#include <QFrame>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimeEdit>
+#include <QTimer>
+
+#include <exception>
+
+namespace {
+const QString kVazgec = QStringLiteral("Vazgeç");
+const QString kKapat = QStringLiteral("Kapat");
+
+// Design sizes (twips) of the controls that the layout does not size.
+constexpr int kGridLeft = 120;
+constexpr int kGridTop = 120;
+constexpr int kButtonWidth = 1095;
+constexpr int kButtonHeight = 375;
+constexpr int kLstCikartWidth = 1335;
+constexpr int kFrame1Height = 1290;
+constexpr int kFrame2Height = 30;
+constexpr int kNetHeight = 780;
+constexpr int kBrowserHeight = 1500;
+
+QLabel *label(QWidget *parent, const char *name, const QString &text, const TwRect &r)
+{
+    auto *l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    SetGeometryTw(l, r);
+    return l;
+}
+
+QString describe(const std::exception &e)
+{
+    const QString d = QString::fromStdString(e.what());
+    return d.isEmpty() ? QStringLiteral("Bilinmeyen hata") : d;
+}
+} // namespace
+
+SonEkranLayout SonEkranArrangement(int w, int h, int s, int vazgecWidth)
+{
+    SonEkranLayout l;
+    l.DataGrid1 = TwRect{kGridLeft, kGridTop, s - 245, h - 4250};
+    l.messageColumnWidth = s - 1750;
+    const int g = l.DataGrid1.height;
+    l.cmdLstCikart = TwRect{w - 1450, g + 175, kLstCikartWidth, kButtonHeight};
+    l.Frame1 = TwRect{kGridLeft, g + 525, w - 245, kFrame1Height};
+    l.Frame2 = TwRect{kGridLeft, g + 465, w - 245, kFrame2Height};
+    l.cmdGonder = TwRect{w - vazgecWidth - 1300, g + 2025, kButtonWidth, kButtonHeight};
+    l.cmdVazgec = TwRect{w - 1220, g + 2025, vazgecWidth, kButtonHeight};
+    l.lblNet = TwRect{kGridLeft, g + 1905, w - vazgecWidth - 1300 - 240, kNetHeight};
+    l.WebBrowser1 = TwRect{kGridLeft, h - 1550, w - 225, kBrowserHeight};
+    return l;
+}
+
+frmSonEkran::frmSonEkran()
+{
+    setObjectName(QStringLiteral("frmSonEkran"));
+    buildControls();
+}
+
+frmSonEkran::~frmSonEkran() = default;
+
+QString frmSonEkran::NetWarningText()
+{
+    return QStringLiteral(" Mesaj merkeziyle bağlantı kurulamıyor. Bilgisayarınız, güvenlik duvarı    "
+                          "denetiminde olabilir.SMS göndermek için internete bağlı olmanız             "
+                          "gerekmektedir ! Lütfen güvenlik ayarlarınızı kontrol ediniz.");
+}
+
+void frmSonEkran::buildControls()
+{
+    Adodc1 = new SendListModel(this);
+    Adodc1->setObjectName(QStringLiteral("Adodc1"));
+
+    DataGrid1 = new QTableView(this);
+    DataGrid1->setObjectName(QStringLiteral("DataGrid1"));
+    DataGrid1->setModel(Adodc1);
+    DataGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DataGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DataGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DataGrid1->setWordWrap(false);
+    // Fixed row heights: a growing list costs no measuring of its rows.
+    DataGrid1->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    DataGrid1->verticalHeader()->setDefaultSectionSize(tw(255));
+    DataGrid1->verticalHeader()->hide();
+    DataGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    DataGrid1->setColumnWidth(0, tw(1200));
+
+    cmdLstCikart = new QPushButton(QStringLiteral("Listeden çıkart"), this);
+    cmdLstCikart->setObjectName(QStringLiteral("cmdLstCikart"));
+    SetGeometryTw(cmdLstCikart, TwRect{0, 0, kLstCikartWidth, kButtonHeight});
+
+    Frame2 = new QFrame(this);
+    Frame2->setObjectName(QStringLiteral("Frame2"));
+    Frame2->setFrameShape(QFrame::HLine);
+    Frame2->setFrameShadow(QFrame::Sunken);
+
+    Frame1 = new QFrame(this);
+    Frame1->setObjectName(QStringLiteral("Frame1"));
+    Frame1->setFrameShape(QFrame::NoFrame);
+    SetGeometryTw(Frame1, TwRect{kGridLeft, 0, 8600, kFrame1Height});
+
+    Label1 = label(Frame1, "Label1", QStringLiteral("Gönderen :"), TwRect{120, 165, 1300, 255});
+    cbGonderen = new QComboBox(Frame1);
+    cbGonderen->setObjectName(QStringLiteral("cbGonderen"));
+    cbGonderen->setEditable(false);
+    SetGeometryTw(cbGonderen, TwRect{1560, 120, 2400, 315});
+    Label2 = label(Frame1, "Label2", QStringLiteral("Toplam mesaj :"), TwRect{120, 585, 1400, 255});
+    lblToplam = label(Frame1, "lblToplam", QString(), TwRect{1560, 585, 2400, 255});
+    Label3 = label(Frame1, "Label3", QStringLiteral("Mevcut krediniz :"), TwRect{120, 945, 1400, 255});
+    lblKontor = label(Frame1, "lblKontor", QString(), TwRect{1560, 945, 2400, 255});
+
+    chkIleriTarih = new QCheckBox(QStringLiteral("İleri tarihe gönderim yap"), Frame1);
+    chkIleriTarih->setObjectName(QStringLiteral("chkIleriTarih"));
+    SetGeometryTw(chkIleriTarih, TwRect{4320, 120, 3000, 315});
+    DTPicker1 = new QDateEdit(Frame1);
+    DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
+    DTPicker1->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    DTPicker1->setCalendarPopup(true);
+    SetGeometryTw(DTPicker1, TwRect{4320, 525, 1500, 315});
+    DTPicker2 = new QTimeEdit(Frame1);
+    DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
+    DTPicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
+    SetGeometryTw(DTPicker2, TwRect{5940, 525, 1200, 315});
+    Label4 = label(Frame1, "Label4", QStringLiteral("Sistem tarihiniz:"), TwRect{4320, 945, 1400, 255});
+    Label5 = label(Frame1, "Label5", QString(), TwRect{5760, 945, 2200, 255});
+
+    cmdGonder = new QPushButton(QStringLiteral("Gönder"), this);
+    cmdGonder->setObjectName(QStringLiteral("cmdGonder"));
+    SetGeometryTw(cmdGonder, TwRect{0, 0, kButtonWidth, kButtonHeight});
+    cmdVazgec = new QPushButton(kVazgec, this);
+    cmdVazgec->setObjectName(QStringLiteral("cmdVazgec"));
+    SetGeometryTw(cmdVazgec, TwRect{0, 0, kButtonWidth, kButtonHeight});
+
+    lblNet = new QLabel(NetWarningText(), this);
+    lblNet->setObjectName(QStringLiteral("lblNet"));
+    lblNet->setWordWrap(true);
+    lblNet->setStyleSheet(QStringLiteral("color: red;"));
+    lblNet->setVisible(false);
+
+    WebBrowser1 = BrowserView::create(this);
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+
+    m_countTimer = new QTimer(this);
+    m_countTimer->setSingleShot(true);
+    m_countTimer->setInterval(SendListModel::kFlushIntervalMs);
+    connect(m_countTimer, &QTimer::timeout, this, &frmSonEkran::showAddedCount);
+
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+
+    connect(cmdGonder, &QPushButton::clicked, this, &frmSonEkran::cmdGonder_Click);
+    connect(cmdLstCikart, &QPushButton::clicked, this, &frmSonEkran::cmdLstCikart_Click);
+    connect(cmdVazgec, &QPushButton::clicked, this, &frmSonEkran::cmdVazgec_Click);
+    connect(Timer1, &QTimer::timeout, this, &frmSonEkran::Timer1_Timer);
+}
+
+const RecordSet &frmSonEkran::SendList() const { return Adodc1->list(); }
+
+void frmSonEkran::beginFilling()
+{
+    m_filling = true;
+    Adodc1->setDeferred(true);
+    updateButtons();
+}
+
+void frmSonEkran::endFilling()
+{
+    m_filling = false;
+    Adodc1->setDeferred(false);
+    showAddedCount();
+    updateButtons();
+}
+
+void frmSonEkran::appendRecipient(const QString &gsmNo, const QString &mesaj) { Adodc1->appendRow(gsmNo, mesaj); }
+
+void frmSonEkran::reserveRows(int rows) { Adodc1->reserve(rows); }
+
+void frmSonEkran::setAddedCount(int count)
+{
+    m_addedCount = count;
+    if (!m_filling)
+        showAddedCount();
+    else if (!m_countTimer->isActive())
+        m_countTimer->start();
+}
+
+void frmSonEkran::showAddedCount()
+{
+    m_countTimer->stop();
+    if (m_addedCount >= 0) lblToplam->setText(QLatin1Char(' ') + QString::number(m_addedCount));
+}
+
+void frmSonEkran::updateButtons()
+{
+    cmdGonder->setEnabled(!m_filling && !m_cancelled);
+    cmdLstCikart->setEnabled(!m_filling);
+}
+
+void frmSonEkran::Form_Load()
+{
+    DTPicker1->setDate(QDate::currentDate());
+    DTPicker2->setTime(QTime::currentTime());
+    gBrowserUrl = AdvertisementAddress();
+    WebBrowser1->Navigate(gBrowserUrl);
+    Label5->setText(ToTurkishDateTime(QDateTime::currentDateTime()));
+    Timer1->start();
+}
+
+void frmSonEkran::Form_Activate()
+{
+    ArrangeControls();
+    if (cbGonderen->count() > 0) return;
+    const std::optional<QString> login = SendScreenLoginName();
+    QString reply;
+    if (login) {
+        Gateway gateway;
+        reply = gateway.GetInfo(*login, gPassword);
+    }
+    const SendScreenAccount account = ReadSendScreenAccount(reply);
+    if (account.credit) lblKontor->setText(QLatin1Char(' ') + *account.credit);
+    cbGonderen->addItems(account.originators);
+    if (cbGonderen->count() > 0) cbGonderen->setCurrentIndex(0);
+    if (!account.complete()) {
+        lblNet->setVisible(true);
+        return;
+    }
+    DTPicker1->setDate(QDate::currentDate());
+    DTPicker2->setTime(QTime::currentTime());
+}
+
+void frmSonEkran::ArrangeControls()
+{
+    const int w = WidthTw(this);
+    const int h = HeightTw(this);
+    const SonEkranLayout l = SonEkranArrangement(w, h, w, WidthTw(cmdVazgec));
+    SetGeometryTw(DataGrid1, l.DataGrid1);
+    if (l.messageColumnWidth > 0) DataGrid1->setColumnWidth(1, tw(l.messageColumnWidth));
+    SetGeometryTw(cmdLstCikart, l.cmdLstCikart);
+    SetGeometryTw(Frame1, l.Frame1);
+    SetGeometryTw(Frame2, l.Frame2);
+    SetGeometryTw(cmdGonder, l.cmdGonder);
+    SetGeometryTw(cmdVazgec, l.cmdVazgec);
+    SetGeometryTw(lblNet, l.lblNet);
+    SetGeometryTw(WebBrowser1, l.WebBrowser1);
+}
+
+bool frmSonEkran::Form_QueryUnload()
+{
+    Timer1->stop();
+    CallerForm = nullptr;
+    return false;
+}
+
+void frmSonEkran::Timer1_Timer() { Label5->setText(ToTurkishDateTime(QDateTime::currentDateTime())); }
+
+Gateway &frmSonEkran::sendGateway()
+{
+    if (!m_sendGateway) m_sendGateway = std::make_unique<Gateway>();
+    return *m_sendGateway;
+}
+
+void frmSonEkran::goToFirstRow()
+{
+    if (Adodc1->rowCount() > 0) DataGrid1->setCurrentIndex(Adodc1->index(0, 0));
+}
+
+void frmSonEkran::cmdGonder_Click()
+{
+    // The list is complete only once the opener has finished filling it.
+    if (m_filling || m_cancelled) return;
+    const RecordSet &list = SendList();
+    if (list.rowCount() == 0) return;
+
+    const bool later = chkIleriTarih->isChecked();
+    const QString question = SendConfirmationText(list.rowCount(), cbGonderen->currentText(), later,
+                                                  DTPicker1->date(), DTPicker2->time());
+    if (Prompt::show(question, PromptIcon::Question, QStringLiteral("Brenvik Mesaj Gönderim Onayı"),
+                     PromptButtons::YesNo) != PromptAnswer::Yes)
+        return;
+    if (WorkForms::isUnloaded(this)) return;
+
+    WorkOperation op(this);
+    Gateway &gateway = sendGateway();
+    try {
+        if (!HasEnoughCredit(lblKontor->text(), lblToplam->text())) {
+            Prompt::show(QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"), PromptIcon::Information,
+                         QStringLiteral("Brenvik Uyarı"));
+            return;
+        }
+        const QString originator = cbGonderen->currentText();
+        if (originator.isEmpty()) {
+            Prompt::show(QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"), PromptIcon::Information,
+                         QStringLiteral("Uyarı"));
+            cbGonderen->setFocus();
+            return;
+        }
+        FillSendBasket(gateway, list);
+        const QDate date = DTPicker1->date();
+        const QTime time = DTPicker2->time();
+        const QString sdate = ScheduledSendText(later, date, time);
+        const std::optional<QString> login = SendScreenLoginName();
+        const QString reply = login ? gateway.sendsms(*login, gPassword, originator, sdate) : QString();
+        const QDateTime sentAt = QDateTime::currentDateTime();
+        const QDateTime sendAt = later ? ScheduledSendTime(date, time) : sentAt;
+
+        const SendReplyJudgement judged = JudgeSendReply(reply);
+        if (judged.kind != SendReplyKind::Accepted) {
+            if (judged.showNetWarning) lblNet->setVisible(true);
+            Prompt::show(judged.text, judged.icon, judged.title);
+            gateway.clearsmsbasket();
+            if (!judged.keepScreen && !op.mustStop()) Unload();
+            return;
+        }
+
+        goToFirstRow();
+        AcceptedSend send;
+        send.messageId = judged.messageId;
+        send.sendList = &list;
+        send.originator = originator;
+        send.sentAt = sentAt;
+        send.sendAt = sendAt;
+        send.saveAsTemplate = SaveAsTemplate;
+        send.templateKind = TemplateKind;
+        const AcceptedSendResult result = FinishAcceptedSend(send);
+        gateway.clearsmsbasket();
+        // The export lets the message loop run: the operator may have left the screen.
+        if (op.mustStop()) return;
+        if (result.logWritten) {
+            gMessageText.clear();
+            openReportWindow();
+            if (CallerForm) WorkForms::unload(CallerForm);
+        }
+        Unload();
+    } catch (const std::exception &e) {
+        Prompt::show(SendFailureText(describe(e)), PromptIcon::Critical, QStringLiteral("Uyarı"));
+        gateway.clearsmsbasket();
+        goToFirstRow();
+    }
+}
+
+void frmSonEkran::openReportWindow()
+{
+    frmRapor *report = WorkForms::get<frmRapor>();
+    report->frmMDIForm = frmMDIForm ? frmMDIForm.data() : frmMDI::instance();
+    report->Show();
+}
+
+void frmSonEkran::cmdLstCikart_Click()
+{
+    if (m_filling) return;
+    if (Prompt::show(QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
+                     PromptIcon::Question, QStringLiteral("Brenvik SMS Gönderimi"),
+                     PromptButtons::YesNo) != PromptAnswer::Yes)
+        return;
+    if (WorkForms::isUnloaded(this)) return;
+    const QModelIndex current = DataGrid1->currentIndex();
+    if (!current.isValid()) return;
+    Adodc1->removeRow(current.row());
+}
+
+void frmSonEkran::cmdVazgec_Click()
+{
+    try {
+        if (cmdVazgec->text() == kVazgec) {
+            gCancelRequested = true;
+            cmdVazgec->setText(kKapat);
+            m_cancelled = true;
+            updateButtons();
+            return;
+        }
+        if (CallerForm) {
+            if (auto *docked = qobject_cast<DockedWindow *>(CallerForm.data()))
+                docked->Show();
+            else
+                CallerForm->show();
+        }
+        gCancelRequested = false;
+        Unload();
+    } catch (const std::exception &e) {
+        Prompt::show(describe(e), PromptIcon::Critical, QStringLiteral("Brenvik"));
+    }
+}

@@ -1,0 +1,668 @@
+#include "core/AppState.h"
+#include "core/DateText.h"
+#include "core/OrvekError.h"
+#include "core/SendList.h"
+#include "core/SendSteps.h"
+#include "ServiceAddresses.h"
+#include "messaging/frmSonEkran.h"
+#include "reports/frmRapor.h"
+#include "shell/DockedWindow.h"
+#include "shell/WorkArea.h"
+#include "shell/frmMDI.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/XlsxReader.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The recipient window that opens the send screen (a docked window of the work set).
+class frmChkMesaj : public DockedWindow {
+    Q_OBJECT
+public:
+    frmChkMesaj() { setObjectName(QStringLiteral("frmChkMesaj")); }
+};
+
+struct Row {
+    QString number;
+    QString text;
+};
+
+QString messageElements(const QList<Row> &rows)
+{
+    QString out;
+    for (const Row &r : rows)
+        out += QStringLiteral("<Message><Mesgbody>") + r.text + QStringLiteral("</Mesgbody><Number>") + r.number +
+               QStringLiteral("</Number></Message>");
+    return out;
+}
+
+QString sendBody(const QString &elements, const QString &originator, const QString &sdate)
+{
+    return QStringLiteral("<MainmsgBody><UserName>demo-B001</UserName><PassWord>parola</PassWord><Action>1</Action>"
+                          "<Messages>") +
+           elements + QStringLiteral("</Messages><Originator>") + originator + QStringLiteral("</Originator><SDate>") +
+           sdate + QStringLiteral("</SDate></MainmsgBody>");
+}
+
+quint16 closedPort()
+{
+    QTcpServer probe;
+    probe.listen(QHostAddress::LocalHost, 0);
+    const quint16 port = probe.serverPort();
+    probe.close();
+    return port;
+}
+
+// A shown main window, the fake gateway as the account's gateway, the Documents folder in a
+// temporary folder, and a recipient window that hands a list over.
+struct SendFixture {
+    MainWindowFixture main;
+    FakeGateway gateway;
+    QTemporaryDir docs;
+    QPointer<frmChkMesaj> caller;
+    QPointer<frmSonEkran> screen;
+
+    SendFixture()
+    {
+        gGatewayUrl = gateway.url();
+        gCompanyCode = QStringLiteral("01");
+        gSendKind = QStringLiteral("Müşterilere mesaj gönder");
+        gMessageText = QStringLiteral("Merhaba [##Unvan1##]");
+        SetDocumentsFolder(docs.path());
+    }
+    ~SendFixture()
+    {
+        UnloadWorkForms();
+        MainWindowFixture::flushDeletes();
+        SetDocumentsFolder(QString());
+    }
+
+    // Opens the screen the way a recipient window does and fills the list.
+    frmSonEkran *open(const QList<Row> &rows, bool saveAsTemplate = false)
+    {
+        caller = WorkForms::get<frmChkMesaj>();
+        caller->frmMDIForm = main.mdi();
+        caller->Show();
+        screen = WorkForms::get<frmSonEkran>();
+        screen->CallerForm = caller.data();
+        screen->frmMDIForm = main.mdi();
+        screen->SaveAsTemplate = saveAsTemplate;
+        screen->TemplateKind = QStringLiteral("ChkMesaj");
+        screen->Show();
+        caller->hide();
+        screen->beginFilling();
+        int added = 0;
+        for (const Row &r : rows) {
+            screen->appendRecipient(r.number, r.text);
+            screen->setAddedCount(++added);
+        }
+        screen->endFilling();
+        return screen;
+    }
+
+    QStringList sendBodies() const
+    {
+        QStringList out;
+        for (const QString &b : gateway.bodies())
+            if (FakeGateway::element(b, QStringLiteral("Action")) == QLatin1String("1")) out << b;
+        return out;
+    }
+
+    QString promptTexts() const { return main.prompts.texts().join(QStringLiteral(" || ")); }
+};
+
+void click(QPushButton *button) { QTest::mouseClick(button, Qt::LeftButton); }
+} // namespace
+
+class TestFrmSonEkran : public QObject {
+    Q_OBJECT
+private slots:
+    void layoutRule();
+    void loadAndFirstActivation();
+    void accountReplyFailures_data();
+    void accountReplyFailures();
+    void acceptedSendEndToEnd_data();
+    void acceptedSendEndToEnd();
+    void acceptedSendWithFailedLogWrite();
+    void failedReplies_data();
+    void failedReplies();
+    void blockedReplyKeepsListForAnotherTry();
+    void gatewayUnreachable();
+    void creditTest_data();
+    void creditTest();
+    void emptyOriginatorAsksForOne();
+    void emptyListDoesNothing();
+    void removingRows();
+    void pickersKeepOperatorsTimeThroughConfirmation();
+    void fillingDisablesSendAndRemove();
+    void cancelThenClose();
+};
+
+void TestFrmSonEkran::layoutRule()
+{
+    const SonEkranLayout l = SonEkranArrangement(9000, 7500, 9000, 1095);
+    QCOMPARE(l.DataGrid1.width, 8755);
+    QCOMPARE(l.DataGrid1.height, 3250);
+    QCOMPARE(l.messageColumnWidth, 7250);
+    QCOMPARE(l.cmdLstCikart.left, 7550);
+    QCOMPARE(l.cmdLstCikart.top, 3425);
+    QCOMPARE(l.Frame2.top, 3715);
+    QCOMPARE(l.Frame1.top, 3775);
+    QCOMPARE(l.Frame1.width, 8755);
+    QCOMPARE(l.Frame2.width, 8755);
+    QCOMPARE(l.cmdGonder.left, 9000 - 1095 - 1300);
+    QCOMPARE(l.cmdVazgec.left, 7780);
+    QCOMPARE(l.cmdGonder.top, 5275);
+    QCOMPARE(l.cmdVazgec.top, 5275);
+    QCOMPARE(l.lblNet.top, 5155);
+    QCOMPARE(l.WebBrowser1.top, 5950);
+    QCOMPARE(l.WebBrowser1.width, 8775);
+
+    // A main window too small: the refused sizes are skipped, the screen still opens.
+    SendFixture fx;
+    fx.main.mdi()->resize(300, 200);
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    QVERIFY(w->isVisible());
+    fx.main.mdi()->resize(1000, 700);
+    QTRY_COMPARE(w->DataGrid1->width(), tw(WidthTw(w) - 245));
+}
+
+void TestFrmSonEkran::loadAndFirstActivation()
+{
+    SendFixture fx;
+    fx.gateway.setCredit(1500);
+    fx.gateway.setOriginators({"ORVEK", "TALVANE"});
+    frmSonEkran *w = fx.open({{"5321234567", "Merhaba Ali"}, {"5441112233", "Merhaba Ayşe"}});
+
+    QCOMPARE(fx.gateway.bodies(),
+             QStringList{"<MainReportRoot><UserName>demo-B001</UserName><PassWord>parola</PassWord><Action>4</Action>"
+                         "</MainReportRoot>"});
+    QCOMPARE(w->lblKontor->text(), QStringLiteral(" 1500"));
+    QCOMPARE(w->cbGonderen->count(), 2);
+    QCOMPARE(w->cbGonderen->currentText(), QStringLiteral("ORVEK"));
+    QVERIFY(!w->cbGonderen->isEditable());
+    QVERIFY(!w->lblNet->isVisible());
+    QCOMPARE(w->lblNet->text(), frmSonEkran::NetWarningText());
+    QCOMPARE(w->lblToplam->text(), QStringLiteral(" 2"));
+    QCOMPARE(w->SendList().rowCount(), 2);
+    QCOMPARE(w->DataGrid1->model()->rowCount(), 2);
+    QCOMPARE(w->DataGrid1->model()->data(w->DataGrid1->model()->index(1, 1)).toString(), QStringLiteral("Merhaba Ayşe"));
+    QCOMPARE(w->DTPicker1->date(), QDate::currentDate());
+    QVERIFY(qAbs(w->DTPicker2->time().secsTo(QTime::currentTime())) < 120);
+
+    // The advertisement pane and the program-wide browser address.
+    const QString advert = QString::fromUtf8(ServiceAddresses::kAdvertUrl) + QStringLiteral("?prm=Brenvik");
+    QCOMPARE(gBrowserUrl, advert);
+    QCOMPARE(BrowserRecorder::lastAddressOf(w->WebBrowser1), advert);
+    const QUrl url(advert);
+    QCOMPARE(url.path() + QLatin1Char('?') + url.query(), QStringLiteral("/reklam/?prm=Brenvik"));
+
+    // The clock.
+    QVERIFY(w->Timer1->isActive());
+    QCOMPARE(w->Timer1->interval(), 1000);
+    w->Label5->clear();
+    w->Timer1_Timer();
+    QVERIFY(FromTurkishDateTime(w->Label5->text()).isValid());
+
+    // Another activation (a box closing, the window shown again) asks nothing again.
+    w->hide();
+    w->Show();
+    QCOMPARE(fx.gateway.requestCount(), 1);
+    QCOMPARE(fx.main.prompts.count(), 0);
+}
+
+void TestFrmSonEkran::accountReplyFailures_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("credit");
+    QTest::addColumn<QStringList>("originators");
+    QTest::newRow("empty") << "" << "" << QStringList{};
+    QTest::newRow("01") << "01" << "" << QStringList{};
+    QTest::newRow("-1 from the gateway") << "-1" << "" << QStringList{};
+    QTest::newRow("HTML page") << "<HTML><body>Proxy</body></HTML>\n" << "" << QStringList{};
+    QTest::newRow("no line feed") << "1500" << "" << QStringList{};
+    QTest::newRow("credit, no originator") << "1500\n" << " 1500" << QStringList{};
+}
+
+void TestFrmSonEkran::accountReplyFailures()
+{
+    QFETCH(QString, reply);
+    QFETCH(QString, credit);
+    QFETCH(QStringList, originators);
+    SendFixture fx;
+    fx.gateway.setReply(QStringLiteral("4"), reply);
+    frmSonEkran *w = fx.open({{"5321234567", "x"}});
+    QVERIFY(w->lblNet->isVisible());
+    QCOMPARE(w->lblKontor->text(), credit);
+    QCOMPARE(w->cbGonderen->count(), originators.size());
+    QCOMPARE(fx.main.prompts.count(), 0);
+    QVERIFY(w->isVisible());
+}
+
+void TestFrmSonEkran::acceptedSendEndToEnd_data()
+{
+    QTest::addColumn<bool>("later");
+    QTest::addColumn<bool>("saveAsTemplate");
+    QTest::addColumn<int>("overLimit");
+    QTest::newRow("at once, template, over-limit file") << false << true << 2;
+    QTest::newRow("later date, no template, nothing over") << true << false << 0;
+}
+
+void TestFrmSonEkran::acceptedSendEndToEnd()
+{
+    QFETCH(bool, later);
+    QFETCH(bool, saveAsTemplate);
+    QFETCH(int, overLimit);
+    SendFixture fx;
+    fx.gateway.setOriginators({"ORVEK", "TALVANE"});
+    gOverLimitRecipients = RecordSet();
+    gOverLimitRecipients.appendField(QStringLiteral("Unvan1"), QMetaType::QString, 50);
+    gOverLimitRecipients.appendField(QStringLiteral("CepTel"), QMetaType::QString, 7);
+    for (int i = 0; i < overLimit; ++i)
+        gOverLimitRecipients.addRow({QStringLiteral("Çınar Ltd. %1").arg(i), QStringLiteral("123456%1").arg(i)});
+
+    const QString longText = QStringLiteral("Sayın Müşterimiz & ") + QString(200, QLatin1Char('z'));
+    frmSonEkran *w = fx.open({{"5441112233", longText}, {"", "numarası olmayan"}, {"5321234567", "Merhaba <Ali>"}},
+                             saveAsTemplate);
+    w->cbGonderen->setCurrentIndex(1);
+    const QDate day(2020, 1, 9);
+    const QTime time(7, 5, 9);
+    if (later) {
+        w->chkIleriTarih->setChecked(true);
+        w->DTPicker1->setDate(day);
+        w->DTPicker2->setTime(time);
+    }
+    const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
+    click(w->cmdGonder);
+    const QDateTime after = QDateTime::currentDateTime().addSecs(1);
+
+    // Confirmation, then the outcome.
+    const QVector<PromptRecord> &boxes = fx.main.prompts.records();
+    QVERIFY2(boxes.size() >= 2, qPrintable(fx.promptTexts()));
+    QCOMPARE(boxes[0].text, later ? QStringLiteral("Mesajınız 3 kişiye, 09.01.2020 saat 07:05:09 de TALVANE originator "
+                                                   "bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?")
+                                  : QStringLiteral("Mesajınız 3 kişiye TALVANE originator bilgisiyle gönderilecektir. "
+                                                   "Devam etmek istiyor musunuz?"));
+    QCOMPARE(boxes[0].icon, PromptIcon::Question);
+    QCOMPARE(boxes[0].title, QStringLiteral("Brenvik Mesaj Gönderim Onayı"));
+    QCOMPARE(boxes[0].buttons, PromptButtons::YesNo);
+    if (overLimit == 0) {
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes[1].text, QStringLiteral("Mesaj Başarı İle Gönderildi."));
+        QCOMPARE(boxes[1].title, QStringLiteral("Brenvik Uyarı"));
+    } else {
+        QCOMPARE(boxes.size(), 3);
+        QCOMPARE(boxes[1].text, SentWithOverLimitText());
+        QCOMPARE(boxes[1].title, QStringLiteral("Brenvik mesaj gönderimi"));
+        QCOMPARE(boxes[2].text, QStringLiteral("Excel Dosyasına Veri Aktarımı Tamamlanmıştır"));
+    }
+
+    // One request carries the basket: the first 160 characters, normalised; no empty number.
+    const QString cut = QStringLiteral("Sayin Musterimiz - ") + QString(141, QLatin1Char('z'));
+    QCOMPARE(fx.sendBodies(),
+             QStringList{sendBody(messageElements({{"5441112233", cut}, {"5321234567", "Merhaba [Ali]"}}), "TALVANE",
+                                  later ? "090120200705" : "")});
+
+    // The log row.
+    const auto rows = fx.main.folder.rows(
+        "SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih,sirket_kod FROM tbl_giden");
+    QCOMPARE(rows.size(), 1);
+    const QVariantList r = rows.first();
+    QCOMPARE(r.mid(0, 6), QVariantList({"100001", "Müşterilere mesaj gönder", "Brenvik", 3,
+                                        QStringLiteral("İlk Kayıt :") + longText, "TALVANE"}));
+    const QDateTime tarih = FromIsoText(r[6].toString());
+    QVERIFY2(tarih.isValid() && tarih >= before.addMSecs(-before.time().msec()) && tarih <= after,
+             qPrintable(r[6].toString()));
+    QCOMPARE(r[7].toString(), later ? QStringLiteral("2020-01-09 07:05:00") : r[6].toString());
+    QCOMPARE(r[8].toString(), QStringLiteral("01"));
+
+    // The template row: the text as typed, placeholders kept.
+    const auto templates = fx.main.folder.rows("SELECT msgid,sablon_tip,sablon_p1,sablon_p2 FROM tbl_sablonlar");
+    if (saveAsTemplate)
+        QCOMPARE(templates, QList<QVariantList>({{"100001", "ChkMesaj", "Merhaba [##Unvan1##]", ""}}));
+    else
+        QVERIFY(templates.isEmpty());
+
+    // The over-limit file.
+    const QString file = QDir(fx.docs.path()).filePath(QStringLiteral("gitmeyen.xlsx"));
+    if (overLimit > 0) {
+        XlsxReader reader;
+        QVERIFY2(reader.open(file), qPrintable(reader.error()));
+        QCOMPARE(reader.sheet(0).rowCount(), 1 + overLimit);
+        QCOMPARE(reader.sheet(0).rowTexts(0), QStringList({"Unvan1", "CepTel"}));
+        QCOMPARE(reader.sheet(0).rowTexts(2), QStringList({"Çınar Ltd. 1", "1234561"}));
+        QCOMPARE(fx.main.shell.openedFiles, QStringList{file});
+    } else {
+        QVERIFY(!QFile::exists(file));
+    }
+
+    // The report window is the open work window; the recipient window and the screen are gone.
+    QVERIFY(gMessageText.isEmpty());
+    frmRapor *report = WorkForms::find<frmRapor>();
+    QVERIFY(report);
+    QVERIFY(report->isVisible());
+    QCOMPARE(report->frmMDIForm.data(), fx.main.mdi());
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(!WorkForms::isLoaded<frmChkMesaj>());
+    MainWindowFixture::flushDeletes();
+    QVERIFY(fx.screen.isNull());
+    QVERIFY(fx.caller.isNull());
+}
+
+void TestFrmSonEkran::acceptedSendWithFailedLogWrite()
+{
+    SendFixture fx;
+    fx.main.folder.exec("CREATE TRIGGER refuse BEFORE INSERT ON tbl_giden BEGIN SELECT RAISE(ABORT, 'kilitli'); END");
+    gOverLimitRecipients = RecordSet();
+    gOverLimitRecipients.appendField(QStringLiteral("Unvan1"));
+    gOverLimitRecipients.addRow({QStringLiteral("Uzun Mesajlı")});
+    frmSonEkran *w = fx.open({{"5321234567", "a"}}, true);
+    click(w->cmdGonder);
+    QStringList texts = fx.main.prompts.texts();
+    QCOMPARE(texts.value(1), SentButNotLoggedText());
+    QCOMPARE(texts.value(2), SentWithOverLimitText());
+    // The template is written on its own, and the recipients over the limit are still exported.
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_sablonlar").toInt(), 1);
+    QVERIFY(QFile::exists(QDir(fx.docs.path()).filePath(QStringLiteral("gitmeyen.xlsx"))));
+    // No report window; the recipient window stays loaded and hidden, the text is kept.
+    QVERIFY(!WorkForms::isLoaded<frmRapor>());
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(WorkForms::isLoaded<frmChkMesaj>());
+    QVERIFY(!fx.caller->isVisible());
+    QCOMPARE(gMessageText, QStringLiteral("Merhaba [##Unvan1##]"));
+}
+
+void TestFrmSonEkran::failedReplies_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<bool>("stays");
+    QTest::addColumn<bool>("net");
+    const QString refused = "Mesaj Gönderilemedi." + kCrLf + "Kullanıcı Adı veya Parolanız Hatalı Olabilir." + kCrLf +
+                            "SMS Krediniz Bitmiş Olabilir." + kCrLf + "Gönerilecek SMS Olmayabilir.";
+    const QString blocked = "SMS Merkezine İlgili Bilgiler Gönderilemiyor" + kCrLf +
+                            "Proxy Server veya Firewall Kullanıyorsanız Gerekli Ayarları Yapmalısınız";
+    const int crit = int(PromptIcon::Critical);
+    QTest::newRow("-1 as a reply") << "-1"
+                                   << "Lütfen İnternet Bağlantınızı Kontrol Ediniz." + kCrLf +
+                                          "İnternete Bağlı Olmadan SMS Gönderemezsiniz"
+                                   << int(PromptIcon::Information) << "Uyarı" << false << true;
+    QTest::newRow("04") << "04" << blocked << crit << "Uyarı" << true << true;
+    QTest::newRow("05") << "05" << blocked << crit << "Uyarı" << true << true;
+    QTest::newRow("01") << "01" << refused << crit << "Brenvik Uyarı" << false << false;
+    QTest::newRow("03") << "03" << refused << crit << "Brenvik Uyarı" << false << false;
+    QTest::newRow("13") << "13" << refused << crit << "Brenvik Uyarı" << false << false;
+    QTest::newRow("small id") << "id:5" << refused << crit << "Brenvik Uyarı" << false << false;
+    QTest::newRow("empty") << "" << refused << crit << "Brenvik Uyarı" << false << false;
+    QTest::newRow("HTML page") << "<HTML>Hata</HTML>" << refused << crit << "Brenvik Uyarı" << false << false;
+}
+
+void TestFrmSonEkran::failedReplies()
+{
+    QFETCH(QString, reply);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    QFETCH(QString, title);
+    QFETCH(bool, stays);
+    QFETCH(bool, net);
+    SendFixture fx;
+    fx.gateway.setReply(QStringLiteral("1"), reply);
+    frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
+    click(w->cmdGonder);
+    QCOMPARE(fx.main.prompts.count(), 2);
+    QCOMPARE(fx.main.prompts.last().text, text);
+    QCOMPARE(int(fx.main.prompts.last().icon), icon);
+    QCOMPARE(fx.main.prompts.last().title, title);
+    QCOMPARE(fx.sendBodies().size(), 1);
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    QVERIFY(!WorkForms::isLoaded<frmRapor>());
+    // The recipient window stays loaded and hidden either way.
+    QVERIFY(WorkForms::isLoaded<frmChkMesaj>());
+    QVERIFY(!fx.caller->isVisible());
+    QCOMPARE(WorkForms::isLoaded<frmSonEkran>(), stays);
+    if (stays) {
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->lblNet->isVisible(), net);
+        QCOMPARE(w->SendList().rowCount(), 2);
+        QVERIFY(w->cmdGonder->isEnabled());
+    } else {
+        MainWindowFixture::flushDeletes();
+        QVERIFY(fx.screen.isNull());
+    }
+}
+
+void TestFrmSonEkran::blockedReplyKeepsListForAnotherTry()
+{
+    SendFixture fx;
+    fx.gateway.queueReply(QStringLiteral("1"), QStringLiteral("05"));
+    frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
+    click(w->cmdGonder);
+    click(w->cmdGonder);
+    // The second request carries the list once: the basket was emptied after the refusal.
+    const QStringList bodies = fx.sendBodies();
+    QCOMPARE(bodies.size(), 2);
+    QCOMPARE(bodies[1], bodies[0]);
+    QCOMPARE(bodies[1].count(QStringLiteral("<Message>")), 2);
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
+    QVERIFY(WorkForms::isLoaded<frmRapor>());
+}
+
+void TestFrmSonEkran::gatewayUnreachable()
+{
+    SendFixture fx;
+    gGatewayUrl = QStringLiteral("http://127.0.0.1:%1/sms/com.strova").arg(closedPort());
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    QVERIFY(w->lblNet->isVisible());
+    QVERIFY(w->lblKontor->text().isEmpty());
+    QCOMPARE(w->cbGonderen->count(), 0);
+
+    // No credit to compare with: the unexpected failure box; the screen stays with its list.
+    click(w->cmdGonder);
+    QCOMPARE(fx.main.prompts.count(), 2);
+    const PromptRecord &box = fx.main.prompts.last();
+    QVERIFY2(box.text.startsWith(QStringLiteral("Tanımlanamıyan Hata Oluştu. Lütfen Sistem Yöneticinize Başvurun ") +
+                                 kCrLf + QLatin1Char(' ')),
+             qPrintable(box.text));
+    QVERIFY(box.text.size() > 70);
+    QCOMPARE(box.icon, PromptIcon::Critical);
+    QCOMPARE(box.title, QStringLiteral("Uyarı"));
+    QVERIFY(w->isVisible());
+    QCOMPARE(w->SendList().rowCount(), 1);
+    QCOMPARE(w->DataGrid1->currentIndex().row(), 0);
+
+    // With a credit but the gateway gone at the send: the reply "-1" closes the screen.
+    w->lblKontor->setText(QStringLiteral(" 10"));
+    w->cbGonderen->addItem(QStringLiteral("ORVEK"));
+    fx.main.prompts.clear();
+    click(w->cmdGonder);
+    QCOMPARE(fx.main.prompts.last().text,
+             "Lütfen İnternet Bağlantınızı Kontrol Ediniz." + kCrLf + "İnternete Bağlı Olmadan SMS Gönderemezsiniz");
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(WorkForms::isLoaded<frmChkMesaj>());
+}
+
+void TestFrmSonEkran::creditTest_data()
+{
+    QTest::addColumn<int>("credit");
+    QTest::addColumn<bool>("sent");
+    QTest::newRow("equal to the total") << 3 << true;
+    QTest::newRow("one less") << 2 << false;
+}
+
+void TestFrmSonEkran::creditTest()
+{
+    QFETCH(int, credit);
+    QFETCH(bool, sent);
+    SendFixture fx;
+    fx.gateway.setCredit(credit);
+    frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}, {"5321234569", "c"}});
+    click(w->cmdGonder);
+    QCOMPARE(fx.sendBodies().size(), sent ? 1 : 0);
+    if (!sent) {
+        QCOMPARE(fx.main.prompts.last().text, QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"));
+        QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Information);
+        QCOMPARE(fx.main.prompts.last().title, QStringLiteral("Brenvik Uyarı"));
+        QVERIFY(w->isVisible());
+    }
+}
+
+void TestFrmSonEkran::emptyOriginatorAsksForOne()
+{
+    SendFixture fx;
+    fx.gateway.setReply(QStringLiteral("4"), QStringLiteral("10\n\nORVEK\n"));
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    QCOMPARE(w->cbGonderen->count(), 2);
+    QVERIFY(!w->lblNet->isVisible());
+    fx.main.mdi()->activateWindow();
+    click(w->cmdGonder);
+    QCOMPARE(fx.main.prompts.count(), 2);
+    QCOMPARE(fx.main.prompts.records()[0].text,
+             QStringLiteral("Mesajınız 1 kişiye  originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?"));
+    QCOMPARE(fx.main.prompts.last().text, QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"));
+    QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Information);
+    QCOMPARE(fx.main.prompts.last().title, QStringLiteral("Uyarı"));
+    QTRY_VERIFY(w->cbGonderen->hasFocus());
+    QCOMPARE(fx.sendBodies().size(), 0);
+}
+
+void TestFrmSonEkran::emptyListDoesNothing()
+{
+    SendFixture fx;
+    frmSonEkran *w = fx.open({});
+    fx.gateway.clearRequests();
+    click(w->cmdGonder);
+    QCOMPARE(fx.main.prompts.count(), 0);
+    QCOMPARE(fx.gateway.requestCount(), 0);
+    QVERIFY(w->isVisible());
+}
+
+void TestFrmSonEkran::removingRows()
+{
+    SendFixture fx;
+    fx.gateway.setCredit(2);
+    frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}, {"5321234569", "c"}});
+    const QString question =
+        QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?");
+
+    // No current row: asked, nothing removed.
+    click(w->cmdLstCikart);
+    QCOMPARE(fx.main.prompts.last().text, question);
+    QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Question);
+    QCOMPARE(fx.main.prompts.last().title, QStringLiteral("Brenvik SMS Gönderimi"));
+    QCOMPARE(fx.main.prompts.last().buttons, PromptButtons::YesNo);
+    QCOMPARE(w->SendList().rowCount(), 3);
+
+    w->DataGrid1->setCurrentIndex(w->DataGrid1->model()->index(1, 0));
+    fx.main.prompts.setNextAnswer(PromptAnswer::No);
+    click(w->cmdLstCikart);
+    QCOMPARE(w->SendList().rowCount(), 3);
+    click(w->cmdLstCikart);
+    QCOMPARE(w->SendList().rowCount(), 2);
+    QCOMPARE(w->SendList().value(0, 0).toString(), QStringLiteral("5321234567"));
+    QCOMPARE(w->SendList().value(1, 0).toString(), QStringLiteral("5321234569"));
+    QCOMPARE(w->lblToplam->text(), QStringLiteral(" 3"));
+
+    // The credit test still compares with the count handed over (2 < 3) ...
+    fx.main.prompts.clear();
+    click(w->cmdGonder);
+    QCOMPARE(fx.main.prompts.records()[0].text,
+             QStringLiteral("Mesajınız 2 kişiye ORVEK originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?"));
+    QCOMPARE(fx.main.prompts.last().text, QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"));
+    QCOMPARE(fx.sendBodies().size(), 0);
+
+    // ... while the package size logs the current number of rows.
+    w->lblKontor->setText(QStringLiteral(" 3"));
+    click(w->cmdGonder);
+    QCOMPARE(fx.sendBodies().size(), 1);
+    QCOMPARE(fx.sendBodies().first().count(QStringLiteral("<Message>")), 2);
+    QCOMPARE(fx.main.folder.scalar("SELECT paket_boyut FROM tbl_giden").toInt(), 2);
+}
+
+void TestFrmSonEkran::pickersKeepOperatorsTimeThroughConfirmation()
+{
+    SendFixture fx;
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    w->chkIleriTarih->setChecked(true);
+    const QDate day = QDate::currentDate().addDays(3);
+    w->DTPicker1->setDate(day);
+    w->DTPicker2->setTime(QTime(23, 59, 0));
+    fx.main.prompts.setNextAnswer(PromptAnswer::No);
+    click(w->cmdGonder);
+    QCOMPARE(fx.sendBodies().size(), 0);
+    QCOMPARE(w->DTPicker1->date(), day);
+    QCOMPARE(w->DTPicker2->time(), QTime(23, 59, 0));
+    click(w->cmdGonder);
+    QCOMPARE(FakeGateway::element(fx.sendBodies().value(0), QStringLiteral("SDate")),
+             day.toString(QStringLiteral("ddMMyyyy")) + QStringLiteral("2359"));
+    QCOMPARE(fx.main.folder.scalar("SELECT gtarih FROM tbl_giden").toString(),
+             day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:00"));
+}
+
+void TestFrmSonEkran::fillingDisablesSendAndRemove()
+{
+    SendFixture fx;
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    w->beginFilling();
+    QVERIFY(!w->cmdGonder->isEnabled());
+    QVERIFY(!w->cmdLstCikart->isEnabled());
+    QVERIFY(w->cmdVazgec->isEnabled());
+    w->cmdGonder_Click();
+    w->cmdLstCikart_Click();
+    QCOMPARE(fx.main.prompts.count(), 0);
+    QCOMPARE(fx.sendBodies().size(), 0);
+    // Values that the list cannot hold are refused without a trace.
+    QVERIFY_THROWS_EXCEPTION(OrvekError, w->appendRecipient(QStringLiteral("05321234567"), QStringLiteral("x")));
+    QCOMPARE(w->SendList().rowCount(), 1);
+    w->endFilling();
+    QVERIFY(w->cmdGonder->isEnabled());
+    QVERIFY(w->cmdLstCikart->isEnabled());
+}
+
+void TestFrmSonEkran::cancelThenClose()
+{
+    SendFixture fx;
+    frmSonEkran *w = fx.open({});
+    w->beginFilling();
+    w->appendRecipient(QStringLiteral("5321234567"), QStringLiteral("a"));
+    w->setAddedCount(1);
+    QCOMPARE(w->cmdVazgec->text(), QStringLiteral("Vazgeç"));
+    click(w->cmdVazgec);
+    QVERIFY(gCancelRequested);
+    QCOMPARE(w->cmdVazgec->text(), QStringLiteral("Kapat"));
+    QVERIFY(!w->cmdGonder->isEnabled());
+    w->endFilling();
+    // A partly filled list can no longer be sent; rows can still be removed.
+    QVERIFY(!w->cmdGonder->isEnabled());
+    QVERIFY(w->cmdLstCikart->isEnabled());
+    w->cmdGonder_Click();
+    QCOMPARE(fx.main.prompts.count(), 0);
+
+    click(w->cmdVazgec);
+    QVERIFY(!gCancelRequested);
+    QVERIFY(fx.caller->isVisible());
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(fx.screen->CallerForm.isNull());
+    QVERIFY(fx.screen->frmMDIForm.isNull());
+    QVERIFY(!fx.screen->Timer1->isActive());
+    MainWindowFixture::flushDeletes();
+    QVERIFY(fx.screen.isNull());
+}
+
+QTEST_MAIN(TestFrmSonEkran)
+#include "tst_frmsonekran.moc"
