@@ -33,7 +33,7 @@ constexpr int kGridLeft = 120;
 constexpr int kGridTop = 120;
 constexpr int kButtonWidth = 1095;
 constexpr int kButtonHeight = 375;
-constexpr int kLstCikartWidth = 1335;
+constexpr int kLstCikartWidth = 1395;
 constexpr int kFrame1Height = 1290;
 constexpr int kFrame2Height = 30;
 constexpr int kNetHeight = 780;
@@ -102,7 +102,7 @@ void frmSonEkran::buildControls()
     DataGrid1->verticalHeader()->setDefaultSectionSize(tw(255));
     DataGrid1->verticalHeader()->hide();
     DataGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    DataGrid1->setColumnWidth(0, tw(1200));
+    DataGrid1->setColumnWidth(0, tw(1500));
 
     cmdLstCikart = new QPushButton(QStringLiteral("Listeden çıkart"), this);
     cmdLstCikart->setObjectName(QStringLiteral("cmdLstCikart"));
@@ -118,30 +118,30 @@ void frmSonEkran::buildControls()
     Frame1->setFrameShape(QFrame::NoFrame);
     SetGeometryTw(Frame1, TwRect{kGridLeft, 0, 8600, kFrame1Height});
 
-    Label1 = label(Frame1, "Label1", QStringLiteral("Gönderen :"), TwRect{120, 165, 1300, 255});
+    Label1 = label(Frame1, "Label1", QStringLiteral("Gönderen :"), TwRect{120, 165, 1600, 255});
     cbGonderen = new QComboBox(Frame1);
     cbGonderen->setObjectName(QStringLiteral("cbGonderen"));
     cbGonderen->setEditable(false);
-    SetGeometryTw(cbGonderen, TwRect{1560, 120, 2400, 315});
-    Label2 = label(Frame1, "Label2", QStringLiteral("Toplam mesaj :"), TwRect{120, 585, 1400, 255});
-    lblToplam = label(Frame1, "lblToplam", QString(), TwRect{1560, 585, 2400, 255});
-    Label3 = label(Frame1, "Label3", QStringLiteral("Mevcut krediniz :"), TwRect{120, 945, 1400, 255});
-    lblKontor = label(Frame1, "lblKontor", QString(), TwRect{1560, 945, 2400, 255});
+    SetGeometryTw(cbGonderen, TwRect{1800, 120, 2400, 315});
+    Label2 = label(Frame1, "Label2", QStringLiteral("Toplam mesaj :"), TwRect{120, 585, 1600, 255});
+    lblToplam = label(Frame1, "lblToplam", QString(), TwRect{1800, 585, 2400, 255});
+    Label3 = label(Frame1, "Label3", QStringLiteral("Mevcut krediniz :"), TwRect{120, 945, 1600, 255});
+    lblKontor = label(Frame1, "lblKontor", QString(), TwRect{1800, 945, 2400, 255});
 
     chkIleriTarih = new QCheckBox(QStringLiteral("İleri tarihe gönderim yap"), Frame1);
     chkIleriTarih->setObjectName(QStringLiteral("chkIleriTarih"));
-    SetGeometryTw(chkIleriTarih, TwRect{4320, 120, 3000, 315});
+    SetGeometryTw(chkIleriTarih, TwRect{4560, 120, 3000, 315});
     DTPicker1 = new QDateEdit(Frame1);
     DTPicker1->setObjectName(QStringLiteral("DTPicker1"));
     DTPicker1->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     DTPicker1->setCalendarPopup(true);
-    SetGeometryTw(DTPicker1, TwRect{4320, 525, 1500, 315});
+    SetGeometryTw(DTPicker1, TwRect{4560, 525, 1500, 315});
     DTPicker2 = new QTimeEdit(Frame1);
     DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
     DTPicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
-    SetGeometryTw(DTPicker2, TwRect{5940, 525, 1200, 315});
-    Label4 = label(Frame1, "Label4", QStringLiteral("Sistem tarihiniz:"), TwRect{4320, 945, 1400, 255});
-    Label5 = label(Frame1, "Label5", QString(), TwRect{5760, 945, 2200, 255});
+    SetGeometryTw(DTPicker2, TwRect{6180, 525, 1200, 315});
+    Label4 = label(Frame1, "Label4", QStringLiteral("Sistem tarihiniz:"), TwRect{4560, 945, 1500, 255});
+    Label5 = label(Frame1, "Label5", QString(), TwRect{6120, 945, 2400, 255});
 
     cmdGonder = new QPushButton(QStringLiteral("Gönder"), this);
     cmdGonder->setObjectName(QStringLiteral("cmdGonder"));
