@@ -212,8 +212,9 @@ void frmSonEkran::showAddedCount()
 
 void frmSonEkran::updateButtons()
 {
-    cmdGonder->setEnabled(!m_filling && !m_cancelled);
-    cmdLstCikart->setEnabled(!m_filling);
+    cmdGonder->setEnabled(!m_filling && !m_cancelled && !m_sending);
+    cmdLstCikart->setEnabled(!m_filling && !m_sending);
+    cmdVazgec->setEnabled(!m_sending);
 }
 
 void frmSonEkran::Form_Load()
@@ -286,8 +287,9 @@ void frmSonEkran::goToFirstRow()
 
 void frmSonEkran::cmdGonder_Click()
 {
-    // The list is complete only once the opener has finished filling it.
-    if (m_filling || m_cancelled) return;
+    // The list is complete only once the opener has finished filling it; a send that runs
+    // (its export lets the message loop run) takes no second click.
+    if (m_filling || m_cancelled || m_sending) return;
     const RecordSet &list = SendList();
     if (list.rowCount() == 0) return;
 
@@ -300,6 +302,16 @@ void frmSonEkran::cmdGonder_Click()
     if (WorkForms::isUnloaded(this)) return;
 
     WorkOperation op(this);
+    m_sending = true;
+    updateButtons();
+    struct SendingEnds {
+        frmSonEkran *w;
+        ~SendingEnds()
+        {
+            w->m_sending = false;
+            w->updateButtons();
+        }
+    } sendingEnds{this};
     Gateway &gateway = sendGateway();
     try {
         if (!HasEnoughCredit(lblKontor->text(), lblToplam->text())) {
@@ -367,7 +379,7 @@ void frmSonEkran::openReportWindow()
 
 void frmSonEkran::cmdLstCikart_Click()
 {
-    if (m_filling) return;
+    if (m_filling || m_sending) return;
     if (Prompt::show(QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
                      PromptIcon::Question, QStringLiteral("Brenvik SMS Gönderimi"),
                      PromptButtons::YesNo) != PromptAnswer::Yes)
@@ -380,6 +392,7 @@ void frmSonEkran::cmdLstCikart_Click()
 
 void frmSonEkran::cmdVazgec_Click()
 {
+    if (m_sending) return;
     try {
         if (cmdVazgec->text() == kVazgec) {
             gCancelRequested = true;

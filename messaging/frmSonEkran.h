@@ -143,6 +143,7 @@ private:
 
     std::unique_ptr<Gateway> m_sendGateway;
     bool m_filling = false;
+    bool m_sending = false;   // a send runs: its buttons take no click
     bool m_cancelled = false; // "Vazgeç" was pressed: sending stays off
     int m_addedCount = -1;    // last count the opener gave (-1: none yet)
     QTimer *m_countTimer = nullptr;

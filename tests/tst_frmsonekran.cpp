@@ -138,6 +138,7 @@ private slots:
     void acceptedSendEndToEnd_data();
     void acceptedSendEndToEnd();
     void acceptedSendWithFailedLogWrite();
+    void noSecondSendWhileTheExportRuns();
     void failedReplies_data();
     void failedReplies();
     void blockedReplyKeepsListForAnotherTry();
@@ -384,6 +385,34 @@ void TestFrmSonEkran::acceptedSendWithFailedLogWrite()
     QVERIFY(WorkForms::isLoaded<frmChkMesaj>());
     QVERIFY(!fx.caller->isVisible());
     QCOMPARE(gMessageText, QStringLiteral("Merhaba [##Unvan1##]"));
+}
+
+void TestFrmSonEkran::noSecondSendWhileTheExportRuns()
+{
+    SendFixture fx;
+    gOverLimitRecipients = RecordSet();
+    gOverLimitRecipients.appendField(QStringLiteral("Unvan1"));
+    gOverLimitRecipients.addRow({QStringLiteral("Uzun Mesajlı")});
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    // The export lets the message loop run; the operator clicks again meanwhile.
+    QStringList enabled;
+    ProgressWindow::Handlers h;
+    h.show = [&] {
+        if (!enabled.isEmpty()) return; // the operator clicks once
+        enabled << QStringLiteral("%1%2%3").arg(w->cmdGonder->isEnabled()).arg(w->cmdLstCikart->isEnabled())
+                       .arg(w->cmdVazgec->isEnabled());
+        w->cmdGonder_Click();
+        w->cmdVazgec_Click();
+        w->cmdLstCikart_Click();
+    };
+    ProgressWindow::setHandlers(h);
+    click(w->cmdGonder);
+    ProgressWindow::setHandlers({});
+    QCOMPARE(enabled, QStringList{"000"});
+    QCOMPARE(fx.sendBodies().size(), 1);
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
+    QVERIFY(!gCancelRequested);
+    QVERIFY(WorkForms::isLoaded<frmRapor>());
 }
 
 void TestFrmSonEkran::failedReplies_data()
