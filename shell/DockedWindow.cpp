@@ -5,7 +5,13 @@
 #include <QCloseEvent>
 #include <QtDebug>
 
-DockedWindow::DockedWindow(QWidget *parent) : QWidget(parent) {}
+DockedWindow::DockedWindow(QWidget *parent) : QWidget(parent)
+{
+    // The work area paints a dark background; a docked window paints its own, so its
+    // controls take the ordinary window colours instead of inheriting the dark role.
+    setBackgroundRole(QPalette::Window);
+    setAutoFillBackground(true);
+}
 
 DockedWindow::~DockedWindow() = default;
 
