@@ -12,5 +12,7 @@ int main(int argc, char *argv[])
     InstallWidgetServices();
     InstallStartupWindows();
     if (!Main()) return 0;
-    return app.exec();
+    const int rc = app.exec();
+    ReleaseWindows();
+    return rc;
 }

@@ -1,5 +1,6 @@
 #include "reports/frmRapor.h"
 
+#include "core/AppState.h"
 #include "shell/Twips.h"
 
 #include <QFrame>
@@ -25,6 +26,12 @@ frmRapor::frmRapor()
     frSMS = tabFrame(SSTab1, "frSMS", QStringLiteral("Bir SMS gönderimine ait rapor"));
     frTarih = tabFrame(SSTab1, "frTarih", QStringLiteral("İki tarih arasındaki SMS raporları"));
     frGSM = tabFrame(SSTab1, "frGSM", QStringLiteral("Bir GSM numarasına ait SMS raporları"));
+}
+
+void frmRapor::Form_Load()
+{
+    // A cancel pressed during an earlier run does not carry over past this window's load.
+    gCancelRequested = false;
 }
 
 void frmRapor::ArrangeControls()

@@ -1,7 +1,8 @@
 #pragma once
 
 // The delivery report window, docked. Its tabs: 0 one sending, 1 between two dates,
-// 2 one mobile number; each tab holds its frame.
+// 2 one mobile number; each tab holds its frame. Its load ends by clearing the cancel flag
+// gCancelRequested.
 
 #include "shell/DockedWindow.h"
 
@@ -20,5 +21,6 @@ public:
     QFrame *frGSM = nullptr;
 
 protected:
+    void Form_Load() override;
     void ArrangeControls() override;
 };

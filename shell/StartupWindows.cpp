@@ -6,6 +6,7 @@
 #include "shell/frmSirketSec.h"
 
 #include <QApplication>
+#include <QEvent>
 
 void InstallStartupWindows()
 {
@@ -26,4 +27,12 @@ void InstallStartupWindows()
         mdi->setWindowTitle(mdi->windowTitle() + captionTail);
     };
     StartupWindows::setHandlers(h);
+}
+
+void ReleaseWindows()
+{
+    // The main window's destructor unloads the work set and the about box; their deletions
+    // were only posted, and no event loop runs any more to carry them out.
+    delete frmMDI::instance();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }

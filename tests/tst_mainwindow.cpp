@@ -7,6 +7,7 @@
 #include "settings/frmAyarlar.h"
 #include "shell/BrowserView.h"
 #include "shell/DockedWindow.h"
+#include "shell/StartupWindows.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
@@ -124,6 +125,10 @@ private slots:
     void shellTabs_data();
     void shellTabs();
     void interactiveWindowUnloadsPlaceholderMenu();
+    void releaseWindowsAtTheEnd_data();
+    void releaseWindowsAtTheEnd();
+    void reportWindowLoadClearsCancelFlag_data();
+    void reportWindowLoadClearsCancelFlag();
 };
 
 void TestMainWindow::initTestCase()
@@ -598,6 +603,72 @@ void TestMainWindow::interactiveWindowUnloadsPlaceholderMenu()
     QVERIFY(!WorkForms::isLoaded("frmPop"));
     MainWindowFixture::flushDeletes();
     QVERIFY(menu.isNull());
+}
+
+void TestMainWindow::releaseWindowsAtTheEnd_data()
+{
+    QTest::addColumn<bool>("byKapat");
+    QTest::newRow("ended by Kapat") << true;
+    QTest::newRow("closed by its close box") << false;
+}
+
+void TestMainWindow::releaseWindowsAtTheEnd()
+{
+    QFETCH(bool, byKapat);
+    MainWindowFixture fx;
+    QPointer<frmMDI> mdi = fx.mdi();
+    QPointer<frmBrw> brw = WorkForms::find<frmBrw>();
+    QPointer<QWidget> view = brw->WebBrowser1;
+    action(mdi, "miHakkinda")->trigger();
+    QPointer<frmHakkinda> about = WorkForms::find<frmHakkinda>();
+    QPointer<frmBekle> progress = frmBekle::instance();
+    QPointer<frmPop> menu = frmPop::instance();
+    if (byKapat) {
+        action(mdi, "miKapat")->trigger();
+        QVERIFY(brw && view && about && WorkForms::isLoaded<frmBrw>());
+    } else {
+        mdi->close();
+    }
+    QCOMPARE(fx.life.endCount, 1);
+
+    // The event loop has ended: nothing is left for it to delete, above all no browser page.
+    ReleaseWindows();
+    QVERIFY(mdi.isNull());
+    QVERIFY(brw.isNull());
+    QVERIFY(view.isNull());
+    QVERIFY(about.isNull());
+    QVERIFY(progress.isNull());
+    QVERIFY(menu.isNull());
+    QVERIFY(WorkForms::loadedWorkForms().isEmpty());
+}
+
+void TestMainWindow::reportWindowLoadClearsCancelFlag_data()
+{
+    QTest::addColumn<bool>("byNavigation");
+    QTest::newRow("from the tree") << true;
+    QTest::newRow("shown by the send screen") << false;
+}
+
+void TestMainWindow::reportWindowLoadClearsCancelFlag()
+{
+    QFETCH(bool, byNavigation);
+    MainWindowFixture fx;
+    gCancelRequested = true;
+    if (byNavigation) {
+        fx.ana()->TreeView1->expandAll();
+        fx.clickNode("RapTarih");
+    } else {
+        auto *report = WorkForms::get<frmRapor>();
+        report->frmMDIForm = fx.mdi();
+        report->Show();
+    }
+    QVERIFY(WorkForms::isLoaded<frmRapor>());
+    QVERIFY(!gCancelRequested);
+    // Showing the loaded window again is no new load.
+    gCancelRequested = true;
+    WorkForms::find<frmRapor>()->Show();
+    QVERIFY(gCancelRequested);
+    gCancelRequested = false;
 }
 
 QTEST_MAIN(TestMainWindow)

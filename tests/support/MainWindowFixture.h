@@ -9,6 +9,7 @@
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"
 
+#include <QPointer>
 #include <QString>
 
 class frmAna;
@@ -30,7 +31,7 @@ public:
     MainWindowFixture(const MainWindowFixture &) = delete;
     MainWindowFixture &operator=(const MainWindowFixture &) = delete;
 
-    frmMDI *mdi() const { return m_mdi; }
+    frmMDI *mdi() const { return m_mdi.data(); }
     frmAna *ana() const;
     // Clicks a node of the navigation tree (scrolled into view; its parent is not expanded).
     void clickNode(const QString &key);
@@ -45,5 +46,6 @@ public:
     BrowserRecorder browser;
 
 private:
-    frmMDI *m_mdi = nullptr;
+    // A test may delete the main window itself (ReleaseWindows).
+    QPointer<frmMDI> m_mdi;
 };

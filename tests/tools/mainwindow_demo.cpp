@@ -4,6 +4,7 @@
 
 #include "core/AppState.h"
 #include "shell/BrowserView.h"
+#include "shell/StartupWindows.h"
 #include "shell/WidgetServices.h"
 #include "shell/frmMDI.h"
 #include "tests/support/Fixtures.h"
@@ -22,9 +23,11 @@ int main(int argc, char *argv[])
     gCkey = args.value(3, QStringLiteral("B001"));
     gPassword = QStringLiteral("parola");
     gErpConfigured = true;
-    frmMDI mdi;
-    mdi.show();
-    mdi.setWindowTitle(QString::fromUtf8(frmMDI::kDesignCaption) + QStringLiteral(" [Kullanıcı : ") +
-                       gUserName + QStringLiteral(" Şirket : Demo]"));
-    return app.exec();
+    auto *mdi = new frmMDI;
+    mdi->show();
+    mdi->setWindowTitle(QString::fromUtf8(frmMDI::kDesignCaption) + QStringLiteral(" [Kullanıcı : ") +
+                        gUserName + QStringLiteral(" Şirket : Demo]"));
+    const int rc = app.exec();
+    ReleaseWindows();
+    return rc;
 }
