@@ -406,8 +406,10 @@ bool RecipientWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == txtDeger && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
-        // Only keys that type a character reach the key handler; Delete edits like the arrows.
-        if (!key->text().isEmpty() && key->key() != Qt::Key_Delete) {
+        // Only keys that type a character reach the key handler; Delete edits like the arrows
+        // and Tab moves the focus on.
+        if (!key->text().isEmpty() && key->key() != Qt::Key_Delete && key->key() != Qt::Key_Tab &&
+            key->key() != Qt::Key_Backtab) {
             int code = key->text().at(0).unicode();
             txtDeger_KeyPress(code);
             if (code == 0) return true;
@@ -440,9 +442,11 @@ void RecipientWindow::Command6_Click()
 
 void RecipientWindow::Command7_Click()
 {
-    const int i = List1->currentRow();
-    if (i < 0 || i >= List1->count()) return;
-    delete List1->takeItem(i);
+    // The selected line: a line that is only current (the keyboard focus entering the list
+    // makes one so) is not selected.
+    const QList<QListWidgetItem *> selected = List1->selectedItems();
+    if (selected.isEmpty()) return;
+    delete List1->takeItem(List1->row(selected.first()));
     // Like a list box after its selected line goes: no line is selected.
     List1->setCurrentRow(-1);
     List1->clearSelection();

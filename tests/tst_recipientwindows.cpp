@@ -142,6 +142,8 @@ private slots:
     void numberBoxTakesDigitsOnly();
     void filterAppliedRefusedAndRemoved();
     void removingLines();
+    void removeNeedsASelectedLine();
+    void numberBoxLetsTabMoveOn();
     void sendHandlerBehindNextButton();
 };
 
@@ -645,6 +647,48 @@ void TestRecipientWindows::removingLines()
     QTest::mouseClick(w->Command3, Qt::LeftButton);
     QCOMPARE(w->DataGrid1->caption(), QStringLiteral("Müşteri bilgileri (Toplam : 3 kayıt)"));
     QCOMPARE(w->DataGrid1->view()->model()->rowCount(), 3);
+}
+
+void TestRecipientWindows::removeNeedsASelectedLine()
+{
+    RecipientFixture fx;
+    RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
+    QVERIFY(w);
+    addLine(w, w->Option1, "HesapKodu", "=", "120.001");
+    addLine(w, w->Option1, "HesapKodu", "=", "120.002");
+    // The keyboard focus entering the list makes a line current without selecting it.
+    w->List1->setFocus(Qt::TabFocusReason);
+    QVERIFY(w->List1->selectedItems().isEmpty());
+    QTest::mouseClick(w->Command7, Qt::LeftButton);
+    QCOMPARE(w->List1->count(), 2);
+    // A line unselected again (Ctrl+click) is not removed either.
+    w->List1->setCurrentRow(1);
+    w->List1->item(1)->setSelected(false);
+    QTest::mouseClick(w->Command7, Qt::LeftButton);
+    QCOMPARE(w->List1->count(), 2);
+    // The selected line goes, whichever is current.
+    w->List1->setCurrentRow(0);
+    w->List1->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    QTest::mouseClick(w->Command7, Qt::LeftButton);
+    QCOMPARE(listLines(w->List1), QStringList({"HesapKodu = '120.002'"}));
+    QCOMPARE(fx.main.prompts.count(), 0);
+}
+
+void TestRecipientWindows::numberBoxLetsTabMoveOn()
+{
+    RecipientFixture fx;
+    RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
+    QVERIFY(w);
+    QTest::mouseClick(w->Option2, Qt::LeftButton);
+    w->txtDeger->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), w->txtDeger);
+    QTest::keyClick(w->txtDeger, Qt::Key_Tab);
+    QTRY_VERIFY(QApplication::focusWidget() != w->txtDeger);
+    w->txtDeger->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), w->txtDeger);
+    QTest::keyClick(w->txtDeger, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_VERIFY(QApplication::focusWidget() != w->txtDeger);
+    QCOMPARE(w->txtDeger->text(), QString());
 }
 
 void TestRecipientWindows::sendHandlerBehindNextButton()
