@@ -1,0 +1,176 @@
+#include "core/RecipientMerge.h"
+
+#include "core/AppState.h"
+#include "core/Normalizers.h"
+#include "core/OrvekError.h"
+#include "core/ValueText.h"
+
+#include <exception>
+
+namespace {
+const QString kOpen = QStringLiteral("[##");
+const QString kClose = QStringLiteral("##]");
+
+int fieldIndexOf(const QStringList &names, const QString &name)
+{
+    for (int i = 0; i < names.size(); ++i)
+        if (names[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+} // namespace
+
+MergeText MergeText::compile(const QString &text, const QVector<RecordField> &fields)
+{
+    QStringList names;
+    names.reserve(fields.size());
+    for (const RecordField &f : fields) names << f.name;
+    return compile(text, names);
+}
+
+MergeText MergeText::compile(const QString &text, const QStringList &fieldNames)
+{
+    MergeText m;
+    m.m_text = text;
+    qsizetype p = text.indexOf(kOpen);
+    qsizetype q = text.indexOf(kClose);
+    if (p < 0 || q < 0) {
+        m.m_literals = {text};
+        m.m_literalLength = int(text.size());
+        return m;
+    }
+
+    // Positions are searched in the rest of the text after each placeholder, so a "##]"
+    // before the next "[##" is found first, as the reading above says.
+    qsizetype restStart = 0;
+    m.m_literals.append(text.mid(0, p));
+    while (p >= 0) {
+        // p and q are relative to restStart.
+        if (q < 0)
+            throw OrvekError(QStringLiteral("Mesajdaki \"[##\" işaretinden sonra \"##]\" işareti yok."));
+        const qsizetype nameLength = q - p - 3;
+        if (nameLength < 0)
+            throw OrvekError(QStringLiteral("Mesajdaki \"##]\" işareti, \"[##\" işaretinden önce geliyor."));
+        if (nameLength == 0) throw OrvekError(QStringLiteral("Mesajda adı boş bir alan var: \"[####]\"."));
+        const QString name = text.mid(restStart + p + 3, nameLength);
+        const int field = fieldIndexOf(fieldNames, name);
+        if (field < 0) throw OrvekError(QStringLiteral("Alan bulunamadı: %1").arg(name));
+        m.m_fields.append(field);
+
+        restStart += q + 3;
+        const QStringView rest = QStringView(text).mid(restStart);
+        p = rest.indexOf(kOpen);
+        m.m_literals.append(p < 0 ? rest.toString() : rest.left(p).toString());
+        q = rest.indexOf(kClose);
+    }
+    for (const QString &l : m.m_literals) m.m_literalLength += int(l.size());
+    return m;
+}
+
+QString MergeText::apply(const RecordRow &row) const
+{
+    if (m_fields.isEmpty()) return m_text;
+    QString out;
+    out.reserve(m_literalLength + 16 * m_fields.size());
+    for (int i = 0; i < m_fields.size(); ++i) {
+        out += m_literals[i];
+        const QVariant &v = row.at(m_fields[i]);
+        if (v.isNull()) continue;
+        if (v.typeId() == QMetaType::QString)
+            out += v.toString();
+        else
+            out += ValueText(v);
+    }
+    out += m_literals.last();
+    return out;
+}
+
+QString RecipientNumber(const QVariant &prefix, const QVariant &subscriber)
+{
+    if (!prefix.isValid() || prefix.isNull() || !subscriber.isValid() || subscriber.isNull()) return QString();
+    return NormalizeGsmNumber(ValueText(prefix) + ValueText(subscriber));
+}
+
+UsedNumbers::UsedNumbers() { m_numbers.insert(QString::fromLatin1(kUsedNumberSentinel)); }
+
+RecordSet MakeOverLimitList(const RecordSet &recipients)
+{
+    RecordSet list;
+    for (const RecordField &f : recipients.fields()) list.appendField(f.name, f.type, f.size);
+    return list;
+}
+
+RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeText &text,
+                                       RecordSet &overLimit, const RecipientMergeHooks &hooks)
+{
+    RecipientMergeResult result;
+    // Until the first row has yielded, a failure ends the run; afterwards it skips its step.
+    bool ignoreErrors = false;
+    const bool withDuplicateTest = bool(hooks.duplicateTest);
+    UsedNumbers used;
+
+    int prefixColumn = -1;
+    int subscriberColumn = -1;
+    int row = 0;
+    try {
+        overLimit = MakeOverLimitList(recipients);
+        prefixColumn = recipients.fieldIndex(QStringLiteral("CepTelBKod"));
+        subscriberColumn = recipients.fieldIndex(QStringLiteral("CepTel"));
+    } catch (const std::exception &e) {
+        result.end = MergeEnd::Failed;
+        result.error = QString::fromStdString(e.what());
+        return result;
+    }
+
+    for (; row < recipients.rowCount(); ++row) {
+        if (gCancelRequested) {
+            result.end = MergeEnd::Cancelled;
+            return result;
+        }
+        QString merged;
+        QString number;
+        bool duplicateTestOn = false;
+        try {
+            if (prefixColumn < 0 || subscriberColumn < 0)
+                throw OrvekError(QStringLiteral("Alan bulunamadı: %1")
+                                     .arg(prefixColumn < 0 ? QStringLiteral("CepTelBKod") : QStringLiteral("CepTel")));
+            const RecordRow &values = recipients.row(row);
+            merged = text.apply(values);
+            number = RecipientNumber(values.at(prefixColumn), values.at(subscriberColumn));
+            if (!number.isEmpty() && withDuplicateTest) {
+                duplicateTestOn = hooks.duplicateTest();
+                if (duplicateTestOn && used.contains(number)) number.clear();
+            }
+        } catch (const std::exception &e) {
+            if (!ignoreErrors) {
+                result.end = MergeEnd::Failed;
+                result.error = QString::fromStdString(e.what());
+                return result;
+            }
+            number.clear();
+        }
+
+        if (!number.isEmpty()) {
+            ignoreErrors = true;
+            if (hooks.yield && hooks.yield()) {
+                result.end = MergeEnd::Stopped;
+                return result;
+            }
+            if (merged.size() > kMergeTextLimit) {
+                try {
+                    overLimit.addRow(recipients.row(row));
+                    ++result.overLimit;
+                } catch (const std::exception &) {
+                }
+            } else {
+                ++result.taken;
+                try {
+                    if (hooks.take) hooks.take(number, merged, result.taken);
+                } catch (const std::exception &) {
+                }
+                if (duplicateTestOn) used.add(number);
+            }
+        }
+        ++gProgressDone;
+    }
+    return result;
+}

@@ -1,0 +1,371 @@
+#include "core/AppState.h"
+#include "core/OrvekError.h"
+#include "core/RecipientMerge.h"
+
+#include <QDate>
+#include <QtTest>
+
+namespace {
+// A few contact-person columns with the types the ERP loader gives them.
+RecordSet contactFixture()
+{
+    RecordSet set;
+    set.appendField("HesapKodu");
+    set.appendField("Unvan1");
+    set.appendField("Unvan2");
+    set.appendField("YetkiliAdi");
+    set.appendField("DogumTarihi", QMetaType::QDate);
+    set.appendField("Bakiye", QMetaType::Double);
+    set.appendField("CepTelBKod");
+    set.appendField("CepTel");
+    // 0: every value filled
+    set.addRow({"120.001", "Çağlar Gıda", "Ltd. Şti.", "Ayşe", QDate(1980, 3, 15), 1250.75, "532", "1234567"});
+    // 1: Nulls where a text could be
+    set.addRow({"120.002", "Işık Tekstil", QVariant(), QVariant(), QVariant(), 10.0, "554", "3334455"});
+    // 2: a value that looks like a placeholder
+    set.addRow({"120.003", "[##Unvan2##]", "İkinci", "Ömer", QVariant(), 0.0, "535", "9998877"});
+    return set;
+}
+
+QString repeat(int n) { return QString(n, QLatin1Char('x')); }
+
+// Rows of (Unvan1, CepTelBKod, CepTel) for the runs; "~" is Null.
+RecordSet runFixture(const QStringList &rows)
+{
+    RecordSet set;
+    set.appendField("Unvan1");
+    set.appendField("CepTelBKod");
+    set.appendField("CepTel");
+    for (const QString &r : rows) {
+        RecordRow values;
+        for (const QString &v : r.split('|')) values << (v == "~" ? QVariant() : QVariant(v));
+        set.addRow(values);
+    }
+    return set;
+}
+
+enum Duplicates { NoDuplicateTest, TestOn, TestOff };
+
+struct Run {
+    QStringList sendList;  // "number:text"
+    QStringList overLimit; // Unvan1 of the over-limit rows
+    QVector<int> counts;   // the counts handed with each taken row
+    int yields = 0;
+    RecipientMergeResult result;
+};
+
+Run run(const RecordSet &rows, const QString &text, Duplicates duplicates,
+        std::function<bool(int yieldNo)> onYield = {})
+{
+    Run r;
+    RecordSet overLimit;
+    RecipientMergeHooks hooks;
+    if (duplicates != NoDuplicateTest) hooks.duplicateTest = [duplicates] { return duplicates == TestOn; };
+    hooks.take = [&r](const QString &gsm, const QString &mesaj, int count) {
+        r.sendList << gsm + ":" + mesaj;
+        r.counts << count;
+    };
+    hooks.yield = [&r, onYield] {
+        ++r.yields;
+        return onYield ? onYield(r.yields) : false;
+    };
+    r.result = RunRecipientMerge(rows, MergeText::compile(text, rows.fields()), overLimit, hooks);
+    for (int i = 0; i < overLimit.rowCount(); ++i) r.overLimit << overLimit.value(i, 0).toString();
+    return r;
+}
+} // namespace
+
+class TestRecipientMerge : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { ResetAppState(); }
+
+    void mergeText_data();
+    void mergeText();
+    void refusedTexts_data();
+    void refusedTexts();
+    void recipientNumber_data();
+    void recipientNumber();
+    void runSplitsAndDrops_data();
+    void runSplitsAndDrops();
+    void runReadsDuplicateOptionPerRow();
+    void overLimitListKeepsRawRows();
+    void cancelStopsBeforeNextRow();
+    void staleCancelTakesNothing();
+    void yieldStopTouchesNothingMore();
+    void failureBeforeFirstTakenRowEndsRun();
+    void failureAfterFirstTakenRowIsSkipped();
+};
+
+void TestRecipientMerge::mergeText_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("merged");
+
+    QTest::newRow("no placeholder") << "Merhaba" << 0 << "Merhaba";
+    QTest::newRow("at start") << "[##Unvan1##] bey" << 0 << "Çağlar Gıda bey";
+    QTest::newRow("at end") << "Sayın [##YetkiliAdi##]" << 0 << "Sayın Ayşe";
+    QTest::newRow("whole text") << "[##Unvan1##]" << 0 << "Çağlar Gıda";
+    QTest::newRow("two side by side") << "[##YetkiliAdi##][##Unvan2##]" << 0 << "AyşeLtd. Şti.";
+    QTest::newRow("three with CR LF") << "Sayın [##YetkiliAdi##],\r\n[##Unvan1##] bakiyesi [##Bakiye##] TL"
+                                      << 0 << "Sayın Ayşe,\r\nÇağlar Gıda bakiyesi 1250,75 TL";
+    QTest::newRow("names without letter case") << "[##UNVAN1##]/[##yetkiliadi##]" << 0 << "Çağlar Gıda/Ayşe";
+    QTest::newRow("Null between words") << "a [##Unvan2##] b" << 1 << "a  b";
+    QTest::newRow("only a Null") << "[##Unvan2##]" << 1 << "";
+    QTest::newRow("Null date") << "[##DogumTarihi##]." << 1 << ".";
+    QTest::newRow("decimal comma") << "[##Bakiye##]" << 0 << "1250,75";
+    QTest::newRow("whole double") << "[##Bakiye##] TL" << 1 << "10 TL";
+    QTest::newRow("date") << "Doğum günü [##DogumTarihi##]" << 0 << "Doğum günü 15.03.1980";
+    QTest::newRow("same placeholder twice") << "[##HesapKodu##]-[##HesapKodu##]" << 0 << "120.001-120.001";
+    QTest::newRow("lone open mark") << "Fiyat [## 100" << 0 << "Fiyat [## 100";
+    QTest::newRow("lone close mark") << "Fiyat ##] 100" << 0 << "Fiyat ##] 100";
+    QTest::newRow("open marks without close") << "[##Unvan1 [##" << 0 << "[##Unvan1 [##";
+    QTest::newRow("close mark after the last") << "[##Unvan1##] ##] son" << 0 << "Çağlar Gıda ##] son";
+    QTest::newRow("marks inside a value stay") << "[##Unvan1##]" << 2 << "[##Unvan2##]";
+}
+
+void TestRecipientMerge::mergeText()
+{
+    QFETCH(QString, text);
+    QFETCH(int, row);
+    QFETCH(QString, merged);
+    const RecordSet set = contactFixture();
+    QCOMPARE(MergeText::compile(text, set.fields()).apply(set.row(row)), merged);
+}
+
+void TestRecipientMerge::refusedTexts_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("description");
+
+    const QString noClose = "Mesajdaki \"[##\" işaretinden sonra \"##]\" işareti yok.";
+    const QString misplaced = "Mesajdaki \"##]\" işareti, \"[##\" işaretinden önce geliyor.";
+    QTest::newRow("close before first open") << "a ##] b [##Unvan1##]" << misplaced;
+    QTest::newRow("close before a later open") << "[##Unvan1##] x ##] [##Unvan2##]" << misplaced;
+    QTest::newRow("overlapping marks") << "[##]" << misplaced;
+    QTest::newRow("three hashes") << "[###]" << misplaced;
+    QTest::newRow("open without close after a placeholder") << "[##Unvan1##] ve [##Unvan2" << noClose;
+    QTest::newRow("empty name") << "a [####] b" << "Mesajda adı boş bir alan var: \"[####]\".";
+    QTest::newRow("unknown name") << "Sayın [##Adres##]" << "Alan bulunamadı: Adres";
+    QTest::newRow("blanks are part of the name") << "[## Unvan1##]" << "Alan bulunamadı:  Unvan1";
+    QTest::newRow("unknown after a good one") << "[##Unvan1##] [##Kod6##]" << "Alan bulunamadı: Kod6";
+}
+
+void TestRecipientMerge::refusedTexts()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, description);
+    try {
+        MergeText::compile(text, contactFixture().fields());
+        QFAIL("the text was accepted");
+    } catch (const OrvekError &e) {
+        QCOMPARE(e.description(), description);
+    }
+}
+
+void TestRecipientMerge::recipientNumber_data()
+{
+    QTest::addColumn<QVariant>("prefix");
+    QTest::addColumn<QVariant>("subscriber");
+    QTest::addColumn<QString>("number");
+
+    QTest::newRow("prefix and number") << QVariant("532") << QVariant("1234567") << "5321234567";
+    QTest::newRow("trunk zero and blanks") << QVariant("0532") << QVariant("123 45 67") << "5321234567";
+    QTest::newRow("country code") << QVariant("+90 (532)") << QVariant("123-45-67") << "5321234567";
+    QTest::newRow("numeric prefix") << QVariant(532.0) << QVariant("1234567") << "5321234567";
+    QTest::newRow("Null prefix") << QVariant() << QVariant("1234567") << "";
+    QTest::newRow("Null number") << QVariant("532") << QVariant(QMetaType(QMetaType::QString)) << "";
+    QTest::newRow("too short") << QVariant("532") << QVariant("12345") << "";
+    QTest::newRow("other prefix") << QVariant("212") << QVariant("1234567") << "";
+    QTest::newRow("slash inside") << QVariant("532") << QVariant("1234567 /2") << "";
+}
+
+void TestRecipientMerge::recipientNumber()
+{
+    QFETCH(QVariant, prefix);
+    QFETCH(QVariant, subscriber);
+    QFETCH(QString, number);
+    QCOMPARE(RecipientNumber(prefix, subscriber), number);
+}
+
+void TestRecipientMerge::runSplitsAndDrops_data()
+{
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("duplicates");
+    QTest::addColumn<QStringList>("sendList");
+    QTest::addColumn<QStringList>("overLimit");
+    QTest::addColumn<int>("yields");
+
+    // "A" + 155 characters after a placeholder of one letter: 160; of two letters: 161.
+    const QString tail = " " + repeat(158);
+    QTest::newRow("160 in, 161 over")
+        << QStringList({"A|532|1111111", "AB|532|2222222"}) << "[##Unvan1##]" + tail << int(NoDuplicateTest)
+        << QStringList({"5321111111:A" + tail}) << QStringList({"AB"}) << 2;
+    // 158 characters and one CR LF: 160; one character more: 161.
+    QTest::newRow("CR LF counts two")
+        << QStringList({"A|532|1111111", "AB|532|2222222"}) << "[##Unvan1##]" + repeat(157) + "\r\n"
+        << int(NoDuplicateTest) << QStringList({"5321111111:A" + repeat(157) + "\r\n"}) << QStringList({"AB"}) << 2;
+    QTest::newRow("Null merge fits")
+        << QStringList({"~|532|1111111"}) << "[##Unvan1##]" << int(NoDuplicateTest)
+        << QStringList({"5321111111:"}) << QStringList() << 1;
+    QTest::newRow("Null and unusable numbers dropped without a yield")
+        << QStringList({"A|~|1111111", "B|532|~", "C|212|1111111", "D|532|123", "E|0532|1111111"}) << "[##Unvan1##]"
+        << int(NoDuplicateTest) << QStringList({"5321111111:E"}) << QStringList() << 1;
+    QTest::newRow("duplicates dropped while the test is on")
+        << QStringList({"A|532|1111111", "B|0532|111 11 11", "C|533|1111111"}) << "[##Unvan1##]" << int(TestOn)
+        << QStringList({"5321111111:A", "5331111111:C"}) << QStringList() << 2;
+    QTest::newRow("duplicates kept when allowed")
+        << QStringList({"A|532|1111111", "B|0532|111 11 11"}) << "[##Unvan1##]" << int(TestOff)
+        << QStringList({"5321111111:A", "5321111111:B"}) << QStringList() << 2;
+    QTest::newRow("duplicates kept without the option")
+        << QStringList({"A|532|1111111", "B|532|1111111"}) << "[##Unvan1##]" << int(NoDuplicateTest)
+        << QStringList({"5321111111:A", "5321111111:B"}) << QStringList() << 2;
+    QTest::newRow("sentinel never taken while the test is on")
+        << QStringList({"A|500|0000000", "B|532|1111111"}) << "x" << int(TestOn)
+        << QStringList({"5321111111:x"}) << QStringList() << 1;
+    QTest::newRow("sentinel taken when duplicates are allowed")
+        << QStringList({"A|500|0000000"}) << "x" << int(TestOff) << QStringList({"5000000000:x"}) << QStringList() << 1;
+    QTest::newRow("over-limit number stays free")
+        << QStringList({"LONG|532|1111111", "S|532|1111111", "T|532|1111111"}) << "[##Unvan1##]" + repeat(157)
+        << int(TestOn) << QStringList({"5321111111:S" + repeat(157)}) << QStringList({"LONG"}) << 2;
+    QTest::newRow("everything over the limit")
+        << QStringList({"AB|532|1111111", "CD|533|1111111"}) << "[##Unvan1##]" + repeat(159) << int(TestOn)
+        << QStringList() << QStringList({"AB", "CD"}) << 2;
+}
+
+void TestRecipientMerge::runSplitsAndDrops()
+{
+    QFETCH(QStringList, rows);
+    QFETCH(QString, text);
+    QFETCH(int, duplicates);
+    QFETCH(QStringList, sendList);
+    QFETCH(QStringList, overLimit);
+    QFETCH(int, yields);
+
+    const RecordSet set = runFixture(rows);
+    gProgressDone = 0;
+    const Run r = run(set, text, Duplicates(duplicates));
+    QCOMPARE(r.result.end, MergeEnd::Finished);
+    QCOMPARE(r.sendList, sendList);
+    QCOMPARE(r.overLimit, overLimit);
+    QCOMPARE(r.result.taken, int(sendList.size()));
+    QCOMPARE(r.result.overLimit, int(overLimit.size()));
+    QCOMPARE(r.yields, yields);
+    QCOMPARE(gProgressDone, rows.size()); // every visited row counts, dropped ones too
+    QVector<int> counts;
+    for (int i = 1; i <= sendList.size(); ++i) counts << i;
+    QCOMPARE(r.counts, counts);
+}
+
+void TestRecipientMerge::runReadsDuplicateOptionPerRow()
+{
+    // The operator may tick the option while the run yields: the rows after it are taken.
+    const RecordSet set = runFixture({"A|532|1111111", "B|532|1111111", "C|532|1111111"});
+    bool testOn = true;
+    RecordSet overLimit;
+    QStringList taken;
+    RecipientMergeHooks hooks;
+    hooks.duplicateTest = [&testOn] { return testOn; };
+    hooks.take = [&taken](const QString &, const QString &mesaj, int) { taken << mesaj; };
+    hooks.yield = [&testOn] {
+        testOn = false;
+        return false;
+    };
+    RunRecipientMerge(set, MergeText::compile("[##Unvan1##]", set.fields()), overLimit, hooks);
+    QCOMPARE(taken, QStringList({"A", "B", "C"}));
+}
+
+void TestRecipientMerge::overLimitListKeepsRawRows()
+{
+    RecordSet set = contactFixture();
+    set.addRow({"120.003", "Uzun", QVariant(), QVariant(), QVariant(), QVariant(), " 0532", "123 45 67"});
+    RecordSet overLimit;
+    overLimit.appendField("Eski"); // the list of an earlier run is replaced
+    overLimit.addRow({"eski satır"});
+    RecipientMergeHooks hooks;
+    const RecipientMergeResult r =
+        RunRecipientMerge(set, MergeText::compile("[##Unvan1##]" + repeat(160), set.fields()), overLimit, hooks);
+    QCOMPARE(r.overLimit, 4);
+    QCOMPARE(overLimit.fieldCount(), set.fieldCount());
+    for (int c = 0; c < set.fieldCount(); ++c) {
+        QCOMPARE(overLimit.field(c).name, set.field(c).name);
+        QCOMPARE(overLimit.field(c).type, set.field(c).type);
+    }
+    QCOMPARE(overLimit.rowCount(), 4);
+    for (int i = 0; i < 4; ++i) QCOMPARE(overLimit.row(i), set.row(i));
+    QCOMPARE(overLimit.value(3, "CepTelBKod").toString(), QStringLiteral(" 0532")); // raw, not normalised
+}
+
+void TestRecipientMerge::cancelStopsBeforeNextRow()
+{
+    // Cancel pressed during the second row's yield: that row is finished, the third not read.
+    const RecordSet set = runFixture({"A|532|1111111", "B|533|1111111", "C|534|1111111"});
+    gProgressDone = 0;
+    const Run r = run(set, "[##Unvan1##]", TestOn, [](int n) {
+        if (n == 2) gCancelRequested = true;
+        return false;
+    });
+    QCOMPARE(r.result.end, MergeEnd::Cancelled);
+    QCOMPARE(r.sendList, QStringList({"5321111111:A", "5331111111:B"}));
+    QCOMPARE(gProgressDone, 2);
+    QVERIFY(gCancelRequested); // the run does not clear it
+}
+
+void TestRecipientMerge::staleCancelTakesNothing()
+{
+    const RecordSet set = runFixture({"A|532|1111111"});
+    gCancelRequested = true;
+    const Run r = run(set, "x", TestOn);
+    QCOMPARE(r.result.end, MergeEnd::Cancelled);
+    QVERIFY(r.sendList.isEmpty());
+    QCOMPARE(r.yields, 0);
+}
+
+void TestRecipientMerge::yieldStopTouchesNothingMore()
+{
+    const RecordSet set = runFixture({"A|532|1111111", "B|533|1111111", "C|534|1111111"});
+    gProgressDone = 0;
+    const Run r = run(set, "[##Unvan1##]", TestOn, [](int n) { return n == 2; });
+    QCOMPARE(r.result.end, MergeEnd::Stopped);
+    QCOMPARE(r.sendList, QStringList({"5321111111:A"}));
+    QCOMPARE(gProgressDone, 1);
+}
+
+void TestRecipientMerge::failureBeforeFirstTakenRowEndsRun()
+{
+    // Rows without the number columns: the first row's read fails.
+    RecordSet set;
+    set.appendField("Unvan1");
+    set.appendField("CepTelBKod");
+    set.addRow({"A", "532"});
+    const Run r = run(set, "x", TestOn);
+    QCOMPARE(r.result.end, MergeEnd::Failed);
+    QCOMPARE(r.result.error, QStringLiteral("Alan bulunamadı: CepTel"));
+    QCOMPARE(r.yields, 0);
+    QVERIFY(r.sendList.isEmpty());
+
+    // No row at all: nothing to fail on.
+    set.clear();
+    QCOMPARE(run(set, "x", TestOn).result.end, MergeEnd::Finished);
+}
+
+void TestRecipientMerge::failureAfterFirstTakenRowIsSkipped()
+{
+    const RecordSet set = runFixture({"A|532|1111111", "B|533|1111111", "C|534|1111111"});
+    RecordSet overLimit;
+    QStringList taken;
+    RecipientMergeHooks hooks;
+    hooks.take = [&taken](const QString &, const QString &mesaj, int) {
+        if (mesaj == "B") throw OrvekError("liste dolu");
+        taken << mesaj;
+    };
+    const RecipientMergeResult r =
+        RunRecipientMerge(set, MergeText::compile("[##Unvan1##]", set.fields()), overLimit, hooks);
+    QCOMPARE(r.end, MergeEnd::Finished);
+    QCOMPARE(taken, QStringList({"A", "C"}));
+}
+
+QTEST_GUILESS_MAIN(TestRecipientMerge)
+#include "tst_recipientmerge.moc"
