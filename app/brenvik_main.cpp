@@ -1,4 +1,5 @@
 #include "core/Startup.h"
+#include "messaging/RecipientHandOver.h"
 #include "shell/BrowserView.h"
 #include "shell/StartupWindows.h"
 #include "shell/WidgetServices.h"
@@ -11,6 +12,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     InstallWidgetServices();
     InstallStartupWindows();
+    InstallRecipientHandOver();
     if (!Main()) return 0;
     const int rc = app.exec();
     ReleaseWindows();

@@ -3,6 +3,7 @@
 //   mainwindow_demo [Brenvik|Ambrel] [user] [client code]
 
 #include "core/AppState.h"
+#include "messaging/RecipientHandOver.h"
 #include "shell/BrowserView.h"
 #include "shell/StartupWindows.h"
 #include "shell/WidgetServices.h"
@@ -16,6 +17,7 @@ int main(int argc, char *argv[])
     PrepareBrowserEngine();
     QApplication app(argc, argv);
     InstallWidgetServices();
+    InstallRecipientHandOver();
     ProgramFolderFixture folder;
     const QStringList args = app.arguments();
     gGatewayKind = args.value(1, QStringLiteral("Brenvik"));

@@ -1,0 +1,549 @@
+#include "core/AppState.h"
+#include "core/Normalizers.h"
+#include "core/SendList.h"
+#include "core/SendSteps.h"
+#include "messaging/ErpDataControl.h"
+#include "messaging/RecipientHandOver.h"
+#include "messaging/RecipientWindows.h"
+#include "messaging/frmSonEkran.h"
+#include "reports/frmRapor.h"
+#include "shell/WidgetServices.h"
+#include "shell/WorkArea.h"
+#include "shell/frmAna.h"
+#include "shell/frmBekle.h"
+#include "shell/frmMDI.h"
+#include "tests/support/ErpStandIn.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/MainWindowFixture.h"
+#include "tests/support/XlsxReader.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+namespace {
+const QString kBrenvik = QStringLiteral("Brenvik");
+
+// The sample ERP stand-in (built once), copied into `folder`, with one more contact of
+// 120.001 whose number is Ayşe's written another way.
+QString copyOfSample(const QString &folder)
+{
+    static QTemporaryDir sampleDir;
+    static const bool built = [] {
+        ErpStandIn sample(sampleDir.path());
+        sample.fillSample();
+        sample.addContact("01", {{"Sirket", "120.001"}, {"Adi", QStringLiteral("Aynur")}, {"Soyadi", "Yılmaz"},
+                                 {"CepTelBKod", "0532"}, {"CepTel", "123 45 67"}});
+        return true;
+    }();
+    Q_UNUSED(built);
+    QDir().mkpath(folder);
+    const QDir from(sampleDir.path());
+    for (const QString &file : from.entryList({"*.db"}, QDir::Files))
+        QFile::copy(from.filePath(file), QDir(folder).filePath(file));
+    return folder;
+}
+
+// The main window over the sample ERP stand-in (company 01), the fake gateway as the
+// account's gateway, the hand-over behind "İleri >>" and the real progress window.
+struct HandOverFixture {
+    MainWindowFixture main;
+    FakeGateway gateway;
+    QTemporaryDir dir;
+    ErpStandIn erp{copyOfSample(dir.path() + QStringLiteral("/erp"))};
+
+    HandOverFixture()
+    {
+        erp.configure();
+        gCompanyCode = QStringLiteral("01");
+        gGatewayUrl = gateway.url();
+        SetDocumentsFolder(dir.path());
+        InstallRecipientHandOver();
+        main.ana()->TreeView1->expandAll();
+    }
+    ~HandOverFixture()
+    {
+        UnloadWorkForms();
+        MainWindowFixture::flushDeletes();
+        RecipientWindow::setSendHandler(nullptr);
+        SetDocumentsFolder(QString());
+    }
+
+    RecipientWindow *open(const QString &node, const QString &className)
+    {
+        main.clickNode(node);
+        return qobject_cast<RecipientWindow *>(WorkForms::find(className));
+    }
+};
+
+void addLine(RecipientWindow *w, const QString &field, const QString &op, const QString &value)
+{
+    QTest::mouseClick(w->Option1, Qt::LeftButton);
+    w->Combo1->setCurrentText(field);
+    w->Combo2->setCurrentText(op);
+    w->txtDeger->setText(value);
+    QTest::mouseClick(w->Command6, Qt::LeftButton);
+}
+
+QStringList sendListRows(const frmSonEkran *screen)
+{
+    QStringList rows;
+    const RecordSet &list = screen->SendList();
+    for (int i = 0; i < list.rowCount(); ++i) rows << list.value(i, 0).toString() + ":" + list.value(i, 1).toString();
+    rows.sort();
+    return rows;
+}
+
+// Runs `step` at the first yield of the merge loop (the first moment the loop lets events run).
+void atFirstYield(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
+} // namespace
+
+class TestRecipientHandOver : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallWidgetServices(); } // the real progress window
+    void init() { ResetAppState(); }
+
+    void noRowUnderFilter();
+    void emptyText();
+    void unreadableTextStaysInWindow_data();
+    void unreadableTextStaysInWindow();
+    void handOverPerWindow_data();
+    void handOverPerWindow();
+    void staleCancelIsCleared();
+    void everyTextOverLimit();
+    void cancelDuringLoop_data();
+    void cancelDuringLoop();
+    void navigationDuringLoop_data();
+    void navigationDuringLoop();
+    void mainRoadEndToEnd();
+};
+
+void TestRecipientHandOver::noRowUnderFilter()
+{
+    HandOverFixture fx;
+    RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
+    QVERIFY(w);
+    addLine(w, "HesapKodu", "=", "999.999");
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QCOMPARE(w->recordSet().rowCount(), 0);
+    gSendKind = "önceki";
+    gMessageText = "önceki metin";
+    w->txtMesaj->setPlainText("Merhaba");
+    fx.main.prompts.clear();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QCOMPARE(fx.main.prompts.count(), 1);
+    QCOMPARE(fx.main.prompts.last().text, NoRecipientRowsText());
+    QCOMPARE(fx.main.prompts.last().text, QStringLiteral("Mesaj gönderilecek kayıt bulunamadı."));
+    QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Information);
+    QCOMPARE(fx.main.prompts.last().title, kBrenvik);
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(w->isVisible());
+    QCOMPARE(gSendKind, QStringLiteral("önceki"));
+    QCOMPARE(gMessageText, QStringLiteral("önceki metin"));
+}
+
+void TestRecipientHandOver::emptyText()
+{
+    HandOverFixture fx;
+    RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
+    QVERIFY(w);
+    w->Command4->setFocus();
+    fx.main.prompts.clear();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QCOMPARE(fx.main.prompts.count(), 1);
+    QCOMPARE(fx.main.prompts.last().text, QStringLiteral("Lütfen gönderilecek mesajı giriniz."));
+    QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Information);
+    QCOMPARE(fx.main.prompts.last().title, kBrenvik);
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QTRY_VERIFY(w->txtMesaj->hasFocus());
+
+    // One blank is a text: the run starts.
+    w->txtMesaj->setPlainText(" ");
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+    QVERIFY(screen);
+    QCOMPARE(screen->SendList().rowCount(), 5); // Aynur's number is Ayşe's
+}
+
+void TestRecipientHandOver::unreadableTextStaysInWindow_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("close mark first") << "Sayın ##] [##Unvan1##]"
+                                      << "Mesajdaki \"##]\" işareti, \"[##\" işaretinden önce geliyor.";
+    QTest::newRow("open mark left alone") << "[##Unvan1##] [##Unvan2"
+                                          << "Mesajdaki \"[##\" işaretinden sonra \"##]\" işareti yok.";
+    QTest::newRow("no such column") << "Sayın [##Bakiye##]" << "Alan bulunamadı: Bakiye";
+}
+
+void TestRecipientHandOver::unreadableTextStaysInWindow()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, description);
+    HandOverFixture fx;
+    RecipientWindow *w = fx.open("GrupMesaj", "frmGrupMesaj");
+    QVERIFY(w);
+    gCancelRequested = true;
+    w->txtMesaj->setPlainText(text);
+    fx.main.prompts.clear();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QCOMPARE(fx.main.prompts.count(), 1);
+    QCOMPARE(fx.main.prompts.last().text,
+             QStringLiteral("Tanımlanamayan bir hata oluştu.\r\nSistemin ürettiği hata mesajı : ") + description);
+    QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Critical);
+    QCOMPARE(fx.main.prompts.last().title, kBrenvik);
+    // No send screen behind a hidden window: the operator stays where the text can be mended.
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(w->isVisible());
+    QVERIFY(!frmBekle::isLoaded());
+    QVERIFY(fx.gateway.requests().isEmpty());
+    QVERIFY(gCancelRequested); // no run started
+}
+
+void TestRecipientHandOver::handOverPerWindow_data()
+{
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("sendKind");
+    QTest::addColumn<bool>("allowDuplicates");
+    QTest::addColumn<bool>("saveAsTemplate");
+    QTest::addColumn<QStringList>("rows");
+
+    // 120.001's contacts; Aynur's number is Ayşe's. "" stands for the one of the two that the
+    // server lists first.
+    const QStringList withDuplicate = {"5057654321:120.001 İsmail", "5321234567:120.001 Aynur",
+                                       "5321234567:120.001 Ayşe", "5421112233:120.001 Gülşen"};
+    const QStringList once = {"5057654321:120.001 İsmail", "", "5421112233:120.001 Gülşen"};
+    QTest::newRow("account cards, duplicate test on")
+        << "ChkMesaj" << "frmChkMesaj" << "Müşterilere mesaj gönder" << false << true << once;
+    QTest::newRow("groups, duplicates allowed")
+        << "GrupMesaj" << "frmGrupMesaj" << "Gruplara mesaj gönder" << true << false << withDuplicate;
+    QTest::newRow("contact persons, duplicate test on")
+        << "YetkiliMesaj" << "frmYetkiliMesaj" << "Yetkililere mesaj gönder" << false << false << once;
+    QTest::newRow("balances, no duplicate test")
+        << "BakiyeGonder" << "frmBakiyeGonder" << "Bakiye gönder" << false << true << withDuplicate;
+}
+
+void TestRecipientHandOver::handOverPerWindow()
+{
+    QFETCH(QString, node);
+    QFETCH(QString, className);
+    QFETCH(QString, sendKind);
+    QFETCH(bool, allowDuplicates);
+    QFETCH(bool, saveAsTemplate);
+    QFETCH(QStringList, rows);
+    HandOverFixture fx;
+    RecipientWindow *w = fx.open(node, className);
+    QVERIFY(w);
+    addLine(w, "HesapKodu", "=", "120.001");
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QCOMPARE(w->recordSet().rowCount(), 4);
+    if (w->chkMukerrer) w->chkMukerrer->setChecked(allowDuplicates);
+    w->chkSablonKaydet->setChecked(saveAsTemplate);
+    w->txtMesaj->setPlainText("[##HesapKodu##] [##YetkiliAdi##]");
+    gOverLimitRecipients.appendField("eski");
+    fx.main.prompts.clear();
+
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+
+    QVERIFY(fx.main.prompts.records().isEmpty());
+    frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+    QVERIFY(screen);
+    QVERIFY(screen->isVisible());
+    QVERIFY(!w->isVisible());
+    QVERIFY(WorkForms::find(className) == w); // hidden, still loaded
+    QCOMPARE(screen->CallerForm.data(), static_cast<QWidget *>(w));
+    QCOMPARE(screen->frmMDIForm.data(), fx.main.mdi());
+    QCOMPARE(screen->SaveAsTemplate, saveAsTemplate);
+    QCOMPARE(screen->TemplateKind, QString::fromLatin1(w->members().kindKey));
+    QCOMPARE(gSendKind, sendKind);
+    QCOMPARE(gMessageText, QStringLiteral("[##HesapKodu##] [##YetkiliAdi##]"));
+
+    if (rows.contains(QString())) {
+        // Only the first of the two with the same number is taken.
+        const RecordSet &set = w->recordSet();
+        for (int i = 0; i < set.rowCount(); ++i) {
+            const QString name = set.value(i, "YetkiliAdi").toString();
+            if (name == QStringLiteral("Ayşe") || name == QStringLiteral("Aynur")) {
+                rows.replace(rows.indexOf(QString()), "5321234567:120.001 " + name);
+                break;
+            }
+        }
+        rows.sort();
+    }
+    QCOMPARE(sendListRows(screen), rows);
+    QCOMPARE(screen->lblToplam->text(), QStringLiteral(" %1").arg(rows.size()));
+    QCOMPARE(screen->Adodc1->rowCount(), int(rows.size()));
+    QVERIFY(screen->cmdGonder->isEnabled()); // the filling has ended
+    QVERIFY(screen->cmdLstCikart->isEnabled());
+    QCOMPARE(gProgressTotal, 4);
+    QCOMPARE(gProgressDone, 4);
+    QVERIFY(!frmBekle::isLoaded());
+    QCOMPARE(gOverLimitRecipients.fieldNames(), w->recordSet().fieldNames()); // rebuilt, empty
+    QCOMPARE(gOverLimitRecipients.rowCount(), 0);
+
+    // "Kapat" after "Vazgeç" brings the recipient window back with its filter; a second run
+    // starts from the first row again.
+    QTest::mouseClick(screen->cmdVazgec, Qt::LeftButton);
+    QTest::mouseClick(screen->cmdVazgec, Qt::LeftButton);
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(w->isVisible());
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    screen = WorkForms::find<frmSonEkran>();
+    QVERIFY(screen);
+    QCOMPARE(screen->SendList().rowCount(), int(rows.size()));
+}
+
+void TestRecipientHandOver::staleCancelIsCleared()
+{
+    HandOverFixture fx;
+    RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
+    QVERIFY(w);
+    gCancelRequested = true; // left by an earlier run that was cancelled with nothing taken
+    w->txtMesaj->setPlainText("Merhaba");
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+    QVERIFY(screen);
+    QCOMPARE(screen->SendList().rowCount(), 5);
+    QVERIFY(!gCancelRequested);
+}
+
+void TestRecipientHandOver::everyTextOverLimit()
+{
+    HandOverFixture fx;
+    RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
+    QVERIFY(w);
+    // 154 characters, a line break that counts two, then the seven-character account code: 163.
+    w->txtMesaj->setPlainText(QString(154, 'x') + "\n[##HesapKodu##]");
+    fx.main.prompts.clear();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QCOMPARE(fx.main.prompts.count(), 1);
+    QCOMPARE(fx.main.prompts.last().text,
+             QStringLiteral("Gönderilecek mesajlar 160 karakterden uzun olduğundan mesaj gönderimi yapılamıyor.\r\n"
+                            "Lütfen mesaj içeriğinizi değiştirip tekrar deneyiniz."));
+    QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Information);
+    QCOMPARE(fx.main.prompts.last().title, kBrenvik);
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(w->isVisible());
+    QVERIFY(!frmBekle::isLoaded());
+    // Every row is kept whole in the over-limit list, duplicates too (none is used).
+    QCOMPARE(gOverLimitRecipients.rowCount(), 6);
+    QCOMPARE(gOverLimitRecipients.fieldNames(), w->recordSet().fieldNames());
+    QCOMPARE(gOverLimitRecipients.value(0, "CepTelBKod").toString(), w->recordSet().value(0, "CepTelBKod").toString());
+
+    // 151 characters, the line break and the account code: 160, within the limit.
+    w->txtMesaj->setPlainText(QString(151, 'x') + "\n[##HesapKodu##]");
+    fx.main.prompts.clear();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QVERIFY(fx.main.prompts.records().isEmpty());
+    frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+    QVERIFY(screen);
+    QCOMPARE(screen->SendList().rowCount(), 5); // Aynur's number is Ayşe's
+    QCOMPARE(screen->SendList().value(0, 1).toString().size(), 160);
+    QCOMPARE(gOverLimitRecipients.rowCount(), 0);
+}
+
+void TestRecipientHandOver::cancelDuringLoop_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("taken");
+    // The first row of the stand-in is a 120.001 contact: "Çağlar Gıda Ltd. Şti." is 21
+    // characters, the other accounts' names are shorter.
+    QTest::newRow("rows taken stay") << "[##Unvan1##]" << 1;
+    QTest::newRow("nothing taken") << "[##Unvan1##]" + QString(140, 'x') << 0;
+}
+
+void TestRecipientHandOver::cancelDuringLoop()
+{
+    QFETCH(QString, text);
+    QFETCH(int, taken);
+    HandOverFixture fx;
+    RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
+    QVERIFY(w);
+    w->txtMesaj->setPlainText(text);
+    fx.main.prompts.clear();
+    bool duringLoop = false;
+    atFirstYield([&] {
+        frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+        QVERIFY(screen && screen->isVisible());
+        // While filling: no send, no removal; the progress window runs with its speed line.
+        QVERIFY(!screen->cmdGonder->isEnabled());
+        QVERIFY(!screen->cmdLstCikart->isEnabled());
+        QVERIFY(frmBekle::isLoaded());
+        QVERIFY(frmBekle::instance()->isVisible());
+        QVERIFY(frmBekle::instance()->Label2->isVisible());
+        QVERIFY(frmBekle::instance()->lblIslemHiz->isVisible());
+        QVERIFY(frmBekle::instance()->Timer1->isActive());
+        QCOMPARE(gProgressTotal, 6);
+        QTest::mouseClick(screen->cmdVazgec, Qt::LeftButton);
+        duringLoop = true;
+    });
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QVERIFY(duringLoop);
+    QVERIFY(!frmBekle::isLoaded());
+    QCOMPARE(gProgressDone, 1); // the row in progress was finished, the next not read
+    QVERIFY(gCancelRequested);
+    if (taken > 0) {
+        frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+        QVERIFY(screen);
+        QVERIFY(screen->isVisible());
+        QVERIFY(!w->isVisible());
+        QCOMPARE(screen->SendList().rowCount(), taken);
+        QCOMPARE(screen->lblToplam->text(), QStringLiteral(" 1"));
+        QCOMPARE(screen->cmdVazgec->text(), QStringLiteral("Kapat"));
+        QVERIFY(!screen->cmdGonder->isEnabled()); // a partly filled list is not sent
+        QVERIFY(fx.main.prompts.records().isEmpty());
+    } else {
+        QCOMPARE(fx.main.prompts.count(), 1);
+        QCOMPARE(fx.main.prompts.last().text, NothingToSendText());
+        QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+        QVERIFY(w->isVisible());
+        QCOMPARE(gOverLimitRecipients.rowCount(), 1);
+    }
+}
+
+void TestRecipientHandOver::navigationDuringLoop_data()
+{
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QStringList>("loaded");
+    QTest::newRow("browser window") << "OnLineServisler" << QStringList({"frmBrw"});
+    QTest::newRow("another recipient window") << "GrupMesaj" << QStringList({"frmGrupMesaj", "frmPop"});
+    QTest::newRow("the same recipient window") << "ChkMesaj" << QStringList({"frmChkMesaj", "frmPop"});
+}
+
+void TestRecipientHandOver::navigationDuringLoop()
+{
+    QFETCH(QString, node);
+    QFETCH(QStringList, loaded);
+    HandOverFixture fx;
+    QPointer<RecipientWindow> w = fx.open("ChkMesaj", "frmChkMesaj");
+    QVERIFY(w);
+    w->txtMesaj->setPlainText("[##Unvan1##]");
+    QPointer<frmSonEkran> screen;
+    atFirstYield([&] {
+        screen = WorkForms::find<frmSonEkran>();
+        fx.main.clickNode(node);
+    });
+    fx.main.prompts.clear();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QVERIFY(screen);
+    QVERIFY(fx.main.prompts.records().isEmpty());
+    QVERIFY(!frmBekle::isLoaded());
+    QCOMPARE(WorkForms::loadedWorkForms(), loaded);
+    QCOMPARE(gProgressDone, 0); // stopped at the first row's yield
+    MainWindowFixture::flushDeletes();
+    QVERIFY(screen.isNull());
+    QVERIFY(w.isNull());
+    // The window opened by the navigation works as usual.
+    if (auto *again = qobject_cast<RecipientWindow *>(WorkForms::find(loaded.first()))) {
+        QVERIFY(again->isVisible());
+        again->txtMesaj->setPlainText("Merhaba");
+        QTest::mouseClick(again->Command4, Qt::LeftButton);
+        QVERIFY(WorkForms::isLoaded<frmSonEkran>());
+        QVERIFY(WorkForms::find<frmSonEkran>()->SendList().rowCount() > 0);
+    }
+}
+
+void TestRecipientHandOver::mainRoadEndToEnd()
+{
+    HandOverFixture fx;
+    fx.gateway.setCredit(50);
+
+    // The operator opens the contact persons, narrows them to one account and writes a text
+    // with placeholders over two lines.
+    RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
+    QVERIFY(w);
+    QCOMPARE(w->recordSet().rowCount(), 6);
+    addLine(w, "HesapKodu", "=", "120.001");
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QCOMPARE(w->recordSet().rowCount(), 4);
+    w->chkSablonKaydet->setChecked(true);
+    w->chkMukerrer->setChecked(true); // Aynur has Ayşe's number
+    // Ayşe, the only one with a birth date, goes over 160 characters.
+    const QString filler(110, 'x');
+    const QString typed = "Sayın [##YetkiliAdi##] [##YetkiliSoyadi##],\n[##Unvan1##] " + filler + " [##DogumTarihi##]";
+    w->txtMesaj->setPlainText(typed);
+    QString typedCrLf = typed;
+    typedCrLf.replace("\n", "\r\n");
+    auto merged = [&](const QString &name, const QString &surname, const QString &born) {
+        return "Sayın " + name + " " + surname + ",\r\nÇağlar Gıda Ltd. Şti. " + filler + " " + born;
+    };
+    fx.main.prompts.clear();
+
+    // "İleri >>": the send screen comes in the window's place with the merged rows.
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+    QVERIFY(screen);
+    QVERIFY(screen->isVisible());
+    QVERIFY(!w->isVisible());
+    QVERIFY(fx.main.prompts.records().isEmpty());
+    QCOMPARE(screen->lblKontor->text(), QStringLiteral(" 50"));
+    QCOMPARE(screen->cbGonderen->currentText(), QStringLiteral("ORVEK"));
+    QCOMPARE(merged("Ayşe", "Yılmaz", "15.03.1980").size(), 163);
+    QCOMPARE(gOverLimitRecipients.rowCount(), 1);
+    QCOMPARE(gOverLimitRecipients.value(0, "YetkiliAdi").toString(), QStringLiteral("Ayşe"));
+    const QStringList expected = {"5057654321:" + merged("İsmail", "Öztürk", ""),
+                                  "5321234567:" + merged("Aynur", "Yılmaz", ""),
+                                  "5421112233:" + merged("Gülşen", "Çelik", "")};
+    QCOMPARE(sendListRows(screen), expected);
+    QCOMPARE(screen->lblToplam->text(), QStringLiteral(" 3"));
+    QVERIFY(screen->cmdGonder->isEnabled());
+
+    // "Gönder", confirmed: one request with the whole list, normalised.
+    fx.gateway.clearRequests();
+    QTest::mouseClick(screen->cmdGonder, Qt::LeftButton);
+    QCOMPARE(fx.gateway.actions(), QStringList({"1"}));
+    const QString body = fx.gateway.lastBody();
+    for (const QString &row : expected) {
+        const QString number = row.left(10);
+        const QString text = NormalizeGsmText(row.mid(11));
+        QVERIFY2(body.contains("<Message><Mesgbody>" + text + "</Mesgbody><Number>" + number + "</Number></Message>"),
+                 qPrintable(body));
+    }
+    QCOMPARE(FakeGateway::element(body, "Originator"), QStringLiteral("ORVEK"));
+    QCOMPARE(fx.main.prompts.records().first().text, SendConfirmationText(3, "ORVEK", false, QDate(), QTime()));
+    QVERIFY(fx.main.prompts.texts().contains(SentWithOverLimitText()));
+
+    // The log row and the template of the typed text.
+    const auto log = fx.main.folder.rows(
+        "SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,sirket_kod FROM tbl_giden");
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log[0][0].toString(), QStringLiteral("100001"));
+    QCOMPARE(log[0][1].toString(), QStringLiteral("Yetkililere mesaj gönder"));
+    QCOMPARE(log[0][2].toString(), QStringLiteral("Brenvik"));
+    QCOMPARE(log[0][3].toInt(), 3);
+    QVERIFY(log[0][4].toString().startsWith("İlk Kayıt :Sayın "));
+    QCOMPARE(log[0][5].toString(), QStringLiteral("ORVEK"));
+    QCOMPARE(log[0][6].toString(), QStringLiteral("01"));
+    QCOMPARE(fx.main.folder.rows("SELECT msgid,sablon_tip,sablon_p1,sablon_p2 FROM tbl_sablonlar WHERE msgid='100001'"),
+             QList<QVariantList>({{"100001", "YetkiliMesaj", typedCrLf, ""}}));
+
+    // The row over the limit went to its file, whole.
+    XlsxReader reader;
+    QVERIFY2(reader.open(OverLimitFileName()), qPrintable(reader.error()));
+    QCOMPARE(reader.sheet(0).rowCount(), 2);
+    QCOMPARE(reader.sheet(0).rowTexts(0), w->recordSet().fieldNames());
+    QVERIFY(reader.sheet(0).rowTexts(1).contains(QStringLiteral("Ayşe")));
+
+    // The report window is the open work window; the recipient window and the screen are gone.
+    QVERIFY(gMessageText.isEmpty());
+    frmRapor *report = WorkForms::find<frmRapor>();
+    QVERIFY(report);
+    QVERIFY(report->isVisible());
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmPop", "frmRapor"})); // the field menu stays
+}
+
+QTEST_MAIN(TestRecipientHandOver)
+#include "tst_recipienthandover.moc"
