@@ -70,13 +70,13 @@ QString MergeText::apply(const RecordRow &row) const
 {
     if (m_fields.isEmpty()) return m_text;
     QString out;
-    out.reserve(m_literalLength + 16 * m_fields.size());
+    out.reserve(m_literalLength + 32 * m_fields.size());
     for (int i = 0; i < m_fields.size(); ++i) {
         out += m_literals[i];
         const QVariant &v = row.at(m_fields[i]);
         if (v.isNull()) continue;
         if (v.typeId() == QMetaType::QString)
-            out += v.toString();
+            out += *static_cast<const QString *>(v.constData());
         else
             out += ValueText(v);
     }
@@ -84,13 +84,63 @@ QString MergeText::apply(const RecordRow &row) const
     return out;
 }
 
+namespace {
+bool allDigits(QStringView s)
+{
+    for (const QChar c : s)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+    return true;
+}
+
+// NormalizeGsmNumber of a + b when both are plain digit strings: nothing to trim or remove,
+// so only the length, the last ten digits and the prefix decide.
+QString digitNumber(QStringView a, QStringView b)
+{
+    const qsizetype n = a.size() + b.size();
+    if (n < 10) return QString();
+    QString ten;
+    if (b.size() >= 10) {
+        ten = b.right(10).toString();
+    } else {
+        ten.reserve(10);
+        ten.append(a.right(10 - b.size()));
+        ten.append(b);
+    }
+    if (ten.at(0) != QLatin1Char('5')) return QString();
+    const QChar second = ten.at(1);
+    if (second == QLatin1Char('0') || second == QLatin1Char('3') || second == QLatin1Char('4') ||
+        second == QLatin1Char('5'))
+        return ten;
+    return QString();
+}
+} // namespace
+
 QString RecipientNumber(const QVariant &prefix, const QVariant &subscriber)
 {
     if (!prefix.isValid() || prefix.isNull() || !subscriber.isValid() || subscriber.isNull()) return QString();
+    if (prefix.typeId() == QMetaType::QString && subscriber.typeId() == QMetaType::QString) {
+        const QString &a = *static_cast<const QString *>(prefix.constData());
+        const QString &b = *static_cast<const QString *>(subscriber.constData());
+        if (allDigits(a) && allDigits(b)) return digitNumber(a, b);
+    }
     return NormalizeGsmNumber(ValueText(prefix) + ValueText(subscriber));
 }
 
-UsedNumbers::UsedNumbers() { m_numbers.insert(QString::fromLatin1(kUsedNumberSentinel)); }
+namespace {
+// A normalised number is ten ASCII digits: its value identifies it.
+quint64 numberKey(const QString &number)
+{
+    quint64 key = 0;
+    for (const QChar c : number) key = key * 10 + quint64(c.unicode() - '0');
+    return key;
+}
+} // namespace
+
+UsedNumbers::UsedNumbers() { m_numbers.insert(numberKey(QString::fromLatin1(kUsedNumberSentinel))); }
+
+bool UsedNumbers::contains(const QString &number) const { return m_numbers.contains(numberKey(number)); }
+
+void UsedNumbers::add(const QString &number) { m_numbers.insert(numberKey(number)); }
 
 RecordSet MakeOverLimitList(const RecordSet &recipients)
 {
@@ -107,6 +157,7 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
     bool ignoreErrors = false;
     const bool withDuplicateTest = bool(hooks.duplicateTest);
     UsedNumbers used;
+    if (withDuplicateTest) used.reserve(recipients.rowCount());
 
     int prefixColumn = -1;
     int subscriberColumn = -1;
@@ -134,12 +185,14 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
                 throw OrvekError(QStringLiteral("Alan bulunamadı: %1")
                                      .arg(prefixColumn < 0 ? QStringLiteral("CepTelBKod") : QStringLiteral("CepTel")));
             const RecordRow &values = recipients.row(row);
-            merged = text.apply(values);
             number = RecipientNumber(values.at(prefixColumn), values.at(subscriberColumn));
             if (!number.isEmpty() && withDuplicateTest) {
                 duplicateTestOn = hooks.duplicateTest();
                 if (duplicateTestOn && used.contains(number)) number.clear();
             }
+            // The text was read once for all rows, so the merge cannot fail here; a dropped
+            // row needs none.
+            if (!number.isEmpty()) merged = text.apply(values);
         } catch (const std::exception &e) {
             if (!ignoreErrors) {
                 result.end = MergeEnd::Failed;

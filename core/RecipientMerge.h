@@ -59,14 +59,16 @@ QString RecipientNumber(const QVariant &prefix, const QVariant &subscriber);
 
 // The numbers already put into the send list while the duplicate test is on. It starts with
 // the sentinel 5000000000, so that number never goes out while the test is on.
+// Numbers are normalised ones (ten digits).
 class UsedNumbers {
 public:
     UsedNumbers();
-    bool contains(const QString &number) const { return m_numbers.contains(number); }
-    void add(const QString &number) { m_numbers.insert(number); }
+    bool contains(const QString &number) const;
+    void add(const QString &number);
+    void reserve(int count) { m_numbers.reserve(count + 1); }
 
 private:
-    QSet<QString> m_numbers;
+    QSet<quint64> m_numbers;
 };
 
 // An empty over-limit list for rows of these fields: the same fields (name, type, size), in

@@ -61,6 +61,9 @@ void deleteWhenFree(QWidget *w)
         w->deleteLater();
 }
 
+// Goes up with every unload, so a running operation checks its windows again only after one.
+quint64 s_unloadGeneration = 0;
+
 std::vector<WorkOperation *> &runningOperations()
 {
     static std::vector<WorkOperation *> ops;
@@ -167,6 +170,7 @@ bool unload(QWidget *w)
     QPointer<QWidget> guard(w);
     KeepAlive keep(w); // the close handler may yield; the window outlives this call
     w->setProperty(kUnloadedProperty, true);
+    ++s_unloadGeneration;
     if (!w->close()) {
         if (guard) w->setProperty(kUnloadedProperty, QVariant());
         return false;
@@ -231,6 +235,7 @@ WorkOperation::~WorkOperation()
 
 WorkOperation &WorkOperation::watch(QWidget *window)
 {
+    m_checkedGeneration = ~quint64(0);
     if (window) m_watched.push_back(Watched{QPointer<QWidget>(window), new WorkForms::KeepAlive(window)});
     return *this;
 }
@@ -246,7 +251,12 @@ bool WorkOperation::mustStop() const
 {
     if (m_cancelled || Lifecycle::ended()) return true;
     for (const Watched &w : m_watched)
-        if (!w.window || WorkForms::isUnloaded(w.window)) return true;
+        if (!w.window) return true;
+    // Asking every window is not cheap; it is needed only after an unload.
+    if (m_checkedGeneration == s_unloadGeneration) return false;
+    for (const Watched &w : m_watched)
+        if (WorkForms::isUnloaded(w.window)) return true;
+    m_checkedGeneration = s_unloadGeneration;
     return false;
 }
 

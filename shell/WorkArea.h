@@ -197,4 +197,5 @@ private:
     };
     std::vector<Watched> m_watched;
     bool m_cancelled = false;
+    mutable quint64 m_checkedGeneration = ~quint64(0); // unloads seen by the last full check
 };

@@ -173,6 +173,12 @@ void TestRecipientMerge::recipientNumber_data()
     QTest::newRow("prefix and number") << QVariant("532") << QVariant("1234567") << "5321234567";
     QTest::newRow("trunk zero and blanks") << QVariant("0532") << QVariant("123 45 67") << "5321234567";
     QTest::newRow("country code") << QVariant("+90 (532)") << QVariant("123-45-67") << "5321234567";
+    QTest::newRow("country code run together") << QVariant("90532") << QVariant("1234567") << "5321234567";
+    QTest::newRow("whole number in one column") << QVariant("") << QVariant("05321234567") << "5321234567";
+    QTest::newRow("ten digits exactly") << QVariant("5") << QVariant("321234567") << "5321234567";
+    QTest::newRow("nine digits") << QVariant("53") << QVariant("1234567") << "";
+    QTest::newRow("prefix 51") << QVariant("512") << QVariant("1234567") << "";
+    QTest::newRow("prefix 50") << QVariant("505") << QVariant("7654321") << "5057654321";
     QTest::newRow("numeric prefix") << QVariant(532.0) << QVariant("1234567") << "5321234567";
     QTest::newRow("Null prefix") << QVariant() << QVariant("1234567") << "";
     QTest::newRow("Null number") << QVariant("532") << QVariant(QMetaType(QMetaType::QString)) << "";
