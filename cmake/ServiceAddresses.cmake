@@ -2,7 +2,13 @@
 # environment at run time; the defaults use the reserved .example domain until a real
 # operator is configured when building.
 set(ORVEK_GATEWAY_URL "https://sms.talvane.example/sms/com.strova" CACHE STRING "Hosted SMS gateway POST URL")
-set(ORVEK_GATHWIN_URL "https://gathwin.talvane.example/gathwin.asp" CACHE STRING "Interactive SMS service POST URL")
+# The interactive service is spoken to over plain HTTP.
+set(ORVEK_GATHWIN_URL "http://gathwin.talvane.example/gathwin.asp" CACHE STRING "Interactive SMS service POST URL (plain HTTP)")
+# Build folders configured before the default above was corrected still cache the earlier
+# TLS form of the placeholder address; move them to the current default.
+if(ORVEK_GATHWIN_URL STREQUAL "https://gathwin.talvane.example/gathwin.asp")
+  set(ORVEK_GATHWIN_URL "http://gathwin.talvane.example/gathwin.asp" CACHE STRING "Interactive SMS service POST URL (plain HTTP)" FORCE)
+endif()
 set(ORVEK_WEBCLIENT_URL "https://www.talvane.example/webtalvane/" CACHE STRING "Gateway operator web client")
 set(ORVEK_CREDIT_URL "https://www.talvane.example/webtalvane/Kontor.asp" CACHE STRING "Credit top-up page")
 set(ORVEK_WEBCLIENT_COMPANY "talvane" CACHE STRING "Company code of the web client page for an on-site gateway account")

@@ -109,6 +109,9 @@ void TestGathwin::fixedAddress()
 {
     QCOMPARE(GathwinServiceAddress(), QString::fromUtf8(ServiceAddresses::kGathwinUrl));
     QVERIFY(GathwinServiceAddress().endsWith(QLatin1String("/gathwin.asp")));
+    // The service takes plain HTTP, not TLS.
+    QVERIFY2(GathwinServiceAddress().startsWith(QLatin1String("http://")),
+             qPrintable(GathwinServiceAddress()));
     // gGathwinUrl is not an input: the request goes to the service address whatever it held.
     FakeGathwin fake;
     SetGathwinServiceAddress(fake.url());
