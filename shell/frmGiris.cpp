@@ -60,7 +60,7 @@ frmGiris::frmGiris(QWidget *parent)
     btnVazgec = new QPushButton(QStringLiteral("Vazgeç"), this);
     btnVazgec->setObjectName(QStringLiteral("btnVazgec"));
     btnVazgec->setGeometry(tw(4005), tw(1410), tw(1380), tw(390));
-    btnVazgec->setAutoDefault(false);
+    // Like every button of the window, it takes Enter itself while it has the focus.
 
     chkKaydet = new QCheckBox(QStringLiteral("Kullanıcı bilgilerimi kaydet"), this);
     chkKaydet->setObjectName(QStringLiteral("chkKaydet"));

@@ -311,6 +311,7 @@ void TestFrmGiris::cancelEndsProgram_data()
     QTest::newRow("Vazgeç") << "button";
     QTest::newRow("Esc") << "escape";
     QTest::newRow("close box") << "close";
+    QTest::newRow("Enter on Vazgeç") << "enterOnButton";
 }
 
 void TestFrmGiris::cancelEndsProgram()
@@ -330,7 +331,13 @@ void TestFrmGiris::cancelEndsProgram()
         QTest::mouseClick(w.btnVazgec, Qt::LeftButton);
     else if (how == QLatin1String("escape"))
         QTest::keyClick(w.txtUserName, Qt::Key_Escape);
-    else
+    else if (how == QLatin1String("enterOnButton")) {
+        // A focused button takes Enter itself: the default button does not log in.
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.btnVazgec->setFocus();
+        QTest::keyClick(w.btnVazgec, Qt::Key_Return);
+    } else
         QVERIFY(w.close());
     QCOMPARE(life.endCount, 1);
     QVERIFY(!w.isVisible());
