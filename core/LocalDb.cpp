@@ -353,7 +353,7 @@ QString DataAccessHint(const QString &version)
 {
     return QStringLiteral("Talvane veritabanına ulaşılamıyor.") + crlf() +
            QStringLiteral("Talvane veri tabanına bağlantı sağlayabilmek için bilgisayarınızda SQLite 3 yüklü olması gerekmektedir.") +
-           crlf() + QStringLiteral("Mevcut SQLite sürümünüz : ") + version + crlf() +
+           crlf() + QStringLiteral("Mevcut MDAC sürümünüz : ") + version + crlf() +
            QString::fromLatin1(ServiceAddresses::kDataAccessUrl) +
            QStringLiteral(" adresinden libqt6sql6-sqlite paketinin en son sürümünü indirebilirsiniz");
 }

@@ -183,7 +183,7 @@ void TestLocalDb::dataAccessHint()
     const QStringList lines = DataAccessHint("2.9").split("\r\n");
     QCOMPARE(lines.size(), 4);
     QCOMPARE(lines[0], QStringLiteral("Talvane veritabanına ulaşılamıyor."));
-    QCOMPARE(lines[2], QStringLiteral("Mevcut SQLite sürümünüz : 2.9"));
+    QCOMPARE(lines[2], QStringLiteral("Mevcut MDAC sürümünüz : 2.9"));
     QVERIFY(lines[3].endsWith(" paketinin en son sürümünü indirebilirsiniz"));
     GetMdacVersion();
     QVERIFY(gMdacFound);
