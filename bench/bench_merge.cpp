@@ -15,6 +15,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench_merge
 
+#include "bench/BenchSupport.h"
 #include "core/AppState.h"
 #include "core/ErpQueries.h"
 #include "core/RecipientMerge.h"
@@ -132,11 +133,7 @@ void BM_MergeIntoShownScreen(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         auto fx = std::make_unique<MainWindowFixture>();
-        gGatewayUrl = QStringLiteral("http://127.0.0.1:1/none"); // the activation fails at once
-        frmSonEkran *screen = WorkForms::get<frmSonEkran>();
-        screen->frmMDIForm = fx->mdi();
-        screen->Show();
-        QCoreApplication::processEvents();
+        frmSonEkran *screen = ShowSendScreen(*fx);
         state.ResumeTiming();
 
         gCancelRequested = false;
@@ -257,12 +254,4 @@ BENCHMARK(BM_RoadNextToAccepted)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunWidgetBenchmarks(argc, argv); }

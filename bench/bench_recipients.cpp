@@ -3,6 +3,7 @@
 // through its "Filtrele" button. The peak resident set size of the process is reported with
 // each benchmark (getrusage ru_maxrss).
 
+#include "bench/BenchSupport.h"
 #include "core/AppState.h"
 #include "messaging/ErpDataControl.h"
 #include "messaging/RecipientWindows.h"
@@ -148,12 +149,4 @@ BENCHMARK(BM_OpenContactPersonWindow)->Unit(benchmark::kMillisecond)->Iterations
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_FilterThreeConditions)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunWidgetBenchmarks(argc, argv); }

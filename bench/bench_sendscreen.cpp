@@ -5,6 +5,7 @@
 //
 //   QT_QPA_PLATFORM=offscreen bench_sendscreen
 
+#include "bench/BenchSupport.h"
 #include "core/AppState.h"
 #include "core/Gateway.h"
 #include "core/SendList.h"
@@ -33,11 +34,7 @@ void BM_FillShownScreen(benchmark::State &state)
     for (auto _ : state) {
         state.PauseTiming();
         auto fx = std::make_unique<MainWindowFixture>();
-        gGatewayUrl = QStringLiteral("http://127.0.0.1:1/none"); // the activation fails at once
-        frmSonEkran *screen = WorkForms::get<frmSonEkran>();
-        screen->frmMDIForm = fx->mdi();
-        screen->Show();
-        QCoreApplication::processEvents();
+        frmSonEkran *screen = ShowSendScreen(*fx);
         state.ResumeTiming();
 
         screen->beginFilling();
@@ -89,12 +86,4 @@ BENCHMARK(BM_FillBasket)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 } // namespace
 
-int main(int argc, char **argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
+int main(int argc, char **argv) { return RunWidgetBenchmarks(argc, argv); }

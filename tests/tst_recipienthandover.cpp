@@ -39,20 +39,11 @@ const QString kBrenvik = QStringLiteral("Brenvik");
 // 120.001 whose number is Ayşe's written another way.
 QString copyOfSample(const QString &folder)
 {
-    static QTemporaryDir sampleDir;
-    static const bool built = [] {
-        ErpStandIn sample(sampleDir.path());
-        sample.fillSample();
-        sample.addContact("01", {{"Sirket", "120.001"}, {"Adi", QStringLiteral("Aynur")}, {"Soyadi", "Yılmaz"},
-                                 {"CepTelBKod", "0532"}, {"CepTel", "123 45 67"}});
-        return true;
-    }();
-    Q_UNUSED(built);
-    QDir().mkpath(folder);
-    const QDir from(sampleDir.path());
-    for (const QString &file : from.entryList({"*.db"}, QDir::Files))
-        QFile::copy(from.filePath(file), QDir(folder).filePath(file));
-    return folder;
+    static const ErpSampleCopies sample([](ErpStandIn &erp) {
+        erp.addContact("01", {{"Sirket", "120.001"}, {"Adi", QStringLiteral("Aynur")}, {"Soyadi", "Yılmaz"},
+                              {"CepTelBKod", "0532"}, {"CepTel", "123 45 67"}});
+    });
+    return sample.copyInto(folder);
 }
 
 // The main window over the sample ERP stand-in (company 01), the fake gateway as the

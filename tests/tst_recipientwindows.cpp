@@ -35,18 +35,8 @@ namespace {
 // A copy of the sample ERP stand-in in `folder` (the sample is built once).
 QString copyOfSample(const QString &folder)
 {
-    static QTemporaryDir sampleDir;
-    static const bool built = [] {
-        ErpStandIn sample(sampleDir.path());
-        sample.fillSample();
-        return true;
-    }();
-    Q_UNUSED(built);
-    QDir().mkpath(folder);
-    const QDir from(sampleDir.path());
-    for (const QString &file : from.entryList({"*.db"}, QDir::Files))
-        QFile::copy(from.filePath(file), QDir(folder).filePath(file));
-    return folder;
+    static const ErpSampleCopies sample;
+    return sample.copyInto(folder);
 }
 
 // The main window over the sample ERP stand-in, company 01, with the navigation tree open.

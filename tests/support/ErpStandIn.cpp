@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDir>
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -176,4 +177,20 @@ void ErpStandIn::configure() const
     gErpUser = QStringLiteral("sa");
     gErpPassword = QStringLiteral("demo");
     gErpConfigured = true;
+}
+
+ErpSampleCopies::ErpSampleCopies(const std::function<void(ErpStandIn &)> &extra)
+{
+    ErpStandIn sample(m_dir.path());
+    sample.fillSample();
+    if (extra) extra(sample);
+}
+
+QString ErpSampleCopies::copyInto(const QString &folder) const
+{
+    QDir().mkpath(folder);
+    const QDir from(m_dir.path());
+    for (const QString &file : from.entryList({"*.db"}, QDir::Files))
+        QFile::copy(from.filePath(file), QDir(folder).filePath(file));
+    return folder;
 }

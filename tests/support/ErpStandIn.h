@@ -27,8 +27,11 @@
 // GrupMesaj 4 (G02 is not Tip 6), BakiyeMesaj 3 (only 120.001 has a balance above 0).
 
 #include <QString>
+#include <QTemporaryDir>
 #include <QVariantList>
 #include <QVariantMap>
+
+#include <functional>
 
 class ErpStandIn {
 public:
@@ -64,4 +67,18 @@ private:
     QString m_folder;
     QString m_database;
     QStringList m_connections;
+};
+
+// The sample stand-in (fillSample(), then `extra` if given), built once in a temporary folder;
+// copyInto() gives each test its own copy of the database files. Keep one as a function-local
+// static so the sample is built only when first needed.
+class ErpSampleCopies {
+public:
+    explicit ErpSampleCopies(const std::function<void(ErpStandIn &)> &extra = {});
+
+    // Copies the sample's database files into `folder` (made if missing); returns `folder`.
+    QString copyInto(const QString &folder) const;
+
+private:
+    QTemporaryDir m_dir;
 };
