@@ -216,8 +216,17 @@ GatewayInfo ParseGetInfoReply(const QString &reply)
 GatewaySendReply ParseSendReply(const QString &reply)
 {
     GatewaySendReply r;
+    if (reply == QLatin1String("-1")) {
+        r.kind = GatewayReplyKind::NoConnection;
+        return r;
+    }
+    if (reply == QLatin1String("04") || reply == QLatin1String("05")) {
+        r.kind = GatewayReplyKind::Blocked;
+        return r;
+    }
     if (!reply.startsWith(QLatin1String("ID"))) return r;
     r.accepted = true;
+    r.kind = GatewayReplyKind::Accepted;
     r.messageId = reply.mid(3).trimmed();
     return r;
 }

@@ -121,10 +121,18 @@ struct GatewayInfo {
 GatewayInfo ParseGetInfoReply(const QString &reply);
 
 // sendsms: accepted when the reply begins with "ID"; the message id is the reply from its
-// fourth character on, blanks (and line ends) around it removed.
+// fourth character on, blanks (and line ends) around it removed. `kind` sorts every reply
+// the way both send windows judge it.
+enum class GatewayReplyKind {
+    NoConnection, // "-1"
+    Blocked,      // "04", "05": the sending window stays with its list
+    Accepted,     // "ID..."
+    Refused,      // anything else ("-2" and every code included)
+};
 struct GatewaySendReply {
     bool accepted = false;
     QString messageId;
+    GatewayReplyKind kind = GatewayReplyKind::Refused;
 };
 GatewaySendReply ParseSendReply(const QString &reply);
 

@@ -114,30 +114,20 @@ void FillQuickBasket(Gateway &gateway, const QString &text, const QStringList &n
 QuickReplyJudgement JudgeQuickReply(const QString &reply)
 {
     QuickReplyJudgement j;
-    const QString unreachable = QStringLiteral("Mesaj merkezine ilgili bilgiler gönderilemiyor") + kCrLf +
-        QStringLiteral("Bir güvenlik uygulaması programın mesaj merkezine bağlanmasını engelleyebilir.");
-    if (reply == QLatin1String("-1")) {
-        j.kind = QuickReplyKind::NoConnection;
-        j.text = unreachable;
-        j.icon = PromptIcon::Critical;
-        j.title = QStringLiteral("Uyarı");
-        return j;
-    }
-    if (reply == QLatin1String("04") || reply == QLatin1String("05")) {
-        j.kind = QuickReplyKind::Blocked;
-        j.text = unreachable;
-        j.icon = PromptIcon::Critical;
-        j.title = QStringLiteral("Uyarı");
-        j.keepWindow = true;
-        return j;
-    }
     const GatewaySendReply parsed = ParseSendReply(reply);
-    if (parsed.accepted) {
-        j.kind = QuickReplyKind::Accepted;
+    j.kind = parsed.kind;
+    if (j.kind == QuickReplyKind::NoConnection || j.kind == QuickReplyKind::Blocked) {
+        j.text = QStringLiteral("Mesaj merkezine ilgili bilgiler gönderilemiyor") + kCrLf +
+                 QStringLiteral("Bir güvenlik uygulaması programın mesaj merkezine bağlanmasını engelleyebilir.");
+        j.icon = PromptIcon::Critical;
+        j.title = QStringLiteral("Uyarı");
+        j.keepWindow = j.kind == QuickReplyKind::Blocked;
+        return j;
+    }
+    if (j.kind == QuickReplyKind::Accepted) {
         j.messageId = parsed.messageId;
         return j;
     }
-    j.kind = QuickReplyKind::Refused;
     j.text = QStringLiteral("Mesaj gönderilemedi.") + kCrLf +
              QStringLiteral("Kullanıcı adı veya parolanız hatalı olabilir.") + kCrLf +
              QStringLiteral("SMS krediniz bitmiş olabilir.") + kCrLf +

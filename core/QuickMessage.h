@@ -5,14 +5,13 @@
 // are the same as the send screen's (login name, confirmation text, credit numbers, schedule
 // forms, the log writer) come from core/SendSteps.h and core/SentLog.h.
 
+#include "core/Gateway.h"
 #include "core/Services.h"
 #include "core/SentLog.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
-
-class Gateway;
 
 inline constexpr const char *kQuickMessageKind = "Hızlı mesaj gönder"; // gSendKind, msg_tip
 inline constexpr const char *kQuickTemplateKind = "HizliMesaj";       // sablon_tip
@@ -79,12 +78,9 @@ QString QuickUnreadableCreditText();
 // the basket refuses a row.
 void FillQuickBasket(Gateway &gateway, const QString &text, const QStringList &numbers);
 
-enum class QuickReplyKind {
-    NoConnection, // "-1": the window closes
-    Blocked,      // "04", "05": the window stays with its list and text
-    Accepted,     // "ID...": logged
-    Refused,      // anything else: the window closes
-};
+// NoConnection and Refused close the window, Blocked keeps it with its list and text,
+// Accepted is logged.
+using QuickReplyKind = GatewayReplyKind;
 struct QuickReplyJudgement {
     QuickReplyKind kind = QuickReplyKind::Refused;
     QString messageId; // Accepted only

@@ -105,8 +105,9 @@ QDateTime ScheduledSendTime(const QDate &date, const QTime &time)
 SendReplyJudgement JudgeSendReply(const QString &reply)
 {
     SendReplyJudgement j;
-    if (reply == QLatin1String("-1")) {
-        j.kind = SendReplyKind::NoConnection;
+    const GatewaySendReply parsed = ParseSendReply(reply);
+    j.kind = parsed.kind;
+    if (j.kind == SendReplyKind::NoConnection) {
         j.text = QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz.") + kCrLf +
                  QStringLiteral("İnternete Bağlı Olmadan SMS Gönderemezsiniz");
         j.icon = PromptIcon::Information;
@@ -114,8 +115,7 @@ SendReplyJudgement JudgeSendReply(const QString &reply)
         j.showNetWarning = true;
         return j;
     }
-    if (reply == QLatin1String("04") || reply == QLatin1String("05")) {
-        j.kind = SendReplyKind::Blocked;
+    if (j.kind == SendReplyKind::Blocked) {
         j.text = QStringLiteral("SMS Merkezine İlgili Bilgiler Gönderilemiyor") + kCrLf +
                  QStringLiteral("Proxy Server veya Firewall Kullanıyorsanız Gerekli Ayarları Yapmalısınız");
         j.icon = PromptIcon::Critical;
@@ -124,13 +124,10 @@ SendReplyJudgement JudgeSendReply(const QString &reply)
         j.keepScreen = true;
         return j;
     }
-    const GatewaySendReply parsed = ParseSendReply(reply);
-    if (parsed.accepted) {
-        j.kind = SendReplyKind::Accepted;
+    if (j.kind == SendReplyKind::Accepted) {
         j.messageId = parsed.messageId;
         return j;
     }
-    j.kind = SendReplyKind::Refused;
     j.text = QStringLiteral("Mesaj Gönderilemedi.") + kCrLf +
              QStringLiteral("Kullanıcı Adı veya Parolanız Hatalı Olabilir.") + kCrLf +
              QStringLiteral("SMS Krediniz Bitmiş Olabilir.") + kCrLf +

@@ -5,6 +5,7 @@
 // reply and what follows an accepted send (the log row, the template row, the over-limit
 // export). The window reads its controls, calls these and shows the results.
 
+#include "core/Gateway.h"
 #include "core/RecordSet.h"
 #include "core/Services.h"
 
@@ -15,7 +16,6 @@
 #include <QTime>
 #include <optional>
 
-class Gateway;
 struct SentMessageRow;
 
 // The login name of the screen's gateway requests: "Brenvik" user-ckey, "Ambrel" user.
@@ -57,12 +57,9 @@ QDateTime ScheduledSendTime(const QDate &date, const QTime &time);
 
 // --- The reply ------------------------------------------------------------------------------
 
-enum class SendReplyKind {
-    NoConnection, // "-1": the screen closes
-    Blocked,      // "04", "05": the screen stays with its list
-    Accepted,     // "ID...": the send is logged
-    Refused,      // anything else ("-2" and every code included): the screen closes
-};
+// NoConnection and Refused close the screen, Blocked keeps it with its list, Accepted is
+// logged.
+using SendReplyKind = GatewayReplyKind;
 struct SendReplyJudgement {
     SendReplyKind kind = SendReplyKind::Refused;
     QString messageId;   // Accepted only
