@@ -266,6 +266,21 @@ void frmSablonlar::ShowStatementFailure(const QString &stage, const QString &des
                  QStringLiteral("Brenvik"));
 }
 
+void frmSablonlar::ApplyConfirmed(const QString &question, const std::function<void()> &statement,
+                                  const QString &failureStage, const QString &doneText)
+{
+    if (Prompt::show(question, PromptIcon::Question, QString(), PromptButtons::YesNo) != PromptAnswer::Yes) return;
+    try {
+        statement();
+    } catch (const OrvekError &e) {
+        ShowStatementFailure(failureStage, e.description());
+        return;
+    }
+    if (!doneText.isEmpty()) Prompt::show(doneText, PromptIcon::Information, QString());
+    CloseLocalDb();
+    LoadTemplates(Combo1->currentText());
+}
+
 void frmSablonlar::Command5_Click()
 {
     if (Command5->text() == kNew) {
@@ -283,19 +298,13 @@ void frmSablonlar::Command5_Click()
         txtMesaj->setFocus();
         return;
     }
-    if (Prompt::show(QStringLiteral("Mesaj içeriğini şablon olarak kaydetmek üzeresiniz. Devam etmek istiyor musunuz?"),
-                     PromptIcon::Question, QString(), PromptButtons::YesNo) != PromptAnswer::Yes)
-        return;
-    try {
-        InsertTemplate(Combo1->currentText(), text, QString::fromLatin1(kTemplateMsgIdLocal),
-                       TemplateLayout::SplitNoP2);
-    } catch (const OrvekError &e) {
-        ShowStatementFailure(QStringLiteral("Mesaj şablonu kaydedilemedi."), e.description());
-        return;
-    }
-    Prompt::show(kSaved, PromptIcon::Information, QString());
-    CloseLocalDb();
-    LoadTemplates(Combo1->currentText());
+    ApplyConfirmed(
+        QStringLiteral("Mesaj içeriğini şablon olarak kaydetmek üzeresiniz. Devam etmek istiyor musunuz?"),
+        [&] {
+            InsertTemplate(Combo1->currentText(), text, QString::fromLatin1(kTemplateMsgIdLocal),
+                           TemplateLayout::SplitNoP2);
+        },
+        QStringLiteral("Mesaj şablonu kaydedilemedi."), kSaved);
 }
 
 void frmSablonlar::Command4_Click()
@@ -312,18 +321,9 @@ void frmSablonlar::Command4_Click()
         txtMesaj->setFocus();
         return;
     }
-    if (Prompt::show(QStringLiteral("Mesaj şablonunu değiştirmek üzeresiniz. Devam etmek istiyor musunuz?"),
-                     PromptIcon::Question, QString(), PromptButtons::YesNo) != PromptAnswer::Yes)
-        return;
-    try {
-        UpdateTemplate(CurrentId(), TextBoxText(txtMesaj));
-    } catch (const OrvekError &e) {
-        ShowStatementFailure(QStringLiteral("Mesaj şablonu kaydedilemedi."), e.description());
-        return;
-    }
-    Prompt::show(kSaved, PromptIcon::Information, QString());
-    CloseLocalDb();
-    LoadTemplates(Combo1->currentText());
+    ApplyConfirmed(QStringLiteral("Mesaj şablonunu değiştirmek üzeresiniz. Devam etmek istiyor musunuz?"),
+                   [&] { UpdateTemplate(CurrentId(), TextBoxText(txtMesaj)); },
+                   QStringLiteral("Mesaj şablonu kaydedilemedi."), kSaved);
 }
 
 void frmSablonlar::Command3_Click()
@@ -332,17 +332,8 @@ void frmSablonlar::Command3_Click()
         Prompt::show(QStringLiteral("Silinecek kayıt bulunamadı."), PromptIcon::Information, QString());
         return;
     }
-    if (Prompt::show(QStringLiteral("Seçili şablonu silmek istediğinizden emin misiniz?"),
-                     PromptIcon::Question, QString(), PromptButtons::YesNo) != PromptAnswer::Yes)
-        return;
-    try {
-        DeleteTemplate(CurrentId());
-    } catch (const OrvekError &e) {
-        ShowStatementFailure(QStringLiteral("Mesaj şablonu silinemedi."), e.description());
-        return;
-    }
-    CloseLocalDb();
-    LoadTemplates(Combo1->currentText());
+    ApplyConfirmed(QStringLiteral("Seçili şablonu silmek istediğinizden emin misiniz?"),
+                   [&] { DeleteTemplate(CurrentId()); }, QStringLiteral("Mesaj şablonu silinemedi."), QString());
 }
 
 void frmSablonlar::Command2_Click()

@@ -16,6 +16,8 @@
 
 #include <QStringList>
 
+#include <functional>
+
 class DataGrid;
 class QComboBox;
 class QFrame;
@@ -83,6 +85,10 @@ private:
     bool ListEmpty() const { return m_rsMesajlar.rowCount() == 0; }
     // Shows a failed save or delete; the window stays as it was.
     void ShowStatementFailure(const QString &stage, const QString &description);
+    // Asks `question` (Yes/No); on Yes runs `statement`. A failure is shown under
+    // `failureStage`; otherwise `doneText` (when not empty) is shown and the list reloaded.
+    void ApplyConfirmed(const QString &question, const std::function<void()> &statement,
+                        const QString &failureStage, const QString &doneText);
 
     RecordSet m_rsMesajlar;
     RecordSetModel *m_model = nullptr;
