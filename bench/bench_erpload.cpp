@@ -18,12 +18,21 @@ struct BigErp {
         erp.begin("01");
         for (int i = 0; i < n; ++i) {
             const QString kod = QStringLiteral("120.%1").arg(i, 6, 10, QLatin1Char('0'));
-            erp.addAccount("01", {{"HesapKodu", kod}, {"Unvan1", QStringLiteral("Çağlar Gıda %1").arg(i)},
-                                  {"KartTip", 0}, {"Kod1", QStringLiteral("İSTANBUL")}, {"GrupKod", "G01"},
+            erp.addAccount("01", {{"HesapKodu", kod},
+                                  {"Unvan1", QStringLiteral("Çağlar Gıda %1").arg(i)},
+                                  {"KartTip", 0},
+                                  {"Kod1", QStringLiteral("İSTANBUL")},
+                                  {"GrupKod", "G01"},
                                   {"CiroB", 1000.5 + i}});
-            erp.addContact("01", {{"Sirket", kod}, {"Adi", QStringLiteral("Ayşe")}, {"Soyadi", QStringLiteral("Yılmaz")},
-                                  {"Cinsiyet", "K"}, {"DogumTar", 29000 + i % 5000}, {"MedHal", "Evli"},
-                                  {"EvlTarih", 38000 + i % 3000}, {"Kod1", "Y1"}, {"CepTelBKod", "532"},
+            erp.addContact("01", {{"Sirket", kod},
+                                  {"Adi", QStringLiteral("Ayşe")},
+                                  {"Soyadi", QStringLiteral("Yılmaz")},
+                                  {"Cinsiyet", "K"},
+                                  {"DogumTar", 29000 + i % 5000},
+                                  {"MedHal", "Evli"},
+                                  {"EvlTarih", 38000 + i % 3000},
+                                  {"Kod1", "Y1"},
+                                  {"CepTelBKod", "532"},
                                   {"CepTel", QString::number(1000000 + i)}});
         }
         erp.commit("01");

@@ -41,8 +41,8 @@ struct Columns {
 RecordSet makeRecords(int rows)
 {
     RecordSet rs;
-    const QMetaType::Type types[] = {QMetaType::Int,    QMetaType::QString,   QMetaType::QString, QMetaType::QString,
-                                     QMetaType::QString, QMetaType::Double,   QMetaType::QDate,   QMetaType::QDateTime,
+    const QMetaType::Type types[] = {QMetaType::Int,      QMetaType::QString, QMetaType::QString, QMetaType::QString,
+                                     QMetaType::QString,  QMetaType::Double,  QMetaType::QDate,   QMetaType::QDateTime,
                                      QMetaType::LongLong, QMetaType::QString};
     for (int c = 0; c < 10; ++c) rs.appendField(QString::fromLatin1(kNames[c]), types[c]);
     const QStringList names{"Ayşe", "Mehmet", "Gülşen", "İsmail", "Çağrı", "Özlem"};
@@ -167,7 +167,11 @@ void BM_RawLibxlsxwriter(benchmark::State &state)
 }
 
 BENCHMARK(BM_ExportToExcel)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_RawLibxlsxwriter)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_RawLibxlsxwriter)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
+    ->ReportAggregatesOnly(true);
 
 double median(std::vector<double> v)
 {

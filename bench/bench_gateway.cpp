@@ -40,8 +40,8 @@ static void BM_ParseStatusReply(benchmark::State &state)
     QString reply;
     reply.reserve(lines * 20);
     for (int i = 0; i < lines; ++i)
-        reply += QString::number(5320000000LL + i) + QLatin1Char(' ') + QChar(QLatin1Char('0' + i % 6))
-            + QLatin1Char('\n');
+        reply +=
+            QString::number(5320000000LL + i) + QLatin1Char(' ') + QChar(QLatin1Char('0' + i % 6)) + QLatin1Char('\n');
     for (auto _ : state) {
         const QVector<GatewayStatusLine> rows = ParseStatusReply(reply);
         if (rows.size() != lines) state.SkipWithError("wrong row count");

@@ -48,20 +48,23 @@
 namespace {
 constexpr int kRows = 100000;
 
-const QString kText = QStringLiteral(
-    "Sayın [##YetkiliAdi##] [##YetkiliSoyadi##],\r\n[##Unvan1##] hesabınızın yıl sonu mutabakatı için "
-    "lütfen bizi arayınız.");
+const QString kText =
+    QStringLiteral("Sayın [##YetkiliAdi##] [##YetkiliSoyadi##],\r\n[##Unvan1##] hesabınızın yıl sonu mutabakatı için "
+                   "lütfen bizi arayınız.");
 
 const QStringList kFirst = {"Ayşe", "İsmail", "Irmak", "Çiğdem", "Ümit", "Gülşen", "Şükrü", "Ahmet",
-                            "Işıl", "Ömer", "Deniz", "Ağah", "Can", "Elif", "Oğuz", "Zeynep"};
+                            "Işıl", "Ömer",   "Deniz", "Ağah",   "Can",  "Elif",   "Oğuz",  "Zeynep"};
 const QStringList kLast = {"Yılmaz", "Öztürk", "Çelik", "Ağaoğlu", "Işık", "Ilgaz", "Şen", "Kaya"};
 
 // Every tenth account has a long name, whose text goes over 160 characters; every fiftieth
 // contact has the number of the one before.
 QString accountName(int i, const QString &last)
 {
-    return i % 10 == 9 ? last + QStringLiteral(" Uluslararası Gıda Tekstil İnşaat Otomotiv Turizm Sanayi ve Ticaret Anonim Şirketi %1").arg(i)
-                       : last + QStringLiteral(" Ticaret %1").arg(i);
+    return i % 10 == 9
+               ? last + QStringLiteral(
+                            " Uluslararası Gıda Tekstil İnşaat Otomotiv Turizm Sanayi ve Ticaret Anonim Şirketi %1")
+                            .arg(i)
+               : last + QStringLiteral(" Ticaret %1").arg(i);
 }
 QString subscriber(int i) { return QString::number(1000000 + (i % 50 == 49 ? i - 1 : i)); }
 
@@ -182,11 +185,14 @@ struct RoadScene {
         for (int i = 0; i < kRows; ++i) {
             const QString kod = QStringLiteral("120.%1").arg(i, 6, 10, QLatin1Char('0'));
             const QString last = pick(kLast);
-            erp->addAccount("01", {{"HesapKodu", kod}, {"Unvan1", accountName(i, last)}, {"KartTip", 0},
-                                   {"GrupKod", "G01"}});
-            erp->addContact("01", {{"Sirket", kod}, {"Adi", pick(kFirst)}, {"Soyadi", pick(kLast)},
+            erp->addAccount("01",
+                            {{"HesapKodu", kod}, {"Unvan1", accountName(i, last)}, {"KartTip", 0}, {"GrupKod", "G01"}});
+            erp->addContact("01", {{"Sirket", kod},
+                                   {"Adi", pick(kFirst)},
+                                   {"Soyadi", pick(kLast)},
                                    {"DogumTar", ErpStandIn::dayNumber(1950, 1, 1) + int(rng() % 20000)},
-                                   {"CepTelBKod", "532"}, {"CepTel", subscriber(i)}});
+                                   {"CepTelBKod", "532"},
+                                   {"CepTel", subscriber(i)}});
         }
         erp->commit("01");
     }

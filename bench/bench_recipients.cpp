@@ -52,7 +52,7 @@ struct Scene {
         erp = std::make_unique<ErpStandIn>(dir.path() + QStringLiteral("/erp"));
         erp->addCompany("01", QStringLiteral("Merkez Ticaret"));
         const QStringList first = {"Ayşe", "İsmail", "Irmak", "Çiğdem", "Ümit", "Gülşen", "Şükrü", "Ahmet",
-                                   "Işıl", "Ömer", "Deniz", "Ağah", "Can", "Elif", "Oğuz", "Zeynep"};
+                                   "Işıl", "Ömer",   "Deniz", "Ağah",   "Can",  "Elif",   "Oğuz",  "Zeynep"};
         const QStringList last = {"Yılmaz", "Öztürk", "Çelik", "Ağaoğlu", "Işık", "Ilgaz", "Şen", "Kaya"};
         const QStringList cities = {"İSTANBUL", "ANKARA", "İZMİR", "BURSA", "ISPARTA", "ÇORUM"};
         std::mt19937 rng(20240611);
@@ -60,13 +60,19 @@ struct Scene {
         erp->begin("01");
         for (int i = 0; i < kRows; ++i) {
             const QString kod = QStringLiteral("120.%1").arg(i, 6, 10, QLatin1Char('0'));
-            erp->addAccount("01", {{"HesapKodu", kod}, {"Unvan1", pick(last) + QStringLiteral(" Ticaret %1").arg(i)},
-                                   {"KartTip", 0}, {"GrupKod", "G01"}});
-            erp->addContact("01", {{"Sirket", kod}, {"Adi", pick(first)}, {"Soyadi", pick(last)},
+            erp->addAccount("01", {{"HesapKodu", kod},
+                                   {"Unvan1", pick(last) + QStringLiteral(" Ticaret %1").arg(i)},
+                                   {"KartTip", 0},
+                                   {"GrupKod", "G01"}});
+            erp->addContact("01", {{"Sirket", kod},
+                                   {"Adi", pick(first)},
+                                   {"Soyadi", pick(last)},
                                    {"Cinsiyet", rng() % 2 ? "K" : "E"},
                                    {"DogumTar", ErpStandIn::dayNumber(1950, 1, 1) + int(rng() % 20000)},
-                                   {"MedHal", "Evli"}, {"EvlTarih", ErpStandIn::dayNumber(1975, 1, 1) + int(rng() % 15000)},
-                                   {"Kod1", pick(cities)}, {"CepTelBKod", "532"},
+                                   {"MedHal", "Evli"},
+                                   {"EvlTarih", ErpStandIn::dayNumber(1975, 1, 1) + int(rng() % 15000)},
+                                   {"Kod1", pick(cities)},
+                                   {"CepTelBKod", "532"},
                                    {"CepTel", QString::number(1000000 + i)}});
         }
         erp->commit("01");
@@ -145,7 +151,10 @@ void BM_FilterThreeConditions(benchmark::State &state)
 }
 } // namespace
 
-BENCHMARK(BM_OpenContactPersonWindow)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(5)
+BENCHMARK(BM_OpenContactPersonWindow)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(5)
     ->ReportAggregatesOnly(true);
 BENCHMARK(BM_FilterThreeConditions)->Unit(benchmark::kMillisecond)->Repetitions(9)->ReportAggregatesOnly(true);
 

@@ -18,8 +18,9 @@ const RecordSet &contactPersons()
         RecordSet s(ErpColumns(QStringLiteral("YetkiliMesaj")));
         if (s.fieldCount() != 23) std::abort();
         const QStringList first = {"Ayşe", "İsmail", "Irmak", "Çiğdem", "Ümit", "Gülşen", "Şükrü", "Ahmet",
-                                   "Işıl", "Ömer", "Deniz", "Ağah", "Can", "Elif", "Oğuz", "Zeynep"};
-        const QStringList last = {"Yılmaz", "Öztürk", "Çelik", "Ağaoğlu", "Işık", "Ilgaz", "Şen", "Kaya", "Demir", "Aydın"};
+                                   "Işıl", "Ömer",   "Deniz", "Ağah",   "Can",  "Elif",   "Oğuz",  "Zeynep"};
+        const QStringList last = {"Yılmaz", "Öztürk", "Çelik", "Ağaoğlu", "Işık",
+                                  "Ilgaz",  "Şen",    "Kaya",  "Demir",   "Aydın"};
         const QStringList firms = {"Gıda Ltd. Şti.", "Tekstil A.Ş.", "İnşaat", "Otomotiv", "Kırtasiye", "Yapı Market"};
         const QStringList cities = {"İSTANBUL", "ANKARA", "İZMİR", "BURSA", "ISPARTA", "ÇORUM"};
         const QStringList prefixes = {"532", "505", "542", "533", "554", "535", "555", "506"};
@@ -32,7 +33,8 @@ const RecordSet &contactPersons()
             r << QStringLiteral("120.%1").arg(i / 3, 5, 10, QChar('0')) << pick(last) + ' ' + pick(firms) << QString()
               << pick(first) << (rng() % 4 == 0 ? pick(first) : QString()) << pick(last) << (rng() % 2 ? "E" : "K")
               << QDate(1950, 1, 1).addDays(rng() % 20000) << QString::number(rng() % 3)
-              << (rng() % 3 ? QVariant(QDate(1975, 1, 1).addDays(rng() % 15000)) : QVariant(QMetaType::fromType<QDate>()))
+              << (rng() % 3 ? QVariant(QDate(1975, 1, 1).addDays(rng() % 15000))
+                            : QVariant(QMetaType::fromType<QDate>()))
               << pick(cities);
             for (int k = 1; k < 11; ++k) r << QStringLiteral("K%1-%2").arg(k).arg(rng() % 50);
             r << pick(prefixes) << QString::number(1000000 + rng() % 9000000);
@@ -73,6 +75,9 @@ void BM_FilterThreeConditionsContainsOrder(benchmark::State &state)
 } // namespace
 
 BENCHMARK(BM_FilterThreeConditions)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
-BENCHMARK(BM_FilterThreeConditionsContainsOrder)->Unit(benchmark::kMillisecond)->Repetitions(15)->ReportAggregatesOnly(true);
+BENCHMARK(BM_FilterThreeConditionsContainsOrder)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(15)
+    ->ReportAggregatesOnly(true);
 
 BENCHMARK_MAIN();

@@ -8,12 +8,12 @@
 // account and ERP parts). Names follow the rest of the system.
 
 // Gateway account
-inline QString gGatewayKind;   // "Brenvik" (hosted XML gateway) or "Ambrel" (on-premises server)
+inline QString gGatewayKind; // "Brenvik" (hosted XML gateway) or "Ambrel" (on-premises server)
 inline QString gGatewayUrl;
 inline QString gUserName;
 inline QString gPassword;
-inline QString gCkey;          // client code, kind "Brenvik" only
-inline QString gFlgKaydet;     // saved-credentials flag of the chosen account
+inline QString gCkey;      // client code, kind "Brenvik" only
+inline QString gFlgKaydet; // saved-credentials flag of the chosen account
 inline bool gAccountLoaded = false;
 inline bool gStartBlocked = false;
 

@@ -33,8 +33,7 @@ long long roundHalfEven(double v) { return static_cast<long long>(std::nearbyint
 base64::base64()
 {
     const char *alpha = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    for (int i = 0; i < 64; ++i)
-        m_alphabet[i] = static_cast<unsigned char>(alpha[i]);
+    for (int i = 0; i < 64; ++i) m_alphabet[i] = static_cast<unsigned char>(alpha[i]);
     for (int i = 0; i < 256; ++i) {
         // First character: top six bits of b0 (index b0 AND 252).
         m_enc1[i] = m_alphabet[(i & 252) >> 2];
@@ -44,8 +43,7 @@ base64::base64()
         m_enc3[i] = m_alphabet[((i & 15) << 2) | ((i & 192) >> 6)];
         m_dec[i] = 0;
     }
-    for (int i = 0; i < 64; ++i)
-        m_dec[m_alphabet[i]] = static_cast<unsigned char>(i);
+    for (int i = 0; i < 64; ++i) m_dec[m_alphabet[i]] = static_cast<unsigned char>(i);
     for (int i = 0; i < 256; ++i) {
         const unsigned v = m_dec[i];
         m_decShl2[i] = static_cast<unsigned char>(v << 2);
@@ -59,8 +57,7 @@ base64::base64()
 QByteArray base64::EncodeBytes(const QByteArray &input) const
 {
     const long long n = input.size();
-    if (n == 0)
-        throw OrvekError(QStringLiteral("Boş bir metin kodlanamaz."));
+    if (n == 0) throw OrvekError(QStringLiteral("Boş bir metin kodlanamaz."));
     long long len = 4 * (n / 3) + ((n % 3) ? 4 : 0);
     long long outSize = len + 2 * (len / 76) - ((len % 76) == 0 ? 2 : 0);
     QByteArray out(static_cast<qsizetype>(outSize), Qt::Uninitialized);
@@ -113,14 +110,12 @@ QByteArray base64::DecodeBytes(const QByteArray &input) const
         if (n >= 1 && in[n - 1] == '=') size -= 1;
         if (n >= 2 && in[n - 2] == '=') size -= 1;
     }
-    if (size <= 0)
-        throw OrvekError(QStringLiteral("Çözülecek Base64 metni boş."));
+    if (size <= 0) throw OrvekError(QStringLiteral("Çözülecek Base64 metni boş."));
     QByteArray out(static_cast<qsizetype>(size), Qt::Uninitialized);
     auto *o = reinterpret_cast<unsigned char *>(out.data());
     long long written = 0;
     auto put = [&](unsigned char b) {
-        if (written >= size)
-            throw OrvekError(QStringLiteral("Base64 metni satır düzenine uymuyor."));
+        if (written >= size) throw OrvekError(QStringLiteral("Base64 metni satır düzenine uymuyor."));
         o[written++] = b;
     };
     long long i = 0;
@@ -140,21 +135,14 @@ QByteArray base64::DecodeBytes(const QByteArray &input) const
         }
         i += 4;
     }
-    if (written == 0)
-        throw OrvekError(QStringLiteral("Base64 metni hiçbir bayt vermedi."));
+    if (written == 0) throw OrvekError(QStringLiteral("Base64 metni hiçbir bayt vermedi."));
     out.resize(static_cast<qsizetype>(written));
     return out;
 }
 
-QString base64::Encode(const QString &sInput) const
-{
-    return QString::fromLatin1(EncodeBytes(ToCp1254(sInput)));
-}
+QString base64::Encode(const QString &sInput) const { return QString::fromLatin1(EncodeBytes(ToCp1254(sInput))); }
 
-QString base64::Decode(const QString &sInput) const
-{
-    return FromCp1254(DecodeBytes(ToCp1254(sInput)));
-}
+QString base64::Decode(const QString &sInput) const { return FromCp1254(DecodeBytes(ToCp1254(sInput))); }
 
 void base64::DecodeToFile(const QString &sInput, const QString &sOutputFile) const
 {

@@ -26,6 +26,5 @@ private:
     unsigned char m_alphabet[64];
     unsigned char m_enc1[256], m_enc2[256], m_enc3[256];
     unsigned char m_dec[256];
-    unsigned char m_decShl2[256], m_decShr4[256], m_decLow4Shl4[256], m_decShr2[256],
-        m_decLow2Shl6[256];
+    unsigned char m_decShl2[256], m_decShr4[256], m_decLow4Shl4[256], m_decShr2[256], m_decLow2Shl6[256];
 };

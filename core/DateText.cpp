@@ -24,10 +24,7 @@ QString ToTurkishDateTime(const QDateTime &dt)
     return dt.isValid() ? dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) : QString();
 }
 
-QString ToTurkishDate(const QDate &d)
-{
-    return d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString();
-}
+QString ToTurkishDate(const QDate &d) { return d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString(); }
 
 QDateTime FromTurkishDateTime(const QString &text)
 {

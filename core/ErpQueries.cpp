@@ -50,7 +50,8 @@ const char *selectPiece(Kind kind)
     case Kind::EvYil:
         return "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS Ad,TYTK.Soyadi AS Soyad,"
                "DATEADD(Day,TYTK.EvlTarih,'1899-12-30') AS EvlTarih,TYTK.CepTelBKod,TYTK.CepTel ";
-    case Kind::None: break;
+    case Kind::None:
+        break;
     }
     return "";
 }
@@ -76,12 +77,14 @@ QVector<RecordField> columnsOf(Kind kind)
     const auto date = [](const char *name) { return RecordField{QString::fromLatin1(name), QMetaType::QDate, 0}; };
     const auto number = [](const char *name) { return RecordField{QString::fromLatin1(name), QMetaType::Double, 0}; };
     const auto kods = [&](QVector<RecordField> &f) {
-        for (const char *k : {"Kod1", "Kod2", "Kod3", "Kod4", "Kod5", "Kod8", "Kod9", "Kod10", "Kod11", "Kod12", "Kod13"})
+        for (const char *k :
+             {"Kod1", "Kod2", "Kod3", "Kod4", "Kod5", "Kod8", "Kod9", "Kod10", "Kod11", "Kod12", "Kod13"})
             f << text(k);
     };
     QVector<RecordField> f;
     switch (kind) {
-    case Kind::None: return f;
+    case Kind::None:
+        return f;
     case Kind::DGun:
     case Kind::EvYil:
         f << text("HesapKodu") << text("Unvan1") << text("Unvan2") << text("Ad") << text("Soyad")
@@ -159,18 +162,24 @@ QVariant NormalizeErpValue(const QVariant &value, QMetaType::Type type)
     case QMetaType::QDate: {
         QDate d;
         if (from == QMetaType::QDate) return value;
-        if (from == QMetaType::QDateTime) d = value.toDateTime().date();
-        else if (from == QMetaType::QString) d = isoDate(value.toString());
-        else if (from == QMetaType::QByteArray) d = isoDate(QString::fromLatin1(value.toByteArray()));
+        if (from == QMetaType::QDateTime)
+            d = value.toDateTime().date();
+        else if (from == QMetaType::QString)
+            d = isoDate(value.toString());
+        else if (from == QMetaType::QByteArray)
+            d = isoDate(QString::fromLatin1(value.toByteArray()));
         return d.isValid() ? QVariant(d) : null();
     }
     case QMetaType::Double: {
         if (from == QMetaType::Double) return value;
         bool ok = false;
         double x = 0;
-        if (from == QMetaType::QString) x = value.toString().trimmed().toDouble(&ok);
-        else if (from == QMetaType::QByteArray) x = value.toByteArray().trimmed().toDouble(&ok);
-        else x = value.toDouble(&ok);
+        if (from == QMetaType::QString)
+            x = value.toString().trimmed().toDouble(&ok);
+        else if (from == QMetaType::QByteArray)
+            x = value.toByteArray().trimmed().toDouble(&ok);
+        else
+            x = value.toDouble(&ok);
         return ok ? QVariant(x) : null();
     }
     default: {
@@ -183,12 +192,10 @@ QVariant NormalizeErpValue(const QVariant &value, QMetaType::Type type)
 RecordSet LoadErpRecordSet(const QString &kind)
 {
     const QVector<RecordField> fields = ErpColumns(kind);
-    if (fields.isEmpty())
-        throw OrvekError(QStringLiteral("Bilinmeyen mesaj türü: %1").arg(kind));
+    if (fields.isEmpty()) throw OrvekError(QStringLiteral("Bilinmeyen mesaj türü: %1").arg(kind));
     QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(GetErpQuery(kind)));
     const int n = int(fields.size());
-    if (q.record().count() < n)
-        throw OrvekError(QStringLiteral("ERP sorgusu beklenen %1 sütunu döndürmedi.").arg(n));
+    if (q.record().count() < n) throw OrvekError(QStringLiteral("ERP sorgusu beklenen %1 sütunu döndürmedi.").arg(n));
     QVector<QMetaType::Type> types(n);
     for (int c = 0; c < n; ++c) types[c] = fields[c].type;
 
@@ -198,7 +205,6 @@ RecordSet LoadErpRecordSet(const QString &kind)
         for (int c = 0; c < n; ++c) row[c] = NormalizeErpValue(q.value(c), types[c]);
         rs.addRow(std::move(row));
     }
-    if (q.lastError().isValid())
-        throw OrvekError(q.lastError().text());
+    if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
     return rs;
 }

@@ -5,16 +5,15 @@
 
 QStringList FilterOperatorsAtOpen()
 {
-    return {QStringLiteral("="), QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("<="),
+    return {QStringLiteral("="),  QStringLiteral("<"),  QStringLiteral(">"),   QStringLiteral("<="),
             QStringLiteral(">="), QStringLiteral("<>"), QStringLiteral("like")};
 }
 
 QStringList FilterOperators(FilterValueType type)
 {
-    if (type == FilterValueType::Text)
-        return {QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("like")};
-    return {QStringLiteral("="), QStringLiteral("<"), QStringLiteral(">"), QStringLiteral("<="),
-            QStringLiteral(">="), QStringLiteral("<>")};
+    if (type == FilterValueType::Text) return {QStringLiteral("="), QStringLiteral("<>"), QStringLiteral("like")};
+    return {QStringLiteral("="),  QStringLiteral("<"),  QStringLiteral(">"),
+            QStringLiteral("<="), QStringLiteral(">="), QStringLiteral("<>")};
 }
 
 bool FilterValueKeyPasses(FilterValueType type, int charCode)
@@ -30,8 +29,8 @@ bool FilterDateBoxIsEmpty(const QString &dateText)
     return true;
 }
 
-FilterLineInput BuildFilterLine(FilterValueType type, const QString &field, const QString &op,
-                                const QString &valueText, const QString &dateText)
+FilterLineInput BuildFilterLine(FilterValueType type, const QString &field, const QString &op, const QString &valueText,
+                                const QString &dateText)
 {
     using Focus = FilterLineInput::Focus;
     FilterLineInput r;
@@ -51,9 +50,15 @@ FilterLineInput BuildFilterLine(FilterValueType type, const QString &field, cons
         return r;
     }
     switch (type) {
-    case FilterValueType::Text: r.line = field + u' ' + op + QStringLiteral(" '") + valueText + u'\''; break;
-    case FilterValueType::Number: r.line = field + u' ' + op + u' ' + valueText; break;
-    case FilterValueType::Date: r.line = field + u' ' + op + QStringLiteral(" #") + dateText + u'#'; break;
+    case FilterValueType::Text:
+        r.line = field + u' ' + op + QStringLiteral(" '") + valueText + u'\'';
+        break;
+    case FilterValueType::Number:
+        r.line = field + u' ' + op + u' ' + valueText;
+        break;
+    case FilterValueType::Date:
+        r.line = field + u' ' + op + QStringLiteral(" #") + dateText + u'#';
+        break;
     }
     return r;
 }

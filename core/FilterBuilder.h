@@ -42,8 +42,8 @@ struct FilterLineInput {
 //   Tarih: field + " " + op + " #" + dateText + "#"
 // Everything is put in as it stands: nothing trimmed, no apostrophe doubled, no wildcard added,
 // the date not checked. `valueText` is the value box, `dateText` the date box.
-FilterLineInput BuildFilterLine(FilterValueType type, const QString &field, const QString &op,
-                                const QString &valueText, const QString &dateText);
+FilterLineInput BuildFilterLine(FilterValueType type, const QString &field, const QString &op, const QString &valueText,
+                                const QString &dateText);
 
 // Result of "Filtrele".
 struct FilterApplyResult {

@@ -13,10 +13,7 @@ const QString kMessageClose = QStringLiteral("</Number></Message>");
 
 } // namespace
 
-Gateway::Gateway()
-{
-    CreateBasketFields();
-}
+Gateway::Gateway() { CreateBasketFields(); }
 
 void Gateway::CreateBasketFields()
 {
@@ -26,10 +23,7 @@ void Gateway::CreateBasketFields()
         m_basket.appendField(QStringLiteral("GSM"), QMetaType::QString, kNumberSize);
 }
 
-QString Gateway::url() const
-{
-    return m_url ? *m_url : gGatewayUrl;
-}
+QString Gateway::url() const { return m_url ? *m_url : gGatewayUrl; }
 
 bool Gateway::exchange(const QString &request, QString &reply) const
 {
@@ -74,8 +68,8 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
 
     // Size the text once, then append every piece: linear in the number of rows.
     const qsizetype perRow = kMessageOpen.size() + kMessageMiddle.size() + kMessageClose.size();
-    qsizetype length = head1.size() + UserName.size() + head2.size() + Password.size() + head3.size()
-        + tail1.size() + Originator.size() + tail2.size() + SDate.size() + tail3.size();
+    qsizetype length = head1.size() + UserName.size() + head2.size() + Password.size() + head3.size() + tail1.size() +
+                       Originator.size() + tail2.size() + SDate.size() + tail3.size();
     for (int i = 0; i < rows; ++i) {
         const RecordRow &row = m_basket.row(i);
         length += perRow + row.at(0).toString().size() + row.at(1).toString().size();
@@ -110,23 +104,22 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
 
 QString Gateway::getmsgstatus(const QString &UserName, const QString &Password, const QString &MSGID)
 {
-    return postRequest(GatewayReportRequest(UserName, Password, QStringLiteral("11"),
-                                            GatewayElement(QStringLiteral("MsgID"), MSGID)));
+    return postRequest(
+        GatewayReportRequest(UserName, Password, QStringLiteral("11"), GatewayElement(QStringLiteral("MsgID"), MSGID)));
 }
 
-QString Gateway::getmsgstatusundelivered(const QString &UserName, const QString &Password,
-                                         const QString &MSGID)
+QString Gateway::getmsgstatusundelivered(const QString &UserName, const QString &Password, const QString &MSGID)
 {
-    return postRequest(GatewayReportRequest(UserName, Password, QStringLiteral("9"),
-                                            GatewayElement(QStringLiteral("MsgID"), MSGID)));
+    return postRequest(
+        GatewayReportRequest(UserName, Password, QStringLiteral("9"), GatewayElement(QStringLiteral("MsgID"), MSGID)));
 }
 
-QString Gateway::getmsgstatustodate(const QString &UserName, const QString &Password,
-                                    const QString &FDate, const QString &LDate)
+QString Gateway::getmsgstatustodate(const QString &UserName, const QString &Password, const QString &FDate,
+                                    const QString &LDate)
 {
     return postRequest(GatewayReportRequest(UserName, Password, QStringLiteral("17"),
-                                            GatewayElement(QStringLiteral("FDate"), FDate)
-                                                + GatewayElement(QStringLiteral("LDate"), LDate)));
+                                            GatewayElement(QStringLiteral("FDate"), FDate) +
+                                                GatewayElement(QStringLiteral("LDate"), LDate)));
 }
 
 QString Gateway::about() const
@@ -144,16 +137,15 @@ QString Gateway::GetSystemTime(const QString &UserName, const QString &Password)
 
 QString GatewayElement(const QString &name, const QString &value)
 {
-    return QLatin1Char('<') + name + QLatin1Char('>') + value + QStringLiteral("</") + name
-        + QLatin1Char('>');
+    return QLatin1Char('<') + name + QLatin1Char('>') + value + QStringLiteral("</") + name + QLatin1Char('>');
 }
 
 QString GatewayReportRequest(const QString &user, const QString &password, const QString &action,
                              const QString &elements)
 {
-    return QStringLiteral("<MainReportRoot><UserName>") + user + QStringLiteral("</UserName><PassWord>")
-        + password + QStringLiteral("</PassWord><Action>") + action + QStringLiteral("</Action>")
-        + elements + QStringLiteral("</MainReportRoot>");
+    return QStringLiteral("<MainReportRoot><UserName>") + user + QStringLiteral("</UserName><PassWord>") + password +
+           QStringLiteral("</PassWord><Action>") + action + QStringLiteral("</Action>") + elements +
+           QStringLiteral("</MainReportRoot>");
 }
 
 QString GatewayUserName(const QString &kind, const QString &user, const QString &ckey)
@@ -162,20 +154,11 @@ QString GatewayUserName(const QString &kind, const QString &user, const QString 
     return user;
 }
 
-QString GatewayUserName()
-{
-    return GatewayUserName(gGatewayKind, gUserName, gCkey);
-}
+QString GatewayUserName() { return GatewayUserName(gGatewayKind, gUserName, gCkey); }
 
-QString GatewayErrorCodeList()
-{
-    return QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13");
-}
+QString GatewayErrorCodeList() { return QStringLiteral("-2,-1,01,02,03,04,05,06,07,08,09,10,11,12,13"); }
 
-bool IsGatewayErrorCode(const QString &reply)
-{
-    return GatewayErrorCodeList().contains(reply);
-}
+bool IsGatewayErrorCode(const QString &reply) { return GatewayErrorCodeList().contains(reply); }
 
 namespace {
 

@@ -47,17 +47,15 @@ public:
     // Action 1: sends the whole basket in one request. "-2" at once for an empty basket.
     // When the gateway answered (whatever it said) the basket is emptied; after "-1" the
     // rows stay for a later sendsms. SDate: "" = at once, else ddMMyyyyHHmm.
-    QString sendsms(const QString &UserName, const QString &Password, const QString &Originator,
-                    const QString &SDate);
+    QString sendsms(const QString &UserName, const QString &Password, const QString &Originator, const QString &SDate);
     // Action 11: state of each number of one sending (see ParseStatusReply).
     QString getmsgstatus(const QString &UserName, const QString &Password, const QString &MSGID);
     // Action 9: the undelivered numbers of one sending.
-    QString getmsgstatusundelivered(const QString &UserName, const QString &Password,
-                                    const QString &MSGID);
+    QString getmsgstatusundelivered(const QString &UserName, const QString &Password, const QString &MSGID);
     // Action 17: states of all sendings between two days (yyyy-MM-dd). Also answers the
     // codes "100", "17", "18", "19".
-    QString getmsgstatustodate(const QString &UserName, const QString &Password,
-                               const QString &FDate, const QString &LDate);
+    QString getmsgstatustodate(const QString &UserName, const QString &Password, const QString &FDate,
+                               const QString &LDate);
     // A fixed text of four lines joined by CR LF.
     QString about() const;
     // Action 12: the gateway's time; used as a test of the account.

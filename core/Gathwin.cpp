@@ -14,9 +14,8 @@ QString &addressOverride()
 
 QString GathwinRequest(const QString &userName, const QString &password, const QString &list)
 {
-    return QStringLiteral("<GathwinMain><UserName>") + userName + QStringLiteral("</UserName><PassWord>")
-        + password + QStringLiteral("</PassWord><Action>0</Action><List>") + list
-        + QStringLiteral("</List></GathwinMain>");
+    return QStringLiteral("<GathwinMain><UserName>") + userName + QStringLiteral("</UserName><PassWord>") + password +
+           QStringLiteral("</PassWord><Action>0</Action><List>") + list + QStringLiteral("</List></GathwinMain>");
 }
 
 QString ListGathwinMessages(const QString &userName, const QString &password, const QString &list)
@@ -37,7 +36,4 @@ QString GathwinServiceAddress()
     return o.isEmpty() ? QString::fromUtf8(ServiceAddresses::kGathwinUrl) : o;
 }
 
-void SetGathwinServiceAddress(const QString &url)
-{
-    addressOverride() = url;
-}
+void SetGathwinServiceAddress(const QString &url) { addressOverride() = url; }

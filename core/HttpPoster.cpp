@@ -51,11 +51,9 @@ QByteArray charsetOf(const char *contentType)
 
 QString decodeReply(const QByteArray &body, const QByteArray &charset)
 {
-    if (charset == "windows-1254" || charset == "cp1254" || charset == "iso-8859-9"
-        || charset == "latin5")
+    if (charset == "windows-1254" || charset == "cp1254" || charset == "iso-8859-9" || charset == "latin5")
         return FromCp1254(body);
-    if (charset == "iso-8859-1" || charset == "latin1" || charset == "us-ascii")
-        return QString::fromLatin1(body);
+    if (charset == "iso-8859-1" || charset == "latin1" || charset == "us-ascii") return QString::fromLatin1(body);
     if (body.startsWith("\xEF\xBB\xBF")) return QString::fromUtf8(body.constData() + 3, body.size() - 3);
     return QString::fromUtf8(body);
 }
@@ -89,20 +87,20 @@ bool HttpPoster::tryPost(const QString &url, const QString &body, QString &reply
     if (!headerList) return false;
 
     CURL *c = curl.get();
-    bool ok = curl_easy_setopt(c, CURLOPT_URL, urlBytes.constData()) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_POST, 1L) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(bodyBytes.size())) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_POSTFIELDS, bodyBytes.constData()) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_HTTPHEADER, headerList.get()) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collectBody) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_WRITEDATA, &reply) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(gConnectTimeoutMs.load())) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(gTotalTimeoutMs.load())) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK
-        && curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+    bool ok = curl_easy_setopt(c, CURLOPT_URL, urlBytes.constData()) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_POST, 1L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(bodyBytes.size())) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_POSTFIELDS, bodyBytes.constData()) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_HTTPHEADER, headerList.get()) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collectBody) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_WRITEDATA, &reply) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(gConnectTimeoutMs.load())) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(gTotalTimeoutMs.load())) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
     if (!ok) return false;
 
     if (curl_easy_perform(c) != CURLE_OK) return false;
@@ -119,10 +117,7 @@ void HttpPoster::setTimeouts(int connectMs, int totalMs)
     gTotalTimeoutMs = totalMs;
 }
 
-void HttpPoster::resetTimeouts()
-{
-    setTimeouts(kDefaultConnectTimeoutMs, kDefaultTotalTimeoutMs);
-}
+void HttpPoster::resetTimeouts() { setTimeouts(kDefaultConnectTimeoutMs, kDefaultTotalTimeoutMs); }
 
 int HttpPoster::connectTimeoutMs() { return gConnectTimeoutMs; }
 int HttpPoster::totalTimeoutMs() { return gTotalTimeoutMs; }

@@ -160,14 +160,11 @@ void openErpStandIn(QSqlDatabase &db, const QString &folder)
     const QString mainFile = QDir(folder).filePath(gErpDatabase + QStringLiteral(".db"));
     if (gErpDatabase.isEmpty() || !QFileInfo::exists(mainFile))
         throw OrvekError(QStringLiteral("ERP veritabanı bulunamadı: %1").arg(mainFile));
-    db.setDatabaseName(QUrl::fromLocalFile(mainFile).toString(QUrl::FullyEncoded) +
-                       QStringLiteral("?mode=ro"));
+    db.setDatabaseName(QUrl::fromLocalFile(mainFile).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open())
-        throw OrvekError(dbErrorText(db.lastError()));
+    if (!db.open()) throw OrvekError(dbErrorText(db.lastError()));
     registerSqlServerFunctions(db);
-    const QStringList companies =
-        QDir(folder).entryList({QStringLiteral("HAVLEN4*.db")}, QDir::Files, QDir::Name);
+    const QStringList companies = QDir(folder).entryList({QStringLiteral("HAVLEN4*.db")}, QDir::Files, QDir::Name);
     for (const QString &file : companies) {
         const QString schema = file.left(file.size() - 3);
         QSqlQuery q(db);
@@ -201,14 +198,11 @@ void OpenLocalDb()
                           ? QSqlDatabase::database(kLocalConnection, false)
                           : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kLocalConnection);
     if (db.isOpen()) return;
-    if (!db.isValid())
-        throw OrvekError(QStringLiteral("SQLite sürücüsü yüklenemedi."));
+    if (!db.isValid()) throw OrvekError(QStringLiteral("SQLite sürücüsü yüklenemedi."));
     // mode=rw: a missing file fails instead of appearing empty.
-    db.setDatabaseName(QUrl::fromLocalFile(LocalDbPath()).toString(QUrl::FullyEncoded) +
-                       QStringLiteral("?mode=rw"));
+    db.setDatabaseName(QUrl::fromLocalFile(LocalDbPath()).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-    if (!db.open())
-        throw OrvekError(dbErrorText(db.lastError()));
+    if (!db.open()) throw OrvekError(dbErrorText(db.lastError()));
     // Opening is lazy in SQLite: read the schema now so an unreadable file fails here.
     QSqlQuery q(db);
     if (!q.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
@@ -230,34 +224,29 @@ void OpenErpDb()
     const QString driver = standIn ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC");
     if (!db.isValid() || db.driverName() != driver) {
         db = QSqlDatabase();
-        if (QSqlDatabase::contains(kErpConnection))
-            QSqlDatabase::removeDatabase(kErpConnection);
+        if (QSqlDatabase::contains(kErpConnection)) QSqlDatabase::removeDatabase(kErpConnection);
         db = QSqlDatabase::addDatabase(driver, kErpConnection);
     }
-    if (!db.isValid())
-        throw OrvekError(QStringLiteral("Veritabanı sürücüsü yüklenemedi: %1").arg(driver));
+    if (!db.isValid()) throw OrvekError(QStringLiteral("Veritabanı sürücüsü yüklenemedi: %1").arg(driver));
     if (standIn) {
         openErpStandIn(db, gErpServer.mid(int(qstrlen(kErpStandInPrefix))));
         return;
     }
     db.setDatabaseName(ErpOdbcConnectionString(gErpServer, gErpDatabase, gErpUser, gErpPassword));
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15;SQL_ATTR_CONNECTION_TIMEOUT=15"));
-    if (!db.open())
-        throw OrvekError(dbErrorText(db.lastError()));
+    if (!db.open()) throw OrvekError(dbErrorText(db.lastError()));
     QSqlQuery q(db);
     q.exec(QStringLiteral("SET DATEFORMAT ymd"));
 }
 
 void CloseLocalDb()
 {
-    if (QSqlDatabase::contains(kLocalConnection))
-        QSqlDatabase::database(kLocalConnection, false).close();
+    if (QSqlDatabase::contains(kLocalConnection)) QSqlDatabase::database(kLocalConnection, false).close();
 }
 
 void CloseErpDb()
 {
-    if (QSqlDatabase::contains(kErpConnection))
-        QSqlDatabase::database(kErpConnection, false).close();
+    if (QSqlDatabase::contains(kErpConnection)) QSqlDatabase::database(kErpConnection, false).close();
 }
 
 QSqlDatabase LocalDb() { return QSqlDatabase::database(kLocalConnection, false); }
@@ -265,11 +254,13 @@ QSqlDatabase ErpDb() { return QSqlDatabase::database(kErpConnection, false); }
 
 bool ErpIsStandIn() { return ErpDb().driverName() == QLatin1String("QSQLITE"); }
 
-QString ErpOdbcConnectionString(const QString &server, const QString &database,
-                                const QString &user, const QString &password)
+QString ErpOdbcConnectionString(const QString &server, const QString &database, const QString &user,
+                                const QString &password)
 {
     // ODBC values in braces, a closing brace doubled, so no value can add a keyword.
-    auto brace = [](QString v) { return QLatin1Char('{') + v.replace(QLatin1Char('}'), QStringLiteral("}}")) + QLatin1Char('}'); };
+    auto brace = [](QString v) {
+        return QLatin1Char('{') + v.replace(QLatin1Char('}'), QStringLiteral("}}")) + QLatin1Char('}');
+    };
     return QStringLiteral("DRIVER={FreeTDS};SERVER=%1;DATABASE=%2;UID=%3;PWD=%4;TDS_Version=7.4;ClientCharset=UTF-8")
         .arg(brace(server), brace(database), brace(user), brace(password));
 }
@@ -277,8 +268,8 @@ QString ErpOdbcConnectionString(const QString &server, const QString &database,
 QString ErpSqlText(const QString &sql)
 {
     if (!ErpIsStandIn()) return sql;
-    static const QRegularExpression datePart(
-        QStringLiteral("DATEADD\\(\\s*(Day|Month|Year)\\s*,"), QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression datePart(QStringLiteral("DATEADD\\(\\s*(Day|Month|Year)\\s*,"),
+                                             QRegularExpression::CaseInsensitiveOption);
     QString out = sql;
     out.replace(datePart, QStringLiteral("DATEADD('\\1',"));
     return out;
@@ -288,12 +279,9 @@ QSqlQuery SqlExec(const QSqlDatabase &db, const QString &sql, const QVariantList
 {
     QSqlQuery q(db);
     q.setForwardOnly(true);
-    if (!q.prepare(sql))
-        throw OrvekError(dbErrorText(q.lastError()));
-    for (const QVariant &v : binds)
-        q.addBindValue(v);
-    if (!q.exec())
-        throw OrvekError(dbErrorText(q.lastError()));
+    if (!q.prepare(sql)) throw OrvekError(dbErrorText(q.lastError()));
+    for (const QVariant &v : binds) q.addBindValue(v);
+    if (!q.exec()) throw OrvekError(dbErrorText(q.lastError()));
     return q;
 }
 
@@ -307,8 +295,7 @@ QString SqlQuote(const QString &value)
 QString GetParam(const QString &name)
 {
     OpenLocalDb();
-    QSqlQuery q = SqlExec(LocalDb(),
-                          QStringLiteral("SELECT deger FROM tbl_param WHERE parametre = ?"), {name});
+    QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT deger FROM tbl_param WHERE parametre = ?"), {name});
     if (!q.next()) return QString();
     return valueText(q.value(0));
 }
@@ -316,12 +303,11 @@ QString GetParam(const QString &name)
 void SetParam(const QString &name, const QString &value)
 {
     OpenLocalDb();
-    SqlExec(LocalDb(), QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"),
-            {value, name});
+    SqlExec(LocalDb(), QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"), {value, name});
 }
 
-void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey,
-                         const QString &flg, const QString &kind, const QString &url)
+void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey, const QString &flg,
+                         const QString &kind, const QString &url)
 {
     OpenLocalDb();
     // One row: no WHERE clause. Saving an account also makes its gateway the chosen one.
@@ -352,7 +338,8 @@ void GetMdacVersion()
 QString DataAccessHint(const QString &version)
 {
     return QStringLiteral("Talvane veritabanına ulaşılamıyor.") + crlf() +
-           QStringLiteral("Talvane veri tabanına bağlantı sağlayabilmek için bilgisayarınızda SQLite 3 yüklü olması gerekmektedir.") +
+           QStringLiteral("Talvane veri tabanına bağlantı sağlayabilmek için bilgisayarınızda SQLite 3 yüklü olması "
+                          "gerekmektedir.") +
            crlf() + QStringLiteral("Mevcut MDAC sürümünüz : ") + version + crlf() +
            QString::fromLatin1(ServiceAddresses::kDataAccessUrl) +
            QStringLiteral(" adresinden libqt6sql6-sqlite paketinin en son sürümünü indirebilirsiniz");
@@ -369,8 +356,7 @@ void LoadSettings()
             // cannot be read is not judged.
             bool okMajor = false;
             const int major = gMdacVersion.section(QLatin1Char('.'), 0, 0).toInt(&okMajor);
-            if (okMajor && major < 3)
-                gErrorText = DataAccessHint(gMdacVersion);
+            if (okMajor && major < 3) gErrorText = DataAccessHint(gMdacVersion);
         }
         OpenLocalDb();
         QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT * FROM tbl_ayarlar"));
@@ -384,15 +370,13 @@ void LoadSettings()
         for (int i = 0; i < columns; ++i) row.append(q.value(i));
         q = QSqlQuery();
         auto at = [&](int pos) -> QVariant {
-            if (pos >= row.size())
-                throw OrvekError(QStringLiteral("tbl_ayarlar tablosunda %1. sütun yok.").arg(pos));
+            if (pos >= row.size()) throw OrvekError(QStringLiteral("tbl_ayarlar tablosunda %1. sütun yok.").arg(pos));
             return row.at(pos);
         };
         // A Null flag cannot be taken as text: that fails this stage.
         auto flag = [&](int pos) -> QString {
             const QVariant v = at(pos);
-            if (v.isNull())
-                throw OrvekError(QStringLiteral("Geçersiz Null değer (sütun %1).").arg(pos));
+            if (v.isNull()) throw OrvekError(QStringLiteral("Geçersiz Null değer (sütun %1).").arg(pos));
             return v.toString();
         };
         const QVariant gw = at(9);
@@ -415,7 +399,8 @@ void LoadSettings()
             gAccountLoaded = true;
         }
 
-        gErrorText = QStringLiteral("Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini Ayarlar -> Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
+        gErrorText = QStringLiteral("Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini "
+                                    "Ayarlar -> Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
         {
             base64 codec;
             gErpServer = codec.Decode(GetParam(QStringLiteral("OrvekServer")));

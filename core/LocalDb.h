@@ -32,8 +32,8 @@ QSqlDatabase ErpDb();
 // Whether the ERP connection is the SQLite stand-in.
 bool ErpIsStandIn();
 // The connection string of the real ERP server (FreeTDS through unixODBC).
-QString ErpOdbcConnectionString(const QString &server, const QString &database,
-                                 const QString &user, const QString &password);
+QString ErpOdbcConnectionString(const QString &server, const QString &database, const QString &user,
+                                const QString &password);
 // The text that runs on the ERP connection: unchanged on SQL Server; on the stand-in the
 // few SQL Server forms that SQLite does not take are rewritten.
 QString ErpSqlText(const QString &sql);
@@ -46,8 +46,8 @@ QString SqlQuote(const QString &value);
 
 QString GetParam(const QString &name);
 void SetParam(const QString &name, const QString &value);
-void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey,
-                         const QString &flg, const QString &kind, const QString &url);
+void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey, const QString &flg,
+                         const QString &kind, const QString &url);
 
 void GetMdacVersion();
 void LoadSettings();

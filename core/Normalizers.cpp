@@ -10,11 +10,10 @@ QString NormalizeGsmText(QString text)
             const char16_t *find;
             const char16_t *replace;
         } steps[] = {
-            {u"\u00DC", u"U"}, {u"\u00FC", u"u"}, {u"\u011E", u"G"}, {u"\u011F", u"g"},
-            {u"\u0130", u"I"}, {u"\u0131", u"i"}, {u"\u015E", u"S"}, {u"\u015F", u"s"},
-            {u"\u00C7", u"C"}, {u"\u00E7", u"c"}, {u"\u00D6", u"O"}, {u"\u00F6", u"o"},
-            {u"&", u"-"},      {u"\u00E9", u"e"}, {u"\r\n", u""},    {u"\r", u""},
-            {u"\n", u""},      {u">", u"]"},      {u"<", u"["},      {u"~", u" "},
+            {u"\u00DC", u"U"}, {u"\u00FC", u"u"}, {u"\u011E", u"G"}, {u"\u011F", u"g"}, {u"\u0130", u"I"},
+            {u"\u0131", u"i"}, {u"\u015E", u"S"}, {u"\u015F", u"s"}, {u"\u00C7", u"C"}, {u"\u00E7", u"c"},
+            {u"\u00D6", u"O"}, {u"\u00F6", u"o"}, {u"&", u"-"},      {u"\u00E9", u"e"}, {u"\r\n", u""},
+            {u"\r", u""},      {u"\n", u""},      {u">", u"]"},      {u"<", u"["},      {u"~", u" "},
             {u"\t", u" "},
         };
         for (const auto &s : steps)
@@ -34,8 +33,7 @@ QString NormalizeGsmNumber(QString number)
     number = number.mid(first, last - first);
 
     // 2. Separators, in this order.
-    for (const char c : {' ', '(', ')', '[', ']', '{', '}', '-', '.', ',', '+'})
-        number.remove(QLatin1Char(c));
+    for (const char c : {' ', '(', ')', '[', ']', '{', '}', '-', '.', ',', '+'}) number.remove(QLatin1Char(c));
 
     // 3. Too short.
     if (number.size() < 10) return QString();

@@ -9,7 +9,8 @@
 class OrvekError : public std::runtime_error {
 public:
     explicit OrvekError(const QString &description)
-        : std::runtime_error(description.toStdString()), m_description(description) {}
+        : std::runtime_error(description.toStdString()), m_description(description)
+    {}
     const QString &description() const { return m_description; }
 
 private:

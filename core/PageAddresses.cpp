@@ -10,25 +10,24 @@ QString s(const char *text) { return QString::fromUtf8(text); }
 
 QString WebClientAddress(const QString &ckey, const QString &userName)
 {
-    return s(ServiceAddresses::kWebClientUrl) + QStringLiteral("?company=") + ckey +
-           QStringLiteral("&Username=") + userName;
+    return s(ServiceAddresses::kWebClientUrl) + QStringLiteral("?company=") + ckey + QStringLiteral("&Username=") +
+           userName;
 }
 
 QString WebClientAddressFor(const QString &gatewayKind, const QString &ckey, const QString &userName)
 {
     if (gatewayKind == QLatin1String("Brenvik")) return WebClientAddress(ckey, userName);
-    return s(ServiceAddresses::kWebClientUrl) + QStringLiteral("?company=") +
-           s(ServiceAddresses::kWebClientCompany);
+    return s(ServiceAddresses::kWebClientUrl) + QStringLiteral("?company=") + s(ServiceAddresses::kWebClientCompany);
 }
 
 QString CreditTopUpAddress(const QString &ckey, const QString &userName, const QString &password)
 {
-    return s(ServiceAddresses::kCreditUrl) + QStringLiteral("?Company=") + ckey +
-           QStringLiteral("&Username=") + userName + QStringLiteral("&Password=") + password;
+    return s(ServiceAddresses::kCreditUrl) + QStringLiteral("?Company=") + ckey + QStringLiteral("&Username=") +
+           userName + QStringLiteral("&Password=") + password;
 }
 
-QString ProductSiteAddress(const QString &gatewayKind, const QString &userName,
-                           const QString &password, const QString &ckey)
+QString ProductSiteAddress(const QString &gatewayKind, const QString &userName, const QString &password,
+                           const QString &ckey)
 {
     if (gatewayKind != QLatin1String("Brenvik")) return s(ServiceAddresses::kProductHomeUrl);
     return s(ServiceAddresses::kProductSiteUrl) + QStringLiteral("?username=") + userName +

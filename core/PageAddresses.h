@@ -15,8 +15,8 @@ QString WebClientAddressFor(const QString &gatewayKind, const QString &ckey, con
 // The credit top-up page, for either kind.
 QString CreditTopUpAddress(const QString &ckey, const QString &userName, const QString &password);
 // The product site: its login page for "Brenvik", its home page for any other kind.
-QString ProductSiteAddress(const QString &gatewayKind, const QString &userName,
-                           const QString &password, const QString &ckey);
+QString ProductSiteAddress(const QString &gatewayKind, const QString &userName, const QString &password,
+                           const QString &ckey);
 // The product site's host name (the caption of its menu item).
 QString ProductSiteHost();
 // The advertisement page of the send screen's browser pane.

@@ -4,10 +4,10 @@
 
 // What one refresh of the progress window shows for the counters of a long operation.
 struct ProgressFigures {
-    int barValue = 0;    // the bar's value after the refresh (0 to 100)
-    QString caption;     // done + "/" + total + " (%" + bar value + ")", e.g. "120/500 (%24)"
+    int barValue = 0; // the bar's value after the refresh (0 to 100)
+    QString caption;  // done + "/" + total + " (%" + bar value + ")", e.g. "120/500 (%24)"
     bool speedKnown = false;
-    QString speed;       // records per second since the window was loaded + " kayıt/saniye"
+    QString speed; // records per second since the window was loaded + " kayıt/saniye"
 };
 
 // Nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).

@@ -57,28 +57,25 @@ QuickNumberCheck CheckQuickNumber(const QString &typed, const QStringList &liste
 QString QuickNumberMessage(QuickNumberCheck check)
 {
     switch (check) {
-    case QuickNumberCheck::Empty: return QStringLiteral("Lütfen GSM numarası giriniz.");
+    case QuickNumberCheck::Empty:
+        return QStringLiteral("Lütfen GSM numarası giriniz.");
     case QuickNumberCheck::Wrong:
         return QStringLiteral("Girdiğiniz GSM numarası hatalı. Lütfen tekrar deneyiniz.");
-    case QuickNumberCheck::Duplicate: return QStringLiteral("Bu numara listede mevcut");
-    case QuickNumberCheck::Accepted: break;
+    case QuickNumberCheck::Duplicate:
+        return QStringLiteral("Bu numara listede mevcut");
+    case QuickNumberCheck::Accepted:
+        break;
     }
     return QString();
 }
 
-int QuickNumberKey(int keyAscii)
-{
-    return (keyAscii >= 48 && keyAscii <= 57) || keyAscii == 8 ? keyAscii : 0;
-}
+int QuickNumberKey(int keyAscii) { return (keyAscii >= 48 && keyAscii <= 57) || keyAscii == 8 ? keyAscii : 0; }
 
 QString QuickCountText(int count) { return QString::number(count) + QLatin1Char(' '); }
 
 QString QuickRemoveEmptyText() { return QStringLiteral("Listede GSM numarası bulunamadı."); }
 
-QString QuickRemoveNoSelectionText()
-{
-    return QStringLiteral("Lütfen silmek istediğiniz GSM numarasını seçiniz.");
-}
+QString QuickRemoveNoSelectionText() { return QStringLiteral("Lütfen silmek istediğiniz GSM numarasını seçiniz."); }
 
 QString QuickNoNumbersText() { return QStringLiteral("Mesaj gönderilecek GSM numarası bulunamadı."); }
 
@@ -137,8 +134,8 @@ QuickReplyJudgement JudgeQuickReply(const QString &reply)
     return j;
 }
 
-SentMessageRow QuickLogRow(const QString &messageId, int count, const QString &typedText,
-                           const QString &originator, const QDateTime &sentAt, const QDateTime &sendAt)
+SentMessageRow QuickLogRow(const QString &messageId, int count, const QString &typedText, const QString &originator,
+                           const QDateTime &sentAt, const QDateTime &sendAt)
 {
     SentMessageRow row;
     row.msgid = messageId;
@@ -153,8 +150,7 @@ SentMessageRow QuickLogRow(const QString &messageId, int count, const QString &t
     return row;
 }
 
-QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplate,
-                                const QString &normalisedText)
+QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplate, const QString &normalisedText)
 {
     QuickWriteResult result;
     try {

@@ -6,16 +6,16 @@
 // forms, the log writer) come from core/SendSteps.h and core/SentLog.h.
 
 #include "core/Gateway.h"
-#include "core/Services.h"
 #include "core/SentLog.h"
+#include "core/Services.h"
 
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
 
 inline constexpr const char *kQuickMessageKind = "Hızlı mesaj gönder"; // gSendKind, msg_tip
-inline constexpr const char *kQuickTemplateKind = "HizliMesaj";       // sablon_tip
-inline constexpr int kQuickNumberSize = 10;                           // txtGSM
+inline constexpr const char *kQuickTemplateKind = "HizliMesaj";        // sablon_tip
+inline constexpr int kQuickNumberSize = 10;                            // txtGSM
 
 // --- Account reply ------------------------------------------------------------------------
 
@@ -93,9 +93,8 @@ QuickReplyJudgement JudgeQuickReply(const QString &reply);
 
 // The log row of an accepted quick message: msg_tip "Hızlı mesaj gönder", the gateway kind
 // and company of the login, mesaj "İlk Kayıt :" + the text as typed.
-SentMessageRow QuickLogRow(const QString &messageId, int count, const QString &typedText,
-                           const QString &originator, const QDateTime &sentAt,
-                           const QDateTime &sendAt);
+SentMessageRow QuickLogRow(const QString &messageId, int count, const QString &typedText, const QString &originator,
+                           const QDateTime &sentAt, const QDateTime &sendAt);
 
 struct QuickWriteResult {
     bool logWritten = false;
@@ -104,8 +103,7 @@ struct QuickWriteResult {
 };
 // Writes the log row and, when asked, the template row of kind "HizliMesaj" holding
 // normalisedText (each attempted on its own). Never throws.
-QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplate,
-                                const QString &normalisedText);
+QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplate, const QString &normalisedText);
 // After an accepted send (information icon, title "Brenvik Uyarı").
 QString QuickSentText();
 QString QuickSentNotLoggedText();

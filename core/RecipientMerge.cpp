@@ -45,8 +45,7 @@ MergeText MergeText::compile(const QString &text, const QStringList &fieldNames)
     m.m_literals.append(text.mid(0, p));
     while (p >= 0) {
         // p and q are relative to restStart.
-        if (q < 0)
-            throw OrvekError(QStringLiteral("Mesajdaki \"[##\" işaretinden sonra \"##]\" işareti yok."));
+        if (q < 0) throw OrvekError(QStringLiteral("Mesajdaki \"[##\" işaretinden sonra \"##]\" işareti yok."));
         const qsizetype nameLength = q - p - 3;
         if (nameLength < 0)
             throw OrvekError(QStringLiteral("Mesajdaki \"##]\" işareti, \"[##\" işaretinden önce geliyor."));
@@ -149,8 +148,8 @@ RecordSet MakeOverLimitList(const RecordSet &recipients)
     return list;
 }
 
-RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeText &text,
-                                       RecordSet &overLimit, const RecipientMergeHooks &hooks)
+RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeText &text, RecordSet &overLimit,
+                                       const RecipientMergeHooks &hooks)
 {
     RecipientMergeResult result;
     // Until the first row has yielded, a failure ends the run; afterwards it skips its step.
@@ -212,14 +211,12 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
                 try {
                     overLimit.addRow(recipients.row(row));
                     ++result.overLimit;
-                } catch (const std::exception &) {
-                }
+                } catch (const std::exception &) {}
             } else {
                 ++result.taken;
                 try {
                     if (hooks.take) hooks.take(number, merged, result.taken);
-                } catch (const std::exception &) {
-                }
+                } catch (const std::exception &) {}
                 if (duplicateTestOn) used.add(number);
             }
         }

@@ -112,5 +112,5 @@ struct RecipientMergeResult {
 // `overLimit` is rebuilt at the start with MakeOverLimitList. The columns CepTelBKod and
 // CepTel are found by name. A failure before the first row has yielded ends the run as Failed;
 // once a row has yielded, a failing step is skipped and the run goes on.
-RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeText &text,
-                                       RecordSet &overLimit, const RecipientMergeHooks &hooks);
+RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeText &text, RecordSet &overLimit,
+                                       const RecipientMergeHooks &hooks);

@@ -32,13 +32,20 @@ const QVariant &cell(const RecordRow &row, int column)
 bool holds(Op op, int cmp)
 {
     switch (op) {
-    case Op::Eq: return cmp == 0;
-    case Op::Ne: return cmp != 0;
-    case Op::Lt: return cmp < 0;
-    case Op::Gt: return cmp > 0;
-    case Op::Le: return cmp <= 0;
-    case Op::Ge: return cmp >= 0;
-    case Op::Like: break;
+    case Op::Eq:
+        return cmp == 0;
+    case Op::Ne:
+        return cmp != 0;
+    case Op::Lt:
+        return cmp < 0;
+    case Op::Gt:
+        return cmp > 0;
+    case Op::Le:
+        return cmp <= 0;
+    case Op::Ge:
+        return cmp >= 0;
+    case Op::Like:
+        break;
     }
     return false;
 }
@@ -94,9 +101,15 @@ bool numberOf(const QVariant &v, double &out)
 {
     if (v.isNull()) return false;
     switch (v.typeId()) {
-    case QMetaType::Double: out = *static_cast<const double *>(v.constData()); break;
-    case QMetaType::Int: out = *static_cast<const int *>(v.constData()); break;
-    case QMetaType::LongLong: out = double(*static_cast<const qlonglong *>(v.constData())); break;
+    case QMetaType::Double:
+        out = *static_cast<const double *>(v.constData());
+        break;
+    case QMetaType::Int:
+        out = *static_cast<const int *>(v.constData());
+        break;
+    case QMetaType::LongLong:
+        out = double(*static_cast<const qlonglong *>(v.constData()));
+        break;
     default: {
         bool ok = false;
         out = v.toDouble(&ok);
@@ -126,9 +139,8 @@ bool momentOf(const QVariant &v, Moment &out)
     if (v.typeId() == QMetaType::QDate) {
         d = *static_cast<const QDate *>(v.constData());
     } else {
-        const QDateTime dt = v.typeId() == QMetaType::QDateTime
-                                 ? *static_cast<const QDateTime *>(v.constData())
-                                 : v.toDateTime();
+        const QDateTime dt =
+            v.typeId() == QMetaType::QDateTime ? *static_cast<const QDateTime *>(v.constData()) : v.toDateTime();
         if (!dt.isValid()) return false;
         d = dt.date();
         ms = dt.time().msecsSinceStartOfDay();
@@ -263,10 +275,7 @@ struct Token {
     QString text; // Text: without quotes, apostrophes undoubled; Number: as written; Date: inside #; Name
 };
 
-[[noreturn]] void fail(const QString &description)
-{
-    throw OrvekError(description);
-}
+[[noreturn]] void fail(const QString &description) { throw OrvekError(description); }
 
 [[noreturn]] void failAt(int pos, const QString &what)
 {
@@ -455,10 +464,13 @@ FieldKind kindOf(QMetaType::Type type)
     case QMetaType::UChar:
     case QMetaType::Double:
     case QMetaType::Float:
-    case QMetaType::Bool: return FieldKind::Number;
+    case QMetaType::Bool:
+        return FieldKind::Number;
     case QMetaType::QDate:
-    case QMetaType::QDateTime: return FieldKind::Date;
-    default: return FieldKind::Text;
+    case QMetaType::QDateTime:
+        return FieldKind::Date;
+    default:
+        return FieldKind::Text;
     }
 }
 
@@ -471,8 +483,7 @@ QString excerpt(const QString &s, int pos)
 
 class Parser {
 public:
-    Parser(const QString &text, const QVector<RecordField> &fields)
-        : m_text(text), m_fields(fields), m_lexer(text)
+    Parser(const QString &text, const QVector<RecordField> &fields) : m_text(text), m_fields(fields), m_lexer(text)
     {
         m_current = m_lexer.next();
     }
@@ -541,8 +552,7 @@ private:
             take();
             auto inner = parseOr(depth + 1);
             if (peek().kind != Tok::RParen) {
-                if (peek().kind == Tok::End)
-                    failAt(peek().pos, QStringLiteral("kapanış ayracı ')' bekleniyor."));
+                if (peek().kind == Tok::End) failAt(peek().pos, QStringLiteral("kapanış ayracı ')' bekleniyor."));
                 unexpected();
             }
             take();
@@ -561,8 +571,7 @@ private:
     std::unique_ptr<Node> parseClause()
     {
         if (peek().kind != Tok::Name) {
-            if (peek().kind == Tok::End)
-                failAt(peek().pos, QStringLiteral("alan adı bekleniyor; ifade bitmiş."));
+            if (peek().kind == Tok::End) failAt(peek().pos, QStringLiteral("alan adı bekleniyor; ifade bitmiş."));
             failAt(peek().pos, QStringLiteral("alan adı bekleniyor: %1").arg(excerpt(m_text, peek().pos)));
         }
         const Token nameTok = take();
@@ -588,17 +597,19 @@ private:
 
         const RecordField &field = m_fields[column];
         switch (kindOf(field.type)) {
-        case FieldKind::Text: return textClause(column, field, opTok.op, valueTok);
-        case FieldKind::Number: return numberClause(column, field, opTok.op, valueTok);
-        case FieldKind::Date: return dateClause(column, field, opTok.op, valueTok, literalDate);
+        case FieldKind::Text:
+            return textClause(column, field, opTok.op, valueTok);
+        case FieldKind::Number:
+            return numberClause(column, field, opTok.op, valueTok);
+        case FieldKind::Date:
+            return dateClause(column, field, opTok.op, valueTok, literalDate);
         }
         return nullptr;
     }
 
     static void refuseLike(const RecordField &field)
     {
-        fail(QStringLiteral("LIKE yalnızca metin alanlarında kullanılabilir; '%1' metin alanı değil.")
-                 .arg(field.name));
+        fail(QStringLiteral("LIKE yalnızca metin alanlarında kullanılabilir; '%1' metin alanı değil.").arg(field.name));
     }
 
     std::unique_ptr<Node> textClause(int column, const RecordField &field, Op op, const Token &v)
@@ -666,14 +677,12 @@ private:
         node->op = op;
         if (v.kind == Tok::Date)
             fail(QStringLiteral("'%1' bir sayı alanı; tarih değeriyle karşılaştırılamaz.").arg(field.name));
-        const bool ok = v.kind == Tok::Number ? parseNumber(v.text, node->value)
-                                              : parseNumberText(v.text, node->value);
+        const bool ok = v.kind == Tok::Number ? parseNumber(v.text, node->value) : parseNumberText(v.text, node->value);
         if (!ok) fail(QStringLiteral("'%1' bir sayı alanı; '%2' sayı değil.").arg(field.name, v.text));
         return node;
     }
 
-    std::unique_ptr<Node> dateClause(int column, const RecordField &field, Op op, const Token &v,
-                                     QDate date)
+    std::unique_ptr<Node> dateClause(int column, const RecordField &field, Op op, const Token &v, QDate date)
     {
         if (op == Op::Like) refuseLike(field);
         if (v.kind == Tok::Number)
@@ -716,10 +725,7 @@ RecordFilter RecordFilter::compile(const QString &text, const QVector<RecordFiel
     return f;
 }
 
-bool RecordFilter::matches(const RecordRow &row) const
-{
-    return !m_root || m_root->eval(row);
-}
+bool RecordFilter::matches(const RecordRow &row) const { return !m_root || m_root->eval(row); }
 
 RecordSet::Predicate RecordFilter::predicate() const
 {

@@ -31,20 +31,16 @@ void RecordSet::checkSize(int column, const QVariant &v) const
 {
     const RecordField &f = m_fields.at(column);
     if (f.size > 0 && !v.isNull() && v.toString().size() > f.size)
-        throw OrvekError(QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.")
-                             .arg(f.name)
-                             .arg(f.size));
+        throw OrvekError(QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.").arg(f.name).arg(f.size));
 }
 
 void RecordSet::addRow(RecordRow values)
 {
-    if (values.size() > m_fields.size())
-        throw OrvekError(QStringLiteral("Satırda alan sayısından fazla değer var."));
+    if (values.size() > m_fields.size()) throw OrvekError(QStringLiteral("Satırda alan sayısından fazla değer var."));
     for (int i = 0; i < values.size(); ++i) checkSize(i, values[i]);
     values.resize(m_fields.size());
     m_rows.push_back(std::move(values));
-    if (m_filtered && m_predicate(m_rows.back()))
-        m_visible.push_back(int(m_rows.size()) - 1);
+    if (m_filtered && m_predicate(m_rows.back())) m_visible.push_back(int(m_rows.size()) - 1);
 }
 
 QVariant RecordSet::value(int visibleRow, const QString &fieldName) const
@@ -126,18 +122,21 @@ QVariant RecordSetModel::data(const QModelIndex &index, int role) const
     const QVariant v = m_set->value(index.row(), index.column());
     if (v.isNull()) return QString();
     switch (v.typeId()) {
-    case QMetaType::QDate: return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
-    case QMetaType::QDateTime: return v.toDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
-    case QMetaType::Double: return QLocale(QLocale::Turkish, QLocale::Turkey).toString(v.toDouble(), 'f', 2);
-    default: return v;
+    case QMetaType::QDate:
+        return v.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDateTime:
+        return v.toDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    case QMetaType::Double:
+        return QLocale(QLocale::Turkish, QLocale::Turkey).toString(v.toDouble(), 'f', 2);
+    default:
+        return v;
     }
 }
 
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole || !m_set) return {};
-    if (orientation == Qt::Horizontal && section < m_set->fieldCount())
-        return m_set->field(section).name;
+    if (orientation == Qt::Horizontal && section < m_set->fieldCount()) return m_set->field(section).name;
     if (orientation == Qt::Vertical) return section + 1;
     return {};
 }

@@ -55,10 +55,7 @@ public:
     void clearFilter();
     bool isFiltered() const { return m_filtered; }
 
-    int sourceRow(int visibleRow) const
-    {
-        return m_filtered ? m_visible[size_t(visibleRow)] : visibleRow;
-    }
+    int sourceRow(int visibleRow) const { return m_filtered ? m_visible[size_t(visibleRow)] : visibleRow; }
 
 private:
     void checkSize(int column, const QVariant &v) const;

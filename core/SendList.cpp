@@ -70,20 +70,13 @@ void SendListModel::clear()
     endResetModel();
 }
 
-int SendListModel::rowCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_shown;
-}
+int SendListModel::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_shown; }
 
-int SendListModel::columnCount(const QModelIndex &parent) const
-{
-    return parent.isValid() ? 0 : m_list.fieldCount();
-}
+int SendListModel::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : m_list.fieldCount(); }
 
 QVariant SendListModel::data(const QModelIndex &index, int role) const
 {
-    if (!index.isValid() || index.row() >= m_shown || (role != Qt::DisplayRole && role != Qt::ToolTipRole))
-        return {};
+    if (!index.isValid() || index.row() >= m_shown || (role != Qt::DisplayRole && role != Qt::ToolTipRole)) return {};
     return m_list.value(index.row(), index.column()).toString();
 }
 

@@ -10,7 +10,7 @@
 #include <QAbstractTableModel>
 #include <QTimer>
 
-constexpr int kSendListNumberSize = 10;  // GsmNo
+constexpr int kSendListNumberSize = 10;   // GsmNo
 constexpr int kSendListMessageSize = 255; // Mesaj
 
 // An empty list with the fields GsmNo (10) and Mesaj (255), in this order.

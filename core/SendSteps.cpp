@@ -47,16 +47,13 @@ SendScreenAccount ReadSendScreenAccount(const QString &reply)
     return account;
 }
 
-QString SendConfirmationText(int count, const QString &originator, bool later, const QDate &date,
-                             const QTime &time)
+QString SendConfirmationText(int count, const QString &originator, bool later, const QDate &date, const QTime &time)
 {
     if (!later)
-        return QStringLiteral("Mesajınız ") + QString::number(count) + QStringLiteral(" kişiye ") +
-               originator +
+        return QStringLiteral("Mesajınız ") + QString::number(count) + QStringLiteral(" kişiye ") + originator +
                QStringLiteral(" originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?");
-    return QStringLiteral("Mesajınız ") + QString::number(count) + QStringLiteral(" kişiye, ") +
-           ToTurkishDate(date) + QStringLiteral(" saat ") + time.toString(QStringLiteral("HH:mm:ss")) +
-           QStringLiteral(" de ") + originator +
+    return QStringLiteral("Mesajınız ") + QString::number(count) + QStringLiteral(" kişiye, ") + ToTurkishDate(date) +
+           QStringLiteral(" saat ") + time.toString(QStringLiteral("HH:mm:ss")) + QStringLiteral(" de ") + originator +
            QStringLiteral(" originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?");
 }
 
@@ -84,8 +81,7 @@ int FillSendBasket(Gateway &gateway, const RecordSet &sendList)
     for (int r = 0; r < sendList.rowCount(); ++r) {
         const QString number = sendList.value(r, 0).toString();
         if (number.isEmpty()) continue;
-        gateway.addtosmsbasket(NormalizeGsmText(sendList.value(r, 1).toString().left(Gateway::kMessageSize)),
-                               number);
+        gateway.addtosmsbasket(NormalizeGsmText(sendList.value(r, 1).toString().left(Gateway::kMessageSize)), number);
         ++added;
     }
     return added;
@@ -130,8 +126,7 @@ SendReplyJudgement JudgeSendReply(const QString &reply)
     }
     j.text = QStringLiteral("Mesaj Gönderilemedi.") + kCrLf +
              QStringLiteral("Kullanıcı Adı veya Parolanız Hatalı Olabilir.") + kCrLf +
-             QStringLiteral("SMS Krediniz Bitmiş Olabilir.") + kCrLf +
-             QStringLiteral("Gönerilecek SMS Olmayabilir.");
+             QStringLiteral("SMS Krediniz Bitmiş Olabilir.") + kCrLf + QStringLiteral("Gönerilecek SMS Olmayabilir.");
     j.icon = PromptIcon::Critical;
     j.title = QStringLiteral("Brenvik Uyarı");
     return j;
@@ -143,17 +138,15 @@ QString SendFailureText(const QString &description)
            QLatin1Char(' ') + description;
 }
 
-SentMessageRow SendScreenLogRow(const QString &messageId, const RecordSet &sendList,
-                                const QString &originator, const QDateTime &sentAt,
-                                const QDateTime &sendAt)
+SentMessageRow SendScreenLogRow(const QString &messageId, const RecordSet &sendList, const QString &originator,
+                                const QDateTime &sentAt, const QDateTime &sendAt)
 {
     SentMessageRow row;
     row.msgid = messageId;
     row.msg_tip = gSendKind;
     row.gateway = gGatewayKind;
     row.paket_boyut = sendList.rowCount();
-    row.mesaj = QStringLiteral("İlk Kayıt :") +
-                (sendList.rowCount() > 0 ? sendList.value(0, 1).toString() : QString());
+    row.mesaj = QStringLiteral("İlk Kayıt :") + (sendList.rowCount() > 0 ? sendList.value(0, 1).toString() : QString());
     row.originator = originator;
     row.tarih = sentAt;
     row.gtarih = sendAt;
@@ -190,9 +183,9 @@ QString SentButNoTemplateText()
 QString SentWithOverLimitText()
 {
     return QStringLiteral("Mesajınız başarıyla gönderildi.") + kCrLf +
-           QStringLiteral("Ancak gönderilecek mesaj içeriği 160 karakterden uzun olan GSM numaralarına mesaj gönderilmedi.") +
-           kCrLf +
-           QStringLiteral("Şimdi, mesaj gönderilmeyen GSM numaraları ayrı bir dosya olarak oluşturulacaktır.");
+           QStringLiteral(
+               "Ancak gönderilecek mesaj içeriği 160 karakterden uzun olan GSM numaralarına mesaj gönderilmedi.") +
+           kCrLf + QStringLiteral("Şimdi, mesaj gönderilmeyen GSM numaraları ayrı bir dosya olarak oluşturulacaktır.");
 }
 
 AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send)

@@ -25,9 +25,9 @@ std::optional<QString> SendScreenLoginName();
 // --- Account reply (GetInfo) ------------------------------------------------------------
 
 struct SendScreenAccount {
-    bool reached = false;             // false: empty, "01", "-1" or an "<HTML>" page
-    std::optional<QString> credit;    // the text before the first line feed
-    QStringList originators;          // one per further line ended by a line feed
+    bool reached = false;          // false: empty, "01", "-1" or an "<HTML>" page
+    std::optional<QString> credit; // the text before the first line feed
+    QStringList originators;       // one per further line ended by a line feed
     // Everything read and at least one originator: the pickers are set to now again.
     bool complete() const { return reached && credit && !originators.isEmpty(); }
 };
@@ -40,8 +40,7 @@ SendScreenAccount ReadSendScreenAccount(const QString &reply);
 // --- Before the send ----------------------------------------------------------------------
 
 // The question of the confirmation box (later send: with the pickers' date and time).
-QString SendConfirmationText(int count, const QString &originator, bool later, const QDate &date,
-                             const QTime &time);
+QString SendConfirmationText(int count, const QString &originator, bool later, const QDate &date, const QTime &time);
 // A count or credit text as a number ("1500", " 3", "12,5"); throws OrvekError when it is
 // no number (an empty credit label, for instance).
 double SendScreenNumber(const QString &text);
@@ -62,8 +61,8 @@ QDateTime ScheduledSendTime(const QDate &date, const QTime &time);
 using SendReplyKind = GatewayReplyKind;
 struct SendReplyJudgement {
     SendReplyKind kind = SendReplyKind::Refused;
-    QString messageId;   // Accepted only
-    QString text;        // the box of a failed send ("" when accepted)
+    QString messageId; // Accepted only
+    QString text;      // the box of a failed send ("" when accepted)
     PromptIcon icon = PromptIcon::None;
     QString title;
     bool showNetWarning = false; // lblNet becomes visible
@@ -78,9 +77,8 @@ QString SendFailureText(const QString &description);
 
 // The log row of a send from the screen: gSendKind, gGatewayKind, gCompanyCode, the list's
 // row count and "İlk Kayıt :" + the first row's text as it stands.
-SentMessageRow SendScreenLogRow(const QString &messageId, const RecordSet &sendList,
-                                const QString &originator, const QDateTime &sentAt,
-                                const QDateTime &sendAt);
+SentMessageRow SendScreenLogRow(const QString &messageId, const RecordSet &sendList, const QString &originator,
+                                const QDateTime &sentAt, const QDateTime &sendAt);
 
 // Folder of the over-limit file: the user's Documents folder unless a test set another.
 QString DocumentsFolder();
@@ -109,7 +107,7 @@ struct AcceptedSendResult {
 AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send);
 
 // Texts of the accepted send's boxes (information icon).
-QString SentText();                   // title "Brenvik Uyarı"
-QString SentButNotLoggedText();       // title "Brenvik Uyarı"
-QString SentButNoTemplateText();      // title "Brenvik Uyarı"
-QString SentWithOverLimitText();      // title "Brenvik mesaj gönderimi"
+QString SentText();              // title "Brenvik Uyarı"
+QString SentButNotLoggedText();  // title "Brenvik Uyarı"
+QString SentButNoTemplateText(); // title "Brenvik Uyarı"
+QString SentWithOverLimitText(); // title "Brenvik mesaj gönderimi"

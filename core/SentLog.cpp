@@ -22,9 +22,8 @@ void InsertSentMessages(const QVector<SentMessageRow> &rows)
     if (!db.transaction()) fail(db.lastError());
     try {
         QSqlQuery q(db);
-        if (!q.prepare(QStringLiteral(
-                "INSERT INTO tbl_giden(msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,"
-                "gtarih,sirket_kod) VALUES(?,?,?,?,?,?,?,?,?)")))
+        if (!q.prepare(QStringLiteral("INSERT INTO tbl_giden(msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,"
+                                      "gtarih,sirket_kod) VALUES(?,?,?,?,?,?,?,?,?)")))
             fail(q.lastError());
         for (const SentMessageRow &r : rows) {
             // Null texts would be Null cells; the log keeps empty texts instead.

@@ -9,9 +9,9 @@
 #include <QVector>
 
 struct SentMessageRow {
-    QString msgid;      // the gateway's message id of the send
-    QString msg_tip;    // kind of send
-    QString gateway;    // gateway kind at the time of the send
+    QString msgid;       // the gateway's message id of the send
+    QString msg_tip;     // kind of send
+    QString gateway;     // gateway kind at the time of the send
     int paket_boyut = 0; // number of messages in the send
     QString mesaj;
     QString originator;

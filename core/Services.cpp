@@ -31,15 +31,13 @@ Lifecycle::Handler &lifecycleHandler()
 bool g_ended = false;
 } // namespace
 
-PromptAnswer Prompt::show(const QString &text, PromptIcon icon, const QString &title,
-                          PromptButtons buttons)
+PromptAnswer Prompt::show(const QString &text, PromptIcon icon, const QString &title, PromptButtons buttons)
 {
-    if (promptHandler())
-        return promptHandler()(text, icon, title, buttons);
+    if (promptHandler()) return promptHandler()(text, icon, title, buttons);
     QString line = title + QStringLiteral(": ") + text;
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     std::fprintf(stderr, "%s\n", line.toUtf8().constData());
-    return buttons == PromptButtons::YesNo ? PromptAnswer::No
+    return buttons == PromptButtons::YesNo      ? PromptAnswer::No
            : buttons == PromptButtons::OkCancel ? PromptAnswer::Cancel
                                                 : PromptAnswer::Ok;
 }
@@ -50,9 +48,7 @@ Shell::Handlers Shell::defaultHandlers()
 {
     Handlers h;
     h.startProgram = [](const QString &path) { return QProcess::startDetached(path, {}); };
-    auto xdgOpen = [](const QString &target) {
-        return QProcess::startDetached(QStringLiteral("xdg-open"), {target});
-    };
+    auto xdgOpen = [](const QString &target) { return QProcess::startDetached(QStringLiteral("xdg-open"), {target}); };
     h.openUrl = xdgOpen;
     h.openFile = xdgOpen;
     return h;
@@ -71,11 +67,9 @@ void Shell::setHandlers(Handlers handlers)
     shellHandlers() = std::move(handlers);
 }
 
-QString FileDialog::getSaveFileName(const QString &title, const QString &suggestedName,
-                                    const QString &filter)
+QString FileDialog::getSaveFileName(const QString &title, const QString &suggestedName, const QString &filter)
 {
-    if (fileDialogHandler())
-        return fileDialogHandler()(title, suggestedName, filter);
+    if (fileDialogHandler()) return fileDialogHandler()(title, suggestedName, filter);
     return QString();
 }
 

@@ -13,8 +13,8 @@ enum class PromptAnswer { Ok, Yes, No, Cancel };
 
 class Prompt {
 public:
-    using Handler = std::function<PromptAnswer(const QString &text, PromptIcon icon,
-                                               const QString &title, PromptButtons buttons)>;
+    using Handler =
+        std::function<PromptAnswer(const QString &text, PromptIcon icon, const QString &title, PromptButtons buttons)>;
     // Shows a modal message box. Texts keep their CR LF.
     static PromptAnswer show(const QString &text, PromptIcon icon, const QString &title,
                              PromptButtons buttons = PromptButtons::Ok);
@@ -42,11 +42,9 @@ public:
 
 class FileDialog {
 public:
-    using Handler = std::function<QString(const QString &title, const QString &suggestedName,
-                                          const QString &filter)>;
+    using Handler = std::function<QString(const QString &title, const QString &suggestedName, const QString &filter)>;
     // Asks for a file name to save to; returns "" when the operator cancels.
-    static QString getSaveFileName(const QString &title, const QString &suggestedName,
-                                   const QString &filter);
+    static QString getSaveFileName(const QString &title, const QString &suggestedName, const QString &filter);
     static void setHandler(Handler handler);
 };
 

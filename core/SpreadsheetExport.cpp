@@ -99,8 +99,7 @@ struct Formats {
 
 class Writer {
 public:
-    Writer(lxw_worksheet *ws, const Formats &formats, int page)
-        : m_ws(ws), m_formats(formats), m_page(page) {}
+    Writer(lxw_worksheet *ws, const Formats &formats, int page) : m_ws(ws), m_formats(formats), m_page(page) {}
 
     void text(lxw_row_t row, lxw_col_t col, const QString &s)
     {
@@ -130,38 +129,48 @@ public:
             return;
         case QMetaType::LongLong: {
             const long long n = v.toLongLong();
-            if (n > kLargestExactInteger || n < -kLargestExactInteger) text(row, col, QString::number(n));
-            else number(row, col, double(n));
+            if (n > kLargestExactInteger || n < -kLargestExactInteger)
+                text(row, col, QString::number(n));
+            else
+                number(row, col, double(n));
             return;
         }
         case QMetaType::ULong:
         case QMetaType::ULongLong: {
             const unsigned long long n = v.toULongLong();
-            if (n > (unsigned long long)kLargestExactInteger) text(row, col, QString::number(n));
-            else number(row, col, double(n));
+            if (n > (unsigned long long)kLargestExactInteger)
+                text(row, col, QString::number(n));
+            else
+                number(row, col, double(n));
             return;
         }
         case QMetaType::Double:
         case QMetaType::Float: {
             const double d = v.toDouble();
-            if (std::isfinite(d)) number(row, col, d);
-            else text(row, col, QString::number(d));
+            if (std::isfinite(d))
+                number(row, col, d);
+            else
+                text(row, col, QString::number(d));
             return;
         }
         case QMetaType::QDate: {
             const QDate d = v.toDate();
             if (!d.isValid()) return;
             const double day = spreadsheetDay(d);
-            if (day < 0) text(row, col, d.toString(QStringLiteral("dd.MM.yyyy")));
-            else formatted(row, col, day, m_formats.date);
+            if (day < 0)
+                text(row, col, d.toString(QStringLiteral("dd.MM.yyyy")));
+            else
+                formatted(row, col, day, m_formats.date);
             return;
         }
         case QMetaType::QDateTime: {
             const QDateTime dt = v.toDateTime();
             if (!dt.isValid()) return;
             const double day = spreadsheetDay(dt.date());
-            if (day < 0) text(row, col, dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
-            else formatted(row, col, day + dayFraction(dt.time()), m_formats.dateTime);
+            if (day < 0)
+                text(row, col, dt.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")));
+            else
+                formatted(row, col, day + dayFraction(dt.time()), m_formats.dateTime);
             return;
         }
         case QMetaType::QTime: {
@@ -180,8 +189,7 @@ public:
 
     void check(lxw_error err, lxw_row_t row, lxw_col_t col)
     {
-        if (err != LXW_NO_ERROR)
-            throw OrvekError(cellPlace(m_page, int(row), int(col)) + describe(err, QString()));
+        if (err != LXW_NO_ERROR) throw OrvekError(cellPlace(m_page, int(row), int(col)) + describe(err, QString()));
     }
 
 private:
@@ -266,10 +274,14 @@ private:
 double dateColumnWidth(QMetaType::Type type)
 {
     switch (type) {
-    case QMetaType::QDate: return 11;
-    case QMetaType::QDateTime: return 19;
-    case QMetaType::QTime: return 9;
-    default: return 0;
+    case QMetaType::QDate:
+        return 11;
+    case QMetaType::QDateTime:
+        return 19;
+    case QMetaType::QTime:
+        return 9;
+    default:
+        return 0;
     }
 }
 
@@ -282,8 +294,8 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
     if (existing.exists() || existing.isSymLink()) {
         QFile f(fileName);
         if (!f.remove())
-            throw OrvekError(QStringLiteral("\"%1\" silinemedi: %2")
-                                 .arg(QDir::toNativeSeparators(fileName), f.errorString()));
+            throw OrvekError(
+                QStringLiteral("\"%1\" silinemedi: %2").arg(QDir::toNativeSeparators(fileName), f.errorString()));
     }
 
     yield();
@@ -313,7 +325,8 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
 
         for (int c = 0; c < fields; ++c) {
             const double width = dateColumnWidth(rs.field(c).type);
-            if (width > 0) writer.check(worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), width, nullptr), 0, lxw_col_t(c));
+            if (width > 0)
+                writer.check(worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), width, nullptr), 0, lxw_col_t(c));
         }
 
         // Rows are written in order (constant memory), so the heading row comes first.
@@ -321,8 +334,8 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
         for (int j = 0; j < headings; ++j) writer.text(0, lxw_col_t(j), headers.at(j));
         gErrorText = kStageWrite;
 
-        ProgressWindow::setStatus(QStringLiteral("Sayfa ") + QString::number(page)
-                                  + QStringLiteral(" kayıtları oluşturuluyor..."));
+        ProgressWindow::setStatus(QStringLiteral("Sayfa ") + QString::number(page) +
+                                  QStringLiteral(" kayıtları oluşturuluyor..."));
         yield();
         const int end = qMin(rows, next + kExportRowsPerSheet);
         // The owner of rs may remove rows while the export yields: stop at its end then.
@@ -336,8 +349,8 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
         }
         ProgressWindow::runTimer(false);
         yield();
-        ProgressWindow::setStatus(QStringLiteral("Sayfa ") + QString::number(page)
-                                  + QStringLiteral(" kaydediliyor..."));
+        ProgressWindow::setStatus(QStringLiteral("Sayfa ") + QString::number(page) +
+                                  QStringLiteral(" kaydediliyor..."));
         yield();
     }
 
@@ -398,8 +411,7 @@ QString GetExcelFileToSave()
         if (!QFileInfo::exists(name)) return name;
         const PromptAnswer answer =
             Prompt::show(QFileInfo(name).fileName() + QStringLiteral(" zaten var.\r\nDeğiştirmek istiyor musunuz?"),
-                         PromptIcon::Exclamation, QStringLiteral("Farklı Kaydetmeyi Onayla"),
-                         PromptButtons::YesNo);
+                         PromptIcon::Exclamation, QStringLiteral("Farklı Kaydetmeyi Onayla"), PromptButtons::YesNo);
         if (answer == PromptAnswer::Yes) return name;
         folder = QFileInfo(name).absolutePath();
     }

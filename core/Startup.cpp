@@ -56,12 +56,10 @@ QString SingleInstanceLockPath(const QString &programName, const QString &progra
 {
     QString folder = QFileInfo(programFolder).canonicalFilePath();
     if (folder.isEmpty()) folder = QDir::cleanPath(QDir(programFolder).absolutePath());
-    const QByteArray hash =
-        QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray hash = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (runtime.isEmpty()) runtime = QDir::tempPath();
-    return QDir(runtime).filePath(programName + QLatin1Char('-') + QString::fromLatin1(hash) +
-                                  QStringLiteral(".lock"));
+    return QDir(runtime).filePath(programName + QLatin1Char('-') + QString::fromLatin1(hash) + QStringLiteral(".lock"));
 }
 
 bool AcquireSingleInstanceLock(const QString &programName)
@@ -167,8 +165,7 @@ LoginRefusal LoginRefusalFor(LoginOutcome outcome)
         r.showInfo = true;
         break;
     case LoginOutcome::NoOriginator:
-        r.text = QStringLiteral("Kullanıcı hesabınızda tanımlı Originator (Gönderen) bilgisi bulunamadı.") +
-                 crlf() +
+        r.text = QStringLiteral("Kullanıcı hesabınızda tanımlı Originator (Gönderen) bilgisi bulunamadı.") + crlf() +
                  QStringLiteral("Originator tanımlamasının yapılması için lütfen sistem yöneticinize başvurun.");
         r.title = kBrenvik;
         break;

@@ -18,8 +18,8 @@
 class StartupWindows {
 public:
     struct Handlers {
-        std::function<void()> showLogin;      // the login window, not modal
-        std::function<void()> chooseCompany;  // the company window, modal: returns when closed
+        std::function<void()> showLogin;     // the login window, not modal
+        std::function<void()> chooseCompany; // the company window, modal: returns when closed
         // Shows the main window, not modal, then appends captionTail to its caption.
         std::function<void(const QString &captionTail)> showMainWindow;
     };
@@ -70,9 +70,9 @@ QString KovasetProgramPath();
 bool ReplyHoldsHtml(const QString &reply);
 
 enum class SilentLoginOutcome {
-    Success,         // not a code and no HTML: the start tail runs
-    ShowLogin,       // "01": the login window opens
-    ConnectionError  // anything else: the connection message, the program ends
+    Success,        // not a code and no HTML: the start tail runs
+    ShowLogin,      // "01": the login window opens
+    ConnectionError // anything else: the connection message, the program ends
 };
 SilentLoginOutcome JudgeSilentLoginReply(const QString &reply);
 
@@ -91,8 +91,8 @@ struct LoginRefusal {
     QString text;
     PromptIcon icon = PromptIcon::Critical;
     QString title;
-    bool showInfo = false;    // imgInfo made visible
-    bool focusUser = false;   // focus back to the user name box
+    bool showInfo = false;  // imgInfo made visible
+    bool focusUser = false; // focus back to the user name box
 };
 // The refusal of an outcome other than Success.
 LoginRefusal LoginRefusalFor(LoginOutcome outcome);
@@ -107,6 +107,6 @@ QString LoginInputMissingText();
 void AcceptLogin(const QString &user, const QString &password, const QString &ckey, bool saveFlag);
 
 // The texts of the start.
-QString SecondCopyText();          // "Program Zaten Çalışıyor."
-QString ConnectionFailedText();    // "Mesaj merkeziyle bağlantı kurulamıyor."
+QString SecondCopyText();       // "Program Zaten Çalışıyor."
+QString ConnectionFailedText(); // "Mesaj merkeziyle bağlantı kurulamıyor."
 QString UnexpectedErrorText(const QString &description);

@@ -10,7 +10,7 @@
 
 QStringList TemplateKinds()
 {
-    return {QStringLiteral("BakiyeMesaj"), QStringLiteral("ChkMesaj"), QStringLiteral("GrupMesaj"),
+    return {QStringLiteral("BakiyeMesaj"),  QStringLiteral("ChkMesaj"),  QStringLiteral("GrupMesaj"),
             QStringLiteral("YetkiliMesaj"), QStringLiteral("DGunMesaj"), QStringLiteral("EvYilMesaj"),
             QStringLiteral("HizliMesaj")};
 }
@@ -40,22 +40,20 @@ QVector<TemplateRow> ListTemplates(const QString &kind)
     return rows;
 }
 
-qint64 InsertTemplate(const QString &kind, const QString &all, const QString &msgid,
-                      TemplateLayout layout)
+qint64 InsertTemplate(const QString &kind, const QString &all, const QString &msgid, TemplateLayout layout)
 {
     OpenLocalDb();
-    const TemplateHalves h = layout == TemplateLayout::WholeNoP2 ? TemplateHalves{text(all), QStringLiteral("")}
-                                                                 : SplitTemplateText(all);
+    const TemplateHalves h =
+        layout == TemplateLayout::WholeNoP2 ? TemplateHalves{text(all), QStringLiteral("")} : SplitTemplateText(all);
     const bool withP2 = layout == TemplateLayout::SplitEmptyP2 || !h.p2.isEmpty();
-    QSqlQuery q =
-        withP2 ? SqlExec(LocalDb(),
-                         QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_tip,sablon_p1,sablon_p2) "
-                                        "VALUES(?,?,?,?)"),
-                         {text(msgid), text(kind), h.p1, h.p2})
-               : SqlExec(LocalDb(),
-                         QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_tip,sablon_p1) "
-                                        "VALUES(?,?,?)"),
-                         {text(msgid), text(kind), h.p1});
+    QSqlQuery q = withP2 ? SqlExec(LocalDb(),
+                                   QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_tip,sablon_p1,sablon_p2) "
+                                                  "VALUES(?,?,?,?)"),
+                                   {text(msgid), text(kind), h.p1, h.p2})
+                         : SqlExec(LocalDb(),
+                                   QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_tip,sablon_p1) "
+                                                  "VALUES(?,?,?)"),
+                                   {text(msgid), text(kind), h.p1});
     return q.lastInsertId().toLongLong();
 }
 
@@ -67,8 +65,7 @@ void UpdateTemplate(qint64 id, const QString &all)
                           QStringLiteral("UPDATE tbl_sablonlar SET sablon_p1 = ?, sablon_p2 = ? "
                                          "WHERE id = ?"),
                           {h.p1, h.p2, id});
-    if (q.numRowsAffected() < 1)
-        throw OrvekError(QStringLiteral("Şablon bulunamadı (kayıt silinmiş olabilir)."));
+    if (q.numRowsAffected() < 1) throw OrvekError(QStringLiteral("Şablon bulunamadı (kayıt silinmiş olabilir)."));
 }
 
 bool DeleteTemplate(qint64 id)
@@ -81,8 +78,7 @@ bool DeleteTemplate(qint64 id)
 QStringList TemplateFieldNames(const QString &kind)
 {
     const QString sql = GetErpQuery(kind);
-    if (sql.isEmpty())
-        throw OrvekError(QStringLiteral("%1 için ERP sorgusu yok.").arg(kind));
+    if (sql.isEmpty()) throw OrvekError(QStringLiteral("%1 için ERP sorgusu yok.").arg(kind));
     OpenErpDb();
     QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(sql));
     const QSqlRecord record = q.record();

@@ -14,7 +14,7 @@
 #include <QStringList>
 #include <QVector>
 
-inline constexpr int kTemplateFirstHalf = 255; // characters that sablon_p1 takes of a long text
+inline constexpr int kTemplateFirstHalf = 255;           // characters that sablon_p1 takes of a long text
 inline constexpr const char *kTemplateMsgIdLocal = "00"; // msgid of a template saved outside a send
 
 // The message kinds that own templates, in the order the template window lists them.

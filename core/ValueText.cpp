@@ -38,10 +38,14 @@ QString ValueText(const QVariant &value)
 {
     if (!value.isValid() || value.isNull()) return QString();
     switch (value.typeId()) {
-    case QMetaType::QString: return value.toString();
-    case QMetaType::Double: return doubleText(value.toDouble());
-    case QMetaType::Float: return doubleText(double(value.toFloat()));
-    case QMetaType::Bool: return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::Double:
+        return doubleText(value.toDouble());
+    case QMetaType::Float:
+        return doubleText(double(value.toFloat()));
+    case QMetaType::Bool:
+        return value.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case QMetaType::QDate: {
         const QDate d = value.toDate();
         return d.isValid() ? d.toString(QStringLiteral("dd.MM.yyyy")) : QString();
@@ -56,6 +60,7 @@ QString ValueText(const QVariant &value)
         const QTime t = value.toTime();
         return t.isValid() ? t.toString(QStringLiteral("HH:mm:ss")) : QString();
     }
-    default: return value.toString();
+    default:
+        return value.toString();
     }
 }

@@ -27,15 +27,18 @@ const RecordSet &fixture()
         s.appendField("Tarih", QMetaType::QDateTime);
         s.appendField("Gun", QMetaType::QDate);
         const QVariant nullText(QMetaType::fromType<QString>());
-        s.addRow({"Ayşe", "O'Brien *Ltd* %", 1250.75, 3, QDateTime(QDate(1980, 3, 15), QTime(0, 0)), QDate(2020, 1, 1)});
+        s.addRow(
+            {"Ayşe", "O'Brien *Ltd* %", 1250.75, 3, QDateTime(QDate(1980, 3, 15), QTime(0, 0)), QDate(2020, 1, 1)});
         s.addRow({"IŞIK", "İNCİ ışık   ", -0.0, -7, QDateTime(QDate(1980, 3, 15), QTime(10, 30)), QDate(1, 1, 1)});
         s.addRow({nullText, "", QVariant(QMetaType::fromType<double>()), QVariant(QMetaType::fromType<int>()),
                   QVariant(QMetaType::fromType<QDateTime>()), QVariant(QMetaType::fromType<QDate>())});
         s.addRow({QString(1000, u'ı'), QString::fromUtf8("\xF0\x9D\x90\x80 emoji \xF0\x9F\x98\x80"), 1e308, 2147483647,
                   QDateTime(), QDate()});
         // Values of another type than their field's.
-        s.addRow({42, QDate(2020, 2, 2), "12", "abc", "2020-01-01 00:00:00", QDateTime(QDate(2020, 1, 1), QTime(1, 0))});
-        s.addRow({"ς Σ ß ẞ", "İi Iı", qQNaN(), 0, QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)), QDate(1899, 12, 30)});
+        s.addRow(
+            {42, QDate(2020, 2, 2), "12", "abc", "2020-01-01 00:00:00", QDateTime(QDate(2020, 1, 1), QTime(1, 0))});
+        s.addRow(
+            {"ς Σ ß ẞ", "İi Iı", qQNaN(), 0, QDateTime(QDate(9999, 12, 31), QTime(23, 59, 59)), QDate(1899, 12, 30)});
         return s;
     }();
     return set;

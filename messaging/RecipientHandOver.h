@@ -23,7 +23,7 @@ void InstallRecipientHandOver();
 void RecipientHandOver(RecipientWindow &window);
 
 // The boxes of the hand-over (title "Brenvik").
-QString NoRecipientRowsText();   // information
-QString NoMessageTextText();     // information
-QString NothingToSendText();     // information: the list stayed empty
+QString NoRecipientRowsText();                        // information
+QString NoMessageTextText();                          // information
+QString NothingToSendText();                          // information: the list stayed empty
 QString MergeFailureText(const QString &description); // critical

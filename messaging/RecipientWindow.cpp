@@ -39,7 +39,8 @@ RecipientWindow::SendHandler &sendHandler()
     return handler;
 }
 
-template <class T> T *make(QWidget *parent, const char *name, const TwRect &r)
+template <class T>
+T *make(QWidget *parent, const char *name, const TwRect &r)
 {
     auto *w = new T(parent);
     w->setObjectName(QString::fromLatin1(name));
@@ -133,7 +134,8 @@ RecipientWindow::RecipientWindow(const RecipientWindowMembers &members) : m_memb
     // Design size; the docking gives the real one.
     SetGeometryTw(this, TwRect{0, 0, 10200, 8300});
 
-    dataControl = new ErpDataControl(QString::fromLatin1(members.dataControl), QString::fromLatin1(members.kindKey), this);
+    dataControl =
+        new ErpDataControl(QString::fromLatin1(members.dataControl), QString::fromLatin1(members.kindKey), this);
 
     buildHeader();
 
@@ -144,8 +146,9 @@ RecipientWindow::RecipientWindow(const RecipientWindowMembers &members) : m_memb
     buildFilterFrame();
     buildMessageFrame();
 
-    Command4 = button(this, "Command4", QStringLiteral("İleri >>"),
-                      TwRect{10200 - RecipientLayout::kCommand4Width - 75, 8300 - 645, RecipientLayout::kCommand4Width, 375});
+    Command4 =
+        button(this, "Command4", QStringLiteral("İleri >>"),
+               TwRect{10200 - RecipientLayout::kCommand4Width - 75, 8300 - 645, RecipientLayout::kCommand4Width, 375});
     Command4->setEnabled(hasSendHandler());
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
 }
@@ -201,7 +204,8 @@ void RecipientWindow::buildFilterFrame()
     Command7 = button(Frame2, "Command7", QStringLiteral("Sil"), TwRect{w - 120 - 1335, 2790, 1335, 375});
     List1 = make<QListWidget>(Frame2, "List1", TwRect{120, RecipientLayout::kList1Top, w - 240, 970});
     Command2 = button(Frame2, "Command2", QStringLiteral("Filtrele"), TwRect{120, 4800 - 590, 1335, 375});
-    Command3 = button(Frame2, "Command3", QStringLiteral("Filtre kaldır"), TwRect{w - 120 - 1335, 4800 - 590, 1335, 375});
+    Command3 =
+        button(Frame2, "Command3", QStringLiteral("Filtre kaldır"), TwRect{w - 120 - 1335, 4800 - 590, 1335, 375});
 
     // A click runs the handler also on the option already chosen (and the arrow keys click).
     connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
@@ -277,8 +281,7 @@ void RecipientWindow::Form_Load()
     const QStringList names = recordSet().fieldNames();
     try {
         frmPop::instance()->setColumns(names);
-    } catch (const std::exception &) {
-    }
+    } catch (const std::exception &) {}
     Combo1->clear();
     Combo1->addItems(names);
     Combo1->setCurrentIndex(-1);
@@ -336,10 +339,7 @@ void RecipientWindow::showGridCaption()
 
 // ---- Message frame ------------------------------------------------------------------------
 
-void RecipientWindow::Command1_Click()
-{
-    frmPop::instance()->popup(this, txtMesaj, QCursor::pos());
-}
+void RecipientWindow::Command1_Click() { frmPop::instance()->popup(this, txtMesaj, QCursor::pos()); }
 
 void RecipientWindow::Command5_Click()
 {
@@ -428,11 +428,20 @@ void RecipientWindow::Command6_Click()
         using Focus = FilterLineInput::Focus;
         QWidget *target = nullptr;
         switch (in.focus) {
-        case Focus::FieldList: target = Combo1; break;
-        case Focus::OperatorList: target = Combo2; break;
-        case Focus::ValueBox: target = txtDeger; break;
-        case Focus::DateBox: target = txtTarih; break;
-        case Focus::None: break;
+        case Focus::FieldList:
+            target = Combo1;
+            break;
+        case Focus::OperatorList:
+            target = Combo2;
+            break;
+        case Focus::ValueBox:
+            target = txtDeger;
+            break;
+        case Focus::DateBox:
+            target = txtTarih;
+            break;
+        case Focus::None:
+            break;
         }
         if (target) target->setFocus(Qt::OtherFocusReason);
         return;
@@ -467,7 +476,8 @@ void RecipientWindow::Command2_Click()
         return;
     }
     switch (r.status) {
-    case FilterApplyResult::Status::NothingToDo: return;
+    case FilterApplyResult::Status::NothingToDo:
+        return;
     case FilterApplyResult::Status::Refused:
         Prompt::show(r.message(), PromptIcon::Critical, QString::fromLatin1(kBrenvik));
         return;

@@ -77,8 +77,8 @@ struct RecipientLayout {
     static constexpr int kCommand4Width = 1215;
 
     int frame3Width, frame2Left, frame2Top, frame2Height, command2Top, command3Top, list1Height;
-    int frame1Top, frame1Width, gridTop, gridWidth, gridHeight, txtMesajWidth, label7Left,
-        label1Left, command4Top, command4Left;
+    int frame1Top, frame1Width, gridTop, gridWidth, gridHeight, txtMesajWidth, label7Left, label1Left, command4Top,
+        command4Left;
 
     static RecipientLayout compute(int clientWidth, int clientHeight);
 };

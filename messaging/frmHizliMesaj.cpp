@@ -78,7 +78,8 @@ frmHizliMesaj::frmHizliMesaj()
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    label(Frame3, "Label12", QStringLiteral("GSM numaralarına mesaj göndermenizi sağlar."), TwRect{240, 480, 6000, 285});
+    label(Frame3, "Label12", QStringLiteral("GSM numaralarına mesaj göndermenizi sağlar."),
+          TwRect{240, 480, 6000, 285});
 
     Frame1 = named(new QFrame(this), "Frame1");
     SetGeometryTw(Frame1, TwRect{60, kHeaderHeight - 90, 9000, kBodyHeight});
@@ -269,7 +270,8 @@ void frmHizliMesaj::Command3_Click()
     if (WorkForms::isUnloaded(this)) return;
 
     switch (CheckQuickCredit(txtKontor->text(), txtMesajSay->text())) {
-    case QuickCreditCheck::Enough: break;
+    case QuickCreditCheck::Enough:
+        break;
     case QuickCreditCheck::NotEnough:
         Prompt::show(QuickNoCreditText(), PromptIcon::Information, QStringLiteral("Brenvik Uyarı"));
         return;
@@ -301,9 +303,8 @@ void frmHizliMesaj::Command3_Click()
     }
 
     gSendKind = QString::fromUtf8(kQuickMessageKind);
-    const QuickWriteResult written =
-        WriteQuickSend(QuickLogRow(judged.messageId, count, text, originator, sentAt, sendAt),
-                       chkSablon->isChecked(), gMessageText);
+    const QuickWriteResult written = WriteQuickSend(
+        QuickLogRow(judged.messageId, count, text, originator, sentAt, sendAt), chkSablon->isChecked(), gMessageText);
     if (!written.ok()) {
         Prompt::show(QuickSentNotLoggedText(), PromptIcon::Information, QStringLiteral("Brenvik Uyarı"));
     } else {

@@ -31,8 +31,8 @@ class frmHizliMesaj : public DockedWindow {
 public:
     frmHizliMesaj();
 
-    QFrame *Frame3 = nullptr; // header band
-    QFrame *Frame1 = nullptr; // body
+    QFrame *Frame3 = nullptr;    // header band
+    QFrame *Frame1 = nullptr;    // body
     QGroupBox *Frame2 = nullptr; // "Mesaj gönderilecek numaralar"
     QGroupBox *Frame4 = nullptr; // "Gönderim seçenekleri"
     QLineEdit *txtGSM = nullptr;
@@ -43,7 +43,7 @@ public:
     QLineEdit *txtKontor = nullptr;
     QComboBox *Combo1 = nullptr;
     QPlainTextEdit *txtMesaj = nullptr;
-    QLabel *Label5 = nullptr;  // length counter
+    QLabel *Label5 = nullptr; // length counter
     QCheckBox *chkIleriTarih = nullptr;
     QDateEdit *DTPicker1 = nullptr;
     QTimeEdit *DTPicker2 = nullptr;

@@ -99,8 +99,8 @@ void frmSablon::Form_Load()
         for (const TemplateRow &row : ListTemplates(TemplateKind)) m_rsSablon.addRow({row.text});
     } catch (const OrvekError &e) {
         // The picker stays usable: an empty list, "Vazgeç" closes it.
-        Prompt::show(QStringLiteral("Mesaj şablonları okunamıyor.\r\n") + e.description(),
-                     PromptIcon::Critical, QStringLiteral("Brenvik"));
+        Prompt::show(QStringLiteral("Mesaj şablonları okunamıyor.\r\n") + e.description(), PromptIcon::Critical,
+                     QStringLiteral("Brenvik"));
     }
     m_model->reset();
     DataGrid1->setCurrentRow(m_rsSablon.rowCount() > 0 ? 0 : -1);
@@ -123,8 +123,7 @@ void frmSablon::PlaceOverMainWindow()
     SetWidthTw(this, clientWidth / 2);
     SetHeightTw(this, clientHeight / 2);
     const QPoint origin = main->frameGeometry().topLeft();
-    move(origin.x() + tw((clientWidth - WidthTw(this)) / 2),
-         origin.y() + tw((clientHeight - HeightTw(this)) / 2));
+    move(origin.x() + tw((clientWidth - WidthTw(this)) / 2), origin.y() + tw((clientHeight - HeightTw(this)) / 2));
 }
 
 void frmSablon::resizeEvent(QResizeEvent *event)
@@ -148,15 +147,13 @@ void frmSablon::ArrangeControls()
     }
     const int top = HeightTw(DataGrid1) + band + 175;
     SetGeometryTw(Command2, TwRect{s - WidthTw(Command2) - 130, top, WidthTw(Command2), buttons});
-    SetGeometryTw(Command1, TwRect{s - WidthTw(Command1) - WidthTw(Command2) - 175, top,
-                                   WidthTw(Command1), buttons});
+    SetGeometryTw(Command1, TwRect{s - WidthTw(Command1) - WidthTw(Command2) - 175, top, WidthTw(Command1), buttons});
 }
 
 void frmSablon::Command1_Click()
 {
     if (m_rsSablon.rowCount() == 0) {
-        Prompt::show(QStringLiteral("Tanımlanmış mesaj şablonu bulunamadı."), PromptIcon::Information,
-                     QString());
+        Prompt::show(QStringLiteral("Tanımlanmış mesaj şablonu bulunamadı."), PromptIcon::Information, QString());
         return;
     }
     int row = DataGrid1->currentRow();
@@ -167,10 +164,7 @@ void frmSablon::Command1_Click()
 
 void frmSablon::Command2_Click() { close(); }
 
-bool frmSablon::isRegistered() const
-{
-    return WorkForms::find<frmSablon>() == this;
-}
+bool frmSablon::isRegistered() const { return WorkForms::find<frmSablon>() == this; }
 
 void frmSablon::done(int result)
 {

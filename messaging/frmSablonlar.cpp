@@ -262,8 +262,7 @@ void frmSablonlar::Command1_Click()
 void frmSablonlar::ShowStatementFailure(const QString &stage, const QString &description)
 {
     gErrorText = stage;
-    Prompt::show(stage + QStringLiteral("\r\n") + description, PromptIcon::Critical,
-                 QStringLiteral("Brenvik"));
+    Prompt::show(stage + QStringLiteral("\r\n") + description, PromptIcon::Critical, QStringLiteral("Brenvik"));
 }
 
 void frmSablonlar::ApplyConfirmed(const QString &question, const std::function<void()> &statement,
@@ -321,9 +320,10 @@ void frmSablonlar::Command4_Click()
         txtMesaj->setFocus();
         return;
     }
-    ApplyConfirmed(QStringLiteral("Mesaj şablonunu değiştirmek üzeresiniz. Devam etmek istiyor musunuz?"),
-                   [&] { UpdateTemplate(CurrentId(), TextBoxText(txtMesaj)); },
-                   QStringLiteral("Mesaj şablonu kaydedilemedi."), kSaved);
+    ApplyConfirmed(
+        QStringLiteral("Mesaj şablonunu değiştirmek üzeresiniz. Devam etmek istiyor musunuz?"),
+        [&] { UpdateTemplate(CurrentId(), TextBoxText(txtMesaj)); }, QStringLiteral("Mesaj şablonu kaydedilemedi."),
+        kSaved);
 }
 
 void frmSablonlar::Command3_Click()
@@ -332,8 +332,9 @@ void frmSablonlar::Command3_Click()
         Prompt::show(QStringLiteral("Silinecek kayıt bulunamadı."), PromptIcon::Information, QString());
         return;
     }
-    ApplyConfirmed(QStringLiteral("Seçili şablonu silmek istediğinizden emin misiniz?"),
-                   [&] { DeleteTemplate(CurrentId()); }, QStringLiteral("Mesaj şablonu silinemedi."), QString());
+    ApplyConfirmed(
+        QStringLiteral("Seçili şablonu silmek istediğinizden emin misiniz?"), [&] { DeleteTemplate(CurrentId()); },
+        QStringLiteral("Mesaj şablonu silinemedi."), QString());
 }
 
 void frmSablonlar::Command2_Click()
@@ -350,9 +351,9 @@ void frmSablonlar::ArrangeControls()
 {
     const int w = WidthTw(this);
     const int h = HeightTw(this);
-    for (QWidget *c : {static_cast<QWidget *>(Frame3), static_cast<QWidget *>(Frame4),
-                       static_cast<QWidget *>(DataGrid1), static_cast<QWidget *>(Frame1),
-                       static_cast<QWidget *>(Frame2)}) {
+    for (QWidget *c :
+         {static_cast<QWidget *>(Frame3), static_cast<QWidget *>(Frame4), static_cast<QWidget *>(DataGrid1),
+          static_cast<QWidget *>(Frame1), static_cast<QWidget *>(Frame2)}) {
         SetWidthTw(c, w - 225);
         SetLeftTw(c, 120);
     }

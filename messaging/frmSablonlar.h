@@ -87,8 +87,8 @@ private:
     void ShowStatementFailure(const QString &stage, const QString &description);
     // Asks `question` (Yes/No); on Yes runs `statement`. A failure is shown under
     // `failureStage`; otherwise `doneText` (when not empty) is shown and the list reloaded.
-    void ApplyConfirmed(const QString &question, const std::function<void()> &statement,
-                        const QString &failureStage, const QString &doneText);
+    void ApplyConfirmed(const QString &question, const std::function<void()> &statement, const QString &failureStage,
+                        const QString &doneText);
 
     RecordSet m_rsMesajlar;
     RecordSetModel *m_model = nullptr;

@@ -294,8 +294,8 @@ void frmSonEkran::cmdGonder_Click()
     if (list.rowCount() == 0) return;
 
     const bool later = chkIleriTarih->isChecked();
-    const QString question = SendConfirmationText(list.rowCount(), cbGonderen->currentText(), later,
-                                                  DTPicker1->date(), DTPicker2->time());
+    const QString question =
+        SendConfirmationText(list.rowCount(), cbGonderen->currentText(), later, DTPicker1->date(), DTPicker2->time());
     if (Prompt::show(question, PromptIcon::Question, QStringLiteral("Brenvik Mesaj Gönderim Onayı"),
                      PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
@@ -380,9 +380,9 @@ void frmSonEkran::openReportWindow()
 void frmSonEkran::cmdLstCikart_Click()
 {
     if (m_filling || m_sending) return;
-    if (Prompt::show(QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
-                     PromptIcon::Question, QStringLiteral("Brenvik SMS Gönderimi"),
-                     PromptButtons::YesNo) != PromptAnswer::Yes)
+    if (Prompt::show(
+            QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?"),
+            PromptIcon::Question, QStringLiteral("Brenvik SMS Gönderimi"), PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
     if (WorkForms::isUnloaded(this)) return;
     const QModelIndex current = DataGrid1->currentIndex();

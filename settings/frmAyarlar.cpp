@@ -9,8 +9,8 @@ frmAyarlar::frmAyarlar()
     setObjectName(QStringLiteral("frmAyarlar"));
     SSTab1 = new QTabWidget(this);
     SSTab1->setObjectName(QStringLiteral("SSTab1"));
-    for (const QString &caption : {QStringLiteral("Genel"), QStringLiteral("Otomatik mesajlar"),
-                                   QStringLiteral("İnteraktif SMS")})
+    for (const QString &caption :
+         {QStringLiteral("Genel"), QStringLiteral("Otomatik mesajlar"), QStringLiteral("İnteraktif SMS")})
         SSTab1->addTab(new QWidget, caption);
     SSTab1->resize(tw(8500), tw(6600));
 }

@@ -59,8 +59,7 @@ void DataGrid::setCurrentRow(int row)
     // The first visible column, so a hidden key column does not hold the current cell.
     int column = 0;
     while (column < model->columnCount() - 1 && m_view->isColumnHidden(column)) ++column;
-    sel->setCurrentIndex(model->index(row, column),
-                         QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    sel->setCurrentIndex(model->index(row, column), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
 }
 
 void DataGrid::watchSelection()

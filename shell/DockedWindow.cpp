@@ -24,8 +24,7 @@ void DockedWindow::Show()
         if (!frmMDIForm) qWarning("%s shown without its main window", metaObject()->className());
         if (frmMDIForm) {
             setParent(frmMDIForm->workArea());
-            m_resizeConnection = connect(frmMDIForm.data(), &frmMDI::Resize, this,
-                                         &DockedWindow::frmMDIForm_Resize);
+            m_resizeConnection = connect(frmMDIForm.data(), &frmMDI::Resize, this, &DockedWindow::frmMDIForm_Resize);
         }
         DockToMainWindow();
         Form_Load();

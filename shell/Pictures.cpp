@@ -91,8 +91,8 @@ void page(QPainter &p)
 {
     p.setPen(QPen(kGrey, 1));
     p.setBrush(Qt::white);
-    p.drawPolygon(QPolygonF({QPointF(3.5, 1.5), QPointF(10, 1.5), QPointF(12.5, 4), QPointF(12.5, 14.5),
-                             QPointF(3.5, 14.5)}));
+    p.drawPolygon(
+        QPolygonF({QPointF(3.5, 1.5), QPointF(10, 1.5), QPointF(12.5, 4), QPointF(12.5, 14.5), QPointF(3.5, 14.5)}));
     p.setPen(QPen(kBlue, 1));
     for (int y : {5, 8, 11}) p.drawLine(5, y, 11, y);
 }
@@ -159,20 +159,47 @@ QPixmap NavigationImage(int index)
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     switch (index) {
-    case 1: envelope(p, kBlue); break;
-    case 2: star(p); break;
-    case 3: bubble(p, kGreen); break;
-    case 4: person(p, kBlue); break;
-    case 5: envelope(p, kOrange); break;
-    case 6: chart(p); break;
-    case 7: gear(p); break;
-    case 8: calendar(p); break;
-    case 9: page(p); break;
-    case 10: globe(p); break;
-    case 11: clock(p); break;
-    case 12: inbox(p); break;
-    case 13: coin(p); break;
-    default: break;
+    case 1:
+        envelope(p, kBlue);
+        break;
+    case 2:
+        star(p);
+        break;
+    case 3:
+        bubble(p, kGreen);
+        break;
+    case 4:
+        person(p, kBlue);
+        break;
+    case 5:
+        envelope(p, kOrange);
+        break;
+    case 6:
+        chart(p);
+        break;
+    case 7:
+        gear(p);
+        break;
+    case 8:
+        calendar(p);
+        break;
+    case 9:
+        page(p);
+        break;
+    case 10:
+        globe(p);
+        break;
+    case 11:
+        clock(p);
+        break;
+    case 12:
+        inbox(p);
+        break;
+    case 13:
+        coin(p);
+        break;
+    default:
+        break;
     }
     return pm;
 }

@@ -13,8 +13,7 @@
 #include <QUrl>
 
 namespace {
-PromptAnswer showMessageBox(const QString &text, PromptIcon icon, const QString &title,
-                            PromptButtons buttons)
+PromptAnswer showMessageBox(const QString &text, PromptIcon icon, const QString &title, PromptButtons buttons)
 {
     QMessageBox box(QApplication::activeWindow());
     box.setWindowTitle(title);
@@ -22,14 +21,25 @@ PromptAnswer showMessageBox(const QString &text, PromptIcon icon, const QString 
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     box.setText(shown);
     switch (icon) {
-    case PromptIcon::Information: box.setIcon(QMessageBox::Information); break;
-    case PromptIcon::Exclamation: box.setIcon(QMessageBox::Warning); break;
-    case PromptIcon::Critical: box.setIcon(QMessageBox::Critical); break;
-    case PromptIcon::Question: box.setIcon(QMessageBox::Question); break;
-    case PromptIcon::None: break;
+    case PromptIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case PromptIcon::Exclamation:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case PromptIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case PromptIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case PromptIcon::None:
+        break;
     }
     switch (buttons) {
-    case PromptButtons::Ok: box.setStandardButtons(QMessageBox::Ok); break;
+    case PromptButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        break;
     case PromptButtons::YesNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.button(QMessageBox::Yes)->setText(QStringLiteral("Evet"));
@@ -41,10 +51,14 @@ PromptAnswer showMessageBox(const QString &text, PromptIcon icon, const QString 
         break;
     }
     switch (box.exec()) {
-    case QMessageBox::Yes: return PromptAnswer::Yes;
-    case QMessageBox::No: return PromptAnswer::No;
-    case QMessageBox::Cancel: return PromptAnswer::Cancel;
-    default: return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
+    case QMessageBox::Yes:
+        return PromptAnswer::Yes;
+    case QMessageBox::No:
+        return PromptAnswer::No;
+    case QMessageBox::Cancel:
+        return PromptAnswer::Cancel;
+    default:
+        return buttons == PromptButtons::YesNo ? PromptAnswer::No : PromptAnswer::Ok;
     }
 }
 } // namespace

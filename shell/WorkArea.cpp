@@ -84,14 +84,11 @@ namespace WorkForms {
 const QStringList &workSet()
 {
     static const QStringList names = {
-        QStringLiteral("frmAyarlar"),      QStringLiteral("frmBakiyeGonder"),
-        QStringLiteral("frmBekle"),        QStringLiteral("frmBrw"),
-        QStringLiteral("frmChkMesaj"),     QStringLiteral("frmGrupMesaj"),
-        QStringLiteral("frmHizliMesaj"),   QStringLiteral("frmInteractiveGraf"),
-        QStringLiteral("frmInteractiveSMS"), QStringLiteral("frmPop"),
-        QStringLiteral("frmRapor"),        QStringLiteral("frmSablon"),
-        QStringLiteral("frmSablonlar"),    QStringLiteral("frmSonEkran"),
-        QStringLiteral("frmYetkiliMesaj"),
+        QStringLiteral("frmAyarlar"),    QStringLiteral("frmBakiyeGonder"),    QStringLiteral("frmBekle"),
+        QStringLiteral("frmBrw"),        QStringLiteral("frmChkMesaj"),        QStringLiteral("frmGrupMesaj"),
+        QStringLiteral("frmHizliMesaj"), QStringLiteral("frmInteractiveGraf"), QStringLiteral("frmInteractiveSMS"),
+        QStringLiteral("frmPop"),        QStringLiteral("frmRapor"),           QStringLiteral("frmSablon"),
+        QStringLiteral("frmSablonlar"),  QStringLiteral("frmSonEkran"),        QStringLiteral("frmYetkiliMesaj"),
     };
     return names;
 }

@@ -113,7 +113,8 @@ bool inWorkSet(const QString &name);
 using Factory = std::function<QWidget *()>;
 // Makes a window openable by name; an empty factory removes the name.
 void registerFactory(const QString &name, Factory factory);
-template <class T> void registerClass()
+template <class T>
+void registerClass()
 {
     registerFactory(QString::fromLatin1(T::staticMetaObject.className()), [] { return new T; });
 }
@@ -142,11 +143,28 @@ bool unload(const QString &name);
 // Whether unload has run on w (it may still wait for its deletion).
 bool isUnloaded(const QObject *w);
 
-template <class T> QString nameOf() { return QString::fromLatin1(T::staticMetaObject.className()); }
-template <class T> T *find() { return qobject_cast<T *>(find(nameOf<T>())); }
-template <class T> bool isLoaded() { return find<T>() != nullptr; }
-template <class T> bool unload() { return unload(nameOf<T>()); }
-template <class T> T *get()
+template <class T>
+QString nameOf()
+{
+    return QString::fromLatin1(T::staticMetaObject.className());
+}
+template <class T>
+T *find()
+{
+    return qobject_cast<T *>(find(nameOf<T>()));
+}
+template <class T>
+bool isLoaded()
+{
+    return find<T>() != nullptr;
+}
+template <class T>
+bool unload()
+{
+    return unload(nameOf<T>());
+}
+template <class T>
+T *get()
 {
     if (T *w = find<T>()) return w;
     T *w = new T;

@@ -23,9 +23,9 @@ constexpr int kMinimumIndentation = 19;
 
 const QString &frmAna::ErpGuardMessage()
 {
-    static const QString text = QStringLiteral(
-        "Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini Ayarlar -> "
-        "Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
+    static const QString text =
+        QStringLiteral("Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini Ayarlar -> "
+                       "Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
     return text;
 }
 
@@ -60,8 +60,7 @@ void frmAna::Form_Load()
     SetWidthTw(this, kNavigationPanelWidth);
 }
 
-QTreeWidgetItem *frmAna::addNode(const QString &parentKey, const QString &key, const QString &caption,
-                                 int image)
+QTreeWidgetItem *frmAna::addNode(const QString &parentKey, const QString &key, const QString &caption, int image)
 {
     QTreeWidgetItem *item = nullptr;
     if (parentKey.isEmpty()) {
@@ -154,22 +153,38 @@ void frmAna::TreeView1_NodeClick(QTreeWidgetItem *item)
 
 void frmAna::openByKey(const QString &key)
 {
-    if (key == QLatin1String("HizliMesaj")) HizliMesajGoster();
-    else if (key == QLatin1String("BakiyeGonder")) BakiyeGonderGoster();
-    else if (key == QLatin1String("YetkiliMesaj")) YetkiliMesajGoster();
-    else if (key == QLatin1String("ChkMesaj")) ChkMesajGoster();
-    else if (key == QLatin1String("GrupMesaj")) GrupMesajGoster();
-    else if (key == QLatin1String("Sablonlar")) SablonlarGoster();
-    else if (key == QLatin1String("GelenMesaj")) InteraktifGoster(0);
-    else if (key == QLatin1String("GeriDonus")) InteraktifGoster(1);
-    else if (key == QLatin1String("HesapAyar")) AyarlarGoster(0);
-    else if (key == QLatin1String("Kovaset")) AyarlarGoster(1);
-    else if (key == QLatin1String("Interaktif")) AyarlarGoster(2);
-    else if (key == QLatin1String("RapMesaj")) RaporlarGoster(0);
-    else if (key == QLatin1String("RapTarih")) RaporlarGoster(1);
-    else if (key == QLatin1String("RapNumara")) RaporlarGoster(2);
-    else if (key == QLatin1String("OnLineServisler")) OnLineServislerGoster();
-    else if (key == QLatin1String("KontorYukle")) KontorYukleGoster();
+    if (key == QLatin1String("HizliMesaj"))
+        HizliMesajGoster();
+    else if (key == QLatin1String("BakiyeGonder"))
+        BakiyeGonderGoster();
+    else if (key == QLatin1String("YetkiliMesaj"))
+        YetkiliMesajGoster();
+    else if (key == QLatin1String("ChkMesaj"))
+        ChkMesajGoster();
+    else if (key == QLatin1String("GrupMesaj"))
+        GrupMesajGoster();
+    else if (key == QLatin1String("Sablonlar"))
+        SablonlarGoster();
+    else if (key == QLatin1String("GelenMesaj"))
+        InteraktifGoster(0);
+    else if (key == QLatin1String("GeriDonus"))
+        InteraktifGoster(1);
+    else if (key == QLatin1String("HesapAyar"))
+        AyarlarGoster(0);
+    else if (key == QLatin1String("Kovaset"))
+        AyarlarGoster(1);
+    else if (key == QLatin1String("Interaktif"))
+        AyarlarGoster(2);
+    else if (key == QLatin1String("RapMesaj"))
+        RaporlarGoster(0);
+    else if (key == QLatin1String("RapTarih"))
+        RaporlarGoster(1);
+    else if (key == QLatin1String("RapNumara"))
+        RaporlarGoster(2);
+    else if (key == QLatin1String("OnLineServisler"))
+        OnLineServislerGoster();
+    else if (key == QLatin1String("KontorYukle"))
+        KontorYukleGoster();
 }
 
 DockedWindow *frmAna::ShowWorkForm(const QString &name)

@@ -45,8 +45,7 @@ public:
 
 private:
     void BuildNavigationTree();
-    QTreeWidgetItem *addNode(const QString &parentKey, const QString &key, const QString &caption,
-                             int image);
+    QTreeWidgetItem *addNode(const QString &parentKey, const QString &key, const QString &caption, int image);
     void openByKey(const QString &key);
     // Steps 1 to 3 of every show procedure; nullptr when the window does not exist.
     DockedWindow *ShowWorkForm(const QString &name);

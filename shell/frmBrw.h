@@ -18,10 +18,7 @@ public:
     BrowserView *WebBrowser1 = nullptr;
 
     // The browser's left and height from the window's client size (twips).
-    static constexpr int BrowserLeft(int clientWidth, int browserWidth)
-    {
-        return (clientWidth - browserWidth) / 2;
-    }
+    static constexpr int BrowserLeft(int clientWidth, int browserWidth) { return (clientWidth - browserWidth) / 2; }
     static constexpr int BrowserHeight(int clientHeight) { return clientHeight - 10; }
 
 protected:

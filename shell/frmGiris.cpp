@@ -15,8 +15,7 @@
 #include <QPushButton>
 #include <exception>
 
-frmGiris::frmGiris(QWidget *parent)
-    : QDialog(parent)
+frmGiris::frmGiris(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmGiris"));
     setWindowTitle(QStringLiteral("Orvek® Talvane - Kullanıcı girişi"));

@@ -24,8 +24,7 @@ QLabel *centredLabel(QWidget *parent, const char *name, const QString &text, con
 } // namespace
 
 frmHakkinda::frmHakkinda()
-    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                           Qt::WindowCloseButtonHint)
+    : QWidget(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("frmHakkinda"));
     setWindowTitle(QStringLiteral("Orvek® Talvane Hakkında"));
@@ -55,8 +54,8 @@ frmHakkinda::frmHakkinda()
                                          "kopyalanması yasaktır."),
                           TwRect{120, 180, 4470, 720});
     Label2->setWordWrap(true);
-    lblKullaniciAdi = centredLabel(Frame1, "lblKullaniciAdi", QStringLiteral("Kullanıcı adı"),
-                                   TwRect{120, 1020, 4470, 270});
+    lblKullaniciAdi =
+        centredLabel(Frame1, "lblKullaniciAdi", QStringLiteral("Kullanıcı adı"), TwRect{120, 1020, 4470, 270});
     lblKullanici = centredLabel(Frame1, "lblKullanici", QString(), TwRect{120, 1320, 4470, 270});
     lblBayiKodu = centredLabel(Frame1, "lblBayiKodu", QStringLiteral("Client kodu"), TwRect{120, 1740, 4470, 270});
     lblBayi = centredLabel(Frame1, "lblBayi", QString(), TwRect{120, 2040, 4470, 270});

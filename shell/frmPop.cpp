@@ -28,10 +28,7 @@ void frmPop::unload()
     w->deleteLater();
 }
 
-QString frmPop::placeholder(const QString &column)
-{
-    return QStringLiteral("[##") + column + QStringLiteral("##]");
-}
+QString frmPop::placeholder(const QString &column) { return QStringLiteral("[##") + column + QStringLiteral("##]"); }
 
 frmPop::frmPop() : QWidget(nullptr)
 {

@@ -9,8 +9,7 @@
 #include <QPushButton>
 #include <QTreeWidget>
 
-frmSirketSec::frmSirketSec(QWidget *parent)
-    : QDialog(parent)
+frmSirketSec::frmSirketSec(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmSirketSec"));
     setWindowTitle(QStringLiteral("Orvek® Talvane - Şirket seçimi"));

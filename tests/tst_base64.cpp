@@ -78,8 +78,8 @@ void TestBase64::decode_data()
     QTest::newRow("76 chars + CR LF = 76 chars") << line + "\r\n" << bytes(57);
     QTest::newRow("CR LF where a group begins is skipped") << QByteArray("\r\nTWFu") << QByteArray("Man");
     QTest::newRow("CR LF inside a group is data (value 0)") << QByteArray("TW\r\nFu") << QByteArray("M`\x00", 3);
-    QTest::newRow("leading blank is data and shifts groups") << QByteArray(" TWFuTWFu")
-                                                            << QByteArray::fromBase64("ATWFuTWF");
+    QTest::newRow("leading blank is data and shifts groups")
+        << QByteArray(" TWFuTWFu") << QByteArray::fromBase64("ATWFuTWF");
     QTest::newRow("trailing fragment ignored") << QByteArray("TWFuTW") << QByteArray("Man");
     QTest::newRow("one fill") << QByteArray("TWE=") << QByteArray("Ma");
     QTest::newRow("two fills") << QByteArray("TQ==") << QByteArray("M");

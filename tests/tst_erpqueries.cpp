@@ -18,41 +18,50 @@ const QString kMobile = QStringLiteral("AND (TYTK.CepTelBKod IS NOT NULL AND TYT
 
 // The six texts for company "01", written out in full.
 const QString kChk01 = QStringLiteral(
-    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS YetkiliAdi,TYTK.Adi2 AS YetkiliAdi2,TYTK.Soyadi AS YetkiliSoyadi,TCHK.Kod1,TCHK.Kod2,TCHK.Kod3,TCHK.Kod4,TCHK.Kod5,TCHK.Kod8,TCHK.Kod9,TCHK.Kod10,TCHK.Kod11,TCHK.Kod12,TCHK.Kod13,TYTK.CepTelBKod,TYTK.CepTel "
+    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS YetkiliAdi,TYTK.Adi2 AS YetkiliAdi2,TYTK.Soyadi AS "
+    "YetkiliSoyadi,TCHK.Kod1,TCHK.Kod2,TCHK.Kod3,TCHK.Kod4,TCHK.Kod5,TCHK.Kod8,TCHK.Kod9,TCHK.Kod10,TCHK.Kod11,TCHK."
+    "Kod12,TCHK.Kod13,TYTK.CepTelBKod,TYTK.CepTel "
     "FROM HAVLEN401.CHK AS TCHK, HAVLEN401.YTK AS TYTK "
     "WHERE TCHK.KartTip = 0 AND TCHK.HesapKodu = TYTK.Sirket "
     "AND (TYTK.CepTelBKod IS NOT NULL AND TYTK.CepTelBKod <> '') AND (TYTK.CepTel IS NOT NULL AND TYTK.CepTel <> '')");
 const QString kGrup01 = QStringLiteral(
-    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS YetkiliAdi,TYTK.Adi2 AS YetkiliAdi2,TYTK.Soyadi AS YetkiliSoyadi,TCHK.GrupKod,TFKTK.Aciklama AS GrupKodAck,TYTK.CepTelBKod,TYTK.CepTel "
+    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS YetkiliAdi,TYTK.Adi2 AS YetkiliAdi2,TYTK.Soyadi AS "
+    "YetkiliSoyadi,TCHK.GrupKod,TFKTK.Aciklama AS GrupKodAck,TYTK.CepTelBKod,TYTK.CepTel "
     "FROM HAVLEN401.CHK AS TCHK, HAVLEN401.YTK AS TYTK, HAVLEN401.KTK AS TFKTK "
     "WHERE TCHK.KartTip = 0 AND TCHK.HesapKodu = TYTK.Sirket AND TFKTK.Kod = TCHK.GrupKod AND TFKTK.Tip = 6 "
     "AND (TYTK.CepTelBKod IS NOT NULL AND TYTK.CepTelBKod <> '') AND (TYTK.CepTel IS NOT NULL AND TYTK.CepTel <> '')");
 const QString kYetkili01 = QStringLiteral(
-    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS YetkiliAdi,TYTK.Adi2 AS YetkiliAdi2,TYTK.Soyadi AS YetkiliSoyadi,TYTK.Cinsiyet,DATEADD(Day,TYTK.DogumTar,'1899-12-30') AS DogumTarihi,TYTK.MedHal AS MedeniHali,DATEADD(Day,TYTK.EvlTarih,'1899-12-30') AS EvlilikTarihi,TYTK.Kod1,TYTK.Kod2,TYTK.Kod3,TYTK.Kod4,TYTK.Kod5,TYTK.Kod8,TYTK.Kod9,TYTK.Kod10,TYTK.Kod11,TYTK.Kod12,TYTK.Kod13,TYTK.CepTelBKod,TYTK.CepTel "
+    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS YetkiliAdi,TYTK.Adi2 AS YetkiliAdi2,TYTK.Soyadi AS "
+    "YetkiliSoyadi,TYTK.Cinsiyet,DATEADD(Day,TYTK.DogumTar,'1899-12-30') AS DogumTarihi,TYTK.MedHal AS "
+    "MedeniHali,DATEADD(Day,TYTK.EvlTarih,'1899-12-30') AS "
+    "EvlilikTarihi,TYTK.Kod1,TYTK.Kod2,TYTK.Kod3,TYTK.Kod4,TYTK.Kod5,TYTK.Kod8,TYTK.Kod9,TYTK.Kod10,TYTK.Kod11,TYTK."
+    "Kod12,TYTK.Kod13,TYTK.CepTelBKod,TYTK.CepTel "
     "FROM HAVLEN401.CHK AS TCHK, HAVLEN401.YTK AS TYTK "
     "WHERE TCHK.KartTip = 0 AND TCHK.HesapKodu = TYTK.Sirket "
     "AND (TYTK.CepTelBKod IS NOT NULL AND TYTK.CepTelBKod <> '') AND (TYTK.CepTel IS NOT NULL AND TYTK.CepTel <> '')");
 const QString kBakiye01 = QStringLiteral(
-    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS YetkiliAdi,TYTK.Adi2 AS YetkiliAdi2,TYTK.Soyadi AS YetkiliSoyadi,((CiroB+DigerB+IadeFatB+KDVB+OdemeB+DvrB+OtvBorc)-(CiroA+DigerA+IadeFatA+KDVA+OdemeA+DvrA+OtvAlacak)) AS Bakiye,TYTK.CepTelBKod,TYTK.CepTel "
+    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS YetkiliAdi,TYTK.Adi2 AS YetkiliAdi2,TYTK.Soyadi AS "
+    "YetkiliSoyadi,((CiroB+DigerB+IadeFatB+KDVB+OdemeB+DvrB+OtvBorc)-(CiroA+DigerA+IadeFatA+KDVA+OdemeA+DvrA+OtvAlacak)"
+    ") AS Bakiye,TYTK.CepTelBKod,TYTK.CepTel "
     "FROM HAVLEN401.CHK AS TCHK, HAVLEN401.YTK AS TYTK "
-    "WHERE ((CiroB + DigerB + IadeFatB + KDVB + OdemeB + DvrB + OtvBorc) - (CiroA + DigerA + IadeFatA + KDVA + OdemeA + DvrA + OtvAlacak)) > 0 "
+    "WHERE ((CiroB + DigerB + IadeFatB + KDVB + OdemeB + DvrB + OtvBorc) - (CiroA + DigerA + IadeFatA + KDVA + OdemeA "
+    "+ DvrA + OtvAlacak)) > 0 "
     "AND TCHK.KartTip = 0 AND TCHK.HesapKodu = TYTK.Sirket "
     "AND (TYTK.CepTelBKod IS NOT NULL AND TYTK.CepTelBKod <> '') AND (TYTK.CepTel IS NOT NULL AND TYTK.CepTel <> '')");
 const QString kDGun01 = QStringLiteral(
-    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS Ad,TYTK.Soyadi AS Soyad,DATEADD(Day,TYTK.DogumTar,'1899-12-30') AS DogumTar,TYTK.CepTelBKod,TYTK.CepTel "
+    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS Ad,TYTK.Soyadi AS "
+    "Soyad,DATEADD(Day,TYTK.DogumTar,'1899-12-30') AS DogumTar,TYTK.CepTelBKod,TYTK.CepTel "
     "FROM HAVLEN401.CHK AS TCHK, HAVLEN401.YTK AS TYTK "
     "WHERE TCHK.KartTip = 0 AND TCHK.HesapKodu = TYTK.Sirket "
     "AND (TYTK.CepTelBKod IS NOT NULL AND TYTK.CepTelBKod <> '') AND (TYTK.CepTel IS NOT NULL AND TYTK.CepTel <> '')");
 const QString kEvYil01 = QStringLiteral(
-    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS Ad,TYTK.Soyadi AS Soyad,DATEADD(Day,TYTK.EvlTarih,'1899-12-30') AS EvlTarih,TYTK.CepTelBKod,TYTK.CepTel "
+    "SELECT TCHK.HesapKodu,TCHK.Unvan1,TCHK.Unvan2,TYTK.Adi AS Ad,TYTK.Soyadi AS "
+    "Soyad,DATEADD(Day,TYTK.EvlTarih,'1899-12-30') AS EvlTarih,TYTK.CepTelBKod,TYTK.CepTel "
     "FROM HAVLEN401.CHK AS TCHK, HAVLEN401.YTK AS TYTK "
     "WHERE TCHK.KartTip = 0 AND TCHK.HesapKodu = TYTK.Sirket "
     "AND (TYTK.CepTelBKod IS NOT NULL AND TYTK.CepTelBKod <> '') AND (TYTK.CepTel IS NOT NULL AND TYTK.CepTel <> '')");
 
-QStringList kindKeys()
-{
-    return {"BakiyeMesaj", "ChkMesaj", "GrupMesaj", "YetkiliMesaj", "DGunMesaj", "EvYilMesaj"};
-}
+QStringList kindKeys() { return {"BakiyeMesaj", "ChkMesaj", "GrupMesaj", "YetkiliMesaj", "DGunMesaj", "EvYilMesaj"}; }
 
 // One row as "HesapKodu|first name|..." for the given columns, the rows sorted: the texts
 // have no ORDER BY.
@@ -63,9 +72,12 @@ QStringList rowKeys(const RecordSet &rs, const QStringList &columns)
         QStringList parts;
         for (const QString &c : columns) {
             const QVariant v = rs.value(r, c);
-            if (v.isNull()) parts << "<null>";
-            else if (v.typeId() == QMetaType::QDate) parts << v.toDate().toString(Qt::ISODate);
-            else parts << v.toString();
+            if (v.isNull())
+                parts << "<null>";
+            else if (v.typeId() == QMetaType::QDate)
+                parts << v.toDate().toString(Qt::ISODate);
+            else
+                parts << v.toString();
         }
         out << parts.join('|');
     }
@@ -171,8 +183,8 @@ void TestErpQueries::companyCodeReadAtEveryCall()
 void TestErpQueries::columnsMatchTheTexts()
 {
     Erp e;
-    const QMap<QString, int> counts = {{"ChkMesaj", 19}, {"GrupMesaj", 10}, {"YetkiliMesaj", 23},
-                                       {"BakiyeMesaj", 9}, {"DGunMesaj", 8}, {"EvYilMesaj", 8}};
+    const QMap<QString, int> counts = {{"ChkMesaj", 19},   {"GrupMesaj", 10}, {"YetkiliMesaj", 23},
+                                       {"BakiyeMesaj", 9}, {"DGunMesaj", 8},  {"EvYilMesaj", 8}};
     for (const QString &kind : kindKeys()) {
         QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(GetErpQuery(kind)));
         const QSqlRecord rec = q.record();
@@ -193,24 +205,35 @@ void TestErpQueries::rowsOnStandIn_data()
     QTest::addColumn<QStringList>("columns");
     QTest::addColumn<QStringList>("expected");
     const QStringList person = {"HesapKodu", "YetkiliAdi", "YetkiliSoyadi", "CepTelBKod", "CepTel"};
-    QTest::newRow("ChkMesaj") << "ChkMesaj" << (QStringList(person) << "Unvan1" << "Kod1" << "Kod2")
-                              << QStringList({QStringLiteral("120.001|Ayşe|Yılmaz|532|1234567|Çağlar Gıda Ltd. Şti.|İSTANBUL|K2"),
-                                              QStringLiteral("120.001|Gülşen|Çelik|542|1112233|Çağlar Gıda Ltd. Şti.|İSTANBUL|K2"),
-                                              QStringLiteral("120.001|İsmail|Öztürk|505|7654321|Çağlar Gıda Ltd. Şti.|İSTANBUL|K2"),
-                                              QStringLiteral("120.002|Irmak|Ilgaz|554|3334455|Işık Tekstil A.Ş.|İSTANBUL|K2"),
-                                              QStringLiteral("120.004|Çiğdem|Şen|555|4445566|Şen Otomotiv|İSTANBUL|K2")});
-    QTest::newRow("GrupMesaj") << "GrupMesaj" << (QStringList(person) << "GrupKod" << "GrupKodAck")
+    QTest::newRow("ChkMesaj")
+        << "ChkMesaj"
+        << (QStringList(person) << "Unvan1"
+                                << "Kod1"
+                                << "Kod2")
+        << QStringList({QStringLiteral("120.001|Ayşe|Yılmaz|532|1234567|Çağlar Gıda Ltd. Şti.|İSTANBUL|K2"),
+                        QStringLiteral("120.001|Gülşen|Çelik|542|1112233|Çağlar Gıda Ltd. Şti.|İSTANBUL|K2"),
+                        QStringLiteral("120.001|İsmail|Öztürk|505|7654321|Çağlar Gıda Ltd. Şti.|İSTANBUL|K2"),
+                        QStringLiteral("120.002|Irmak|Ilgaz|554|3334455|Işık Tekstil A.Ş.|İSTANBUL|K2"),
+                        QStringLiteral("120.004|Çiğdem|Şen|555|4445566|Şen Otomotiv|İSTANBUL|K2")});
+    QTest::newRow("GrupMesaj") << "GrupMesaj"
+                               << (QStringList(person) << "GrupKod"
+                                                       << "GrupKodAck")
                                << QStringList({QStringLiteral("120.001|Ayşe|Yılmaz|532|1234567|G01|Bayiler"),
                                                QStringLiteral("120.001|Gülşen|Çelik|542|1112233|G01|Bayiler"),
                                                QStringLiteral("120.001|İsmail|Öztürk|505|7654321|G01|Bayiler"),
                                                QStringLiteral("120.004|Çiğdem|Şen|555|4445566|G01|Bayiler")});
-    QTest::newRow("YetkiliMesaj") << "YetkiliMesaj"
-                                  << (QStringList(person) << "Cinsiyet" << "DogumTarihi" << "MedeniHali" << "EvlilikTarihi" << "Kod1")
-                                  << QStringList({QStringLiteral("120.001|Ayşe|Yılmaz|532|1234567|K|1980-03-15|Evli|2005-06-20|Y1"),
-                                                  QStringLiteral("120.001|Gülşen|Çelik|542|1112233|K|<null>|Bekar|<null>|Y1"),
-                                                  QStringLiteral("120.001|İsmail|Öztürk|505|7654321|E|<null>|Bekar|<null>|Y1"),
-                                                  QStringLiteral("120.002|Irmak|Ilgaz|554|3334455|K|<null>|Bekar|<null>|Y1"),
-                                                  QStringLiteral("120.004|Çiğdem|Şen|555|4445566|K|1975-12-01|Bekar|<null>|Y1")});
+    QTest::newRow("YetkiliMesaj")
+        << "YetkiliMesaj"
+        << (QStringList(person) << "Cinsiyet"
+                                << "DogumTarihi"
+                                << "MedeniHali"
+                                << "EvlilikTarihi"
+                                << "Kod1")
+        << QStringList({QStringLiteral("120.001|Ayşe|Yılmaz|532|1234567|K|1980-03-15|Evli|2005-06-20|Y1"),
+                        QStringLiteral("120.001|Gülşen|Çelik|542|1112233|K|<null>|Bekar|<null>|Y1"),
+                        QStringLiteral("120.001|İsmail|Öztürk|505|7654321|E|<null>|Bekar|<null>|Y1"),
+                        QStringLiteral("120.002|Irmak|Ilgaz|554|3334455|K|<null>|Bekar|<null>|Y1"),
+                        QStringLiteral("120.004|Çiğdem|Şen|555|4445566|K|1975-12-01|Bekar|<null>|Y1")});
     QTest::newRow("BakiyeMesaj") << "BakiyeMesaj" << (QStringList(person) << "Bakiye")
                                  << QStringList({QStringLiteral("120.001|Ayşe|Yılmaz|532|1234567|1250.75"),
                                                  QStringLiteral("120.001|Gülşen|Çelik|542|1112233|1250.75"),
@@ -251,8 +274,7 @@ void TestErpQueries::valuesHaveTheColumnTypes()
         for (int c = 0; c < rs.fieldCount(); ++c) {
             QCOMPARE(rs.field(c).type, ErpColumns(kind).at(c).type);
             for (int r = 0; r < rs.rowCount(); ++r)
-                QVERIFY2(rs.value(r, c).typeId() == rs.field(c).type,
-                         qPrintable(kind + "." + rs.field(c).name));
+                QVERIFY2(rs.value(r, c).typeId() == rs.field(c).type, qPrintable(kind + "." + rs.field(c).name));
         }
     }
     const QVector<RecordField> y = ErpColumns("YetkiliMesaj");
@@ -268,8 +290,12 @@ void TestErpQueries::edgeRows()
     Erp e([](ErpStandIn &erp) {
         // Trailing blanks count as empty, as on SQL Server; day 0 is 30 December 1899.
         erp.addContact("01", {{"Sirket", "120.004"}, {"Adi", "Boşluk"}, {"CepTelBKod", "533"}, {"CepTel", "   "}});
-        erp.addContact("01", {{"Sirket", "120.004"}, {"Adi", "Sıfır"}, {"CepTelBKod", "533"}, {"CepTel", "7778899"},
-                              {"DogumTar", 0}, {"EvlTarih", ErpStandIn::dayNumber(2024, 2, 29)}});
+        erp.addContact("01", {{"Sirket", "120.004"},
+                              {"Adi", "Sıfır"},
+                              {"CepTelBKod", "533"},
+                              {"CepTel", "7778899"},
+                              {"DogumTar", 0},
+                              {"EvlTarih", ErpStandIn::dayNumber(2024, 2, 29)}});
         // A second account with a balance only just above 0 and one exactly 0.
         erp.addAccount("01", {{"HesapKodu", "120.010"}, {"KartTip", 0}, {"CiroB", 0.01}});
         erp.addContact("01", {{"Sirket", "120.010"}, {"Adi", "Kuruş"}, {"CepTelBKod", "544"}, {"CepTel", "1110000"}});
@@ -299,7 +325,8 @@ void TestErpQueries::secondCompany()
     Erp e;
     gCompanyCode = "02";
     const RecordSet g = LoadErpRecordSet("GrupMesaj");
-    QCOMPARE(rowKeys(g, {"HesapKodu", "YetkiliAdi", "GrupKodAck"}), QStringList({QStringLiteral("320.001|Deniz|Toptancılar")}));
+    QCOMPARE(rowKeys(g, {"HesapKodu", "YetkiliAdi", "GrupKodAck"}),
+             QStringList({QStringLiteral("320.001|Deniz|Toptancılar")}));
     QCOMPARE(LoadErpRecordSet("BakiyeMesaj").value(0, "Bakiye"), QVariant(10.0));
 }
 
@@ -330,8 +357,10 @@ void TestErpQueries::normalizeValue_data()
     QTest::newRow("date from stand-in text") << QVariant("2005-06-20 00:00:00") << date << QVariant(wedding);
     QTest::newRow("date from ISO date") << QVariant("2005-06-20") << date << QVariant(wedding);
     QTest::newRow("date from bad text") << QVariant("20.06.2005") << date << QVariant(QMetaType(QMetaType::QDate));
-    QTest::newRow("date from impossible day") << QVariant("2005-02-30 00:00:00") << date << QVariant(QMetaType(QMetaType::QDate));
-    QTest::newRow("date Null") << QVariant(QMetaType(QMetaType::QDateTime)) << date << QVariant(QMetaType(QMetaType::QDate));
+    QTest::newRow("date from impossible day")
+        << QVariant("2005-02-30 00:00:00") << date << QVariant(QMetaType(QMetaType::QDate));
+    QTest::newRow("date Null") << QVariant(QMetaType(QMetaType::QDateTime)) << date
+                               << QVariant(QMetaType(QMetaType::QDate));
     QTest::newRow("number from double") << QVariant(1250.75) << number << QVariant(1250.75);
     QTest::newRow("number from decimal text") << QVariant("1250.7500") << number << QVariant(1250.75);
     QTest::newRow("number from negative text") << QVariant("-300") << number << QVariant(-300.0);
@@ -341,7 +370,8 @@ void TestErpQueries::normalizeValue_data()
     QTest::newRow("text") << QVariant(QStringLiteral("Çağlar")) << text << QVariant(QStringLiteral("Çağlar"));
     QTest::newRow("text from integer") << QVariant(532) << text << QVariant("532");
     QTest::newRow("text from bytes") << QVariant(QByteArray("G\xC4\xB1")) << text << QVariant(QStringLiteral("Gı"));
-    QTest::newRow("text Null") << QVariant(QMetaType(QMetaType::QString)) << text << QVariant(QMetaType(QMetaType::QString));
+    QTest::newRow("text Null") << QVariant(QMetaType(QMetaType::QString)) << text
+                               << QVariant(QMetaType(QMetaType::QString));
     QTest::newRow("empty text stays empty") << QVariant(QString("")) << text << QVariant(QString(""));
 }
 

@@ -50,23 +50,38 @@ void TestFrmBekle::figures_data()
     QTest::addColumn<int>("bar");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("speed");
-    QTest::newRow("quarter after 3 ticks") << 30LL << 120LL << 3 << 0 << 25 << "30/120 (%25)" << "10" + kSpeed;
-    QTest::newRow("nothing done yet") << 0LL << 500LL << 1 << 0 << 1 << "0/500 (%1)" << "0" + kSpeed;
-    QTest::newRow("example") << 120LL << 500LL << 12 << 20 << 24 << "120/500 (%24)" << "10" + kSpeed;
-    QTest::newRow("0.1 % shows 1") << 1LL << 1000LL << 1 << 0 << 1 << "1/1000 (%1)" << "1" + kSpeed;
-    QTest::newRow("99.4 %") << 994LL << 1000LL << 10 << 90 << 99 << "994/1000 (%99)" << "99" + kSpeed;
-    QTest::newRow("99.6 %") << 996LL << 1000LL << 10 << 90 << 100 << "996/1000 (%100)" << "100" + kSpeed;
-    QTest::newRow("12.5 % to even") << 1LL << 8LL << 2 << 0 << 12 << "1/8 (%12)" << "0" + kSpeed;
-    QTest::newRow("37.5 % to even") << 3LL << 8LL << 2 << 0 << 38 << "3/8 (%38)" << "2" + kSpeed;
-    QTest::newRow("speed 2.5 to even") << 5LL << 100LL << 2 << 0 << 5 << "5/100 (%5)" << "2" + kSpeed;
-    QTest::newRow("speed 3.5 to even") << 7LL << 100LL << 2 << 0 << 7 << "7/100 (%7)" << "4" + kSpeed;
-    QTest::newRow("all done") << 500LL << 500LL << 5 << 99 << 100 << "500/500 (%100)" << "100" + kSpeed;
-    QTest::newRow("total 0 keeps the bar") << 0LL << 0LL << 4 << 37 << 37 << "0/0 (%37)" << "0" + kSpeed;
-    QTest::newRow("total 0, some done") << 8LL << 0LL << 4 << 0 << 0 << "8/0 (%0)" << "2" + kSpeed;
-    QTest::newRow("over 100 % keeps the bar") << 600LL << 500LL << 6 << 80 << 80 << "600/500 (%80)" << "100" + kSpeed;
-    QTest::newRow("100.5 % rounds to 100") << 201LL << 200LL << 1 << 50 << 100 << "201/200 (%100)" << "201" + kSpeed;
-    QTest::newRow("beyond 32 bits") << 3000000000LL << 6000000000LL << 1000 << 0 << 50
-                                    << "3000000000/6000000000 (%50)" << "3000000" + kSpeed;
+    QTest::newRow("quarter after 3 ticks") << 30LL << 120LL << 3 << 0 << 25 << "30/120 (%25)"
+                                           << "10" + kSpeed;
+    QTest::newRow("nothing done yet") << 0LL << 500LL << 1 << 0 << 1 << "0/500 (%1)"
+                                      << "0" + kSpeed;
+    QTest::newRow("example") << 120LL << 500LL << 12 << 20 << 24 << "120/500 (%24)"
+                             << "10" + kSpeed;
+    QTest::newRow("0.1 % shows 1") << 1LL << 1000LL << 1 << 0 << 1 << "1/1000 (%1)"
+                                   << "1" + kSpeed;
+    QTest::newRow("99.4 %") << 994LL << 1000LL << 10 << 90 << 99 << "994/1000 (%99)"
+                            << "99" + kSpeed;
+    QTest::newRow("99.6 %") << 996LL << 1000LL << 10 << 90 << 100 << "996/1000 (%100)"
+                            << "100" + kSpeed;
+    QTest::newRow("12.5 % to even") << 1LL << 8LL << 2 << 0 << 12 << "1/8 (%12)"
+                                    << "0" + kSpeed;
+    QTest::newRow("37.5 % to even") << 3LL << 8LL << 2 << 0 << 38 << "3/8 (%38)"
+                                    << "2" + kSpeed;
+    QTest::newRow("speed 2.5 to even") << 5LL << 100LL << 2 << 0 << 5 << "5/100 (%5)"
+                                       << "2" + kSpeed;
+    QTest::newRow("speed 3.5 to even") << 7LL << 100LL << 2 << 0 << 7 << "7/100 (%7)"
+                                       << "4" + kSpeed;
+    QTest::newRow("all done") << 500LL << 500LL << 5 << 99 << 100 << "500/500 (%100)"
+                              << "100" + kSpeed;
+    QTest::newRow("total 0 keeps the bar") << 0LL << 0LL << 4 << 37 << 37 << "0/0 (%37)"
+                                           << "0" + kSpeed;
+    QTest::newRow("total 0, some done") << 8LL << 0LL << 4 << 0 << 0 << "8/0 (%0)"
+                                        << "2" + kSpeed;
+    QTest::newRow("over 100 % keeps the bar") << 600LL << 500LL << 6 << 80 << 80 << "600/500 (%80)"
+                                              << "100" + kSpeed;
+    QTest::newRow("100.5 % rounds to 100") << 201LL << 200LL << 1 << 50 << 100 << "201/200 (%100)"
+                                           << "201" + kSpeed;
+    QTest::newRow("beyond 32 bits") << 3000000000LL << 6000000000LL << 1000 << 0 << 50 << "3000000000/6000000000 (%50)"
+                                    << "3000000" + kSpeed;
 }
 
 void TestFrmBekle::figures()

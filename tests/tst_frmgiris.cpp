@@ -137,8 +137,8 @@ void TestFrmGiris::tabOrderAndKeys()
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.txtUserName));
-    const QList<QWidget *> order = {w.txtPassWord, w.txtClientKodu, w.btnOturumAc, w.btnVazgec, w.chkKaydet,
-                                    w.txtUserName};
+    const QList<QWidget *> order = {w.txtPassWord, w.txtClientKodu, w.btnOturumAc,
+                                    w.btnVazgec,   w.chkKaydet,     w.txtUserName};
     for (QWidget *next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), next->objectName());
@@ -159,13 +159,20 @@ void TestFrmGiris::missingInput_data()
     QTest::addColumn<QString>("user");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("sent");
-    QTest::newRow("both empty") << "" << "" << false;
-    QTest::newRow("empty user") << "" << "p" << false;
-    QTest::newRow("empty password") << "ali" << "" << false;
-    QTest::newRow("user one blank") << " " << "p" << false;
-    QTest::newRow("password one blank") << "ali" << " " << false;
-    QTest::newRow("user two blanks") << "  " << "p" << true;
-    QTest::newRow("password two blanks") << "ali" << "  " << true;
+    QTest::newRow("both empty") << ""
+                                << "" << false;
+    QTest::newRow("empty user") << ""
+                                << "p" << false;
+    QTest::newRow("empty password") << "ali"
+                                    << "" << false;
+    QTest::newRow("user one blank") << " "
+                                    << "p" << false;
+    QTest::newRow("password one blank") << "ali"
+                                        << " " << false;
+    QTest::newRow("user two blanks") << "  "
+                                     << "p" << true;
+    QTest::newRow("password two blanks") << "ali"
+                                         << "  " << true;
 }
 
 void TestFrmGiris::missingInput()
@@ -239,7 +246,8 @@ void TestFrmGiris::savesAccountOfKind()
 
     QCOMPARE(prompts.count(), 0);
     QCOMPARE(fx.rows("SELECT kullanici_adi, parola, ckey, flg_kaydet, kullanici_adi_i, parola_i, flg_kaydet_i, "
-                     "flg_gw, url_ambrel FROM tbl_ayarlar").first(),
+                     "flg_gw, url_ambrel FROM tbl_ayarlar")
+                 .first(),
              row);
     QCOMPARE(gFlgKaydet, ticked ? QStringLiteral("1") : QStringLiteral("0"));
     QCOMPARE(gUserName, QStringLiteral("veli"));

@@ -31,13 +31,14 @@
 #include <QtTest>
 
 namespace {
-const QString kUnreachable = QStringLiteral(
-    "Mesaj merkezine ilgili bilgiler gönderilemiyor\r\nBir güvenlik uygulaması programın mesaj merkezine bağlanmasını engelleyebilir.");
-const QString kRefused = QStringLiteral(
-    "Mesaj gönderilemedi.\r\nKullanıcı adı veya parolanız hatalı olabilir.\r\nSMS krediniz bitmiş olabilir.\r\nGönderilecek mesaj olmayabilir.");
+const QString kUnreachable = QStringLiteral("Mesaj merkezine ilgili bilgiler gönderilemiyor\r\nBir güvenlik uygulaması "
+                                            "programın mesaj merkezine bağlanmasını engelleyebilir.");
+const QString kRefused = QStringLiteral("Mesaj gönderilemedi.\r\nKullanıcı adı veya parolanız hatalı olabilir.\r\nSMS "
+                                        "krediniz bitmiş olabilir.\r\nGönderilecek mesaj olmayabilir.");
 const QString kSent = QStringLiteral("Mesaj başarı ile gönderildi.");
-const QString kNotLogged = QStringLiteral(
-    "Mesaj başarıyla gönderildi.\r\nAncak bilgisayarınız üzerindeki bir program veri tabanına veri girişine izin vermiyor.\r\nBu sebeple gönderim raporu veri tabanına yazılamadı");
+const QString kNotLogged =
+    QStringLiteral("Mesaj başarıyla gönderildi.\r\nAncak bilgisayarınız üzerindeki bir program veri tabanına veri "
+                   "girişine izin vermiyor.\r\nBu sebeple gönderim raporu veri tabanına yazılamadı");
 const QString kConfirmTitle = QStringLiteral("Brenvik Mesaj gönderim onayı");
 
 QString confirmation(int n, const QString &originator)
@@ -119,8 +120,9 @@ QString body(const QString &user, const QStringList &numbers, const QString &tex
     for (const QString &n : numbers)
         messages += QStringLiteral("<Message><Mesgbody>") + text + QStringLiteral("</Mesgbody><Number>") + n +
                     QStringLiteral("</Number></Message>");
-    return QStringLiteral("<MainmsgBody><UserName>") + user + QStringLiteral("</UserName><PassWord>parola</PassWord>"
-                                                                             "<Action>1</Action><Messages>") +
+    return QStringLiteral("<MainmsgBody><UserName>") + user +
+           QStringLiteral("</UserName><PassWord>parola</PassWord>"
+                          "<Action>1</Action><Messages>") +
            messages + QStringLiteral("</Messages><Originator>") + originator + QStringLiteral("</Originator><SDate>") +
            sdate + QStringLiteral("</SDate></MainmsgBody>");
 }
@@ -157,8 +159,10 @@ void TestFrmHizliMesaj::loadShowsAccount_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("user");
-    QTest::newRow("hosted") << "Brenvik" << "demo-B001";
-    QTest::newRow("on-site") << "Ambrel" << "demo";
+    QTest::newRow("hosted") << "Brenvik"
+                            << "demo-B001";
+    QTest::newRow("on-site") << "Ambrel"
+                             << "demo";
 }
 
 void TestFrmHizliMesaj::loadShowsAccount()
@@ -230,9 +234,10 @@ void TestFrmHizliMesaj::creditCodeIsNoCredit()
     q.add("5331112233");
     q.w->txtMesaj->setPlainText("Merhaba");
     q.send();
-    QCOMPARE(q.fx.prompts.texts(),
-             (QStringList{confirmation(1, QString()),
-                          QStringLiteral("Hesabınızdaki kontör bilgisi okunamadı.\r\nBu sebeple mesajınız gönderilmedi.")}));
+    QCOMPARE(
+        q.fx.prompts.texts(),
+        (QStringList{confirmation(1, QString()),
+                     QStringLiteral("Hesabınızdaki kontör bilgisi okunamadı.\r\nBu sebeple mesajınız gönderilmedi.")}));
     QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Information);
     QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Brenvik Uyarı"));
     QVERIFY(q.sendBodies().isEmpty());
@@ -383,7 +388,8 @@ void TestFrmHizliMesaj::replies_data()
     QTest::newRow("13") << FakeReply::text("13") << kRefused << "Brenvik Uyarı" << false;
     QTest::newRow("empty") << FakeReply::text("") << kRefused << "Brenvik Uyarı" << false;
     QTest::newRow("small id") << FakeReply::text("id:5") << kRefused << "Brenvik Uyarı" << false;
-    QTest::newRow("server error page") << FakeReply::httpError(500, "<HTML>Hata</HTML>") << kRefused << "Brenvik Uyarı" << false;
+    QTest::newRow("server error page") << FakeReply::httpError(500, "<HTML>Hata</HTML>") << kRefused << "Brenvik Uyarı"
+                                       << false;
 }
 
 void TestFrmHizliMesaj::replies()
@@ -434,7 +440,8 @@ void TestFrmHizliMesaj::scheduledSend()
     QCOMPARE(q.fx.prompts.records().at(0).text,
              QStringLiteral("Mesajınız 1 kişiye, 05.03.2026 saat 09:07:00 de ORVEK originator bilgisiyle "
                             "gönderilecektir. Devam etmek istiyor musunuz?"));
-    QCOMPARE(q.sendBodies(), QStringList{body("demo-B001", {"5331112233"}, "Randevunuz yarin", "ORVEK", "050320260907")});
+    QCOMPARE(q.sendBodies(),
+             QStringList{body("demo-B001", {"5331112233"}, "Randevunuz yarin", "ORVEK", "050320260907")});
     QCOMPARE(q.fx.folder.scalar("SELECT gtarih FROM tbl_giden").toString(), QStringLiteral("2026-03-05 09:07:00"));
     QVERIFY(q.fx.folder.scalar("SELECT tarih FROM tbl_giden").toString() != QStringLiteral("2026-03-05 09:07:00"));
 }
@@ -451,17 +458,17 @@ void TestFrmHizliMesaj::checksBeforeSending_data()
     const QString noCredit = QStringLiteral("Mesaj göndermek için yeterli krediniz yok");
     QTest::newRow("no numbers") << 0 << "Merhaba" << 100 << true
                                 << QStringList{"Mesaj gönderilecek GSM numarası bulunamadı."} << false;
-    QTest::newRow("no text") << 2 << "" << 100 << true
-                             << QStringList{"Lütfen göndermek istediğiniz mesajı yazınız."} << false;
-    QTest::newRow("one blank") << 2 << " " << 100 << true
-                               << QStringList{"Lütfen göndermek istediğiniz mesajı yazınız."} << false;
-    QTest::newRow("two blanks are sent") << 2 << "  " << 100 << true
-                                         << QStringList{confirmation(2, "ORVEK"), kSent} << true;
+    QTest::newRow("no text") << 2 << "" << 100 << true << QStringList{"Lütfen göndermek istediğiniz mesajı yazınız."}
+                             << false;
+    QTest::newRow("one blank") << 2 << " " << 100 << true << QStringList{"Lütfen göndermek istediğiniz mesajı yazınız."}
+                               << false;
+    QTest::newRow("two blanks are sent") << 2 << "  " << 100 << true << QStringList{confirmation(2, "ORVEK"), kSent}
+                                         << true;
     QTest::newRow("answered No") << 2 << "Merhaba" << 100 << false << QStringList{confirmation(2, "ORVEK")} << false;
-    QTest::newRow("credit equal passes") << 2 << "Merhaba" << 2 << true
-                                         << QStringList{confirmation(2, "ORVEK"), kSent} << true;
-    QTest::newRow("credit one less") << 2 << "Merhaba" << 1 << true
-                                     << QStringList{confirmation(2, "ORVEK"), noCredit} << false;
+    QTest::newRow("credit equal passes") << 2 << "Merhaba" << 2 << true << QStringList{confirmation(2, "ORVEK"), kSent}
+                                         << true;
+    QTest::newRow("credit one less") << 2 << "Merhaba" << 1 << true << QStringList{confirmation(2, "ORVEK"), noCredit}
+                                     << false;
 }
 
 void TestFrmHizliMesaj::checksBeforeSending()
@@ -551,10 +558,11 @@ void TestFrmHizliMesaj::templatePick_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("with a line break") << "Merhaba\r\nDünya" << "Merhaba\r\nDünya";
+    QTest::newRow("with a line break") << "Merhaba\r\nDünya"
+                                       << "Merhaba\r\nDünya";
     QTest::newRow("exactly 160") << QString(160, 'e') << QString(160, 'e');
     QTest::newRow("longer: cut to 160") << QString(100, 'a') + "\r\n" + QString(100, 'b')
-                                         << QString(100, 'a') + "\r\n" + QString(58, 'b');
+                                        << QString(100, 'a') + "\r\n" + QString(58, 'b');
     QTest::newRow("in two halves: cut to 160") << QString(300, 'c') << QString(160, 'c');
 }
 
@@ -623,7 +631,8 @@ void TestFrmHizliMesaj::layout()
         QCoreApplication::processEvents();
         frmHizliMesaj *w = q.w;
         const int inner = WidthTw(w);
-        QCOMPARE(w->geometry(), QRect(tw(2800), 0, tw(q.fx.mdi()->ScaleWidth() - 2850), tw(q.fx.mdi()->ScaleHeight() - 60)));
+        QCOMPARE(w->geometry(),
+                 QRect(tw(2800), 0, tw(q.fx.mdi()->ScaleWidth() - 2850), tw(q.fx.mdi()->ScaleHeight() - 60)));
         QCOMPARE(w->Frame3->width(), tw(inner - 175));
         QCOMPARE(w->Frame1->width(), tw(inner - 175));
         QCOMPARE(w->Frame1->y(), tw(HeightTw(w->Frame3) - 90));

@@ -17,9 +17,12 @@ struct Caller {
     explicit Caller(const QString &kind)
     {
         auto *layout = new QVBoxLayout(&form);
-        if (kind == "line") box = new QLineEdit(&form);
-        else if (kind == "plain") box = new QPlainTextEdit(&form);
-        else box = new QTextEdit(&form);
+        if (kind == "line")
+            box = new QLineEdit(&form);
+        else if (kind == "plain")
+            box = new QPlainTextEdit(&form);
+        else
+            box = new QTextEdit(&form);
         box->setObjectName("txtMesaj");
         other = new QLineEdit(&form);
         layout->addWidget(box);
@@ -38,8 +41,10 @@ struct Caller {
     {
         if (auto *l = qobject_cast<QLineEdit *>(box)) {
             l->setText(t);
-            if (selLength) l->setSelection(selStart, selLength);
-            else l->setCursorPosition(selStart);
+            if (selLength)
+                l->setSelection(selStart, selLength);
+            else
+                l->setCursorPosition(selStart);
             return;
         }
         QTextCursor c;
@@ -52,8 +57,10 @@ struct Caller {
         }
         c.setPosition(selStart);
         c.setPosition(selStart + selLength, QTextCursor::KeepAnchor);
-        if (auto *p = qobject_cast<QPlainTextEdit *>(box)) p->setTextCursor(c);
-        else qobject_cast<QTextEdit *>(box)->setTextCursor(c);
+        if (auto *p = qobject_cast<QPlainTextEdit *>(box))
+            p->setTextCursor(c);
+        else
+            qobject_cast<QTextEdit *>(box)->setTextCursor(c);
     }
     int caret() const
     {
@@ -95,13 +102,20 @@ void TestFrmPop::insertion_data()
     QTest::addColumn<QString>("expected");
     for (const char *kind : {"line", "plain", "rich"}) {
         const QString k = QString::fromLatin1(kind);
-        QTest::addRow("%s: caret between A and B", kind) << k << "AB" << 1 << 0 << "Unvan1" << "A[##Unvan1##]B";
-        QTest::addRow("%s: empty box", kind) << k << "" << 0 << 0 << "CepTel" << "[##CepTel##]";
-        QTest::addRow("%s: selection stays behind", kind) << k << "xabcx" << 1 << 3 << "F" << "x[##F##]abcx";
-        QTest::addRow("%s: caret at start", kind) << k << QStringLiteral("Sayın") << 0 << 0 << "Ad" << QStringLiteral("[##Ad##]Sayın");
-        QTest::addRow("%s: caption unchanged", kind) << k << "a" << 1 << 0 << " Kod 1 " << "a[## Kod 1 ##]";
+        QTest::addRow("%s: caret between A and B", kind) << k << "AB" << 1 << 0 << "Unvan1"
+                                                         << "A[##Unvan1##]B";
+        QTest::addRow("%s: empty box", kind) << k << "" << 0 << 0 << "CepTel"
+                                             << "[##CepTel##]";
+        QTest::addRow("%s: selection stays behind", kind) << k << "xabcx" << 1 << 3 << "F"
+                                                          << "x[##F##]abcx";
+        QTest::addRow("%s: caret at start", kind)
+            << k << QStringLiteral("Sayın") << 0 << 0 << "Ad" << QStringLiteral("[##Ad##]Sayın");
+        QTest::addRow("%s: caption unchanged", kind) << k << "a" << 1 << 0 << " Kod 1 "
+                                                     << "a[## Kod 1 ##]";
     }
-    QTest::newRow("plain: second line") << "plain" << "Merhaba\nDünya" << 8 << 0 << "Ad" << "Merhaba\n[##Ad##]Dünya";
+    QTest::newRow("plain: second line") << "plain"
+                                        << "Merhaba\nDünya" << 8 << 0 << "Ad"
+                                        << "Merhaba\n[##Ad##]Dünya";
 }
 
 void TestFrmPop::insertion()

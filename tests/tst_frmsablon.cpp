@@ -134,12 +134,11 @@ void TestFrmSablon::emptyKindRefusesChoice()
     Caller caller;
     caller.txtMesaj->setPlainText("yazılan");
     bool stayedOpen = false;
-    const Seen seen = pick("GrupMesaj", QStringLiteral("Gruplara mesaj gönder"), caller.txtMesaj,
-                           [&](frmSablon *p) {
-                               click(p->Command1);
-                               stayedOpen = p->isVisible() && WorkForms::find<frmSablon>() == p;
-                               click(p->Command2);
-                           });
+    const Seen seen = pick("GrupMesaj", QStringLiteral("Gruplara mesaj gönder"), caller.txtMesaj, [&](frmSablon *p) {
+        click(p->Command1);
+        stayedOpen = p->isVisible() && WorkForms::find<frmSablon>() == p;
+        click(p->Command2);
+    });
     QVERIFY(seen.rows.isEmpty());
     QVERIFY(stayedOpen);
     QCOMPARE(fx.prompts.texts(), QStringList({QStringLiteral("Tanımlanmış mesaj şablonu bulunamadı.")}));
@@ -234,8 +233,8 @@ void TestFrmSablon::placedOverMainWindow()
     const int cw = fx.mdi()->ScaleWidth(), ch = fx.mdi()->ScaleHeight();
     QCOMPARE(seen.size, QSize(tw(cw / 2), tw(ch / 2)));
     const QPoint origin = fx.mdi()->frameGeometry().topLeft();
-    QCOMPARE(seen.pos, origin + QPoint(tw((cw - toTwips(seen.size.width())) / 2),
-                                       tw((ch - toTwips(seen.size.height())) / 2)));
+    QCOMPARE(seen.pos,
+             origin + QPoint(tw((cw - toTwips(seen.size.width())) / 2), tw((ch - toTwips(seen.size.height())) / 2)));
 }
 
 QTEST_MAIN(TestFrmSablon)

@@ -27,7 +27,8 @@
 #include <memory>
 
 namespace {
-const QString kSaveQuestion = QStringLiteral("Mesaj içeriğini şablon olarak kaydetmek üzeresiniz. Devam etmek istiyor musunuz?");
+const QString kSaveQuestion =
+    QStringLiteral("Mesaj içeriğini şablon olarak kaydetmek üzeresiniz. Devam etmek istiyor musunuz?");
 const QString kChangeQuestion = QStringLiteral("Mesaj şablonunu değiştirmek üzeresiniz. Devam etmek istiyor musunuz?");
 const QString kDeleteQuestion = QStringLiteral("Seçili şablonu silmek istediğinizden emin misiniz?");
 const QString kSaved = QStringLiteral("Mesaj şablonu başarıyla kaydedildi.");
@@ -94,8 +95,10 @@ void type(QPlainTextEdit *box, const QString &text)
     for (int i = 0; i < lines.size(); ++i) {
         if (i > 0) QTest::keyClick(box, Qt::Key_Return);
         for (const QChar c : lines[i]) {
-            if (c.unicode() < 0x80) QTest::keyClick(box, char(c.unicode()));
-            else QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+            if (c.unicode() < 0x80)
+                QTest::keyClick(box, char(c.unicode()));
+            else
+                QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
         }
     }
 }
@@ -160,8 +163,8 @@ void TestFrmSablonlar::opensFromNavigationInBrowse()
     QCOMPARE(w->Combo1->currentText(), QStringLiteral("BakiyeMesaj"));
     QStringList kinds;
     for (int i = 0; i < w->Combo1->count(); ++i) kinds << w->Combo1->itemText(i);
-    QCOMPARE(kinds, QStringList({"BakiyeMesaj", "ChkMesaj", "GrupMesaj", "YetkiliMesaj", "DGunMesaj",
-                                 "EvYilMesaj", "HizliMesaj"}));
+    QCOMPARE(kinds, QStringList({"BakiyeMesaj", "ChkMesaj", "GrupMesaj", "YetkiliMesaj", "DGunMesaj", "EvYilMesaj",
+                                 "HizliMesaj"}));
     QVERIFY(!w->Combo1->isEditable());
     QCOMPARE(gridTexts(w), QStringList({"ilk", "ikinci"}));
     QVERIFY(w->DataGrid1->view()->isColumnHidden(0));
@@ -219,8 +222,10 @@ void TestFrmSablonlar::roundTrip()
     QCOMPARE(rows[0][0].toString(), QStringLiteral("00"));
     QCOMPARE(rows[0][1].toString(), QStringLiteral("ChkMesaj"));
     QCOMPARE(rows[0][2].toString(), text.left(255));
-    if (text.size() < 256) QVERIFY(rows[0][3].isNull()); // a short text is inserted without p2
-    else QCOMPARE(rows[0][3].toString(), text.mid(255));
+    if (text.size() < 256)
+        QVERIFY(rows[0][3].isNull()); // a short text is inserted without p2
+    else
+        QCOMPARE(rows[0][3].toString(), text.mid(255));
     QVERIFY(browseState(w));
     QCOMPARE(gridTexts(w), QStringList({text}));
     QCOMPARE(editorText(w), text);
@@ -336,8 +341,8 @@ void TestFrmSablonlar::changeSavesEmptyTextAndWritesCurrentRow()
     click(w->Command4);
     QCOMPARE(env.prompts().texts(), QStringList({kChangeQuestion, kSaved}));
     QCOMPARE(env.db().rows("SELECT id, msgid, sablon_p1, sablon_p2 FROM tbl_sablonlar ORDER BY id"),
-             QList<QVariantList>({{first, "00", "bir", QVariant(QMetaType::fromType<QString>())},
-                                  {second, "ID42", "", ""}}));
+             QList<QVariantList>(
+                 {{first, "00", "bir", QVariant(QMetaType::fromType<QString>())}, {second, "ID42", "", ""}}));
     QCOMPARE(gridTexts(w), QStringList({"bir", ""}));
     // After a save the editor shows the kind's first template.
     QCOMPARE(editorText(w), QStringLiteral("bir"));
@@ -350,8 +355,7 @@ void TestFrmSablonlar::emptyKindRefusesChangeAndDelete()
     pickKind(w, "HizliMesaj");
     click(w->Command4);
     click(w->Command3);
-    QCOMPARE(env.prompts().texts(),
-             QStringList({"Değiştirilecek kayıt bulunamadı.", "Silinecek kayıt bulunamadı."}));
+    QCOMPARE(env.prompts().texts(), QStringList({"Değiştirilecek kayıt bulunamadı.", "Silinecek kayıt bulunamadı."}));
     for (const auto &r : env.prompts().records()) {
         QCOMPARE(r.icon, PromptIcon::Information);
         QCOMPARE(r.title, QString());
@@ -457,8 +461,9 @@ void TestFrmSablonlar::quickMessageKindHasNoFields()
     QCOMPARE(menuCaptions(), before);
     click(w->Command5);
     click(w->Command1);
-    QCOMPARE(env.prompts().texts(),
-             QStringList({QStringLiteral("Hızlı mesaj gönderim şablonlarında alan ekleme özelliğini kullanamazsınız.")}));
+    QCOMPARE(
+        env.prompts().texts(),
+        QStringList({QStringLiteral("Hızlı mesaj gönderim şablonlarında alan ekleme özelliğini kullanamazsınız.")}));
     QCOMPARE(env.prompts().last().title, QStringLiteral("Brenvik"));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Information);
     QVERIFY(!frmPop::instance()->mnuGizli->isVisible());
@@ -470,12 +475,15 @@ void TestFrmSablonlar::counter_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("red");
-    QTest::newRow("empty") << "" << "160" << false;
+    QTest::newRow("empty") << ""
+                           << "160" << false;
     QTest::newRow("160") << QString(160, 'x') << "0" << false;
     QTest::newRow("161") << QString(161, 'x') << "-1" << true;
     QTest::newRow("163") << QString(163, QChar(0x015F)) << "-3" << true;
-    QTest::newRow("line break counts two") << QString(158, 'x') + "\r\n" << "0" << false;
-    QTest::newRow("line break over") << QString(159, 'x') + "\r\n" << "-1" << true;
+    QTest::newRow("line break counts two") << QString(158, 'x') + "\r\n"
+                                           << "0" << false;
+    QTest::newRow("line break over") << QString(159, 'x') + "\r\n"
+                                     << "-1" << true;
 }
 
 void TestFrmSablonlar::counter()

@@ -12,7 +12,9 @@
 #include <QtTest>
 
 namespace {
-const QString kNoCompany = QStringLiteral("Tanımlı şirket bulunamadı.\r\nOrvek® Talvane uygulamasını kullanabilmeniz için Orvek® veritabanında tanımlı şirket ya da şirketler olmalıdır.\r\nUygulama kapatılıyor...");
+const QString kNoCompany =
+    QStringLiteral("Tanımlı şirket bulunamadı.\r\nOrvek® Talvane uygulamasını kullanabilmeniz için Orvek® "
+                   "veritabanında tanımlı şirket ya da şirketler olmalıdır.\r\nUygulama kapatılıyor...");
 const QString kErpUnreachable = QStringLiteral("Orvek® veritabanıyla bağlantı kurulamıyor.\r\nUygulama kapatılıyor...");
 
 QStringList nodes(const frmSirketSec &w)
@@ -40,8 +42,7 @@ QList<QVariantList> settingsRows(ProgramFolderFixture &fx)
 
 // A program folder with the sample ERP stand-in configured.
 struct CompanyFixture {
-    CompanyFixture()
-        : erp(fx.folder() + QStringLiteral("/erp"))
+    CompanyFixture() : erp(fx.folder() + QStringLiteral("/erp"))
     {
         erp.fillSample();
         erp.configure();
@@ -128,7 +129,10 @@ void TestFrmSirketSec::duplicateCodeKeepsFirstRow()
     QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(CompanyListQuery()));
     QString first;
     while (q.next())
-        if (q.value(0).toString() == QLatin1String("07")) { first = q.value(1).toString(); break; }
+        if (q.value(0).toString() == QLatin1String("07")) {
+            first = q.value(1).toString();
+            break;
+        }
     for (const ErpCompany &co : companies)
         if (co.key == QLatin1String("SIR07")) QCOMPARE(co.name, first);
     QCOMPARE(prompts.count(), 0);
@@ -166,8 +170,9 @@ void TestFrmSirketSec::existingRowKeepsSettings()
               "evyil_mesaj,evyil_gonderen) VALUES ('01','1','İyi ki doğdunuz','ORVEK','1','Mutlu yıllar','TALVANE')");
     QVERIFY(!EnsureCompanySettingsRow(QStringLiteral("01")));
     QVERIFY(EnsureCompanySettingsRow(QStringLiteral("02")));
-    QCOMPARE(settingsRows(c.fx), QList<QVariantList>({{"01", "1", "İyi ki doğdunuz", "ORVEK", "1", "Mutlu yıllar", "TALVANE"},
-                                                      {"02", "0", "", "", "0", "", ""}}));
+    QCOMPARE(settingsRows(c.fx),
+             QList<QVariantList>({{"01", "1", "İyi ki doğdunuz", "ORVEK", "1", "Mutlu yıllar", "TALVANE"},
+                                  {"02", "0", "", "", "0", "", ""}}));
 }
 
 void TestFrmSirketSec::codeWithApostrophe()
@@ -297,7 +302,8 @@ void TestFrmSirketSec::failingLocalDatabase()
     select(w, 0);
     QTest::mouseClick(w.Command1, Qt::LeftButton);
     QCOMPARE(prompts.count(), 1);
-    QCOMPARE(prompts.last().text, QStringLiteral("Sistem bilgileri kaydedilemiyor.\r\nSınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz\r\nLütfen sistem yöneticinize başvurun."));
+    QCOMPARE(prompts.last().text, QStringLiteral("Sistem bilgileri kaydedilemiyor.\r\nSınırlı kullanıcı hesabıyla "
+                                                 "oturum açmış olabilirsiniz\r\nLütfen sistem yöneticinize başvurun."));
     QCOMPARE(prompts.last().icon, PromptIcon::Critical);
     QCOMPARE(prompts.last().title, QStringLiteral("Brenvik"));
     QCOMPARE(life.endCount, 1);

@@ -1,9 +1,9 @@
+#include "ServiceAddresses.h"
 #include "core/AppState.h"
 #include "core/DateText.h"
 #include "core/OrvekError.h"
 #include "core/SendList.h"
 #include "core/SendSteps.h"
-#include "ServiceAddresses.h"
 #include "messaging/frmSonEkran.h"
 #include "reports/frmRapor.h"
 #include "shell/DockedWindow.h"
@@ -201,7 +201,8 @@ void TestFrmSonEkran::loadAndFirstActivation()
     QCOMPARE(w->lblToplam->text(), QStringLiteral(" 2"));
     QCOMPARE(w->SendList().rowCount(), 2);
     QCOMPARE(w->DataGrid1->model()->rowCount(), 2);
-    QCOMPARE(w->DataGrid1->model()->data(w->DataGrid1->model()->index(1, 1)).toString(), QStringLiteral("Merhaba Ayşe"));
+    QCOMPARE(w->DataGrid1->model()->data(w->DataGrid1->model()->index(1, 1)).toString(),
+             QStringLiteral("Merhaba Ayşe"));
     QCOMPARE(w->DTPicker1->date(), QDate::currentDate());
     QVERIFY(qAbs(w->DTPicker2->time().secsTo(QTime::currentTime())) < 120);
 
@@ -231,12 +232,18 @@ void TestFrmSonEkran::accountReplyFailures_data()
     QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("credit");
     QTest::addColumn<QStringList>("originators");
-    QTest::newRow("empty") << "" << "" << QStringList{};
-    QTest::newRow("01") << "01" << "" << QStringList{};
-    QTest::newRow("-1 from the gateway") << "-1" << "" << QStringList{};
-    QTest::newRow("HTML page") << "<HTML><body>Proxy</body></HTML>\n" << "" << QStringList{};
-    QTest::newRow("no line feed") << "1500" << "" << QStringList{};
-    QTest::newRow("credit, no originator") << "1500\n" << " 1500" << QStringList{};
+    QTest::newRow("empty") << ""
+                           << "" << QStringList{};
+    QTest::newRow("01") << "01"
+                        << "" << QStringList{};
+    QTest::newRow("-1 from the gateway") << "-1"
+                                         << "" << QStringList{};
+    QTest::newRow("HTML page") << "<HTML><body>Proxy</body></HTML>\n"
+                               << "" << QStringList{};
+    QTest::newRow("no line feed") << "1500"
+                                  << "" << QStringList{};
+    QTest::newRow("credit, no originator") << "1500\n"
+                                           << " 1500" << QStringList{};
 }
 
 void TestFrmSonEkran::accountReplyFailures()
@@ -277,8 +284,8 @@ void TestFrmSonEkran::acceptedSendEndToEnd()
         gOverLimitRecipients.addRow({QStringLiteral("Çınar Ltd. %1").arg(i), QStringLiteral("123456%1").arg(i)});
 
     const QString longText = QStringLiteral("Sayın Müşterimiz & ") + QString(200, QLatin1Char('z'));
-    frmSonEkran *w = fx.open({{"5441112233", longText}, {"", "numarası olmayan"}, {"5321234567", "Merhaba <Ali>"}},
-                             saveAsTemplate);
+    frmSonEkran *w =
+        fx.open({{"5441112233", longText}, {"", "numarası olmayan"}, {"5321234567", "Merhaba <Ali>"}}, saveAsTemplate);
     w->cbGonderen->setCurrentIndex(1);
     const QDate day(2020, 1, 9);
     const QTime time(7, 5, 9);
@@ -399,7 +406,9 @@ void TestFrmSonEkran::noSecondSendWhileTheExportRuns()
     ProgressWindow::Handlers h;
     h.show = [&] {
         if (!enabled.isEmpty()) return; // the operator clicks once
-        enabled << QStringLiteral("%1%2%3").arg(w->cmdGonder->isEnabled()).arg(w->cmdLstCikart->isEnabled())
+        enabled << QStringLiteral("%1%2%3")
+                       .arg(w->cmdGonder->isEnabled())
+                       .arg(w->cmdLstCikart->isEnabled())
                        .arg(w->cmdVazgec->isEnabled());
         w->cmdGonder_Click();
         w->cmdVazgec_Click();
@@ -610,8 +619,9 @@ void TestFrmSonEkran::removingRows()
     // The credit test still compares with the count handed over (2 < 3) ...
     fx.main.prompts.clear();
     click(w->cmdGonder);
-    QCOMPARE(fx.main.prompts.records()[0].text,
-             QStringLiteral("Mesajınız 2 kişiye ORVEK originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?"));
+    QCOMPARE(
+        fx.main.prompts.records()[0].text,
+        QStringLiteral("Mesajınız 2 kişiye ORVEK originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?"));
     QCOMPARE(fx.main.prompts.last().text, QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"));
     QCOMPARE(fx.sendBodies().size(), 0);
 

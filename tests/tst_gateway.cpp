@@ -27,8 +27,8 @@ QString runOperation(Gateway &gw, const QString &op, const QStringList &a)
     return {};
 }
 
-const QStringList kRequestOperations = {"GetInfo", "GetSystemTime", "getmsgstatus", "getmsgstatusundelivered",
-                                        "getmsgstatustodate", "sendsms"};
+const QStringList kRequestOperations = {
+    "GetInfo", "GetSystemTime", "getmsgstatus", "getmsgstatusundelivered", "getmsgstatustodate", "sendsms"};
 
 QString basketText(const Gateway &gw)
 {
@@ -349,9 +349,12 @@ void TestGateway::gatewayUserName_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("hosted") << "Brenvik" << "ali-C9";
-    QTest::newRow("on-premises") << "Ambrel" << "ali";
-    QTest::newRow("no kind") << "" << "ali";
+    QTest::newRow("hosted") << "Brenvik"
+                            << "ali-C9";
+    QTest::newRow("on-premises") << "Ambrel"
+                                 << "ali";
+    QTest::newRow("no kind") << ""
+                             << "ali";
 }
 
 void TestGateway::gatewayUserName()
@@ -395,15 +398,24 @@ void TestGateway::parseGetInfoReply_data()
     QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("credit");
     QTest::addColumn<QStringList>("originators");
-    QTest::newRow("two originators") << "1500\nORVEK\nTALVANE\n" << "1500" << QStringList{"ORVEK", "TALVANE"};
-    QTest::newRow("text after last line feed ignored") << "1500\nORVEK\nYARIM" << "1500" << QStringList{"ORVEK"};
-    QTest::newRow("one line feed") << "1500\n" << "1500" << QStringList{};
-    QTest::newRow("one line feed and a tail") << "1500\nORVEK" << "1500" << QStringList{};
-    QTest::newRow("no line feed") << "1500" << "1500" << QStringList{};
-    QTest::newRow("CR LF") << "1500\r\nORVEK\r\nTALVANE\r\n" << "1500" << QStringList{"ORVEK", "TALVANE"};
-    QTest::newRow("blank lines") << "1500\n\nORVEK\n\n" << "1500" << QStringList{"ORVEK"};
-    QTest::newRow("empty") << "" << "" << QStringList{};
-    QTest::newRow("Turkish names") << "12,5\nÇAĞRI\nİŞ\n" << "12,5" << QStringList{"ÇAĞRI", "İŞ"};
+    QTest::newRow("two originators") << "1500\nORVEK\nTALVANE\n"
+                                     << "1500" << QStringList{"ORVEK", "TALVANE"};
+    QTest::newRow("text after last line feed ignored") << "1500\nORVEK\nYARIM"
+                                                       << "1500" << QStringList{"ORVEK"};
+    QTest::newRow("one line feed") << "1500\n"
+                                   << "1500" << QStringList{};
+    QTest::newRow("one line feed and a tail") << "1500\nORVEK"
+                                              << "1500" << QStringList{};
+    QTest::newRow("no line feed") << "1500"
+                                  << "1500" << QStringList{};
+    QTest::newRow("CR LF") << "1500\r\nORVEK\r\nTALVANE\r\n"
+                           << "1500" << QStringList{"ORVEK", "TALVANE"};
+    QTest::newRow("blank lines") << "1500\n\nORVEK\n\n"
+                                 << "1500" << QStringList{"ORVEK"};
+    QTest::newRow("empty") << ""
+                           << "" << QStringList{};
+    QTest::newRow("Turkish names") << "12,5\nÇAĞRI\nİŞ\n"
+                                   << "12,5" << QStringList{"ÇAĞRI", "İŞ"};
 }
 
 void TestGateway::parseGetInfoReply()
@@ -441,15 +453,24 @@ void TestGateway::parseStatusReply_data()
 {
     QTest::addColumn<QString>("reply");
     QTest::addColumn<QString>("rows"); // number:state, joined with ","
-    QTest::newRow("two lines") << "5321234567 3\n5051234567 0\n" << "5321234567:3,5051234567:0";
-    QTest::newRow("piece after last line feed ignored") << "5321234567 3\n5051234567 0" << "5321234567:3";
-    QTest::newRow("longer lines read from the end") << "100001 2024-01-05 905321234567-5\n" << "5321234567:5";
-    QTest::newRow("CR LF") << "5321234567 3\r\n5051234567 0\r\n" << "5321234567:3,5051234567:0";
-    QTest::newRow("blank and short lines") << "\n\n18\n5321234567 3\n" << "5321234567:3";
-    QTest::newRow("code 18") << "18" << "";
-    QTest::newRow("no line feed") << "5321234567 3" << "";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("HTML page") << "<HTML>\n<BODY>Hata</BODY>\n</HTML>" << ">Hata</BOD:>"; // callers test for a page first
+    QTest::newRow("two lines") << "5321234567 3\n5051234567 0\n"
+                               << "5321234567:3,5051234567:0";
+    QTest::newRow("piece after last line feed ignored") << "5321234567 3\n5051234567 0"
+                                                        << "5321234567:3";
+    QTest::newRow("longer lines read from the end") << "100001 2024-01-05 905321234567-5\n"
+                                                    << "5321234567:5";
+    QTest::newRow("CR LF") << "5321234567 3\r\n5051234567 0\r\n"
+                           << "5321234567:3,5051234567:0";
+    QTest::newRow("blank and short lines") << "\n\n18\n5321234567 3\n"
+                                           << "5321234567:3";
+    QTest::newRow("code 18") << "18"
+                             << "";
+    QTest::newRow("no line feed") << "5321234567 3"
+                                  << "";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("HTML page") << "<HTML>\n<BODY>Hata</BODY>\n</HTML>"
+                               << ">Hata</BOD:>"; // callers test for a page first
 }
 
 void TestGateway::parseStatusReply()

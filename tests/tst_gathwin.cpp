@@ -39,11 +39,15 @@ void TestGathwin::requestText_data()
     QTest::addColumn<QString>("password");
     QTest::addColumn<QString>("list");
     QTest::addColumn<QString>("body");
-    QTest::newRow("settings check") << "veli" << "gizli" << "REC READ"
+    QTest::newRow("settings check") << "veli"
+                                    << "gizli"
+                                    << "REC READ"
                                     << "<GathwinMain><UserName>veli</UserName><PassWord>gizli</PassWord>"
                                        "<Action>0</Action><List>REC READ</List></GathwinMain>";
     QTest::newRow("new messages, values unescaped")
-        << "şule&co" << "p<1>" << "REC UNREAD"
+        << "şule&co"
+        << "p<1>"
+        << "REC UNREAD"
         << "<GathwinMain><UserName>şule&co</UserName><PassWord>p<1></PassWord>"
            "<Action>0</Action><List>REC UNREAD</List></GathwinMain>";
 }
@@ -110,8 +114,7 @@ void TestGathwin::fixedAddress()
     QCOMPARE(GathwinServiceAddress(), QString::fromUtf8(ServiceAddresses::kGathwinUrl));
     QVERIFY(GathwinServiceAddress().endsWith(QLatin1String("/gathwin.asp")));
     // The service takes plain HTTP, not TLS.
-    QVERIFY2(GathwinServiceAddress().startsWith(QLatin1String("http://")),
-             qPrintable(GathwinServiceAddress()));
+    QVERIFY2(GathwinServiceAddress().startsWith(QLatin1String("http://")), qPrintable(GathwinServiceAddress()));
     // gGathwinUrl is not an input: the request goes to the service address whatever it held.
     FakeGathwin fake;
     SetGathwinServiceAddress(fake.url());

@@ -80,13 +80,18 @@ void TestHttpPoster::replyWhateverStatus_data()
     big[0] = QLatin1Char('\n');
     QTest::newRow("text") << FakeReply::text(QStringLiteral("1500\nORVEK\n")) << QStringLiteral("1500\nORVEK\n");
     QTest::newRow("empty body") << FakeReply::text(QString()) << QString();
-    QTest::newRow("HTTP 500 with body") << FakeReply::httpError(500, QStringLiteral("Sunucu hatası")) << QStringLiteral("Sunucu hatası");
+    QTest::newRow("HTTP 500 with body") << FakeReply::httpError(500, QStringLiteral("Sunucu hatası"))
+                                        << QStringLiteral("Sunucu hatası");
     QTest::newRow("HTML page with 404") << FakeReply::html(page, 404) << page;
     QTest::newRow("HTML page with 200") << FakeReply::html(page) << page;
     QTest::newRow("10 MB body") << FakeReply::text(big) << big;
-    QTest::newRow("windows-1254 body") << FakeReply::bytes(ToCp1254(QStringLiteral("Çağrı İşleri")), "text/plain; charset=windows-1254")
+    QTest::newRow("windows-1254 body") << FakeReply::bytes(ToCp1254(QStringLiteral("Çağrı İşleri")),
+                                                           "text/plain; charset=windows-1254")
                                        << QStringLiteral("Çağrı İşleri");
-    QTest::newRow("UTF-8 mark dropped") << FakeReply::bytes("\xEF\xBB\xBF" "ok 08", "text/plain") << QStringLiteral("ok 08");
+    QTest::newRow("UTF-8 mark dropped") << FakeReply::bytes("\xEF\xBB\xBF"
+                                                            "ok 08",
+                                                            "text/plain")
+                                        << QStringLiteral("ok 08");
     QTest::newRow("binary bytes") << FakeReply::bytes(QByteArray("ID\0\xff\xfe\n", 6), "application/octet-stream")
                                   << QString::fromUtf8(QByteArray("ID\0\xff\xfe\n", 6));
 }

@@ -15,15 +15,18 @@
 #include <QtTest>
 
 namespace {
-const QString kStep1 = QStringLiteral("Sistem bilgileri kontrol edilemiyor. \r\nSınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.");
-const QString kStep4 = QStringLiteral("Sistem bilgileri kaydedilemiyor.\r\nSınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz\r\nLütfen sistem yöneticinize başvurun.");
-const QString kStep8 = QStringLiteral("Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini Ayarlar -> Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
+const QString kStep1 =
+    QStringLiteral("Sistem bilgileri kontrol edilemiyor. \r\nSınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.");
+const QString kStep4 = QStringLiteral("Sistem bilgileri kaydedilemiyor.\r\nSınırlı kullanıcı hesabıyla oturum açmış "
+                                      "olabilirsiniz\r\nLütfen sistem yöneticinize başvurun.");
+const QString kStep8 = QStringLiteral("Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini "
+                                      "Ayarlar -> Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
 
 void saveErpSettings(ProgramFolderFixture &fx, const QString &server, const QString &db)
 {
     base64 codec;
-    const QList<QPair<QString, QString>> values = {{"OrvekServer", server}, {"OrvekDatabase", db},
-                                                   {"OrvekUser", "sa"}, {"OrvekPassword", "p'ss"}};
+    const QList<QPair<QString, QString>> values = {
+        {"OrvekServer", server}, {"OrvekDatabase", db}, {"OrvekUser", "sa"}, {"OrvekPassword", "p'ss"}};
     for (const auto &v : values)
         fx.exec("UPDATE tbl_param SET deger = ? WHERE parametre = ?", {codec.Encode(v.second), v.first});
 }
@@ -60,7 +63,8 @@ void TestLocalDb::shippedDatabaseLayout()
     QStringList names;
     for (const auto &c : cols) names << c.first().toString();
     QCOMPARE(names.mid(1, 3), QStringList({"kullanici_adi", "parola", "ckey"}));
-    QCOMPARE(names.mid(5), QStringList({"flg_kaydet", "kullanici_adi_i", "parola_i", "flg_kaydet_i", "flg_gw", "url_ambrel"}));
+    QCOMPARE(names.mid(5),
+             QStringList({"flg_kaydet", "kullanici_adi_i", "parola_i", "flg_kaydet_i", "flg_gw", "url_ambrel"}));
     QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_ayarlar").toInt(), 1);
     QCOMPARE(fx.rows("SELECT flg_kaydet, flg_kaydet_i, flg_gw FROM tbl_ayarlar").first(),
              QVariantList({"0", "0", "0"}));
@@ -80,11 +84,32 @@ void TestLocalDb::loadSettingsAccount_data()
     QTest::addColumn<QString>("flg");
     QTest::addColumn<bool>("loaded");
     const QString hosted = QString::fromLatin1(ServiceAddresses::kGatewayUrl);
-    QTest::newRow("hosted") << QVariant("0") << false << "Brenvik" << hosted << "ali" << "p1" << "C9" << "1" << true;
-    QTest::newRow("hosted, Null account") << QVariant("0") << true << "Brenvik" << hosted << "" << "" << "" << "1" << true;
-    QTest::newRow("on-premises") << QVariant("1") << false << "Ambrel" << "http://10.0.0.5/sms" << "veli" << "p2" << "" << "0" << true;
-    QTest::newRow("other value") << QVariant("2") << false << "" << "" << "" << "" << "" << "" << false;
-    QTest::newRow("Null") << QVariant(QMetaType(QMetaType::QString)) << false << "" << "" << "" << "" << "" << "" << false;
+    QTest::newRow("hosted") << QVariant("0") << false << "Brenvik" << hosted << "ali"
+                            << "p1"
+                            << "C9"
+                            << "1" << true;
+    QTest::newRow("hosted, Null account") << QVariant("0") << true << "Brenvik" << hosted << ""
+                                          << ""
+                                          << ""
+                                          << "1" << true;
+    QTest::newRow("on-premises") << QVariant("1") << false << "Ambrel"
+                                 << "http://10.0.0.5/sms"
+                                 << "veli"
+                                 << "p2"
+                                 << ""
+                                 << "0" << true;
+    QTest::newRow("other value") << QVariant("2") << false << ""
+                                 << ""
+                                 << ""
+                                 << ""
+                                 << ""
+                                 << "" << false;
+    QTest::newRow("Null") << QVariant(QMetaType(QMetaType::QString)) << false << ""
+                          << ""
+                          << ""
+                          << ""
+                          << ""
+                          << "" << false;
 }
 
 void TestLocalDb::loadSettingsAccount()
@@ -194,10 +219,14 @@ void TestLocalDb::sqlQuote_data()
 {
     QTest::addColumn<QString>("in");
     QTest::addColumn<QString>("out");
-    QTest::newRow("none") << "abc" << "abc";
-    QTest::newRow("one") << "O'Neil" << "O''Neil";
-    QTest::newRow("edges and runs") << "'a''b'" << "''a''''b''";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("none") << "abc"
+                          << "abc";
+    QTest::newRow("one") << "O'Neil"
+                         << "O''Neil";
+    QTest::newRow("edges and runs") << "'a''b'"
+                                    << "''a''''b''";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestLocalDb::sqlQuote()
@@ -236,12 +265,12 @@ void TestLocalDb::saveAccountSettingsKeepsOtherAccount()
             "kullanici_adi_i='veli', parola_i='p2', flg_kaydet_i='1', url_ambrel='http://x/', flg_gw='0'");
     SaveAccountSettings("Ay'şe", "pa'ss", "IGNORED", "0", "Ambrel", "http://h/'u");
     QCOMPARE(fx.rows("SELECT * FROM tbl_ayarlar").first(),
-             QVariantList({QVariant(QMetaType(QMetaType::QString)), "ali", "p1", "C9", QVariant(QMetaType(QMetaType::QString)),
-                           "1", "Ay'şe", "pa'ss", "0", "1", "http://h/'u"}));
+             QVariantList({QVariant(QMetaType(QMetaType::QString)), "ali", "p1", "C9",
+                           QVariant(QMetaType(QMetaType::QString)), "1", "Ay'şe", "pa'ss", "0", "1", "http://h/'u"}));
     SaveAccountSettings("mehmet", "sifre", "K1", "1", "Brenvik", "IGNORED");
     QCOMPARE(fx.rows("SELECT * FROM tbl_ayarlar").first(),
-             QVariantList({QVariant(QMetaType(QMetaType::QString)), "mehmet", "sifre", "K1", QVariant(QMetaType(QMetaType::QString)),
-                           "1", "Ay'şe", "pa'ss", "0", "0", "http://h/'u"}));
+             QVariantList({QVariant(QMetaType(QMetaType::QString)), "mehmet", "sifre", "K1",
+                           QVariant(QMetaType(QMetaType::QString)), "1", "Ay'şe", "pa'ss", "0", "0", "http://h/'u"}));
 }
 
 void TestLocalDb::openLocalDbTwiceKeepsConnection()
@@ -270,10 +299,10 @@ void TestLocalDb::erpStandInRunsTwoPartNamesAndDateAdd()
     erp.configure();
     OpenErpDb();
     QVERIFY(ErpIsStandIn());
-    const QString sql = ErpSqlText(
-        "SELECT TYTK.Adi, DATEADD(Day,TYTK.DogumTar,'1899-12-30') AS DogumTarihi "
-        "FROM HAVLEN401.CHK AS TCHK, HAVLEN401.YTK AS TYTK "
-        "WHERE TCHK.HesapKodu = TYTK.Sirket AND TYTK.DogumTar IS NOT NULL ORDER BY TYTK.Adi");
+    const QString sql =
+        ErpSqlText("SELECT TYTK.Adi, DATEADD(Day,TYTK.DogumTar,'1899-12-30') AS DogumTarihi "
+                   "FROM HAVLEN401.CHK AS TCHK, HAVLEN401.YTK AS TYTK "
+                   "WHERE TCHK.HesapKodu = TYTK.Sirket AND TYTK.DogumTar IS NOT NULL ORDER BY TYTK.Adi");
     QVERIFY(sql.contains("DATEADD('Day',"));
     QSqlQuery q = SqlExec(ErpDb(), sql);
     QVERIFY(q.next());
@@ -283,9 +312,9 @@ void TestLocalDb::erpStandInRunsTwoPartNamesAndDateAdd()
     QCOMPARE(q.value(0).toString(), QStringLiteral("Çiğdem"));
     QVERIFY(!q.next());
 
-    QSqlQuery parts = SqlExec(ErpDb(), ErpSqlText(
-        "SELECT DAY(DATEADD(Day, 0, '1899-12-30')), MONTH(DATEADD(Month, 2, '2024-12-31')), "
-        "YEAR(DATEADD(Year, 1, '2024-02-29'))"));
+    QSqlQuery parts = SqlExec(
+        ErpDb(), ErpSqlText("SELECT DAY(DATEADD(Day, 0, '1899-12-30')), MONTH(DATEADD(Month, 2, '2024-12-31')), "
+                            "YEAR(DATEADD(Year, 1, '2024-02-29'))"));
     QVERIFY(parts.next());
     QCOMPARE(parts.value(0).toInt(), 30);
     QCOMPARE(parts.value(1).toInt(), 2);
@@ -296,7 +325,8 @@ void TestLocalDb::erpStandInRunsTwoPartNamesAndDateAdd()
     QVERIFY(rtrim.next());
     QCOMPARE(rtrim.value(0).toInt(), 1);
 
-    QSqlQuery companies = SqlExec(ErpDb(), "SELECT DISTINCT(SDK.Kod), SIR.KisaAdi FROM SIR, SDK WHERE SDK.SirketKod = SIR.Kod");
+    QSqlQuery companies =
+        SqlExec(ErpDb(), "SELECT DISTINCT(SDK.Kod), SIR.KisaAdi FROM SIR, SDK WHERE SDK.SirketKod = SIR.Kod");
     int n = 0;
     while (companies.next()) ++n;
     QCOMPARE(n, 2);
@@ -340,7 +370,8 @@ void TestLocalDb::erpOdbcToClosedPortFails()
 void TestLocalDb::odbcConnectionStringQuotesValues()
 {
     QCOMPARE(ErpOdbcConnectionString("srv\\SQL", "ORVEK", "sa", "a;b}c"),
-             QStringLiteral("DRIVER={FreeTDS};SERVER={srv\\SQL};DATABASE={ORVEK};UID={sa};PWD={a;b}}c};TDS_Version=7.4;ClientCharset=UTF-8"));
+             QStringLiteral("DRIVER={FreeTDS};SERVER={srv\\SQL};DATABASE={ORVEK};UID={sa};PWD={a;b}}c};TDS_Version=7.4;"
+                            "ClientCharset=UTF-8"));
 }
 
 QTEST_GUILESS_MAIN(TestLocalDb)

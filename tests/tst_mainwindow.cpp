@@ -12,10 +12,10 @@
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
 #include "shell/frmBekle.h"
-#include "shell/frmPop.h"
 #include "shell/frmBrw.h"
 #include "shell/frmHakkinda.h"
 #include "shell/frmMDI.h"
+#include "shell/frmPop.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/MainWindowFixture.h"
 
@@ -67,16 +67,12 @@ QList<Row> treeRows(QTreeWidget *tree)
     for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         QTreeWidgetItem *i = *it;
         rows << Row{i->parent() ? i->parent()->data(0, frmAna::kKeyRole).toString() : QString(),
-                    i->data(0, frmAna::kKeyRole).toString(), i->text(0),
-                    i->data(0, frmAna::kImageRole).toInt()};
+                    i->data(0, frmAna::kKeyRole).toString(), i->text(0), i->data(0, frmAna::kImageRole).toInt()};
     }
     return rows;
 }
 
-QString rowText(const Row &r)
-{
-    return QStringLiteral("%1/%2 \"%3\" %4").arg(r.parent, r.key, r.caption).arg(r.image);
-}
+QString rowText(const Row &r) { return QStringLiteral("%1/%2 \"%3\" %4").arg(r.parent, r.key, r.caption).arg(r.image); }
 
 QAction *action(frmMDI *mdi, const char *name) { return mdi->findChild<QAction *>(QString::fromLatin1(name)); }
 
@@ -133,8 +129,7 @@ private slots:
 
 void TestMainWindow::initTestCase()
 {
-    for (const QString &name : kByName)
-        WorkForms::registerFactory(name, [name] { return new PlainWorkWindow(name); });
+    for (const QString &name : kByName) WorkForms::registerFactory(name, [name] { return new PlainWorkWindow(name); });
 }
 
 void TestMainWindow::cleanupTestCase()
@@ -223,22 +218,38 @@ void TestMainWindow::leafOpensItsWindowAlone_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("window");
     QTest::addColumn<int>("tab");
-    QTest::newRow("HizliMesaj") << "HizliMesaj" << "frmHizliMesaj" << -1;
-    QTest::newRow("BakiyeGonder") << "BakiyeGonder" << "frmBakiyeGonder" << -1;
-    QTest::newRow("YetkiliMesaj") << "YetkiliMesaj" << "frmYetkiliMesaj" << -1;
-    QTest::newRow("ChkMesaj") << "ChkMesaj" << "frmChkMesaj" << -1;
-    QTest::newRow("GrupMesaj") << "GrupMesaj" << "frmGrupMesaj" << -1;
-    QTest::newRow("Sablonlar") << "Sablonlar" << "frmSablonlar" << -1;
-    QTest::newRow("GelenMesaj") << "GelenMesaj" << "frmInteractiveSMS" << 0;
-    QTest::newRow("GeriDonus") << "GeriDonus" << "frmInteractiveSMS" << 1;
-    QTest::newRow("HesapAyar") << "HesapAyar" << "frmAyarlar" << 0;
-    QTest::newRow("Kovaset") << "Kovaset" << "frmAyarlar" << 1;
-    QTest::newRow("Interaktif") << "Interaktif" << "frmAyarlar" << 2;
-    QTest::newRow("RapMesaj") << "RapMesaj" << "frmRapor" << 0;
-    QTest::newRow("RapTarih") << "RapTarih" << "frmRapor" << 1;
-    QTest::newRow("RapNumara") << "RapNumara" << "frmRapor" << 2;
-    QTest::newRow("OnLineServisler") << "OnLineServisler" << "frmBrw" << -1;
-    QTest::newRow("KontorYukle") << "KontorYukle" << "frmBrw" << -1;
+    QTest::newRow("HizliMesaj") << "HizliMesaj"
+                                << "frmHizliMesaj" << -1;
+    QTest::newRow("BakiyeGonder") << "BakiyeGonder"
+                                  << "frmBakiyeGonder" << -1;
+    QTest::newRow("YetkiliMesaj") << "YetkiliMesaj"
+                                  << "frmYetkiliMesaj" << -1;
+    QTest::newRow("ChkMesaj") << "ChkMesaj"
+                              << "frmChkMesaj" << -1;
+    QTest::newRow("GrupMesaj") << "GrupMesaj"
+                               << "frmGrupMesaj" << -1;
+    QTest::newRow("Sablonlar") << "Sablonlar"
+                               << "frmSablonlar" << -1;
+    QTest::newRow("GelenMesaj") << "GelenMesaj"
+                                << "frmInteractiveSMS" << 0;
+    QTest::newRow("GeriDonus") << "GeriDonus"
+                               << "frmInteractiveSMS" << 1;
+    QTest::newRow("HesapAyar") << "HesapAyar"
+                               << "frmAyarlar" << 0;
+    QTest::newRow("Kovaset") << "Kovaset"
+                             << "frmAyarlar" << 1;
+    QTest::newRow("Interaktif") << "Interaktif"
+                                << "frmAyarlar" << 2;
+    QTest::newRow("RapMesaj") << "RapMesaj"
+                              << "frmRapor" << 0;
+    QTest::newRow("RapTarih") << "RapTarih"
+                              << "frmRapor" << 1;
+    QTest::newRow("RapNumara") << "RapNumara"
+                               << "frmRapor" << 2;
+    QTest::newRow("OnLineServisler") << "OnLineServisler"
+                                     << "frmBrw" << -1;
+    QTest::newRow("KontorYukle") << "KontorYukle"
+                                 << "frmBrw" << -1;
 }
 
 void TestMainWindow::leafOpensItsWindowAlone()
@@ -303,12 +314,12 @@ void TestMainWindow::erpGuard_data()
 {
     QTest::addColumn<QString>("key");
     QTest::addColumn<bool>("blocked");
-    for (const char *k : {"MesajIslem", "HizliMesaj", "BakiyeGonder", "YetkiliMesaj", "ChkMesaj", "GrupMesaj",
-                          "Sablonlar", "InteraktifIslem", "GelenMesaj", "GeriDonus", "Raporlar", "RapMesaj",
-                          "RapTarih", "RapNumara"})
+    for (const char *k :
+         {"MesajIslem", "HizliMesaj", "BakiyeGonder", "YetkiliMesaj", "ChkMesaj", "GrupMesaj", "Sablonlar",
+          "InteraktifIslem", "GelenMesaj", "GeriDonus", "Raporlar", "RapMesaj", "RapTarih", "RapNumara"})
         QTest::newRow(k) << k << true;
-    for (const char *k : {"Ayarlar", "HesapAyar", "Kovaset", "Interaktif", "Servisler", "OnLineServisler",
-                          "KontorYukle"})
+    for (const char *k :
+         {"Ayarlar", "HesapAyar", "Kovaset", "Interaktif", "Servisler", "OnLineServisler", "KontorYukle"})
         QTest::newRow(k) << k << false;
 }
 
@@ -337,8 +348,10 @@ void TestMainWindow::erpGuard()
         QCOMPARE(fx.browser.navigations.size(), 1);
     } else {
         QCOMPARE(fx.prompts.count(), 0);
-        if (item->childCount() > 0) QCOMPARE(item->isExpanded(), !expandedBefore);
-        else QCOMPARE(WorkForms::loadedWorkForms().size(), 1);
+        if (item->childCount() > 0)
+            QCOMPARE(item->isExpanded(), !expandedBefore);
+        else
+            QCOMPARE(WorkForms::loadedWorkForms().size(), 1);
         if (item->childCount() == 0 && key != QLatin1String("OnLineServisler") && key != QLatin1String("KontorYukle"))
             QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmAyarlar"}));
     }
@@ -427,8 +440,8 @@ void TestMainWindow::menus()
     QCOMPARE(top[1]->text(), QStringLiteral("&Yardım"));
     QStringList help;
     for (QAction *a : top[1]->menu()->actions()) help << a->objectName() + "=" + a->text();
-    QCOMPARE(help, QStringList({"miHakkinda=Orvek® Talvane Hakkında", "miF1=Yardım Ko&nuları",
-                                "miWEB=" + ProductSiteHost()}));
+    QCOMPARE(help, QStringList(
+                       {"miHakkinda=Orvek® Talvane Hakkında", "miF1=Yardım Ko&nuları", "miWEB=" + ProductSiteHost()}));
     QCOMPARE(action(mdi, "miKapat")->text(), QStringLiteral("&Kapat"));
 
     action(mdi, "miF1")->trigger();
@@ -503,9 +516,12 @@ void TestMainWindow::aboutBox_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("ckey");
     QTest::addColumn<bool>("clientCodeShown");
-    QTest::newRow("hosted gateway") << "Brenvik" << "B001" << true;
-    QTest::newRow("hosted gateway, empty client code") << "Brenvik" << "" << true;
-    QTest::newRow("on-site server") << "Ambrel" << "B001" << false;
+    QTest::newRow("hosted gateway") << "Brenvik"
+                                    << "B001" << true;
+    QTest::newRow("hosted gateway, empty client code") << "Brenvik"
+                                                       << "" << true;
+    QTest::newRow("on-site server") << "Ambrel"
+                                    << "B001" << false;
 }
 
 void TestMainWindow::aboutBox()

@@ -15,21 +15,30 @@ void TestNormalizers::gsmText_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("plain text passes") << "Merhaba 100% $5 \"a\" 'b' 1.2,3;:!?" << "Merhaba 100% $5 \"a\" 'b' 1.2,3;:!?";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("plain text passes") << "Merhaba 100% $5 \"a\" 'b' 1.2,3;:!?"
+                                       << "Merhaba 100% $5 \"a\" 'b' 1.2,3;:!?";
     QTest::newRow("greeting") << QStringLiteral("Günaydın Şükrü Çağlar") << "Gunaydin Sukru Caglar";
     QTest::newRow("dotted capital I") << QStringLiteral("İSTANBUL") << "ISTANBUL";
     QTest::newRow("every Turkish letter") << QStringLiteral("ÜüĞğİıŞşÇçÖö") << "UuGgIiSsCcOo";
     QTest::newRow("e acute, other accents stay") << QStringLiteral("café âîû ÂÉ") << QStringLiteral("cafe âîû ÂÉ");
-    QTest::newRow("ampersand in place") << "Ali & Veli" << "Ali - Veli";
-    QTest::newRow("angle brackets") << "<Unvan>" << "[Unvan]";
-    QTest::newRow("tilde between blanks") << "a ~ b" << "a   b";
-    QTest::newRow("tab") << "a\tb" << "a b";
+    QTest::newRow("ampersand in place") << "Ali & Veli"
+                                        << "Ali - Veli";
+    QTest::newRow("angle brackets") << "<Unvan>"
+                                    << "[Unvan]";
+    QTest::newRow("tilde between blanks") << "a ~ b"
+                                          << "a   b";
+    QTest::newRow("tab") << "a\tb"
+                         << "a b";
     QTest::newRow("CR LF joins words") << QStringLiteral("Merhaba\r\nDünya") << "MerhabaDunya";
-    QTest::newRow("lone CR and LF") << "a\rb\nc\n\rd" << "abcd";
-    QTest::newRow("XML-unsafe mix") << "<a&b>~\t" << "[a-b]  ";
+    QTest::newRow("lone CR and LF") << "a\rb\nc\n\rd"
+                                    << "abcd";
+    QTest::newRow("XML-unsafe mix") << "<a&b>~\t"
+                                    << "[a-b]  ";
     // "&lt;" keeps its letters: only the ampersand changes.
-    QTest::newRow("entity-like text") << "&lt;" << "-lt;";
+    QTest::newRow("entity-like text") << "&lt;"
+                                      << "-lt;";
 }
 
 void TestNormalizers::gsmText()
@@ -44,26 +53,46 @@ void TestNormalizers::gsmNumber_data()
 {
     QTest::addColumn<QString>("input");
     QTest::addColumn<QString>("expected");
-    QTest::newRow("ten digits") << "5321234567" << "5321234567";
-    QTest::newRow("trunk zero and blanks") << "0 532 123 45 67" << "5321234567";
-    QTest::newRow("country code, parentheses, hyphens") << "+90 (532) 123-45-67" << "5321234567";
-    QTest::newRow("dots") << "532.123.45.67" << "5321234567";
-    QTest::newRow("twelve digits with 90") << "905321234567" << "5321234567";
-    QTest::newRow("brackets, braces, commas") << "  [0]{532},123,4567  " << "5321234567";
-    QTest::newRow("0090 prefix") << "0090 505 765 43 21" << "5057654321";
-    QTest::newRow("anything before the last ten") << "1234 555 444 55 66" << "5554445566";
-    QTest::newRow("prefix 54") << "5421112233" << "5421112233";
-    QTest::newRow("prefix 51") << "5121234567" << "";
-    QTest::newRow("prefix 56") << "5621234567" << "";
-    QTest::newRow("prefix 59") << "5921234567" << "";
-    QTest::newRow("landline") << "0212 123 45 67" << "";
-    QTest::newRow("nine digits") << "532123456" << "";
-    QTest::newRow("trunk zero and nine digits") << "0532123456" << "";
-    QTest::newRow("slash and digit after") << "5321234567 /2" << "";
-    QTest::newRow("letter among digits") << "532123456a7" << "";
-    QTest::newRow("exponent form") << "5321234E56" << "";
-    QTest::newRow("only separators") << "(---) ...,,, +++" << "";
-    QTest::newRow("empty") << "" << "";
+    QTest::newRow("ten digits") << "5321234567"
+                                << "5321234567";
+    QTest::newRow("trunk zero and blanks") << "0 532 123 45 67"
+                                           << "5321234567";
+    QTest::newRow("country code, parentheses, hyphens") << "+90 (532) 123-45-67"
+                                                        << "5321234567";
+    QTest::newRow("dots") << "532.123.45.67"
+                          << "5321234567";
+    QTest::newRow("twelve digits with 90") << "905321234567"
+                                           << "5321234567";
+    QTest::newRow("brackets, braces, commas") << "  [0]{532},123,4567  "
+                                              << "5321234567";
+    QTest::newRow("0090 prefix") << "0090 505 765 43 21"
+                                 << "5057654321";
+    QTest::newRow("anything before the last ten") << "1234 555 444 55 66"
+                                                  << "5554445566";
+    QTest::newRow("prefix 54") << "5421112233"
+                               << "5421112233";
+    QTest::newRow("prefix 51") << "5121234567"
+                               << "";
+    QTest::newRow("prefix 56") << "5621234567"
+                               << "";
+    QTest::newRow("prefix 59") << "5921234567"
+                               << "";
+    QTest::newRow("landline") << "0212 123 45 67"
+                              << "";
+    QTest::newRow("nine digits") << "532123456"
+                                 << "";
+    QTest::newRow("trunk zero and nine digits") << "0532123456"
+                                                << "";
+    QTest::newRow("slash and digit after") << "5321234567 /2"
+                                           << "";
+    QTest::newRow("letter among digits") << "532123456a7"
+                                         << "";
+    QTest::newRow("exponent form") << "5321234E56"
+                                   << "";
+    QTest::newRow("only separators") << "(---) ...,,, +++"
+                                     << "";
+    QTest::newRow("empty") << ""
+                           << "";
 }
 
 void TestNormalizers::gsmNumber()

@@ -8,10 +8,10 @@
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
-const QString kUnreachable = QStringLiteral(
-    "Mesaj merkezine ilgili bilgiler gönderilemiyor\r\nBir güvenlik uygulaması programın mesaj merkezine bağlanmasını engelleyebilir.");
-const QString kRefused = QStringLiteral(
-    "Mesaj gönderilemedi.\r\nKullanıcı adı veya parolanız hatalı olabilir.\r\nSMS krediniz bitmiş olabilir.\r\nGönderilecek mesaj olmayabilir.");
+const QString kUnreachable = QStringLiteral("Mesaj merkezine ilgili bilgiler gönderilemiyor\r\nBir güvenlik uygulaması "
+                                            "programın mesaj merkezine bağlanmasını engelleyebilir.");
+const QString kRefused = QStringLiteral("Mesaj gönderilemedi.\r\nKullanıcı adı veya parolanız hatalı olabilir.\r\nSMS "
+                                        "krediniz bitmiş olabilir.\r\nGönderilecek mesaj olmayabilir.");
 } // namespace
 
 class TestQuickMessage : public QObject {
@@ -44,7 +44,8 @@ void TestQuickMessage::readAccount_data()
     QTest::addColumn<QStringList>("originators");
 
     const QString unchanged; // nothing is filled
-    QTest::newRow("credit and two names") << "1500\nORVEK\nTALVANE\n" << true << "1500 " << QStringList{"ORVEK", "TALVANE"};
+    QTest::newRow("credit and two names") << "1500\nORVEK\nTALVANE\n"
+                                          << true << "1500 " << QStringList{"ORVEK", "TALVANE"};
     QTest::newRow("CR LF lines") << "1500\r\nORVEK\r\n" << true << "1500 " << QStringList{"ORVEK"};
     QTest::newRow("piece after last LF ignored") << "7\nORVEK\nYARIM" << true << "7 " << QStringList{"ORVEK"};
     QTest::newRow("credit line only") << "10\n" << true << "10 " << QStringList{};
@@ -132,13 +133,20 @@ void TestQuickMessage::credit_data()
     QTest::addColumn<QString>("credit");
     QTest::addColumn<QString>("count");
     QTest::addColumn<int>("check");
-    QTest::newRow("more") << "1500 " << "3 " << int(QuickCreditCheck::Enough);
-    QTest::newRow("equal passes") << "3 " << "3 " << int(QuickCreditCheck::Enough);
-    QTest::newRow("one less stops") << "2 " << "3 " << int(QuickCreditCheck::NotEnough);
-    QTest::newRow("decimal credit") << "2,5 " << "3 " << int(QuickCreditCheck::NotEnough);
-    QTest::newRow("not filled") << " 0" << "1 " << int(QuickCreditCheck::NotEnough);
-    QTest::newRow("text") << "bakiye yok " << "1 " << int(QuickCreditCheck::Unreadable);
-    QTest::newRow("empty") << "" << "1 " << int(QuickCreditCheck::Unreadable);
+    QTest::newRow("more") << "1500 "
+                          << "3 " << int(QuickCreditCheck::Enough);
+    QTest::newRow("equal passes") << "3 "
+                                  << "3 " << int(QuickCreditCheck::Enough);
+    QTest::newRow("one less stops") << "2 "
+                                    << "3 " << int(QuickCreditCheck::NotEnough);
+    QTest::newRow("decimal credit") << "2,5 "
+                                    << "3 " << int(QuickCreditCheck::NotEnough);
+    QTest::newRow("not filled") << " 0"
+                                << "1 " << int(QuickCreditCheck::NotEnough);
+    QTest::newRow("text") << "bakiye yok "
+                          << "1 " << int(QuickCreditCheck::Unreadable);
+    QTest::newRow("empty") << ""
+                           << "1 " << int(QuickCreditCheck::Unreadable);
 }
 
 void TestQuickMessage::credit()
@@ -161,18 +169,28 @@ void TestQuickMessage::judgeReply_data()
 
     const int critical = int(PromptIcon::Critical);
     const int none = int(PromptIcon::None);
-    QTest::newRow("-1") << "-1" << int(QuickReplyKind::NoConnection) << "" << kUnreachable << critical << "Uyarı" << false;
+    QTest::newRow("-1") << "-1" << int(QuickReplyKind::NoConnection) << "" << kUnreachable << critical << "Uyarı"
+                        << false;
     QTest::newRow("04") << "04" << int(QuickReplyKind::Blocked) << "" << kUnreachable << critical << "Uyarı" << true;
     QTest::newRow("05") << "05" << int(QuickReplyKind::Blocked) << "" << kUnreachable << critical << "Uyarı" << true;
-    QTest::newRow("ID:") << "ID:100001" << int(QuickReplyKind::Accepted) << "100001" << "" << none << "" << false;
-    QTest::newRow("ID blanks") << "ID: 77 \r\n" << int(QuickReplyKind::Accepted) << "77" << "" << none << "" << false;
-    QTest::newRow("ID alone") << "ID" << int(QuickReplyKind::Accepted) << "" << "" << none << "" << false;
-    QTest::newRow("small id") << "id:5" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı" << false;
-    QTest::newRow("01") << "01" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı" << false;
+    QTest::newRow("ID:") << "ID:100001" << int(QuickReplyKind::Accepted) << "100001"
+                         << "" << none << "" << false;
+    QTest::newRow("ID blanks") << "ID: 77 \r\n"
+                               << int(QuickReplyKind::Accepted) << "77"
+                               << "" << none << "" << false;
+    QTest::newRow("ID alone") << "ID" << int(QuickReplyKind::Accepted) << ""
+                              << "" << none << "" << false;
+    QTest::newRow("small id") << "id:5" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı"
+                              << false;
+    QTest::newRow("01") << "01" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı"
+                        << false;
     QTest::newRow("4") << "4" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı" << false;
-    QTest::newRow("-2") << "-2" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı" << false;
-    QTest::newRow("empty") << "" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı" << false;
-    QTest::newRow("page") << "<HTML>500</HTML>" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı" << false;
+    QTest::newRow("-2") << "-2" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı"
+                        << false;
+    QTest::newRow("empty") << "" << int(QuickReplyKind::Refused) << "" << kRefused << critical << "Brenvik Uyarı"
+                           << false;
+    QTest::newRow("page") << "<HTML>500</HTML>" << int(QuickReplyKind::Refused) << "" << kRefused << critical
+                          << "Brenvik Uyarı" << false;
 }
 
 void TestQuickMessage::judgeReply()
@@ -210,8 +228,14 @@ void TestQuickMessage::writeSend_data()
     QTest::addColumn<QString>("p1");
     QTest::addColumn<QString>("p2");
 
-    QTest::newRow("log only") << false << "Günaydın" << "Gunaydin" << "" << "";
-    QTest::newRow("with template") << true << "Şükrü'ye\r\nselam" << "Sukru'yeselam" << "Sukru'yeselam" << "";
+    QTest::newRow("log only") << false << "Günaydın"
+                              << "Gunaydin"
+                              << ""
+                              << "";
+    QTest::newRow("with template") << true << "Şükrü'ye\r\nselam"
+                                   << "Sukru'yeselam"
+                                   << "Sukru'yeselam"
+                                   << "";
     const QString exact(255, QLatin1Char('a'));
     QTest::newRow("255 whole") << true << exact << exact << exact << "";
     const QString longer = exact + QStringLiteral("bc");
@@ -234,10 +258,12 @@ void TestQuickMessage::writeSend()
     const QuickWriteResult r = WriteQuickSend(
         QuickLogRow(QStringLiteral("4711"), 3, typed, QStringLiteral("ORV'EK"), sent, at), asTemplate, normalised);
     QVERIFY(r.ok());
-    const auto log = fx.rows("SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih,sirket_kod FROM tbl_giden");
+    const auto log =
+        fx.rows("SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih,sirket_kod FROM tbl_giden");
     QCOMPARE(log.size(), 1);
-    QCOMPARE(log.first(), QVariantList({"4711", "Hızlı mesaj gönder", "Ambrel", 3, QStringLiteral("İlk Kayıt :") + typed,
-                                        "ORV'EK", "2026-03-05 09:07:41", "2026-03-06 10:15:00", "02"}));
+    QCOMPARE(log.first(),
+             QVariantList({"4711", "Hızlı mesaj gönder", "Ambrel", 3, QStringLiteral("İlk Kayıt :") + typed, "ORV'EK",
+                           "2026-03-05 09:07:41", "2026-03-06 10:15:00", "02"}));
     const auto templates = fx.rows("SELECT msgid,sablon_tip,sablon_p1,sablon_p2 FROM tbl_sablonlar WHERE msgid='4711'");
     if (!asTemplate) {
         QVERIFY(templates.isEmpty());
@@ -264,8 +290,7 @@ void TestQuickMessage::writeFailures()
     if (logFails) fx.exec("CREATE TRIGGER r1 BEFORE INSERT ON tbl_giden BEGIN SELECT RAISE(ABORT, 'no'); END");
     if (templateFails) fx.exec("CREATE TRIGGER r2 BEFORE INSERT ON tbl_sablonlar BEGIN SELECT RAISE(ABORT, 'no'); END");
     const QDateTime now = QDateTime::currentDateTime();
-    const QuickWriteResult r =
-        WriteQuickSend(QuickLogRow("9", 1, "x", "O", now, now), true, QStringLiteral("x"));
+    const QuickWriteResult r = WriteQuickSend(QuickLogRow("9", 1, "x", "O", now, now), true, QStringLiteral("x"));
     QVERIFY(!r.ok());
     QCOMPARE(r.logWritten, !logFails);
     QCOMPARE(r.templateWritten, !templateFails);
@@ -288,7 +313,8 @@ void TestQuickMessage::excessCharacters_data()
     QTest::newRow("break counts two") << QStringLiteral("ab") + para << 161 << 1;
     QTest::newRow("break then letter") << QStringLiteral("a") + para + QStringLiteral("b") << 162 << 2;
     QTest::newRow("CR LF kept whole") << "ab\r\n" << 161 << 2;
-    QTest::newRow("surrogate pair kept whole") << QStringLiteral("a") + QString::fromUtf8("\xF0\x9F\x98\x80") << 161 << 2;
+    QTest::newRow("surrogate pair kept whole")
+        << QStringLiteral("a") + QString::fromUtf8("\xF0\x9F\x98\x80") << 161 << 2;
 }
 
 void TestQuickMessage::excessCharacters()

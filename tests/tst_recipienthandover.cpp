@@ -40,8 +40,11 @@ const QString kBrenvik = QStringLiteral("Brenvik");
 QString copyOfSample(const QString &folder)
 {
     static const ErpSampleCopies sample([](ErpStandIn &erp) {
-        erp.addContact("01", {{"Sirket", "120.001"}, {"Adi", QStringLiteral("Aynur")}, {"Soyadi", "Yılmaz"},
-                              {"CepTelBKod", "0532"}, {"CepTel", "123 45 67"}});
+        erp.addContact("01", {{"Sirket", "120.001"},
+                              {"Adi", QStringLiteral("Aynur")},
+                              {"Soyadi", "Yılmaz"},
+                              {"CepTelBKod", "0532"},
+                              {"CepTel", "123 45 67"}});
     });
     return sample.copyInto(folder);
 }
@@ -176,7 +179,8 @@ void TestRecipientHandOver::unreadableTextStaysInWindow_data()
                                       << "Mesajdaki \"##]\" işareti, \"[##\" işaretinden önce geliyor.";
     QTest::newRow("open mark left alone") << "[##Unvan1##] [##Unvan2"
                                           << "Mesajdaki \"[##\" işaretinden sonra \"##]\" işareti yok.";
-    QTest::newRow("no such column") << "Sayın [##Bakiye##]" << "Alan bulunamadı: Bakiye";
+    QTest::newRow("no such column") << "Sayın [##Bakiye##]"
+                                    << "Alan bulunamadı: Bakiye";
 }
 
 void TestRecipientHandOver::unreadableTextStaysInWindow()
@@ -217,14 +221,18 @@ void TestRecipientHandOver::handOverPerWindow_data()
     const QStringList withDuplicate = {"5057654321:120.001 İsmail", "5321234567:120.001 Aynur",
                                        "5321234567:120.001 Ayşe", "5421112233:120.001 Gülşen"};
     const QStringList once = {"5057654321:120.001 İsmail", "", "5421112233:120.001 Gülşen"};
-    QTest::newRow("account cards, duplicate test on")
-        << "ChkMesaj" << "frmChkMesaj" << "Müşterilere mesaj gönder" << false << true << once;
-    QTest::newRow("groups, duplicates allowed")
-        << "GrupMesaj" << "frmGrupMesaj" << "Gruplara mesaj gönder" << true << false << withDuplicate;
-    QTest::newRow("contact persons, duplicate test on")
-        << "YetkiliMesaj" << "frmYetkiliMesaj" << "Yetkililere mesaj gönder" << false << false << once;
-    QTest::newRow("balances, no duplicate test")
-        << "BakiyeGonder" << "frmBakiyeGonder" << "Bakiye gönder" << false << true << withDuplicate;
+    QTest::newRow("account cards, duplicate test on") << "ChkMesaj"
+                                                      << "frmChkMesaj"
+                                                      << "Müşterilere mesaj gönder" << false << true << once;
+    QTest::newRow("groups, duplicates allowed") << "GrupMesaj"
+                                                << "frmGrupMesaj"
+                                                << "Gruplara mesaj gönder" << true << false << withDuplicate;
+    QTest::newRow("contact persons, duplicate test on") << "YetkiliMesaj"
+                                                        << "frmYetkiliMesaj"
+                                                        << "Yetkililere mesaj gönder" << false << false << once;
+    QTest::newRow("balances, no duplicate test") << "BakiyeGonder"
+                                                 << "frmBakiyeGonder"
+                                                 << "Bakiye gönder" << false << true << withDuplicate;
 }
 
 void TestRecipientHandOver::handOverPerWindow()
@@ -508,8 +516,8 @@ void TestRecipientHandOver::mainRoadEndToEnd()
     QVERIFY(fx.main.prompts.texts().contains(SentWithOverLimitText()));
 
     // The log row and the template of the typed text.
-    const auto log = fx.main.folder.rows(
-        "SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,sirket_kod FROM tbl_giden");
+    const auto log =
+        fx.main.folder.rows("SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,sirket_kod FROM tbl_giden");
     QCOMPARE(log.size(), 1);
     QCOMPARE(log[0][0].toString(), QStringLiteral("100001"));
     QCOMPARE(log[0][1].toString(), QStringLiteral("Yetkililere mesaj gönder"));

@@ -108,8 +108,8 @@ void TestRecipientMerge::mergeText_data()
     QTest::newRow("at end") << "Sayın [##YetkiliAdi##]" << 0 << "Sayın Ayşe";
     QTest::newRow("whole text") << "[##Unvan1##]" << 0 << "Çağlar Gıda";
     QTest::newRow("two side by side") << "[##YetkiliAdi##][##Unvan2##]" << 0 << "AyşeLtd. Şti.";
-    QTest::newRow("three with CR LF") << "Sayın [##YetkiliAdi##],\r\n[##Unvan1##] bakiyesi [##Bakiye##] TL"
-                                      << 0 << "Sayın Ayşe,\r\nÇağlar Gıda bakiyesi 1250,75 TL";
+    QTest::newRow("three with CR LF") << "Sayın [##YetkiliAdi##],\r\n[##Unvan1##] bakiyesi [##Bakiye##] TL" << 0
+                                      << "Sayın Ayşe,\r\nÇağlar Gıda bakiyesi 1250,75 TL";
     QTest::newRow("names without letter case") << "[##UNVAN1##]/[##yetkiliadi##]" << 0 << "Çağlar Gıda/Ayşe";
     QTest::newRow("Null between words") << "a [##Unvan2##] b" << 1 << "a  b";
     QTest::newRow("only a Null") << "[##Unvan2##]" << 1 << "";
@@ -146,10 +146,14 @@ void TestRecipientMerge::refusedTexts_data()
     QTest::newRow("overlapping marks") << "[##]" << misplaced;
     QTest::newRow("three hashes") << "[###]" << misplaced;
     QTest::newRow("open without close after a placeholder") << "[##Unvan1##] ve [##Unvan2" << noClose;
-    QTest::newRow("empty name") << "a [####] b" << "Mesajda adı boş bir alan var: \"[####]\".";
-    QTest::newRow("unknown name") << "Sayın [##Adres##]" << "Alan bulunamadı: Adres";
-    QTest::newRow("blanks are part of the name") << "[## Unvan1##]" << "Alan bulunamadı:  Unvan1";
-    QTest::newRow("unknown after a good one") << "[##Unvan1##] [##Kod6##]" << "Alan bulunamadı: Kod6";
+    QTest::newRow("empty name") << "a [####] b"
+                                << "Mesajda adı boş bir alan var: \"[####]\".";
+    QTest::newRow("unknown name") << "Sayın [##Adres##]"
+                                  << "Alan bulunamadı: Adres";
+    QTest::newRow("blanks are part of the name") << "[## Unvan1##]"
+                                                 << "Alan bulunamadı:  Unvan1";
+    QTest::newRow("unknown after a good one") << "[##Unvan1##] [##Kod6##]"
+                                              << "Alan bulunamadı: Kod6";
 }
 
 void TestRecipientMerge::refusedTexts()
@@ -206,16 +210,16 @@ void TestRecipientMerge::runSplitsAndDrops_data()
 
     // "A" + 155 characters after a placeholder of one letter: 160; of two letters: 161.
     const QString tail = " " + repeat(158);
-    QTest::newRow("160 in, 161 over")
-        << QStringList({"A|532|1111111", "AB|532|2222222"}) << "[##Unvan1##]" + tail << int(NoDuplicateTest)
-        << QStringList({"5321111111:A" + tail}) << QStringList({"AB"}) << 2;
+    QTest::newRow("160 in, 161 over") << QStringList({"A|532|1111111", "AB|532|2222222"}) << "[##Unvan1##]" + tail
+                                      << int(NoDuplicateTest) << QStringList({"5321111111:A" + tail})
+                                      << QStringList({"AB"}) << 2;
     // 158 characters and one CR LF: 160; one character more: 161.
-    QTest::newRow("CR LF counts two")
-        << QStringList({"A|532|1111111", "AB|532|2222222"}) << "[##Unvan1##]" + repeat(157) + "\r\n"
-        << int(NoDuplicateTest) << QStringList({"5321111111:A" + repeat(157) + "\r\n"}) << QStringList({"AB"}) << 2;
-    QTest::newRow("Null merge fits")
-        << QStringList({"~|532|1111111"}) << "[##Unvan1##]" << int(NoDuplicateTest)
-        << QStringList({"5321111111:"}) << QStringList() << 1;
+    QTest::newRow("CR LF counts two") << QStringList({"A|532|1111111", "AB|532|2222222"})
+                                      << "[##Unvan1##]" + repeat(157) + "\r\n"
+                                      << int(NoDuplicateTest) << QStringList({"5321111111:A" + repeat(157) + "\r\n"})
+                                      << QStringList({"AB"}) << 2;
+    QTest::newRow("Null merge fits") << QStringList({"~|532|1111111"}) << "[##Unvan1##]" << int(NoDuplicateTest)
+                                     << QStringList({"5321111111:"}) << QStringList() << 1;
     QTest::newRow("Null and unusable numbers dropped without a yield")
         << QStringList({"A|~|1111111", "B|532|~", "C|212|1111111", "D|532|123", "E|0532|1111111"}) << "[##Unvan1##]"
         << int(NoDuplicateTest) << QStringList({"5321111111:E"}) << QStringList() << 1;
@@ -229,8 +233,8 @@ void TestRecipientMerge::runSplitsAndDrops_data()
         << QStringList({"A|532|1111111", "B|532|1111111"}) << "[##Unvan1##]" << int(NoDuplicateTest)
         << QStringList({"5321111111:A", "5321111111:B"}) << QStringList() << 2;
     QTest::newRow("sentinel never taken while the test is on")
-        << QStringList({"A|500|0000000", "B|532|1111111"}) << "x" << int(TestOn)
-        << QStringList({"5321111111:x"}) << QStringList() << 1;
+        << QStringList({"A|500|0000000", "B|532|1111111"}) << "x" << int(TestOn) << QStringList({"5321111111:x"})
+        << QStringList() << 1;
     QTest::newRow("sentinel taken when duplicates are allowed")
         << QStringList({"A|500|0000000"}) << "x" << int(TestOff) << QStringList({"5000000000:x"}) << QStringList() << 1;
     QTest::newRow("over-limit number stays free")

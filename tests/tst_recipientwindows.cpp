@@ -150,24 +150,36 @@ void TestRecipientWindows::windowAgainstStandIn_data()
     QTest::addColumn<bool>("duplicateOption");
     QTest::addColumn<QString>("firstRow"); // the first columns of row 0 as the grid shows them
 
-    QTest::newRow("account cards") << "ChkMesaj" << "frmChkMesaj" << "ChkMesaj" << "Müşterilere mesaj gönder"
+    QTest::newRow("account cards") << "ChkMesaj"
+                                   << "frmChkMesaj"
+                                   << "ChkMesaj"
+                                   << "Müşterilere mesaj gönder"
                                    << "Cari hesap kartlarındaki bilgilere göre mesaj göndermenizi sağlar."
-                                   << "Müşteri bilgileri (Toplam : 5 kayıt)" << "rsGrup" << 19 << true
-                                   << "120.001|Çağlar Gıda Ltd. Şti.||Ayşe";
-    QTest::newRow("account groups") << "GrupMesaj" << "frmGrupMesaj" << "GrupMesaj" << "Gruplara mesaj gönder"
+                                   << "Müşteri bilgileri (Toplam : 5 kayıt)"
+                                   << "rsGrup" << 19 << true << "120.001|Çağlar Gıda Ltd. Şti.||Ayşe";
+    QTest::newRow("account groups") << "GrupMesaj"
+                                    << "frmGrupMesaj"
+                                    << "GrupMesaj"
+                                    << "Gruplara mesaj gönder"
                                     << "Cari hesap kartlarındaki grup koduna göre mesaj göndermenizi sağlar."
-                                    << "Müşteri grup bilgileri (Toplam : 4 kayıt)" << "rsGrup" << 10 << true
-                                    << "120.001|Çağlar Gıda Ltd. Şti.||Ayşe";
-    QTest::newRow("contact persons") << "YetkiliMesaj" << "frmYetkiliMesaj" << "YetkiliMesaj"
+                                    << "Müşteri grup bilgileri (Toplam : 4 kayıt)"
+                                    << "rsGrup" << 10 << true << "120.001|Çağlar Gıda Ltd. Şti.||Ayşe";
+    QTest::newRow("contact persons") << "YetkiliMesaj"
+                                     << "frmYetkiliMesaj"
+                                     << "YetkiliMesaj"
                                      << "Yetkililere mesaj gönder"
                                      << "Yetkili kartlarındaki bilgilere göre mesaj göndermenizi sağlar."
-                                     << "Müşteri yetkili bilgileri (Toplam : 5 kayıt)" << "rsGrup" << 23 << true
+                                     << "Müşteri yetkili bilgileri (Toplam : 5 kayıt)"
+                                     << "rsGrup" << 23 << true
                                      << "120.001|Çağlar Gıda Ltd. Şti.||Ayşe||Yılmaz|K|15.03.1980";
     QTest::newRow("open balances")
-        << "BakiyeGonder" << "frmBakiyeGonder" << "BakiyeMesaj" << "Bakiye gönder"
+        << "BakiyeGonder"
+        << "frmBakiyeGonder"
+        << "BakiyeMesaj"
+        << "Bakiye gönder"
         << "Finans kayıtlarında bakiyeleri bulunan müşterilerinize bakiye hatırlatması yapmanızı sağlar."
-        << "Müşteri bakiye bilgileri (Toplam : 3 kayıt)" << "rsBakiye" << 9 << false
-        << "120.001|Çağlar Gıda Ltd. Şti.||Ayşe||Yılmaz|1.250,75";
+        << "Müşteri bakiye bilgileri (Toplam : 3 kayıt)"
+        << "rsBakiye" << 9 << false << "120.001|Çağlar Gıda Ltd. Şti.||Ayşe||Yılmaz|1.250,75";
 }
 
 void TestRecipientWindows::windowAgainstStandIn()
@@ -279,7 +291,8 @@ void TestRecipientWindows::failedLoad_data()
                          {"YetkiliMesaj", "frmYetkiliMesaj", "Müşteri yetkili bilgileri", group},
                          {"BakiyeGonder", "frmBakiyeGonder", "Müşteri bakiye bilgileri", balance}};
     for (const W &w : windows) {
-        QTest::addRow("%s, server unreachable", w.cls) << w.node << w.cls << true << connect << QString::fromUtf8(w.grid);
+        QTest::addRow("%s, server unreachable", w.cls)
+            << w.node << w.cls << true << connect << QString::fromUtf8(w.grid);
         QTest::addRow("%s, query fails", w.cls) << w.node << w.cls << false << w.stage << QString::fromUtf8(w.grid);
     }
 }
@@ -377,13 +390,17 @@ void TestRecipientWindows::counter_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
     QTest::addColumn<bool>("red");
-    QTest::newRow("empty") << "" << "160" << false;
+    QTest::newRow("empty") << ""
+                           << "160" << false;
     QTest::newRow("exactly 160") << QString(160, 'a') << "0" << false;
     QTest::newRow("161") << QString(161, 'a') << "-1" << true;
     QTest::newRow("Turkish letters count one each") << QStringLiteral("ğüşıöçİ") << "153" << false;
-    QTest::newRow("line break counts two") << "ab\ncd" << "154" << false;
-    QTest::newRow("159 and a line break") << QString(159, 'a') + "\n" << "-1" << true;
-    QTest::newRow("placeholder as typed") << "[##Unvan1##]" << "148" << false;
+    QTest::newRow("line break counts two") << "ab\ncd"
+                                           << "154" << false;
+    QTest::newRow("159 and a line break") << QString(159, 'a') + "\n"
+                                          << "-1" << true;
+    QTest::newRow("placeholder as typed") << "[##Unvan1##]"
+                                          << "148" << false;
 }
 
 void TestRecipientWindows::counter()
@@ -575,8 +592,12 @@ void TestRecipientWindows::filterAppliedRefusedAndRemoved()
     QCOMPARE(w->List1->count(), 3);
 
     // "Filtre kaldır" runs the query again: a row added on the server meanwhile shows.
-    fx.erp.addContact("01", {{"Sirket", "120.004"}, {"Adi", QStringLiteral("Oya")}, {"Soyadi", QStringLiteral("Şen")},
-                             {"Cinsiyet", "K"}, {"CepTelBKod", "555"}, {"CepTel", "1010101"}});
+    fx.erp.addContact("01", {{"Sirket", "120.004"},
+                             {"Adi", QStringLiteral("Oya")},
+                             {"Soyadi", QStringLiteral("Şen")},
+                             {"Cinsiyet", "K"},
+                             {"CepTelBKod", "555"},
+                             {"CepTel", "1010101"}});
     QTest::mouseClick(w->Command3, Qt::LeftButton);
     QCOMPARE(w->DataGrid1->caption(), title.arg(6));
     QCOMPARE(view->model()->rowCount(), 6);
@@ -593,7 +614,8 @@ void TestRecipientWindows::filterAppliedRefusedAndRemoved()
     fx.main.prompts.clear();
     QTest::mouseClick(w->Command3, Qt::LeftButton);
     QCOMPARE(fx.main.prompts.count(), 1);
-    QVERIFY(fx.main.prompts.last().text.startsWith("Grup bilgileri görüntülenemiyor.\r\nSistemin ürettiği hata mesajı : "));
+    QVERIFY(
+        fx.main.prompts.last().text.startsWith("Grup bilgileri görüntülenemiyor.\r\nSistemin ürettiği hata mesajı : "));
     QCOMPARE(w->DataGrid1->caption(), title.arg(6));
     QCOMPARE(view->model()->rowCount(), 6);
 

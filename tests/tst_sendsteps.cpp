@@ -118,8 +118,8 @@ void TestSendSteps::readAccount_data()
     QTest::addColumn<QString>("credit");
     QTest::addColumn<QStringList>("originators");
     QTest::addColumn<bool>("complete");
-    QTest::newRow("credit and two names") << "1500\nORVEK\nTALVANE\n" << true << true << "1500"
-                                          << QStringList{"ORVEK", "TALVANE"} << true;
+    QTest::newRow("credit and two names") << "1500\nORVEK\nTALVANE\n"
+                                          << true << true << "1500" << QStringList{"ORVEK", "TALVANE"} << true;
     QTest::newRow("text after the last LF ignored") << "7\nA\nB" << true << true << "7" << QStringList{"A"} << true;
     QTest::newRow("empty line is an empty name") << "7\n\nB\n" << true << true << "7" << QStringList{"", "B"} << true;
     QTest::newRow("CR LF line ends") << "1500\r\nORVEK\r\n" << true << true << "1500" << QStringList{"ORVEK"} << true;
@@ -155,13 +155,16 @@ void TestSendSteps::confirmationText_data()
     QTest::addColumn<QString>("originator");
     QTest::addColumn<bool>("later");
     QTest::addColumn<QString>("text");
-    QTest::newRow("at once") << 3 << "ORVEK" << false
-                             << "Mesajınız 3 kişiye ORVEK originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?";
-    QTest::newRow("at once, no originator") << 12000 << "" << false
-                                            << "Mesajınız 12000 kişiye  originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?";
-    QTest::newRow("later, in the past") << 1 << "TALVANE" << true
-                                        << "Mesajınız 1 kişiye, 09.01.2020 saat 07:05:09 de TALVANE originator bilgisiyle "
-                                           "gönderilecektir. Devam etmek istiyor musunuz?";
+    QTest::newRow("at once")
+        << 3 << "ORVEK" << false
+        << "Mesajınız 3 kişiye ORVEK originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?";
+    QTest::newRow("at once, no originator")
+        << 12000 << "" << false
+        << "Mesajınız 12000 kişiye  originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?";
+    QTest::newRow("later, in the past")
+        << 1 << "TALVANE" << true
+        << "Mesajınız 1 kişiye, 09.01.2020 saat 07:05:09 de TALVANE originator bilgisiyle "
+           "gönderilecektir. Devam etmek istiyor musunuz?";
 }
 
 void TestSendSteps::confirmationText()
@@ -178,14 +181,22 @@ void TestSendSteps::creditTest_data()
     QTest::addColumn<QString>("credit");
     QTest::addColumn<QString>("total");
     QTest::addColumn<int>("expected"); // 1 enough, 0 not enough, -1 throws
-    QTest::newRow("equal passes") << " 100" << " 100" << 1;
-    QTest::newRow("one less fails") << " 99" << " 100" << 0;
-    QTest::newRow("more") << " 1500" << " 3" << 1;
-    QTest::newRow("decimal comma") << " 2,5" << " 3" << 0;
-    QTest::newRow("decimal point") << " 3.5" << " 3" << 1;
-    QTest::newRow("credit never fetched") << "" << " 3" << -1;
-    QTest::newRow("total empty") << " 10" << "" << -1;
-    QTest::newRow("credit is text") << " yok" << " 3" << -1;
+    QTest::newRow("equal passes") << " 100"
+                                  << " 100" << 1;
+    QTest::newRow("one less fails") << " 99"
+                                    << " 100" << 0;
+    QTest::newRow("more") << " 1500"
+                          << " 3" << 1;
+    QTest::newRow("decimal comma") << " 2,5"
+                                   << " 3" << 0;
+    QTest::newRow("decimal point") << " 3.5"
+                                   << " 3" << 1;
+    QTest::newRow("credit never fetched") << ""
+                                          << " 3" << -1;
+    QTest::newRow("total empty") << " 10"
+                                 << "" << -1;
+    QTest::newRow("credit is text") << " yok"
+                                    << " 3" << -1;
 }
 
 void TestSendSteps::creditTest()
@@ -248,7 +259,8 @@ void TestSendSteps::scheduleForms()
 
 void TestSendSteps::judgeReply_data()
 {
-    const QString noNet = "Lütfen İnternet Bağlantınızı Kontrol Ediniz." + kCrLf + "İnternete Bağlı Olmadan SMS Gönderemezsiniz";
+    const QString noNet =
+        "Lütfen İnternet Bağlantınızı Kontrol Ediniz." + kCrLf + "İnternete Bağlı Olmadan SMS Gönderemezsiniz";
     const QString blocked = "SMS Merkezine İlgili Bilgiler Gönderilemiyor" + kCrLf +
                             "Proxy Server veya Firewall Kullanıyorsanız Gerekli Ayarları Yapmalısınız";
     const QString refused = "Mesaj Gönderilemedi." + kCrLf + "Kullanıcı Adı veya Parolanız Hatalı Olabilir." + kCrLf +
@@ -265,10 +277,12 @@ void TestSendSteps::judgeReply_data()
     QTest::newRow("-1") << "-1" << int(SendReplyKind::NoConnection) << "" << noNet << info << "Uyarı" << true << false;
     QTest::newRow("04") << "04" << int(SendReplyKind::Blocked) << "" << blocked << crit << "Uyarı" << true << true;
     QTest::newRow("05") << "05" << int(SendReplyKind::Blocked) << "" << blocked << crit << "Uyarı" << true << true;
-    QTest::newRow("ID:id") << "ID:4711" << int(SendReplyKind::Accepted) << "4711" << "" << none << "" << false << false;
-    QTest::newRow("ID blanks trimmed") << "ID:  4711 " << int(SendReplyKind::Accepted) << "4711" << "" << none << ""
-                                       << false << false;
-    QTest::newRow("ID alone: empty id") << "ID" << int(SendReplyKind::Accepted) << "" << "" << none << "" << false << false;
+    QTest::newRow("ID:id") << "ID:4711" << int(SendReplyKind::Accepted) << "4711"
+                           << "" << none << "" << false << false;
+    QTest::newRow("ID blanks trimmed") << "ID:  4711 " << int(SendReplyKind::Accepted) << "4711"
+                                       << "" << none << "" << false << false;
+    QTest::newRow("ID alone: empty id") << "ID" << int(SendReplyKind::Accepted) << ""
+                                        << "" << none << "" << false << false;
     QTest::newRow("small id refused") << "id:4711" << int(SendReplyKind::Refused) << "" << refused << crit
                                       << "Brenvik Uyarı" << false << false;
     for (const char *code : {"-2", "01", "02", "03", "06", "13", "", " 04", "HTML"})
@@ -346,8 +360,8 @@ void TestSendSteps::sentLogLayoutAndBoundValues()
     const auto rows = fx.rows("SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih,sirket_kod "
                               "FROM tbl_giden");
     QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0], QVariantList({r.msgid, r.msg_tip, r.gateway, 100000, r.mesaj, r.originator,
-                                    "2026-12-10 09:05:07", "2026-12-11 14:30:00", r.sirket_kod}));
+    QCOMPARE(rows[0], QVariantList({r.msgid, r.msg_tip, r.gateway, 100000, r.mesaj, r.originator, "2026-12-10 09:05:07",
+                                    "2026-12-11 14:30:00", r.sirket_kod}));
     QCOMPARE(fx.scalar("SELECT typeof(paket_boyut) FROM tbl_giden").toString(), QStringLiteral("integer"));
     // The report window's filter compares the kind and company without case.
     QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_giden WHERE gateway = 'BRENVIK'").toInt(), 1);
@@ -466,10 +480,9 @@ void TestSendSteps::finishAcceptedSend()
         const XlsxSheet &sheet = reader.sheet(0);
         QCOMPARE(sheet.rowCount(), overLimit + 1);
         QCOMPARE(sheet.rowTexts(0), QStringList({"HesapKod", "Unvan1", "CepTelBKod", "CepTel"}));
-        QCOMPARE(sheet.rowTexts(overLimit),
-                 QStringList({QStringLiteral("120.%1").arg(overLimit - 1),
-                              QStringLiteral("Şahin'in Dükkânı %1").arg(overLimit - 1), "532",
-                              QString::number(1000000 + overLimit - 1)}));
+        QCOMPARE(sheet.rowTexts(overLimit), QStringList({QStringLiteral("120.%1").arg(overLimit - 1),
+                                                         QStringLiteral("Şahin'in Dükkânı %1").arg(overLimit - 1),
+                                                         "532", QString::number(1000000 + overLimit - 1)}));
         QCOMPARE(shell.openedFiles, QStringList{file});
     }
     SetDocumentsFolder(QString());

@@ -14,16 +14,26 @@ void TestSmsText::lineBreaks_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("crlf");
     QTest::addColumn<int>("length");
-    QTest::newRow("empty") << "" << "" << 0;
+    QTest::newRow("empty") << ""
+                           << "" << 0;
     QTest::newRow("plain Turkish") << QStringLiteral("Sayın Çağlar") << QStringLiteral("Sayın Çağlar") << 12;
-    QTest::newRow("CR LF stays two") << "a\r\nb" << "a\r\nb" << 4;
-    QTest::newRow("lone LF counts two") << "a\nb" << "a\r\nb" << 4;
-    QTest::newRow("lone CR counts two") << "a\rb" << "a\r\nb" << 4;
-    QTest::newRow("LF CR is two breaks") << "a\n\rb" << "a\r\n\r\nb" << 6;
+    QTest::newRow("CR LF stays two") << "a\r\nb"
+                                     << "a\r\nb" << 4;
+    QTest::newRow("lone LF counts two") << "a\nb"
+                                        << "a\r\nb" << 4;
+    QTest::newRow("lone CR counts two") << "a\rb"
+                                        << "a\r\nb" << 4;
+    QTest::newRow("LF CR is two breaks") << "a\n\rb"
+                                         << "a\r\n\r\nb" << 6;
     QTest::newRow("paragraph and line separators")
-        << QString("a") + QChar::ParagraphSeparator + "b" + QChar::LineSeparator + "c" << "a\r\nb\r\nc" << 7;
-    QTest::newRow("break at the end") << "x\n" << "x\r\n" << 3;
-    QTest::newRow("empty lines") << "\n\n" << "\r\n\r\n" << 4;
+        << QString("a") + QChar::ParagraphSeparator + "b" + QChar::LineSeparator + "c"
+        << "a\r\nb\r\nc" << 7;
+    QTest::newRow("break at the end") << "x\n"
+                                      << "x\r\n"
+                                      << 3;
+    QTest::newRow("empty lines") << "\n\n"
+                                 << "\r\n\r\n"
+                                 << 4;
 }
 
 void TestSmsText::lineBreaks()

@@ -52,12 +52,12 @@ struct ProgressRecorder {
 struct BoxLog {
     explicit BoxLog(std::function<void(const QString &)> onShow = {})
     {
-        Prompt::setHandler([this, onShow](const QString &text, PromptIcon icon, const QString &title,
-                                          PromptButtons buttons) {
-            boxes << PromptRecord{text, icon, title, buttons};
-            if (onShow) onShow(text);
-            return PromptAnswer::Ok;
-        });
+        Prompt::setHandler(
+            [this, onShow](const QString &text, PromptIcon icon, const QString &title, PromptButtons buttons) {
+                boxes << PromptRecord{text, icon, title, buttons};
+                if (onShow) onShow(text);
+                return PromptAnswer::Ok;
+            });
     }
     ~BoxLog() { Prompt::setHandler(nullptr); }
     QVector<PromptRecord> boxes;
@@ -77,7 +77,8 @@ RecordSet numberedList(int rows)
 // Open file descriptors of this process: a failed export must not keep any.
 int openFiles()
 {
-    return int(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
+    return int(
+        QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).size());
 }
 
 QStringList headerList(const RecordSet &rs) { return rs.fieldNames() << QString(); }
@@ -166,7 +167,8 @@ void TestSpreadsheetExport::pages()
         before += perSheet[p - 1];
         doneAtStatus << before;
     }
-    statuses << QStringLiteral("Sayfa adları oluşturuluyor...") << QStringLiteral("Sayfa başlık bilgileri ekleniyor...");
+    statuses << QStringLiteral("Sayfa adları oluşturuluyor...")
+             << QStringLiteral("Sayfa başlık bilgileri ekleniyor...");
     doneAtStatus << rows << rows;
     QCOMPARE(progress.statuses, statuses);
     QCOMPARE(progress.doneAtStatus, doneAtStatus);
@@ -240,28 +242,52 @@ void TestSpreadsheetExport::typedValues_data()
     QTest::addColumn<QString>("format");
 
     const int num = XlsxCell::Number, text = XlsxCell::Text, empty = XlsxCell::Empty, boolean = XlsxCell::Bool;
-    QTest::newRow("int") << QVariant(42) << num << "42" << "General";
-    QTest::newRow("negative double") << QVariant(-3.25) << num << "-3.25" << "General";
-    QTest::newRow("15-digit integer") << QVariant(999999999999999LL) << num << "999999999999999" << "General";
-    QTest::newRow("19-digit integer") << QVariant(1234567890123456789LL) << text << "1234567890123456789" << "General";
-    QTest::newRow("not a number") << QVariant(std::numeric_limits<double>::quiet_NaN()) << text << "nan" << "General";
-    QTest::newRow("bool") << QVariant(true) << boolean << "TRUE" << "General";
-    QTest::newRow("digits as text") << QVariant(QStringLiteral("05321234567")) << text << "05321234567" << "General";
-    QTest::newRow("turkish letters") << QVariant(QStringLiteral("ÇĞİÖŞÜ çğıöşü")) << text << "ÇĞİÖŞÜ çğıöşü" << "General";
-    QTest::newRow("line break") << QVariant(QStringLiteral("satır 1\r\nsatır 2")) << text << "satır 1\r\nsatır 2" << "General";
+    QTest::newRow("int") << QVariant(42) << num << "42"
+                         << "General";
+    QTest::newRow("negative double") << QVariant(-3.25) << num << "-3.25"
+                                     << "General";
+    QTest::newRow("15-digit integer") << QVariant(999999999999999LL) << num << "999999999999999"
+                                      << "General";
+    QTest::newRow("19-digit integer") << QVariant(1234567890123456789LL) << text << "1234567890123456789"
+                                      << "General";
+    QTest::newRow("not a number") << QVariant(std::numeric_limits<double>::quiet_NaN()) << text << "nan"
+                                  << "General";
+    QTest::newRow("bool") << QVariant(true) << boolean << "TRUE"
+                          << "General";
+    QTest::newRow("digits as text") << QVariant(QStringLiteral("05321234567")) << text << "05321234567"
+                                    << "General";
+    QTest::newRow("turkish letters") << QVariant(QStringLiteral("ÇĞİÖŞÜ çğıöşü")) << text << "ÇĞİÖŞÜ çğıöşü"
+                                     << "General";
+    QTest::newRow("line break") << QVariant(QStringLiteral("satır 1\r\nsatır 2")) << text << "satır 1\r\nsatır 2"
+                                << "General";
     QTest::newRow("markup characters") << QVariant(QStringLiteral("<a href=\"x\">&amp;'</a>")) << text
-                                       << "<a href=\"x\">&amp;'</a>" << "General";
-    QTest::newRow("control character") << QVariant(QStringLiteral("a\x01" "b")) << text << "a\x01" "b" << "General";
-    QTest::newRow("empty text") << QVariant(QString()) << empty << "" << "General";
-    QTest::newRow("null") << QVariant() << empty << "" << "General";
-    QTest::newRow("date") << QVariant(QDate(2024, 2, 29)) << num << "29.02.2024" << "dd.mm.yyyy";
-    QTest::newRow("1 March 1900") << QVariant(QDate(1900, 3, 1)) << num << "01.03.1900" << "dd.mm.yyyy";
-    QTest::newRow("28 February 1900") << QVariant(QDate(1900, 2, 28)) << text << "28.02.1900" << "General";
+                                       << "<a href=\"x\">&amp;'</a>"
+                                       << "General";
+    QTest::newRow("control character") << QVariant(QStringLiteral("a\x01"
+                                                                  "b"))
+                                       << text
+                                       << "a\x01"
+                                          "b"
+                                       << "General";
+    QTest::newRow("empty text") << QVariant(QString()) << empty << ""
+                                << "General";
+    QTest::newRow("null") << QVariant() << empty << ""
+                          << "General";
+    QTest::newRow("date") << QVariant(QDate(2024, 2, 29)) << num << "29.02.2024"
+                          << "dd.mm.yyyy";
+    QTest::newRow("1 March 1900") << QVariant(QDate(1900, 3, 1)) << num << "01.03.1900"
+                                  << "dd.mm.yyyy";
+    QTest::newRow("28 February 1900") << QVariant(QDate(1900, 2, 28)) << text << "28.02.1900"
+                                      << "General";
     QTest::newRow("date and time") << QVariant(QDateTime(QDate(2024, 3, 1), QTime(13, 45, 30))) << num
-                                   << "01.03.2024 13:45:30" << "dd.mm.yyyy hh:mm:ss";
-    QTest::newRow("time") << QVariant(QTime(8, 5, 0)) << num << "08:05:00" << "hh:mm:ss";
-    QTest::newRow("date before 1900") << QVariant(QDate(1899, 12, 30)) << text << "30.12.1899" << "General";
-    QTest::newRow("invalid date") << QVariant(QDate()) << empty << "" << "General";
+                                   << "01.03.2024 13:45:30"
+                                   << "dd.mm.yyyy hh:mm:ss";
+    QTest::newRow("time") << QVariant(QTime(8, 5, 0)) << num << "08:05:00"
+                          << "hh:mm:ss";
+    QTest::newRow("date before 1900") << QVariant(QDate(1899, 12, 30)) << text << "30.12.1899"
+                                      << "General";
+    QTest::newRow("invalid date") << QVariant(QDate()) << empty << ""
+                                  << "General";
 }
 
 void TestSpreadsheetExport::typedValues()
@@ -291,8 +317,8 @@ void TestSpreadsheetExport::typedValues()
     QCOMPARE(cell.numberFormat, format);
     if (cell.isDate()) {
         const QString qtFormat = format == QLatin1String("hh:mm:ss") ? QStringLiteral("HH:mm:ss")
-                                 : format.contains(u'h')            ? QStringLiteral("dd.MM.yyyy HH:mm:ss")
-                                                                    : QStringLiteral("dd.MM.yyyy");
+                                 : format.contains(u'h')             ? QStringLiteral("dd.MM.yyyy HH:mm:ss")
+                                                                     : QStringLiteral("dd.MM.yyyy");
         QCOMPARE(XlsxReader::dateText(cell.number, qtFormat), shown);
     } else {
         QCOMPARE(sheet.rowTexts(1).value(1), shown);
@@ -390,27 +416,30 @@ void TestSpreadsheetExport::rowsRemovedWhileYielding()
 void TestSpreadsheetExport::failures_data()
 {
     QTest::addColumn<QString>("setup");
-    QTest::addColumn<QString>("box");           // %1 = the file name
-    QTest::addColumn<bool>("saved");            // a readable workbook is left at the path
-    QTest::addColumn<bool>("doneBoxFirst");     // the completion box came before the failure
+    QTest::addColumn<QString>("box");       // %1 = the file name
+    QTest::addColumn<bool>("saved");        // a readable workbook is left at the path
+    QTest::addColumn<bool>("doneBoxFirst"); // the completion box came before the failure
     QTest::addColumn<bool>("windowHidden");
 
     QTest::newRow("existing name cannot be deleted")
-        << "directory" << "\"%1\" silinemedi: " + QStringLiteral("\r\n") + kStageDelete << false << false << false;
+        << "directory"
+        << "\"%1\" silinemedi: " + QStringLiteral("\r\n") + kStageDelete << false << false << false;
     QTest::newRow("folder does not exist")
         << "no folder"
         << "\"%1\" dosyası oluşturulamadı; klasör bulunamıyor ya da yazma izni yok.\r\n" + kStageHeaders << false
         << false << false;
     QTest::newRow("text too long for a cell")
-        << "long text" << "Sayfa1 sayfasının 3. satırı, 2. sütunu yazılamadı: Metin 32767 karakterden uzun.\r\n" + kStageWrite
-        << false << false << false;
+        << "long text"
+        << "Sayfa1 sayfasının 3. satırı, 2. sütunu yazılamadı: Metin 32767 karakterden uzun.\r\n" + kStageWrite << false
+        << false << false;
     QTest::newRow("heading too long for a cell")
-        << "long heading" << "Sayfa1 sayfasının 1. satırı, 1. sütunu yazılamadı: Metin 32767 karakterden uzun.\r\n" + kStageHeaders
+        << "long heading"
+        << "Sayfa1 sayfasının 1. satırı, 1. sütunu yazılamadı: Metin 32767 karakterden uzun.\r\n" + kStageHeaders
         << false << false << false;
-    QTest::newRow("file gone before it is shown")
-        << "vanished" << "\"%1\" bulunamadı.\r\n" + kStageRead << false << true << true;
-    QTest::newRow("spreadsheet program does not start")
-        << "no viewer" << "\"%1\" açılamadı.\r\n" + kStageShow << true << true << true;
+    QTest::newRow("file gone before it is shown") << "vanished"
+                                                  << "\"%1\" bulunamadı.\r\n" + kStageRead << false << true << true;
+    QTest::newRow("spreadsheet program does not start") << "no viewer"
+                                                        << "\"%1\" açılamadı.\r\n" + kStageShow << true << true << true;
 }
 
 void TestSpreadsheetExport::failures()
@@ -482,8 +511,8 @@ void TestSpreadsheetExport::fileToSave_data()
     QTest::newRow("other extension kept") << QStringList{"%D/rapor.xls"} << QStringList() << L() << "%D/rapor.xls" << 1;
     QTest::newRow("extension added") << QStringList{"%D/rapor"} << QStringList() << L() << "%D/rapor.xlsx" << 1;
     QTest::newRow("trailing dot") << QStringList{"%D/rapor."} << QStringList() << L() << "%D/rapor.xlsx" << 1;
-    QTest::newRow("added name exists, replace") << QStringList{"%D/var"} << QStringList{"var.xlsx"}
-                                                << L{PromptAnswer::Yes} << "%D/var.xlsx" << 1;
+    QTest::newRow("added name exists, replace")
+        << QStringList{"%D/var"} << QStringList{"var.xlsx"} << L{PromptAnswer::Yes} << "%D/var.xlsx" << 1;
     QTest::newRow("added name exists, keep, then cancel")
         << QStringList{"%D/var", ""} << QStringList{"var.xlsx"} << L{PromptAnswer::No} << "" << 2;
     QTest::newRow("added name exists, keep, then another")

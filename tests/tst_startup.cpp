@@ -14,8 +14,8 @@
 #include "tests/support/Recorders.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QTimer>
@@ -25,7 +25,8 @@
 Q_DECLARE_METATYPE(FakeReply)
 
 namespace {
-const QString kStep8 = QStringLiteral("Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini Ayarlar -> Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
+const QString kStep8 = QStringLiteral("Programı kullanmaya başlamadan önce Orvek® veritabanına ait sunucu bilgilerini "
+                                      "Ayarlar -> Hesap ayarları menüsündeki Sunucu bilgileri bölümüne giriniz.");
 const QString kConnectionFailed = QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor.");
 const QString kLoginTitle = QStringLiteral("Brenvik Kullanıcı girişi");
 
@@ -67,28 +68,51 @@ void replyTable()
     QTest::addColumn<QString>("silent"); // tail, login, connection
     QTest::addColumn<QString>("login");  // success, connection, wrong, unreachable, other, noOriginator
 
-    QTest::newRow("server time") << FakeReply::text("12.03.2024 10:15:00") << "tail" << "success";
-    QTest::newRow("credit and two originators") << FakeReply::text("1500\nORVEK\nTALVANE\n") << "tail" << "success";
-    QTest::newRow("credit and one line feed") << FakeReply::text("1500\n") << "tail" << "noOriginator";
-    QTest::newRow("credit, originator without line feed") << FakeReply::text("1500\nORVEK") << "tail" << "noOriginator";
-    QTest::newRow("CR LF lines") << FakeReply::text("1500\r\nORVEK\r\n") << "tail" << "success";
-    QTest::newRow("01") << FakeReply::text("01") << "login" << "wrong";
-    QTest::newRow("03") << FakeReply::text("03") << "connection" << "wrong";
-    QTest::newRow("04") << FakeReply::text("04") << "connection" << "unreachable";
-    QTest::newRow("05") << FakeReply::text("05") << "connection" << "unreachable";
-    QTest::newRow("reply text -1") << FakeReply::text("-1") << "connection" << "connection";
-    QTest::newRow("closed connection") << FakeReply::closed() << "connection" << "connection";
-    QTest::newRow("-2") << FakeReply::text("-2") << "connection" << "other";
-    QTest::newRow("02") << FakeReply::text("02") << "connection" << "other";
-    QTest::newRow("06") << FakeReply::text("06") << "connection" << "other";
-    QTest::newRow("13") << FakeReply::text("13") << "connection" << "other";
-    QTest::newRow("empty reply") << FakeReply::text("") << "connection" << "other";
-    QTest::newRow("fragment 1") << FakeReply::text("1") << "connection" << "other";
-    QTest::newRow("fragment 3,0") << FakeReply::text("3,0") << "connection" << "other";
-    QTest::newRow("upper-case page") << FakeReply::html("<HTML><BODY>Proxy</BODY></HTML>", 502) << "connection" << "connection";
-    QTest::newRow("lower-case page with lines") << FakeReply::html("<html>\n<body>1500\nA\n</body></html>") << "connection" << "connection";
-    QTest::newRow("HTML inside") << FakeReply::text("1500 HTML\nA\nB\n") << "connection" << "connection";
-    QTest::newRow("mixed case Html") << FakeReply::text("<Html>1500\nA\nB\n") << "tail" << "success";
+    QTest::newRow("server time") << FakeReply::text("12.03.2024 10:15:00") << "tail"
+                                 << "success";
+    QTest::newRow("credit and two originators") << FakeReply::text("1500\nORVEK\nTALVANE\n") << "tail"
+                                                << "success";
+    QTest::newRow("credit and one line feed") << FakeReply::text("1500\n") << "tail"
+                                              << "noOriginator";
+    QTest::newRow("credit, originator without line feed") << FakeReply::text("1500\nORVEK") << "tail"
+                                                          << "noOriginator";
+    QTest::newRow("CR LF lines") << FakeReply::text("1500\r\nORVEK\r\n") << "tail"
+                                 << "success";
+    QTest::newRow("01") << FakeReply::text("01") << "login"
+                        << "wrong";
+    QTest::newRow("03") << FakeReply::text("03") << "connection"
+                        << "wrong";
+    QTest::newRow("04") << FakeReply::text("04") << "connection"
+                        << "unreachable";
+    QTest::newRow("05") << FakeReply::text("05") << "connection"
+                        << "unreachable";
+    QTest::newRow("reply text -1") << FakeReply::text("-1") << "connection"
+                                   << "connection";
+    QTest::newRow("closed connection") << FakeReply::closed() << "connection"
+                                       << "connection";
+    QTest::newRow("-2") << FakeReply::text("-2") << "connection"
+                        << "other";
+    QTest::newRow("02") << FakeReply::text("02") << "connection"
+                        << "other";
+    QTest::newRow("06") << FakeReply::text("06") << "connection"
+                        << "other";
+    QTest::newRow("13") << FakeReply::text("13") << "connection"
+                        << "other";
+    QTest::newRow("empty reply") << FakeReply::text("") << "connection"
+                                 << "other";
+    QTest::newRow("fragment 1") << FakeReply::text("1") << "connection"
+                                << "other";
+    QTest::newRow("fragment 3,0") << FakeReply::text("3,0") << "connection"
+                                  << "other";
+    QTest::newRow("upper-case page") << FakeReply::html("<HTML><BODY>Proxy</BODY></HTML>", 502) << "connection"
+                                     << "connection";
+    QTest::newRow("lower-case page with lines")
+        << FakeReply::html("<html>\n<body>1500\nA\n</body></html>") << "connection"
+        << "connection";
+    QTest::newRow("HTML inside") << FakeReply::text("1500 HTML\nA\nB\n") << "connection"
+                                 << "connection";
+    QTest::newRow("mixed case Html") << FakeReply::text("<Html>1500\nA\nB\n") << "tail"
+                                     << "success";
 }
 
 struct ExpectedRefusal {
@@ -100,17 +124,22 @@ struct ExpectedRefusal {
 ExpectedRefusal refusalOf(const QString &login)
 {
     if (login == QLatin1String("connection"))
-        return {QStringLiteral("Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\nİnternet Bağlantınız kapalı olabilir ya da bir güvenlik uygulaması internet bağlantınızı kontrol ediyor olabilir."),
+        return {QStringLiteral(
+                    "Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\nİnternet Bağlantınız kapalı "
+                    "olabilir ya da bir güvenlik uygulaması internet bağlantınızı kontrol ediyor olabilir."),
                 kLoginTitle, false};
     if (login == QLatin1String("wrong"))
-        return {QStringLiteral("Kullanıcı bilgilerinizde hata var.\r\nLütfen bilgilerinizi kontrol edip tekrar deneyiniz."),
-                kLoginTitle, true};
+        return {
+            QStringLiteral("Kullanıcı bilgilerinizde hata var.\r\nLütfen bilgilerinizi kontrol edip tekrar deneyiniz."),
+            kLoginTitle, true};
     if (login == QLatin1String("unreachable"))
-        return {QStringLiteral("Kullanıcı bilgileri mesaj merkezine gönderilemiyor\r\nBilgisayarınızdaki güvenlik uygulamalarından biri internet bağlantınızı denetliyor olabilir."),
+        return {QStringLiteral("Kullanıcı bilgileri mesaj merkezine gönderilemiyor\r\nBilgisayarınızdaki güvenlik "
+                               "uygulamalarından biri internet bağlantınızı denetliyor olabilir."),
                 kLoginTitle, false};
     if (login == QLatin1String("other")) return {kConnectionFailed, QStringLiteral("Brenvik"), false};
     if (login == QLatin1String("noOriginator"))
-        return {QStringLiteral("Kullanıcı hesabınızda tanımlı Originator (Gönderen) bilgisi bulunamadı.\r\nOriginator tanımlamasının yapılması için lütfen sistem yöneticinize başvurun."),
+        return {QStringLiteral("Kullanıcı hesabınızda tanımlı Originator (Gönderen) bilgisi bulunamadı.\r\nOriginator "
+                               "tanımlamasının yapılması için lütfen sistem yöneticinize başvurun."),
                 QStringLiteral("Brenvik"), false};
     qFatal("unknown outcome");
     return {};
@@ -388,7 +417,10 @@ void TestStartup::noAccountEndsWithoutWindow_data()
     QTest::newRow("flg_gw 2") << "UPDATE tbl_ayarlar SET flg_gw='2', flg_kaydet='1'" << QStringList{kStep8};
     QTest::newRow("flg_gw Null") << "UPDATE tbl_ayarlar SET flg_gw=NULL, flg_kaydet='1'" << QStringList{kStep8};
     QTest::newRow("no account row") << "DELETE FROM tbl_ayarlar" << QStringList{};
-    QTest::newRow("no database") << "" << QStringList{QStringLiteral("Sistem bilgileri kontrol edilemiyor. \r\nSınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.")};
+    QTest::newRow("no database")
+        << ""
+        << QStringList{QStringLiteral(
+               "Sistem bilgileri kontrol edilemiyor. \r\nSınırlı kullanıcı hesabıyla oturum açmış olabilirsiniz.")};
 }
 
 void TestStartup::noAccountEndsWithoutWindow()
@@ -526,7 +558,10 @@ void TestStartup::startTailOrderAndKovasetPath()
     StartupWindows::setHandlers(h);
     Shell::Handlers s;
     // The run permission is written before the program starts.
-    s.startProgram = [&](const QString &path) { events << "start " + path + " flag " + kovasetFlag(fx); return false; };
+    s.startProgram = [&](const QString &path) {
+        events << "start " + path + " flag " + kovasetFlag(fx);
+        return false;
+    };
     Shell::setHandlers(s);
 
     QVERIFY(RunStartTail());
@@ -547,7 +582,10 @@ void TestStartup::startTailRunsCompanyChoiceWhenErpConfigured()
     LifecycleRecorder life;
     QStringList events;
     StartupWindows::Handlers h;
-    h.chooseCompany = [&] { events << "company"; gCompanyName = QStringLiteral("Şube Dağıtım"); };
+    h.chooseCompany = [&] {
+        events << "company";
+        gCompanyName = QStringLiteral("Şube Dağıtım");
+    };
     h.showMainWindow = [&](const QString &tail) { events << "main" + tail; };
     StartupWindows::setHandlers(h);
     QVERIFY(RunStartTail());
@@ -636,7 +674,8 @@ void TestStartup::bothRoadsToMainWindow()
     QCOMPARE(companies.offered.size(), 2);
     QVERIFY(frmMDI::instance());
     QVERIFY(frmMDI::instance()->isVisible());
-    QCOMPARE(frmMDI::instance()->windowTitle(), QStringLiteral("Orvek® Talvane [Kullanıcı : demo Şirket : Şube Dağıtım]"));
+    QCOMPARE(frmMDI::instance()->windowTitle(),
+             QStringLiteral("Orvek® Talvane [Kullanıcı : demo Şirket : Şube Dağıtım]"));
     QCOMPARE(gCompanyCode, QStringLiteral("02"));
     QVERIFY(!loginWindow());
     QCOMPARE(fake.actions(), QStringList{"4"});
@@ -654,7 +693,8 @@ void TestStartup::bothRoadsToMainWindow()
     QVERIFY(!loginWindow());
     QCOMPARE(companies.shown, 2);
     QVERIFY(frmMDI::instance() && frmMDI::instance()->isVisible());
-    QCOMPARE(frmMDI::instance()->windowTitle(), QStringLiteral("Orvek® Talvane [Kullanıcı : demo Şirket : Merkez Ticaret]"));
+    QCOMPARE(frmMDI::instance()->windowTitle(),
+             QStringLiteral("Orvek® Talvane [Kullanıcı : demo Şirket : Merkez Ticaret]"));
     QCOMPARE(fake.actions(), QStringList({"4", "12"}));
     QCOMPARE(shell.startedPrograms.size(), 2);
     QCOMPARE(kovasetFlag(fx), QStringLiteral("1"));

@@ -54,8 +54,8 @@ void TestTemplates::tableLayout()
         names << c.first().toString();
     QCOMPARE(names, QStringList({"id", "msgid", "sablon_tip", "sablon_p1", "sablon_p2"}));
     QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_sablonlar").toInt(), 0);
-    QCOMPARE(TemplateKinds(), QStringList({"BakiyeMesaj", "ChkMesaj", "GrupMesaj", "YetkiliMesaj",
-                                           "DGunMesaj", "EvYilMesaj", "HizliMesaj"}));
+    QCOMPARE(TemplateKinds(), QStringList({"BakiyeMesaj", "ChkMesaj", "GrupMesaj", "YetkiliMesaj", "DGunMesaj",
+                                           "EvYilMesaj", "HizliMesaj"}));
 }
 
 void TestTemplates::split_data()
@@ -113,9 +113,12 @@ void TestTemplates::insertLayouts()
     QCOMPARE(s.msgid.toString(), QStringLiteral("ID1234'5"));
     QCOMPARE(s.kind.toString(), QStringLiteral("ChkMesaj"));
     QVERIFY(!s.p1.isNull());
-    if (p2.isNull()) QVERIFY(s.p2.isNull());
-    else if (p2.typeId() == QMetaType::QString) QCOMPARE(s.p2.toString(), QString());
-    else QCOMPARE(int(s.p2.toString().size()), p2.toInt());
+    if (p2.isNull())
+        QVERIFY(s.p2.isNull());
+    else if (p2.typeId() == QMetaType::QString)
+        QCOMPARE(s.p2.toString(), QString());
+    else
+        QCOMPARE(int(s.p2.toString().size()), p2.toInt());
     QCOMPARE(s.p1.toString() + s.p2.toString(), text);
 
     const auto rows = ListTemplates("ChkMesaj");

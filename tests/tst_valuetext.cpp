@@ -53,8 +53,8 @@ void TestValueText::valueText()
 void TestValueText::independentOfLocale()
 {
     const QLocale saved;
-    for (const QLocale &l : {QLocale(QLocale::English, QLocale::UnitedStates), QLocale(QLocale::German, QLocale::Germany),
-                             QLocale(QLocale::Turkish, QLocale::Turkey)}) {
+    for (const QLocale &l : {QLocale(QLocale::English, QLocale::UnitedStates),
+                             QLocale(QLocale::German, QLocale::Germany), QLocale(QLocale::Turkish, QLocale::Turkey)}) {
         QLocale::setDefault(l);
         QCOMPARE(ValueText(1234567.25), QStringLiteral("1234567,25"));
         QCOMPARE(ValueText(QDate(2024, 2, 29)), QStringLiteral("29.02.2024"));

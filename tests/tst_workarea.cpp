@@ -307,9 +307,12 @@ void TestWorkArea::yieldingLoopStops()
         for (int row = 0; row < 1000; ++row) {
             if (row == 3) {
                 QTimer::singleShot(0, fx.mdi(), [&] {
-                    if (how == QLatin1String("navigation")) fx.clickNode(QStringLiteral("OnLineServisler"));
-                    else if (how == QLatin1String("watched")) WorkForms::unload(kSendScreen);
-                    else fx.mdi()->close();
+                    if (how == QLatin1String("navigation"))
+                        fx.clickNode(QStringLiteral("OnLineServisler"));
+                    else if (how == QLatin1String("watched"))
+                        WorkForms::unload(kSendScreen);
+                    else
+                        fx.mdi()->close();
                 });
             }
             if (op.yield()) {
@@ -339,8 +342,10 @@ void TestWorkArea::yieldingLoopStops()
     }
     MainWindowFixture::flushDeletes();
     QVERIFY(s.isNull());
-    if (how != QLatin1String("watched")) QVERIFY(r.isNull());
-    else QCOMPARE(r->rowsDone, 3);
+    if (how != QLatin1String("watched"))
+        QVERIFY(r.isNull());
+    else
+        QCOMPARE(r->rowsDone, 3);
 }
 
 void TestWorkArea::keepAliveHoldsDeletionBack()

@@ -18,8 +18,8 @@ QString chkDdl()
                                  "Unvan2 TEXT COLLATE RTRIM, KartTip INTEGER DEFAULT 0");
     for (int i = 1; i <= 13; ++i) sql += QStringLiteral(", Kod%1 TEXT COLLATE RTRIM").arg(i);
     sql += QStringLiteral(", GrupKod TEXT COLLATE RTRIM");
-    for (const char *c : {"CiroA", "CiroB", "DigerA", "DigerB", "IadeFatA", "IadeFatB", "KDVA", "KDVB",
-                          "OdemeA", "OdemeB", "DvrA", "DvrB", "OtvBorc", "OtvAlacak"})
+    for (const char *c : {"CiroA", "CiroB", "DigerA", "DigerB", "IadeFatA", "IadeFatB", "KDVA", "KDVB", "OdemeA",
+                          "OdemeB", "DvrA", "DvrB", "OtvBorc", "OtvAlacak"})
         sql += QStringLiteral(", %1 REAL DEFAULT 0").arg(QLatin1String(c));
     return sql + QStringLiteral(")");
 }
@@ -42,20 +42,22 @@ void insertMap(ErpStandIn &erp, const QString &file, const QString &table, const
         marks << QStringLiteral("?");
         binds << it.value();
     }
-    erp.exec(file, QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                       .arg(table, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+    erp.exec(file,
+             QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                 .arg(table, cols.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
              binds);
 }
 
 QString companyFile(const QString &code) { return QStringLiteral("HAVLEN4") + code; }
 } // namespace
 
-ErpStandIn::ErpStandIn(const QString &folder, const QString &database)
-    : m_folder(folder), m_database(database)
+ErpStandIn::ErpStandIn(const QString &folder, const QString &database) : m_folder(folder), m_database(database)
 {
     QDir().mkpath(folder);
-    exec(m_database, QStringLiteral("CREATE TABLE IF NOT EXISTS SIR (Kod TEXT COLLATE RTRIM, KisaAdi TEXT COLLATE RTRIM)"));
-    exec(m_database, QStringLiteral("CREATE TABLE IF NOT EXISTS SDK (Kod TEXT COLLATE RTRIM, SirketKod TEXT COLLATE RTRIM)"));
+    exec(m_database,
+         QStringLiteral("CREATE TABLE IF NOT EXISTS SIR (Kod TEXT COLLATE RTRIM, KisaAdi TEXT COLLATE RTRIM)"));
+    exec(m_database,
+         QStringLiteral("CREATE TABLE IF NOT EXISTS SDK (Kod TEXT COLLATE RTRIM, SirketKod TEXT COLLATE RTRIM)"));
 }
 
 ErpStandIn::~ErpStandIn()
@@ -87,8 +89,14 @@ void ErpStandIn::exec(const QString &file, const QString &sql, const QVariantLis
     }
 }
 
-void ErpStandIn::begin(const QString &company) { QSqlDatabase::database(connectionFor(companyFile(company)), false).transaction(); }
-void ErpStandIn::commit(const QString &company) { QSqlDatabase::database(connectionFor(companyFile(company)), false).commit(); }
+void ErpStandIn::begin(const QString &company)
+{
+    QSqlDatabase::database(connectionFor(companyFile(company)), false).transaction();
+}
+void ErpStandIn::commit(const QString &company)
+{
+    QSqlDatabase::database(connectionFor(companyFile(company)), false).commit();
+}
 
 void ErpStandIn::addCompanyListRow(const QString &sdkKod, const QString &sirKod, const QString &shortName)
 {
@@ -135,11 +143,17 @@ void ErpStandIn::fillSample()
     addCode(c1, QStringLiteral("G02"), 5, QStringLiteral("Bölge kodu"));
     addCode(c2, QStringLiteral("G01"), 6, QStringLiteral("Toptancılar"));
 
-    auto account = [&](const QString &co, const QString &kod, const QString &unvan, int kartTip,
-                       const QString &grup, double borc, double alacak) {
-        addAccount(co, {{"HesapKodu", kod}, {"Unvan1", unvan}, {"Unvan2", QString()}, {"KartTip", kartTip},
-                        {"Kod1", QStringLiteral("İSTANBUL")}, {"Kod2", QStringLiteral("K2")}, {"GrupKod", grup},
-                        {"CiroB", borc}, {"OdemeA", alacak}});
+    auto account = [&](const QString &co, const QString &kod, const QString &unvan, int kartTip, const QString &grup,
+                       double borc, double alacak) {
+        addAccount(co, {{"HesapKodu", kod},
+                        {"Unvan1", unvan},
+                        {"Unvan2", QString()},
+                        {"KartTip", kartTip},
+                        {"Kod1", QStringLiteral("İSTANBUL")},
+                        {"Kod2", QStringLiteral("K2")},
+                        {"GrupKod", grup},
+                        {"CiroB", borc},
+                        {"OdemeA", alacak}});
     };
     account(c1, "120.001", QStringLiteral("Çağlar Gıda Ltd. Şti."), 0, "G01", 2000.75, 750);
     account(c1, "120.002", QStringLiteral("Işık Tekstil A.Ş."), 0, "G02", 100, 100);
@@ -149,11 +163,19 @@ void ErpStandIn::fillSample()
     account(c2, "320.001", QStringLiteral("Deniz Yapı"), 0, "G01", 10, 0);
 
     auto contact = [&](const QString &co, const QString &sirket, const QString &adi, const QString &soyadi,
-                       const QVariant &bkod, const QVariant &tel, const QString &cinsiyet,
-                       const QVariant &dogum, const QVariant &evl) {
-        addContact(co, {{"Sirket", sirket}, {"Adi", adi}, {"Adi2", QString()}, {"Soyadi", soyadi},
-                        {"Cinsiyet", cinsiyet}, {"DogumTar", dogum}, {"MedHal", evl.isNull() ? "Bekar" : "Evli"},
-                        {"EvlTarih", evl}, {"Kod1", QStringLiteral("Y1")}, {"CepTelBKod", bkod}, {"CepTel", tel}});
+                       const QVariant &bkod, const QVariant &tel, const QString &cinsiyet, const QVariant &dogum,
+                       const QVariant &evl) {
+        addContact(co, {{"Sirket", sirket},
+                        {"Adi", adi},
+                        {"Adi2", QString()},
+                        {"Soyadi", soyadi},
+                        {"Cinsiyet", cinsiyet},
+                        {"DogumTar", dogum},
+                        {"MedHal", evl.isNull() ? "Bekar" : "Evli"},
+                        {"EvlTarih", evl},
+                        {"Kod1", QStringLiteral("Y1")},
+                        {"CepTelBKod", bkod},
+                        {"CepTel", tel}});
     };
     const QVariant none(QMetaType(QMetaType::Int));
     contact(c1, "120.001", QStringLiteral("Ayşe"), QStringLiteral("Yılmaz"), "532", "1234567", "K",

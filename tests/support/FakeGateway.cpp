@@ -4,20 +4,12 @@
 #include <QMutexLocker>
 
 FakeGateway::FakeGateway(quint16 port)
-    : m_server(std::make_unique<FakeHttpServer>([this](const FakeRequest &r) { return respond(r); },
-                                                port))
-{
-}
+    : m_server(std::make_unique<FakeHttpServer>([this](const FakeRequest &r) { return respond(r); }, port))
+{}
 
-FakeGateway::~FakeGateway()
-{
-    m_server.reset();
-}
+FakeGateway::~FakeGateway() { m_server.reset(); }
 
-QString FakeGateway::url() const
-{
-    return m_server->url(QStringLiteral("/sms/com.strova"));
-}
+QString FakeGateway::url() const { return m_server->url(QStringLiteral("/sms/com.strova")); }
 
 void FakeGateway::setReply(const QString &action, const FakeReply &reply)
 {
@@ -102,9 +94,8 @@ QChar FakeGateway::stateOf(int index)
 QString FakeGateway::simulate(const QString &body)
 {
     const QString action = element(body, QStringLiteral("Action"));
-    if (!m_user.isEmpty()
-        && (element(body, QStringLiteral("UserName")) != m_user
-            || element(body, QStringLiteral("PassWord")) != m_password))
+    if (!m_user.isEmpty() && (element(body, QStringLiteral("UserName")) != m_user ||
+                              element(body, QStringLiteral("PassWord")) != m_password))
         return QStringLiteral("01");
 
     if (action == QLatin1String("4")) {

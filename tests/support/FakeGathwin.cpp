@@ -4,18 +4,11 @@
 
 FakeGathwin::FakeGathwin(quint16 port)
     : m_server(std::make_unique<FakeHttpServer>([this](const FakeRequest &) { return respond(); }, port))
-{
-}
+{}
 
-FakeGathwin::~FakeGathwin()
-{
-    m_server.reset();
-}
+FakeGathwin::~FakeGathwin() { m_server.reset(); }
 
-QString FakeGathwin::url() const
-{
-    return m_server->url(QStringLiteral("/gathwin.asp"));
-}
+QString FakeGathwin::url() const { return m_server->url(QStringLiteral("/gathwin.asp")); }
 
 void FakeGathwin::setReply(const FakeReply &reply)
 {

@@ -65,15 +65,24 @@ namespace {
 QByteArray reasonPhrase(int status)
 {
     switch (status) {
-    case 200: return "OK";
-    case 302: return "Found";
-    case 400: return "Bad Request";
-    case 403: return "Forbidden";
-    case 404: return "Not Found";
-    case 500: return "Internal Server Error";
-    case 502: return "Bad Gateway";
-    case 503: return "Service Unavailable";
-    default: return "Status";
+    case 200:
+        return "OK";
+    case 302:
+        return "Found";
+    case 400:
+        return "Bad Request";
+    case 403:
+        return "Forbidden";
+    case 404:
+        return "Not Found";
+    case 500:
+        return "Internal Server Error";
+    case 502:
+        return "Bad Gateway";
+    case 503:
+        return "Service Unavailable";
+    default:
+        return "Status";
     }
 }
 
@@ -223,8 +232,7 @@ FakeHttpServer::FakeHttpServer(Responder responder, quint16 port, std::optional<
             }
             // With TLS a connection is pending only once its handshake is done.
             QObject::connect(server, &QTcpServer::pendingConnectionAvailable, m_anchor, [this, server] {
-                while (QTcpSocket *s = server->nextPendingConnection())
-                    new FakeHttpConnection(this, s, m_anchor);
+                while (QTcpSocket *s = server->nextPendingConnection()) new FakeHttpConnection(this, s, m_anchor);
             });
             if (server->listen(QHostAddress::LocalHost, port)) m_port = server->serverPort();
         },
@@ -248,8 +256,7 @@ FakeHttpServer::~FakeHttpServer()
 
 QString FakeHttpServer::url(const QString &path) const
 {
-    return (m_tls ? QStringLiteral("https://127.0.0.1:%1") : QStringLiteral("http://127.0.0.1:%1")).arg(m_port)
-        + path;
+    return (m_tls ? QStringLiteral("https://127.0.0.1:%1") : QStringLiteral("http://127.0.0.1:%1")).arg(m_port) + path;
 }
 
 QString FakeHttpServer::refusedUrl(const QString &path)

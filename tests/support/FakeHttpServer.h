@@ -63,8 +63,7 @@ public:
 
     // Listens on 127.0.0.1:port (0 = a free port chosen by the system); with `tls` it
     // speaks HTTPS with that certificate and key.
-    explicit FakeHttpServer(Responder responder, quint16 port = 0,
-                            std::optional<QSslConfiguration> tls = std::nullopt);
+    explicit FakeHttpServer(Responder responder, quint16 port = 0, std::optional<QSslConfiguration> tls = std::nullopt);
     ~FakeHttpServer();
     FakeHttpServer(const FakeHttpServer &) = delete;
     FakeHttpServer &operator=(const FakeHttpServer &) = delete;

@@ -2,8 +2,7 @@
 
 PromptRecorder::PromptRecorder()
 {
-    Prompt::setHandler([this](const QString &text, PromptIcon icon, const QString &title,
-                              PromptButtons buttons) {
+    Prompt::setHandler([this](const QString &text, PromptIcon icon, const QString &title, PromptButtons buttons) {
         m_records.append(PromptRecord{text, icon, title, buttons});
         if (!m_answers.isEmpty()) return m_answers.dequeue();
         return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
@@ -22,9 +21,18 @@ QStringList PromptRecorder::texts() const
 ShellRecorder::ShellRecorder()
 {
     Shell::Handlers h;
-    h.startProgram = [this](const QString &p) { startedPrograms << p; return result; };
-    h.openUrl = [this](const QString &u) { openedUrls << u; return result; };
-    h.openFile = [this](const QString &f) { openedFiles << f; return result; };
+    h.startProgram = [this](const QString &p) {
+        startedPrograms << p;
+        return result;
+    };
+    h.openUrl = [this](const QString &u) {
+        openedUrls << u;
+        return result;
+    };
+    h.openFile = [this](const QString &f) {
+        openedFiles << f;
+        return result;
+    };
     Shell::setHandlers(h);
 }
 

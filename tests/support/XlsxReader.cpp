@@ -11,15 +11,9 @@
 
 namespace {
 
-quint32 le16(const QByteArray &d, qsizetype at)
-{
-    return quint32(uchar(d[at])) | quint32(uchar(d[at + 1])) << 8;
-}
+quint32 le16(const QByteArray &d, qsizetype at) { return quint32(uchar(d[at])) | quint32(uchar(d[at + 1])) << 8; }
 
-quint32 le32(const QByteArray &d, qsizetype at)
-{
-    return le16(d, at) | le16(d, at + 2) << 16;
-}
+quint32 le32(const QByteArray &d, qsizetype at) { return le16(d, at) | le16(d, at + 2) << 16; }
 
 bool inflateRaw(const char *in, qsizetype inSize, qsizetype outSize, QByteArray *out)
 {
@@ -42,8 +36,10 @@ QString itemText(const pugi::xml_node &item)
     QString text;
     for (pugi::xml_node child : item.children()) {
         const QString name = QString::fromUtf8(child.name());
-        if (name == QLatin1String("t")) text += QString::fromUtf8(child.text().get());
-        else if (name == QLatin1String("r")) text += QString::fromUtf8(child.child("t").text().get());
+        if (name == QLatin1String("t"))
+            text += QString::fromUtf8(child.text().get());
+        else if (name == QLatin1String("r"))
+            text += QString::fromUtf8(child.child("t").text().get());
     }
     // Characters XML cannot carry are written as _xHHHH_.
     static const QRegularExpression escaped(QStringLiteral("_x([0-9A-Fa-f]{4})_"));
@@ -75,15 +71,24 @@ int columnOf(const char *ref)
 QString builtInFormat(int id)
 {
     switch (id) {
-    case 0: return QStringLiteral("General");
-    case 1: return QStringLiteral("0");
-    case 2: return QStringLiteral("0.00");
-    case 14: return QStringLiteral("mm-dd-yy");
-    case 20: return QStringLiteral("h:mm");
-    case 21: return QStringLiteral("h:mm:ss");
-    case 22: return QStringLiteral("m/d/yy h:mm");
-    case 49: return QStringLiteral("@");
-    default: return QStringLiteral("builtin:") + QString::number(id);
+    case 0:
+        return QStringLiteral("General");
+    case 1:
+        return QStringLiteral("0");
+    case 2:
+        return QStringLiteral("0.00");
+    case 14:
+        return QStringLiteral("mm-dd-yy");
+    case 20:
+        return QStringLiteral("h:mm");
+    case 21:
+        return QStringLiteral("h:mm:ss");
+    case 22:
+        return QStringLiteral("m/d/yy h:mm");
+    case 49:
+        return QStringLiteral("@");
+    default:
+        return QStringLiteral("builtin:") + QString::number(id);
     }
 }
 
@@ -111,11 +116,19 @@ QStringList XlsxSheet::rowTexts(int row) const
     if (row < 0 || row >= rows.size()) return out;
     for (const XlsxCell &c : rows[row]) {
         switch (c.kind) {
-        case XlsxCell::Empty: out << QString(); break;
-        case XlsxCell::Number: out << QString::number(c.number, 'g', 15); break;
-        case XlsxCell::Bool: out << (c.number != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE")); break;
+        case XlsxCell::Empty:
+            out << QString();
+            break;
+        case XlsxCell::Number:
+            out << QString::number(c.number, 'g', 15);
+            break;
+        case XlsxCell::Bool:
+            out << (c.number != 0 ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+            break;
         case XlsxCell::Text:
-        case XlsxCell::Error: out << c.text; break;
+        case XlsxCell::Error:
+            out << c.text;
+            break;
         }
     }
     return out;
@@ -180,15 +193,18 @@ bool XlsxReader::readZip(const QByteArray &d)
         const QString name = QString::fromUtf8(d.mid(at + 46, nameLen));
         at += 46 + nameLen + extraLen + commentLen;
 
-        if (local + 30 > size || le32(d, local) != 0x04034b50u) return fail(QStringLiteral("bad local header: ") + name);
+        if (local + 30 > size || le32(d, local) != 0x04034b50u)
+            return fail(QStringLiteral("bad local header: ") + name);
         const qsizetype dataAt = local + 30 + le16(d, local + 26) + le16(d, local + 28);
         if (dataAt + packed > size) return fail(QStringLiteral("truncated member: ") + name);
         QByteArray content;
-        if (method == 0) content = d.mid(dataAt, packed);
+        if (method == 0)
+            content = d.mid(dataAt, packed);
         else if (method == 8) {
             if (!inflateRaw(d.constData() + dataAt, packed, unpacked, &content))
                 return fail(QStringLiteral("cannot inflate ") + name);
-        } else return fail(QStringLiteral("unknown compression of ") + name);
+        } else
+            return fail(QStringLiteral("unknown compression of ") + name);
         if (crc32(0L, reinterpret_cast<const Bytef *>(content.constData()), uInt(content.size())) != crc)
             return fail(QStringLiteral("checksum mismatch in ") + name);
         m_members.insert(name, content);
@@ -201,8 +217,7 @@ bool XlsxReader::readWorkbook()
     auto parse = [this](const QString &name, pugi::xml_document &doc) {
         const QByteArray data = m_members.value(name);
         if (data.isEmpty()) return fail(QStringLiteral("missing ") + name);
-        if (!doc.load_buffer(data.constData(), size_t(data.size())))
-            return fail(QStringLiteral("bad XML in ") + name);
+        if (!doc.load_buffer(data.constData(), size_t(data.size()))) return fail(QStringLiteral("bad XML in ") + name);
         return true;
     };
 

@@ -13,8 +13,8 @@
 struct XlsxCell {
     enum Kind { Empty, Number, Text, Bool, Error };
     Kind kind = Empty;
-    double number = 0;   // Number and Bool
-    QString text;        // Text (also the raw value of Error)
+    double number = 0;                                // Number and Bool
+    QString text;                                     // Text (also the raw value of Error)
     QString numberFormat = QStringLiteral("General"); // format code of the cell's style
 
     bool isDate() const; // a number whose format shows a date or a time

@@ -18,8 +18,9 @@ int main(int argc, char **argv)
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Fake SMS gateway on 127.0.0.1"));
     parser.addHelpOption();
-    const QCommandLineOption portOption(QStringLiteral("port"), QStringLiteral("Port to listen on (0 = any free port)."),
-                                        QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Port to listen on (0 = any free port)."), QStringLiteral("N"),
+                                        QStringLiteral("0"));
     const QCommandLineOption creditOption(QStringLiteral("credit"), QStringLiteral("Starting credit."),
                                           QStringLiteral("N"), QStringLiteral("1500"));
     const QCommandLineOption userOption(QStringLiteral("user"), QStringLiteral("Only accept this user name."),
@@ -47,8 +48,7 @@ int main(int argc, char **argv)
         return 1;
     }
     gateway.setCredit(credit);
-    if (parser.isSet(userOption))
-        gateway.setAccount(parser.value(userOption), parser.value(passwordOption));
+    if (parser.isSet(userOption)) gateway.setAccount(parser.value(userOption), parser.value(passwordOption));
 
     std::printf("%s\n", gateway.url().toUtf8().constData());
     std::fflush(stdout);

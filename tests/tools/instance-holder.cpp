@@ -20,8 +20,7 @@ int main(int argc, char *argv[])
     std::printf("%s\n", held ? "held" : "busy");
     std::fflush(stdout);
     char line[64];
-    while (std::fgets(line, sizeof line, stdin)) {
-    }
+    while (std::fgets(line, sizeof line, stdin)) {}
     ReleaseSingleInstanceLock();
     return 0;
 }

@@ -27,8 +27,8 @@ int main(int argc, char *argv[])
     gErpConfigured = true;
     auto *mdi = new frmMDI;
     mdi->show();
-    mdi->setWindowTitle(QString::fromUtf8(frmMDI::kDesignCaption) + QStringLiteral(" [Kullanıcı : ") +
-                        gUserName + QStringLiteral(" Şirket : Demo]"));
+    mdi->setWindowTitle(QString::fromUtf8(frmMDI::kDesignCaption) + QStringLiteral(" [Kullanıcı : ") + gUserName +
+                        QStringLiteral(" Şirket : Demo]"));
     const int rc = app.exec();
     ReleaseWindows();
     return rc;
