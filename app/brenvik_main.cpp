@@ -1,8 +1,7 @@
+#include "app/BrenvikComposition.h"
 #include "core/Startup.h"
-#include "messaging/RecipientHandOver.h"
 #include "shell/BrowserView.h"
 #include "shell/StartupWindows.h"
-#include "shell/WidgetServices.h"
 
 #include <QApplication>
 
@@ -10,9 +9,7 @@ int main(int argc, char *argv[])
 {
     PrepareBrowserEngine();
     QApplication app(argc, argv);
-    InstallWidgetServices();
-    InstallStartupWindows();
-    InstallRecipientHandOver();
+    InstallBrenvik();
     if (!Main()) return 0;
     const int rc = app.exec();
     ReleaseWindows();

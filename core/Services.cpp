@@ -1,7 +1,5 @@
 #include "core/Services.h"
 
-#include "core/LocalDb.h"
-
 #include <QCoreApplication>
 #include <QProcess>
 #include <QUrl>
@@ -24,6 +22,11 @@ FileDialog::Handler &fileDialogHandler()
     return h;
 }
 Lifecycle::Handler &lifecycleHandler()
+{
+    static Lifecycle::Handler h;
+    return h;
+}
+Lifecycle::Handler &closingHandler()
 {
     static Lifecycle::Handler h;
     return h;
@@ -82,14 +85,14 @@ void Lifecycle::endProgram()
         lifecycleHandler()();
         return;
     }
-    CloseLocalDb();
-    CloseErpDb();
+    if (closingHandler()) closingHandler()();
     QCoreApplication::exit(0);
 }
 
 bool Lifecycle::ended() { return g_ended; }
 void Lifecycle::reset() { g_ended = false; }
 void Lifecycle::setHandler(Handler handler) { lifecycleHandler() = std::move(handler); }
+void Lifecycle::setClosing(Handler closeConnections) { closingHandler() = std::move(closeConnections); }
 
 namespace {
 ProgressWindow::Handlers &progressHandlers()

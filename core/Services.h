@@ -56,7 +56,11 @@ public:
     static void endProgram();
     static bool ended();
     static void reset();
+    // Replaces the whole end (tests record it); an empty handler restores the default: the
+    // closing procedure, then leaving the event loop (nothing when there is none).
     static void setHandler(Handler handler);
+    // What the default end closes first (the program installs the closing of its databases).
+    static void setClosing(Handler closeConnections);
 };
 
 // The progress window that long operations show and hide (the Widgets library installs the

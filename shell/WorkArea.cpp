@@ -8,9 +8,6 @@
 
 #include <algorithm>
 
-// The catalog of windows opened by name (shell/WorkFormCatalog.cpp).
-void RegisterWorkFormCatalog();
-
 namespace {
 // Dynamic properties that travel with a window until it is deleted.
 const char *kUnloadedProperty = "_orvek_unloaded";
@@ -25,6 +22,7 @@ struct Registry {
         std::function<void()> unload;
     };
     QHash<QString, Member> members;
+    void (*catalog)() = nullptr;
     bool catalogInstalled = false;
 };
 
@@ -37,9 +35,9 @@ Registry &registry()
 void ensureCatalog()
 {
     Registry &r = registry();
-    if (r.catalogInstalled) return;
+    if (r.catalogInstalled || !r.catalog) return;
     r.catalogInstalled = true;
-    RegisterWorkFormCatalog();
+    r.catalog();
 }
 
 void forget(QWidget *w)
@@ -103,6 +101,8 @@ void registerFactory(const QString &name, Factory factory)
     else
         registry().factories.remove(name);
 }
+
+void setCatalog(void (*registerCatalog)()) { registry().catalog = registerCatalog; }
 
 bool hasFactory(const QString &name)
 {

@@ -19,7 +19,8 @@
 //     WorkForms::unload<frmRapor>();                // or WorkForms::unload(this) from inside
 //
 // Windows that others open by name only (the navigation opens windows whose classes live in
-// other folders) add one line to shell/WorkFormCatalog.cpp:
+// other folders) add one line to the catalog in app/WorkFormCatalog.cpp, which the program
+// installs with WorkForms::setCatalog before its first window:
 //
 //     WorkForms::registerClass<frmHizliMesaj>();
 //
@@ -121,6 +122,9 @@ void registerClass()
 bool hasFactory(const QString &name);
 // A window with its own instance keeping: its loaded test and its unload procedure.
 void registerMember(const QString &name, std::function<bool()> loaded, std::function<void()> unload);
+// The procedure that registers the windows opened by name; it runs once, on the first use of
+// the registry after it is set.
+void setCatalog(void (*registerCatalog)());
 
 // The loaded instance of a name, loading it through its factory when needed; nullptr when
 // the name has no factory.

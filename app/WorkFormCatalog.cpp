@@ -2,6 +2,7 @@
 // keep their own instance, one line each. A new window class that the navigation or another
 // folder opens by name adds its include and its line.
 
+#include "app/BrenvikComposition.h"
 #include "shell/WorkArea.h"
 
 #include "interactive/frmInteractiveGraf.h"
@@ -15,7 +16,8 @@
 #include "shell/frmBrw.h"
 #include "shell/frmPop.h"
 
-void RegisterWorkFormCatalog()
+namespace {
+void registerWorkForms()
 {
     WorkForms::registerClass<frmAyarlar>();
     WorkForms::registerClass<frmBakiyeGonder>();
@@ -33,3 +35,6 @@ void RegisterWorkFormCatalog()
     WorkForms::registerMember(QStringLiteral("frmBekle"), &frmBekle::isLoaded, &frmBekle::unload);
     WorkForms::registerMember(QStringLiteral("frmPop"), &frmPop::isLoaded, &frmPop::unload);
 }
+} // namespace
+
+void InstallWorkFormCatalog() { WorkForms::setCatalog(&registerWorkForms); }
