@@ -2,7 +2,7 @@
 
 void ResetAppState()
 {
-    gGatewayKind.clear();
+    gGatewayKind = GatewayKind::None;
     gGatewayUrl.clear();
     gUserName.clear();
     gPassword.clear();

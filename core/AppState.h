@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/GatewayKind.h"
 #include "core/RecordSet.h"
 
 #include <QString>
@@ -8,11 +9,11 @@
 // account and ERP parts). Names follow the rest of the system.
 
 // Gateway account
-inline QString gGatewayKind; // "Brenvik" (hosted XML gateway) or "Ambrel" (on-premises server)
+inline GatewayKind gGatewayKind = GatewayKind::None;
 inline QString gGatewayUrl;
 inline QString gUserName;
 inline QString gPassword;
-inline QString gCkey;      // client code, kind "Brenvik" only
+inline QString gCkey;      // client code, hosted gateway only
 inline QString gFlgKaydet; // saved-credentials flag of the chosen account
 inline bool gAccountLoaded = false;
 inline bool gStartBlocked = false;

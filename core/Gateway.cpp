@@ -148,9 +148,9 @@ QString GatewayReportRequest(const QString &user, const QString &password, const
            QStringLiteral("</MainReportRoot>");
 }
 
-QString GatewayUserName(const QString &kind, const QString &user, const QString &ckey)
+QString GatewayUserName(GatewayKind kind, const QString &user, const QString &ckey)
 {
-    if (kind == QLatin1String("Brenvik")) return user + QLatin1Char('-') + ckey;
+    if (kind == GatewayKind::Brenvik) return user + QLatin1Char('-') + ckey;
     return user;
 }
 

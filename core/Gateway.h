@@ -1,7 +1,7 @@
 #pragma once
 
 // Client of the SMS gateway: one operation per kind of request, and the message basket that
-// one send request carries. Both gateway kinds ("Brenvik", hosted; "Ambrel", on-premises)
+// one send request carries. Both gateway kinds (GatewayKind: hosted and on-premises)
 // speak this one protocol.
 //
 // Every request operation posts its XML text (no declaration, no line breaks, values put in
@@ -22,6 +22,7 @@
 // its own (the settings window tests a typed account that way). Single-threaded: an object
 // and its basket belong to one thread; requests block that thread.
 
+#include "core/GatewayKind.h"
 #include "core/RecordSet.h"
 
 #include <QChar>
@@ -95,9 +96,9 @@ QString GatewayReportRequest(const QString &user, const QString &password, const
 
 // --- Account and reply codes ----------------------------------------------------------
 
-// The login name callers pass as UserName: for kind "Brenvik" user + "-" + client code,
-// for any other kind ("Ambrel") the user name alone.
-QString GatewayUserName(const QString &kind, const QString &user, const QString &ckey);
+// The login name callers pass as UserName: for the hosted gateway user + "-" + client code,
+// for any other kind the user name alone.
+QString GatewayUserName(GatewayKind kind, const QString &user, const QString &ckey);
 // The same from gGatewayKind, gUserName and gCkey.
 QString GatewayUserName();
 

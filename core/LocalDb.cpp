@@ -307,16 +307,16 @@ void SetParam(const QString &name, const QString &value)
 }
 
 void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey, const QString &flg,
-                         const QString &kind, const QString &url)
+                         GatewayKind kind, const QString &url)
 {
     OpenLocalDb();
     // One row: no WHERE clause. Saving an account also makes its gateway the chosen one.
-    if (kind == QLatin1String("Brenvik")) {
+    if (kind == GatewayKind::Brenvik) {
         SqlExec(LocalDb(),
                 QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi = ?, parola = ?, ckey = ?, "
                                "flg_kaydet = ?, flg_gw = '0'"),
                 {user, password, ckey, flg});
-    } else if (kind == QLatin1String("Ambrel")) {
+    } else if (kind == GatewayKind::Ambrel) {
         SqlExec(LocalDb(),
                 QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi_i = ?, parola_i = ?, "
                                "flg_kaydet_i = ?, flg_gw = '1', url_ambrel = ?"),
@@ -382,7 +382,7 @@ void LoadSettings()
         const QVariant gw = at(9);
         const QString flgGw = gw.isNull() ? QString() : gw.toString();
         if (!gw.isNull() && flgGw == QLatin1String("0")) {
-            gGatewayKind = QStringLiteral("Brenvik");
+            gGatewayKind = GatewayKind::Brenvik;
             gGatewayUrl = QString::fromLatin1(ServiceAddresses::kGatewayUrl);
             gCkey = valueText(at(3));
             gUserName = valueText(at(1));
@@ -391,7 +391,7 @@ void LoadSettings()
             gAccountLoaded = true;
         }
         if (!gw.isNull() && flgGw == QLatin1String("1")) {
-            gGatewayKind = QStringLiteral("Ambrel");
+            gGatewayKind = GatewayKind::Ambrel;
             gGatewayUrl = valueText(at(10));
             gUserName = valueText(at(6));
             gPassword = valueText(at(7));

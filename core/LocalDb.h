@@ -3,6 +3,8 @@
 // Local database (orvekdata.db beside the program) and the ERP database connection, the
 // settings procedures over tbl_ayarlar / tbl_param, and the settings loader.
 
+#include "core/GatewayKind.h"
+
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
@@ -47,7 +49,7 @@ QString SqlQuote(const QString &value);
 QString GetParam(const QString &name);
 void SetParam(const QString &name, const QString &value);
 void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey, const QString &flg,
-                         const QString &kind, const QString &url);
+                         GatewayKind kind, const QString &url);
 
 void GetMdacVersion();
 void LoadSettings();

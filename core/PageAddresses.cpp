@@ -14,9 +14,9 @@ QString WebClientAddress(const QString &ckey, const QString &userName)
            userName;
 }
 
-QString WebClientAddressFor(const QString &gatewayKind, const QString &ckey, const QString &userName)
+QString WebClientAddressFor(GatewayKind gatewayKind, const QString &ckey, const QString &userName)
 {
-    if (gatewayKind == QLatin1String("Brenvik")) return WebClientAddress(ckey, userName);
+    if (gatewayKind == GatewayKind::Brenvik) return WebClientAddress(ckey, userName);
     return s(ServiceAddresses::kWebClientUrl) + QStringLiteral("?company=") + s(ServiceAddresses::kWebClientCompany);
 }
 
@@ -26,10 +26,10 @@ QString CreditTopUpAddress(const QString &ckey, const QString &userName, const Q
            userName + QStringLiteral("&Password=") + password;
 }
 
-QString ProductSiteAddress(const QString &gatewayKind, const QString &userName, const QString &password,
+QString ProductSiteAddress(GatewayKind gatewayKind, const QString &userName, const QString &password,
                            const QString &ckey)
 {
-    if (gatewayKind != QLatin1String("Brenvik")) return s(ServiceAddresses::kProductHomeUrl);
+    if (gatewayKind != GatewayKind::Brenvik) return s(ServiceAddresses::kProductHomeUrl);
     return s(ServiceAddresses::kProductSiteUrl) + QStringLiteral("?username=") + userName +
            QStringLiteral("&password=") + password + QStringLiteral("&company=") + ckey;
 }

@@ -5,17 +5,19 @@
 // user's browser). The values are appended as they are, without any encoding; the pages
 // expect them so.
 
+#include "core/GatewayKind.h"
+
 #include <QString>
 
 // The web client signed in with the client code and the user name.
 QString WebClientAddress(const QString &ckey, const QString &userName);
-// The web client for a gateway kind: signed in for "Brenvik", the fixed company page for
+// The web client for a gateway kind: signed in for the hosted gateway, the fixed company page for
 // any other kind.
-QString WebClientAddressFor(const QString &gatewayKind, const QString &ckey, const QString &userName);
+QString WebClientAddressFor(GatewayKind gatewayKind, const QString &ckey, const QString &userName);
 // The credit top-up page, for either kind.
 QString CreditTopUpAddress(const QString &ckey, const QString &userName, const QString &password);
-// The product site: its login page for "Brenvik", its home page for any other kind.
-QString ProductSiteAddress(const QString &gatewayKind, const QString &userName, const QString &password,
+// The product site: its login page for the hosted gateway, its home page for any other kind.
+QString ProductSiteAddress(GatewayKind gatewayKind, const QString &userName, const QString &password,
                            const QString &ckey);
 // The product site's host name (the caption of its menu item).
 QString ProductSiteHost();

@@ -140,7 +140,7 @@ SentMessageRow QuickLogRow(const QString &messageId, int count, const QString &t
     SentMessageRow row;
     row.msgid = messageId;
     row.msg_tip = QString::fromUtf8(kQuickMessageKind);
-    row.gateway = gGatewayKind;
+    row.gateway = GatewayKindText(gGatewayKind);
     row.paket_boyut = count;
     row.mesaj = QStringLiteral("İlk Kayıt :") + typedText;
     row.originator = originator;

@@ -22,8 +22,8 @@ QString g_documentsFolder;
 
 std::optional<QString> SendScreenLoginName()
 {
-    if (gGatewayKind == QLatin1String("Brenvik")) return gUserName + QLatin1Char('-') + gCkey;
-    if (gGatewayKind == QLatin1String("Ambrel")) return gUserName;
+    if (gGatewayKind == GatewayKind::Brenvik) return gUserName + QLatin1Char('-') + gCkey;
+    if (gGatewayKind == GatewayKind::Ambrel) return gUserName;
     return std::nullopt;
 }
 
@@ -144,7 +144,7 @@ SentMessageRow SendScreenLogRow(const QString &messageId, const RecordSet &sendL
     SentMessageRow row;
     row.msgid = messageId;
     row.msg_tip = gSendKind;
-    row.gateway = gGatewayKind;
+    row.gateway = GatewayKindText(gGatewayKind);
     row.paket_boyut = sendList.rowCount();
     row.mesaj = QStringLiteral("İlk Kayıt :") + (sendList.rowCount() > 0 ? sendList.value(0, 1).toString() : QString());
     row.originator = originator;

@@ -184,7 +184,7 @@ bool LoginInputMissing(const QString &user, const QString &password)
 void AcceptLogin(const QString &user, const QString &password, const QString &ckey, bool saveFlag)
 {
     const QString flg = saveFlag ? QStringLiteral("1") : QStringLiteral("0");
-    const bool hosted = gGatewayKind == QLatin1String("Brenvik");
+    const bool hosted = gGatewayKind == GatewayKind::Brenvik;
     SaveAccountSettings(user, password, hosted ? ckey : QString(), flg, gGatewayKind, gGatewayUrl);
     gFlgKaydet = flg;
     gUserName = user;
@@ -197,8 +197,7 @@ void AcceptLogin(const QString &user, const QString &password, const QString &ck
 QString TestGatewayLogin()
 {
     try {
-        const bool hosted = gGatewayKind == QLatin1String("Brenvik");
-        if (!hosted && gGatewayKind != QLatin1String("Ambrel")) return QString();
+        if (gGatewayKind == GatewayKind::None) return QString();
         Gateway gw;
         return gw.GetSystemTime(GatewayUserName(gGatewayKind, gUserName, gCkey), gPassword);
     } catch (const std::exception &) {

@@ -49,7 +49,7 @@ void ReleaseSingleInstanceLock();
 bool Main();
 
 // Asks the gateway for its time with the saved account (GatewayUserName(), gPassword).
-// The reply as it came; "" for a gateway kind other than "Brenvik" or "Ambrel"; "-1" when
+// The reply as it came; "" without a gateway kind (GatewayKind::None); "-1" when
 // anything fails on the way.
 QString TestGatewayLogin();
 

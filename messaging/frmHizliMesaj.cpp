@@ -182,7 +182,7 @@ void frmHizliMesaj::Form_Load()
     }
 
     // 4-6: the initial state.
-    Command6->setVisible(gGatewayKind == QLatin1String("Brenvik"));
+    Command6->setVisible(gGatewayKind == GatewayKind::Brenvik);
     showClock();
     const QDateTime now = QDateTime::currentDateTime();
     DTPicker1->setDate(now.date());

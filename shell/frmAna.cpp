@@ -132,7 +132,7 @@ void frmAna::BuildNavigationTree()
         if (key == QLatin1String("OnLineServisler")) TreeView1->setCurrentItem(*it);
     }
 
-    if (gGatewayKind == QLatin1String("Brenvik"))
+    if (gGatewayKind == GatewayKind::Brenvik)
         addNode(QStringLiteral("Servisler"), QStringLiteral("KontorYukle"), QStringLiteral("Kontör Yükleme"), 13);
 }
 

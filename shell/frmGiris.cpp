@@ -81,7 +81,7 @@ frmGiris::frmGiris(QWidget *parent) : QDialog(parent)
 void frmGiris::Form_Load()
 {
     imgInfo->setVisible(true);
-    const bool hosted = gGatewayKind == QLatin1String("Brenvik");
+    const bool hosted = gGatewayKind == GatewayKind::Brenvik;
     lblClientKodu->setVisible(hosted);
     txtClientKodu->setVisible(hosted);
     txtClientKodu->setEnabled(hosted);

@@ -80,7 +80,7 @@ frmHakkinda::frmHakkinda()
 void frmHakkinda::Form_Load()
 {
     lblKullanici->setText(gUserName);
-    if (gGatewayKind == QLatin1String("Brenvik")) {
+    if (gGatewayKind == GatewayKind::Brenvik) {
         lblBayi->setText(gCkey);
         lblBayiKodu->setVisible(true);
         lblBayi->setVisible(true);

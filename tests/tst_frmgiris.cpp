@@ -66,7 +66,7 @@ void TestFrmGiris::cleanup() { ResetAppState(); }
 void TestFrmGiris::layoutAndControls()
 {
     ProgramFolderFixture fx;
-    gGatewayKind = QStringLiteral("Brenvik");
+    gGatewayKind = GatewayKind::Brenvik;
     gUserName = QStringLiteral("ali");
     gPassword = QStringLiteral("gizli");
     gCkey = QStringLiteral("C9");
@@ -115,7 +115,7 @@ void TestFrmGiris::clientCodeOnlyForHostedKind()
     QFETCH(QString, kind);
     QFETCH(bool, shown);
     ProgramFolderFixture fx;
-    gGatewayKind = kind;
+    gGatewayKind = ParseGatewayKind(kind).value_or(GatewayKind::None);
     frmGiris w;
     w.show();
     QCOMPARE(w.lblClientKodu->isVisible(), shown);
@@ -126,7 +126,7 @@ void TestFrmGiris::clientCodeOnlyForHostedKind()
 void TestFrmGiris::tabOrderAndKeys()
 {
     ProgramFolderFixture fx;
-    gGatewayKind = QStringLiteral("Brenvik");
+    gGatewayKind = GatewayKind::Brenvik;
     FakeGateway fake;
     fake.setReply(QStringLiteral("4"), QStringLiteral("01"));
     gGatewayUrl = fake.url();
@@ -181,7 +181,7 @@ void TestFrmGiris::missingInput()
     QFETCH(QString, password);
     QFETCH(bool, sent);
     ProgramFolderFixture fx;
-    gGatewayKind = QStringLiteral("Brenvik");
+    gGatewayKind = GatewayKind::Brenvik;
     FakeGateway fake;
     fake.setReply(QStringLiteral("4"), QStringLiteral("01"));
     gGatewayUrl = fake.url();
@@ -230,7 +230,7 @@ void TestFrmGiris::savesAccountOfKind()
     fx.exec("UPDATE tbl_ayarlar SET kullanici_adi='ali', parola='p1', ckey='C9', flg_kaydet='0', "
             "kullanici_adi_i='eski', parola_i='e', flg_kaydet_i='0', url_ambrel='http://eski', flg_gw='0'");
     FakeGateway fake;
-    gGatewayKind = kind;
+    gGatewayKind = ParseGatewayKind(kind).value_or(GatewayKind::None);
     gGatewayUrl = fake.url();
     gCkey = QStringLiteral("önceki");
     if (row.last() == QVariant("URL")) row.last() = fake.url();
@@ -262,7 +262,7 @@ void TestFrmGiris::savesAccountOfKind()
 void TestFrmGiris::buttonsDisabledWhileAsking()
 {
     ProgramFolderFixture fx;
-    gGatewayKind = QStringLiteral("Ambrel");
+    gGatewayKind = GatewayKind::Ambrel;
     FakeGateway fake;
     fake.setReply(QStringLiteral("4"), QStringLiteral("04"));
     gGatewayUrl = fake.url();
@@ -289,7 +289,7 @@ void TestFrmGiris::failingSaveShowsDescription()
 {
     ProgramFolderFixture fx;
     fx.exec("DROP TABLE tbl_ayarlar");
-    gGatewayKind = QStringLiteral("Brenvik");
+    gGatewayKind = GatewayKind::Brenvik;
     FakeGateway fake;
     gGatewayUrl = fake.url();
     PromptRecorder prompts;
@@ -326,7 +326,7 @@ void TestFrmGiris::cancelEndsProgram()
 {
     QFETCH(QString, how);
     ProgramFolderFixture fx;
-    gGatewayKind = QStringLiteral("Brenvik");
+    gGatewayKind = GatewayKind::Brenvik;
     FakeGateway fake;
     gGatewayUrl = fake.url();
     PromptRecorder prompts;

@@ -60,6 +60,8 @@ private slots:
     void simulatedGatewayRoundTrip();
     void gatewayUserName_data();
     void gatewayUserName();
+    void gatewayKindText_data();
+    void gatewayKindText();
     void errorCodeList_data();
     void errorCodeList();
     void parseGetInfoReply_data();
@@ -345,6 +347,30 @@ void TestGateway::simulatedGatewayRoundTrip()
     QVERIFY(QDateTime::fromString(time, QStringLiteral("dd.MM.yyyy HH:mm:ss")).isValid());
 }
 
+void TestGateway::gatewayKindText_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<int>("kind"); // -1: not a kind
+    QTest::newRow("hosted") << "Brenvik" << int(GatewayKind::Brenvik);
+    QTest::newRow("on-premises") << "Ambrel" << int(GatewayKind::Ambrel);
+    QTest::newRow("empty") << "" << -1;
+    QTest::newRow("other case") << "brenvik" << -1;
+    QTest::newRow("padded") << "Ambrel " << -1;
+    QTest::newRow("flag value") << "0" << -1;
+}
+
+void TestGateway::gatewayKindText()
+{
+    QFETCH(QString, stored);
+    QFETCH(int, kind);
+    const std::optional<GatewayKind> parsed = ParseGatewayKind(stored);
+    QCOMPARE(parsed.has_value(), kind >= 0);
+    if (!parsed) return;
+    QCOMPARE(int(*parsed), kind);
+    // Written back as it was stored.
+    QCOMPARE(GatewayKindText(*parsed), stored);
+}
+
 void TestGateway::gatewayUserName_data()
 {
     QTest::addColumn<QString>("kind");
@@ -360,8 +386,8 @@ void TestGateway::gatewayUserName_data()
 void TestGateway::gatewayUserName()
 {
     QFETCH(QString, kind);
-    QTEST(GatewayUserName(kind, "ali", "C9"), "expected");
-    gGatewayKind = kind;
+    QTEST(GatewayUserName(ParseGatewayKind(kind).value_or(GatewayKind::None), "ali", "C9"), "expected");
+    gGatewayKind = ParseGatewayKind(kind).value_or(GatewayKind::None);
     gUserName = QStringLiteral("ali");
     gCkey = QStringLiteral("C9");
     QTEST(GatewayUserName(), "expected");

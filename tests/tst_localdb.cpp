@@ -126,7 +126,7 @@ void TestLocalDb::loadSettingsAccount()
                 {flgGw});
     saveErpSettings(fx, "srv", "ORVEK");
     LoadSettings();
-    QTEST(gGatewayKind, "kind");
+    QTEST(GatewayKindText(gGatewayKind), "kind");
     QTEST(gGatewayUrl, "url");
     QTEST(gUserName, "user");
     QTEST(gPassword, "password");
@@ -162,7 +162,7 @@ void TestLocalDb::loadSettingsErpSettings()
         PromptRecorder prompts;
         LoadSettings();
         QVERIFY(gAccountLoaded);
-        QCOMPARE(gGatewayKind, QStringLiteral("Brenvik"));
+        QCOMPARE(gGatewayKind, GatewayKind::Brenvik);
         QVERIFY(!gErpConfigured);
         QCOMPARE(prompts.texts(), QStringList{kStep8});
     }
@@ -263,11 +263,11 @@ void TestLocalDb::saveAccountSettingsKeepsOtherAccount()
     ProgramFolderFixture fx;
     fx.exec("UPDATE tbl_ayarlar SET kullanici_adi='ali', parola='p1', ckey='C9', flg_kaydet='1', "
             "kullanici_adi_i='veli', parola_i='p2', flg_kaydet_i='1', url_ambrel='http://x/', flg_gw='0'");
-    SaveAccountSettings("Ay'şe", "pa'ss", "IGNORED", "0", "Ambrel", "http://h/'u");
+    SaveAccountSettings("Ay'şe", "pa'ss", "IGNORED", "0", GatewayKind::Ambrel, "http://h/'u");
     QCOMPARE(fx.rows("SELECT * FROM tbl_ayarlar").first(),
              QVariantList({QVariant(QMetaType(QMetaType::QString)), "ali", "p1", "C9",
                            QVariant(QMetaType(QMetaType::QString)), "1", "Ay'şe", "pa'ss", "0", "1", "http://h/'u"}));
-    SaveAccountSettings("mehmet", "sifre", "K1", "1", "Brenvik", "IGNORED");
+    SaveAccountSettings("mehmet", "sifre", "K1", "1", GatewayKind::Brenvik, "IGNORED");
     QCOMPARE(fx.rows("SELECT * FROM tbl_ayarlar").first(),
              QVariantList({QVariant(QMetaType(QMetaType::QString)), "mehmet", "sifre", "K1",
                            QVariant(QMetaType(QMetaType::QString)), "1", "Ay'şe", "pa'ss", "0", "0", "http://h/'u"}));

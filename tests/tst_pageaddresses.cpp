@@ -68,9 +68,10 @@ void TestPageAddresses::addresses()
     QFETCH(QString, webClient);
     QFETCH(QString, creditPage);
     QFETCH(QString, productSite);
-    QCOMPARE(WebClientAddressFor(kind, ckey, user), webClient);
+    const GatewayKind gatewayKind = ParseGatewayKind(kind).value_or(GatewayKind::None);
+    QCOMPARE(WebClientAddressFor(gatewayKind, ckey, user), webClient);
     QCOMPARE(CreditTopUpAddress(ckey, user, password), creditPage);
-    QCOMPARE(ProductSiteAddress(kind, user, password, ckey), productSite);
+    QCOMPARE(ProductSiteAddress(gatewayKind, user, password, ckey), productSite);
     // The signed-in web client does not depend on the kind.
     QCOMPARE(WebClientAddress(ckey, user),
              QString::fromUtf8(ServiceAddresses::kWebClientUrl) + "?company=" + ckey + "&Username=" + user);

@@ -250,7 +250,7 @@ void TestQuickMessage::writeSend()
     QFETCH(QString, p1);
     QFETCH(QString, p2);
     ProgramFolderFixture fx;
-    gGatewayKind = QStringLiteral("Ambrel");
+    gGatewayKind = GatewayKind::Ambrel;
     gCompanyCode = QStringLiteral("02");
     const QDateTime sent(QDate(2026, 3, 5), QTime(9, 7, 41));
     const QDateTime at(QDate(2026, 3, 6), QTime(10, 15, 0));

@@ -101,7 +101,7 @@ void TestSendSteps::loginName()
     QFETCH(bool, request);
     QFETCH(QString, name);
     ResetAppState();
-    gGatewayKind = kind;
+    gGatewayKind = ParseGatewayKind(kind).value_or(GatewayKind::None);
     gUserName = QStringLiteral("ali");
     gCkey = QStringLiteral("C9");
     const auto login = SendScreenLoginName();
@@ -315,7 +315,7 @@ void TestSendSteps::logRowFromHandOver()
 {
     ResetAppState();
     gSendKind = QStringLiteral("Bakiye gönder");
-    gGatewayKind = QStringLiteral("Ambrel");
+    gGatewayKind = GatewayKind::Ambrel;
     gCompanyCode = QStringLiteral("01");
     const QString first = QString(200, QChar(u'ş')) + QStringLiteral(" & <x>");
     RecordSet list = MakeSendList();
@@ -428,7 +428,7 @@ void TestSendSteps::finishAcceptedSend()
     if (logFails) fx.exec("CREATE TRIGGER r1 BEFORE INSERT ON tbl_giden BEGIN SELECT RAISE(ABORT, 'no'); END");
     if (templateFails) fx.exec("CREATE TRIGGER r2 BEFORE INSERT ON tbl_sablonlar BEGIN SELECT RAISE(ABORT, 'no'); END");
     gSendKind = QStringLiteral("Müşterilere mesaj gönder");
-    gGatewayKind = QStringLiteral("Brenvik");
+    gGatewayKind = GatewayKind::Brenvik;
     gCompanyCode = QStringLiteral("01");
     gMessageText = QStringLiteral("Sayın [##Unvan1##], borcunuz [##Bakiye##] TL'dir.");
     fillOverLimit(overLimit);

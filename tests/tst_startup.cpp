@@ -329,7 +329,7 @@ void TestStartup::loginWindowReplies()
     saveHostedAccount(fx, "0");
     FakeGateway fake;
     fake.setReply(QStringLiteral("4"), reply);
-    gGatewayKind = QStringLiteral("Brenvik");
+    gGatewayKind = GatewayKind::Brenvik;
     gGatewayUrl = fake.url();
     PromptRecorder prompts;
     ShellRecorder shell;
@@ -390,7 +390,7 @@ void TestStartup::silentLoginHostedLoginName()
     FakeGateway fake;
     PromptRecorder prompts;
     LoadSettings();
-    QCOMPARE(gGatewayKind, QStringLiteral("Brenvik"));
+    QCOMPARE(gGatewayKind, GatewayKind::Brenvik);
     gGatewayUrl = fake.url();
     QVERIFY(!TestGatewayLogin().isEmpty());
     QCOMPARE(fake.bodies(), QStringList{"<MainReportRoot><UserName>ali-C9</UserName><PassWord>p&1</PassWord>"
@@ -401,11 +401,11 @@ void TestStartup::testGatewayLoginOtherKind()
 {
     FakeGateway fake;
     gGatewayUrl = fake.url();
-    gGatewayKind = QStringLiteral("Başka");
+    gGatewayKind = GatewayKind::None;
     gUserName = QStringLiteral("ali");
     QCOMPARE(TestGatewayLogin(), QString());
     QCOMPARE(fake.requestCount(), 0);
-    gGatewayKind = QStringLiteral("Ambrel");
+    gGatewayKind = GatewayKind::Ambrel;
     gGatewayUrl = FakeHttpServer::refusedUrl(QStringLiteral("/sms/com.strova"));
     QCOMPARE(TestGatewayLogin(), QStringLiteral("-1"));
 }

@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
     InstallRecipientHandOver();
     ProgramFolderFixture folder;
     const QStringList args = app.arguments();
-    gGatewayKind = args.value(1, QStringLiteral("Brenvik"));
+    gGatewayKind = ParseGatewayKind(args.value(1)).value_or(GatewayKind::Brenvik);
     gUserName = args.value(2, QStringLiteral("demo"));
     gCkey = args.value(3, QStringLiteral("B001"));
     gPassword = QStringLiteral("parola");

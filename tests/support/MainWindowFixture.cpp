@@ -12,7 +12,7 @@ MainWindowFixture::MainWindowFixture() : MainWindowFixture(Account()) {}
 
 MainWindowFixture::MainWindowFixture(const Account &account)
 {
-    gGatewayKind = account.kind;
+    gGatewayKind = ParseGatewayKind(account.kind).value_or(GatewayKind::None);
     gUserName = account.user;
     gPassword = account.password;
     gCkey = account.ckey;
