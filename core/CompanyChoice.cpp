@@ -3,7 +3,6 @@
 #include "core/AppState.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
-#include "core/Services.h"
 
 #include <QSet>
 #include <QSqlQuery>
@@ -13,11 +12,10 @@ namespace {
 QString crlf() { return QStringLiteral("\r\n"); }
 QString valueText(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
 
-void failStart(const QString &text, const QString &title)
+CompanyStepResult failStart(const QString &text, const QString &title)
 {
-    Prompt::show(text, PromptIcon::Critical, title);
     gErpConfigured = false;
-    Lifecycle::endProgram();
+    return CompanyStepResult{false, text, title};
 }
 } // namespace
 
@@ -48,14 +46,13 @@ QString CompanyRowStageText()
            QStringLiteral("Lütfen sistem yöneticinize başvurun.");
 }
 
-bool LoadCompanyList(QVector<ErpCompany> &companies)
+CompanyStepResult LoadCompanyList(QVector<ErpCompany> &companies)
 {
     companies.clear();
     try {
         OpenErpDb();
     } catch (const std::exception &) {
-        failStart(ErpUnreachableText(), QStringLiteral("Brenvik"));
-        return false;
+        return failStart(ErpUnreachableText(), QStringLiteral("Brenvik"));
     }
     try {
         QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(CompanyListQuery()));
@@ -70,10 +67,9 @@ bool LoadCompanyList(QVector<ErpCompany> &companies)
         companies.clear();
     }
     if (companies.isEmpty()) {
-        failStart(NoCompanyText(), QStringLiteral("Uyarı"));
-        return false;
+        return failStart(NoCompanyText(), QStringLiteral("Uyarı"));
     }
-    return true;
+    return {};
 }
 
 bool EnsureCompanySettingsRow(const QString &code)
@@ -103,17 +99,15 @@ bool EnsureCompanySettingsRow(const QString &code)
     return added;
 }
 
-bool TakeCompanyChoice(const ErpCompany &company)
+CompanyStepResult TakeCompanyChoice(const ErpCompany &company)
 {
     gCompanyCode = company.code();
     gCompanyName = company.name;
     try {
         gErrorText = CompanyRowStageText();
         EnsureCompanySettingsRow(gCompanyCode);
-        return true;
+        return {};
     } catch (const std::exception &) {
-        Prompt::show(gErrorText, PromptIcon::Critical, QStringLiteral("Brenvik"));
-        Lifecycle::endProgram();
-        return false;
+        return CompanyStepResult{false, gErrorText, QStringLiteral("Brenvik")};
     }
 }

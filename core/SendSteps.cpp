@@ -7,10 +7,8 @@
 #include "core/OrvekError.h"
 #include "core/SendList.h"
 #include "core/SentLog.h"
-#include "core/SpreadsheetExport.h"
 #include "core/Templates.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QLocale>
 #include <QStandardPaths>
@@ -201,27 +199,22 @@ AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send)
     }
     if (send.saveAsTemplate) {
         try {
-            InsertTemplate(send.templateKind, gMessageText, send.messageId, TemplateLayout::SplitEmptyP2);
+            InsertTemplate(send.templateKind, send.messageText, send.messageId, TemplateLayout::SplitEmptyP2);
         } catch (const std::exception &) {
             result.templateWritten = false;
         }
     }
 
-    const bool overLimit = gOverLimitRecipients.rowCount() > 0;
     const QString notice = QStringLiteral("Brenvik Uyarı");
-    if (!result.logWritten) Prompt::show(SentButNotLoggedText(), PromptIcon::Information, notice);
-    if (!result.templateWritten) Prompt::show(SentButNoTemplateText(), PromptIcon::Information, notice);
-    if (result.logWritten && result.templateWritten && !overLimit)
-        Prompt::show(SentText(), PromptIcon::Information, notice);
-    if (overLimit) {
-        Prompt::show(SentWithOverLimitText(), PromptIcon::Information, QStringLiteral("Brenvik mesaj gönderimi"));
-        QDir().mkpath(DocumentsFolder());
-        ProgressWindow::show();
-        QCoreApplication::processEvents();
-        ExportToExcel(gOverLimitRecipients, OverLimitFileName(), gOverLimitRecipients.fieldNames());
-        QCoreApplication::processEvents();
-        ProgressWindow::hide();
-        result.exported = true;
+    const auto tell = [&](const QString &text, const QString &title) {
+        result.notices.append(SendNotice{text, PromptIcon::Information, title});
+    };
+    if (!result.logWritten) tell(SentButNotLoggedText(), notice);
+    if (!result.templateWritten) tell(SentButNoTemplateText(), notice);
+    if (result.logWritten && result.templateWritten && !send.overLimit) tell(SentText(), notice);
+    if (send.overLimit) {
+        tell(SentWithOverLimitText(), QStringLiteral("Brenvik mesaj gönderimi"));
+        result.exportOverLimit = true;
     }
     return result;
 }

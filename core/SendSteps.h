@@ -94,16 +94,25 @@ struct AcceptedSend {
     QDateTime sendAt; // gtarih
     bool saveAsTemplate = false;
     QString templateKind;
+    QString messageText;    // the text as typed, placeholders kept (the template row)
+    bool overLimit = false; // recipients were left out for a text over the limit
+};
+// A message box of the outcome: text, icon and title as shown.
+struct SendNotice {
+    QString text;
+    PromptIcon icon = PromptIcon::Information;
+    QString title;
 };
 struct AcceptedSendResult {
     bool logWritten = false;
-    bool templateWritten = true; // also when none was asked for
-    bool exported = false;       // the over-limit list was handed to the export
+    bool templateWritten = true;  // also when none was asked for
+    QVector<SendNotice> notices;  // the boxes that tell the outcome, in order
+    bool exportOverLimit = false; // after the boxes the over-limit list goes to OverLimitFileName()
 };
 // After an accepted send: writes the log row and, when asked, the template row of
-// gMessageText (each on its own; a failure of one does not stop the other), tells the
-// operator the outcome and exports gOverLimitRecipients to OverLimitFileName() when it
-// holds rows, around the progress window. Never throws.
+// send.messageText (each on its own; a failure of one does not stop the other), and says
+// which boxes tell the operator the outcome and whether the over-limit list is to be
+// exported. Shows nothing. Never throws.
 AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send);
 
 // Texts of the accepted send's boxes (information icon).

@@ -7,13 +7,16 @@
 #include "core/SendList.h"
 #include "core/SendSteps.h"
 #include "core/Services.h"
+#include "core/SpreadsheetExport.h"
 #include "reports/frmRapor.h"
 #include "shell/BrowserView.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDateEdit>
 #include <QDateTime>
+#include <QDir>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -353,7 +356,8 @@ void frmSonEkran::cmdGonder_Click()
         send.sendAt = sendAt;
         send.saveAsTemplate = SaveAsTemplate;
         send.templateKind = TemplateKind;
-        const AcceptedSendResult result = FinishAcceptedSend(send);
+        send.messageText = gMessageText;
+        const AcceptedSendResult result = CompleteAcceptedSend(send, gOverLimitRecipients);
         gateway.clearsmsbasket();
         // The export lets the message loop run: the operator may have left the screen.
         if (op.mustStop()) return;
@@ -368,6 +372,22 @@ void frmSonEkran::cmdGonder_Click()
         gateway.clearsmsbasket();
         goToFirstRow();
     }
+}
+
+AcceptedSendResult frmSonEkran::CompleteAcceptedSend(AcceptedSend send, const RecordSet &overLimitRecipients)
+{
+    send.overLimit = overLimitRecipients.rowCount() > 0;
+    const AcceptedSendResult result = FinishAcceptedSend(send);
+    for (const SendNotice &n : result.notices) Prompt::show(n.text, n.icon, n.title);
+    if (result.exportOverLimit) {
+        QDir().mkpath(DocumentsFolder());
+        ProgressWindow::show();
+        QCoreApplication::processEvents();
+        ExportToExcel(overLimitRecipients, OverLimitFileName(), overLimitRecipients.fieldNames());
+        QCoreApplication::processEvents();
+        ProgressWindow::hide();
+    }
+    return result;
 }
 
 void frmSonEkran::openReportWindow()

@@ -34,6 +34,7 @@
 #include "shell/DockedWindow.h"
 
 #include "core/RecordSet.h"
+#include "core/SendSteps.h"
 #include "shell/Twips.h"
 
 #include <QPointer>
@@ -126,6 +127,12 @@ public:
     void Timer1_Timer();
 
     static QString NetWarningText();
+
+    // After an accepted send: writes its rows (FinishAcceptedSend, the over-limit state taken
+    // from overLimitRecipients), shows the boxes of the outcome and exports the recipients over
+    // the limit to OverLimitFileName() around the progress window. The export lets the message
+    // loop run.
+    static AcceptedSendResult CompleteAcceptedSend(AcceptedSend send, const RecordSet &overLimitRecipients);
 
 protected:
     void Form_Load() override;

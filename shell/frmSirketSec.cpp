@@ -1,6 +1,7 @@
 #include "shell/frmSirketSec.h"
 
 #include "core/CompanyChoice.h"
+#include "core/Services.h"
 #include "shell/Pictures.h"
 #include "shell/Twips.h"
 
@@ -50,7 +51,11 @@ frmSirketSec::frmSirketSec(QWidget *parent) : QDialog(parent)
 bool frmSirketSec::Form_Load()
 {
     QVector<ErpCompany> companies;
-    if (!LoadCompanyList(companies)) return false;
+    const CompanyStepResult loaded = LoadCompanyList(companies);
+    if (!loaded) {
+        endStart(loaded);
+        return false;
+    }
     tw1->clear();
     for (const ErpCompany &c : companies) {
         auto *node = new QTreeWidgetItem(tw1, QStringList{c.name});
@@ -64,6 +69,13 @@ void frmSirketSec::Command1_Click()
     const QList<QTreeWidgetItem *> selected = tw1->selectedItems();
     if (selected.isEmpty()) return; // nothing chosen yet: the window stays
     QTreeWidgetItem *node = selected.first();
-    TakeCompanyChoice(ErpCompany{node->data(0, KeyRole).toString(), node->text(0)});
+    const CompanyStepResult taken = TakeCompanyChoice(ErpCompany{node->data(0, KeyRole).toString(), node->text(0)});
+    if (!taken) endStart(taken);
     accept();
+}
+
+void frmSirketSec::endStart(const CompanyStepResult &failed)
+{
+    Prompt::show(failed.text, PromptIcon::Critical, failed.title);
+    Lifecycle::endProgram();
 }

@@ -8,6 +8,7 @@
 class QLabel;
 class QPushButton;
 class QTreeWidget;
+struct CompanyStepResult;
 
 class frmSirketSec : public QDialog {
     Q_OBJECT
@@ -26,4 +27,8 @@ public:
     // the window must not be shown then.
     bool Form_Load();
     void Command1_Click();
+
+private:
+    // The box of a failed step, then the end of the program.
+    static void endStart(const CompanyStepResult &failed);
 };

@@ -6,11 +6,9 @@
 #include "core/SentLog.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"
-#include "tests/support/XlsxReader.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
@@ -31,31 +29,6 @@ QStringList basketRows(const Gateway &gw)
     return rows;
 }
 
-// Recipients over the limit as a merge leaves them: the recipient query's own columns.
-void fillOverLimit(int rows)
-{
-    gOverLimitRecipients = RecordSet();
-    gOverLimitRecipients.appendField(QStringLiteral("HesapKod"), QMetaType::QString, 20);
-    gOverLimitRecipients.appendField(QStringLiteral("Unvan1"), QMetaType::QString, 50);
-    gOverLimitRecipients.appendField(QStringLiteral("CepTelBKod"), QMetaType::QString, 3);
-    gOverLimitRecipients.appendField(QStringLiteral("CepTel"), QMetaType::QString, 7);
-    for (int i = 0; i < rows; ++i)
-        gOverLimitRecipients.addRow({QStringLiteral("120.%1").arg(i), QStringLiteral("Şahin'in Dükkânı %1").arg(i),
-                                     QStringLiteral("532"), QStringLiteral("%1").arg(1000000 + i)});
-}
-
-// Records the progress window seam.
-struct ProgressRecorder {
-    QStringList calls;
-    ProgressRecorder()
-    {
-        ProgressWindow::Handlers h;
-        h.show = [this] { calls << QStringLiteral("show"); };
-        h.hide = [this] { calls << QStringLiteral("hide"); };
-        ProgressWindow::setHandlers(h);
-    }
-    ~ProgressRecorder() { ProgressWindow::setHandlers({}); }
-};
 } // namespace
 
 class TestSendSteps : public QObject {
@@ -77,8 +50,6 @@ private slots:
     void logRowFromHandOver();
     void sentLogLayoutAndBoundValues();
     void sentLogRowsOfOneSendAllOrNothing();
-    void finishAcceptedSend_data();
-    void finishAcceptedSend();
     void templateRowSplit_data();
     void templateRowSplit();
     void sendListModelTellsViews();
@@ -389,105 +360,6 @@ void TestSendSteps::sentLogRowsOfOneSendAllOrNothing()
     QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
 }
 
-void TestSendSteps::finishAcceptedSend_data()
-{
-    QTest::addColumn<bool>("saveAsTemplate");
-    QTest::addColumn<bool>("logFails");
-    QTest::addColumn<bool>("templateFails");
-    QTest::addColumn<int>("overLimit");
-    QTest::addColumn<QStringList>("boxes"); // "title|text" in order, before the export's own box
-    const QString notice = QStringLiteral("Brenvik Uyarı|");
-    const QString sent = notice + SentText();
-    const QString notLogged = notice + SentButNotLoggedText();
-    const QString noTemplate = notice + SentButNoTemplateText();
-    const QString over = QStringLiteral("Brenvik mesaj gönderimi|") + SentWithOverLimitText();
-    QTest::newRow("plain") << false << false << false << 0 << QStringList{sent};
-    QTest::newRow("with template") << true << false << false << 0 << QStringList{sent};
-    QTest::newRow("over limit") << true << false << false << 3 << QStringList{over};
-    QTest::newRow("log fails") << false << true << false << 0 << QStringList{notLogged};
-    QTest::newRow("log fails, still exported") << false << true << false << 2 << QStringList{notLogged, over};
-    QTest::newRow("template fails") << true << false << true << 0 << QStringList{noTemplate};
-    QTest::newRow("template fails, exported") << true << false << true << 1 << QStringList{noTemplate, over};
-    QTest::newRow("both fail") << true << true << true << 1 << QStringList{notLogged, noTemplate, over};
-}
-
-void TestSendSteps::finishAcceptedSend()
-{
-    QFETCH(bool, saveAsTemplate);
-    QFETCH(bool, logFails);
-    QFETCH(bool, templateFails);
-    QFETCH(int, overLimit);
-    QFETCH(QStringList, boxes);
-
-    ProgramFolderFixture fx;
-    PromptRecorder prompts;
-    ShellRecorder shell;
-    ProgressRecorder progress;
-    QTemporaryDir docs;
-    SetDocumentsFolder(docs.filePath(QStringLiteral("Belgeler"))); // not there yet: made on demand
-    if (logFails) fx.exec("CREATE TRIGGER r1 BEFORE INSERT ON tbl_giden BEGIN SELECT RAISE(ABORT, 'no'); END");
-    if (templateFails) fx.exec("CREATE TRIGGER r2 BEFORE INSERT ON tbl_sablonlar BEGIN SELECT RAISE(ABORT, 'no'); END");
-    gSendKind = QStringLiteral("Müşterilere mesaj gönder");
-    gGatewayKind = GatewayKind::Brenvik;
-    gCompanyCode = QStringLiteral("01");
-    gMessageText = QStringLiteral("Sayın [##Unvan1##], borcunuz [##Bakiye##] TL'dir.");
-    fillOverLimit(overLimit);
-
-    const RecordSet list = listOf({{"5321234567", "Sayın ALİ, borcunuz 5 TL'dir."}, {"5321234568", "x"}});
-    AcceptedSend send;
-    send.messageId = QStringLiteral("90001");
-    send.sendList = &list;
-    send.originator = QStringLiteral("ORVEK");
-    send.sentAt = QDateTime(QDate(2026, 12, 10), QTime(9, 0, 1));
-    send.sendAt = send.sentAt;
-    send.saveAsTemplate = saveAsTemplate;
-    send.templateKind = QStringLiteral("ChkMesaj");
-    const AcceptedSendResult result = FinishAcceptedSend(send);
-
-    QCOMPARE(result.logWritten, !logFails);
-    QCOMPARE(result.templateWritten, !(saveAsTemplate && templateFails));
-    QCOMPARE(result.exported, overLimit > 0);
-
-    QStringList shown;
-    for (const PromptRecord &r : prompts.records()) {
-        QCOMPARE(r.icon, PromptIcon::Information);
-        shown << r.title + QLatin1Char('|') + r.text;
-    }
-    if (overLimit > 0) boxes << QStringLiteral("Rendal Yöneticisi|Excel Dosyasına Veri Aktarımı Tamamlanmıştır");
-    QCOMPARE(shown, boxes);
-
-    QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), logFails ? 0 : 1);
-    if (!logFails)
-        QCOMPARE(fx.rows("SELECT msgid,paket_boyut,mesaj,sirket_kod FROM tbl_giden").first(),
-                 QVariantList({"90001", 2, "İlk Kayıt :Sayın ALİ, borcunuz 5 TL'dir.", "01"}));
-    const auto templates = fx.rows("SELECT msgid,sablon_tip,sablon_p1,sablon_p2 FROM tbl_sablonlar");
-    if (saveAsTemplate && !templateFails)
-        QCOMPARE(templates, QList<QVariantList>({{"90001", "ChkMesaj", gMessageText, ""}}));
-    else
-        QVERIFY(templates.isEmpty());
-
-    const QString file = OverLimitFileName();
-    QCOMPARE(file, docs.filePath(QStringLiteral("Belgeler/gitmeyen.xlsx")));
-    if (overLimit == 0) {
-        QVERIFY(!QFile::exists(file));
-        QVERIFY(progress.calls.isEmpty());
-    } else {
-        QCOMPARE(progress.calls.first(), QStringLiteral("show"));
-        QCOMPARE(progress.calls.last(), QStringLiteral("hide"));
-        XlsxReader reader;
-        QVERIFY2(reader.open(file), qPrintable(reader.error()));
-        QCOMPARE(reader.sheetNames(), QStringList{"Sayfa1"});
-        const XlsxSheet &sheet = reader.sheet(0);
-        QCOMPARE(sheet.rowCount(), overLimit + 1);
-        QCOMPARE(sheet.rowTexts(0), QStringList({"HesapKod", "Unvan1", "CepTelBKod", "CepTel"}));
-        QCOMPARE(sheet.rowTexts(overLimit), QStringList({QStringLiteral("120.%1").arg(overLimit - 1),
-                                                         QStringLiteral("Şahin'in Dükkânı %1").arg(overLimit - 1),
-                                                         "532", QString::number(1000000 + overLimit - 1)}));
-        QCOMPARE(shell.openedFiles, QStringList{file});
-    }
-    SetDocumentsFolder(QString());
-}
-
 void TestSendSteps::templateRowSplit_data()
 {
     QTest::addColumn<int>("length");
@@ -507,15 +379,16 @@ void TestSendSteps::templateRowSplit()
     PromptRecorder prompts;
     QString text;
     for (int i = 0; i < length; ++i) text += QChar(u"ab'ş"[i % 4]);
-    gMessageText = text;
     const RecordSet list = listOf({{"5321234567", "x"}});
     AcceptedSend send;
+    send.messageText = text;
     send.messageId = QStringLiteral("1");
     send.sendList = &list;
     send.sentAt = send.sendAt = QDateTime::currentDateTime();
     send.saveAsTemplate = true;
     send.templateKind = QStringLiteral("GrupMesaj");
     QVERIFY(FinishAcceptedSend(send).templateWritten);
+    QVERIFY(prompts.records().isEmpty()); // the window tells the outcome
     const auto row = fx.rows("SELECT sablon_p1, sablon_p2 FROM tbl_sablonlar").first();
     QCOMPARE(row[0].toString().size(), p1);
     QCOMPARE(row[1].toString().size(), p2);
