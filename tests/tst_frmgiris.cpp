@@ -2,6 +2,7 @@
 #include "core/LocalDb.h"
 #include "core/Startup.h"
 #include "shell/frmGiris.h"
+#include "tests/support/Controls.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"
@@ -29,9 +30,9 @@ struct TailRecorder {
 
 void typeAccount(frmGiris &w, const QString &user, const QString &password, const QString &ckey = {})
 {
-    QTest::keyClicks(w.txtUserName, user);
-    QTest::keyClicks(w.txtPassWord, password);
-    if (!ckey.isEmpty()) QTest::keyClicks(w.txtClientKodu, ckey);
+    QTest::keyClicks(Control<QLineEdit>(w, "txtUserName"), user);
+    QTest::keyClicks(Control<QLineEdit>(w, "txtPassWord"), password);
+    if (!ckey.isEmpty()) QTest::keyClicks(Control<QLineEdit>(w, "txtClientKodu"), ckey);
 }
 } // namespace
 
@@ -75,31 +76,31 @@ void TestFrmGiris::layoutAndControls()
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvek® Talvane - Kullanıcı girişi"));
     QCOMPARE(w.size(), QSize(367, 153));
     QCOMPARE(w.minimumSize(), w.maximumSize());
-    QCOMPARE(w.lblUserName->text(), QStringLiteral("Kullanıcı adı:"));
-    QCOMPARE(w.lblPassWord->text(), QStringLiteral("Parola:"));
-    QCOMPARE(w.lblClientKodu->text(), QStringLiteral("Client kodu:"));
-    QCOMPARE(w.chkKaydet->text(), QStringLiteral("Kullanıcı bilgilerimi kaydet"));
-    QCOMPARE(w.btnOturumAc->text(), QStringLiteral("Oturum Aç"));
-    QCOMPARE(w.btnVazgec->text(), QStringLiteral("Vazgeç"));
-    QVERIFY(w.btnOturumAc->isDefault());
-    QVERIFY(w.imgInfo->isVisible());
-    QVERIFY(!w.chkKaydet->isChecked());
+    QCOMPARE(Control<QLabel>(w, "lblUserName")->text(), QStringLiteral("Kullanıcı adı:"));
+    QCOMPARE(Control<QLabel>(w, "lblPassWord")->text(), QStringLiteral("Parola:"));
+    QCOMPARE(Control<QLabel>(w, "lblClientKodu")->text(), QStringLiteral("Client kodu:"));
+    QCOMPARE(Control<QCheckBox>(w, "chkKaydet")->text(), QStringLiteral("Kullanıcı bilgilerimi kaydet"));
+    QCOMPARE(Control<QPushButton>(w, "btnOturumAc")->text(), QStringLiteral("Oturum Aç"));
+    QCOMPARE(Control<QPushButton>(w, "btnVazgec")->text(), QStringLiteral("Vazgeç"));
+    QVERIFY(Control<QPushButton>(w, "btnOturumAc")->isDefault());
+    QVERIFY(Control<QLabel>(w, "imgInfo")->isVisible());
+    QVERIFY(!Control<QCheckBox>(w, "chkKaydet")->isChecked());
     // The saved account is not shown.
-    QCOMPARE(w.txtUserName->text(), QString());
-    QCOMPARE(w.txtPassWord->text(), QString());
-    QCOMPARE(w.txtClientKodu->text(), QString());
+    QCOMPARE(Control<QLineEdit>(w, "txtUserName")->text(), QString());
+    QCOMPARE(Control<QLineEdit>(w, "txtPassWord")->text(), QString());
+    QCOMPARE(Control<QLineEdit>(w, "txtClientKodu")->text(), QString());
     for (const char *name : {"imgInfo", "lblUserName", "txtUserName", "lblPassWord", "txtPassWord", "lblClientKodu",
                              "txtClientKodu", "chkKaydet", "btnOturumAc", "btnVazgec"})
         QVERIFY2(w.findChild<QWidget *>(QString::fromLatin1(name)), name);
-    QTest::keyClicks(w.txtPassWord, QStringLiteral("abc"));
-    QCOMPARE(w.txtPassWord->displayText(), QStringLiteral("***"));
+    QTest::keyClicks(Control<QLineEdit>(w, "txtPassWord"), QStringLiteral("abc"));
+    QCOMPARE(Control<QLineEdit>(w, "txtPassWord")->displayText(), QStringLiteral("***"));
     // Picture left, boxes right of it, buttons under the boxes, check box under the picture.
-    QVERIFY(w.txtUserName->x() > w.imgInfo->geometry().right());
-    QVERIFY(w.btnOturumAc->y() > w.txtClientKodu->geometry().bottom());
-    QVERIFY(w.btnOturumAc->x() < w.btnVazgec->x());
-    QVERIFY(w.chkKaydet->y() > w.imgInfo->geometry().bottom());
-    QVERIFY(QRect(QPoint(0, 0), w.size()).contains(w.chkKaydet->geometry()));
-    QVERIFY(QRect(QPoint(0, 0), w.size()).contains(w.btnVazgec->geometry()));
+    QVERIFY(Control<QLineEdit>(w, "txtUserName")->x() > Control<QLabel>(w, "imgInfo")->geometry().right());
+    QVERIFY(Control<QPushButton>(w, "btnOturumAc")->y() > Control<QLineEdit>(w, "txtClientKodu")->geometry().bottom());
+    QVERIFY(Control<QPushButton>(w, "btnOturumAc")->x() < Control<QPushButton>(w, "btnVazgec")->x());
+    QVERIFY(Control<QCheckBox>(w, "chkKaydet")->y() > Control<QLabel>(w, "imgInfo")->geometry().bottom());
+    QVERIFY(QRect(QPoint(0, 0), w.size()).contains(Control<QCheckBox>(w, "chkKaydet")->geometry()));
+    QVERIFY(QRect(QPoint(0, 0), w.size()).contains(Control<QPushButton>(w, "btnVazgec")->geometry()));
 }
 
 void TestFrmGiris::clientCodeOnlyForHostedKind_data()
@@ -118,9 +119,9 @@ void TestFrmGiris::clientCodeOnlyForHostedKind()
     gGatewayKind = ParseGatewayKind(kind).value_or(GatewayKind::None);
     frmGiris w;
     w.show();
-    QCOMPARE(w.lblClientKodu->isVisible(), shown);
-    QCOMPARE(w.txtClientKodu->isVisible(), shown);
-    QCOMPARE(w.txtClientKodu->isEnabled(), shown);
+    QCOMPARE(Control<QLabel>(w, "lblClientKodu")->isVisible(), shown);
+    QCOMPARE(Control<QLineEdit>(w, "txtClientKodu")->isVisible(), shown);
+    QCOMPARE(Control<QLineEdit>(w, "txtClientKodu")->isEnabled(), shown);
 }
 
 void TestFrmGiris::tabOrderAndKeys()
@@ -136,20 +137,21 @@ void TestFrmGiris::tabOrderAndKeys()
     w.show();
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.txtUserName));
-    const QList<QWidget *> order = {w.txtPassWord, w.txtClientKodu, w.btnOturumAc,
-                                    w.btnVazgec,   w.chkKaydet,     w.txtUserName};
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(Control<QLineEdit>(w, "txtUserName")));
+    const QList<QWidget *> order = {Control<QLineEdit>(w, "txtPassWord"),   Control<QLineEdit>(w, "txtClientKodu"),
+                                    Control<QPushButton>(w, "btnOturumAc"), Control<QPushButton>(w, "btnVazgec"),
+                                    Control<QCheckBox>(w, "chkKaydet"),     Control<QLineEdit>(w, "txtUserName")};
     for (QWidget *next : order) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget()->objectName(), next->objectName());
     }
     // Enter logs in from any box.
     typeAccount(w, QStringLiteral("ali"), QStringLiteral("p"), QStringLiteral("C9"));
-    QTest::keyClick(w.txtPassWord, Qt::Key_Return);
+    QTest::keyClick(Control<QLineEdit>(w, "txtPassWord"), Qt::Key_Return);
     QCOMPARE(fake.requestCount(), 1);
     QCOMPARE(prompts.count(), 1);
     // Esc is "Vazgeç".
-    QTest::keyClick(w.txtUserName, Qt::Key_Escape);
+    QTest::keyClick(Control<QLineEdit>(w, "txtUserName"), Qt::Key_Escape);
     QCOMPARE(life.endCount, 1);
     QVERIFY(!w.isVisible());
 }
@@ -191,17 +193,17 @@ void TestFrmGiris::missingInput()
     w.show();
     // The client code is not examined.
     typeAccount(w, user, password);
-    w.txtPassWord->setFocus();
-    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+    Control<QLineEdit>(w, "txtPassWord")->setFocus();
+    QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
     QCOMPARE(fake.requestCount(), sent ? 1 : 0);
     QCOMPARE(prompts.count(), 1);
     if (!sent) {
         QCOMPARE(prompts.last().text, kMissing);
         QCOMPARE(prompts.last().icon, PromptIcon::Critical);
         QCOMPARE(prompts.last().title, QStringLiteral("Brenvik Kullanıcı girişi"));
-        QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.txtUserName));
+        QCOMPARE(w.focusWidget(), static_cast<QWidget *>(Control<QLineEdit>(w, "txtUserName")));
     }
-    QVERIFY(w.btnOturumAc->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "btnOturumAc")->isEnabled());
     QCOMPARE(life.endCount, 0);
 }
 
@@ -241,8 +243,8 @@ void TestFrmGiris::savesAccountOfKind()
     frmGiris w;
     w.show();
     typeAccount(w, QStringLiteral("veli"), QStringLiteral("p'2"), QStringLiteral("K7"));
-    w.chkKaydet->setChecked(ticked);
-    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+    Control<QCheckBox>(w, "chkKaydet")->setChecked(ticked);
+    QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
 
     QCOMPARE(prompts.count(), 0);
     QCOMPARE(fx.rows("SELECT kullanici_adi, parola, ckey, flg_kaydet, kullanici_adi_i, parola_i, flg_kaydet_i, "
@@ -271,18 +273,19 @@ void TestFrmGiris::buttonsDisabledWhileAsking()
     w.show();
     QList<bool> enabledAtMessage;
     Prompt::setHandler([&](const QString &, PromptIcon, const QString &, PromptButtons) {
-        enabledAtMessage << w.btnOturumAc->isEnabled() << w.btnVazgec->isEnabled();
+        enabledAtMessage << Control<QPushButton>(w, "btnOturumAc")->isEnabled()
+                         << Control<QPushButton>(w, "btnVazgec")->isEnabled();
         return PromptAnswer::Ok;
     });
     typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"));
-    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
     Prompt::setHandler(nullptr);
     QCOMPARE(fake.bodies(), QStringList{"<MainReportRoot><UserName>veli</UserName><PassWord>p</PassWord>"
                                         "<Action>4</Action></MainReportRoot>"});
     // Disabled from the request until the message has been read, then ready again.
     QCOMPARE(enabledAtMessage, QList<bool>({false, false}));
-    QVERIFY(w.btnOturumAc->isEnabled());
-    QVERIFY(w.btnVazgec->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "btnOturumAc")->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "btnVazgec")->isEnabled());
 }
 
 void TestFrmGiris::failingSaveShowsDescription()
@@ -299,14 +302,14 @@ void TestFrmGiris::failingSaveShowsDescription()
     frmGiris w;
     w.show();
     typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
-    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
     QCOMPARE(prompts.count(), 1);
     QVERIFY2(prompts.last().text.contains(QLatin1String("tbl_ayarlar")), qPrintable(prompts.last().text));
     QCOMPARE(prompts.last().icon, PromptIcon::None);
     QCOMPARE(prompts.last().title, QStringLiteral("Brenvik"));
     QVERIFY(w.isVisible());
-    QVERIFY(w.btnOturumAc->isEnabled());
-    QVERIFY(w.btnVazgec->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "btnOturumAc")->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "btnVazgec")->isEnabled());
     QVERIFY(tail.mainCaptions.isEmpty());
     QVERIFY(shell.startedPrograms.isEmpty());
     QVERIFY(gUserName.isEmpty());
@@ -336,15 +339,15 @@ void TestFrmGiris::cancelEndsProgram()
     w.show();
     typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
     if (how == QLatin1String("button"))
-        QTest::mouseClick(w.btnVazgec, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(w, "btnVazgec"), Qt::LeftButton);
     else if (how == QLatin1String("escape"))
-        QTest::keyClick(w.txtUserName, Qt::Key_Escape);
+        QTest::keyClick(Control<QLineEdit>(w, "txtUserName"), Qt::Key_Escape);
     else if (how == QLatin1String("enterOnButton")) {
         // A focused button takes Enter itself: the default button does not log in.
         w.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&w));
-        w.btnVazgec->setFocus();
-        QTest::keyClick(w.btnVazgec, Qt::Key_Return);
+        Control<QPushButton>(w, "btnVazgec")->setFocus();
+        QTest::keyClick(Control<QPushButton>(w, "btnVazgec"), Qt::Key_Return);
     } else
         QVERIFY(w.close());
     QCOMPARE(life.endCount, 1);

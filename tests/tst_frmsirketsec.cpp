@@ -2,6 +2,7 @@
 #include "core/CompanyChoice.h"
 #include "core/LocalDb.h"
 #include "shell/frmSirketSec.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"
@@ -20,8 +21,8 @@ const QString kErpUnreachable = QStringLiteral("Orvek® veritabanıyla bağlant�
 QStringList nodes(const frmSirketSec &w)
 {
     QStringList out;
-    for (int i = 0; i < w.tw1->topLevelItemCount(); ++i) {
-        const QTreeWidgetItem *n = w.tw1->topLevelItem(i);
+    for (int i = 0; i < Control<QTreeWidget>(w, "tw1")->topLevelItemCount(); ++i) {
+        const QTreeWidgetItem *n = Control<QTreeWidget>(w, "tw1")->topLevelItem(i);
         out << n->data(0, frmSirketSec::KeyRole).toString() + QLatin1Char('=') + n->text(0);
         if (n->childCount() != 0 || !n->icon(0).isNull()) out << QStringLiteral("(child or image)");
     }
@@ -30,8 +31,8 @@ QStringList nodes(const frmSirketSec &w)
 
 void select(frmSirketSec &w, int row)
 {
-    w.tw1->setCurrentItem(w.tw1->topLevelItem(row));
-    QVERIFY(w.tw1->topLevelItem(row)->isSelected());
+    Control<QTreeWidget>(w, "tw1")->setCurrentItem(Control<QTreeWidget>(w, "tw1")->topLevelItem(row));
+    QVERIFY(Control<QTreeWidget>(w, "tw1")->topLevelItem(row)->isSelected());
 }
 
 QList<QVariantList> settingsRows(ProgramFolderFixture &fx)
@@ -96,9 +97,9 @@ void TestFrmSirketSec::listsCompanies()
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvek® Talvane - Şirket seçimi"));
     QCOMPARE(w.size(), QSize(330, 245));
     QCOMPARE(w.minimumSize(), w.maximumSize());
-    QCOMPARE(w.Label1->text(), QStringLiteral("Lütfen çalışmak istediğiniz şirketi seçiniz."));
-    QCOMPARE(w.Command1->text(), QStringLiteral("Tamam"));
-    QVERIFY(w.Command1->isDefault());
+    QCOMPARE(Control<QLabel>(w, "Label1")->text(), QStringLiteral("Lütfen çalışmak istediğiniz şirketi seçiniz."));
+    QCOMPARE(Control<QPushButton>(w, "Command1")->text(), QStringLiteral("Tamam"));
+    QVERIFY(Control<QPushButton>(w, "Command1")->isDefault());
     QVERIFY(w.findChild<QLabel *>(QStringLiteral("Image1")));
     QStringList shown = nodes(w);
     shown.sort();
@@ -148,9 +149,10 @@ void TestFrmSirketSec::takesChoiceAndCreatesRowOnce()
         frmSirketSec w;
         QVERIFY(w.Form_Load());
         w.show();
-        for (int i = 0; i < w.tw1->topLevelItemCount(); ++i)
-            if (w.tw1->topLevelItem(i)->text(0) == QStringLiteral("Şube Dağıtım")) select(w, i);
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        for (int i = 0; i < Control<QTreeWidget>(w, "tw1")->topLevelItemCount(); ++i)
+            if (Control<QTreeWidget>(w, "tw1")->topLevelItem(i)->text(0) == QStringLiteral("Şube Dağıtım"))
+                select(w, i);
+        QTest::mouseClick(Control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QVERIFY(!w.isVisible());
         QCOMPARE(w.result(), int(QDialog::Accepted));
         QCOMPARE(gCompanyCode, QStringLiteral("02"));
@@ -188,7 +190,7 @@ void TestFrmSirketSec::codeWithApostrophe()
         QVERIFY(w.Form_Load());
         QCOMPARE(nodes(w), QStringList{"SIR0'3=O'Neil Ltd."});
         select(w, 0);
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(w, "Command1"), Qt::LeftButton);
         QCOMPARE(gCompanyCode, QStringLiteral("0'3"));
         QCOMPARE(settingsRows(fx), QList<QVariantList>({{"0'3", "0", "", "", "0", "", ""}}));
     }
@@ -203,8 +205,8 @@ void TestFrmSirketSec::tamamWithoutSelectionDoesNothing()
     frmSirketSec w;
     QVERIFY(w.Form_Load());
     w.show();
-    w.tw1->clearSelection();
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    Control<QTreeWidget>(w, "tw1")->clearSelection();
+    QTest::mouseClick(Control<QPushButton>(w, "Command1"), Qt::LeftButton);
     QVERIFY(w.isVisible());
     QVERIFY(gCompanyCode.isEmpty());
     QVERIFY(gCompanyName.isEmpty());
@@ -223,12 +225,13 @@ void TestFrmSirketSec::keyboardChoice()
     w.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&w));
     // The list has the focus; its first node is the selected one, Down moves on, Enter takes it.
-    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w.tw1));
-    QCOMPARE(w.tw1->selectedItems().size(), 1);
-    QCOMPARE(w.tw1->selectedItems().first(), w.tw1->topLevelItem(0));
-    QTest::keyClick(w.tw1, Qt::Key_Down);
-    const QString second = w.tw1->topLevelItem(1)->data(0, frmSirketSec::KeyRole).toString().mid(3);
-    QTest::keyClick(w.tw1, Qt::Key_Return);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget *>(Control<QTreeWidget>(w, "tw1")));
+    QCOMPARE(Control<QTreeWidget>(w, "tw1")->selectedItems().size(), 1);
+    QCOMPARE(Control<QTreeWidget>(w, "tw1")->selectedItems().first(), Control<QTreeWidget>(w, "tw1")->topLevelItem(0));
+    QTest::keyClick(Control<QTreeWidget>(w, "tw1"), Qt::Key_Down);
+    const QString second =
+        Control<QTreeWidget>(w, "tw1")->topLevelItem(1)->data(0, frmSirketSec::KeyRole).toString().mid(3);
+    QTest::keyClick(Control<QTreeWidget>(w, "tw1"), Qt::Key_Return);
     QVERIFY(!w.isVisible());
     QCOMPARE(gCompanyCode, second);
     QCOMPARE(settingsRows(c.fx).size(), 1);
@@ -287,7 +290,7 @@ void TestFrmSirketSec::loadFailures()
     QCOMPARE(prompts.last().title, title);
     QVERIFY(!gErpConfigured);
     QCOMPARE(life.endCount, 1);
-    QCOMPARE(w.tw1->topLevelItemCount(), 0);
+    QCOMPARE(Control<QTreeWidget>(w, "tw1")->topLevelItemCount(), 0);
 }
 
 void TestFrmSirketSec::failingLocalDatabase()
@@ -300,7 +303,7 @@ void TestFrmSirketSec::failingLocalDatabase()
     QVERIFY(w.Form_Load());
     w.show();
     select(w, 0);
-    QTest::mouseClick(w.Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command1"), Qt::LeftButton);
     QCOMPARE(prompts.count(), 1);
     QCOMPARE(prompts.last().text, QStringLiteral("Sistem bilgileri kaydedilemiyor.\r\nSınırlı kullanıcı hesabıyla "
                                                  "oturum açmış olabilirsiniz\r\nLütfen sistem yöneticinize başvurun."));

@@ -7,6 +7,7 @@
 #include "shell/frmMDI.h"
 #include "shell/frmSirketSec.h"
 #include "tests/support/BrowserRecorder.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
@@ -167,8 +168,8 @@ private:
         ++shown;
         offered.clear();
         QTreeWidgetItem *pick = nullptr;
-        for (int i = 0; i < w->tw1->topLevelItemCount(); ++i) {
-            QTreeWidgetItem *n = w->tw1->topLevelItem(i);
+        for (int i = 0; i < Control<QTreeWidget>(w, "tw1")->topLevelItemCount(); ++i) {
+            QTreeWidgetItem *n = Control<QTreeWidget>(w, "tw1")->topLevelItem(i);
             offered << n->text(0);
             if (n->text(0) == m_company) pick = n;
         }
@@ -176,8 +177,8 @@ private:
             w->close();
             return;
         }
-        w->tw1->setCurrentItem(pick);
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        Control<QTreeWidget>(w, "tw1")->setCurrentItem(pick);
+        QTest::mouseClick(Control<QPushButton>(w, "Command1"), Qt::LeftButton);
     }
     QString m_company;
     QTimer m_timer;
@@ -338,11 +339,11 @@ void TestStartup::loginWindowReplies()
 
     frmGiris w;
     w.show();
-    QTest::keyClicks(w.txtUserName, QStringLiteral(" veli"));
-    QTest::keyClicks(w.txtPassWord, QStringLiteral("p<2 "));
-    QTest::keyClicks(w.txtClientKodu, QStringLiteral("K7"));
-    w.txtPassWord->setFocus();
-    QTest::mouseClick(w.btnOturumAc, Qt::LeftButton);
+    QTest::keyClicks(Control<QLineEdit>(w, "txtUserName"), QStringLiteral(" veli"));
+    QTest::keyClicks(Control<QLineEdit>(w, "txtPassWord"), QStringLiteral("p<2 "));
+    QTest::keyClicks(Control<QLineEdit>(w, "txtClientKodu"), QStringLiteral("K7"));
+    Control<QLineEdit>(w, "txtPassWord")->setFocus();
+    QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
 
     // Typed texts go out untrimmed, user name and client code joined by "-".
     QCOMPARE(fake.bodies(), QStringList{"<MainReportRoot><UserName> veli-K7</UserName><PassWord>p<2 </PassWord>"
@@ -369,11 +370,11 @@ void TestStartup::loginWindowReplies()
     QCOMPARE(prompts.last().title, expected.title);
     // The window stays ready for a new try, with its boxes as typed.
     QVERIFY(w.isVisible());
-    QVERIFY(w.btnOturumAc->isEnabled());
-    QVERIFY(w.btnVazgec->isEnabled());
-    QVERIFY(w.imgInfo->isVisible());
-    QCOMPARE(w.txtUserName->text(), QStringLiteral(" veli"));
-    if (expected.focusUser) QCOMPARE(w.focusWidget(), static_cast<QWidget *>(w.txtUserName));
+    QVERIFY(Control<QPushButton>(w, "btnOturumAc")->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "btnVazgec")->isEnabled());
+    QVERIFY(Control<QLabel>(w, "imgInfo")->isVisible());
+    QCOMPARE(Control<QLineEdit>(w, "txtUserName")->text(), QStringLiteral(" veli"));
+    if (expected.focusUser) QCOMPARE(w.focusWidget(), static_cast<QWidget *>(Control<QLineEdit>(w, "txtUserName")));
     QCOMPARE(account, QVariantList({"ali", "p&1", "C9", "0", "0"}));
     QVERIFY(windows.mainCaptions.isEmpty());
     QVERIFY(shell.startedPrograms.isEmpty());
@@ -664,11 +665,11 @@ void TestStartup::bothRoadsToMainWindow()
     QVERIFY(Main());
     frmGiris *login = loginWindow();
     QVERIFY(login);
-    QVERIFY(!login->txtClientKodu->isVisible());
-    QTest::keyClicks(login->txtUserName, QStringLiteral("demo"));
-    QTest::keyClicks(login->txtPassWord, QStringLiteral("demo"));
-    login->chkKaydet->setChecked(true);
-    QTest::mouseClick(login->btnOturumAc, Qt::LeftButton);
+    QVERIFY(!Control<QLineEdit>(login, "txtClientKodu")->isVisible());
+    QTest::keyClicks(Control<QLineEdit>(login, "txtUserName"), QStringLiteral("demo"));
+    QTest::keyClicks(Control<QLineEdit>(login, "txtPassWord"), QStringLiteral("demo"));
+    Control<QCheckBox>(login, "chkKaydet")->setChecked(true);
+    QTest::mouseClick(Control<QPushButton>(login, "btnOturumAc"), Qt::LeftButton);
 
     QCOMPARE(companies.shown, 1);
     QCOMPARE(companies.offered.size(), 2);
