@@ -10,6 +10,3 @@ void InstallBrenvik();
 // The windows opened by name (WorkForms::get(name)) and the work set members that keep their
 // own instance (app/WorkFormCatalog.cpp).
 void InstallWorkFormCatalog();
-
-// The end of the program closes the local and the ERP database.
-void InstallDatabaseClosing();

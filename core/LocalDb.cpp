@@ -414,3 +414,11 @@ void LoadSettings()
         gErpConfigured = false;
     }
 }
+
+void InstallDatabaseClosing()
+{
+    Lifecycle::setClosing([] {
+        CloseLocalDb();
+        CloseErpDb();
+    });
+}

@@ -29,6 +29,9 @@ void OpenLocalDb();
 void OpenErpDb();
 void CloseLocalDb();
 void CloseErpDb();
+// Makes the end of the program (Lifecycle::endProgram) close both connections; each program
+// installs it at its start.
+void InstallDatabaseClosing();
 QSqlDatabase LocalDb();
 QSqlDatabase ErpDb();
 // Whether the ERP connection is the SQLite stand-in.
