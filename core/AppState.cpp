@@ -23,6 +23,8 @@ void ResetAppState()
     gCancelRequested = false;
     gProgressDone = 0;
     gProgressTotal = 0;
+    gReportFilter.clear();
+    gStageMark.clear();
     gSendKind.clear();
     gMessageText.clear();
     gOverLimitRecipients = RecordSet();

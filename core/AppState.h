@@ -39,6 +39,11 @@ inline bool gCancelRequested = false;
 inline long long gProgressDone = 0;
 inline long long gProgressTotal = 0;
 
+// Delivery reports: the status filter last built, and the mark of the number report that
+// failure boxes show in front of their text ("" until that report got a reply it reads)
+inline QString gReportFilter;
+inline QString gStageMark;
+
 // Send hand-over
 inline QString gSendKind;
 inline QString gMessageText;

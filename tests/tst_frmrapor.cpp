@@ -1,0 +1,793 @@
+#include "core/AppState.h"
+#include "core/LocalDb.h"
+#include "reports/ReportDataControl.h"
+#include "reports/frmRapor.h"
+#include "shell/DataGrid.h"
+#include "shell/Twips.h"
+#include "shell/WidgetServices.h"
+#include "shell/WorkArea.h"
+#include "shell/frmAna.h"
+#include "shell/frmBekle.h"
+#include "shell/frmBrw.h"
+#include "shell/frmMDI.h"
+#include "tests/support/ErpStandIn.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+
+namespace {
+const QString kTab0NoNet = QStringLiteral(
+    "Bağlantı Hatası! İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz\r\nİnternet bağlantınızı denetleyen bir "
+    "güvenlik uygulaması Talvane'in internete çıkışını engelliyor olabilir.");
+const QString kTab1NoNet = QStringLiteral("İnternete Bağlı Olmadan Rapor Görüntüleyemezsiniz");
+const QString kWrongAccount = QStringLiteral("Hatalı Kullanıcı Adı veya Parola");
+const QString kLinesStage = QStringLiteral("Rapor listesi oluşturulamıyor.");
+const QString kErpStage = QStringLiteral("Raporlama işlemi yapılamıyor.\r\nOrvek® veritabanına bağlantı sağlanamadı.");
+
+// n status lines "<number> <state>" LF with the states 3, 0, 5, 2, 1 in turn.
+QString statusLines(int n, const QString &prefix = QString())
+{
+    static const char states[] = {'3', '0', '5', '2', '1'};
+    QString reply;
+    reply.reserve(n * 20);
+    for (int i = 0; i < n; ++i)
+        reply += prefix + QStringLiteral("53%1 ").arg(i, 8, 10, QLatin1Char('0')) + QLatin1Char(states[i % 5]) +
+                 QLatin1Char('\n');
+    return reply;
+}
+
+// The main window with the report window opened by the navigation, a fake gateway as the
+// account's gateway and rows in the log of sends.
+struct ReportWindow {
+    FakeGateway gateway;
+    MainWindowFixture fx;
+    QPointer<frmRapor> w;
+
+    static MainWindowFixture::Account account(const QString &kind)
+    {
+        MainWindowFixture::Account a;
+        a.kind = kind;
+        return a;
+    }
+    explicit ReportWindow(const QString &kind = QStringLiteral("Brenvik"), const QString &option = "0")
+        : fx(account(kind))
+    {
+        gGatewayUrl = gateway.url();
+        gCompanyCode = QStringLiteral("01");
+        fx.folder.exec("UPDATE tbl_param SET deger = ? WHERE parametre = 'flg_raporad'", {option});
+    }
+    void logSend(const QString &msgid, const QString &tarih, const QString &kind = "Brenvik",
+                 const QString &company = "01")
+    {
+        fx.folder.exec("INSERT INTO tbl_giden (msgid, msg_tip, gateway, paket_boyut, mesaj, originator, tarih, "
+                       "gtarih, sirket_kod) VALUES (?, 'Hızlı mesaj gönder', ?, 2, 'İlk Kayıt :Merhaba', 'ORVEK', "
+                       "?, ?, ?)",
+                       {msgid, kind, tarih, tarih, company});
+    }
+    frmRapor *open(short tab = 0)
+    {
+        RaporlarGoster(tab);
+        w = WorkForms::find<frmRapor>();
+        return w;
+    }
+    // The report as shown (visible rows), fields joined by '|'.
+    QStringList rows() const
+    {
+        QStringList out;
+        const RecordSet &set = w->ReportSet();
+        for (int r = 0; r < set.rowCount(); ++r) {
+            QStringList f;
+            for (int c = 0; c < set.fieldCount(); ++c) f << set.value(r, c).toString();
+            out << f.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+    QStringList counters(int tab) const
+    {
+        QStringList out;
+        const QList<QLineEdit *> boxes =
+            tab == 0 ? QList<QLineEdit *>{w->Text11, w->Text1, w->Text2, w->Text3, w->Text4, w->Text5}
+                     : QList<QLineEdit *>{w->Text12, w->Text13, w->Text6, w->Text7, w->Text8, w->Text9, w->Text10};
+        for (QLineEdit *t : boxes) out << t->text();
+        return out;
+    }
+    QList<QCheckBox *> boxes(int tab) const
+    {
+        return tab == 0 ? QList<QCheckBox *>{w->Check1, w->Check2, w->Check3, w->Check4}
+                        : QList<QCheckBox *>{w->Check5, w->Check6, w->Check7, w->Check8};
+    }
+    QString boxStates(int tab) const
+    {
+        QString s;
+        for (QCheckBox *c : boxes(tab))
+            s += QLatin1Char(c->isChecked() ? 'x' : '-') + QString(c->isEnabled() ? "e" : "d");
+        return s;
+    }
+    void view(int tab)
+    {
+        QTest::mouseClick(tab == 0 ? w->cmdRaporGoruntule_1 : w->cmdRaporGoruntule_2, Qt::LeftButton);
+    }
+    QStringList promptTexts() const { return fx.prompts.texts(); }
+};
+
+// Runs `step` once, from the event loop, as soon as `ready` holds during a fetch.
+void whenDuringFetch(QObject *context, std::function<bool()> ready, std::function<void()> step)
+{
+    auto *timer = new QTimer(context);
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, context, [timer, ready, step] {
+        if (!ready()) return;
+        timer->stop();
+        timer->deleteLater();
+        step();
+    });
+    timer->start();
+}
+} // namespace
+
+class TestFrmRapor : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase() { InstallWidgetServices(); } // the real progress window
+    void controlTexts_data();
+    void controlTexts();
+    void startsTicked();
+    void listOfSends();
+    void reportColumns_data();
+    void reportColumns();
+    void packageFetch_data();
+    void packageFetch();
+    void packageRequestBody_data();
+    void packageRequestBody();
+    void dateRangeFetch_data();
+    void dateRangeFetch();
+    void noRequestForAnotherKind();
+    void namesFromTheErp();
+    void unreachableErp();
+    void statusFilter();
+    void fetchTicksTheBoxesAgain();
+    void tabChangeEmptiesTheReport();
+    void resizeKeepsPickedDatesAndBoxes();
+    void cancelAndClose();
+    void cancelDuringFetchKeepsRows();
+    void navigationDuringFetch();
+    void enterAndEscape();
+};
+
+void TestFrmRapor::controlTexts_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("text");
+    const QList<QPair<const char *, const char *>> texts = {
+        {"cmdMsgGoster", "Mesaj göster"},
+        {"cmdRaporGoruntule_1", "Rapor görüntüle"},
+        {"Frame2", "Özet"},
+        {"Label11", "Mesaj ID :"},
+        {"Label1", "Gönderilen Toplam :"},
+        {"Label2", "Bekleyen SMS :"},
+        {"Label3", "İletilen SMS :"},
+        {"Label4", "Zaman Aşımı :"},
+        {"Label5", "Reddedilen SMS :"},
+        {"cmdExceleGonder_1", "Excel'e gönder"},
+        {"cmdVazgec_1", "Vazgeç"},
+        {"Frame3", "Tarih aralığı"},
+        {"Label6", "Başlangıç tarihi :"},
+        {"Label7", "Bitiş tarihi :"},
+        {"cmdRaporGoruntule_2", "Rapor görüntüle"},
+        {"Frame4", "Özet"},
+        {"Label17", "Rapor başlangıcı:"},
+        {"Label18", "Rapor Bitişi:"},
+        {"Label8", "Gönderilen Toplam :"},
+        {"Label9", "Bekleyen SMS :"},
+        {"Label10", "İletilen SMS :"},
+        {"Label12", "Zaman Aşımı :"},
+        {"Label13", "Reddedilen SMS :"},
+        {"cmdExceleGonder_2", "Excel'e gönder"},
+        {"cmdVazgec_2", "Vazgeç"},
+        {"Frame5", "Tarih aralığı"},
+        {"Label15", "Başlangıç tarihi :"},
+        {"Label16", "Bitiş tarihi :"},
+        {"Frame6", "GSM Numarası"},
+        {"cmdRaporGoruntule_3", "Rapor görüntüle"},
+        {"cmdMesajGoster", "Mesaj göster"},
+        {"cmdExceleGonder_3", "Excel'e gönder"},
+        {"cmdVazgec_3", "Vazgeç"},
+        {"DataGrid1", "Yapılan SMS gönderimlerinin listesi"},
+        {"DataGrid2", "Gönderime ait SMS raporu"},
+        {"DataGrid3", "SMS raporu"},
+        {"DataGrid4", ""},
+    };
+    for (const auto &t : texts) QTest::newRow(t.first) << QString::fromLatin1(t.first) << QString::fromUtf8(t.second);
+}
+
+void TestFrmRapor::controlTexts()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, text);
+    ReportWindow r;
+    r.open();
+    QWidget *c = r.w->findChild<QWidget *>(name);
+    QVERIFY2(c, qPrintable(name));
+    QString shown;
+    if (auto *l = qobject_cast<QLabel *>(c))
+        shown = l->text();
+    else if (auto *b = qobject_cast<QPushButton *>(c))
+        shown = b->text();
+    else if (auto *g = qobject_cast<QGroupBox *>(c))
+        shown = g->title();
+    else if (auto *d = qobject_cast<DataGrid *>(c))
+        shown = d->caption();
+    QCOMPARE(shown, text);
+}
+
+void TestFrmRapor::startsTicked()
+{
+    ReportWindow r;
+    r.open(1);
+    QCOMPARE(r.w->parentWidget(), r.fx.mdi()->workArea());
+    QCOMPARE(r.counters(0), QStringList({"0", "0", "0", "0", "0", "0"}));
+    QCOMPARE(r.counters(1), QStringList({"00.00.0000", "00.00.0000", "0", "0", "0", "0", "0"}));
+    QCOMPARE(r.boxStates(0), QStringLiteral("xdxdxdxd"));
+    QCOMPARE(r.boxStates(1), QStringLiteral("xdxdxdxd"));
+    for (QDateEdit *d : {r.w->DTPicker1, r.w->DTPicker2, r.w->DTPicker3, r.w->DTPicker4})
+        QCOMPARE(d->date(), QDate::currentDate());
+    QCOMPARE(r.w->DTPicker1->displayFormat(), QStringLiteral("dd.MM.yyyy"));
+    QCOMPARE(r.w->txtGsmNo->maxLength(), 10);
+    QCOMPARE(r.w->SSTab1->currentIndex(), 1);
+    QVERIFY(r.w->frTarih->isVisible());
+    QVERIFY(!r.w->frSMS->isVisible());
+    QVERIFY(gReportFilter.isEmpty());
+}
+
+void TestFrmRapor::listOfSends()
+{
+    ReportWindow r;
+    r.logSend("A1", "2024-03-01 09:00:00");
+    r.logSend("A2", "2024-11-15 18:30:05");
+    r.logSend("B1", "2024-12-01 10:00:00", "Ambrel");
+    r.logSend("G1", "2024-06-10 07:00:00", "Ambrel", "-1");
+    r.logSend("C1", "2024-12-02 10:00:00", "Brenvik", "02");
+    r.open();
+    QTableView *v = r.w->DataGrid1->view();
+    QAbstractItemModel *m = v->model();
+    QStringList ids;
+    for (int row = 0; row < m->rowCount(); ++row) ids << m->index(row, 1).data().toString();
+    QCOMPARE(ids, QStringList({"A2", "G1", "A1"}));
+    QCOMPARE(m->index(0, 4).data().toString(), QStringLiteral("15.11.2024 18:30:05"));
+    QCOMPARE(m->headerData(2, Qt::Horizontal).toString(), QStringLiteral("msg_tip"));
+    QVERIFY(v->isColumnHidden(0));
+    QCOMPARE(v->columnWidth(1), tw(800));
+    QCOMPARE(v->columnWidth(2), tw(1800));
+    QCOMPARE(v->columnWidth(3), tw(3300));
+    QCOMPARE(v->columnWidth(4), tw(1800));
+    QCOMPARE(r.w->DataGrid1->currentRow(), 0);
+}
+
+void TestFrmRapor::reportColumns_data()
+{
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<QStringList>("fields");
+    QTest::newRow("names") << "1" << QStringList({"GsmNo", "Ad", "Soyad", "Durum"});
+    QTest::newRow("no names") << "0" << QStringList({"GsmNo", "Durum"});
+    QTest::newRow("other value reads as 0") << "evet" << QStringList({"GsmNo", "Durum"});
+}
+
+void TestFrmRapor::reportColumns()
+{
+    QFETCH(QString, option);
+    QFETCH(QStringList, fields);
+    ReportWindow r("Brenvik", option);
+    r.open(2);
+    QCOMPARE(r.w->ReportSet().fieldNames(), fields);
+    const bool names = fields.size() == 4;
+    QTableView *g2 = r.w->DataGrid2->view();
+    QTableView *g3 = r.w->DataGrid3->view();
+    QTableView *g4 = r.w->DataGrid4->view();
+    QCOMPARE(g2->columnWidth(0), tw(1100));
+    QCOMPARE(g2->columnWidth(1), tw(1050));
+    QCOMPARE(g2->model()->headerData(1, Qt::Horizontal).toString(), fields.at(1));
+    if (names) {
+        QCOMPARE(g3->columnWidth(2), tw(1100));
+        QCOMPARE(g3->columnWidth(3), tw(1050));
+    }
+    QCOMPARE(g4->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("MsgID"));
+    QCOMPARE(g4->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Tarih"));
+    QCOMPARE(g4->columnWidth(0), tw(3200));
+    QCOMPARE(g4->columnWidth(1), tw(3200));
+    for (int c = 0; c < fields.size(); ++c) QCOMPARE(g4->isColumnHidden(c), names && c >= 2);
+}
+
+void TestFrmRapor::packageFetch_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("counters"); // Text11, Text1 to Text5
+    QTest::addColumn<QStringList>("prompts");
+    QTest::addColumn<int>("current");
+
+    const QStringList before{"5051111111|İletildi"}; // the report of the first fetch
+    const QStringList beforeCounters{"100001", "1", "0", "1", "0", "0"};
+    QTest::newRow("lines") << "5321234567 3\n5051234567 0\n5421112233 5\n5551234567 2\n5061231231 1\n5071231231 9\n"
+                           << QStringList{"5321234567|İletildi",   "5051234567|Beklemede", "5421112233|Zaman Aşımı",
+                                          "5551234567|Reddedildi", "5061231231|Beklemede", "5071231231|Reddedildi"}
+                           << QStringList{"100002", "6", "2", "1", "1", "2"} << QStringList{} << 5;
+    QTest::newRow("CR LF, no final line feed") << "5321234567 3\r\n5051234567 0" << QStringList{"5321234567|İletildi"}
+                                               << QStringList{"100002", "1", "0", "1", "0", "0"} << QStringList{} << 0;
+    QTest::newRow("a letter stops, rows before kept")
+        << "5321234567 3\n5051234567 x\n5421112233 5\n"
+        << QStringList{"5321234567|İletildi"} << QStringList{"100002", "3", "0", "1", "0", "0"}
+        << QStringList{kLinesStage} << 0;
+    QTest::newRow("empty line stops") << "\n5321234567 3\n"
+                                      << QStringList{} << QStringList{"100002", "2", "0", "0", "0", "0"}
+                                      << QStringList{kLinesStage} << -1;
+    QTest::newRow("empty reply: report emptied, counts kept")
+        << "" << QStringList{} << QStringList{"100002", "1", "0", "1", "0", "0"} << QStringList{} << -1;
+    QTest::newRow("a code is read as lines")
+        << "18" << QStringList{} << QStringList{"100002", "0", "0", "0", "0", "0"} << QStringList{} << -1;
+    QTest::newRow("no connection keeps the report") << "-1" << before << beforeCounters << QStringList{kTab0NoNet} << 0;
+    QTest::newRow("blocked keeps the report") << "04" << before << beforeCounters << QStringList{kTab0NoNet} << 0;
+    QTest::newRow("wrong account keeps the report")
+        << "01" << before << beforeCounters << QStringList{kWrongAccount} << 0;
+}
+
+void TestFrmRapor::packageFetch()
+{
+    QFETCH(QString, reply);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, counters);
+    QFETCH(QStringList, prompts);
+    QFETCH(int, current);
+    ReportWindow r;
+    r.logSend("100001", "2024-05-01 10:00:00");
+    r.logSend("100002", "2024-05-02 10:00:00");
+    r.open();
+    // A first report, of the older send.
+    r.gateway.queueReply("11", "5051111111 3\n");
+    r.w->DataGrid1->setCurrentRow(1);
+    r.view(0);
+    QCOMPARE(r.rows(), QStringList{"5051111111|İletildi"});
+    QCOMPARE(r.counters(0), QStringList({"100001", "1", "0", "1", "0", "0"}));
+
+    r.w->DataGrid1->setCurrentRow(0);
+    r.w->Check2->setEnabled(true);
+    r.w->Check2->setChecked(false);
+    r.gateway.queueReply("11", reply);
+    r.view(0);
+    QCOMPARE(r.rows(), rows);
+    QCOMPARE(r.counters(0), counters);
+    QCOMPARE(r.promptTexts(), prompts);
+    for (const PromptRecord &p : r.fx.prompts.records()) {
+        QCOMPARE(p.title, QStringLiteral("Uyarı"));
+        QCOMPARE(p.icon, p.text == kTab0NoNet ? PromptIcon::Information : PromptIcon::Critical);
+    }
+    // Whatever the reply: the boxes ticked and usable again, the buttons back, the progress
+    // window gone, the last row read current.
+    QCOMPARE(r.boxStates(0), QStringLiteral("xexexexe"));
+    QVERIFY(r.w->cmdRaporGoruntule_1->isEnabled());
+    QVERIFY(r.w->cmdExceleGonder_1->isEnabled());
+    QVERIFY(r.w->cmdMsgGoster->isEnabled());
+    QVERIFY(r.w->SSTab1->tabBar()->isEnabled());
+    QVERIFY(!frmBekle::isLoaded());
+    QCOMPARE(r.w->DataGrid2->currentRow(), current);
+    const bool kept = prompts == QStringList{kTab0NoNet} || prompts == QStringList{kWrongAccount};
+    QCOMPARE(gProgressDone, qint64(kept ? 1 : rows.size()));
+}
+
+void TestFrmRapor::packageRequestBody_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("user");
+    QTest::newRow("hosted") << "Brenvik"
+                            << "demo-B001";
+    QTest::newRow("on premises") << "Ambrel"
+                                 << "demo";
+}
+
+void TestFrmRapor::packageRequestBody()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, user);
+    ReportWindow r(kind);
+    r.logSend("4711", "2024-05-01 10:00:00", kind);
+    r.open();
+    r.view(0);
+    QCOMPARE(r.gateway.bodies(), QStringList{"<MainReportRoot><UserName>" + user +
+                                             "</UserName><PassWord>parola</PassWord><Action>11</Action><MsgID>4711"
+                                             "</MsgID></MainReportRoot>"});
+    // Empty list: nothing asked, nothing said.
+    ReportWindow empty(kind);
+    empty.open();
+    empty.view(0);
+    QCOMPARE(empty.gateway.requestCount(), 0);
+    QCOMPARE(empty.fx.prompts.count(), 0);
+}
+
+void TestFrmRapor::dateRangeFetch_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QStringList>("counters"); // Text12, Text13, Text6 to Text10
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("title");
+
+    const QStringList before{"5051111111|Zaman Aşımı"};
+    const QStringList beforeCounters{"01.01.2024", "01.01.2024", "1", "0", "0", "1", "0"};
+    const QStringList picked{"07.03.2024", "30.04.2024"};
+    const int info = int(PromptIcon::Information), crit = int(PromptIcon::Critical), none = int(PromptIcon::None);
+    QTest::newRow("lines") << "Brenvik"
+                           << "100001 5321234567 3\n100002 5051234567 1\n"
+                           << QStringList{"5321234567|İletildi", "5051234567|Beklemede"}
+                           << (picked + QStringList{"2", "1", "1", "0", "0"}) << "" << none << "";
+    QTest::newRow("lines, on premises") << "Ambrel"
+                                        << "100001 5321234567 7\n"
+                                        << QStringList{"5321234567|Reddedildi"}
+                                        << (picked + QStringList{"1", "0", "0", "0", "1"}) << "" << none << "";
+    QTest::newRow("100") << "Brenvik"
+                         << "100" << QStringList{} << beforeCounters
+                         << "Server Yoğun Lütfen Daha Sonra Tekrar Deneyiniz" << crit << "Uyar";
+    QTest::newRow("17") << "Brenvik"
+                        << "17" << QStringList{} << beforeCounters << "Hatalı Tarih Girişi" << crit << "Uyar";
+    QTest::newRow("18") << "Brenvik"
+                        << "18" << QStringList{} << beforeCounters << "Bu Tarihler Arasında Gönderilmiş Rapor Yok."
+                        << info << "Uyar";
+    QTest::newRow("19") << "Brenvik"
+                        << "19" << QStringList{} << beforeCounters << "Tanımlanamayan Hata." << crit << "Uyar";
+    QTest::newRow("-1 keeps the report") << "Brenvik"
+                                         << "-1" << before << beforeCounters << kTab1NoNet << info << "Uyarı";
+    QTest::newRow("05 keeps the report") << "Brenvik"
+                                         << "05" << before << beforeCounters << kTab1NoNet << info << "Uyarı";
+    QTest::newRow("03 keeps the report") << "Brenvik"
+                                         << "03" << before << beforeCounters << kWrongAccount << crit << "Uyarı";
+    QTest::newRow("empty: dates shown, counts kept")
+        << "Brenvik"
+        << "" << QStringList{} << (picked + beforeCounters.mid(2)) << "" << none << "";
+}
+
+void TestFrmRapor::dateRangeFetch()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, reply);
+    QFETCH(QStringList, rows);
+    QFETCH(QStringList, counters);
+    QFETCH(QString, prompt);
+    QFETCH(int, icon);
+    QFETCH(QString, title);
+    ReportWindow r(kind);
+    r.open(1);
+    // A first report, of one day.
+    r.w->DTPicker1->setDate(QDate(2024, 1, 1));
+    r.w->DTPicker2->setDate(QDate(2024, 1, 1));
+    r.gateway.queueReply("17", "100000 5051111111 5\n");
+    r.view(1);
+    QCOMPARE(r.rows(), QStringList{"5051111111|Zaman Aşımı"});
+    r.gateway.clearRequests();
+
+    r.w->DTPicker1->setDate(QDate(2024, 3, 7));
+    r.w->DTPicker2->setDate(QDate(2024, 4, 30));
+    r.w->Check8->setEnabled(true);
+    r.w->Check8->setChecked(false);
+    r.gateway.queueReply("17", reply);
+    r.view(1);
+    const QString user = kind == QLatin1String("Brenvik") ? "demo-B001" : "demo";
+    QCOMPARE(r.gateway.bodies(),
+             QStringList{"<MainReportRoot><UserName>" + user +
+                         "</UserName><PassWord>parola</PassWord><Action>17</Action><FDate>2024-03-07</FDate>"
+                         "<LDate>2024-04-30</LDate></MainReportRoot>"});
+    QCOMPARE(r.rows(), rows);
+    QCOMPARE(r.counters(1), counters);
+    if (prompt.isEmpty()) {
+        QCOMPARE(r.fx.prompts.count(), 0);
+    } else {
+        QCOMPARE(r.promptTexts(), QStringList{prompt});
+        QCOMPARE(int(r.fx.prompts.last().icon), icon);
+        QCOMPARE(r.fx.prompts.last().title, title);
+    }
+    QCOMPARE(r.boxStates(1), QStringLiteral("xexexexe"));
+    QVERIFY(r.w->cmdRaporGoruntule_2->isEnabled());
+    QVERIFY(r.w->cmdExceleGonder_2->isEnabled());
+    QVERIFY(!frmBekle::isLoaded());
+    QCOMPARE(r.w->SSTab1->currentIndex(), 1);
+}
+
+void TestFrmRapor::noRequestForAnotherKind()
+{
+    ReportWindow r;
+    r.logSend("4711", "2024-05-01 10:00:00", "Brenvik");
+    r.open();
+    gGatewayKind = QStringLiteral("Başka");
+    r.view(0);
+    r.w->SSTab1->setCurrentIndex(1);
+    r.view(1);
+    QCOMPARE(r.gateway.requestCount(), 0);
+    QCOMPARE(r.fx.prompts.count(), 0);
+    // Read as an empty reply: the message id and the days are shown, nothing else.
+    QCOMPARE(r.counters(0), QStringList({"4711", "0", "0", "0", "0", "0"}));
+    const QString today = QDate::currentDate().toString("dd.MM.yyyy");
+    QCOMPARE(r.counters(1), QStringList({today, today, "0", "0", "0", "0", "0"}));
+}
+
+void TestFrmRapor::namesFromTheErp()
+{
+    ReportWindow r("Brenvik", "1");
+    ErpStandIn erp(r.fx.folder.folder() + QStringLiteral("/erp"));
+    erp.fillSample();
+    const QString longName(80, QChar(u'Ş'));
+    erp.addContact("01", {{"Sirket", "120.004"},
+                          {"Adi", "Cem"},
+                          {"Adi2", longName},
+                          {"Soyadi", QVariant()},
+                          {"CepTelBKod", "556"},
+                          {"CepTel", "1230000 "}});
+    erp.configure();
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open();
+    // The progress window's steps, recorded.
+    QStringList steps;
+    ProgressWindow::Handlers h;
+    h.show = [&] { steps << "show"; };
+    h.hide = [&] { steps << "hide"; };
+    h.setStatus = [&](const QString &text) { steps << text; };
+    h.showSpeed = [&](bool shown) { steps << (shown ? "speed on" : "speed off"); };
+    h.runTimer = [&](bool running) { steps << (running ? "timer on" : "timer off"); };
+    ProgressWindow::setHandlers(h);
+    r.gateway.queueReply("11", "5321234567 3\n5359998877 0\n5543334455 5\n5561230000 1\n5990000000 3\n");
+    r.view(0);
+    InstallWidgetServices();
+    QCOMPARE(steps,
+             QStringList({"show", "Raporunuz Mesaj Merkezinden Çekiliyor...Lütfen Bekleyiniz.", "speed on",
+                          "Raporunuzdaki Kayıt Sayısı Hesaplanıyor...Lütfen Bekleyiniz.",
+                          "Orvek® veritabanına bağlanılıyor...Lütfen Bekleyiniz.", "speed on", "timer on",
+                          "Rapor Listesi Oluşturuluyor...Lütfen Bekleyiniz.", "timer off", "speed off", "hide"}));
+    QCOMPARE(gProgressTotal, 5);
+    QCOMPARE(gProgressDone, 5);
+    QCOMPARE(r.promptTexts(), QStringList{});
+    QCOMPARE(r.rows(), QStringList({"5321234567|Ayşe |Yılmaz|İletildi",           // no second name
+                                    "5359998877|||Beklemede",                     // card type 1: no name
+                                    "5543334455|Irmak |Ilgaz|Zaman Aşımı",        //
+                                    "5561230000|Cem " + longName + "||Beklemede", // long, Null surname
+                                    "5990000000|||İletildi"}));
+}
+
+void TestFrmRapor::unreachableErp()
+{
+    ReportWindow r("Brenvik", "1");
+    gErpServer = QStringLiteral("sqlite:") + r.fx.folder.folder() + QStringLiteral("/no-erp-here");
+    gErpDatabase = QStringLiteral("ORVEK");
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open();
+    r.gateway.queueReply("11", "no line feed");
+    r.view(0);
+    QCOMPARE(r.promptTexts(), QStringList{kErpStage});
+    QCOMPARE(r.fx.prompts.last().icon, PromptIcon::Critical);
+    QCOMPARE(r.rows(), QStringList{});
+    QCOMPARE(r.counters(0), QStringList({"4711", "0", "0", "0", "0", "0"}));
+    QCOMPARE(r.boxStates(0), QStringLiteral("xexexexe"));
+    QVERIFY(r.w->cmdRaporGoruntule_1->isEnabled());
+}
+
+void TestFrmRapor::statusFilter()
+{
+    ReportWindow r;
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open();
+    r.gateway.queueReply("11", statusLines(10));
+    r.view(0);
+    QCOMPARE(r.rows().size(), 10);
+    QCOMPARE(r.w->DataGrid2->currentRow(), 9);
+    // The boxes stood ticked: ticking them again changed nothing, so no filter was built.
+    QCOMPARE(gReportFilter, QString());
+
+    QTest::mouseClick(r.w->Check1, Qt::LeftButton);
+    QCOMPARE(gReportFilter, QStringLiteral("Durum = 'İletildi' OR Durum = 'Zaman Aşımı' OR Durum = 'Reddedildi'"));
+    QCOMPARE(r.rows().size(), 6);
+    QCOMPARE(r.w->DataGrid2->view()->model()->rowCount(), 6);
+    QCOMPARE(r.w->DataGrid2->currentRow(), 0);
+    QCOMPARE(r.w->DataGrid2->view()->columnWidth(0), tw(1100));
+
+    r.w->Check3->setChecked(false); // a tick made in code filters too
+    r.w->Check4->setChecked(false);
+    QCOMPARE(gReportFilter, QStringLiteral("Durum = 'İletildi'"));
+    QCOMPARE(r.rows(), QStringList({"5300000000|İletildi", "5300000005|İletildi"}));
+
+    // The other tab's boxes do not speak for the shown tab's report.
+    r.w->Check5->setChecked(false);
+    QCOMPARE(gReportFilter, QStringLiteral("Durum = 'İletildi'"));
+
+    // No box ticked: the whole report.
+    QTest::mouseClick(r.w->Check2, Qt::LeftButton);
+    QCOMPARE(gReportFilter, QString());
+    QCOMPARE(r.rows().size(), 10);
+}
+
+void TestFrmRapor::fetchTicksTheBoxesAgain()
+{
+    ReportWindow r;
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open();
+    r.gateway.queueReply("11", statusLines(5));
+    r.view(0);
+    QTest::mouseClick(r.w->Check1, Qt::LeftButton);
+    QTest::mouseClick(r.w->Check2, Qt::LeftButton);
+    QCOMPARE(r.rows().size(), 2);
+    // A second fetch ticks every box first: the whole new report shows, with the counts of
+    // this fetch alone.
+    r.gateway.queueReply("11", statusLines(2).replace(QLatin1Char('3'), QLatin1Char('1')));
+    r.view(0);
+    QCOMPARE(r.boxStates(0), QStringLiteral("xexexexe"));
+    QCOMPARE(r.rows().size(), 2);
+    QCOMPARE(r.counters(0).mid(1), QStringList({"2", "2", "0", "0", "0"}));
+}
+
+void TestFrmRapor::tabChangeEmptiesTheReport()
+{
+    ReportWindow r;
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open();
+    r.gateway.queueReply("11", statusLines(5));
+    r.view(0);
+    QCOMPARE(r.rows().size(), 5);
+    r.w->SSTab1->setCurrentIndex(1);
+    QVERIFY(r.rows().isEmpty());
+    r.w->SSTab1->setCurrentIndex(0);
+    QVERIFY(r.rows().isEmpty());
+    QCOMPARE(r.w->DataGrid2->view()->model()->rowCount(), 0);
+    QCOMPARE(r.counters(0), QStringList({"4711", "5", "2", "1", "1", "1"}));
+}
+
+void TestFrmRapor::resizeKeepsPickedDatesAndBoxes()
+{
+    ReportWindow r;
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open(1);
+    r.gateway.queueReply("17", statusLines(5, "4711 "));
+    r.view(1);
+    r.w->DTPicker1->setDate(QDate(2024, 2, 29));
+    r.w->DTPicker4->setDate(QDate(2024, 3, 1));
+    QTest::mouseClick(r.w->Check6, Qt::LeftButton);
+    const QStringList narrowed = r.rows();
+    QCOMPARE(narrowed.size(), 4);
+
+    r.fx.mdi()->resize(r.fx.mdi()->width() + 120, r.fx.mdi()->height() + 60);
+    QCoreApplication::processEvents();
+    QCOMPARE(r.w->DTPicker1->date(), QDate(2024, 2, 29));
+    QCOMPARE(r.w->DTPicker4->date(), QDate(2024, 3, 1));
+    QVERIFY(!r.w->Check6->isChecked());
+    QCOMPARE(r.rows(), narrowed);
+    // The docked geometry and the tab layout followed the new size.
+    QCOMPARE(r.w->width(), tw(r.fx.mdi()->ScaleWidth() - 2850));
+    QCOMPARE(r.w->cmdRaporGoruntule_2->x(), tw(WidthTw(r.w->Frame3) - WidthTw(r.w->cmdRaporGoruntule_2) - 100));
+}
+
+void TestFrmRapor::cancelAndClose()
+{
+    ReportWindow r;
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open(1);
+    QTest::mouseClick(r.w->cmdVazgec_2, Qt::LeftButton);
+    QVERIFY(gCancelRequested);
+    QCOMPARE(r.w->cmdVazgec_2->text(), QStringLiteral("Kapat"));
+    QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Vazgeç"));
+    QCOMPARE(r.fx.prompts.count(), 0);
+    // A fetch starts afresh: a cancel pressed before it does not empty it.
+    r.w->SSTab1->setCurrentIndex(0);
+    r.gateway.queueReply("11", statusLines(3));
+    r.view(0);
+    QCOMPARE(r.rows().size(), 3);
+    QVERIFY(!gCancelRequested);
+
+    r.w->SSTab1->setCurrentIndex(1);
+    gCancelRequested = true;
+    QTest::mouseClick(r.w->cmdVazgec_2, Qt::LeftButton);
+    QVERIFY(!gCancelRequested);
+    QVERIFY(!WorkForms::isLoaded<frmRapor>());
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList{"frmBrw"});
+    MainWindowFixture::flushDeletes();
+    QVERIFY(r.w.isNull());
+}
+
+void TestFrmRapor::cancelDuringFetchKeepsRows()
+{
+    ReportWindow r;
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open();
+    const int total = 200000;
+    r.gateway.queueReply("11", statusLines(total));
+    bool tabsDuring = true, viewDuring = true, exportDuring = true, otherViewDuring = true, cancelDuring = false;
+    bool progressShown = false;
+    whenDuringFetch(
+        r.w, [] { return gProgressDone > 0; },
+        [&] {
+            tabsDuring = r.w->SSTab1->tabBar()->isEnabled();
+            viewDuring = r.w->cmdRaporGoruntule_1->isEnabled();
+            exportDuring = r.w->cmdExceleGonder_1->isEnabled() || r.w->cmdExceleGonder_3->isEnabled();
+            otherViewDuring = r.w->cmdRaporGoruntule_2->isEnabled() || r.w->cmdMesajGoster->isEnabled();
+            cancelDuring = r.w->cmdVazgec_1->isEnabled() && r.w->cmdVazgec_3->isEnabled();
+            progressShown = frmBekle::isLoaded() && frmBekle::instance()->isVisible();
+            QTest::mouseClick(r.w->cmdVazgec_1, Qt::LeftButton);
+        });
+    r.view(0);
+    QVERIFY(!tabsDuring);
+    QVERIFY(!viewDuring);
+    QVERIFY(!exportDuring);
+    QVERIFY(!otherViewDuring);
+    QVERIFY(cancelDuring);
+    QVERIFY(progressShown);
+    const int kept = r.w->ReportSet().rowCount();
+    QVERIFY(kept > 0);
+    QVERIFY(kept < total);
+    QCOMPARE(qint64(kept), gProgressDone);
+    QCOMPARE(gProgressTotal, qint64(total));
+    QCOMPARE(r.w->Text1->text(), QString::number(total));
+    int counted = 0;
+    for (QLineEdit *t : {r.w->Text2, r.w->Text3, r.w->Text4, r.w->Text5}) counted += t->text().toInt();
+    QCOMPARE(counted, kept);
+    QCOMPARE(r.w->DataGrid2->view()->model()->rowCount(), kept);
+    QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Kapat"));
+    QVERIFY(!frmBekle::isLoaded());
+    QVERIFY(r.w->SSTab1->tabBar()->isEnabled());
+    QVERIFY(r.w->cmdRaporGoruntule_1->isEnabled());
+    QCOMPARE(r.boxStates(0), QStringLiteral("xexexexe"));
+    QCOMPARE(r.fx.prompts.count(), 0);
+}
+
+void TestFrmRapor::navigationDuringFetch()
+{
+    ReportWindow r;
+    r.logSend("4711", "2024-05-01 10:00:00");
+    r.open();
+    r.gateway.queueReply("11", statusLines(200000));
+    whenDuringFetch(
+        r.w, [] { return gProgressDone > 0; },
+        [&] {
+            r.fx.ana()->TreeView1->expandAll();
+            r.fx.clickNode(QStringLiteral("RapTarih"));
+        });
+    QPointer<frmRapor> first = r.w;
+    r.view(0);
+    QCOMPARE(r.fx.prompts.count(), 0);
+    frmRapor *second = WorkForms::find<frmRapor>();
+    QVERIFY(second);
+    QVERIFY(second != first.data());
+    QCOMPARE(second->SSTab1->currentIndex(), 1);
+    QVERIFY(second->ReportSet().rowCount() == 0);
+    QVERIFY(second->SSTab1->tabBar()->isEnabled());
+    MainWindowFixture::flushDeletes();
+    QVERIFY(first.isNull());
+}
+
+void TestFrmRapor::enterAndEscape()
+{
+    ReportWindow r;
+    r.open();
+    QSignalSpy number(r.w->cmdRaporGoruntule_3, &QPushButton::clicked);
+    r.w->DataGrid1->view()->setFocus();
+    QTest::keyClick(r.w->DataGrid1->view(), Qt::Key_Return);
+    QCOMPARE(number.count(), 0);
+    r.w->SSTab1->setCurrentIndex(2);
+    r.w->txtGsmNo->setFocus();
+    QTest::keyClick(r.w->txtGsmNo, Qt::Key_Return);
+    QCOMPARE(number.count(), 1);
+    QTest::keyClick(r.w->txtGsmNo, Qt::Key_Escape);
+    QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Kapat"));
+    QVERIFY(gCancelRequested);
+}
+
+QTEST_MAIN(TestFrmRapor)
+#include "tst_frmrapor.moc"
