@@ -1,0 +1,153 @@
+// The report window shown offscreen in the main window, talking to the fake gateway on
+// loopback:
+//  - BM_PackageReport: "Rapor görüntüle" of tab 0 on a reply of 100,000 lines, from the
+//    click until the handler returns with the grid and the counters final; without names
+//    (Arg 0) and with names from an ERP stand-in of 100,000 contact persons, every number
+//    named (Arg 1).
+//  - BM_StatusBoxClick: one click on a state box of a 100,000-row report until the grid
+//    shows the narrowed report (the pending repaint included).
+//
+//   QT_QPA_PLATFORM=offscreen bench_reports
+
+#include "bench/BenchSupport.h"
+#include "core/AppState.h"
+#include "core/LocalDb.h"
+#include "reports/frmRapor.h"
+#include "shell/DataGrid.h"
+#include "shell/WidgetServices.h"
+#include "shell/WorkArea.h"
+#include "shell/frmAna.h"
+#include "tests/support/ErpStandIn.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QtTest>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+constexpr int kLines = 100000;
+constexpr int kContactsPerAccount = 100;
+
+QString numberOf(int i) { return QStringLiteral("53%1").arg(i, 8, 10, QLatin1Char('0')); }
+
+QString reply(int lines)
+{
+    static const char states[] = {'3', '3', '0', '5', '3', '2', '1'};
+    QString r;
+    r.reserve(lines * 13);
+    for (int i = 0; i < lines; ++i)
+        r += numberOf(i) + QLatin1Char(' ') + QLatin1Char(states[i % 7]) + QLatin1Char('\n');
+    return r;
+}
+
+// The main window with the report window on tab 0, one logged send, the fake gateway
+// answering every status request with `lines` lines.
+struct ShownReport {
+    FakeGateway gateway;
+    std::unique_ptr<MainWindowFixture> fx;
+    std::unique_ptr<ErpStandIn> erp;
+    frmRapor *w = nullptr;
+
+    ShownReport(int lines, bool names)
+    {
+        fx = std::make_unique<MainWindowFixture>();
+        gGatewayUrl = gateway.url();
+        gCompanyCode = QStringLiteral("01");
+        fx->folder.exec("UPDATE tbl_param SET deger = ? WHERE parametre = 'flg_raporad'", {names ? "1" : "0"});
+        fx->folder.exec("INSERT INTO tbl_giden (msgid, msg_tip, gateway, paket_boyut, mesaj, originator, tarih, "
+                        "gtarih, sirket_kod) VALUES ('100001', 'Hızlı mesaj gönder', 'Brenvik', ?, 'x', 'ORVEK', "
+                        "'2024-05-01 10:00:00', '2024-05-01 10:00:00', '01')",
+                        {lines});
+        if (names) {
+            erp = std::make_unique<ErpStandIn>(fx->folder.folder() + QStringLiteral("/erp"));
+            erp->addCompany(QStringLiteral("01"), QStringLiteral("Merkez Ticaret"));
+            erp->begin(QStringLiteral("01"));
+            for (int a = 0; a < lines / kContactsPerAccount; ++a) {
+                const QString account = QStringLiteral("120.%1").arg(a, 5, 10, QLatin1Char('0'));
+                erp->addAccount(QStringLiteral("01"), {{"HesapKodu", account}, {"Unvan1", "Hesap"}, {"KartTip", 0}});
+                for (int c = 0; c < kContactsPerAccount; ++c) {
+                    const QString n = numberOf(a * kContactsPerAccount + c);
+                    erp->addContact(QStringLiteral("01"), {{"Sirket", account},
+                                                           {"Adi", QStringLiteral("Ayşe")},
+                                                           {"Adi2", QStringLiteral("Nur")},
+                                                           {"Soyadi", QStringLiteral("Yılmaz")},
+                                                           {"CepTelBKod", n.left(3)},
+                                                           {"CepTel", n.mid(3)}});
+                }
+            }
+            erp->commit(QStringLiteral("01"));
+            erp->configure();
+        }
+        gateway.setReply(QStringLiteral("11"), reply(lines));
+        fx->mdi()->resize(1024, 768);
+        RaporlarGoster(0);
+        w = WorkForms::find<frmRapor>();
+        QCoreApplication::processEvents();
+    }
+    ~ShownReport()
+    {
+        UnloadWorkForms();
+        MainWindowFixture::flushDeletes();
+        fx.reset();
+    }
+    bool complete(int lines) const
+    {
+        return w->ReportSet().rowCount() == lines && w->Text1->text() == QString::number(lines) &&
+               w->DataGrid2->view()->model()->rowCount() == lines && gProgressDone == lines;
+    }
+};
+
+void BM_PackageReport(benchmark::State &state)
+{
+    const bool names = state.range(0) == 1;
+    ShownReport shown(kLines, names);
+    for (auto _ : state) {
+        QTest::mouseClick(shown.w->cmdRaporGoruntule_1, Qt::LeftButton);
+        state.PauseTiming();
+        if (!shown.complete(kLines)) state.SkipWithError("report incomplete");
+        if (names && shown.w->ReportSet().value(kLines - 1, 1).toString() != QStringLiteral("Ayşe Nur"))
+            state.SkipWithError("a number without its name");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_PackageReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+void BM_StatusBoxClick(benchmark::State &state)
+{
+    ShownReport shown(kLines, false);
+    QTest::mouseClick(shown.w->cmdRaporGoruntule_1, Qt::LeftButton);
+    if (!shown.complete(kLines)) state.SkipWithError("report incomplete");
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        const bool narrowing = shown.w->Check2->isChecked();
+        QTest::mouseClick(shown.w->Check2, Qt::LeftButton);
+        QCoreApplication::processEvents();
+        state.PauseTiming();
+        const int rows = shown.w->DataGrid2->view()->model()->rowCount();
+        if (narrowing ? rows >= kLines : rows != kLines) state.SkipWithError("grid not narrowed");
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_StatusBoxClick)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    InstallWidgetServices(); // the real progress window
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
