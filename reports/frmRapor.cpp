@@ -518,30 +518,31 @@ void frmRapor::updateFetchControls()
 
 void frmRapor::cmdRaporGoruntule_1_Click()
 {
-    if (isFetching() || m_list.rowCount() == 0) return;
-    WorkOperation op(this);
-    FetchScope scope(this);
-    ProgressWindow::show();
-    RaporCek();
-    if (op.mustStop()) return;
-    ProgressWindow::runTimer(false);
-    ProgressWindow::showSpeed(false);
-    ProgressWindow::hide();
-    for (QCheckBox *c : stateBoxes(0)) c->setEnabled(true);
+    if (m_list.rowCount() == 0) return;
+    viewReport(0);
 }
 
-void frmRapor::cmdRaporGoruntule_2_Click()
+void frmRapor::cmdRaporGoruntule_2_Click() { viewReport(1); }
+
+void frmRapor::viewReport(int tab)
 {
     if (isFetching()) return;
     WorkOperation op(this);
     FetchScope scope(this);
-    ProgressWindow::show();
-    RaporCek2();
-    if (op.mustStop()) return;
-    ProgressWindow::runTimer(false);
-    ProgressWindow::showSpeed(false);
-    ProgressWindow::hide();
-    for (QCheckBox *c : stateBoxes(1)) c->setEnabled(true);
+    try {
+        ProgressWindow::show();
+        if (tab == 0)
+            RaporCek();
+        else
+            RaporCek2();
+        if (op.mustStop()) return;
+        ProgressWindow::runTimer(false);
+        ProgressWindow::showSpeed(false);
+        ProgressWindow::hide();
+        for (QCheckBox *c : stateBoxes(tab)) c->setEnabled(true);
+    } catch (const std::exception &e) {
+        if (!op.mustStop()) Prompt::show(describe(e), PromptIcon::None, QStringLiteral("Brenvik"));
+    }
 }
 
 void frmRapor::RaporCek() { fetch(ReportFetch::Package); }

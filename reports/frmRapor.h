@@ -196,6 +196,7 @@ private:
     void applyReportColumns();
     std::array<QCheckBox *, 4> stateBoxes(int tab) const;
     void applyStatusFilter(int tab);
+    void viewReport(int tab);
     void fetch(ReportFetch kind);
     void cancelOrClose(QPushButton *button);
     void updateFetchControls();
