@@ -585,13 +585,16 @@ void frmRapor::fetch(ReportFetch kind)
         gErrorText = ReportTexts::stageGateway();
         if (op.yield()) return;
 
-        QString reply;
-        if (const std::optional<QString> login = SendScreenLoginName()) {
+        // The one gateway request of the fetch; no request for a kind without a login name.
+        const auto ask = [&]() -> QString {
+            const std::optional<QString> login = SendScreenLoginName();
+            if (!login) return QString();
             Gateway gateway;
-            reply = package ? gateway.getmsgstatus(*login, gPassword, messageId)
-                            : gateway.getmsgstatustodate(*login, gPassword, ReportRequestDay(firstDay),
-                                                         ReportRequestDay(lastDay));
-        }
+            return package ? gateway.getmsgstatus(*login, gPassword, messageId)
+                           : gateway.getmsgstatustodate(*login, gPassword, ReportRequestDay(firstDay),
+                                                        ReportRequestDay(lastDay));
+        };
+        const QString reply = ask();
         if (op.mustStop()) return;
 
         const ReportReplyJudgement judged = JudgeReportReply(kind, reply);

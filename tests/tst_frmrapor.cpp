@@ -148,6 +148,7 @@ private slots:
     void controlTexts();
     void startsTicked();
     void listOfSends();
+    void listThatCannotBeRead();
     void reportColumns_data();
     void reportColumns();
     void packageFetch_data();
@@ -276,6 +277,25 @@ void TestFrmRapor::listOfSends()
     QCOMPARE(v->columnWidth(3), tw(3300));
     QCOMPARE(v->columnWidth(4), tw(1800));
     QCOMPARE(r.w->DataGrid1->currentRow(), 0);
+}
+
+void TestFrmRapor::listThatCannotBeRead()
+{
+    ReportWindow r;
+    r.fx.folder.exec("ALTER TABLE tbl_giden RENAME TO tbl_giden_eski");
+    r.open();
+    QCOMPARE(r.fx.prompts.count(), 1);
+    QVERIFY(r.fx.prompts.last().text.startsWith(QStringLiteral("Gönderim listesi okunamadı.\r\n")));
+    QCOMPARE(r.fx.prompts.last().icon, PromptIcon::Critical);
+    // The window opens with an empty list: the send report asks nothing, the date report works.
+    QVERIFY(r.w && r.w->isVisible());
+    QCOMPARE(r.w->DataGrid1->view()->model()->rowCount(), 0);
+    r.view(0);
+    QCOMPARE(r.gateway.requestCount(), 0);
+    r.w->SSTab1->setCurrentIndex(1);
+    r.gateway.queueReply("17", "1 5321234567 3\n");
+    r.view(1);
+    QCOMPARE(r.rows(), QStringList{"5321234567|İletildi"});
 }
 
 void TestFrmRapor::reportColumns_data()
