@@ -148,6 +148,7 @@ private slots:
     void controlTexts();
     void startsTicked();
     void listOfSends();
+    void layoutFollowsTheWindow();
     void listThatCannotBeRead();
     void reportColumns_data();
     void reportColumns();
@@ -277,6 +278,48 @@ void TestFrmRapor::listOfSends()
     QCOMPARE(v->columnWidth(3), tw(3300));
     QCOMPARE(v->columnWidth(4), tw(1800));
     QCOMPARE(r.w->DataGrid1->currentRow(), 0);
+}
+
+void TestFrmRapor::layoutFollowsTheWindow()
+{
+    ReportWindow r;
+    r.fx.mdi()->resize(1100, 800);
+    r.open();
+    QCoreApplication::processEvents();
+    frmRapor *w = r.w;
+    QCOMPARE(w->geometry(),
+             QRect(tw(2800), 0, tw(r.fx.mdi()->ScaleWidth() - 2850), tw(r.fx.mdi()->ScaleHeight() - 60)));
+    QCOMPARE(w->frRapor->geometry(), QRect(tw(25), tw(25), tw(WidthTw(w) - 75), tw(HeightTw(w) - 75)));
+    QCOMPARE(w->SSTab1->geometry(), QRect(tw(LeftTw(w->frRapor) + 75), tw(TopTw(w->frRapor) + 150),
+                                          tw(WidthTw(w->frRapor) - 225), tw(HeightTw(w->frRapor) - 250)));
+    const int fw = WidthTw(w->SSTab1) - 225;
+    const int fh = HeightTw(w->SSTab1) - 450;
+    // The frames' pages hold what the layout gives them.
+    QVERIFY(WidthTw(w->frSMS) >= fw);
+    QVERIFY(HeightTw(w->frSMS) >= fh);
+    QCOMPARE(w->DataGrid1->geometry(), QRect(tw(120), tw(240), tw(fw - 250), tw(fh / 2 - 1000)));
+    const int g1 = HeightTw(w->DataGrid1);
+    QCOMPARE(w->DataGrid2->geometry(), QRect(tw(120), tw(g1 + 400), tw(fw - 3375 - 300), tw(fh - g1 - 600)));
+    QCOMPARE(w->frOzet1->pos(), QPoint(tw(WidthTw(w->DataGrid2) + 200), tw(g1 + 400)));
+    QCOMPARE(w->Frame3->width(), tw(fw - 225));
+    QCOMPARE(w->DataGrid3->geometry(),
+             QRect(tw(120), tw(HeightTw(w->Frame3) + 250), tw(fw - 3375 - 300), tw(fh - HeightTw(w->Frame3) - 450)));
+    QCOMPARE(w->frOzet2->pos(), QPoint(tw(WidthTw(w->DataGrid3) + 180), tw(HeightTw(w->Frame3) + 175)));
+    QCOMPARE(w->Frame6->x(), tw(fw - 3015 - 225));
+    QCOMPARE(w->DataGrid4->geometry(), QRect(tw(120), tw(960), tw(fw - 225), tw(fh - 1500)));
+    QCOMPARE(w->cmdVazgec_3->pos(), QPoint(tw(fw - 1410 - 100), tw(fh - 375 - 100)));
+    QCOMPARE(w->cmdExceleGonder_3->pos(), QPoint(tw(LeftTw(w->cmdVazgec_3) - 1335 - 100), w->cmdVazgec_3->y()));
+    QCOMPARE(w->cmdMesajGoster->pos(), QPoint(tw(LeftTw(w->cmdExceleGonder_3) - 1335 - 100), w->cmdVazgec_3->y()));
+    // The summary panel and the number tab's buttons stand inside their pages.
+    const auto inside = [](QWidget *c) {
+        return c->geometry().right() < c->parentWidget()->width() &&
+               c->geometry().bottom() < c->parentWidget()->height();
+    };
+    QVERIFY(inside(w->frOzet1));
+    w->SSTab1->setCurrentIndex(2);
+    QCoreApplication::processEvents();
+    QVERIFY2(inside(w->cmdVazgec_3),
+             qPrintable(QStringLiteral("%1 in %2").arg(w->cmdVazgec_3->geometry().bottom()).arg(w->frGSM->height())));
 }
 
 void TestFrmRapor::listThatCannotBeRead()
