@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/Gateway.h"
+#include "core/GatewayKind.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 #include "core/SendSteps.h"
@@ -310,7 +311,7 @@ void frmRapor::Form_Load()
     try {
         mFlgRaporad = ReportOption(GetParam(QStringLiteral("flg_raporad")));
         OpenLocalDb();
-        RecordSet list = LoadReportList(gGatewayKind, gCompanyCode);
+        RecordSet list = LoadReportList(GatewayKindText(gGatewayKind), gCompanyCode);
         m_list = std::move(list);
     } catch (const std::exception &e) {
         // The window still opens, with an empty list; the date and number reports work.

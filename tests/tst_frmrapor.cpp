@@ -574,7 +574,7 @@ void TestFrmRapor::noRequestForAnotherKind()
     ReportWindow r;
     r.logSend("4711", "2024-05-01 10:00:00", "Brenvik");
     r.open();
-    gGatewayKind = QStringLiteral("Başka");
+    gGatewayKind = GatewayKind::None;
     r.view(0);
     r.w->SSTab1->setCurrentIndex(1);
     r.view(1);
