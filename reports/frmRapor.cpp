@@ -319,8 +319,8 @@ void frmRapor::Form_Load()
         Prompt::show(QStringLiteral("Gönderim listesi okunamadı.\r\n") + describe(e), PromptIcon::Critical, kUyari);
     }
     rsRapor1->setRecordSet(&m_list);
-    DataGrid1->setCurrentRow(0);
     Grid1Ayar();
+    DataGrid1->setCurrentRow(0);
     CreateFields1();
     // The pickers show today and the boxes stand ticked from here on; a later layout pass
     // keeps what the operator picked.

@@ -11,7 +11,10 @@
 // and leaving the window ends the fetch.
 //
 // Tab 2's fetch, the message-text buttons and the exports are not built yet: their handlers
-// do nothing.
+// do nothing. They work on the same report: ReportSet() (filtered by the state boxes; its
+// rows as shown), CreateFields1() for a fresh one, rsKopuk1->append() / catchUp() to fill it,
+// ReportCurrentRow() for the row selected in the current tab's grid, and a FetchScope around
+// anything that lets the event loop run.
 
 #include "shell/DockedWindow.h"
 
