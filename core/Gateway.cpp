@@ -27,7 +27,11 @@ QString Gateway::url() const { return m_url ? *m_url : gGatewayUrl; }
 
 bool Gateway::exchange(const QString &request, QString &reply) const
 {
-    return HttpPoster::tryPost(url(), request, reply);
+    PostResult r = HttpPoster::exchange(url(), request);
+    m_lastOutcome = r.outcome;
+    if (r.outcome != PostOutcome::Answered) return false;
+    reply = std::move(r.reply);
+    return true;
 }
 
 QString Gateway::postRequest(const QString &request) const
@@ -57,7 +61,10 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
                          const QString &SDate)
 {
     const int rows = m_basket.rowCount();
-    if (rows == 0) return QStringLiteral("-2");
+    if (rows == 0) {
+        m_lastOutcome = PostOutcome::NotSent;
+        return QStringLiteral("-2");
+    }
 
     static const QString head1 = QStringLiteral("<MainmsgBody><UserName>");
     static const QString head2 = QStringLiteral("</UserName><PassWord>");

@@ -23,6 +23,7 @@
 // and its basket belong to one thread; requests block that thread.
 
 #include "core/GatewayKind.h"
+#include "core/HttpPoster.h"
 #include "core/RecordSet.h"
 
 #include <QChar>
@@ -71,6 +72,11 @@ public:
     void useProgramUrl() { m_url.reset(); }
     QString url() const;
 
+    // How this object's last request went: Answered, NotSent (also before the first
+    // request and for sendsms of an empty basket) or SentNoAnswer (the request went out,
+    // no whole reply came: a send may have been taken).
+    PostOutcome lastOutcome() const { return m_lastOutcome; }
+
     const RecordSet &SmsBasket() const { return m_basket; }
     int basketCount() const { return m_basket.rowCount(); }
     // Room for `rows` rows, so that a long list fills the basket without reallocations.
@@ -82,6 +88,7 @@ private:
 
     RecordSet m_basket;
     std::optional<QString> m_url;
+    mutable PostOutcome m_lastOutcome = PostOutcome::NotSent;
 };
 
 // --- Request texts --------------------------------------------------------------------

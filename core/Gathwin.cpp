@@ -5,6 +5,8 @@
 #include "core/HttpPoster.h"
 
 namespace {
+thread_local PostOutcome tLastOutcome = PostOutcome::NotSent;
+
 QString &addressOverride()
 {
     static QString url;
@@ -27,8 +29,12 @@ QString ListGathwinMessages(const QString &userName, const QString &password, co
 QString PostToGathwin(const QString &request)
 {
     gGathwinUrl = GathwinServiceAddress();
-    return HttpPoster::post(gGathwinUrl, request);
+    PostResult r = HttpPoster::exchange(gGathwinUrl, request);
+    tLastOutcome = r.outcome;
+    return r.reply;
 }
+
+PostOutcome LastGathwinOutcome() { return tLastOutcome; }
 
 QString GathwinServiceAddress()
 {

@@ -8,6 +8,8 @@
 // messages; "-1" when the exchange failed (never a reply of the service, so a caller that
 // must tell a failed exchange from a valid account tests for it itself).
 
+#include "core/HttpPoster.h"
+
 #include <QString>
 
 // The request text: "<GathwinMain><UserName>user</UserName><PassWord>password</PassWord>
@@ -20,6 +22,9 @@ QString ListGathwinMessages(const QString &userName, const QString &password, co
 // Sets gGathwinUrl to the service's fixed address, posts the request there and returns the
 // reply text (whatever the HTTP status), or "-1" when the exchange fails.
 QString PostToGathwin(const QString &request);
+
+// How the last PostToGathwin of this thread went (NotSent before the first).
+PostOutcome LastGathwinOutcome();
 
 // The service's fixed address: ServiceAddresses::kGathwinUrl, unless a test redirected it
 // with SetGathwinServiceAddress (an empty text restores the fixed one).

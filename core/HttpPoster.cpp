@@ -12,6 +12,8 @@ namespace {
 
 std::atomic<int> gConnectTimeoutMs{HttpPoster::kDefaultConnectTimeoutMs};
 std::atomic<int> gTotalTimeoutMs{HttpPoster::kDefaultTotalTimeoutMs};
+std::atomic<int> gLowSpeedSeconds{HttpPoster::kDefaultLowSpeedSeconds};
+std::atomic<qint64> gReplyLimit{HttpPoster::kDefaultReplyLimit};
 
 void initCurlOnce()
 {
@@ -19,11 +21,24 @@ void initCurlOnce()
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// The reply body as it arrives, up to a limit: past it the transfer is ended at once
+// (curl reports a write error) and what came so far is dropped.
+struct ReplySink {
+    QByteArray body;
+    qint64 limit = 0;
+    bool overLimit = false;
+};
+
 size_t collectBody(char *data, size_t size, size_t count, void *userdata)
 {
-    auto *body = static_cast<QByteArray *>(userdata);
+    auto *sink = static_cast<ReplySink *>(userdata);
     const size_t n = size * count;
-    body->append(data, qsizetype(n));
+    if (qint64(sink->body.size()) + qint64(n) > sink->limit) {
+        sink->overLimit = true;
+        sink->body = QByteArray();
+        return 0;
+    }
+    sink->body.append(data, qsizetype(n));
     return n;
 }
 
@@ -60,22 +75,35 @@ QString decodeReply(const QByteArray &body, const QByteArray &charset)
 
 } // namespace
 
-QString HttpPoster::post(const QString &url, const QString &body)
-{
-    QString reply;
-    return tryPost(url, body, reply) ? reply : failure();
-}
+QString HttpPoster::post(const QString &url, const QString &body) { return exchange(url, body).reply; }
 
 bool HttpPoster::tryPost(const QString &url, const QString &body, QString &replyText)
 {
-    if (url.isEmpty()) return false;
+    PostResult r = exchange(url, body);
+    if (r.outcome != PostOutcome::Answered) return false;
+    replyText = std::move(r.reply);
+    return true;
+}
+
+PostResult HttpPoster::exchange(const QString &url, const QString &body)
+{
+    PostResult result;
+    result.reply = failure();
+    if (url.isEmpty()) {
+        result.error = QStringLiteral("URL is empty");
+        return result;
+    }
     initCurlOnce();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
-    if (!curl) return false;
+    if (!curl) {
+        result.error = QStringLiteral("curl could not start");
+        return result;
+    }
 
     const QByteArray urlBytes = url.toUtf8();
     const QByteArray bodyBytes = body.toUtf8();
-    QByteArray reply;
+    ReplySink sink;
+    sink.limit = gReplyLimit.load();
 
     // "Expect:" switches off the 100-continue round trip that curl adds to large bodies.
     curl_slist *headers = curl_slist_append(nullptr, "Content-Type: text/xml; charset=utf-8");
@@ -84,31 +112,62 @@ bool HttpPoster::tryPost(const QString &url, const QString &body, QString &reply
         if (more) headers = more;
     }
     std::unique_ptr<curl_slist, SlistDeleter> headerList(headers);
-    if (!headerList) return false;
+    if (!headerList) {
+        result.error = QStringLiteral("out of memory");
+        return result;
+    }
 
+    char errorBuffer[CURL_ERROR_SIZE] = {};
     CURL *c = curl.get();
-    bool ok = curl_easy_setopt(c, CURLOPT_URL, urlBytes.constData()) == CURLE_OK &&
+    bool ok = curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_URL, urlBytes.constData()) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_POST, 1L) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(bodyBytes.size())) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_POSTFIELDS, bodyBytes.constData()) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_HTTPHEADER, headerList.get()) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collectBody) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_WRITEDATA, &reply) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(gConnectTimeoutMs.load())) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(gTotalTimeoutMs.load())) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(gLowSpeedSeconds.load())) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
-    if (!ok) return false;
+    if (!ok) {
+        result.error = QStringLiteral("curl refused an option");
+        return result;
+    }
 
-    if (curl_easy_perform(c) != CURLE_OK) return false;
+    const CURLcode code = curl_easy_perform(c);
+    if (code == CURLE_OK) {
+        char *contentType = nullptr;
+        if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &contentType) != CURLE_OK) contentType = nullptr;
+        result.outcome = PostOutcome::Answered;
+        result.reply = decodeReply(sink.body, charsetOf(contentType));
+        return result;
+    }
 
-    char *contentType = nullptr;
-    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &contentType) != CURLE_OK) contentType = nullptr;
-    replyText = decodeReply(reply, charsetOf(contentType));
-    return true;
+    // Whether the peer may hold the whole request: curl wrote the request line and the
+    // last body byte to the socket, or a reply had begun (the peer read the request).
+    curl_off_t uploaded = 0;
+    long requestSize = 0;
+    long headerSize = 0;
+    long status = 0;
+    if (curl_easy_getinfo(c, CURLINFO_SIZE_UPLOAD_T, &uploaded) != CURLE_OK) uploaded = 0;
+    if (curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestSize) != CURLE_OK) requestSize = 0;
+    if (curl_easy_getinfo(c, CURLINFO_HEADER_SIZE, &headerSize) != CURLE_OK) headerSize = 0;
+    if (curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) status = 0;
+    const bool bodyOut = requestSize > 0 && uploaded >= curl_off_t(bodyBytes.size());
+    const bool replyBegun = headerSize > 0 || status != 0;
+    result.outcome = bodyOut || replyBegun ? PostOutcome::SentNoAnswer : PostOutcome::NotSent;
+    if (sink.overLimit)
+        result.error = QStringLiteral("reply longer than %1 bytes").arg(sink.limit);
+    else
+        result.error = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    return result;
 }
 
 void HttpPoster::setTimeouts(int connectMs, int totalMs)
@@ -117,7 +176,17 @@ void HttpPoster::setTimeouts(int connectMs, int totalMs)
     gTotalTimeoutMs = totalMs;
 }
 
-void HttpPoster::resetTimeouts() { setTimeouts(kDefaultConnectTimeoutMs, kDefaultTotalTimeoutMs); }
+void HttpPoster::setLowSpeedSeconds(int seconds) { gLowSpeedSeconds = seconds; }
+void HttpPoster::setReplyLimit(qint64 bytes) { gReplyLimit = bytes; }
+
+void HttpPoster::resetTimeouts()
+{
+    setTimeouts(kDefaultConnectTimeoutMs, kDefaultTotalTimeoutMs);
+    setLowSpeedSeconds(kDefaultLowSpeedSeconds);
+    setReplyLimit(kDefaultReplyLimit);
+}
 
 int HttpPoster::connectTimeoutMs() { return gConnectTimeoutMs; }
 int HttpPoster::totalTimeoutMs() { return gTotalTimeoutMs; }
+int HttpPoster::lowSpeedSeconds() { return gLowSpeedSeconds; }
+qint64 HttpPoster::replyLimit() { return gReplyLimit; }

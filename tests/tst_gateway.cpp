@@ -7,6 +7,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(FakeReply)
+Q_DECLARE_METATYPE(PostOutcome)
 
 namespace {
 const QString kUser = QStringLiteral("ali-C9");
@@ -160,11 +161,14 @@ void TestGateway::sendsmsEmptyBasketSendsNothing()
     gGatewayUrl = fake.url();
     Gateway gw;
     QCOMPARE(gw.sendsms(kUser, kPassword, "ORVEK", ""), QStringLiteral("-2"));
+    QCOMPARE(gw.lastOutcome(), PostOutcome::NotSent);
     QCOMPARE(fake.requestCount(), 0);
 
     gw.addtosmsbasket("a", "5321234567");
     QVERIFY(gw.sendsms(kUser, kPassword, "ORVEK", "").startsWith(QLatin1String("ID")));
+    QCOMPARE(gw.lastOutcome(), PostOutcome::Answered);
     QCOMPARE(gw.sendsms(kUser, kPassword, "ORVEK", ""), QStringLiteral("-2"));
+    QCOMPARE(gw.lastOutcome(), PostOutcome::NotSent);
     QCOMPARE(fake.requestCount(), 1);
 }
 
@@ -263,17 +267,19 @@ void TestGateway::transportFailures_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("requestsPerCall");
-    QTest::newRow("refused port") << "refused" << 0;
-    QTest::newRow("slower than the time limit") << "slow" << 1;
-    QTest::newRow("connection closed") << "closed" << 1;
-    QTest::newRow("empty gateway URL") << "empty" << 0;
-    QTest::newRow("malformed gateway URL") << "malformed" << 0;
+    QTest::addColumn<PostOutcome>("outcome");
+    QTest::newRow("refused port") << "refused" << 0 << PostOutcome::NotSent;
+    QTest::newRow("slower than the time limit") << "slow" << 1 << PostOutcome::SentNoAnswer;
+    QTest::newRow("connection closed") << "closed" << 1 << PostOutcome::SentNoAnswer;
+    QTest::newRow("empty gateway URL") << "empty" << 0 << PostOutcome::NotSent;
+    QTest::newRow("malformed gateway URL") << "malformed" << 0 << PostOutcome::NotSent;
 }
 
 void TestGateway::transportFailures()
 {
     QFETCH(QString, kind);
     QFETCH(int, requestsPerCall);
+    QFETCH(PostOutcome, outcome);
     FakeGateway fake;
     if (kind == QLatin1String("slow")) fake.setReply(QString(), FakeReply::delayed(3000, "ID:1"));
     if (kind == QLatin1String("closed")) fake.setReply(QString(), FakeReply::closed());
@@ -285,8 +291,10 @@ void TestGateway::transportFailures()
 
     Gateway gw;
     gw.addtosmsbasket("bir", "5320000001");
-    for (const QString &op : kRequestOperations)
+    for (const QString &op : kRequestOperations) {
         QCOMPARE(runOperation(gw, op, {kUser, kPassword, "1", "2"}), QStringLiteral("-1"));
+        QCOMPARE(gw.lastOutcome(), outcome);
+    }
     QCOMPARE(gw.basketCount(), 1);
     QCOMPARE(fake.requestCount(), requestsPerCall * int(kRequestOperations.size()));
 }

@@ -75,12 +75,14 @@ void TestGathwin::unreachableServiceKeepsRequest()
 {
     SetGathwinServiceAddress(FakeHttpServer::refusedUrl(QStringLiteral("/gathwin.asp")));
     QCOMPARE(ListGathwinMessages("veli", "gizli", "REC READ"), QStringLiteral("-1"));
+    QCOMPARE(LastGathwinOutcome(), PostOutcome::NotSent);
     QCOMPARE(gGathwinRequest, GathwinRequest("veli", "gizli", "REC READ"));
 
     FakeGathwin fake;
     fake.setReply(FakeReply::closed());
     SetGathwinServiceAddress(fake.url());
     QCOMPARE(PostToGathwin(gGathwinRequest), QStringLiteral("-1"));
+    QCOMPARE(LastGathwinOutcome(), PostOutcome::SentNoAnswer);
     QCOMPARE(fake.requestCount(), 1);
 }
 

@@ -2,12 +2,14 @@
 #include "core/HttpPoster.h"
 #include "tests/support/FakeHttpServer.h"
 
+#include <QElapsedTimer>
 #include <QSslCertificate>
 #include <QSslKey>
 #include <QSslSocket>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(FakeReply)
+Q_DECLARE_METATYPE(PostOutcome)
 
 namespace {
 // A self-signed certificate for 127.0.0.1 that no trust store holds (test data only).
@@ -50,6 +52,11 @@ private slots:
     void transportFailures();
     void connectionsClosedByServerStillAnswer();
     void untrustedCertificateRefused();
+    void outcomeOfFailures_data();
+    void outcomeOfFailures();
+    void slowButMovingReplyIsNotCut();
+    void replyLimit_data();
+    void replyLimit();
 };
 
 void TestHttpPoster::postsUtf8XmlBody()
@@ -172,6 +179,103 @@ void TestHttpPoster::untrustedCertificateRefused()
     while (client.waitForReadyRead(5000)) answer += client.readAll();
     QVERIFY(answer.endsWith("\r\n\r\nok"));
     QCOMPARE(server.requestCount(), 1);
+}
+
+void TestHttpPoster::outcomeOfFailures_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<PostOutcome>("expected");
+    QTest::addColumn<int>("expectedRequests");
+    QTest::newRow("answered") << "answer" << PostOutcome::Answered << 1;
+    QTest::newRow("refused port") << "refused" << PostOutcome::NotSent << 0;
+    QTest::newRow("accept queue full, never accepts") << "backlog" << PostOutcome::NotSent << 0;
+    QTest::newRow("empty URL") << "empty" << PostOutcome::NotSent << 0;
+    QTest::newRow("reads the body, never answers") << "silent" << PostOutcome::SentNoAnswer << 1;
+    QTest::newRow("reads the body, closes") << "closed" << PostOutcome::SentNoAnswer << 1;
+    QTest::newRow("answer breaks off") << "trickle" << PostOutcome::SentNoAnswer << 1;
+}
+
+// Short limits: 1 s to connect, a stall of 1 s ends the exchange, 4 s in all. A request
+// that has gone out is never reported as not sent, and a stall ends long before the total
+// limit.
+void TestHttpPoster::outcomeOfFailures()
+{
+    QFETCH(QString, kind);
+    QFETCH(PostOutcome, expected);
+    QFETCH(int, expectedRequests);
+    FakeHttpServer server([kind](const FakeRequest &) {
+        if (kind == QLatin1String("silent")) return FakeReply::silent();
+        if (kind == QLatin1String("closed")) return FakeReply::closed();
+        if (kind == QLatin1String("trickle")) return FakeReply::trickle(QString(500, QLatin1Char('z')), 100);
+        return FakeReply::text(QStringLiteral("ID:7"));
+    });
+    FullBacklogListener backlog;
+    QVERIFY(backlog.isListening());
+    HttpPoster::setTimeouts(1000, kind == QLatin1String("trickle") ? 2000 : 20000);
+    HttpPoster::setLowSpeedSeconds(1);
+
+    QString url = server.url(QStringLiteral("/sms/com.strova"));
+    if (kind == QLatin1String("refused")) url = FakeHttpServer::refusedUrl();
+    if (kind == QLatin1String("backlog")) url = backlog.url(QStringLiteral("/sms/com.strova"));
+    if (kind == QLatin1String("empty")) url.clear();
+
+    QElapsedTimer clock;
+    clock.start();
+    const PostResult r =
+        HttpPoster::exchange(url, QStringLiteral("<MainmsgBody>%1</MainmsgBody>").arg(QString(5000, 'a')));
+    const qint64 took = clock.elapsed();
+    QCOMPARE(r.outcome, expected);
+    QCOMPARE(server.requestCount(), expectedRequests);
+    if (expected == PostOutcome::Answered) {
+        QCOMPARE(r.reply, QStringLiteral("ID:7"));
+        QVERIFY(r.error.isEmpty());
+    } else {
+        QCOMPARE(r.reply, QStringLiteral("-1"));
+        QVERIFY2(!r.error.isEmpty(), "curl's description is kept");
+    }
+    if (kind == QLatin1String("silent")) QVERIFY2(took < 15000, "the stall ended the exchange, not the total limit");
+}
+
+void TestHttpPoster::slowButMovingReplyIsNotCut()
+{
+    // A byte every 250 ms: the connection is slow but alive, so a one-second stall limit
+    // does not end it.
+    FakeHttpServer server([](const FakeRequest &) { return FakeReply::trickle(QStringLiteral("ID:42"), 250); });
+    HttpPoster::setTimeouts(1000, 120000);
+    HttpPoster::setLowSpeedSeconds(2);
+    const PostResult r = HttpPoster::exchange(server.url(QStringLiteral("/")), QStringLiteral("<x/>"));
+    QVERIFY2(r.outcome == PostOutcome::Answered, qPrintable(r.error));
+    QCOMPARE(r.reply, QStringLiteral("ID:42"));
+}
+
+void TestHttpPoster::replyLimit_data()
+{
+    QTest::addColumn<qint64>("limit");
+    QTest::addColumn<qint64>("replyBytes");
+    QTest::addColumn<bool>("answered");
+    constexpr qint64 MiB = 1024 * 1024;
+    QTest::newRow("at the limit") << qint64(MiB) << qint64(MiB) << true;
+    QTest::newRow("one byte over") << qint64(MiB) << qint64(MiB + 1) << false;
+    QTest::newRow("100 MiB against the default 64 MiB") << HttpPoster::kDefaultReplyLimit << 100 * MiB << false;
+}
+
+void TestHttpPoster::replyLimit()
+{
+    QFETCH(qint64, limit);
+    QFETCH(qint64, replyBytes);
+    QFETCH(bool, answered);
+    FakeHttpServer server([replyBytes](const FakeRequest &) { return FakeReply::stream(replyBytes); });
+    HttpPoster::setReplyLimit(limit);
+    const PostResult r = HttpPoster::exchange(server.url(QStringLiteral("/")), QStringLiteral("<x/>"));
+    if (answered) {
+        QCOMPARE(r.outcome, PostOutcome::Answered);
+        QCOMPARE(r.reply.size(), replyBytes);
+        return;
+    }
+    QCOMPARE(r.outcome, PostOutcome::SentNoAnswer);
+    QCOMPARE(r.reply, QStringLiteral("-1"));
+    // The exchange ended at the limit, not after the server had written everything.
+    if (replyBytes - limit > 8 * 1024 * 1024) QVERIFY(server.streamedBytes() < replyBytes);
 }
 
 QTEST_GUILESS_MAIN(TestHttpPoster)

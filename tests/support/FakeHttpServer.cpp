@@ -7,6 +7,12 @@
 #include <QTcpSocket>
 #include <QThread>
 #include <QTimer>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <memory>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 QByteArray FakeRequest::header(const QByteArray &name) const
 {
@@ -57,6 +63,30 @@ FakeReply FakeReply::closed()
 {
     FakeReply r;
     r.kind = Kind::Close;
+    return r;
+}
+
+FakeReply FakeReply::silent()
+{
+    FakeReply r;
+    r.kind = Kind::Silent;
+    return r;
+}
+
+FakeReply FakeReply::trickle(const QString &body, int intervalMs)
+{
+    FakeReply r = text(body);
+    r.kind = Kind::Trickle;
+    r.byteIntervalMs = qMax(1, intervalMs);
+    return r;
+}
+
+FakeReply FakeReply::stream(qint64 bytes)
+{
+    FakeReply r;
+    r.kind = Kind::Stream;
+    r.contentType = "application/octet-stream";
+    r.streamBytes = bytes;
     return r;
 }
 
@@ -182,22 +212,77 @@ private:
         return true;
     }
 
+    static QByteArray head(const FakeReply &reply, qint64 length, bool close)
+    {
+        QByteArray out;
+        out += "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
+        out += "Content-Type: " + reply.contentType + "\r\n";
+        out += "Content-Length: " + QByteArray::number(length) + "\r\n";
+        out += close ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
+        return out;
+    }
+
     void answer(const FakeReply &reply, bool close)
     {
         if (m_socket->state() != QAbstractSocket::ConnectedState) return;
-        if (reply.kind == FakeReply::Kind::Close) {
+        switch (reply.kind) {
+        case FakeReply::Kind::Close:
             m_socket->close();
             return;
+        case FakeReply::Kind::Silent:
+            m_waiting = true; // reads nothing more and never answers
+            return;
+        case FakeReply::Kind::Trickle:
+            m_socket->write(head(reply, reply.body.size(), true));
+            startTrickle(reply.body, reply.byteIntervalMs);
+            return;
+        case FakeReply::Kind::Stream:
+            startStream(head(reply, reply.streamBytes, true), reply.streamBytes);
+            return;
+        case FakeReply::Kind::Answer:
+            break;
         }
-        QByteArray out;
-        out.reserve(reply.body.size() + 200);
-        out += "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + reasonPhrase(reply.status) + "\r\n";
-        out += "Content-Type: " + reply.contentType + "\r\n";
-        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n";
-        out += close ? "Connection: close\r\n\r\n" : "Connection: keep-alive\r\n\r\n";
+        QByteArray out = head(reply, reply.body.size(), close);
         out += reply.body;
         m_socket->write(out);
         if (close) m_socket->disconnectFromHost();
+    }
+
+    void startTrickle(const QByteArray &out, int intervalMs)
+    {
+        m_waiting = true;
+        auto *timer = new QTimer(this);
+        auto sent = std::make_shared<qsizetype>(0);
+        connect(timer, &QTimer::timeout, this, [this, timer, out, sent] {
+            if (m_socket->state() != QAbstractSocket::ConnectedState || *sent >= out.size()) {
+                timer->stop();
+                if (*sent >= out.size()) m_socket->disconnectFromHost();
+                return;
+            }
+            m_socket->write(out.constData() + *sent, 1);
+            ++*sent;
+        });
+        timer->start(intervalMs);
+    }
+
+    void startStream(const QByteArray &headBytes, qint64 total)
+    {
+        m_waiting = true;
+        m_socket->write(headBytes);
+        auto left = std::make_shared<qint64>(total);
+        const QByteArray chunk(256 * 1024, 'x');
+        auto refill = [this, left, chunk] {
+            while (*left > 0 && m_socket->bytesToWrite() < 4 * chunk.size() &&
+                   m_socket->state() == QAbstractSocket::ConnectedState) {
+                const qint64 n = qMin<qint64>(*left, chunk.size());
+                m_socket->write(chunk.constData(), n);
+                *left -= n;
+                m_owner->addStreamed(n);
+            }
+            if (*left == 0 && m_socket->bytesToWrite() == 0) m_socket->disconnectFromHost();
+        };
+        connect(m_socket, &QTcpSocket::bytesWritten, this, refill);
+        refill();
     }
 
     FakeHttpServer *m_owner;
@@ -270,6 +355,18 @@ QString FakeHttpServer::refusedUrl(const QString &path)
     return QStringLiteral("http://127.0.0.1:%1").arg(port ? port : 1) + path;
 }
 
+void FakeHttpServer::addStreamed(qint64 bytes)
+{
+    QMutexLocker lock(&m_mutex);
+    m_streamed += bytes;
+}
+
+qint64 FakeHttpServer::streamedBytes() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_streamed;
+}
+
 void FakeHttpServer::record(const FakeRequest &request)
 {
     QMutexLocker lock(&m_mutex);
@@ -328,4 +425,40 @@ void FakeHttpServer::clearRequests()
 {
     QMutexLocker lock(&m_mutex);
     m_requests.clear();
+}
+
+FullBacklogListener::FullBacklogListener()
+{
+    m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (m_listener < 0) return;
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (::bind(m_listener, reinterpret_cast<sockaddr *>(&addr), sizeof addr) != 0 || ::listen(m_listener, 0) != 0 ||
+        ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&addr), &len) != 0)
+        return;
+    // Linux queues backlog + 1 finished connections; a few more fillers make sure the
+    // queue is full, after which further handshakes are not answered.
+    for (int i = 0; i < 4; ++i) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        if (fd < 0) break;
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+        ::connect(fd, reinterpret_cast<sockaddr *>(&addr), sizeof addr);
+        m_fillers.append(fd);
+    }
+    QThread::msleep(100); // let the fillers' handshakes finish
+    m_port = ntohs(addr.sin_port);
+}
+
+FullBacklogListener::~FullBacklogListener()
+{
+    for (int fd : m_fillers) ::close(fd);
+    if (m_listener >= 0) ::close(m_listener);
+}
+
+QString FullBacklogListener::url(const QString &path) const
+{
+    return QStringLiteral("http://127.0.0.1:%1").arg(m_port) + path;
 }

@@ -36,12 +36,14 @@ struct FakeRequest {
 };
 
 struct FakeReply {
-    enum class Kind { Answer, Close };
+    enum class Kind { Answer, Close, Silent, Trickle, Stream };
     Kind kind = Kind::Answer;
     int status = 200;
     QByteArray contentType = "text/plain; charset=utf-8";
     QByteArray body;
-    int delayMs = 0; // answer only after this long
+    int delayMs = 0;        // answer only after this long
+    int byteIntervalMs = 0; // Trickle: one byte of the answer every so often
+    qint64 streamBytes = 0; // Stream: length of the generated body
 
     // 200 with a UTF-8 text body.
     static FakeReply text(const QString &body);
@@ -55,6 +57,15 @@ struct FakeReply {
     static FakeReply delayed(int delayMs, const QString &body);
     // Closes the connection without answering.
     static FakeReply closed();
+    // Reads the request and never answers; the connection stays open until the client
+    // leaves or the server stops.
+    static FakeReply silent();
+    // A 200 answer whose head comes at once and whose body follows one byte every
+    // intervalMs.
+    static FakeReply trickle(const QString &body, int intervalMs);
+    // A 200 answer of `bytes` bytes of 'x', generated as the socket drains (never held
+    // whole in memory).
+    static FakeReply stream(qint64 bytes);
 };
 
 class FakeHttpServer {
@@ -86,8 +97,12 @@ public:
     // are refused).
     static QString refusedUrl(const QString &path = QString());
 
+    // The body bytes of Stream answers written so far, all connections together.
+    qint64 streamedBytes() const;
+
 private:
     friend class FakeHttpConnection;
+    void addStreamed(qint64 bytes);
     void record(const FakeRequest &request);
     FakeReply respond(const FakeRequest &request);
     bool keepAlive() const;
@@ -96,8 +111,28 @@ private:
     mutable QMutex m_mutex;
     QVector<FakeRequest> m_requests;
     bool m_keepAlive = true;
+    qint64 m_streamed = 0;
     quint16 m_port = 0;
     bool m_tls = false;
     QThread *m_thread = nullptr;
     QObject *m_anchor = nullptr; // lives in m_thread; parent of the server and its sockets
+};
+
+// A TCP port on 127.0.0.1 whose listening socket never accepts and whose accept queue is
+// kept full, so that a further connection attempt gets no answer at all (the client's
+// connect time limit ends it). The socket lives as long as the object.
+class FullBacklogListener {
+public:
+    FullBacklogListener();
+    ~FullBacklogListener();
+    FullBacklogListener(const FullBacklogListener &) = delete;
+    FullBacklogListener &operator=(const FullBacklogListener &) = delete;
+
+    bool isListening() const { return m_port != 0; }
+    QString url(const QString &path = QString()) const;
+
+private:
+    int m_listener = -1;
+    QVector<int> m_fillers; // connections that fill the accept queue
+    quint16 m_port = 0;
 };
