@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/HttpPoster.h"
+#include "core/XmlText.h"
 
 #include <QStringView>
 
@@ -85,22 +86,22 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
     QString request;
     request.reserve(length);
     request += head1;
-    request += UserName;
+    request += DropXmlForbiddenCharacters(UserName);
     request += head2;
-    request += Password;
+    request += DropXmlForbiddenCharacters(Password);
     request += head3;
     for (int i = 0; i < rows; ++i) {
         const RecordRow &row = m_basket.row(i);
         request += kMessageOpen;
-        request += row.at(0).toString();
+        request += DropXmlForbiddenCharacters(row.at(0).toString());
         request += kMessageMiddle;
-        request += row.at(1).toString();
+        request += DropXmlForbiddenCharacters(row.at(1).toString());
         request += kMessageClose;
     }
     request += tail1;
-    request += Originator;
+    request += DropXmlForbiddenCharacters(Originator);
     request += tail2;
-    request += SDate;
+    request += DropXmlForbiddenCharacters(SDate);
     request += tail3;
 
     QString reply;
@@ -144,15 +145,17 @@ QString Gateway::GetSystemTime(const QString &UserName, const QString &Password)
 
 QString GatewayElement(const QString &name, const QString &value)
 {
-    return QLatin1Char('<') + name + QLatin1Char('>') + value + QStringLiteral("</") + name + QLatin1Char('>');
+    return QLatin1Char('<') + name + QLatin1Char('>') + DropXmlForbiddenCharacters(value) + QStringLiteral("</") +
+           name + QLatin1Char('>');
 }
 
 QString GatewayReportRequest(const QString &user, const QString &password, const QString &action,
                              const QString &elements)
 {
-    return QStringLiteral("<MainReportRoot><UserName>") + user + QStringLiteral("</UserName><PassWord>") + password +
-           QStringLiteral("</PassWord><Action>") + action + QStringLiteral("</Action>") + elements +
-           QStringLiteral("</MainReportRoot>");
+    return QStringLiteral("<MainReportRoot><UserName>") + DropXmlForbiddenCharacters(user) +
+           QStringLiteral("</UserName><PassWord>") + DropXmlForbiddenCharacters(password) +
+           QStringLiteral("</PassWord><Action>") + DropXmlForbiddenCharacters(action) + QStringLiteral("</Action>") +
+           DropXmlForbiddenCharacters(elements) + QStringLiteral("</MainReportRoot>");
 }
 
 QString GatewayUserName(GatewayKind kind, const QString &user, const QString &ckey)

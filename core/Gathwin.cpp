@@ -3,6 +3,7 @@
 #include "ServiceAddresses.h"
 #include "core/AppState.h"
 #include "core/HttpPoster.h"
+#include "core/XmlText.h"
 
 namespace {
 thread_local PostOutcome tLastOutcome = PostOutcome::NotSent;
@@ -16,8 +17,10 @@ QString &addressOverride()
 
 QString GathwinRequest(const QString &userName, const QString &password, const QString &list)
 {
-    return QStringLiteral("<GathwinMain><UserName>") + userName + QStringLiteral("</UserName><PassWord>") + password +
-           QStringLiteral("</PassWord><Action>0</Action><List>") + list + QStringLiteral("</List></GathwinMain>");
+    return QStringLiteral("<GathwinMain><UserName>") + DropXmlForbiddenCharacters(userName) +
+           QStringLiteral("</UserName><PassWord>") + DropXmlForbiddenCharacters(password) +
+           QStringLiteral("</PassWord><Action>0</Action><List>") + DropXmlForbiddenCharacters(list) +
+           QStringLiteral("</List></GathwinMain>");
 }
 
 QString ListGathwinMessages(const QString &userName, const QString &password, const QString &list)

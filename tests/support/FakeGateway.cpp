@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QMutexLocker>
+#include <QXmlStreamReader>
 
 FakeGateway::FakeGateway(quint16 port)
     : m_server(std::make_unique<FakeHttpServer>([this](const FakeRequest &r) { return respond(r); }, port))
@@ -28,6 +29,18 @@ void FakeGateway::clearScript()
     QMutexLocker lock(&m_mutex);
     m_queued.clear();
     m_fixed.clear();
+}
+
+void FakeGateway::setStrictXml(bool on)
+{
+    QMutexLocker lock(&m_mutex);
+    m_strictXml = on;
+}
+
+int FakeGateway::malformedRequestCount() const
+{
+    QMutexLocker lock(&m_mutex);
+    return m_malformed;
 }
 
 void FakeGateway::setAccount(const QString &userName, const QString &password)
@@ -71,6 +84,15 @@ FakeReply FakeGateway::respond(const FakeRequest &request)
     const QString body = request.text();
     const QString action = element(body, QStringLiteral("Action"));
     QMutexLocker lock(&m_mutex);
+    if (m_strictXml) {
+        // Qt's reader checks every character against XML 1.0 (pugixml does not).
+        QXmlStreamReader reader(request.body);
+        while (!reader.atEnd()) reader.readNext();
+        if (reader.hasError()) {
+            ++m_malformed;
+            return FakeReply::httpError(400, QStringLiteral("malformed XML"));
+        }
+    }
     for (const QString &key : {action, QString()}) {
         auto q = m_queued.find(key);
         if (q != m_queued.end() && !q->isEmpty()) return q->dequeue();

@@ -46,6 +46,12 @@ public:
     // Back to the simulated gateway (recorded requests stay).
     void clearScript();
 
+    // With strict XML on, every request body is read by a strict XML 1.0 parser first; one it
+    // cannot read is counted and answered with HTTP 400 "malformed XML" (the gateway
+    // refuses the whole request).
+    void setStrictXml(bool on);
+    int malformedRequestCount() const;
+
     void setAccount(const QString &userName, const QString &password);
     void setCredit(int credit);
     void setOriginators(const QStringList &names);
@@ -80,5 +86,7 @@ private:
     QStringList m_originators{QStringLiteral("ORVEK"), QStringLiteral("TALVANE")};
     QVector<Sending> m_sendings;
     int m_nextId = 100001;
+    bool m_strictXml = false;
+    int m_malformed = 0;
     std::unique_ptr<FakeHttpServer> m_server; // last: stops before the state above goes
 };
