@@ -15,30 +15,33 @@ namespace {
 }
 } // namespace
 
+QVector<JournalRow> SentMessageJournalRows(const QVector<SentMessageRow> &rows)
+{
+    // Null texts would be Null cells; the log keeps empty texts instead.
+    const auto text = [](const QString &s) { return s.isNull() ? QStringLiteral("") : s; };
+    QVector<JournalRow> out;
+    out.reserve(rows.size());
+    for (const SentMessageRow &r : rows)
+        out.append(JournalRow{QStringLiteral("tbl_giden"),
+                              {{QStringLiteral("msgid"), text(r.msgid)},
+                               {QStringLiteral("msg_tip"), text(r.msg_tip)},
+                               {QStringLiteral("gateway"), text(r.gateway)},
+                               {QStringLiteral("paket_boyut"), r.paket_boyut},
+                               {QStringLiteral("mesaj"), text(r.mesaj)},
+                               {QStringLiteral("originator"), text(r.originator)},
+                               {QStringLiteral("tarih"), ToIsoText(r.tarih)},
+                               {QStringLiteral("gtarih"), ToIsoText(r.gtarih)},
+                               {QStringLiteral("sirket_kod"), text(r.sirket_kod)}}});
+    return out;
+}
+
 void InsertSentMessages(const QVector<SentMessageRow> &rows)
 {
     OpenLocalDb();
     QSqlDatabase db = LocalDb();
     if (!db.transaction()) fail(db.lastError());
     try {
-        QSqlQuery q(db);
-        if (!q.prepare(QStringLiteral("INSERT INTO tbl_giden(msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,"
-                                      "gtarih,sirket_kod) VALUES(?,?,?,?,?,?,?,?,?)")))
-            fail(q.lastError());
-        for (const SentMessageRow &r : rows) {
-            // Null texts would be Null cells; the log keeps empty texts instead.
-            const auto text = [](const QString &s) { return s.isNull() ? QStringLiteral("") : s; };
-            q.addBindValue(text(r.msgid));
-            q.addBindValue(text(r.msg_tip));
-            q.addBindValue(text(r.gateway));
-            q.addBindValue(r.paket_boyut);
-            q.addBindValue(text(r.mesaj));
-            q.addBindValue(text(r.originator));
-            q.addBindValue(ToIsoText(r.tarih));
-            q.addBindValue(ToIsoText(r.gtarih));
-            q.addBindValue(text(r.sirket_kod));
-            if (!q.exec()) fail(q.lastError());
-        }
+        InsertJournalRows(db, SentMessageJournalRows(rows));
         if (!db.commit()) fail(db.lastError());
     } catch (...) {
         db.rollback();

@@ -4,6 +4,8 @@
 // accepted. The send screen, the quick message window and the automatic program write it;
 // the delivery report window reads it.
 
+#include "core/AcceptedWrites.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QVector>
@@ -24,3 +26,6 @@ struct SentMessageRow {
 // is closed), every value bound, the dates as ISO text. Throws OrvekError with the
 // driver's description; after a failure none of the rows is written.
 void InsertSentMessages(const QVector<SentMessageRow> &rows);
+// The tbl_giden rows InsertSentMessages writes, as columns and values (for writes after an
+// accepted send, see core/AcceptedWrites.h).
+QVector<JournalRow> SentMessageJournalRows(const QVector<SentMessageRow> &rows);

@@ -1,5 +1,7 @@
 #include "core/Startup.h"
 
+#include "core/AcceptedWrites.h"
+
 #include "core/AppState.h"
 #include "core/Gateway.h"
 #include "core/LocalDb.h"
@@ -238,6 +240,8 @@ bool Main()
     gStartBlocked = false;
     gCompanyCode.clear();
     LoadSettings();
+    // Rows of accepted sends that an earlier run could only journal go in now.
+    ReplayAcceptedWriteJournal();
     if (!gAccountLoaded) {
         // The settings loader has shown its own message, if any.
         Lifecycle::endProgram();

@@ -40,21 +40,26 @@ QVector<TemplateRow> ListTemplates(const QString &kind)
     return rows;
 }
 
-qint64 InsertTemplate(const QString &kind, const QString &all, const QString &msgid, TemplateLayout layout)
+JournalRow TemplateInsertRow(const QString &kind, const QString &all, const QString &msgid, TemplateLayout layout)
 {
-    OpenLocalDb();
     const TemplateHalves h =
         layout == TemplateLayout::WholeNoP2 ? TemplateHalves{text(all), QStringLiteral("")} : SplitTemplateText(all);
     const bool withP2 = layout == TemplateLayout::SplitEmptyP2 || !h.p2.isEmpty();
-    QSqlQuery q = withP2 ? SqlExec(LocalDb(),
-                                   QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_tip,sablon_p1,sablon_p2) "
-                                                  "VALUES(?,?,?,?)"),
-                                   {text(msgid), text(kind), h.p1, h.p2})
-                         : SqlExec(LocalDb(),
-                                   QStringLiteral("INSERT INTO tbl_sablonlar (msgid,sablon_tip,sablon_p1) "
-                                                  "VALUES(?,?,?)"),
-                                   {text(msgid), text(kind), h.p1});
-    return q.lastInsertId().toLongLong();
+    JournalRow row{QStringLiteral("tbl_sablonlar"),
+                   {{QStringLiteral("msgid"), text(msgid)},
+                    {QStringLiteral("sablon_tip"), text(kind)},
+                    {QStringLiteral("sablon_p1"), h.p1}}};
+    if (withP2) row.values.append({QStringLiteral("sablon_p2"), h.p2});
+    return row;
+}
+
+qint64 InsertTemplate(const QString &kind, const QString &all, const QString &msgid, TemplateLayout layout)
+{
+    OpenLocalDb();
+    QSqlDatabase db = LocalDb();
+    InsertJournalRow(db, TemplateInsertRow(kind, all, msgid, layout));
+    QSqlQuery q = SqlExec(db, QStringLiteral("SELECT last_insert_rowid()"));
+    return q.next() ? q.value(0).toLongLong() : 0;
 }
 
 void UpdateTemplate(qint64 id, const QString &all)

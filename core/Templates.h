@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/AcceptedWrites.h"
+
 // Message templates in tbl_sablonlar of the local database. A text is kept over two columns:
 // a text of fewer than 256 characters lies whole in sablon_p1; a longer one has its characters
 // 1 to 255 in sablon_p1 and the rest, however long, in sablon_p2. Every reader takes the two
@@ -50,6 +52,10 @@ enum class TemplateLayout {
 // the gateway's message id of the send.
 qint64 InsertTemplate(const QString &kind, const QString &text, const QString &msgid,
                       TemplateLayout layout = TemplateLayout::SplitEmptyP2);
+// The row InsertTemplate writes, as columns and values (for writes after an accepted send,
+// see core/AcceptedWrites.h).
+JournalRow TemplateInsertRow(const QString &kind, const QString &text, const QString &msgid,
+                             TemplateLayout layout = TemplateLayout::SplitEmptyP2);
 
 // Rewrites both halves of the row by the writing rule (a short text empties sablon_p2); kind
 // and msgid are kept. Throws OrvekError when no row has that id.

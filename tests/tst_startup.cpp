@@ -1,6 +1,9 @@
+#include "core/AcceptedWrites.h"
 #include "core/AppState.h"
 #include "core/Base64.h"
 #include "core/LocalDb.h"
+#include "core/OrvekError.h"
+#include "core/SentLog.h"
 #include "core/Startup.h"
 #include "shell/StartupWindows.h"
 #include "shell/frmGiris.h"
@@ -230,6 +233,7 @@ private slots:
     void noAccountEndsWithoutWindow_data();
     void noAccountEndsWithoutWindow();
     void unsavedAccountOpensLogin();
+    void startWritesJournaledRows();
     void secondCopyTouchesNothing();
     void runningCopyBlocksSecondProcess();
     void lockPathPerFolder();
@@ -459,6 +463,26 @@ void TestStartup::unsavedAccountOpensLogin()
     QVERIFY(windows.mainCaptions.isEmpty());
     QCOMPARE(kovasetFlag(fx), QStringLiteral("0"));
     QCOMPARE(prompts.texts(), QStringList{kStep8});
+}
+
+void TestStartup::startWritesJournaledRows()
+{
+    ProgramFolderFixture fx;
+    saveHostedAccount(fx, "0");
+    SentMessageRow row;
+    row.msgid = QStringLiteral("ID:8080");
+    row.paket_boyut = 1;
+    QCOMPARE(WriteAfterAcceptedSend([](QSqlDatabase &) { throw OrvekError(QStringLiteral("disk full")); },
+                                    SentMessageJournalRows({row})),
+             AcceptedWriteResult::Journaled);
+    DropConnections();
+    FakeGateway fake;
+    PromptRecorder prompts;
+    LifecycleRecorder life;
+    WindowRecorder windows;
+    QVERIFY(Main());
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msgid = 'ID:8080'")).toInt(), 1);
+    QVERIFY(!QFileInfo::exists(AcceptedWriteJournalPath()));
 }
 
 void TestStartup::secondCopyTouchesNothing()

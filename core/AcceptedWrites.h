@@ -1,0 +1,69 @@
+#pragma once
+
+// Writes that follow a send the gateway has accepted (its log row, its template row) must
+// never be lost: the messages are out, and without the log row the reports can never find
+// that send. Such a write retries a busy or locked database with back-off for at least a
+// minute; when it still cannot be written (or fails otherwise) its rows go to a journal
+// file beside the database, and the next start of either program writes them in.
+//
+//   const QVector<JournalRow> rows = SentMessageJournalRows(logRows);
+//   switch (WriteAfterAcceptedSend([&](QSqlDatabase &db) { InsertJournalRows(db, rows); }, rows, step)) {
+//   case AcceptedWriteResult::Written: ...     // in the tables
+//   case AcceptedWriteResult::Journaled: ...   // in the journal, written in at the next start
+//   case AcceptedWriteResult::Failed: ...      // neither (the journal could not be written)
+//   }
+//
+// Journal: `orvekdata.journal` beside the database, one JSON object per line and row:
+//   {"key":"<uuid>","table":"tbl_giden","values":[["msgid","ID1"],["paket_boyut",3],...]}
+// Each line is written and flushed to the disk before WriteAfterAcceptedSend returns.
+// Replaying writes the rows of the journal in one transaction together with their keys in
+// `tbl_gunluk_anahtar` (made when missing), then removes the file and the keys: a start
+// that dies after the commit but before the removal finds the keys next time and writes
+// nothing twice. A line that cannot be read (a torn last line) goes to
+// `orvekdata.journal.bad`, never silently away.
+
+#include <QPair>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+
+struct JournalRow {
+    QString table;
+    QVector<QPair<QString, QVariant>> values; // column, value (text, number, Null)
+};
+
+enum class AcceptedWriteResult { Written, Journaled, Failed };
+
+// Runs writeInTransaction inside "BEGIN IMMEDIATE" ... "COMMIT" on the local connection
+// (opened when closed). writeInTransaction throws OrvekError to fail; a failure that says
+// the database is busy or locked is tried again, with growing pauses, until
+// AcceptedWriteRetryMs() has passed since the first try, calling waitStep (when given)
+// repeatedly while each pause lasts (the window thread keeps its events going that way;
+// without it the thread sleeps). Any other failure, or the retries running out, appends
+// journalRows to the journal. Never throws.
+AcceptedWriteResult WriteAfterAcceptedSend(const std::function<void(QSqlDatabase &)> &writeInTransaction,
+                                           const QVector<JournalRow> &journalRows,
+                                           const std::function<void()> &waitStep = {});
+
+// Writes the journal's rows into their tables once, then removes the journal. Does nothing
+// when there is no journal or the database cannot be opened or written now (the journal
+// stays for the next start). Never throws, never shows anything.
+void ReplayAcceptedWriteJournal();
+
+// One INSERT of the row's columns with bound values. The table and column names must be
+// plain identifiers (letters, digits, "_"), else OrvekError, as for a failed statement.
+void InsertJournalRow(QSqlDatabase &db, const JournalRow &row);
+void InsertJournalRows(QSqlDatabase &db, const QVector<JournalRow> &rows);
+
+// Whether a database failure description is SQLite's busy or locked state.
+bool IsBusyOrLockedError(const QString &description);
+
+// orvekdata.journal in the folder of LocalDbPath().
+QString AcceptedWriteJournalPath();
+
+// How long busy or locked writes are retried (60 s unless a test set another);
+// a value <= 0 restores the default.
+int AcceptedWriteRetryMs();
+void SetAcceptedWriteRetryMs(int ms);

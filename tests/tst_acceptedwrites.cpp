@@ -1,0 +1,237 @@
+#include "core/AcceptedWrites.h"
+#include "core/LocalDb.h"
+#include "core/OrvekError.h"
+#include "core/SentLog.h"
+#include "core/Templates.h"
+#include "tests/support/Fixtures.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+// A second process taking the database's write lock: holds it holdMs, lets it go for gapMs.
+class LockHolder {
+public:
+    LockHolder(const QString &db, int holdMs, int gapMs)
+    {
+        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        m_process.start(QStringLiteral(ORVEK_LOCK_HOLDER),
+                        {db, QString::number(holdMs), QString::number(gapMs), QStringLiteral("0")});
+    }
+    ~LockHolder()
+    {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    // Waits until the helper holds the lock for the first time.
+    bool holding()
+    {
+        while (!m_process.canReadLine())
+            if (!m_process.waitForReadyRead(10000)) return false;
+        return m_process.readLine().trimmed() == "holding";
+    }
+
+private:
+    QProcess m_process;
+};
+
+QVector<SentMessageRow> logRows(const QString &msgid)
+{
+    SentMessageRow r;
+    r.msgid = msgid;
+    r.msg_tip = QStringLiteral("ChkMesaj");
+    r.gateway = QStringLiteral("Brenvik");
+    r.paket_boyut = 3;
+    r.mesaj = QStringLiteral("İlk Kayıt :Sayın Ayşe Kaya, bakiyeniz 1.250,00 TL");
+    r.originator = QStringLiteral("ORVEK");
+    r.tarih = QDateTime(QDate(2026, 12, 10), QTime(9, 30, 0));
+    r.gtarih = QDateTime(QDate(2026, 12, 10), QTime(9, 30, 0));
+    r.sirket_kod = QStringLiteral("01");
+    return {r};
+}
+
+// The rows of one accepted send: its log row and its template row.
+QVector<JournalRow> sendRows(const QString &msgid)
+{
+    QVector<JournalRow> rows = SentMessageJournalRows(logRows(msgid));
+    rows.append(TemplateInsertRow(QStringLiteral("ChkMesaj"), QStringLiteral("Sayın {AD}, bakiyeniz {BAKIYE}"), msgid));
+    return rows;
+}
+
+AcceptedWriteResult writeSend(const QVector<JournalRow> &rows, int *steps = nullptr)
+{
+    return WriteAfterAcceptedSend([&](QSqlDatabase &db) { InsertJournalRows(db, rows); }, rows,
+                                  [steps] {
+                                      if (steps) ++*steps;
+                                  });
+}
+
+QStringList journalLines()
+{
+    QFile f(AcceptedWriteJournalPath());
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QStringList out;
+    for (const QByteArray &l : f.readAll().split('\n'))
+        if (!l.isEmpty()) out << QString::fromUtf8(l);
+    return out;
+}
+
+} // namespace
+
+class TestAcceptedWrites : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { SetAcceptedWriteRetryMs(0); }
+
+    void landsWhileOtherProcessesRetakeTheLock();
+    void journaledWhenTheLockNeverComesFree();
+    void otherFailuresJournalAtOnce();
+    void replayAfterAnInterruptedReplayWritesNothingTwice();
+    void unreadableLinesKeptAside();
+    void failedWhenNeitherTableNorJournalTakesTheRows();
+};
+
+// Two other processes keep the write lock almost all the time, each taking it again within
+// 0.1 s of letting it go: every accepted send's rows land once, in the tables or from the
+// journal at the next start.
+void TestAcceptedWrites::landsWhileOtherProcessesRetakeTheLock()
+{
+    ProgramFolderFixture fx;
+    LockHolder a(fx.dbPath(), 600, 50);
+    LockHolder b(fx.dbPath(), 500, 80);
+    QVERIFY(a.holding());
+    QVERIFY(b.holding());
+
+    QStringList ids;
+    for (int i = 0; i < 4; ++i) {
+        ids << QStringLiteral("ID%1").arg(i);
+        QVERIFY(writeSend(sendRows(ids.last())) != AcceptedWriteResult::Failed);
+    }
+    // Other writes go back to the ordinary busy wait.
+    QSqlQuery q(LocalDb());
+    QVERIFY(q.exec(QStringLiteral("PRAGMA busy_timeout")) && q.next());
+    QCOMPARE(q.value(0).toInt(), 5000);
+    q = QSqlQuery();
+
+    ReplayAcceptedWriteJournal();
+    for (const QString &id : ids) {
+        QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msgid = ?"), {id}).toInt(), 1);
+        QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_sablonlar WHERE msgid = ?"), {id}).toInt(), 1);
+    }
+}
+
+void TestAcceptedWrites::journaledWhenTheLockNeverComesFree()
+{
+    ProgramFolderFixture fx;
+    SetAcceptedWriteRetryMs(1500);
+    const QVector<JournalRow> rows = sendRows(QStringLiteral("ID:555"));
+    int steps = 0;
+    {
+        LockHolder holder(fx.dbPath(), 600000, 0);
+        QVERIFY(holder.holding());
+        QCOMPARE(writeSend(rows, &steps), AcceptedWriteResult::Journaled);
+    }
+    QVERIFY(steps > 0);
+    QCOMPARE(journalLines().size(), 2);
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden")).toInt(), 0);
+
+    // The next start writes them in, exactly as the tables would have had them.
+    ReplayAcceptedWriteJournal();
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
+    ReplayAcceptedWriteJournal();
+    const QList<QVariantList> log = fx.rows(QStringLiteral(
+        "SELECT msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih,sirket_kod FROM tbl_giden"));
+    QCOMPARE(log.size(), 1);
+    QCOMPARE(log[0],
+             (QVariantList{"ID:555", "ChkMesaj", "Brenvik", 3, "İlk Kayıt :Sayın Ayşe Kaya, bakiyeniz 1.250,00 TL",
+                           "ORVEK", "2026-12-10 09:30:00", "2026-12-10 09:30:00", "01"}));
+    const QList<QVariantList> templates =
+        fx.rows(QStringLiteral("SELECT msgid,sablon_tip,sablon_p1,sablon_p2 FROM tbl_sablonlar WHERE msgid = ?"),
+                {QStringLiteral("ID:555")});
+    QCOMPARE(templates.size(), 1);
+    QCOMPARE(templates[0], (QVariantList{"ID:555", "ChkMesaj", "Sayın {AD}, bakiyeniz {BAKIYE}", ""}));
+}
+
+void TestAcceptedWrites::otherFailuresJournalAtOnce()
+{
+    ProgramFolderFixture fx;
+    const QVector<JournalRow> rows = sendRows(QStringLiteral("ID:9"));
+    int steps = 0;
+    const AcceptedWriteResult r = WriteAfterAcceptedSend(
+        [](QSqlDatabase &) { throw OrvekError(QStringLiteral("disk I/O error")); }, rows, [&] { ++steps; });
+    QCOMPARE(r, AcceptedWriteResult::Journaled);
+    QCOMPARE(steps, 0);
+    QCOMPARE(journalLines().size(), 2);
+    // The failed try left nothing behind.
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden")).toInt(), 0);
+}
+
+// A replay that died after its commit, before removing the journal, leaves the keys of the
+// rows it wrote: the next replay writes only the others.
+void TestAcceptedWrites::replayAfterAnInterruptedReplayWritesNothingTwice()
+{
+    ProgramFolderFixture fx;
+    QVector<JournalRow> rows = sendRows(QStringLiteral("ID:1"));
+    QVERIFY(WriteAfterAcceptedSend([](QSqlDatabase &) { throw OrvekError(QStringLiteral("disk full")); }, rows) ==
+            AcceptedWriteResult::Journaled);
+    const QStringList lines = journalLines();
+    QCOMPARE(lines.size(), 2);
+    const QString firstKey = QJsonDocument::fromJson(lines[0].toUtf8()).object().value("key").toString();
+    QVERIFY(!firstKey.isEmpty());
+
+    // What the interrupted replay had committed: the first row and its key.
+    OpenLocalDb();
+    QSqlDatabase db = LocalDb();
+    InsertJournalRow(db, rows[0]);
+    fx.exec(QStringLiteral("CREATE TABLE tbl_gunluk_anahtar (anahtar TEXT PRIMARY KEY)"));
+    fx.exec(QStringLiteral("INSERT INTO tbl_gunluk_anahtar VALUES(?)"), {firstKey});
+
+    ReplayAcceptedWriteJournal();
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msgid = 'ID:1'")).toInt(), 1);
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_sablonlar WHERE msgid = 'ID:1'")).toInt(), 1);
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_gunluk_anahtar")).toInt(), 0);
+}
+
+void TestAcceptedWrites::unreadableLinesKeptAside()
+{
+    ProgramFolderFixture fx;
+    QVERIFY(WriteAfterAcceptedSend([](QSqlDatabase &) { throw OrvekError(QStringLiteral("disk full")); },
+                                   SentMessageJournalRows(logRows(QStringLiteral("ID:2")))) ==
+            AcceptedWriteResult::Journaled);
+    {
+        QFile f(AcceptedWriteJournalPath());
+        QVERIFY(f.open(QIODevice::Append));
+        // A row for a table that does not exist, and a line torn by a crash.
+        f.write("{\"key\":\"k1\",\"table\":\"tbl_yok\",\"values\":[[\"a\",\"s\",\"b\"]]}\n");
+        f.write("{\"key\":\"k2\",\"table\":\"tbl_giden\",\"val");
+    }
+    ReplayAcceptedWriteJournal();
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msgid = 'ID:2'")).toInt(), 1);
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
+    QFile bad(AcceptedWriteJournalPath() + QStringLiteral(".bad"));
+    QVERIFY(bad.open(QIODevice::ReadOnly));
+    const QByteArray kept = bad.readAll();
+    QVERIFY(kept.contains("tbl_yok"));
+    QVERIFY(kept.contains("\"k2\""));
+}
+
+void TestAcceptedWrites::failedWhenNeitherTableNorJournalTakesTheRows()
+{
+    ProgramFolderFixture fx;
+    QVERIFY(QDir(fx.folder()).mkdir(QStringLiteral("orvekdata.journal"))); // no file can be written there
+    const AcceptedWriteResult r =
+        WriteAfterAcceptedSend([](QSqlDatabase &) { throw OrvekError(QStringLiteral("disk full")); },
+                               SentMessageJournalRows(logRows(QStringLiteral("ID:3"))));
+    QCOMPARE(r, AcceptedWriteResult::Failed);
+}
+
+QTEST_GUILESS_MAIN(TestAcceptedWrites)
+#include "tst_acceptedwrites.moc"
