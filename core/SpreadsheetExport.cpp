@@ -109,6 +109,9 @@ public:
 
     void cell(lxw_row_t row, lxw_col_t col, const QVariant &v)
     {
+        // A Null of any type (a number, a yes/no value, a date from the database) stays an
+        // empty cell: it is not a 0 or a FALSE.
+        if (v.isNull()) return;
         switch (v.typeId()) {
         case QMetaType::UnknownType:
         case QMetaType::Nullptr:

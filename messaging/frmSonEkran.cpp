@@ -408,6 +408,8 @@ void frmSonEkran::cmdLstCikart_Click()
     const QModelIndex current = DataGrid1->currentIndex();
     if (!current.isValid()) return;
     Adodc1->removeRow(current.row());
+    // The total shown (and compared with the credit) is the list as it now stands.
+    setAddedCount(SendList().rowCount());
 }
 
 void frmSonEkran::cmdVazgec_Click()

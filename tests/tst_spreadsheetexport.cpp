@@ -273,6 +273,16 @@ void TestSpreadsheetExport::typedValues_data()
                                 << "General";
     QTest::newRow("null") << QVariant() << empty << ""
                           << "General";
+    QTest::newRow("null whole number") << QVariant(QMetaType::fromType<int>()) << empty << ""
+                                       << "General";
+    QTest::newRow("null long whole number") << QVariant(QMetaType::fromType<qlonglong>()) << empty << ""
+                                            << "General";
+    QTest::newRow("null number") << QVariant(QMetaType::fromType<double>()) << empty << ""
+                                 << "General";
+    QTest::newRow("null yes/no") << QVariant(QMetaType::fromType<bool>()) << empty << ""
+                                 << "General";
+    QTest::newRow("null date") << QVariant(QMetaType::fromType<QDate>()) << empty << ""
+                               << "General";
     QTest::newRow("date") << QVariant(QDate(2024, 2, 29)) << num << "29.02.2024"
                           << "dd.mm.yyyy";
     QTest::newRow("1 March 1900") << QVariant(QDate(1900, 3, 1)) << num << "01.03.1900"
