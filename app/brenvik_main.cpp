@@ -1,6 +1,7 @@
 #include "app/BrenvikComposition.h"
 #include "core/Startup.h"
 #include "shell/BrowserView.h"
+#include "shell/DesktopLook.h"
 #include "shell/StartupWindows.h"
 
 #include <QApplication>
@@ -9,6 +10,8 @@ int main(int argc, char *argv[])
 {
     PrepareBrowserEngine();
     QApplication app(argc, argv);
+    UseProgramFont();
+    UseTurkishTexts();
     InstallBrenvik();
     if (!Main()) return 0;
     const int rc = app.exec();

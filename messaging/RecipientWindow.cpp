@@ -323,7 +323,7 @@ void RecipientWindow::SetGridColumnWidths()
     // Only the columns the grid has take a width.
     QHeaderView *header = DataGrid1->view()->horizontalHeader();
     const QVector<int> widths = RecipientGridColumnWidths();
-    for (int i = 0; i < widths.size() && i < header->count(); ++i) header->resizeSection(i, tw(widths[i]));
+    for (int i = 0; i < widths.size() && i < header->count(); ++i) DataGrid1->setColumnWidthTw(i, widths[i]);
 }
 
 bool RecipientWindow::Form_QueryUnload()

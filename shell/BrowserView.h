@@ -24,5 +24,5 @@ public:
 };
 
 // Before the QApplication exists: what the web engine needs of the process (shared OpenGL
-// contexts; as root, the engine's sandbox turned off).
+// contexts, its Turkish locale; as root, the engine's sandbox turned off).
 void PrepareBrowserEngine();

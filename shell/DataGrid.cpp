@@ -1,11 +1,15 @@
 #include "shell/DataGrid.h"
 
+#include "shell/Twips.h"
+
 #include <QAbstractItemModel>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QTableView>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 DataGrid::DataGrid(QWidget *parent) : QFrame(parent)
 {
@@ -71,4 +75,11 @@ void DataGrid::watchSelection()
             [this](const QModelIndex &current, const QModelIndex &) {
                 emit currentRowChanged(current.isValid() ? current.row() : -1);
             });
+}
+
+void DataGrid::setColumnWidthTw(int column, int twips)
+{
+    QHeaderView *header = m_view->horizontalHeader();
+    if (column < 0 || column >= header->count()) return;
+    header->resizeSection(column, std::max(tw(twips), header->sectionSizeHint(column)));
 }

@@ -20,6 +20,9 @@ public:
     void setCaption(const QString &caption);
     QString caption() const;
 
+    // A column's width in twips, never narrower than its heading needs in the grid's font.
+    void setColumnWidthTw(int column, int twips);
+
     // The current row, -1 when there is none.
     int currentRow() const;
     // Makes row the current one (and selects it); a row outside the model clears it.

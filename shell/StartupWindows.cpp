@@ -23,7 +23,7 @@ void InstallStartupWindows()
     h.showMainWindow = [](const QString &captionTail) {
         frmMDI *mdi = frmMDI::instance();
         if (!mdi) mdi = new frmMDI;
-        mdi->show();
+        mdi->ShowOnScreen();
         mdi->setWindowTitle(mdi->windowTitle() + captionTail);
     };
     StartupWindows::setHandlers(h);

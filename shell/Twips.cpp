@@ -1,6 +1,47 @@
 #include "shell/Twips.h"
 
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QWidget>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+double &scaleSetting()
+{
+    static double scale = 0;
+    return scale;
+}
+
+const QString &latinLetters()
+{
+    static const QString letters = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    return letters;
+}
+} // namespace
+
+double TwipScaleForFont(const QFont &font)
+{
+    const double average = QFontMetricsF(font).horizontalAdvance(latinLetters()) / latinLetters().size();
+    return std::max(1.0, average / kDesignAverageCharWidth);
+}
+
+double TwipScale()
+{
+    double &scale = scaleSetting();
+    if (scale <= 0) {
+        if (!qobject_cast<QGuiApplication *>(QCoreApplication::instance())) return 1.0;
+        scale = TwipScaleForFont(QGuiApplication::font());
+    }
+    return scale;
+}
+
+void SetTwipScale(double scale) { scaleSetting() = scale; }
+
+int tw(int twips) { return int(std::lround(twips * TwipScale() / kTwipsPerPixel)); }
+
+int toTwips(int pixels) { return int(std::lround(pixels * kTwipsPerPixel / TwipScale())); }
 
 int WidthTw(const QWidget *w) { return toTwips(w->width()); }
 int HeightTw(const QWidget *w) { return toTwips(w->height()); }

@@ -3,6 +3,12 @@
 // Window geometry in twips. The windows are laid out with the numbers their descriptions
 // give in twips (1/1440 inch); at 96 dpi logical one pixel is 15 twips.
 //
+// Those numbers were drawn for MS Sans Serif 8 pt, whose 52 Latin letters average 6 pixels
+// at 96 dpi (kDesignAverageCharWidth). The application font is wider, so one scale, the ratio
+// of its average letter width to the design font's, stretches every twip: the layouts keep
+// their proportions and their texts keep the room they were given. Until a scale is set, the
+// first conversion fits it to the application font (1 without a GUI application).
+//
 // The layout rules are plain functions of a client size in twips, so tests can check the
 // numbers without a window. The Set*Tw helpers apply one value each and skip a value that a
 // window could not take (a negative width or height), so a layout that runs step by step
@@ -10,19 +16,25 @@
 
 #include <QtGlobal>
 
+class QFont;
 class QWidget;
 
 inline constexpr int kTwipsPerPixel = 15;
+inline constexpr double kDesignAverageCharWidth = 6.0;
 
-// Twips to pixels, rounded to the nearest pixel.
-constexpr int tw(int twips)
-{
-    return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
-                      : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
-}
+// Pixels at 96 dpi per 15 twips.
+double TwipScale();
+// Sets the scale (tests; a value of 0 or less returns to fitting the application font).
+void SetTwipScale(double scale);
+// The scale that fits a font: its average width of the 52 Latin letters over the design
+// font's, never below 1.
+double TwipScaleForFont(const QFont &font);
+
+// Twips to pixels, rounded to the nearest pixel (halves away from zero).
+int tw(int twips);
 
 // Pixels to twips.
-constexpr int toTwips(int pixels) { return pixels * kTwipsPerPixel; }
+int toTwips(int pixels);
 
 struct TwRect {
     int left = 0;

@@ -10,9 +10,11 @@
 #include "shell/frmBrw.h"
 #include "shell/frmMDI.h"
 
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPointer>
+#include <QStyledItemDelegate>
 #include <QTabWidget>
 #include <QTreeWidget>
 
@@ -51,7 +53,33 @@ frmAna::frmAna(frmMDI *mainWindow) : QWidget(mainWindow->workArea()), m_mdi(main
     SetGeometryTw(TreeView1, TwRect{0, 1155, 2775, 7000});
     connect(TreeView1, &QTreeWidget::itemClicked, this,
             [this](QTreeWidgetItem *item, int) { TreeView1_NodeClick(item); });
+    TreeView1->viewport()->installEventFilter(this);
     WorkForms::adopt(this);
+}
+
+bool frmAna::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == TreeView1->viewport() && event->type() == QEvent::Resize) UpdateNodeTips();
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmAna::UpdateNodeTips()
+{
+    QStyleOptionViewItem option;
+    option.initFrom(TreeView1->viewport());
+    option.font = TreeView1->font();
+    option.decorationSize = TreeView1->iconSize();
+    option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    const int visibleWidth = TreeView1->viewport()->width();
+    for (QTreeWidgetItemIterator it(TreeView1); *it; ++it) {
+        QTreeWidgetItem *item = *it;
+        int depth = TreeView1->rootIsDecorated() ? 1 : 0;
+        for (QTreeWidgetItem *p = item->parent(); p; p = p->parent()) ++depth;
+        const QModelIndex index = TreeView1->indexFromItem(item);
+        const int needed =
+            depth * TreeView1->indentation() + TreeView1->itemDelegateForIndex(index)->sizeHint(option, index).width();
+        item->setToolTip(0, needed > visibleWidth ? item->text(0) : QString());
+    }
 }
 
 void frmAna::Form_Load()
@@ -134,6 +162,7 @@ void frmAna::BuildNavigationTree()
 
     if (gGatewayKind == GatewayKind::Brenvik)
         addNode(QStringLiteral("Servisler"), QStringLiteral("KontorYukle"), QStringLiteral("Kontör Yükleme"), 13);
+    UpdateNodeTips();
 }
 
 void frmAna::TreeView1_NodeClick(QTreeWidgetItem *item)

@@ -43,6 +43,14 @@ public:
     void KontorYukleGoster();
     void RaporlarGoster(short Sekme);
 
+    // Gives every node whose caption does not fit beside its indentation in the tree's
+    // visible width its caption as tooltip, and takes it from the others. Runs after the
+    // build and whenever the tree's visible area changes size.
+    void UpdateNodeTips();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void BuildNavigationTree();
     QTreeWidgetItem *addNode(const QString &parentKey, const QString &key, const QString &caption, int image);

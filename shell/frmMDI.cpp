@@ -11,11 +11,15 @@
 #include "shell/frmHakkinda.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 frmMDI::frmMDI(QWidget *parent) : QMainWindow(parent)
 {
@@ -85,6 +89,42 @@ void frmMDI::MDIForm_Resize()
     emit Resize();
 }
 
+MainWindowPlacement PlaceMainWindow(const QRect &available, const QSize &size, const QMargins &frame)
+{
+    MainWindowPlacement p;
+    p.size = size;
+    const QSize outer = size.grownBy(frame);
+    if (outer.width() > available.width() || outer.height() > available.height()) {
+        p.maximised = true;
+        return p;
+    }
+    p.frameTopLeft = available.topLeft() +
+                     QPoint((available.width() - outer.width()) / 2, (available.height() - outer.height()) / 2);
+    return p;
+}
+
+QSize frmMDI::OpeningSize() const { return QSize(tw(std::max(11790, kOpeningWidth)), tw(kOpeningHeight)); }
+
+void frmMDI::ShowOnScreen()
+{
+    QWidget *active = QApplication::activeWindow();
+    QScreen *screen = active && active != this ? active->screen() : nullptr;
+    if (!screen) screen = QGuiApplication::primaryScreen();
+    // Before the first show the window system has not told the frame's size; allow for a
+    // usual title bar and border.
+    QMargins frame(frameGeometry().left() - geometry().left(), geometry().top() - frameGeometry().top(),
+                   frameGeometry().right() - geometry().right(), frameGeometry().bottom() - geometry().bottom());
+    if (!isVisible() && frame.isNull()) frame = QMargins(4, 30, 4, 4);
+    const MainWindowPlacement p = PlaceMainWindow(screen ? screen->availableGeometry() : QRect(), OpeningSize(), frame);
+    if (p.maximised) {
+        showMaximized();
+        return;
+    }
+    resize(p.size);
+    move(p.frameTopLeft);
+    showNormal();
+}
+
 void frmMDI::miKapat_Click() { Lifecycle::endProgram(); }
 
 void frmMDI::miHakkinda_Click()
@@ -95,7 +135,7 @@ void frmMDI::miHakkinda_Click()
     about->activateWindow();
 }
 
-void frmMDI::miF1_Click() { Shell::openFile(QDir(ProgramFolder()).filePath(QStringLiteral("brenvik.chm"))); }
+void frmMDI::miF1_Click() { Shell::openFile(QDir(ProgramFolder()).filePath(QString::fromLatin1(kHelpFileName))); }
 
 void frmMDI::miWEB_Click() { Shell::openUrl(ProductSiteAddress(gGatewayKind, gUserName, gPassword, gCkey)); }
 

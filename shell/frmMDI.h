@@ -9,16 +9,36 @@
 // program; "&Kapat" ends the program at once.
 
 #include <QMainWindow>
+#include <QMargins>
+#include <QRect>
+#include <QSize>
 
 class QAction;
 class QMenu;
 class WorkArea;
 class frmAna;
 
+// Where the main window opens on a screen: its opening size centred on the screen's available
+// area (the frame's top left in `frameTopLeft`), or maximised when that size and the window
+// frame's margins do not fit there.
+struct MainWindowPlacement {
+    QPoint frameTopLeft;
+    QSize size;
+    bool maximised = false;
+    bool operator==(const MainWindowPlacement &o) const
+    {
+        return maximised == o.maximised && (maximised || (frameTopLeft == o.frameTopLeft && size == o.size));
+    }
+};
+MainWindowPlacement PlaceMainWindow(const QRect &available, const QSize &size, const QMargins &frame);
+
 class frmMDI : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr const char *kDesignCaption = "Orvek® Talvane";
+    // The operator's guide beside the program, opened by "Yardım Konuları" (nothing is said
+    // when it is missing).
+    static constexpr const char *kHelpFileName = "brenvik.html";
 
     explicit frmMDI(QWidget *parent = nullptr);
     ~frmMDI() override;
@@ -29,6 +49,16 @@ public:
     int ScaleWidth() const;
     int ScaleHeight() const;
     frmAna *Ana() const { return m_ana; }
+
+    // The size in twips it opens with: wide enough for a recipient window's grid to show its
+    // designed columns (12880 twips, a scroll bar and the filter frame beside it) right of the
+    // navigation panel. It is built at the design size, 11790 x 8640.
+    static constexpr int kOpeningWidth = 19500;
+    static constexpr int kOpeningHeight = 8640;
+    QSize OpeningSize() const;
+    // Shows the window where the operator can use it (PlaceMainWindow on the screen of the
+    // active window, else the primary screen), on either road of the start.
+    void ShowOnScreen();
 
     // The main window of the program (nullptr when there is none).
     static frmMDI *instance();

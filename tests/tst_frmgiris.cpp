@@ -1,6 +1,7 @@
 #include "core/AppState.h"
 #include "core/LocalDb.h"
 #include "core/Startup.h"
+#include "shell/Twips.h"
 #include "shell/frmGiris.h"
 #include "tests/support/Controls.h"
 #include "tests/support/FakeGateway.h"
@@ -74,7 +75,7 @@ void TestFrmGiris::layoutAndControls()
     frmGiris w;
     w.show();
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvek® Talvane - Kullanıcı girişi"));
-    QCOMPARE(w.size(), QSize(367, 153));
+    QCOMPARE(w.size(), QSize(tw(5505), tw(2295)));
     QCOMPARE(w.minimumSize(), w.maximumSize());
     QCOMPARE(Control<QLabel>(w, "lblUserName")->text(), QStringLiteral("Kullanıcı adı:"));
     QCOMPARE(Control<QLabel>(w, "lblPassWord")->text(), QStringLiteral("Parola:"));

@@ -594,7 +594,7 @@ void TestFrmSablonlar::layoutFollowsMainWindow()
     Env env;
     frmSablonlar *w = env.open();
     env.main.mdi()->resize(tw(15000), tw(10500));
-    QTRY_COMPARE(WidthTw(w), env.main.mdi()->ScaleWidth() - 2850);
+    QTRY_COMPARE(w->width(), tw(env.main.mdi()->ScaleWidth() - 2850));
     const int width = WidthTw(w), height = HeightTw(w);
     QCOMPARE(w->Frame2->geometry(), QRect(tw(120), tw(height - 855 - 225), tw(width - 225), tw(855)));
     QCOMPARE(w->Frame1->y(), tw(height - 1815 - 855 - 225));

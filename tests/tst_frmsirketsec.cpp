@@ -1,6 +1,7 @@
 #include "core/AppState.h"
 #include "core/CompanyChoice.h"
 #include "core/LocalDb.h"
+#include "shell/Twips.h"
 #include "shell/frmSirketSec.h"
 #include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
@@ -95,7 +96,7 @@ void TestFrmSirketSec::listsCompanies()
     QVERIFY(w.Form_Load());
     w.show();
     QCOMPARE(w.windowTitle(), QStringLiteral("Orvek® Talvane - Şirket seçimi"));
-    QCOMPARE(w.size(), QSize(330, 245));
+    QCOMPARE(w.size(), QSize(tw(4950), tw(3675)));
     QCOMPARE(w.minimumSize(), w.maximumSize());
     QCOMPARE(Control<QLabel>(w, "Label1")->text(), QStringLiteral("Lütfen çalışmak istediğiniz şirketi seçiniz."));
     QCOMPARE(Control<QPushButton>(w, "Command1")->text(), QStringLiteral("Tamam"));

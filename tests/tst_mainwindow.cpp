@@ -21,6 +21,8 @@
 
 #include <QAction>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenuBar>
@@ -111,8 +113,10 @@ private slots:
     void browserPagesUnencoded_data();
     void browserPagesUnencoded();
     void layout();
+    void nodesThatDoNotFitShowTheirCaption();
     void menus_data();
     void menus();
+    void helpFileShipsBesideTheProgram();
     void kapatEndsWithoutCloseStep();
     void closingMainWindowEndsEverything();
     void closingWithNoConnectionOpened();
@@ -391,6 +395,29 @@ void TestMainWindow::browserPagesUnencoded()
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
 }
 
+// At the design width every caption fits, so no node has a tooltip; in a narrower tree the
+// long captions get theirs and the short ones none.
+void TestMainWindow::nodesThatDoNotFitShowTheirCaption()
+{
+    MainWindowFixture fx;
+    QTreeWidget *tree = fx.ana()->TreeView1;
+    tree->expandAll();
+    QCoreApplication::processEvents();
+    QStringList tips;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it)
+        if (!(*it)->toolTip(0).isEmpty()) tips << (*it)->text(0);
+    QCOMPARE(tips, QStringList());
+
+    SetWidthTw(tree, 1800);
+    QTRY_COMPARE(fx.ana()->node("ChkMesaj")->toolTip(0), QStringLiteral("Müşterilere mesaj gönder"));
+    QCOMPARE(fx.ana()->node("KontorYukle")->toolTip(0), QStringLiteral("Kontör Yükleme"));
+    QCOMPARE(fx.ana()->node("Ayarlar")->toolTip(0), QString());
+
+    // Wide again: the tips go.
+    SetWidthTw(tree, 2775);
+    QTRY_COMPARE(fx.ana()->node("ChkMesaj")->toolTip(0), QString());
+}
+
 void TestMainWindow::layout()
 {
     MainWindowFixture fx;
@@ -447,7 +474,7 @@ void TestMainWindow::menus()
     QCOMPARE(action(mdi, "miKapat")->text(), QStringLiteral("&Kapat"));
 
     action(mdi, "miF1")->trigger();
-    QCOMPARE(fx.shell.openedFiles, QStringList({QDir(fx.folder.folder()).filePath("brenvik.chm")}));
+    QCOMPARE(fx.shell.openedFiles, QStringList({QDir(fx.folder.folder()).filePath("brenvik.html")}));
     action(mdi, "miWEB")->trigger();
     QCOMPARE(fx.shell.openedUrls, QStringList({ProductSiteAddress(ParseGatewayKind(kind).value_or(GatewayKind::None),
                                                                   "demo", "parola", "B001")}));
@@ -455,6 +482,19 @@ void TestMainWindow::menus()
     fx.shell.result = false;
     action(mdi, "miF1")->trigger();
     QCOMPARE(fx.prompts.count(), 0);
+}
+
+// The build puts the operator's guide beside the executables and the shipped database, where
+// "Yardım Konuları" looks for it.
+void TestMainWindow::helpFileShipsBesideTheProgram()
+{
+    QFile help(QFileInfo(QStringLiteral(ORVEK_SHIPPED_DB)).dir().filePath(QString::fromLatin1(frmMDI::kHelpFileName)));
+    QVERIFY2(help.open(QIODevice::ReadOnly), qPrintable(help.fileName()));
+    const QString page = QString::fromUtf8(help.readAll());
+    QVERIFY(page.contains(QStringLiteral("<html lang=\"tr\">")));
+    for (const char *topic :
+         {"Oturum açma", "Şirket seçimi", "süzme", "Alan ekle", "Gönderim", "şablonları", "Hızlı mesaj"})
+        QVERIFY2(page.contains(QString::fromUtf8(topic)), topic);
 }
 
 void TestMainWindow::kapatEndsWithoutCloseStep()

@@ -123,6 +123,8 @@ private slots:
     void failedLoad_data();
     void failedLoad();
     void layoutFollowsMainWindow();
+    void openingSizeShowsEveryColumn_data();
+    void openingSizeShowsEveryColumn();
     void counter_data();
     void counter();
     void counterCountsTypedLineBreakAsTwo();
@@ -136,6 +138,43 @@ private slots:
     void numberBoxLetsTabMoveOn();
     void sendHandlerBehindNextButton();
 };
+
+void TestRecipientWindows::openingSizeShowsEveryColumn_data()
+{
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("className");
+    QTest::newRow("frmChkMesaj") << "ChkMesaj"
+                                 << "frmChkMesaj";
+    QTest::newRow("frmGrupMesaj") << "GrupMesaj"
+                                  << "frmGrupMesaj";
+    QTest::newRow("frmYetkiliMesaj") << "YetkiliMesaj"
+                                     << "frmYetkiliMesaj";
+    QTest::newRow("frmBakiyeGonder") << "BakiyeGonder"
+                                     << "frmBakiyeGonder";
+}
+
+// At the main window's opening size a recipient grid shows its designed columns (the ones
+// given a width) without scrolling.
+void TestRecipientWindows::openingSizeShowsEveryColumn()
+{
+    QFETCH(QString, node);
+    QFETCH(QString, className);
+    RecipientFixture fx;
+    fx.main.mdi()->resize(fx.main.mdi()->OpeningSize());
+    RecipientWindow *w = fx.open(node, className);
+    QVERIFY(w);
+    QCoreApplication::processEvents();
+    QTableView *view = w->DataGrid1->view();
+    const int last = std::min(int(RecipientGridColumnWidths().size()), view->model()->columnCount()) - 1;
+    QVERIFY(last >= 0);
+    QHeaderView *header = view->horizontalHeader();
+    const int right = header->sectionPosition(last) + header->sectionSize(last);
+    QVERIFY2(right <= view->viewport()->width(),
+             qPrintable(QStringLiteral("columns %1 px, grid shows %2 px, window %3 px")
+                            .arg(right)
+                            .arg(view->viewport()->width())
+                            .arg(fx.main.mdi()->width())));
+}
 
 void TestRecipientWindows::windowAgainstStandIn_data()
 {
@@ -229,9 +268,10 @@ void TestRecipientWindows::windowAgainstStandIn()
     for (int c = 0; c < n; ++c) shown << view->model()->index(0, c).data().toString();
     QCOMPARE(shown.join('|'), firstRow);
 
-    // Columns 0 to 7 take the design widths.
+    // Columns 0 to 7 take the design widths, or what their heading needs when that is more.
     const QVector<int> widths = RecipientGridColumnWidths();
-    for (int c = 0; c < widths.size() && c < columns; ++c) QCOMPARE(view->columnWidth(c), tw(widths[c]));
+    for (int c = 0; c < widths.size() && c < columns; ++c)
+        QCOMPARE(view->columnWidth(c), std::max(tw(widths[c]), view->horizontalHeader()->sectionSizeHint(c)));
 
     // The frame as it opens.
     QCOMPARE(w->Frame2->title(), QStringLiteral("Filtre uygula"));

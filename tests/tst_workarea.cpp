@@ -1,4 +1,5 @@
 #include "core/Services.h"
+#include "shell/DesktopLook.h"
 #include "shell/DockedWindow.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
@@ -7,6 +8,7 @@
 #include "shell/frmMDI.h"
 #include "tests/support/MainWindowFixture.h"
 
+#include <QApplication>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
@@ -90,6 +92,9 @@ private slots:
 
     void twipsAndDockedGeometry_data();
     void twipsAndDockedGeometry();
+    void twipUnit_data();
+    void twipUnit();
+    void twipScaleFitsTheFont();
     void dockedWindowFollowsMainWindow();
     void tooSmallMainWindowKeepsRefusedSizes();
     void loadAndActivateRunOncePerInstance();
@@ -132,12 +137,48 @@ void TestWorkArea::twipsAndDockedGeometry()
     QFETCH(int, clientHeight);
     QFETCH(TwRect, expected);
     QCOMPARE(DockedWindowGeometry(clientWidth, clientHeight), expected);
-    // 15 twips to the pixel, rounded to the nearest pixel both ways from zero.
-    QCOMPARE(tw(2800), 187);
-    QCOMPARE(tw(7), 0);
-    QCOMPARE(tw(8), 1);
-    QCOMPARE(tw(-90), -6);
-    QCOMPARE(toTwips(tw(8850)), 8850);
+}
+
+void TestWorkArea::twipUnit_data()
+{
+    QTest::addColumn<double>("scale");
+    QTest::addColumn<int>("twips");
+    QTest::addColumn<int>("pixels");
+    // 15 twips to the pixel at the design font, rounded to the nearest pixel both ways from
+    // zero; a wider font stretches every twip by the same ratio.
+    QTest::newRow("panel") << 1.0 << 2800 << 187;
+    QTest::newRow("under half a pixel") << 1.0 << 7 << 0;
+    QTest::newRow("over half a pixel") << 1.0 << 8 << 1;
+    QTest::newRow("negative") << 1.0 << -90 << -6;
+    QTest::newRow("browser") << 1.0 << 8850 << 590;
+    QTest::newRow("panel, wider font") << 1.25 << 2800 << 233;
+    QTest::newRow("negative half, wider font") << 1.25 << -90 << -8;
+    QTest::newRow("browser, wider font") << 1.25 << 8850 << 738;
+}
+
+void TestWorkArea::twipUnit()
+{
+    QFETCH(double, scale);
+    QFETCH(int, twips);
+    QFETCH(int, pixels);
+    struct Restore {
+        ~Restore() { SetTwipScale(0); }
+    } restore;
+    SetTwipScale(scale);
+    QCOMPARE(tw(twips), pixels);
+    // Back to twips within half a pixel.
+    QVERIFY(qAbs(toTwips(tw(twips)) - twips) <= qRound(kTwipsPerPixel / scale / 2));
+}
+
+void TestWorkArea::twipScaleFitsTheFont()
+{
+    SetTwipScale(0);
+    QCOMPARE(TwipScale(), TwipScaleForFont(QApplication::font()));
+    // The program's font is wider than the design font; a narrower one keeps the design scale.
+    QVERIFY(TwipScaleForFont(ProgramFont()) > 1.1);
+    QFont narrow = ProgramFont();
+    narrow.setPointSize(5);
+    QCOMPARE(TwipScaleForFont(narrow), 1.0);
 }
 
 void TestWorkArea::dockedWindowFollowsMainWindow()

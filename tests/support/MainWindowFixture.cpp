@@ -1,6 +1,7 @@
 #include "tests/support/MainWindowFixture.h"
 
 #include "core/AppState.h"
+#include "shell/DesktopLook.h"
 #include "shell/frmAna.h"
 #include "shell/frmMDI.h"
 
@@ -17,6 +18,7 @@ MainWindowFixture::MainWindowFixture(const Account &account)
     gPassword = account.password;
     gCkey = account.ckey;
     gErpConfigured = account.erpConfigured;
+    UseProgramFont();
     m_mdi = new frmMDI;
     m_mdi->show();
     if (!QTest::qWaitForWindowExposed(m_mdi)) qWarning("main window not exposed");

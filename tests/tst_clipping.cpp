@@ -1,0 +1,421 @@
+// Every window at its design size, in the program's font: no text of a label, button, check
+// box, radio button, group box title, tab, grid header or tree item is wider (or, for
+// labels, taller) than its control leaves it.
+//
+// A new window adds one line to windowTable(): its name and how it is opened on the desk
+// (a main window over the sample ERP stand-in, company 01, a fake gateway).
+
+#include "core/AppState.h"
+#include "messaging/frmSablon.h"
+#include "messaging/frmSonEkran.h"
+#include "shell/DesktopLook.h"
+#include "shell/WorkArea.h"
+#include "shell/frmAna.h"
+#include "shell/frmBekle.h"
+#include "shell/frmGiris.h"
+#include "shell/frmHakkinda.h"
+#include "shell/frmMDI.h"
+#include "shell/frmSirketSec.h"
+#include "tests/support/ErpStandIn.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSet>
+#include <QStyle>
+#include <QStyleOptionViewItem>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTextDocument>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+QString copyOfSample(const QString &folder)
+{
+    static const ErpSampleCopies sample;
+    return sample.copyInto(folder);
+}
+
+// The desk every window opens on.
+struct Desk {
+    MainWindowFixture main;
+    QTemporaryDir dir;
+    ErpStandIn erp{copyOfSample(dir.path() + QStringLiteral("/erp"))};
+    FakeGateway gateway;
+    std::vector<std::unique_ptr<QWidget>> owned;
+
+    Desk()
+    {
+        erp.configure();
+        gCompanyCode = QStringLiteral("01");
+        gCompanyName = QStringLiteral("Merkez Ticaret");
+        gGatewayUrl = gateway.url();
+        main.ana()->TreeView1->expandAll();
+    }
+    ~Desk()
+    {
+        owned.clear();
+        UnloadWorkForms();
+        MainWindowFixture::flushDeletes();
+    }
+
+    // A work window opened from its navigation node, as the operator opens it.
+    QWidget *fromTree(const char *node, const char *className)
+    {
+        main.clickNode(QString::fromLatin1(node));
+        return WorkForms::find(QString::fromLatin1(className));
+    }
+    template <class T>
+    T *own(T *w)
+    {
+        owned.emplace_back(w);
+        w->show();
+        return w;
+    }
+};
+
+// The send screen as a recipient window leaves it: two rows handed over.
+QWidget *openSendScreen(Desk &d)
+{
+    QWidget *caller = d.fromTree("ChkMesaj", "frmChkMesaj");
+    auto *screen = WorkForms::get<frmSonEkran>();
+    screen->CallerForm = caller;
+    screen->frmMDIForm = d.main.mdi();
+    screen->TemplateKind = QStringLiteral("ChkMesaj");
+    screen->Show();
+    caller->hide();
+    screen->beginFilling();
+    screen->appendRecipient(QStringLiteral("5321234567"), QStringLiteral("Merhaba Çağlar Gıda Ltd. Şti."));
+    screen->appendRecipient(QStringLiteral("5057654321"), QStringLiteral("Merhaba Işık Tekstil A.Ş."));
+    screen->setAddedCount(2);
+    screen->endFilling();
+    return screen;
+}
+
+QWidget *openTemplatePicker(Desk &d)
+{
+    auto *picker = WorkForms::get<frmSablon>();
+    picker->TemplateKind = QStringLiteral("ChkMesaj");
+    picker->CallerTitle = QStringLiteral("Müşterilere mesaj gönder");
+    picker->setParent(d.main.mdi(), picker->windowFlags());
+    picker->show();
+    return picker;
+}
+
+struct WindowCase {
+    const char *name;
+    std::function<QWidget *(Desk &)> open;
+};
+
+const std::vector<WindowCase> &windowTable()
+{
+    static const std::vector<WindowCase> table = {
+        {"frmGiris", [](Desk &d) { return d.own(new frmGiris); }},
+        {"frmSirketSec",
+         [](Desk &d) {
+             auto *w = new frmSirketSec;
+             w->Form_Load();
+             return d.own(w);
+         }},
+        {"frmMDI", [](Desk &d) { return d.main.mdi(); }},
+        {"frmHakkinda",
+         [](Desk &) {
+             auto *about = WorkForms::get<frmHakkinda>();
+             about->show();
+             return about;
+         }},
+        {"frmBekle",
+         [](Desk &) {
+             frmBekle::instance()->show();
+             return frmBekle::instance();
+         }},
+        {"frmHizliMesaj", [](Desk &d) { return d.fromTree("HizliMesaj", "frmHizliMesaj"); }},
+        {"frmBakiyeGonder", [](Desk &d) { return d.fromTree("BakiyeGonder", "frmBakiyeGonder"); }},
+        {"frmYetkiliMesaj", [](Desk &d) { return d.fromTree("YetkiliMesaj", "frmYetkiliMesaj"); }},
+        {"frmChkMesaj", [](Desk &d) { return d.fromTree("ChkMesaj", "frmChkMesaj"); }},
+        {"frmGrupMesaj", [](Desk &d) { return d.fromTree("GrupMesaj", "frmGrupMesaj"); }},
+        {"frmSablonlar", [](Desk &d) { return d.fromTree("Sablonlar", "frmSablonlar"); }},
+        {"frmSablon", openTemplatePicker},
+        {"frmSonEkran", openSendScreen},
+        {"frmInteractiveSMS", [](Desk &d) { return d.fromTree("GelenMesaj", "frmInteractiveSMS"); }},
+        {"frmAyarlar", [](Desk &d) { return d.fromTree("HesapAyar", "frmAyarlar"); }},
+        {"frmRapor", [](Desk &d) { return d.fromTree("RapMesaj", "frmRapor"); }},
+        {"frmBrw", [](Desk &d) { return d.fromTree("OnLineServisler", "frmBrw"); }},
+    };
+    return table;
+}
+
+// ---- What a text needs -------------------------------------------------------------------
+
+QString withoutMnemonics(QString text)
+{
+    text.replace(QStringLiteral("&&"), QStringLiteral("\x01"));
+    text.remove(QLatin1Char('&'));
+    text.replace(QStringLiteral("\x01"), QStringLiteral("&"));
+    return text;
+}
+
+QString describe(const QWidget *w, const QString &text, const QString &what)
+{
+    return QStringLiteral("%1 \"%2\": %3")
+        .arg(w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className()) : w->objectName(), text,
+             what);
+}
+
+QString tooWide(int needed, int available) { return QStringLiteral("needs %1 px, has %2").arg(needed).arg(available); }
+
+// How much of a widget's width its parents cut off (it reaches past one of their edges).
+int cutWidth(const QWidget *w, const QWidget *window)
+{
+    QRect r = w->rect();
+    for (const QWidget *p = w; p != window && p->parentWidget(); p = p->parentWidget()) {
+        r.translate(p->pos());
+        r &= p->parentWidget()->rect();
+    }
+    return w->width() - std::max(0, r.width());
+}
+
+void checkLabel(const QLabel *label, int cut, QStringList &out)
+{
+    QString text = label->text();
+    if (text.isEmpty() || label->textFormat() == Qt::RichText ||
+        (label->textFormat() == Qt::AutoText && Qt::mightBeRichText(text)))
+        return;
+    text.remove(QLatin1Char('\r'));
+    const QFontMetrics fm(label->font());
+    const QRect room =
+        label->contentsRect().adjusted(label->margin(), label->margin(), -label->margin(), -label->margin());
+    int indent = label->indent();
+    if (indent < 0) indent = label->frameWidth() > 0 ? fm.horizontalAdvance(QLatin1Char('x')) / 2 : 0;
+    const int width = room.width() - indent - cut;
+    if (label->wordWrap()) {
+        const QRect needed = fm.boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, text);
+        if (needed.height() > room.height())
+            out << describe(
+                label, text,
+                QStringLiteral("wrapped, needs %1 px high, has %2").arg(needed.height()).arg(room.height()));
+        for (const QString &word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
+            if (fm.horizontalAdvance(word) > width)
+                out << describe(label, word, tooWide(fm.horizontalAdvance(word), width));
+        return;
+    }
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString &line : lines)
+        if (fm.horizontalAdvance(line) > width)
+            out << describe(label, line, tooWide(fm.horizontalAdvance(line), width));
+    const int height = lines.size() * fm.height() + (lines.size() - 1) * fm.leading();
+    if (height > room.height())
+        out << describe(label, text, QStringLiteral("needs %1 px high, has %2").arg(height).arg(room.height()));
+}
+
+void checkButton(QAbstractButton *button, int cut, QStringList &out)
+{
+    const QString text = withoutMnemonics(button->text());
+    if (text.isEmpty()) return;
+    int needed = 0;
+    if (qobject_cast<QCheckBox *>(button) || qobject_cast<QRadioButton *>(button)) {
+        needed = button->sizeHint().width();
+    } else if (qobject_cast<QPushButton *>(button)) {
+        QStyle *style = button->style();
+        needed = QFontMetrics(button->font()).horizontalAdvance(text) + style->pixelMetric(QStyle::PM_ButtonMargin) +
+                 2 * style->pixelMetric(QStyle::PM_DefaultFrameWidth);
+        if (!button->icon().isNull()) needed += button->iconSize().width() + 4;
+    } else {
+        return;
+    }
+    if (needed > button->width() - cut) out << describe(button, text, tooWide(needed, button->width() - cut));
+}
+
+void checkGroupBox(const QGroupBox *box, int cut, QStringList &out)
+{
+    if (box->title().isEmpty()) return;
+    const int needed = box->minimumSizeHint().width();
+    if (needed > box->width() - cut) out << describe(box, box->title(), tooWide(needed, box->width() - cut));
+}
+
+void checkTabs(const QTabBar *bar, QStringList &out)
+{
+    const QFontMetrics fm(bar->font());
+    const int space = bar->style()->pixelMetric(QStyle::PM_TabBarTabHSpace, nullptr, bar);
+    for (int i = 0; i < bar->count(); ++i) {
+        const QString text = withoutMnemonics(bar->tabText(i));
+        const QRect r = bar->tabRect(i);
+        const int needed = fm.horizontalAdvance(text) + space;
+        if (needed > r.width())
+            out << describe(bar, text, tooWide(needed, r.width()));
+        else if (r.left() < 0 || r.right() >= bar->width() ||
+                 bar->mapTo(bar->window(), r.topRight()).x() >=
+                     bar->parentWidget()->mapTo(bar->window(), QPoint(bar->parentWidget()->width(), 0)).x())
+            out << describe(bar, text, QStringLiteral("tab lies outside its bar"));
+    }
+}
+
+void checkHeader(const QHeaderView *header, QStringList &out)
+{
+    if (header->orientation() != Qt::Horizontal || !header->model()) return;
+    for (int i = 0; i < header->count(); ++i) {
+        if (header->isSectionHidden(i) || header->sectionSize(i) == 0) continue;
+        const QString text = header->model()->headerData(i, Qt::Horizontal).toString();
+        if (text.isEmpty()) continue;
+        const int needed = header->sectionSizeHint(i);
+        if (needed > header->sectionSize(i))
+            out << describe(header->parentWidget(), text, tooWide(needed, header->sectionSize(i)));
+    }
+}
+
+void checkTree(QTreeView *tree, QStringList &out)
+{
+    tree->expandAll();
+    QCoreApplication::processEvents();
+    QStyleOptionViewItem option;
+    option.initFrom(tree->viewport());
+    option.font = tree->font();
+    option.decorationSize = tree->iconSize();
+    option.features = QStyleOptionViewItem::HasDisplay | QStyleOptionViewItem::HasDecoration;
+    const int visibleRight = tree->viewport()->width();
+    std::function<void(const QModelIndex &)> walk = [&](const QModelIndex &parent) {
+        for (int row = 0; row < tree->model()->rowCount(parent); ++row) {
+            const QModelIndex index = tree->model()->index(row, 0, parent);
+            const QRect r = tree->visualRect(index);
+            const int room = std::min(r.right() + 1, visibleRight) - r.left();
+            const int needed = tree->itemDelegateForIndex(index)->sizeHint(option, index).width();
+            if (needed > room) out << describe(tree, index.data().toString(), tooWide(needed, room));
+            walk(index);
+        }
+    };
+    walk(QModelIndex());
+}
+
+void checkShown(QWidget *window, QWidget *under, QStringList &out)
+{
+    QList<QWidget *> widgets = under->findChildren<QWidget *>();
+    widgets.prepend(under);
+    for (QWidget *w : widgets) {
+        if (!w->isVisibleTo(window) && w != window) continue;
+        const int cut = w == window ? 0 : cutWidth(w, window);
+        if (auto *label = qobject_cast<QLabel *>(w))
+            checkLabel(label, cut, out);
+        else if (auto *button = qobject_cast<QAbstractButton *>(w))
+            checkButton(button, cut, out);
+        else if (auto *box = qobject_cast<QGroupBox *>(w))
+            checkGroupBox(box, cut, out);
+        else if (auto *bar = qobject_cast<QTabBar *>(w))
+            checkTabs(bar, out);
+        else if (auto *header = qobject_cast<QHeaderView *>(w))
+            checkHeader(header, out);
+        else if (auto *tree = qobject_cast<QTreeView *>(w))
+            checkTree(tree, out);
+    }
+}
+
+// Every text on the window, every page of every tab widget in turn.
+QStringList clippedTexts(QWidget *window)
+{
+    QStringList out;
+    checkShown(window, window, out);
+    for (QTabWidget *tabs : window->findChildren<QTabWidget *>()) {
+        if (!tabs->isVisibleTo(window)) continue;
+        const int current = tabs->currentIndex();
+        for (int i = 0; i < tabs->count(); ++i) {
+            tabs->setCurrentIndex(i);
+            QCoreApplication::processEvents();
+            checkShown(window, tabs->widget(i), out);
+        }
+        tabs->setCurrentIndex(current);
+    }
+    out.removeDuplicates();
+    return out;
+}
+} // namespace
+
+class TestClipping : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+    void everyTextFits_data();
+    void everyTextFits();
+    void checkerSeesClippedTexts();
+};
+
+void TestClipping::initTestCase()
+{
+    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+        qunsetenv(name);
+    UseProgramFont();
+}
+
+void TestClipping::cleanup() { ResetAppState(); }
+
+void TestClipping::everyTextFits_data()
+{
+    QTest::addColumn<int>("index");
+    for (size_t i = 0; i < windowTable().size(); ++i) QTest::newRow(windowTable()[i].name) << int(i);
+}
+
+void TestClipping::everyTextFits()
+{
+    QFETCH(int, index);
+    Desk desk;
+    QPointer<QWidget> window = windowTable()[size_t(index)].open(desk);
+    QVERIFY2(window, "the window did not open");
+    QVERIFY(QTest::qWaitForWindowExposed(window->window()));
+    QCoreApplication::processEvents();
+    const QStringList clipped = clippedTexts(window);
+    QVERIFY2(clipped.isEmpty(), qPrintable(clipped.join(QStringLiteral("\n"))));
+}
+
+// The checker itself finds each kind of clipped text.
+void TestClipping::checkerSeesClippedTexts()
+{
+    QWidget window;
+    window.resize(400, 300);
+    auto *label = new QLabel(QStringLiteral("Hesaptaki kontör :"), &window);
+    label->setGeometry(0, 0, 60, 20);
+    auto *twoLines = new QLabel(QStringLiteral("birinci satır\nikinci satır"), &window);
+    twoLines->setGeometry(0, 30, 300, 16);
+    auto *button = new QPushButton(QStringLiteral("Listeden çıkart"), &window);
+    button->setGeometry(0, 60, 50, 24);
+    auto *check = new QCheckBox(QStringLiteral("İleri tarihe gönderim yap"), &window);
+    check->setGeometry(0, 90, 60, 20);
+    auto *pastTheEdge = new QPushButton(QStringLiteral("Gönder"), &window);
+    pastTheEdge->setGeometry(370, 250, 100, 24);
+    auto *fits = new QPushButton(QStringLiteral("Tamam"), &window);
+    fits->setGeometry(0, 120, 200, 24);
+    auto *tree = new QTreeWidget(&window);
+    tree->setHeaderLabels({QStringLiteral("YetkiliSoyadi")});
+    tree->header()->resizeSection(0, 30);
+    new QTreeWidgetItem(tree, {QStringLiteral("Yetkililere mesaj gönder")});
+    tree->setGeometry(0, 150, 60, 100);
+    auto *tabs = new QTabWidget(&window);
+    tabs->addTab(new QWidget, QStringLiteral("Gönderim bazında rapor"));
+    tabs->addTab(new QWidget, QStringLiteral("Tarih bazında rapor"));
+    tabs->setGeometry(200, 0, 120, 80);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const QString all = clippedTexts(&window).join(QLatin1Char('\n'));
+    QVERIFY2(all.contains(QStringLiteral("Hesaptaki kontör :")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("px high")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("Listeden çıkart")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("İleri tarihe gönderim yap")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("YetkiliSoyadi")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("Yetkililere mesaj gönder")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("Tarih bazında rapor")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("Gönder")), qPrintable(all));
+    QVERIFY2(!all.contains(QStringLiteral("Tamam")), qPrintable(all));
+}
+
+QTEST_MAIN(TestClipping)
+#include "tst_clipping.moc"
