@@ -117,6 +117,12 @@ void frmMDI::ShowOnScreen()
     if (!isVisible() && frame.isNull()) frame = QMargins(4, 30, 4, 4);
     const MainWindowPlacement p = PlaceMainWindow(screen ? screen->availableGeometry() : QRect(), OpeningSize(), frame);
     if (p.maximised) {
+        // Without a window manager the maximised state is not acted on: fill the area anyway.
+        const QRect area = screen ? screen->availableGeometry() : QRect();
+        if (area.isValid()) {
+            resize(area.size().shrunkBy(frame));
+            move(area.topLeft());
+        }
         showMaximized();
         return;
     }

@@ -101,7 +101,37 @@ FakeReply FakeGateway::respond(const FakeRequest &request)
         auto f = m_fixed.constFind(key);
         if (f != m_fixed.constEnd()) return *f;
     }
+    if (request.method == "GET") return FakeReply::html(demoPage(QString::fromUtf8(request.path)));
     return FakeReply::text(simulate(body));
+}
+
+QString FakeGateway::demoPage(const QString &path)
+{
+    // Which page the program asked for, by its path; the query (an account's values) is not
+    // shown back.
+    const QString route = path.section(QLatin1Char('?'), 0, 0).toLower();
+    QString title = QStringLiteral("Tanıtım sunucusu");
+    QString text = QStringLiteral("Bu sayfa, programın tanıtım (demo) kurulumundaki sahte SMS sunucusundan geliyor.");
+    if (route.endsWith(QLatin1String("/kontor.asp"))) {
+        title = QStringLiteral("Kontör yükleme");
+        text = QStringLiteral("Gerçek kurulumda burada SMS operatörünün kontör yükleme sayfası açılır. "
+                              "Tanıtım hesabının kontörü her açılışta yeniden dolar.");
+    } else if (route.startsWith(QLatin1String("/webtalvane"))) {
+        title = QStringLiteral("Web istemcisi");
+        text = QStringLiteral("Gerçek kurulumda burada SMS operatörünün web istemcisi açılır. Soldaki ağaçtan "
+                              "bir işlem seçerek tanıtım verileriyle mesaj gönderebilirsiniz.");
+    } else if (route.startsWith(QLatin1String("/reklam"))) {
+        title = QStringLiteral("Duyurular");
+        text = QStringLiteral("Gerçek kurulumda bu alanda yayıncının duyuruları görünür.");
+    }
+    return QStringLiteral("<!DOCTYPE html><html lang=\"tr\"><head><meta charset=\"utf-8\"><title>%1</title>"
+                          "<style>body{font-family:'DejaVu Sans',sans-serif;margin:2em;color:#223}"
+                          "h1{font-size:16pt;color:#3b6ea5}p{font-size:10pt;max-width:40em}"
+                          ".demo{display:inline-block;background:#fdf1c7;border:1px solid #e0c060;"
+                          "padding:.3em .7em;font-size:9pt}</style></head><body>"
+                          "<span class=\"demo\">TANITIM</span><h1>Orvek® Talvane – %1</h1><p>%2</p>"
+                          "<p>Tanıtım hesabı: <b>demo</b> / <b>demo</b>.</p></body></html>")
+        .arg(title, text);
 }
 
 QChar FakeGateway::stateOf(int index)

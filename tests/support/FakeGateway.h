@@ -12,6 +12,8 @@
 //              "17" for a malformed day, "18" when there is none
 //   Action 12  the current time "dd.MM.yyyy HH:mm:ss"
 //   other      "02"
+//   a GET      a small Turkish page saying that it is the demo (web client, credit top-up
+//              and advertisement pages, by their paths)
 // With setAccount() any other user name or password gets "01".
 //
 // A script overrides this per Action text ("1", "4", ...; "" for every Action): a queued
@@ -74,6 +76,7 @@ private:
         QStringList numbers;
     };
     FakeReply respond(const FakeRequest &request);
+    static QString demoPage(const QString &path);
     QString simulate(const QString &body);
     static QChar stateOf(int index);
 
