@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <iterator>
 
 RecordSet::RecordSet(QVector<RecordField> fields) : m_fields(std::move(fields)) {}
 
@@ -41,6 +42,29 @@ void RecordSet::addRow(RecordRow values)
     values.resize(m_fields.size());
     m_rows.push_back(std::move(values));
     if (m_filtered && m_predicate(m_rows.back())) m_visible.push_back(int(m_rows.size()) - 1);
+}
+
+void RecordSet::insertRows(int sourcePos, QVector<RecordRow> rows)
+{
+    if (sourcePos < 0 || sourcePos > int(m_rows.size())) throw OrvekError(QStringLiteral("Geçersiz satır konumu."));
+    for (RecordRow &values : rows) {
+        if (values.size() > m_fields.size())
+            throw OrvekError(QStringLiteral("Satırda alan sayısından fazla değer var."));
+        for (int i = 0; i < values.size(); ++i) checkSize(i, values[i]);
+        values.resize(m_fields.size());
+    }
+    const int n = int(rows.size());
+    m_rows.insert(m_rows.begin() + sourcePos, std::make_move_iterator(rows.begin()),
+                  std::make_move_iterator(rows.end()));
+    if (!m_filtered) return;
+    std::vector<int> visible;
+    visible.reserve(m_visible.size() + size_t(n));
+    size_t k = 0;
+    for (; k < m_visible.size() && m_visible[k] < sourcePos; ++k) visible.push_back(m_visible[k]);
+    for (int i = sourcePos; i < sourcePos + n; ++i)
+        if (m_predicate(m_rows[size_t(i)])) visible.push_back(i);
+    for (; k < m_visible.size(); ++k) visible.push_back(m_visible[k] + n);
+    m_visible = std::move(visible);
 }
 
 QVariant RecordSet::value(int visibleRow, const QString &fieldName) const
@@ -106,6 +130,12 @@ void RecordSetModel::reset()
     endResetModel();
 }
 
+void RecordSetModel::setColumnCaptions(const QStringList &captions)
+{
+    m_captions = captions;
+    if (columnCount() > 0) emit headerDataChanged(Qt::Horizontal, 0, columnCount() - 1);
+}
+
 int RecordSetModel::rowCount(const QModelIndex &parent) const
 {
     return parent.isValid() || !m_set ? 0 : m_set->rowCount();
@@ -136,7 +166,9 @@ QVariant RecordSetModel::data(const QModelIndex &index, int role) const
 QVariant RecordSetModel::headerData(int section, Qt::Orientation orientation, int role) const
 {
     if (role != Qt::DisplayRole || !m_set) return {};
-    if (orientation == Qt::Horizontal && section < m_set->fieldCount()) return m_set->field(section).name;
+    if (orientation == Qt::Horizontal && section < m_set->fieldCount())
+        return section < m_captions.size() && !m_captions[section].isEmpty() ? m_captions[section]
+                                                                             : m_set->field(section).name;
     if (orientation == Qt::Vertical) return section + 1;
     return {};
 }

@@ -39,6 +39,9 @@ public:
     // Adds a row; a text longer than its field's size is refused with OrvekError and nothing
     // is added. Missing trailing values are Null.
     void addRow(RecordRow values);
+    // Inserts rows before the row at sourcePos of the unfiltered rows (totalRowCount() appends),
+    // with the checks of addRow; a filter keeps the rows it lets through.
+    void insertRows(int sourcePos, QVector<RecordRow> rows);
     void reserve(int rows) { m_rows.reserve(size_t(rows)); }
 
     // Rows seen through the filter.
@@ -75,6 +78,12 @@ public:
     void setRecordSet(const RecordSet *set);
     const RecordSet *recordSet() const { return m_set; }
     void reset();
+    // Column titles shown instead of the field names; a missing or empty title shows the name.
+    void setColumnCaptions(const QStringList &captions);
+    // Around a change that adds `count` rows before visible row `first`, so the views keep
+    // their current row and selection instead of being reset.
+    void beginInsert(int first, int count) { beginInsertRows(QModelIndex(), first, first + count - 1); }
+    void endInsert() { endInsertRows(); }
 
     int rowCount(const QModelIndex &parent = QModelIndex()) const override;
     int columnCount(const QModelIndex &parent = QModelIndex()) const override;
@@ -83,4 +92,5 @@ public:
 
 private:
     const RecordSet *m_set = nullptr;
+    QStringList m_captions;
 };

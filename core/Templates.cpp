@@ -4,9 +4,12 @@
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QSqlResult>
 #include <QStringList>
+#include <sqlite3.h>
 
 QStringList TemplateKinds()
 {
@@ -85,9 +88,28 @@ QStringList TemplateFieldNames(const QString &kind)
     const QString sql = GetErpQuery(kind);
     if (sql.isEmpty()) throw OrvekError(QStringLiteral("%1 için ERP sorgusu yok.").arg(kind));
     OpenErpDb();
-    QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(sql));
-    const QSqlRecord record = q.record();
+    const auto fail = [](const QSqlQuery &q) {
+        const QString t = q.lastError().text().trimmed();
+        throw OrvekError(t.isEmpty() ? QStringLiteral("Veritabanı hatası") : t);
+    };
+    QSqlQuery q(ErpDb());
+    q.setForwardOnly(true);
+    if (!q.prepare(ErpSqlText(sql))) fail(q);
     QStringList names;
+    // SQLite knows the result columns once the text is prepared: no row is read (running it
+    // would look for the first row, a scan over every contact when none matches). The server's
+    // driver reads only the column descriptions when it runs the text.
+    const QVariant handle = q.result()->handle();
+    if (handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0) {
+        if (sqlite3_stmt *stmt = *static_cast<sqlite3_stmt *const *>(handle.constData())) {
+            const int n = sqlite3_column_count(stmt);
+            for (int i = 0; i < n; ++i)
+                names << QString::fromUtf8(sqlite3_column_name(stmt, i)).remove(QLatin1Char('"'));
+            return names;
+        }
+    }
+    if (!q.exec()) fail(q);
+    const QSqlRecord record = q.record();
     for (int i = 0; i < record.count(); ++i) names << record.fieldName(i);
     return names;
 }

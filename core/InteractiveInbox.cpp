@@ -1,0 +1,213 @@
+#include "core/InteractiveInbox.h"
+
+#include "core/DateText.h"
+#include "core/LocalDb.h"
+#include "core/OrvekError.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <functional>
+
+namespace {
+const QString kSelectMessages = QStringLiteral("SELECT id, tarih, gsmno, msg FROM tbl_int_msgbox ");
+const QString kNewestFirst = QStringLiteral(" ORDER BY tarih DESC, id DESC");
+
+QVariant textValue(const QVariant &v)
+{
+    return v.isNull() ? QVariant(QMetaType::fromType<QString>()) : QVariant(v.toString());
+}
+
+RecordRow messageRow(const QSqlQuery &q)
+{
+    const QVariant tarih = q.value(1);
+    QVariant when(QMetaType::fromType<QDateTime>());
+    if (!tarih.isNull()) {
+        const QDateTime dt = FromIsoText(tarih.toString());
+        if (dt.isValid()) when = dt;
+    }
+    return RecordRow{QVariant(q.value(0).toLongLong()), when, textValue(q.value(2)), textValue(q.value(3))};
+}
+
+RecordSet readMessages(const QString &sql, const QVariantList &binds)
+{
+    OpenLocalDb();
+    RecordSet rs = EmptyInboxSet();
+    QSqlQuery q = SqlExec(LocalDb(), sql, binds);
+    while (q.next()) rs.addRow(messageRow(q));
+    return rs;
+}
+
+// Runs the writes in one transaction: all of them or none.
+void inTransaction(const std::function<void(const QSqlDatabase &)> &writes)
+{
+    OpenLocalDb();
+    const QSqlDatabase db = LocalDb();
+    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        writes(db);
+        SqlExec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+QString isoText(const QVariant &tarih) { return tarih.isNull() ? QString() : ToIsoText(tarih.toDateTime()); }
+} // namespace
+
+RecordSet EmptyInboxSet()
+{
+    RecordSet rs;
+    rs.appendField(QStringLiteral("id"), QMetaType::LongLong);
+    rs.appendField(QStringLiteral("tarih"), QMetaType::QDateTime);
+    rs.appendField(QStringLiteral("gsmno"));
+    rs.appendField(QStringLiteral("msg"));
+    return rs;
+}
+
+RecordSet EmptyInboxCountSet()
+{
+    RecordSet rs;
+    rs.appendField(QStringLiteral("adet"), QMetaType::LongLong);
+    rs.appendField(QStringLiteral("msg"));
+    return rs;
+}
+
+QString LikePrefixPattern(const QString &prefix)
+{
+    QString out;
+    out.reserve(prefix.size() + 2);
+    for (const QChar c : prefix) {
+        if (c == QLatin1Char('\\') || c == QLatin1Char('%') || c == QLatin1Char('_')) out += QLatin1Char('\\');
+        out += c;
+    }
+    out += QLatin1Char('%');
+    return out;
+}
+
+SqlWhere InboxFilterWhere(const InboxFilter &filter)
+{
+    SqlWhere w;
+    w.text = QStringLiteral("WHERE tarih >= ? AND tarih <= ?");
+    w.binds << filter.from.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:01")
+            << filter.to.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59");
+    if (!filter.keyword.isEmpty()) {
+        w.text += QStringLiteral(" AND msg LIKE ? ESCAPE '\\'");
+        w.binds << LikePrefixPattern(filter.keyword);
+    }
+    return w;
+}
+
+RecordSet LoadInboxMessages(const std::optional<InboxFilter> &filter)
+{
+    if (!filter) return readMessages(kSelectMessages + kNewestFirst, {});
+    const SqlWhere w = InboxFilterWhere(*filter);
+    return readMessages(kSelectMessages + w.text + kNewestFirst, w.binds);
+}
+
+RecordSet LoadInboxCounts(const std::optional<InboxFilter> &filter)
+{
+    OpenLocalDb();
+    SqlWhere w;
+    if (filter) w = InboxFilterWhere(*filter);
+    QSqlQuery q = SqlExec(LocalDb(),
+                          QStringLiteral("SELECT COUNT(*) AS adet, msg FROM tbl_int_msgbox ") + w.text +
+                              QStringLiteral(" GROUP BY msg ORDER BY msg"),
+                          w.binds);
+    RecordSet rs = EmptyInboxCountSet();
+    while (q.next()) rs.addRow({QVariant(q.value(0).toLongLong()), textValue(q.value(1))});
+    return rs;
+}
+
+QString InboxAnswer(qint64 messageId)
+{
+    OpenLocalDb();
+    QSqlQuery q =
+        SqlExec(LocalDb(), QStringLiteral("SELECT donusmesaj FROM tbl_int_donus WHERE gelenid = ? ORDER BY id LIMIT 1"),
+                {messageId});
+    return q.next() && !q.value(0).isNull() ? q.value(0).toString() : QString();
+}
+
+InboxSignature ReadInboxSignature()
+{
+    OpenLocalDb();
+    QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT COUNT(*), COALESCE(MAX(id), 0) FROM tbl_int_msgbox"));
+    InboxSignature s;
+    if (q.next()) {
+        s.count = q.value(0).toLongLong();
+        s.maxId = q.value(1).toLongLong();
+    }
+    return s;
+}
+
+InboxUpdate ReadInboxUpdate(const RecordSet &current, const InboxSignature &known)
+{
+    InboxUpdate u;
+    u.signature = ReadInboxSignature();
+    if (u.signature == known) return u;
+
+    // Only new rows, all of them newer than the newest row shown: put them on top.
+    if (known.count >= 0 && u.signature.count > known.count && u.signature.maxId > known.maxId &&
+        current.totalRowCount() == known.count) {
+        QSqlQuery q =
+            SqlExec(LocalDb(), kSelectMessages + QStringLiteral("WHERE id > ?") + kNewestFirst, {known.maxId});
+        QVector<RecordRow> rows;
+        QVector<QString> tarih;
+        while (q.next()) {
+            tarih << (q.value(1).isNull() ? QString() : q.value(1).toString());
+            rows << messageRow(q);
+        }
+        q = QSqlQuery();
+        const bool onlyAdded = known.count + rows.size() == u.signature.count;
+        const QString top = current.totalRowCount() > 0 ? isoText(current.row(0).value(kInboxTarih)) : QString();
+        const bool onTop = current.totalRowCount() == 0 || (!top.isEmpty() && !tarih.isEmpty() && tarih.last() >= top &&
+                                                            FromIsoText(tarih.last()).isValid());
+        if (onlyAdded && onTop) {
+            u.kind = InboxUpdate::Kind::Prepend;
+            u.added = std::move(rows);
+            return u;
+        }
+    }
+    u.kind = InboxUpdate::Kind::Reload;
+    u.reloaded = LoadInboxMessages();
+    // Rows may have come between the two reads: the signature describes what was read.
+    u.signature.count = u.reloaded.totalRowCount();
+    u.signature.maxId = 0;
+    for (int i = 0; i < u.reloaded.totalRowCount(); ++i)
+        u.signature.maxId = qMax(u.signature.maxId, u.reloaded.row(i).value(kInboxId).toLongLong());
+    return u;
+}
+
+int InboxRowOfId(const RecordSet &rs, qint64 id)
+{
+    for (int i = 0; i < rs.rowCount(); ++i)
+        if (rs.row(i).value(kInboxId).toLongLong() == id) return i;
+    return -1;
+}
+
+void SaveAnswerMode(const QString &mode, const QString &singleAnswer)
+{
+    inTransaction([&](const QSqlDatabase &) {
+        SetParam(QStringLiteral("IntDonusTip"), mode);
+        SetParam(QStringLiteral("Int1Mesaj"), singleAnswer);
+    });
+}
+
+void DeleteInboxMessages(const QVector<qint64> &ids)
+{
+    if (ids.isEmpty()) return;
+    inTransaction([&](const QSqlDatabase &db) {
+        QSqlQuery q(db);
+        if (!q.prepare(QStringLiteral("DELETE FROM tbl_int_msgbox WHERE id = ?")))
+            throw OrvekError(q.lastError().text());
+        for (const qint64 id : ids) {
+            q.addBindValue(id);
+            if (!q.exec()) throw OrvekError(q.lastError().text());
+        }
+    });
+}
+
+void DeleteAllInboxMessages()
+{
+    inTransaction([](const QSqlDatabase &db) { SqlExec(db, QStringLiteral("DELETE FROM tbl_int_msgbox")); });
+}
