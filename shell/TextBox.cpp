@@ -1,10 +1,15 @@
 #include "shell/TextBox.h"
 
+#include "core/QuickMessage.h"
 #include "core/SmsText.h"
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTextEdit>
+
+#include <memory>
 
 QString TextBoxText(const QWidget *box)
 {
@@ -32,4 +37,28 @@ bool SetTextBoxText(QWidget *box, const QString &text)
         return true;
     }
     return false;
+}
+
+void LimitTextBoxLength(QPlainTextEdit *box, int maxLength)
+{
+    QTextDocument *doc = box->document();
+    auto limiting = std::make_shared<bool>(false);
+    QObject::connect(doc, &QTextDocument::contentsChange, box,
+                     [box, doc, maxLength, limiting](int position, int, int charsAdded) {
+                         if (*limiting || charsAdded <= 0) return;
+                         const int length = SmsLength(box->toPlainText());
+                         if (length <= maxLength) return;
+                         const int end = qMin(position + charsAdded, doc->characterCount() - 1);
+                         if (end <= position) return;
+                         QTextCursor cursor(doc);
+                         cursor.setPosition(position);
+                         cursor.setPosition(end, QTextCursor::KeepAnchor);
+                         const int cut = QuickExcessCharacters(cursor.selectedText(), length, maxLength);
+                         if (cut <= 0) return;
+                         *limiting = true;
+                         cursor.setPosition(end - cut);
+                         cursor.setPosition(end, QTextCursor::KeepAnchor);
+                         cursor.removeSelectedText();
+                         *limiting = false;
+                     });
 }

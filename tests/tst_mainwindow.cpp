@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -263,6 +264,14 @@ void TestMainWindow::leafOpensItsWindowAlone()
     QFETCH(QString, window);
     QFETCH(int, tab);
     MainWindowFixture fx;
+    // The interactive window reads the field names of its rule kinds from the ERP database.
+    QTemporaryDir erpDir;
+    if (window == QLatin1String("frmInteractiveSMS")) {
+        static const ErpSampleCopies sample;
+        sample.copyInto(erpDir.path());
+        ErpStandIn(erpDir.path()).configure();
+        gCompanyCode = QStringLiteral("01");
+    }
     fx.ana()->TreeView1->expandAll();
     // Something else open first, with a second, hidden window behind it.
     fx.clickNode(key == QLatin1String("RapNumara") ? "HesapAyar" : "RapNumara");
@@ -270,7 +279,10 @@ void TestMainWindow::leafOpensItsWindowAlone()
     QCOMPARE(WorkForms::loadedWorkForms().size(), 2);
 
     fx.clickNode(key);
-    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({window}));
+    // The field placeholder menu that a window fills as it loads is no window of its own.
+    QStringList loaded = WorkForms::loadedWorkForms();
+    loaded.removeAll(QStringLiteral("frmPop"));
+    QCOMPARE(loaded, QStringList({window}));
     auto *w = qobject_cast<DockedWindow *>(WorkForms::find(window));
     QVERIFY(w);
     QVERIFY(w->isVisible());
@@ -640,11 +652,10 @@ void TestMainWindow::shellTabs()
     QStringList captions;
     for (int i = 0; i < tab->count(); ++i) captions << tab->tabText(i);
     QCOMPARE(captions, tabs);
-    // The shells hold no buttons that would pretend to work; the chart window only "Kapat".
-    // The report window is no shell any more.
-    const auto buttons = w->findChildren<QPushButton *>();
-    if (window != QLatin1String("frmRapor"))
-        QCOMPARE(buttons.size(), window == QLatin1String("frmInteractiveGraf") ? 1 : 0);
+    // The shells hold no buttons that would pretend to work; the report and interactive
+    // windows are no shells any more.
+    if (window != QLatin1String("frmRapor") && !window.startsWith(QLatin1String("frmInteractive")))
+        QCOMPARE(w->findChildren<QPushButton *>().size(), 0);
     if (auto *graf = qobject_cast<frmInteractiveGraf *>(w)) {
         graf->show();
         QTest::mouseClick(graf->DMSXpButton1, Qt::LeftButton);
