@@ -250,7 +250,7 @@ void frmInteractiveGraf::GrafikRef()
         QStringList categories;
         QSet<QString> seen;
         for (const QString &text : std::as_const(m_barLabels)) {
-            QString c = text;
+            QString c = text.isNull() ? QStringLiteral("") : text; // the axis passes over a null name
             while (seen.contains(c)) c += QChar(0x200B);
             seen.insert(c);
             categories << c;
