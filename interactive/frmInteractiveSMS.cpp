@@ -191,7 +191,7 @@ void frmInteractiveSMS::buildSettingsTab(QWidget *page)
     DMSXpButton1 = button(page, "DMSXpButton1", QStringLiteral("Yeni"), TwRect{240, 6720, kRuleButtonWidth, 375});
     DMSXpButton4 = button(page, "DMSXpButton4", QStringLiteral("Sil"), TwRect{1485, 6720, kRuleButtonWidth, 375});
 
-    Frame4 = frame(page, "Frame4", QString(), TwRect{2740, 2400, 6500, 4695});
+    Frame4 = frame(page, "Frame4", QString(), TwRect{2740, 2400, 6500, 4965});
     label(Frame4, "Label2", QStringLiteral("Sorgu tablosu :"), TwRect{150, 330, 1900, 255});
     Combo1 = dropDown(Frame4, "Combo1", TwRect{2100, 285, 2600, 315});
     Combo1->addItems(RuleKinds());
@@ -215,10 +215,10 @@ void frmInteractiveSMS::buildSettingsTab(QWidget *page)
     Check1 = named(new QCheckBox(QStringLiteral("Kayıt bulunamazsa aşağıdaki mesajı gönder"), Frame4), "Check1");
     SetGeometryTw(Check1, TwRect{150, 3345, 6200, 285});
     Text4 = textBox(Frame4, "Text4", TwRect{150, 3675, 6225, 735});
-    DMSXpButton7 = button(Frame4, "DMSXpButton7", kChange, TwRect{5200, 4230, kRuleButtonWidth, 345});
+    DMSXpButton7 = button(Frame4, "DMSXpButton7", kChange, TwRect{5200, 4500, kRuleButtonWidth, 345});
 
-    DMSXpButton2 = button(page, "DMSXpButton2", QStringLiteral("Tüm ayarları kaydet"), TwRect{5000, 7215, 2400, 375});
-    DMSXpButton3 = button(page, "DMSXpButton3", QStringLiteral("Vazgeç"), TwRect{7600, 7215, kRuleButtonWidth, 375});
+    DMSXpButton2 = button(page, "DMSXpButton2", QStringLiteral("Tüm ayarları kaydet"), TwRect{5000, 7500, 2400, 375});
+    DMSXpButton3 = button(page, "DMSXpButton3", QStringLiteral("Vazgeç"), TwRect{7600, 7500, kRuleButtonWidth, 375});
 
     for (QPlainTextEdit *t : {Text2, Text4, Text5}) {
         t->installEventFilter(this);

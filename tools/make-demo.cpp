@@ -5,6 +5,7 @@
 #include "tests/support/ErpStandIn.h"
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -20,6 +21,39 @@ bool exec(QSqlDatabase &db, const QString &sql, const QVariantList &binds)
     if (!q.exec()) {
         std::fprintf(stderr, "make-demo: %s\n", qPrintable(q.lastError().text()));
         return false;
+    }
+    return true;
+}
+// A few incoming messages of the interactive service, as the automatic program stores them,
+// some with the answer it sent: the inbox and chart windows have something to show.
+bool addSampleInbox(QSqlDatabase &db)
+{
+    struct Sample {
+        int daysAgo;
+        const char *time;
+        const char *gsm;
+        const char *msg;
+        const char *answer;
+    };
+    static const Sample samples[] = {
+        {1, "09:12:05", "905321234567", "BAKIYE 120.001", "Sayin Caglar Gida Ltd. Sti., bakiyeniz 1250,75 TL'dir."},
+        {1, "11:40:31", "905057654321", "BAKIYE", "Sayin Ismail Ozturk, bakiyeniz 1250,75 TL'dir."},
+        {1, "16:03:12", "905551112233", "KAMPANYA", nullptr},
+        {0, "08:55:47", "905421112233", "bakiye 120.004", "Kaydiniz bulunamadi."},
+        {0, "10:21:09", "905544445566", "BAKIYE", "Sayin Cigdem Sen, bakiyeniz 0 TL'dir."},
+        {0, "13:17:58", "905061231231", "Merhaba, bilgi almak istiyorum", nullptr},
+    };
+    const QDate today = QDate::currentDate();
+    for (const Sample &s : samples) {
+        const QString tarih = today.addDays(-s.daysAgo).toString(QStringLiteral("yyyy-MM-dd ")) + QLatin1String(s.time);
+        if (!exec(db, QStringLiteral("INSERT INTO tbl_int_msgbox (tarih, gsmno, msg) VALUES (?, ?, ?)"),
+                  {tarih, QString::fromLatin1(s.gsm), QString::fromUtf8(s.msg)}))
+            return false;
+        if (s.answer && !exec(db,
+                              QStringLiteral("INSERT INTO tbl_int_donus (gelenid, donusmesaj) "
+                                             "VALUES ((SELECT MAX(id) FROM tbl_int_msgbox), ?)"),
+                              {QString::fromUtf8(s.answer)}))
+            return false;
     }
     return true;
 }
@@ -62,6 +96,7 @@ int main(int argc, char *argv[])
         for (const auto &s : erpSettings)
             ok = ok && exec(db, QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"),
                             {codec.Encode(s.second), s.first});
+        ok = ok && addSampleInbox(db);
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("demo"));
