@@ -1,5 +1,6 @@
 #include "core/Gateway.h"
 
+#include "ServiceAddresses.h"
 #include "core/AppState.h"
 #include "core/HttpPoster.h"
 #include "core/XmlText.h"
@@ -12,7 +13,21 @@ const QString kMessageOpen = QStringLiteral("<Message><Mesgbody>");
 const QString kMessageMiddle = QStringLiteral("</Mesgbody><Number>");
 const QString kMessageClose = QStringLiteral("</Number></Message>");
 
+QString &hostedAddressOverride()
+{
+    static QString url;
+    return url;
+}
+
 } // namespace
+
+QString HostedGatewayAddress()
+{
+    const QString &o = hostedAddressOverride();
+    return o.isEmpty() ? QString::fromUtf8(ServiceAddresses::kGatewayUrl) : o;
+}
+
+void SetHostedGatewayAddress(const QString &url) { hostedAddressOverride() = url; }
 
 Gateway::Gateway() { CreateBasketFields(); }
 

@@ -91,6 +91,14 @@ private:
     mutable PostOutcome m_lastOutcome = PostOutcome::NotSent;
 };
 
+// --- Addresses ------------------------------------------------------------------------
+
+// The hosted gateway's fixed URL (path "/sms/com.strova"): ServiceAddresses::kGatewayUrl,
+// unless a test redirected it with SetHostedGatewayAddress (an empty text restores the
+// fixed one). Kind "Brenvik" posts there.
+QString HostedGatewayAddress();
+void SetHostedGatewayAddress(const QString &url);
+
 // --- Request texts --------------------------------------------------------------------
 
 // "<name>value</name>", the value as it is.

@@ -3,6 +3,7 @@
 #include "ServiceAddresses.h"
 #include "core/AppState.h"
 #include "core/Base64.h"
+#include "core/Gateway.h"
 #include "core/OrvekError.h"
 #include "core/Services.h"
 
@@ -15,6 +16,7 @@
 #include <QSqlError>
 #include <QSqlRecord>
 #include <QUrl>
+#include <atomic>
 #include <initializer_list>
 #include <sqlite3.h>
 
@@ -155,10 +157,10 @@ void registerSqlServerFunctions(const QSqlDatabase &db)
     sqlite3_create_function(h, "YEAR", 1, flags, nullptr, sqlDatePart<2>, nullptr, nullptr);
 }
 
-void openErpStandIn(QSqlDatabase &db, const QString &folder)
+void openErpStandIn(QSqlDatabase &db, const QString &folder, const QString &database)
 {
-    const QString mainFile = QDir(folder).filePath(gErpDatabase + QStringLiteral(".db"));
-    if (gErpDatabase.isEmpty() || !QFileInfo::exists(mainFile))
+    const QString mainFile = QDir(folder).filePath(database + QStringLiteral(".db"));
+    if (database.isEmpty() || !QFileInfo::exists(mainFile))
         throw OrvekError(QStringLiteral("ERP veritabanı bulunamadı: %1").arg(mainFile));
     db.setDatabaseName(QUrl::fromLocalFile(mainFile).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=ro"));
     db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
@@ -213,30 +215,55 @@ void OpenLocalDb()
     }
 }
 
-void OpenErpDb()
+void OpenErpConnection(const QString &connectionName, const QString &server, const QString &database,
+                       const QString &user, const QString &password)
 {
     QSqlDatabase db;
-    if (QSqlDatabase::contains(kErpConnection)) {
-        db = QSqlDatabase::database(kErpConnection, false);
+    if (QSqlDatabase::contains(connectionName)) {
+        db = QSqlDatabase::database(connectionName, false);
         if (db.isOpen()) return;
     }
-    const bool standIn = gErpServer.startsWith(QLatin1String(kErpStandInPrefix));
+    const bool standIn = server.startsWith(QLatin1String(kErpStandInPrefix));
     const QString driver = standIn ? QStringLiteral("QSQLITE") : QStringLiteral("QODBC");
     if (!db.isValid() || db.driverName() != driver) {
         db = QSqlDatabase();
-        if (QSqlDatabase::contains(kErpConnection)) QSqlDatabase::removeDatabase(kErpConnection);
-        db = QSqlDatabase::addDatabase(driver, kErpConnection);
+        if (QSqlDatabase::contains(connectionName)) QSqlDatabase::removeDatabase(connectionName);
+        db = QSqlDatabase::addDatabase(driver, connectionName);
     }
     if (!db.isValid()) throw OrvekError(QStringLiteral("Veritabanı sürücüsü yüklenemedi: %1").arg(driver));
     if (standIn) {
-        openErpStandIn(db, gErpServer.mid(int(qstrlen(kErpStandInPrefix))));
+        openErpStandIn(db, server.mid(int(qstrlen(kErpStandInPrefix))), database);
         return;
     }
-    db.setDatabaseName(ErpOdbcConnectionString(gErpServer, gErpDatabase, gErpUser, gErpPassword));
+    db.setDatabaseName(ErpOdbcConnectionString(server, database, user, password));
     db.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=15;SQL_ATTR_CONNECTION_TIMEOUT=15"));
     if (!db.open()) throw OrvekError(dbErrorText(db.lastError()));
     QSqlQuery q(db);
     q.exec(QStringLiteral("SET DATEFORMAT ymd"));
+}
+
+void OpenErpDb()
+{
+    OpenErpConnection(QString::fromLatin1(kErpConnection), gErpServer, gErpDatabase, gErpUser, gErpPassword);
+}
+
+bool TryErpConnection(const QString &server, const QString &database, const QString &user, const QString &password,
+                      QString *error)
+{
+    static std::atomic<unsigned> serial{0};
+    const QString name = QStringLiteral("erp-trial-%1").arg(++serial);
+    bool opened = false;
+    try {
+        OpenErpConnection(name, server, database, user, password);
+        opened = true;
+    } catch (const OrvekError &e) {
+        if (error) *error = e.description();
+    }
+    if (QSqlDatabase::contains(name)) {
+        QSqlDatabase::database(name, false).close();
+        QSqlDatabase::removeDatabase(name);
+    }
+    return opened;
 }
 
 void CloseLocalDb()
@@ -383,7 +410,7 @@ void LoadSettings()
         const QString flgGw = gw.isNull() ? QString() : gw.toString();
         if (!gw.isNull() && flgGw == QLatin1String("0")) {
             gGatewayKind = GatewayKind::Brenvik;
-            gGatewayUrl = QString::fromLatin1(ServiceAddresses::kGatewayUrl);
+            gGatewayUrl = HostedGatewayAddress();
             gCkey = valueText(at(3));
             gUserName = valueText(at(1));
             gPassword = valueText(at(2));

@@ -27,6 +27,17 @@ void OpenLocalDb();
 // The same for gErpDb, built from gErpServer, gErpDatabase, gErpUser and gErpPassword as
 // they stand now. A server "sqlite:<folder>" opens the SQLite stand-in of the ERP server.
 void OpenErpDb();
+// Opens the ERP connection of that name the way OpenErpDb opens its own (which is this with
+// the name "erp" and the program-wide ERP settings): a server "sqlite:<folder>" opens the
+// stand-in, any other the SQL Server through FreeTDS with a 15 s login time limit. Does
+// nothing when that connection is open already. Throws OrvekError.
+void OpenErpConnection(const QString &connectionName, const QString &server, const QString &database,
+                       const QString &user, const QString &password);
+// A trial connection with these settings on a connection of its own, closed and removed
+// again before it returns; the program's ERP connection is not touched. False (and the
+// driver's description in *error) when it does not open. Safe on any one thread.
+bool TryErpConnection(const QString &server, const QString &database, const QString &user, const QString &password,
+                      QString *error = nullptr);
 void CloseLocalDb();
 void CloseErpDb();
 // Makes the end of the program (Lifecycle::endProgram) close both connections; each program
