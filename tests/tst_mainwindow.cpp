@@ -634,7 +634,6 @@ void TestMainWindow::shellTabs_data()
     QTest::newRow("frmRapor") << "frmRapor"
                               << QStringList({"Bir SMS gönderimine ait rapor", "İki tarih arasındaki SMS raporları",
                                               "Bir GSM numarasına ait SMS raporları"});
-    QTest::newRow("frmAyarlar") << "frmAyarlar" << QStringList({"Genel", "Otomatik mesajlar", "İnteraktif SMS"});
     QTest::newRow("frmInteractiveSMS") << "frmInteractiveSMS"
                                        << QStringList({"&İşlemler / Mesajlar", "&Geri Dönüş Ayarları"});
     QTest::newRow("frmInteractiveGraf") << "frmInteractiveGraf" << QStringList({"Bulunan Kayıtlar", "Grafik Gösterim"});

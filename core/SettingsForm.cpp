@@ -1,0 +1,498 @@
+#include "core/SettingsForm.h"
+
+#include "core/AppState.h"
+#include "core/Base64.h"
+#include "core/Gateway.h"
+#include "core/Gathwin.h"
+#include "core/LocalDb.h"
+#include "core/OrvekError.h"
+#include "core/Startup.h"
+#include "core/Templates.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+namespace {
+
+const QString kBrenvikTitle = QStringLiteral("Brenvik");
+const QString kAccountTitle = QStringLiteral("Brenvik Kullanıcı hesapları");
+const QString kBirthdayTitle = QStringLiteral("Doğum günü tebriği");
+const QString kAnniversaryTitle = QStringLiteral("Evlilik yıldönümü tebriği");
+const QString kInteractiveTitle = QStringLiteral("İnteraktif SMS");
+
+QString crlf() { return QStringLiteral("\r\n"); }
+
+// The gateway kind in use, kept in one place.
+GatewayKind CurrentKind() { return gGatewayKind; }
+void SetCurrentKind(GatewayKind kind) { gGatewayKind = kind; }
+
+QString flagText(bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); }
+
+// A failure of a step from step 2 on: its description, critical, no title.
+SettingsSaveOutcome failed(const OrvekError &e)
+{
+    SettingsSaveOutcome out;
+    out.box = SettingsBox{e.description(), PromptIcon::Critical, QString()};
+    return out;
+}
+
+SettingsSaveOutcome stop(const SettingsBox &box, int tab, const QString &focus)
+{
+    SettingsSaveOutcome out;
+    out.box = box;
+    out.tab = tab;
+    out.focus = focus;
+    return out;
+}
+
+// Base64 of a setting; the empty setting stays empty (Base64 has no form for it).
+QString encoded(const base64 &codec, const QString &plain) { return plain.isEmpty() ? QString() : codec.Encode(plain); }
+
+QString nullAsEmpty(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+
+QTime storedTime(const QString &text)
+{
+    QTime t = QTime::fromString(text, QStringLiteral("HH:mm:ss"));
+    if (!t.isValid()) t = QTime::fromString(text, QStringLiteral("H:mm:ss"));
+    if (!t.isValid()) throw OrvekError(QStringLiteral("Kayıtlı saat bilgisi geçersiz: \"%1\"").arg(text));
+    return t;
+}
+
+// The greeting step of one kind (5 birthday, 6 anniversary). Empty optional: go on.
+struct GreetingStep {
+    bool on;
+    QString text;
+    QString originator;
+    bool asTemplate;
+    QString title;
+    const char *textBox;
+    const char *originatorList;
+    const char *flagColumn;
+    const char *textColumn;
+    const char *originatorColumn;
+    const char *templateKind;
+};
+
+std::optional<SettingsSaveOutcome> SaveGreeting(const GreetingStep &g)
+{
+    QString flag = QStringLiteral("0");
+    if (g.on) {
+        if (IsBlankSetting(g.text))
+            return stop(
+                SettingsBox{QStringLiteral("Lütfen gönderilecek mesajı giriniz."), PromptIcon::Information, g.title},
+                -1, QString::fromLatin1(g.textBox));
+        if (g.originator.isEmpty())
+            return stop(
+                SettingsBox{QStringLiteral("Lütfen gönderen bilgisini belirtiniz."), PromptIcon::Information, g.title},
+                -1, QString::fromLatin1(g.originatorList));
+        flag = QStringLiteral("1");
+    }
+    try {
+        OpenLocalDb();
+        SqlExec(LocalDb(),
+                QStringLiteral("UPDATE tbl_kovaset_ayar SET %1 = ?, %2 = ?, %3 = ? WHERE sirket_kod = ?")
+                    .arg(QLatin1String(g.flagColumn), QLatin1String(g.textColumn), QLatin1String(g.originatorColumn)),
+                {flag, g.text, g.originator, gCompanyCode});
+        if (g.asTemplate)
+            InsertTemplate(QString::fromLatin1(g.templateKind), g.text, QString::fromLatin1(kTemplateMsgIdLocal),
+                           TemplateLayout::WholeNoP2);
+    } catch (const OrvekError &e) {
+        return failed(e);
+    }
+    return std::nullopt;
+}
+
+SettingsBox InteractiveCheckRefusal(const QString &reply, bool &clearAccount)
+{
+    clearAccount = false;
+    if (reply == QLatin1String("err 01")) {
+        clearAccount = true;
+        return SettingsBox{QStringLiteral("Hatalı İnteraktif SMS kullanıcı adı/parola"), PromptIcon::Critical,
+                           kInteractiveTitle};
+    }
+    if (reply == QLatin1String("err 04") || reply == QLatin1String("err 05"))
+        return SettingsBox{QStringLiteral("İnteraktif SMS hesap bilgileri kontrol edilemiyor."), PromptIcon::Critical,
+                           kInteractiveTitle};
+    if (reply == QLatin1String("err 00"))
+        return SettingsBox{QStringLiteral("İnteraktif SMS merkeziyle bağlantı kurulamıyor."), PromptIcon::Critical,
+                           kInteractiveTitle};
+    return SettingsBox{};
+}
+
+} // namespace
+
+// --- Exchanges ----------------------------------------------------------------------------
+
+SettingsExchanges SettingsExchanges::direct()
+{
+    SettingsExchanges ex;
+    ex.getInfo = [](const QString &url, const QString &user, const QString &password) {
+        Gateway gateway;
+        gateway.setUrl(url);
+        return gateway.GetInfo(user, password);
+    };
+    ex.listGathwin = [](const QString &user, const QString &password, const QString &list) {
+        return ListGathwinMessages(user, password, list);
+    };
+    ex.tryErp = [](const QString &server, const QString &database, const QString &user, const QString &password) {
+        return TryErpConnection(server, database, user, password);
+    };
+    return ex;
+}
+
+bool IsSettingsErrorReply(const QString &reply)
+{
+    return IsGatewayErrorCode(reply) || reply.contains(QLatin1String("<HTML>")) ||
+           reply.contains(QLatin1String("<html>"));
+}
+
+// --- Filling ------------------------------------------------------------------------------
+
+SettingsFill FillSettingsForm(const SettingsExchanges &exchanges)
+{
+    SettingsFill fill;
+    SettingsValues &v = fill.values;
+    const auto step = [&fill](const std::function<void()> &work) {
+        try {
+            work();
+        } catch (const OrvekError &e) {
+            if (!fill.failure) fill.failure = SettingsBox{e.description(), PromptIcon::Critical, kBrenvikTitle};
+        }
+    };
+
+    // 1, 2: the account in use, asked for its originators.
+    const GatewayKind kind = CurrentKind();
+    QString reply;
+    if (kind == GatewayKind::Brenvik) {
+        v.option = GatewayKind::Brenvik;
+        v.orvekUser = gUserName;
+        v.orvekPassword = gPassword;
+        v.orvekClientCode = gCkey;
+        v.saveOrvek = gFlgKaydet == QLatin1String("1");
+        reply = exchanges.getInfo(gGatewayUrl, gUserName + QLatin1Char('-') + gCkey, gPassword);
+        fill.creditTopUpVisible = true;
+    } else if (kind == GatewayKind::Ambrel) {
+        v.option = GatewayKind::Ambrel;
+        v.ambrelUrl = gGatewayUrl;
+        v.ambrelUser = gUserName;
+        v.ambrelPassword = gPassword;
+        v.saveAmbrel = gFlgKaydet == QLatin1String("1");
+        reply = exchanges.getInfo(gGatewayUrl, gUserName, gPassword);
+        fill.creditTopUpVisible = false;
+    }
+    if (kind != GatewayKind::None && !IsSettingsErrorReply(reply))
+        fill.originators = ParseGetInfoReply(reply).originators;
+
+    // 3 to 6: tbl_param.
+    step([&] { v.reportNames = GetParam(QStringLiteral("flg_raporad")) == QLatin1String("1"); });
+    const base64 codec;
+    const std::pair<QString *, const char *> coded[] = {
+        {&v.server, "OrvekServer"},           {&v.database, "OrvekDatabase"},
+        {&v.serverUser, "OrvekUser"},         {&v.serverPassword, "OrvekPassword"},
+        {&v.interactiveUser, "IntKullanici"}, {&v.interactivePassword, "IntParola"},
+    };
+    for (const auto &[box, name] : coded)
+        step([&, box = box, name = name] {
+            box->clear();
+            const QString stored = GetParam(QString::fromLatin1(name));
+            if (!stored.isEmpty()) *box = codec.Decode(stored);
+        });
+    step([&] { v.period = GetParam(QStringLiteral("IntPeriyot")); });
+    step([&] { v.interactiveOn = GetParam(QStringLiteral("flg_interaktif")) == QLatin1String("1"); });
+
+    // 7: the company's greeting row, by column position. No row: the first install, no
+    // company chosen yet; no error.
+    step([&] {
+        OpenLocalDb();
+        QSqlQuery q =
+            SqlExec(LocalDb(), QStringLiteral("SELECT * FROM tbl_kovaset_ayar WHERE sirket_kod = ?"), {gCompanyCode});
+        if (!q.next()) return;
+        if (q.record().count() < 8) throw OrvekError(QStringLiteral("tbl_kovaset_ayar tablosunun sütunları eksik."));
+        v.birthdayOn = nullAsEmpty(q.value(2)) == QLatin1String("1");
+        v.birthdayText = nullAsEmpty(q.value(3));
+        v.birthdayOriginator = nullAsEmpty(q.value(4));
+        v.anniversaryOn = nullAsEmpty(q.value(5)) == QLatin1String("1");
+        v.anniversaryText = nullAsEmpty(q.value(6));
+        v.anniversaryOriginator = nullAsEmpty(q.value(7));
+        fill.greetingsAvailable = true;
+    });
+
+    // 8: the greeting hours.
+    step([&] { v.start = storedTime(GetParam(QStringLiteral("KovasetBasla"))); });
+    step([&] { v.end = storedTime(GetParam(QStringLiteral("KovasetBitir"))); });
+
+    // 9: the account the window now shows.
+    fill.loaded.gateway = kind;
+    fill.loaded.user = gUserName;
+    fill.loaded.clientCode = kind == GatewayKind::Brenvik ? gCkey : QString();
+    return fill;
+}
+
+// --- Small handlers -----------------------------------------------------------------------
+
+int SettingsCounterValue(const QString &text) { return 160 - int(text.size()); }
+
+QString InsertNamePlaceholders(const QString &text, int caret)
+{
+    const int at = qBound(0, caret, int(text.size()));
+    return text.left(at) + QLatin1String(kNamePlaceholders) + text.mid(at);
+}
+
+// --- Save ---------------------------------------------------------------------------------
+
+bool IsBlankSetting(const QString &text) { return text.isEmpty() || text == QLatin1String(" "); }
+
+bool IsValidCheckPeriod(const QString &text)
+{
+    if (text.isEmpty()) return false;
+    bool nonZero = false;
+    for (const QChar c : text) {
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+        if (c != QLatin1Char('0')) nonZero = true;
+    }
+    return nonZero;
+}
+
+SettingsBox SettingsSavedBox()
+{
+    return SettingsBox{QStringLiteral("Kullanıcı bilgileriniz başarıyla kaydedildi."), PromptIcon::Information,
+                       kBrenvikTitle};
+}
+
+SettingsBox AccountResetBox()
+{
+    return SettingsBox{QStringLiteral("Kullanıcı hesap bilgileriniz başarıyla kaydedildi.") + crlf() +
+                           QStringLiteral("Ancak hesap değişikliği yapıldığı için otomatik mesaj özelliği kapatıldı.") +
+                           crlf() +
+                           QStringLiteral("Otomatik mesaj özelliğini kullanmak istiyorsanız lütfen ayarlarınızı "
+                                          "yeniden düzenleyiniz."),
+                       PromptIcon::Information, kAccountTitle};
+}
+
+SettingsBox GatewayUnreachableBox()
+{
+    return SettingsBox{
+        QStringLiteral("internet bağlantınızdaki bir sorun nedeniyle mesaj merkezine ulaşılamıyor.") + crlf() +
+            QStringLiteral("İnternet bağlantınız, kapalı ya da bir güvenlik uygulaması denetiminde olabilir.") +
+            crlf() + QStringLiteral("Lütfen internet bağlantınızı kontrol ediniz."),
+        PromptIcon::Critical, kAccountTitle};
+}
+
+SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccount &loaded,
+                                 const SettingsExchanges &exchanges)
+{
+    const base64 codec;
+
+    // 1. ERP server: tried first; nothing is stored when it does not open.
+    if (!exchanges.tryErp(values.server, values.database, values.serverUser, values.serverPassword))
+        return stop(SettingsBox{QStringLiteral("Orvek® veritabanı bağlantısı kurulamıyor.") + crlf() +
+                                    QStringLiteral("Lütfen sunucu bilgilerinin doğruluğunu kontrol ediniz."),
+                                PromptIcon::Critical, kBrenvikTitle},
+                    -1, QStringLiteral("txtSunucuAdi"));
+    try {
+        SetParam(QStringLiteral("OrvekServer"), encoded(codec, values.server));
+        SetParam(QStringLiteral("OrvekDatabase"), encoded(codec, values.database));
+        SetParam(QStringLiteral("OrvekUser"), encoded(codec, values.serverUser));
+        SetParam(QStringLiteral("OrvekPassword"), encoded(codec, values.serverPassword));
+    } catch (const OrvekError &e) {
+        return failed(e);
+    }
+    gErpServer = values.server;
+    gErpDatabase = values.database;
+    gErpUser = values.serverUser;
+    gErpPassword = values.serverPassword;
+
+    // 2. Report option; the automatic program is told to end.
+    try {
+        SetParam(QStringLiteral("flg_raporad"), flagText(values.reportNames));
+        SetParam(QStringLiteral("flg_kovaset"), QStringLiteral("0"));
+    } catch (const OrvekError &e) {
+        return failed(e);
+    }
+
+    // 3. Gateway account of the selected option, tried at its gateway.
+    bool accountSaved = false;
+    if (values.option != GatewayKind::None) {
+        const bool hosted = values.option == GatewayKind::Brenvik;
+        const QString user = hosted ? values.orvekUser : values.ambrelUser;
+        const QString password = hosted ? values.orvekPassword : values.ambrelPassword;
+        const QString ckey = hosted ? values.orvekClientCode : QString();
+        const QString userBox = hosted ? QStringLiteral("txtOrvekKullanici") : QStringLiteral("txtAmbrelKullanici");
+        if (hosted) {
+            if (IsBlankSetting(user) || IsBlankSetting(password) || IsBlankSetting(ckey))
+                return stop(SettingsBox{QStringLiteral("Girdiğiniz kullanıcı bilgilerinde hata var. Lütfen kontrol "
+                                                       "ediniz."),
+                                        PromptIcon::Critical, kAccountTitle},
+                            0, userBox);
+        } else {
+            if (IsBlankSetting(values.ambrelUrl))
+                return stop(SettingsBox{QStringLiteral("Lütfen Ambrel uygulamasının bulunduğu adresi belirtin."),
+                                        PromptIcon::Critical, kAccountTitle},
+                            0, QStringLiteral("txtAmbrelYolu"));
+            if (IsBlankSetting(user) || IsBlankSetting(password))
+                return stop(SettingsBox{QStringLiteral("Kullanıcı bilgilerinizde hata var. Lütfen kontrol ediniz."),
+                                        PromptIcon::Critical, kAccountTitle},
+                            0, userBox);
+        }
+        const QString url = hosted ? HostedGatewayAddress() : values.ambrelUrl;
+        const QString reply = exchanges.getInfo(url, hosted ? user + QLatin1Char('-') + ckey : user, password);
+        if (reply == QLatin1String("01") || reply == QLatin1String("03"))
+            return stop(SettingsBox{QStringLiteral("Kullanıcı bilgilerinizde hata var. Lütfen kontrol ediniz."),
+                                    PromptIcon::Critical, kAccountTitle},
+                        0, userBox);
+        // Every other error reply, "-1" and HTML pages among them: nothing was reached that
+        // answers for the account; the account in use stays.
+        if (IsSettingsErrorReply(reply)) return stop(GatewayUnreachableBox(), -1, QString());
+        const bool saveFlag = hosted ? values.saveOrvek : values.saveAmbrel;
+        try {
+            SaveAccountSettings(user, password, ckey, flagText(saveFlag), values.option,
+                                hosted ? QString() : values.ambrelUrl);
+        } catch (const OrvekError &e) {
+            return failed(e);
+        }
+        SetCurrentKind(values.option);
+        gGatewayUrl = url;
+        gUserName = user;
+        gPassword = password;
+        gCkey = ckey;
+        gFlgKaydet = flagText(saveFlag);
+        accountSaved = true;
+    }
+
+    // 4. Account change: the greetings of the company are switched off and the window is
+    // filled again.
+    const GatewayKind kind = CurrentKind();
+    const bool changed = kind != loaded.gateway || gUserName != loaded.user ||
+                         (kind == GatewayKind::Brenvik && gCkey != loaded.clientCode);
+    if (changed) {
+        try {
+            OpenLocalDb();
+            SqlExec(LocalDb(),
+                    QStringLiteral("UPDATE tbl_kovaset_ayar SET flg_dgun_mesaj = '0', dgun_gonderen = '', "
+                                   "flg_evyil_mesaj = '0', evyil_gonderen = '' WHERE sirket_kod = ?"),
+                    {gCompanyCode});
+        } catch (const OrvekError &e) {
+            SettingsSaveOutcome out = failed(e);
+            out.closeCaption = accountSaved;
+            return out;
+        }
+        SettingsSaveOutcome out;
+        out.end = SettingsSaveOutcome::End::AccountReset;
+        out.box = AccountResetBox();
+        out.tab = 1;
+        out.closeCaption = accountSaved;
+        return out;
+    }
+
+    const auto withCaption = [accountSaved](SettingsSaveOutcome out) {
+        out.closeCaption = accountSaved;
+        return out;
+    };
+
+    // 5, 6. Greetings.
+    if (auto out = SaveGreeting(GreetingStep{values.birthdayOn, values.birthdayText, values.birthdayOriginator,
+                                             values.birthdayTemplate, kBirthdayTitle, "txtDGunMesaj", "cbDGunOrg",
+                                             "flg_dgun_mesaj", "dgun_mesaj", "dgun_gonderen", "DGunMesaj"}))
+        return withCaption(*out);
+    if (auto out =
+            SaveGreeting(GreetingStep{values.anniversaryOn, values.anniversaryText, values.anniversaryOriginator,
+                                      values.anniversaryTemplate, kAnniversaryTitle, "txtEvYilMesaj", "cbEvYilOrg",
+                                      "flg_evyil_mesaj", "evyil_mesaj", "evyil_gonderen", "EvYilMesaj"}))
+        return withCaption(*out);
+
+    // 7. Greeting hours.
+    try {
+        SetParam(QStringLiteral("KovasetBasla"), values.start.toString(QStringLiteral("HH:mm:ss")));
+        SetParam(QStringLiteral("KovasetBitir"), values.end.toString(QStringLiteral("HH:mm:ss")));
+    } catch (const OrvekError &e) {
+        return withCaption(failed(e));
+    }
+
+    // 8. Interactive account.
+    const QString intUser = values.interactiveUser;
+    const QString intPassword = values.interactivePassword;
+    const SettingsBox periodBox{QStringLiteral("Kontrol süresi en az 1 dakika olabilir. Lütfen kontrol süresini "
+                                               "belirtiniz."),
+                                PromptIcon::Critical, kInteractiveTitle};
+    const QString userBox = QStringLiteral("txtIntKullanici");
+    if (values.interactiveOn) {
+        if (IsBlankSetting(intUser) || IsBlankSetting(intPassword))
+            return withCaption(stop(SettingsBox{QStringLiteral("Lütfen İnteraktif SMS kullanıcı bilgilerinizi "
+                                                               "giriniz."),
+                                                PromptIcon::None, kBrenvikTitle},
+                                    -1, userBox));
+    }
+    if (!IsValidCheckPeriod(values.period)) return withCaption(stop(periodBox, -1, QStringLiteral("txtDk")));
+    const bool withoutAccount = !values.interactiveOn && (intUser.isEmpty() || intPassword.isEmpty());
+    if (!withoutAccount) {
+        const QString reply = exchanges.listGathwin(intUser, intPassword, QStringLiteral("REC READ"));
+        bool clearAccount = false;
+        const SettingsBox refusal = InteractiveCheckRefusal(reply, clearAccount);
+        if (!refusal.text.isEmpty()) {
+            SettingsSaveOutcome out = stop(refusal, -1, userBox);
+            out.clearInteractiveAccount = clearAccount;
+            return withCaption(out);
+        }
+    }
+    try {
+        SetParam(QStringLiteral("flg_interaktif"), flagText(values.interactiveOn));
+        SetParam(QStringLiteral("IntKullanici"), withoutAccount ? QString() : codec.Encode(intUser));
+        SetParam(QStringLiteral("IntParola"), withoutAccount ? QString() : codec.Encode(intPassword));
+        SetParam(QStringLiteral("IntPeriyot"), values.period);
+    } catch (const OrvekError &e) {
+        return withCaption(failed(e));
+    }
+
+    // 9. Completion: the window sets the caption and shows the box, then FinishSettingsSave.
+    SettingsSaveOutcome out;
+    out.end = SettingsSaveOutcome::End::Completed;
+    out.box = SettingsSavedBox();
+    return withCaption(out);
+}
+
+std::optional<SettingsBox> FinishSettingsSave()
+{
+    try {
+        SetParam(QStringLiteral("flg_kovaset"), QStringLiteral("1"));
+    } catch (const OrvekError &e) {
+        return SettingsBox{e.description(), PromptIcon::Critical, QString()};
+    }
+    Shell::startProgram(KovasetProgramPath());
+    return std::nullopt;
+}
+
+// --- Server tests -------------------------------------------------------------------------
+
+SettingsBox TestErpConnection(const QString &server, const QString &database, const QString &user,
+                              const QString &password, const SettingsExchanges &exchanges)
+{
+    if (exchanges.tryErp(server, database, user, password))
+        return SettingsBox{QStringLiteral("Bağlantı kuruldu."), PromptIcon::Information, kBrenvikTitle};
+    return SettingsBox{QStringLiteral("Bağlantı kurulamadı. Lütfen sunucu bilgilerinizi kontrol ediniz."),
+                       PromptIcon::Critical, kBrenvikTitle};
+}
+
+QString CreditQueryReply(const SettingsExchanges &exchanges)
+{
+    switch (CurrentKind()) {
+    case GatewayKind::Brenvik:
+        return exchanges.getInfo(gGatewayUrl, gUserName + QLatin1Char('-') + gCkey, gPassword);
+    case GatewayKind::Ambrel:
+        return exchanges.getInfo(gGatewayUrl, gUserName, gPassword);
+    case GatewayKind::None:
+        break;
+    }
+    return QString();
+}
+
+SettingsBox CreditQueryBox(const QString &reply)
+{
+    if (!IsSettingsErrorReply(reply))
+        return SettingsBox{QStringLiteral("Mevcut kontörünüz : ") + ParseGetInfoReply(reply).credit,
+                           PromptIcon::Information, QString()};
+    if (reply == QLatin1String("01"))
+        return SettingsBox{QStringLiteral("Hatalı kullanıcı adı / parola"), PromptIcon::Critical, QString()};
+    return SettingsBox{QStringLiteral("Kontör bilgisi görüntülenemiyor.") + crlf() +
+                           QStringLiteral("Mesaj merkeziyle bağlantı kurulamadı."),
+                       PromptIcon::Critical, QString()};
+}
