@@ -95,8 +95,10 @@ struct SettingsExchanges {
 // --- Filling ------------------------------------------------------------------------------
 
 struct SettingsFill {
-    SettingsValues values;                  // every control's value (the other account group empty)
-    QStringList originators;                // both originator lists; the window selects none
+    SettingsValues values; // every control's value (the other account group empty)
+    // Both originator lists, filled anew (the window selects none) after a good reply only;
+    // unset, the lists stay as they are.
+    std::optional<QStringList> originators;
     std::optional<bool> creditTopUpVisible; // Command8; unset: keeps its visibility
     // Whether the company's greeting row could be read. When not (no company chosen yet, or
     // the database failed), both greeting frames stay in their design state and the greeting

@@ -429,10 +429,12 @@ void frmAyarlar::applyFill(const SettingsFill &fill)
         txtAmbrelParola->setText(v.ambrelPassword);
         setChecked(chkKaydetAmbrel, v.saveAmbrel);
     }
-    for (QComboBox *list : {cbDGunOrg, cbEvYilOrg}) {
-        list->clear();
-        list->addItems(fill.originators);
-        list->setCurrentIndex(-1);
+    if (fill.originators) {
+        for (QComboBox *list : {cbDGunOrg, cbEvYilOrg}) {
+            list->clear();
+            list->addItems(*fill.originators);
+            list->setCurrentIndex(-1);
+        }
     }
     if (fill.creditTopUpVisible) Command8->setVisible(*fill.creditTopUpVisible);
 
