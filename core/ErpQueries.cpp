@@ -123,13 +123,14 @@ QDate isoDate(const QString &s)
 }
 } // namespace
 
-QString GetErpQuery(const QString &kind)
+QString ErpQueryColumns(const QString &kind) { return QLatin1String(selectPiece(kindOf(kind))); }
+
+QString ErpQueryTail(const QString &kind, const QString &companyCode)
 {
     const Kind k = kindOf(kind);
     if (k == Kind::None) return QString();
-    const QString &code = gCompanyCode;
-    QString sql = QLatin1String(selectPiece(k));
-    sql += QLatin1String("FROM HAVLEN4") + code + QLatin1String(".CHK AS TCHK, HAVLEN4") + code;
+    const QString &code = companyCode;
+    QString sql = QLatin1String("FROM HAVLEN4") + code + QLatin1String(".CHK AS TCHK, HAVLEN4") + code;
     if (k == Kind::Grup)
         sql += QLatin1String(".YTK AS TYTK, HAVLEN4") + code + QLatin1String(".KTK AS TFKTK ");
     else
@@ -138,6 +139,12 @@ QString GetErpQuery(const QString &kind)
     sql += QLatin1String("AND (TYTK.CepTelBKod IS NOT NULL AND TYTK.CepTelBKod <> '') "
                          "AND (TYTK.CepTel IS NOT NULL AND TYTK.CepTel <> '')");
     return sql;
+}
+
+QString GetErpQuery(const QString &kind)
+{
+    if (kindOf(kind) == Kind::None) return QString();
+    return ErpQueryColumns(kind) + ErpQueryTail(kind, gCompanyCode);
 }
 
 QVector<RecordField> ErpColumns(const QString &kind) { return columnsOf(kindOf(kind)); }

@@ -15,6 +15,14 @@
 // key (the comparison is exact and case-sensitive). The company code goes in unchanged.
 QString GetErpQuery(const QString &kind);
 
+// The pieces of those texts, for builders of other kinds over the same tables: the column
+// list that a kind's text starts with, and the tail (FROM and WHERE) of a kind for one
+// company code ("" for a kind GetErpQuery does not know). The tail of "ChkMesaj" is the plain
+// one: account cards of KartTip 0 joined to their contact persons with both parts of a
+// mobile number.
+QString ErpQueryColumns(const QString &kind);
+QString ErpQueryTail(const QString &kind, const QString &companyCode);
+
 // The columns a kind's text yields, in order, with the type every loaded value has:
 // QString for texts, QDate for the converted day numbers, double for Bakiye. Empty for a key
 // that GetErpQuery does not know.

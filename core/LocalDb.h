@@ -67,6 +67,11 @@ void SaveAccountSettings(const QString &user, const QString &password, const QSt
 
 void GetMdacVersion();
 void LoadSettings();
+// The automatic program's settings loader: the same steps and readers as LoadSettings, its
+// own stage text for the ERP parameters. A failure shows the stage text and "Kovaset
+// uygulaması kapatılıyor..." (both critical, title "Kovaset"), ends the program through
+// Lifecycle and returns false. Sets no flag of the main program's own.
+bool KovasetLoadSettings();
 
 // The data access hint shown when the version test fails and the database cannot be opened.
 QString DataAccessHint(const QString &version);

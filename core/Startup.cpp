@@ -66,11 +66,16 @@ QString SingleInstanceLockPath(const QString &programName, const QString &progra
 
 bool AcquireSingleInstanceLock(const QString &programName)
 {
+    return AcquireSingleInstanceLockAt(SingleInstanceLockPath(programName, ProgramFolder()), 0);
+}
+
+bool AcquireSingleInstanceLockAt(const QString &lockPath, int waitMs)
+{
     if (instanceLock()) return true;
-    auto lock = std::make_unique<QLockFile>(SingleInstanceLockPath(programName, ProgramFolder()));
+    auto lock = std::make_unique<QLockFile>(lockPath);
     // No age makes a lock stale; only a holder that no longer runs does.
     lock->setStaleLockTime(0);
-    if (lock->tryLock(0)) {
+    if (lock->tryLock(waitMs)) {
         instanceLock() = std::move(lock);
         return true;
     }

@@ -40,6 +40,9 @@ QString SingleInstanceLockPath(const QString &programName, const QString &progra
 // not stop the program.
 bool AcquireSingleInstanceLock(const QString &programName);
 void ReleaseSingleInstanceLock();
+// The same lock taken at a path of the caller's (the automatic program's lock lies in the
+// program folder beside the database), waiting up to waitMs for a holder that is ending.
+bool AcquireSingleInstanceLockAt(const QString &lockPath, int waitMs);
 
 // --- Start-up -------------------------------------------------------------------------
 

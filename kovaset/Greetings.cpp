@@ -1,0 +1,322 @@
+// The daily greetings run of the engine: birthdays and wedding anniversaries of the contact
+// persons of every company whose greetings are on, one gateway request per company and kind,
+// progress kept per part so that nothing is sent twice on one day.
+
+#include "core/AcceptedWrites.h"
+#include "core/AppState.h"
+#include "core/Gateway.h"
+#include "core/GatewayKind.h"
+#include "core/LocalDb.h"
+#include "core/OrvekError.h"
+#include "core/RecipientMerge.h"
+#include "core/SentLog.h"
+#include "core/Services.h"
+#include "kovaset/KovasetEngine.h"
+#include "kovaset/KovasetErp.h"
+#include "kovaset/LocalWrites.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <optional>
+
+namespace {
+const QString kLogText = QStringLiteral("Doğum Günü - Evlilik Yıldönümü");
+
+QString dayText(const QDate &d) { return d.toString(QStringLiteral("yyyy-MM-dd")); }
+
+QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+
+QString describe(const std::exception &e) { return QString::fromStdString(e.what()); }
+
+// Whether the last request of the gateway object may have reached the gateway although no
+// reply came back. The gateway client does not tell that apart yet: a failed exchange counts
+// as not sent.
+bool RequestMayHaveGoneOut(const Gateway &) { return false; }
+
+// The rows of a greeting part that the gateway took: its log row (when it has a message id)
+// and its progress row, in one transaction. A locked database is waited on.
+LocalWriteResult WriteGreetingPart(const std::optional<SentMessageRow> &sent, const QString &day,
+                                   const QString &company, const QString &kind, const QString &msgid)
+{
+    return RunLocalWrite([&](QSqlDatabase &db) {
+        if (sent) InsertJournalRows(db, SentMessageJournalRows({*sent}));
+        SqlExec(db,
+                QStringLiteral("INSERT OR IGNORE INTO tbl_kovaset_parca (tarih, sirket_kod, msg_tip, msgid) "
+                               "VALUES (?, ?, ?, ?)"),
+                {day, company, kind, msgid.isNull() ? QVariant() : QVariant(msgid)});
+    });
+}
+
+// A gateway reply as it may stand in the log: one line, at most 60 characters.
+QString replyForLog(const QString &reply)
+{
+    QString r = reply.simplified();
+    if (r.size() > 60) r = r.left(60) + QStringLiteral("...");
+    return QLatin1Char('"') + r + QLatin1Char('"');
+}
+} // namespace
+
+QString BirthdayKind() { return QStringLiteral("Doğum günü tebriği"); }
+QString AnniversaryKind() { return QStringLiteral("Evlilik yıldönümü tebriği"); }
+
+QString GreetingText(const QString &text, const QVariant &adi, const QVariant &soyadi)
+{
+    static const QString marks[] = {QStringLiteral("[##Adi##]"), QStringLiteral("[##Ad##]"),
+                                    QStringLiteral("[##Soyadi##]"), QStringLiteral("[##Soyad##]")};
+    const QString first = textOf(adi), last = textOf(soyadi);
+    QString merged;
+    merged.reserve(text.size() + 32);
+    int pos = 0;
+    while (pos < text.size()) {
+        const int at = text.indexOf(QLatin1String("[##"), pos);
+        if (at < 0) {
+            merged += QStringView(text).mid(pos);
+            break;
+        }
+        merged += QStringView(text).mid(pos, at - pos);
+        int which = -1;
+        for (int i = 0; i < 4 && which < 0; ++i)
+            if (QStringView(text).mid(at).startsWith(marks[i])) which = i;
+        if (which < 0) {
+            merged += QLatin1String("[##");
+            pos = at + 3;
+            continue;
+        }
+        merged += which < 2 ? first : last;
+        pos = at + int(marks[which].size());
+    }
+    for (QChar &c : merged) {
+        if (c == QLatin1Char('&'))
+            c = QLatin1Char('-');
+        else if (c == QLatin1Char('<'))
+            c = QLatin1Char('[');
+        else if (c == QLatin1Char('>'))
+            c = QLatin1Char(']');
+    }
+    return merged.left(Gateway::kMessageSize);
+}
+
+bool IsGreetingDay(const QVariant &day, const QVariant &month, const QVariant &year, const QDate &today)
+{
+    if (day.isNull() || month.isNull() || year.isNull()) return false;
+    bool okD = false, okM = false, okY = false;
+    const int d = day.toInt(&okD), m = month.toInt(&okM), y = year.toInt(&okY);
+    return okD && okM && okY && d == today.day() && m == today.month() && y != 1899;
+}
+
+QString KovasetEngine::partKey(const QString &day, const QString &code, const QString &kind)
+{
+    return day + QLatin1Char('|') + code + QLatin1Char('|') + kind;
+}
+
+void KovasetEngine::Kovaset()
+{
+    // One date and time for the whole run.
+    const QDateTime runAt = now();
+    const QDate today = runAt.date();
+    const QString day = dayText(today);
+    const QString time = runAt.toString(QStringLiteral("HH:mm:ss"));
+
+    QVector<Company> companies;
+    QSet<QString> done;
+    try {
+        const QString basla = GetParam(QStringLiteral("KovasetBasla"));
+        const QString bitir = GetParam(QStringLiteral("KovasetBitir"));
+        if (time < basla || time > bitir) return;
+
+        OpenLocalDb();
+        {
+            QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT tarih FROM tbl_kovaset WHERE tarih = ?"), {day});
+            if (q.next()) return;
+        }
+        {
+            QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT * FROM tbl_kovaset_ayar"));
+            while (q.next()) {
+                Company c;
+                c.code = textOf(q.value(1));
+                c.birthdays = textOf(q.value(2)) == QLatin1String("1");
+                c.birthdayText = textOf(q.value(3));
+                c.birthdayOriginator = textOf(q.value(4));
+                c.anniversaries = textOf(q.value(5)) == QLatin1String("1");
+                c.anniversaryText = textOf(q.value(6));
+                c.anniversaryOriginator = textOf(q.value(7));
+                companies.append(c);
+            }
+            if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
+        }
+        {
+            QSqlQuery q = SqlExec(
+                LocalDb(), QStringLiteral("SELECT sirket_kod, msg_tip FROM tbl_kovaset_parca WHERE tarih = ?"), {day});
+            while (q.next()) done.insert(partKey(day, textOf(q.value(0)), textOf(q.value(1))));
+            if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
+        }
+    } catch (const std::exception &e) {
+        // Without the day's state nothing is sent.
+        m_log.write(QStringLiteral("Tebrik çalışması yapılamadı: ") + describe(e));
+        return;
+    }
+    if (companies.isEmpty()) return;
+
+    bool allDone = true;
+    for (const Company &c : companies) {
+        if (m_ended) return;
+        const bool birthdayDue = c.birthdays && !done.contains(partKey(day, c.code, BirthdayKind())) &&
+                                 !m_partsDoneHere.contains(partKey(day, c.code, BirthdayKind()));
+        const bool anniversaryDue = c.anniversaries && !done.contains(partKey(day, c.code, AnniversaryKind())) &&
+                                    !m_partsDoneHere.contains(partKey(day, c.code, AnniversaryKind()));
+        if (!birthdayDue && !anniversaryDue) continue;
+        if (!IsPlainCompanyCode(c.code)) {
+            m_log.write(QStringLiteral("Şirket kodu geçersiz, tebrik gönderilmedi: ") + replyForLog(c.code));
+            allDone = false;
+            continue;
+        }
+
+        // One query per company; only today's persons are kept.
+        QVector<Contact> birthdays, anniversaries;
+        QString error;
+        const ErpQueryStatus status = RunErpQueryReconnectingOnce(
+            KovasetErpQueryFor(QStringLiteral("Kovaset"), c.code),
+            [&](QSqlQuery &q) {
+                birthdays.clear();
+                anniversaries.clear();
+                const QSqlRecord rec = q.record();
+                const int adi = rec.indexOf(QStringLiteral("Adi")), soyadi = rec.indexOf(QStringLiteral("Soyadi"));
+                const int prefix = rec.indexOf(QStringLiteral("CepTelBKod")),
+                          number = rec.indexOf(QStringLiteral("CepTel"));
+                const int dg = rec.indexOf(QStringLiteral("DgGun")), da = rec.indexOf(QStringLiteral("DgAy")),
+                          dy = rec.indexOf(QStringLiteral("DgYil"));
+                const int eg = rec.indexOf(QStringLiteral("EvGun")), ea = rec.indexOf(QStringLiteral("EvAy")),
+                          ey = rec.indexOf(QStringLiteral("EvYil"));
+                while (q.next()) {
+                    const bool b = birthdayDue && IsGreetingDay(q.value(dg), q.value(da), q.value(dy), today);
+                    const bool a = anniversaryDue && IsGreetingDay(q.value(eg), q.value(ea), q.value(ey), today);
+                    if (!b && !a) continue;
+                    const Contact person{q.value(adi), q.value(soyadi), q.value(prefix), q.value(number)};
+                    if (b) birthdays.append(person);
+                    if (a) anniversaries.append(person);
+                }
+            },
+            &error);
+        if (status == ErpQueryStatus::NoConnection) {
+            m_log.write(QStringLiteral("ERP veritabanına bağlanılamadı: ") + error);
+            Prompt::show(QStringLiteral("Orvek® veritabanıyla bağlantı sağlanamadı. Kovaset.exe uygulaması "
+                                        "kapatılıyor..."),
+                         PromptIcon::Critical, QStringLiteral("Orvek® Talvane"));
+            Lifecycle::endProgram();
+            return;
+        }
+        if (status == ErpQueryStatus::Failed) {
+            m_log.write(QStringLiteral("Şirket %1 için ERP sorgusu çalışmadı, sonraki turda denenecek: ").arg(c.code) +
+                        error);
+            allDone = false;
+            continue;
+        }
+
+        if (birthdayDue &&
+            sendPart(c, BirthdayKind(), c.birthdayText, c.birthdayOriginator, birthdays, runAt) == PartResult::Failed)
+            allDone = false;
+        if (m_ended) return;
+        if (anniversaryDue && sendPart(c, AnniversaryKind(), c.anniversaryText, c.anniversaryOriginator, anniversaries,
+                                       runAt) == PartResult::Failed)
+            allDone = false;
+        if (m_ended) return;
+    }
+    if (!allDone) return;
+
+    // Every part of every company is done: the day is marked.
+    const LocalWriteResult mark = RunLocalWrite([&](QSqlDatabase &db) {
+        SqlExec(db, QStringLiteral("INSERT OR IGNORE INTO tbl_kovaset (tarih) VALUES (?)"), {day});
+    });
+    if (mark.status == LocalWriteStatus::Written) {
+        m_log.write(QStringLiteral("Günün tebrikleri tamamlandı: ") + day);
+        return;
+    }
+    if (mark.status == LocalWriteStatus::Busy) {
+        // Every part is recorded already: the next tick marks the day without sending.
+        m_log.write(QStringLiteral("Gün işareti yazılamadı (veritabanı meşgul), sonraki turda yazılacak: ") +
+                    mark.error);
+        return;
+    }
+    m_log.write(QStringLiteral("Gün işareti yazılamadı: ") + mark.error);
+    Prompt::show(QStringLiteral("Dikkat !") + QStringLiteral("\r\n") +
+                     QStringLiteral("Mesajlarınız gönderiliyor; ancak, gönderildi bilgisi veritabanına yazılamıyor. Bu "
+                                    "durum otomatik mesajların birden fazla gitmesine sebep olabilir. Lütfen sistem "
+                                    "yöneticinize başvurunuz."),
+                 PromptIcon::Critical, QStringLiteral("Kovaset"));
+    Lifecycle::endProgram();
+}
+
+KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const QString &kind, const QString &text,
+                                                  const QString &originator, const QVector<Contact> &contacts,
+                                                  const QDateTime &runAt)
+{
+    const QString day = dayText(runAt.date());
+    const QString what = QStringLiteral("şirket %1, %2").arg(company.code, kind);
+    m_gateway.clearsmsbasket();
+    m_gateway.reserveBasket(int(contacts.size()));
+    QSet<QString> used;
+    used.reserve(int(contacts.size()));
+    int count = 0;
+    for (const Contact &person : contacts) {
+        const QString number = RecipientNumber(person.prefix, person.number);
+        if (number.isEmpty() || used.contains(number)) continue;
+        try {
+            m_gateway.addtosmsbasket(GreetingText(text, person.adi, person.soyadi), number);
+        } catch (const std::exception &e) {
+            m_log.write(QStringLiteral("Tebrik sepete eklenemedi (%1): ").arg(what) + describe(e));
+            continue;
+        }
+        used.insert(number);
+        ++count;
+    }
+    if (count == 0) {
+        m_log.write(QStringLiteral("Bugün tebrik edilecek kişi yok: ") + what);
+        return PartResult::Done;
+    }
+
+    const QString reply = m_gateway.sendsms(GatewayUserName(), gPassword, originator, QString());
+    // The basket is empty after every send, whatever happened.
+    m_gateway.clearsmsbasket();
+    const GatewaySendReply parsed = ParseSendReply(reply);
+    const QString key = partKey(day, company.code, kind);
+
+    if (parsed.accepted) {
+        SentMessageRow row;
+        row.msgid = parsed.messageId;
+        row.msg_tip = kind;
+        row.gateway = GatewayKindText(gGatewayKind);
+        row.paket_boyut = count;
+        row.mesaj = kLogText;
+        row.originator = originator;
+        row.tarih = runAt;
+        row.gtarih = runAt;
+        row.sirket_kod = company.code;
+        const LocalWriteResult w = WriteGreetingPart(row, day, company.code, kind, parsed.messageId);
+        if (w.status == LocalWriteStatus::Written) {
+            m_log.write(
+                QStringLiteral("Tebrik gönderildi: %1, %2 mesaj, msgid %3").arg(what).arg(count).arg(row.msgid));
+        } else {
+            // Sent: it must not go out again, even though its rows are missing.
+            m_partsDoneHere.insert(key);
+            m_log.write(QStringLiteral("Tebrik gönderildi, kaydı yazılamadı: %1, %2 mesaj, msgid %3, tarih %4: %5")
+                            .arg(what)
+                            .arg(count)
+                            .arg(row.msgid, runAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), w.error));
+        }
+        return PartResult::Done;
+    }
+
+    if (RequestMayHaveGoneOut(m_gateway)) {
+        const LocalWriteResult w = WriteGreetingPart(std::nullopt, day, company.code, kind, QString());
+        if (w.status != LocalWriteStatus::Written) m_partsDoneHere.insert(key);
+        m_log.write(QStringLiteral("Tebrik isteği gitti, yanıt gelmedi; gönderilmiş olabilir, bugün yeniden "
+                                   "gönderilmeyecek: %1, %2 mesaj")
+                        .arg(what)
+                        .arg(count));
+        return PartResult::Done;
+    }
+
+    m_log.write(QStringLiteral("Tebrik gönderilemedi: %1, yanıt %2").arg(what, replyForLog(reply)));
+    return PartResult::Failed;
+}

@@ -1,0 +1,136 @@
+#pragma once
+
+// The automatic program's engine: three timers on the program's one thread, each handler
+// turning its own timer off while it works (work never yields to the event loop, so ticks
+// that fall inside other work are lost, not queued):
+//   onStopTick         every 100 ms   ends the program when flg_kovaset reads "0" or cannot be read
+//   onGreetingTick     every 60 s     settings loader, then the daily greetings run (Kovaset())
+//   onInteractiveTick  every 1 s      counts the IntPeriyot period; at its end the settings
+//                                     loader, then RunInteractiveCycle()
+// The clock is injected (tests drive the ticks by hand with a clock of their own). The engine
+// holds the program's one Gateway object, writes the log, and installs itself as the
+// Lifecycle handler, so "the program ends" anywhere below ends the engine.
+//
+// Extending it (the interactive cycle): derive and override RunInteractiveCycle(), or set
+// the interactiveCycle function; use now() for the time, gateway() for the gateway, log()
+// for log lines, RunErpQueryReconnectingOnce (kovaset/KovasetErp.h) for ERP queries and
+// RunLocalWrite (kovaset/LocalWrites.h) for writes to the shared database.
+
+#include "core/Gateway.h"
+#include "kovaset/KovasetLog.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSet>
+#include <QString>
+#include <QTimer>
+#include <QVariant>
+#include <QVector>
+#include <functional>
+
+class KovasetEngine : public QObject {
+    Q_OBJECT
+public:
+    using Clock = std::function<QDateTime()>;
+
+    static constexpr int kStopIntervalMs = 100;
+    static constexpr int kGreetingIntervalMs = 60000;
+    static constexpr int kInteractiveIntervalMs = 1000;
+
+    explicit KovasetEngine(KovasetLog &log, Clock clock = {}, QObject *parent = nullptr);
+    ~KovasetEngine() override;
+
+    // Starts the three timers (the running program; tests call the handlers themselves).
+    void startTimers();
+
+    // Ends the engine once: timers off, both connections closed, a log line with the reason,
+    // then the end handler with the exit status (the program leaves its event loop there).
+    void end(const QString &reason, int exitStatus);
+    bool hasEnded() const { return m_ended; }
+    int exitStatus() const { return m_exitStatus; }
+    void setEndHandler(std::function<void(int exitStatus)> handler) { m_endHandler = std::move(handler); }
+
+    // The timer handlers.
+    void onStopTick();
+    void onGreetingTick();
+    void onInteractiveTick();
+
+    // Whether each handler's timer is on (a handler that turns it off for good leaves it off).
+    bool stopTimerOn() const { return m_stopOn; }
+    bool greetingTimerOn() const { return m_greetingOn; }
+    bool interactiveTimerOn() const { return m_interactiveOn; }
+    // The interactive period in ms (0: no cycles) and the ms counted towards it.
+    qint64 intervalMs() const { return m_intervalMs; }
+    qint64 elapsedMs() const { return m_elapsedMs; }
+    int interactiveCycles() const { return m_interactiveCycles; }
+
+    // The daily greetings run.
+    void Kovaset();
+
+    // The interactive fetch-and-answer cycle; empty here. Runs interactiveCycle when set.
+    virtual void RunInteractiveCycle();
+    std::function<void(KovasetEngine &)> interactiveCycle;
+
+    QDateTime now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
+    Gateway &gateway() { return m_gateway; }
+    KovasetLog &log() { return m_log; }
+
+private:
+    struct Contact {
+        QVariant adi;
+        QVariant soyadi;
+        QVariant prefix;
+        QVariant number;
+    };
+    struct Company {
+        QString code;
+        bool birthdays = false;
+        QString birthdayText;
+        QString birthdayOriginator;
+        bool anniversaries = false;
+        QString anniversaryText;
+        QString anniversaryOriginator;
+    };
+    enum class PartResult { Done, Failed };
+
+    void setTimer(QTimer &timer, bool &on, bool wanted);
+    PartResult sendPart(const Company &company, const QString &kind, const QString &text, const QString &originator,
+                        const QVector<Contact> &contacts, const QDateTime &runAt);
+    static QString partKey(const QString &day, const QString &code, const QString &kind);
+
+    KovasetLog &m_log;
+    Clock m_clock;
+    Gateway m_gateway;
+    QTimer m_stopTimer;
+    QTimer m_greetingTimer;
+    QTimer m_interactiveTimer;
+    bool m_live = false;
+    bool m_stopOn = true;
+    bool m_greetingOn = true;
+    bool m_interactiveOn = true;
+    bool m_ended = false;
+    int m_exitStatus = 0;
+    std::function<void(int)> m_endHandler;
+    qint64 m_intervalMs = -1; // -1 until IntPeriyot is first read
+    qint64 m_elapsedMs = 0;
+    int m_interactiveCycles = 0;
+    // Parts done in this process whose rows could not be written: never sent again today.
+    QSet<QString> m_partsDoneHere;
+};
+
+// The interactive period of an IntPeriyot text in ms: a whole number of minutes of at least 1
+// ("05" is 5); 0 for any other text.
+qint64 InteractivePeriodMs(const QString &text);
+
+// A greeting for one person: "[##Adi##]" and "[##Ad##]" become the first name, "[##Soyadi##]"
+// and "[##Soyad##]" the surname (Null writes nothing; other placeholders stay as typed); then
+// & becomes -, < becomes [, > becomes ], and the text is cut to its first 160 characters.
+QString GreetingText(const QString &text, const QVariant &adi, const QVariant &soyadi);
+
+// Whether the day, month and year columns of a contact name a date whose day and month are
+// today's (a year of 1899 means no date).
+bool IsGreetingDay(const QVariant &day, const QVariant &month, const QVariant &year, const QDate &today);
+
+// The kinds logged as msg_tip.
+QString BirthdayKind();    // "Doğum günü tebriği"
+QString AnniversaryKind(); // "Evlilik yıldönümü tebriği"

@@ -1,0 +1,44 @@
+#include "kovaset/KovasetLog.h"
+
+#include "core/LocalDb.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
+QString KovasetLog::lineFor(const QDateTime &at, const QString &text)
+{
+    QString body = text;
+    body.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    body.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    body.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + body;
+}
+
+void KovasetLog::write(const QString &text)
+{
+    const QDateTime at = m_clock ? m_clock() : QDateTime::currentDateTime();
+    const QByteArray line = lineFor(at, text).toUtf8() + '\n';
+    if (m_echo) {
+        std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
+        std::fflush(stderr);
+    }
+    if (!m_filePath.isEmpty()) appendToFile(line);
+}
+
+void KovasetLog::appendToFile(const QByteArray &line)
+{
+    const QFileInfo info(m_filePath);
+    if (info.exists() && info.size() + line.size() > kMaxFileBytes) {
+        const QString older = m_filePath + QStringLiteral(".1");
+        QFile::remove(older);
+        QFile::rename(m_filePath, older);
+    }
+    // Opened per line: the file may be renamed or removed between events.
+    QFile f(m_filePath);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    f.write(line);
+}
+
+QString KovasetLogPath() { return QDir(ProgramFolder()).filePath(QStringLiteral("kovaset.log")); }
