@@ -20,11 +20,12 @@ void KovasetLog::write(const QString &text)
 {
     const QDateTime at = m_clock ? m_clock() : QDateTime::currentDateTime();
     const QByteArray line = lineFor(at, text).toUtf8() + '\n';
+    // The file first: standard error may lead nowhere (the starting program has ended).
+    if (!m_filePath.isEmpty()) appendToFile(line);
     if (m_echo) {
         std::fwrite(line.constData(), 1, size_t(line.size()), stderr);
         std::fflush(stderr);
     }
-    if (!m_filePath.isEmpty()) appendToFile(line);
 }
 
 void KovasetLog::appendToFile(const QByteArray &line)

@@ -73,6 +73,10 @@ void InstallStopSignals(KovasetEngine &engine, QObject *owner)
     sa.sa_flags = SA_RESTART;
     for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &sa, nullptr);
 }
+
+// Standard error is inherited from the program that started this one; once that has ended,
+// a write there must fail quietly instead of ending this program.
+void IgnoreBrokenPipes() { std::signal(SIGPIPE, SIG_IGN); }
 #endif
 } // namespace
 
@@ -93,6 +97,9 @@ void InstallLoggingPrompt(KovasetLog &log)
 
 int KovasetMain()
 {
+#ifdef Q_OS_UNIX
+    IgnoreBrokenPipes();
+#endif
     KovasetLog log; // standard error only until the database is known to be usable
     InstallLoggingPrompt(log);
     InstallDatabaseClosing();

@@ -1,15 +1,22 @@
 // The Kovaset program as a process: a copy of the built binary in a temporary program folder
 // with its own database, configuration folder (the log-on entry) and runtime folder.
+#include "core/Base64.h"
+#include "core/LocalDb.h"
+#include "core/Startup.h"
+#include "tests/support/ErpStandIn.h"
+#include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <csignal>
@@ -51,6 +58,7 @@ public:
         }
     }
 
+    QString root() const { return m_dir.path(); }
     QString folder() const { return m_dir.filePath(QStringLiteral("prog")); }
     QString program() const { return folder() + QStringLiteral("/Kovaset"); }
     QString dbPath() const { return folder() + QStringLiteral("/orvekdata.db"); }
@@ -63,7 +71,8 @@ public:
         return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
-    QProcess &start(const QStringList &args = {})
+    QProcess &start(const QStringList &args = {}) { return startProgram(program(), args); }
+    QProcess &startProgram(const QString &path, const QStringList &args)
     {
         auto p = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -71,7 +80,7 @@ public:
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
         p->setProcessEnvironment(env);
         p->setWorkingDirectory(m_dir.path());
-        p->start(program(), args);
+        p->start(path, args);
         p->waitForStarted(10000);
         m_processes.push_back(std::move(p));
         return *m_processes.back();
@@ -111,6 +120,18 @@ public:
         q.prepare(QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = 'flg_kovaset'"));
         q.addBindValue(value);
         QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
+    }
+    void exec(const QString &sql, const QVariantList &binds = {})
+    {
+        QSqlQuery q(db());
+        q.prepare(sql);
+        for (const QVariant &b : binds) q.addBindValue(b);
+        QVERIFY2(q.exec(), qPrintable(q.lastError().text() + QStringLiteral(": ") + sql));
+    }
+    QVariant scalar(const QString &sql)
+    {
+        QSqlQuery q(db());
+        return q.exec(sql) && q.next() ? q.value(0) : QVariant();
     }
     void closeDb()
     {
@@ -166,6 +187,10 @@ class TestKovasetProgram : public QObject {
 private slots:
     void program_data();
     void program();
+    void survivesAWriteTransactionOfAnotherProgram();
+    void twentyDaysBesideTheMainProgram();
+    void mainProgramThatStartedItFreesItsLock_data();
+    void mainProgramThatStartedItFreesItsLock();
 };
 
 void TestKovasetProgram::program_data()
@@ -323,6 +348,155 @@ void TestKovasetProgram::program()
         break;
     }
     }
+}
+
+void TestKovasetProgram::survivesAWriteTransactionOfAnotherProgram()
+{
+    KovasetFolder k;
+    k.setFlag(QStringLiteral("0"));
+    // The main program holds the database for 3 s while Kovaset starts and writes its flag.
+    QSqlQuery q(k.db());
+    QVERIFY(q.exec(QStringLiteral("BEGIN IMMEDIATE")));
+    QVERIFY(q.exec(QStringLiteral("UPDATE tbl_param SET deger = '1' WHERE parametre = 'flg_raporad'")));
+    QProcess &running = k.start();
+    QThread::sleep(3);
+    QVERIFY(q.exec(QStringLiteral("COMMIT")));
+    QTRY_VERIFY_WITH_TIMEOUT(k.countInLog(kStarted) == 1, 30000);
+    QCOMPARE(running.state(), QProcess::Running);
+    QTRY_COMPARE_WITH_TIMEOUT(k.flag(), QStringLiteral("1"), 30000);
+    // Kovaset keeps no read transaction open between its ticks: a full checkpoint goes through.
+    QVERIFY(q.exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)")));
+    QVERIFY(q.next());
+    QCOMPARE(q.value(0).toInt(), 0);
+    q.finish();
+    QCOMPARE(running.state(), QProcess::Running);
+    k.setFlag(QStringLiteral("0"));
+    QVERIFY(KovasetFolder::ended(running));
+    QCOMPARE(running.exitCode(), 0);
+    QVERIFY(!k.logText().contains(QStringLiteral("locked"), Qt::CaseInsensitive));
+}
+
+void TestKovasetProgram::twentyDaysBesideTheMainProgram()
+{
+    const int days = 20;
+    const QDate first(2026, 12, 10);
+    KovasetFolder k;
+    FakeGateway gateway;
+    const QString erpFolder = k.root() + QStringLiteral("/erp");
+    {
+        ErpStandIn erp(erpFolder);
+        for (const QString &c : {QStringLiteral("01"), QStringLiteral("02")}) {
+            erp.addCompany(c, QStringLiteral("Şirket ") + c);
+            erp.addAccount(c,
+                           {{QStringLiteral("HesapKodu"), QStringLiteral("120.001")}, {QStringLiteral("KartTip"), 0}});
+            erp.begin(c);
+            for (int d = 0; d < days; ++d) {
+                const QDate day = first.addDays(d);
+                erp.addContact(c,
+                               {{QStringLiteral("Sirket"), QStringLiteral("120.001")},
+                                {QStringLiteral("Adi"), QStringLiteral("Kişi%1").arg(d)},
+                                {QStringLiteral("Soyadi"), QStringLiteral("S")},
+                                {QStringLiteral("CepTelBKod"), QStringLiteral("532")},
+                                {QStringLiteral("CepTel"), QStringLiteral("10000%1").arg(d, 2, 10, QLatin1Char('0'))},
+                                {QStringLiteral("DogumTar"), ErpStandIn::dayNumber(1980, day.month(), day.day())},
+                                {QStringLiteral("EvlTarih"), ErpStandIn::dayNumber(2001, day.month(), day.day())}});
+            }
+            erp.commit(c);
+            k.exec(
+                QStringLiteral("INSERT INTO tbl_kovaset_ayar (sirket_kod, flg_dgun_mesaj, dgun_mesaj, dgun_gonderen, "
+                               "flg_evyil_mesaj, evyil_mesaj, evyil_gonderen) "
+                               "VALUES (?, '1', 'D [##Adi##]', 'ORVEK', '1', 'E [##Adi##]', 'TALVANE')"),
+                {c});
+        }
+    }
+    base64 codec;
+    k.exec(QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi_i = 'demo', parola_i = 'gizli', flg_kaydet_i = '1', "
+                          "flg_gw = '1', url_ambrel = ?"),
+           {gateway.url()});
+    const QList<QPair<QString, QString>> erpSettings{
+        {QStringLiteral("OrvekServer"), QStringLiteral("sqlite:") + erpFolder},
+        {QStringLiteral("OrvekDatabase"), QStringLiteral("ORVEK")},
+        {QStringLiteral("OrvekUser"), QStringLiteral("sa")},
+        {QStringLiteral("OrvekPassword"), QStringLiteral("x")}};
+    for (const auto &p : erpSettings)
+        k.exec(QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"), {codec.Encode(p.second), p.first});
+
+    QProcess &helper = k.startProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/kovaset-days"),
+                                      {k.folder(), first.toString(Qt::ISODate), QString::number(days)});
+    // Meanwhile the main program logs its own sends and saves settings, each in a write
+    // transaction that holds the database for a while.
+    int writes = 0;
+    while (!helper.waitForFinished(5)) {
+        QVERIFY2(writes < 100000, "the helper does not end");
+        QSqlQuery q(k.db());
+        QVERIFY2(q.exec(QStringLiteral("BEGIN IMMEDIATE")), qPrintable(q.lastError().text()));
+        QVERIFY(q.exec(QStringLiteral("INSERT INTO tbl_giden (msgid, msg_tip, gateway, paket_boyut, mesaj, originator, "
+                                      "tarih, gtarih, sirket_kod) VALUES ('9', 'Hızlı mesaj', 'Ambrel', 1, 'x', '', "
+                                      "'2026-12-10 10:00:00', '2026-12-10 10:00:00', '01')")));
+        QVERIFY(q.exec(QStringLiteral("UPDATE tbl_param SET deger = deger WHERE parametre = 'flg_raporad'")));
+        QThread::msleep(QRandomGenerator::global()->bounded(5, 120));
+        QVERIFY2(q.exec(QStringLiteral("COMMIT")), qPrintable(q.lastError().text()));
+        ++writes;
+    }
+    QCOMPARE(helper.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(helper.exitCode(), 0);
+    QCOMPARE(QString::fromUtf8(helper.readAllStandardOutput()).trimmed(), QStringLiteral("done"));
+    QVERIFY(writes > 0);
+
+    const QString log = k.logText();
+    QVERIFY2(!log.contains(QStringLiteral("locked"), Qt::CaseInsensitive), qPrintable(log.right(2000)));
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_kovaset")).toInt(), days);
+    QCOMPARE(gateway.requestCount(), days * 4);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msg_tip <> 'Hızlı mesaj'")).toInt(),
+             days * 4);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM (SELECT DISTINCT substr(tarih, 1, 10), sirket_kod, msg_tip "
+                                     "FROM tbl_giden WHERE msg_tip <> 'Hızlı mesaj')"))
+                 .toInt(),
+             days * 4);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_kovaset_parca WHERE msgid IS NOT NULL")).toInt(),
+             days * 4);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msg_tip = 'Hızlı mesaj'")).toInt(), writes);
+    QCOMPARE(int(log.count(QStringLiteral("Günün tebrikleri tamamlandı"))), days);
+}
+
+void TestKovasetProgram::mainProgramThatStartedItFreesItsLock_data()
+{
+    QTest::addColumn<bool>("killed");
+    QTest::newRow("main program ended") << false;
+    QTest::newRow("main program killed") << true;
+}
+
+void TestKovasetProgram::mainProgramThatStartedItFreesItsLock()
+{
+    QFETCH(bool, killed);
+    KovasetFolder k;
+    // This process takes the main program's lock later: same runtime folder as the children.
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", k.runtime().toLocal8Bit());
+    QProcess &brenvik = k.startProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/instance-holder"),
+                                       {k.folder(), k.program()});
+    QVERIFY(brenvik.waitForReadyRead(30000));
+    QCOMPARE(brenvik.readLine().trimmed(), QByteArray("held"));
+    QTRY_VERIFY_WITH_TIMEOUT(k.countInLog(kStarted) == 1, 30000);
+    if (killed)
+        ::kill(pid_t(brenvik.processId()), SIGKILL);
+    else
+        brenvik.closeWriteChannel();
+    QVERIFY(KovasetFolder::ended(brenvik));
+
+    // Kovaset runs on, and the main program can start again.
+    SetProgramFolder(k.folder());
+    const bool again = AcquireSingleInstanceLock(QStringLiteral("Brenvik"));
+    ReleaseSingleInstanceLock();
+    SetProgramFolder(QString());
+    if (oldRuntime.isNull())
+        qunsetenv("XDG_RUNTIME_DIR");
+    else
+        qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    QVERIFY(again);
+    QVERIFY(k.logText().count(QStringLiteral("Kovaset sona erdi")) == 0);
+    k.setFlag(QStringLiteral("0"));
+    QTRY_VERIFY_WITH_TIMEOUT(k.countInLog(QStringLiteral("Kovaset sona erdi")) == 1, 30000);
 }
 
 QTEST_GUILESS_MAIN(TestKovasetProgram)
