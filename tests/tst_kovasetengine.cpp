@@ -6,6 +6,7 @@
 #include "core/Services.h"
 #include "kovaset/KovasetEngine.h"
 #include "kovaset/KovasetLog.h"
+#include "kovaset/KovasetProgram.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"
@@ -50,6 +51,7 @@ private slots:
     void emptyErpServerEndsTheProgram_data();
     void emptyErpServerEndsTheProgram();
     void logLinesAndRotation();
+    void boxesBecomeLogLines();
 };
 
 void TestKovasetEngine::interactivePeriod_data()
@@ -268,6 +270,26 @@ void TestKovasetEngine::logLinesAndRotation()
     log.write(text);
     QVERIFY(QFileInfo(path).size() < 3 * lineBytes);
     QVERIFY(!QFile::exists(path + QStringLiteral(".2")));
+}
+
+void TestKovasetEngine::boxesBecomeLogLines()
+{
+    QTemporaryDir dir;
+    KovasetLog log(dir.filePath(QStringLiteral("kovaset.log")));
+    log.setEchoToStderr(false);
+    log.setClock([] { return QDateTime(QDate(2026, 12, 10), QTime(9, 0, 0)); });
+    InstallLoggingPrompt(log);
+    const PromptAnswer ok =
+        Prompt::show(QStringLiteral("Dikkat !\r\nİkinci satır"), PromptIcon::Critical, QStringLiteral("Kovaset"));
+    const PromptAnswer yes =
+        Prompt::show(QStringLiteral("Soru?"), PromptIcon::Question, QStringLiteral("Başlık"), PromptButtons::YesNo);
+    Prompt::setHandler({});
+    QCOMPARE(ok, PromptAnswer::Ok);
+    QCOMPARE(yes, PromptAnswer::Yes);
+    QFile f(log.file());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(QString::fromUtf8(f.readAll()), QStringLiteral("2026-12-10 09:00:00 Kovaset: Dikkat ! İkinci satır\n"
+                                                            "2026-12-10 09:00:00 Başlık: Soru?\n"));
 }
 
 QTEST_GUILESS_MAIN(TestKovasetEngine)
