@@ -135,7 +135,6 @@ int KovasetMain()
         ReleaseSingleInstanceLock();
         return 1;
     }
-    log.write(QStringLiteral("Kovaset başladı: ") + QDir::toNativeSeparators(ProgramFolder()));
     const AutostartResult entry = EnsureAutostartEntry(KovasetProgramPath());
     if (entry.status == AutostartStatus::Written)
         log.write(QStringLiteral("Oturum açılışı girdisi yazıldı: ") + AutostartEntryPath());
@@ -150,6 +149,8 @@ int KovasetMain()
 #ifdef Q_OS_UNIX
         InstallStopSignals(engine, &owner);
 #endif
+        // Logged once the program is ready: its entry written, its stop signals in place.
+        log.write(QStringLiteral("Kovaset başladı: ") + QDir::toNativeSeparators(ProgramFolder()));
         engine.startTimers();
         status = QCoreApplication::exec();
         if (!engine.hasEnded()) engine.end(QStringLiteral("olay döngüsü bitti"), status);
