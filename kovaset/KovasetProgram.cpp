@@ -1,5 +1,6 @@
 #include "kovaset/KovasetProgram.h"
 
+#include "core/AcceptedWrites.h"
 #include "core/LocalDb.h"
 #include "core/Services.h"
 #include "core/Startup.h"
@@ -135,6 +136,8 @@ int KovasetMain()
         ReleaseSingleInstanceLock();
         return 1;
     }
+    // Rows an earlier run of either program could not write after an accepted send.
+    ReplayAcceptedWriteJournal();
     const AutostartResult entry = EnsureAutostartEntry(KovasetProgramPath());
     if (entry.status == AutostartStatus::Written)
         log.write(QStringLiteral("Oturum açılışı girdisi yazıldı: ") + AutostartEntryPath());
