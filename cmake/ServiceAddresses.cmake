@@ -9,6 +9,8 @@ set(ORVEK_GATHWIN_URL "http://gathwin.talvane.example/gathwin.asp" CACHE STRING 
 if(ORVEK_GATHWIN_URL STREQUAL "https://gathwin.talvane.example/gathwin.asp")
   set(ORVEK_GATHWIN_URL "http://gathwin.talvane.example/gathwin.asp" CACHE STRING "Interactive SMS service POST URL (plain HTTP)" FORCE)
 endif()
+# The automatic program fetches new interactive messages from a host of its own (plain HTTP).
+set(ORVEK_KOVASET_GATHWIN_URL "http://kovaset.gathwin.talvane.example/gathwin.asp" CACHE STRING "Interactive SMS service POST URL of the automatic program (plain HTTP)")
 set(ORVEK_WEBCLIENT_URL "https://www.talvane.example/webtalvane/" CACHE STRING "Gateway operator web client")
 set(ORVEK_CREDIT_URL "https://www.talvane.example/webtalvane/Kontor.asp" CACHE STRING "Credit top-up page")
 set(ORVEK_WEBCLIENT_COMPANY "talvane" CACHE STRING "Company code of the web client page for an on-site gateway account")

@@ -13,6 +13,12 @@ QString &addressOverride()
     static QString url;
     return url;
 }
+
+QString &kovasetAddressOverride()
+{
+    static QString url;
+    return url;
+}
 } // namespace
 
 QString GathwinRequest(const QString &userName, const QString &password, const QString &list)
@@ -46,3 +52,11 @@ QString GathwinServiceAddress()
 }
 
 void SetGathwinServiceAddress(const QString &url) { addressOverride() = url; }
+
+QString KovasetGathwinAddress()
+{
+    const QString &o = kovasetAddressOverride();
+    return o.isEmpty() ? QString::fromUtf8(ServiceAddresses::kKovasetGathwinUrl) : o;
+}
+
+void SetKovasetGathwinAddress(const QString &url) { kovasetAddressOverride() = url; }

@@ -30,3 +30,9 @@ PostOutcome LastGathwinOutcome();
 // with SetGathwinServiceAddress (an empty text restores the fixed one).
 QString GathwinServiceAddress();
 void SetGathwinServiceAddress(const QString &url);
+
+// The automatic program fetches new messages from an address of its own:
+// ServiceAddresses::kKovasetGathwinUrl unless a test redirected it with
+// SetKovasetGathwinAddress (an empty text restores the fixed one).
+QString KovasetGathwinAddress();
+void SetKovasetGathwinAddress(const QString &url);

@@ -1,0 +1,637 @@
+#include "core/InteractiveCycle.h"
+
+#include "core/AppState.h"
+#include "core/Base64.h"
+#include "core/DateText.h"
+#include "core/ErpQueries.h"
+#include "core/Gathwin.h"
+#include "core/HttpPoster.h"
+#include "core/InteractiveRules.h"
+#include "core/LocalDb.h"
+#include "core/Normalizers.h"
+#include "core/OrvekError.h"
+#include "core/ValueText.h"
+
+#include <QSqlError>
+#include <QSqlField>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <cmath>
+#include <exception>
+#include <pugixml.hpp>
+
+// Everything a by-value rule needs of one (company, kind) result during one cycle: the rows,
+// fetched once, and per compared column a lookup from the compared form of a value to its
+// first row.
+struct InteractiveContext::ValueSearch {
+    bool failed = false;
+    RecordSet rows;
+    QHash<QString, QHash<QString, int>> byText;
+    QHash<QString, QHash<double, int>> byNumber;
+};
+
+namespace {
+
+const QString kMsgTip = QStringLiteral("Interaktif SMS");
+
+void logLine(const InteractiveContext &ctx, const QString &line)
+{
+    if (ctx.log) ctx.log(line);
+}
+
+QDateTime nowOf(const InteractiveContext &ctx) { return ctx.now ? ctx.now() : QDateTime::currentDateTime(); }
+
+QString errorText(const std::exception &e)
+{
+    if (const auto *o = dynamic_cast<const OrvekError *>(&e)) return o->description();
+    return QString::fromLocal8Bit(e.what());
+}
+
+// Blanks (the space character only) removed at both ends.
+QString trimBlanks(const QString &s)
+{
+    qsizetype first = 0, last = s.size();
+    while (first < last && s.at(first) == QLatin1Char(' ')) ++first;
+    while (last > first && s.at(last - 1) == QLatin1Char(' ')) --last;
+    return s.mid(first, last - first);
+}
+
+QString chopTrailingBlanks(const QString &s)
+{
+    qsizetype last = s.size();
+    while (last > 0 && s.at(last - 1) == QLatin1Char(' ')) --last;
+    return s.left(last);
+}
+
+// The compared form of a text without letter case: upper case, with the Turkish dotted
+// capital read as I, so "ışık", "işik", "IŞIK" and "İŞİK" are one text.
+QString caseless(const QString &s)
+{
+    QString u = chopTrailingBlanks(s).toUpper();
+    u.replace(QChar(0x0130), QLatin1Char('I'));
+    return u;
+}
+
+// A number as the ERP or a sender writes it (C form, "120.5"); false when it is none.
+bool numberOf(const QVariant &v, double &out)
+{
+    if (v.isNull() || !v.isValid()) return false;
+    switch (v.metaType().id()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        out = v.toDouble();
+        return !std::isnan(out);
+    default:
+        break;
+    }
+    bool ok = false;
+    out = v.toString().trimmed().toDouble(&ok);
+    return ok && !std::isnan(out);
+}
+
+bool isCompanyCode(const QString &code)
+{
+    if (code.isEmpty()) return false;
+    for (const QChar c : code) {
+        const char16_t u = c.unicode();
+        const bool ok = (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
+        if (!ok) return false;
+    }
+    return true;
+}
+
+void rollback(QSqlDatabase &db)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("ROLLBACK"));
+}
+
+// The messages of a reply in one transaction; the ids of the stored rows, or throws.
+QVector<qint64> storeMessages(const QVector<GathwinMessage> &messages, const QDateTime &now)
+{
+    OpenLocalDb();
+    QSqlDatabase db = LocalDb();
+    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    QVector<qint64> ids;
+    ids.reserve(messages.size());
+    try {
+        QSqlQuery q(db);
+        if (!q.prepare(QStringLiteral("INSERT INTO tbl_int_msgbox (tarih,gsmno,msg) VALUES (?,?,?)")))
+            throw OrvekError(q.lastError().text());
+        const QString tarih = ToIsoText(now);
+        // A missing number or text is stored empty, not Null.
+        const auto text = [](const QString &s) { return s.isNull() ? QStringLiteral("") : CrLfToBlank(s); };
+        for (const GathwinMessage &m : messages) {
+            q.bindValue(0, tarih);
+            q.bindValue(1, text(m.gsmno));
+            q.bindValue(2, text(m.msgbody));
+            if (!q.exec()) throw OrvekError(q.lastError().text());
+            ids.append(q.lastInsertId().toLongLong());
+        }
+        q = QSqlQuery();
+        SqlExec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        rollback(db);
+        throw;
+    }
+    return ids;
+}
+
+// The two rows of an accepted answer, in one transaction.
+void writeAnswerRows(const InteractiveContext &ctx, const QString &msgid, const QString &mesaj, const QString &company,
+                     qint64 gelenid)
+{
+    OpenLocalDb();
+    QSqlDatabase db = LocalDb();
+    const QString tarih = ToIsoText(nowOf(ctx));
+    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    try {
+        SqlExec(db,
+                QStringLiteral("INSERT INTO tbl_giden (msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih,"
+                               "sirket_kod) VALUES (?,?,?,1,?,'',?,?,?)"),
+                {msgid, kMsgTip,
+                 GatewayKindText(ctx.gatewayKind).isNull() ? QStringLiteral("") : GatewayKindText(ctx.gatewayKind),
+                 mesaj, tarih, tarih, company});
+        SqlExec(db, QStringLiteral("INSERT INTO tbl_int_donus (gelenid,donusmesaj) VALUES (?,?)"), {gelenid, mesaj});
+        SqlExec(db, QStringLiteral("COMMIT"));
+    } catch (...) {
+        rollback(db);
+        throw;
+    }
+}
+
+QString messageName(qint64 gelenid, const QString &GSMNo)
+{
+    return QStringLiteral("Mesaj %1 (%2)").arg(gelenid).arg(GSMNo);
+}
+
+// Sends one answer to the sender and logs it when the gateway accepted it.
+AnswerResult sendAnswer(InteractiveContext &ctx, const QString &GSMNo, const QString &text, const QString &company,
+                        qint64 gelenid)
+{
+    const QString number = NormalizeGsmNumber(GSMNo);
+    if (number.isEmpty() || !ctx.gateway) return AnswerResult::NotSent;
+    if (text.isEmpty()) {
+        logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt metni boş, yanıt gönderilmedi."));
+        return AnswerResult::NotSent;
+    }
+    Gateway &gw = *ctx.gateway;
+    gw.clearsmsbasket();
+    try {
+        gw.addtosmsbasket(text, number);
+    } catch (const std::exception &e) {
+        gw.clearsmsbasket();
+        logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt sepete eklenemedi: ") + errorText(e));
+        return AnswerResult::NotSent;
+    }
+    const QString reply =
+        gw.sendsms(GatewayUserName(ctx.gatewayKind, ctx.userName, ctx.ckey), ctx.password, QString(), QString());
+    gw.clearsmsbasket();
+    const GatewaySendReply sent = ParseSendReply(reply);
+    if (!sent.accepted) {
+        logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt ağ geçidince kabul edilmedi, yanıt: ") +
+                         CrLfToBlank(reply));
+        return AnswerResult::Refused;
+    }
+    try {
+        writeAnswerRows(ctx, sent.messageId, CrLfToBlank(text), company, gelenid);
+    } catch (const std::exception &e) {
+        logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt gönderildi (MsgID ") + sent.messageId +
+                         QStringLiteral(") ama kaydedilemedi: ") + errorText(e));
+        return AnswerResult::AcceptedNotLogged;
+    }
+    return AnswerResult::Accepted;
+}
+
+// A result read from the ERP with every known column of its kind in that column's type, so
+// both drivers give the same values (a Bakiye is a number, a date a QDate).
+RecordSet normalizedRows(const RecordSet &raw, const QString &kind)
+{
+    const QVector<RecordField> known = ErpColumns(kind);
+    QVector<RecordField> fields = raw.fields();
+    QVector<int> typeOf(fields.size(), -1);
+    for (int i = 0; i < fields.size(); ++i)
+        for (const RecordField &k : known)
+            if (k.name.compare(fields[i].name, Qt::CaseInsensitive) == 0) {
+                typeOf[i] = int(k.type);
+                fields[i].type = k.type;
+                fields[i].size = 0;
+            }
+    RecordSet out(fields);
+    out.reserve(raw.rowCount());
+    for (int r = 0; r < raw.rowCount(); ++r) {
+        RecordRow row = raw.row(r);
+        for (int i = 0; i < row.size() && i < typeOf.size(); ++i)
+            if (typeOf[i] >= 0) row[i] = NormalizeErpValue(row[i], QMetaType::Type(typeOf[i]));
+        out.addRow(std::move(row));
+    }
+    return out;
+}
+
+struct RuleRow {
+    QString parametre, geridonus_tipi, sorgu_tablosu, sorgu_alani, sorgu_alan_tipi, donus_mesaj, flg_kayityok,
+        kayityok_mesaj, sirket_kod;
+};
+
+// The rule of a keyword, or the default rule 'noprm'; false when there is neither.
+bool findRule(const QString &keyword, RuleRow &rule)
+{
+    OpenLocalDb();
+    const auto read = [&](const QString &sql, const QVariantList &binds) {
+        QSqlQuery q = SqlExec(LocalDb(), sql, binds);
+        if (!q.next()) return false;
+        if (q.record().count() < 9) throw OrvekError(QStringLiteral("tbl_int_parametre tablosunda sütun eksik."));
+        const auto at = [&](int i) { return q.value(i).isNull() ? QString() : q.value(i).toString(); };
+        rule = RuleRow{at(0), at(1), at(2), at(3), at(4), at(5), at(6), at(7), at(8)};
+        return true;
+    };
+    if (read(QStringLiteral("SELECT * FROM tbl_int_parametre WHERE parametre=?"), {KeywordUpper(keyword)})) return true;
+    return read(QStringLiteral("SELECT * FROM tbl_int_parametre WHERE parametre = 'noprm'"), {});
+}
+
+} // namespace
+
+// --- Pure pieces ----------------------------------------------------------------------
+
+QString DoubleApostrophe(const QString &sbr)
+{
+    QString out = sbr;
+    out.replace(QLatin1Char('\''), QStringLiteral("''"));
+    out.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    return out;
+}
+
+QString CrLfToBlank(const QString &text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    return out;
+}
+
+QString TarihAyraci(const QString &Tarih)
+{
+    return Tarih.mid(0, 2) + QLatin1Char('.') + Tarih.mid(2, 2) + QLatin1Char('.') + Tarih.mid(4, 4);
+}
+
+KeywordSplit SplitKeyword(const QString &text)
+{
+    const qsizetype blank = text.indexOf(QLatin1Char(' '));
+    if (blank < 0) return KeywordSplit{text, QString()};
+    return KeywordSplit{trimBlanks(text.left(blank + 1)), trimBlanks(text.mid(blank))};
+}
+
+QString MesajHazirla(const QString &gelen, const RecordSet &rsGelen, int row)
+{
+    static const QString open = QStringLiteral("[##");
+    static const QString close = QStringLiteral("##]");
+    qsizetype p = gelen.indexOf(open);
+    if (p < 0) return gelen;
+    QString out = gelen.left(p);
+    while (p >= 0) {
+        const qsizetype q = gelen.indexOf(close, p + open.size());
+        if (q < 0) {
+            out += gelen.mid(p); // no closing mark: the rest as typed
+            break;
+        }
+        const QString name = gelen.mid(p + open.size(), q - p - open.size());
+        const int field = name.isEmpty() ? -1 : rsGelen.fieldIndex(name);
+        if (field >= 0 && row >= 0 && row < rsGelen.rowCount()) {
+            const QString value = ValueText(rsGelen.value(row, field));
+            if (!value.isEmpty()) {
+                const bool dateDigits = name.compare(QLatin1String("DGun"), Qt::CaseInsensitive) == 0 ||
+                                        name.compare(QLatin1String("EvYil"), Qt::CaseInsensitive) == 0;
+                out += QLatin1Char(' ');
+                out += dateDigits ? TarihAyraci(value) : value;
+            }
+        }
+        const qsizetype from = q + close.size();
+        p = gelen.indexOf(open, from);
+        out += p < 0 ? gelen.mid(from) : gelen.mid(from, p - from);
+    }
+    return out;
+}
+
+QString SingleAnswerText(const QString &text)
+{
+    QString out = text;
+    out.replace(QLatin1Char('&'), QLatin1Char('-'));
+    out.replace(QLatin1Char('<'), QLatin1Char('['));
+    out.replace(QLatin1Char('>'), QLatin1Char(']'));
+    return out.left(Gateway::kMessageSize);
+}
+
+QString InteractiveErpQuery(const QString &kind)
+{
+    static const QStringList kinds{QStringLiteral("BakiyeMesaj"), QStringLiteral("ChkMesaj"),
+                                   QStringLiteral("GrupMesaj"), QStringLiteral("YetkiliMesaj")};
+    return kinds.contains(kind) ? GetErpQuery(kind) : QString();
+}
+
+namespace {
+// The text of a node and all its descendants, as it stands.
+void appendText(const pugi::xml_node &node, std::string &out)
+{
+    for (pugi::xml_node c = node.first_child(); c; c = c.next_sibling()) {
+        if (c.type() == pugi::node_pcdata || c.type() == pugi::node_cdata)
+            out += c.value();
+        else if (c.type() == pugi::node_element)
+            appendText(c, out);
+    }
+}
+
+QString nodeText(const pugi::xpath_node &n)
+{
+    std::string s;
+    appendText(n.node(), s);
+    return QString::fromStdString(s);
+}
+} // namespace
+
+GathwinList ParseGathwinList(const QString &reply)
+{
+    GathwinList list;
+    const QByteArray utf8 = reply.toUtf8();
+    pugi::xml_document doc;
+    // Texts are kept untrimmed, also when they are only blanks.
+    const pugi::xml_parse_result parsed = doc.load_buffer(
+        utf8.constData(), size_t(utf8.size()), pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
+    if (!parsed) {
+        list.error = QString::fromUtf8(parsed.description());
+        return list;
+    }
+    list.wellFormed = true;
+    const pugi::xpath_node_set bodies = doc.select_nodes("//msgbody");
+    const pugi::xpath_node_set numbers = doc.select_nodes("//gsmno");
+    list.messages.reserve(int(bodies.size()));
+    for (size_t i = 0; i < bodies.size(); ++i)
+        list.messages.append(
+            GathwinMessage{i < numbers.size() ? nodeText(numbers[i]) : QString(), nodeText(bodies[i])});
+    return list;
+}
+
+// --- The cycle --------------------------------------------------------------------------
+
+InteractiveContext InteractiveContextFromSettings(Gateway &gateway)
+{
+    InteractiveContext ctx;
+    ctx.gateway = &gateway;
+    ctx.gatewayKind = gGatewayKind;
+    ctx.userName = gUserName;
+    ctx.password = gPassword;
+    ctx.ckey = gCkey;
+    ctx.runErpQuery = RunErpQueryReconnectOnce;
+    return ctx;
+}
+
+RecordSet RunErpQueryReconnectOnce(const QString &sql)
+{
+    for (int attempt = 0;; ++attempt) {
+        try {
+            OpenErpDb();
+            QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(sql));
+            const QSqlRecord rec = q.record();
+            QVector<RecordField> fields;
+            for (int i = 0; i < rec.count(); ++i)
+                fields.append(RecordField{rec.fieldName(i), QMetaType::Type(rec.field(i).metaType().id()), 0});
+            RecordSet rs(fields);
+            while (q.next()) {
+                RecordRow row(rec.count());
+                for (int i = 0; i < rec.count(); ++i) row[i] = q.value(i);
+                rs.addRow(std::move(row));
+            }
+            return rs;
+        } catch (const OrvekError &) {
+            if (attempt > 0) throw;
+            CloseErpDb();
+        }
+    }
+}
+
+AnswerResult TekMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, const QString &msg2,
+                            qint64 gelenid)
+{
+    Q_UNUSED(msg2); // the answer is tied to the stored message by its id
+    return sendAnswer(ctx, GSMNo, SingleAnswerText(msg), QStringLiteral("-1"), gelenid);
+}
+
+AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, qint64 gelenid)
+{
+    const QString number = NormalizeGsmNumber(GSMNo);
+    if (number.isEmpty()) return AnswerResult::NotSent;
+    const KeywordSplit split = SplitKeyword(msg);
+    const QString who = messageName(gelenid, GSMNo);
+
+    RuleRow rule;
+    try {
+        if (!findRule(split.keyword, rule)) return AnswerResult::NotSent;
+    } catch (const std::exception &e) {
+        logLine(ctx, who + QStringLiteral(": kural okunamadı: ") + errorText(e));
+        return AnswerResult::NotSent;
+    }
+    gCompanyCode = rule.sirket_kod;
+
+    bool found = false;
+    RecordSet oneRow;
+    const RecordSet *rows = &oneRow;
+    int at = 0;
+    // The default rule belongs to every company: there is no company to search.
+    if (rule.sirket_kod != QLatin1String("-1")) {
+        if (!isCompanyCode(rule.sirket_kod)) {
+            logLine(ctx, who + QStringLiteral(": kuralın şirket kodu geçersiz: ") + rule.sirket_kod);
+            return AnswerResult::NotSent;
+        }
+        const QString query = InteractiveErpQuery(rule.sorgu_tablosu);
+        if (query.isEmpty()) {
+            logLine(ctx, who + QStringLiteral(": kuralın sorgu türü bilinmiyor: ") + rule.sorgu_tablosu);
+            return AnswerResult::NotSent;
+        }
+        bool numeric = false;
+        const double tipi = rule.geridonus_tipi.trimmed().toDouble(&numeric);
+        if (!ctx.runErpQuery) return AnswerResult::NotSent;
+        if (numeric && tipi == 0) {
+            const QString sql = query + QStringLiteral(" AND TYTK.CepTelBKod = ") + number.left(3) +
+                                QStringLiteral(" AND TYTK.CepTel = ") + number.right(7);
+            try {
+                oneRow = normalizedRows(ctx.runErpQuery(sql), rule.sorgu_tablosu);
+            } catch (const std::exception &e) {
+                logLine(ctx, who + QStringLiteral(": ERP sorgusu çalışmadı: ") + errorText(e));
+                return AnswerResult::NotSent;
+            }
+            found = oneRow.rowCount() > 0;
+        } else if (numeric && tipi == 1) {
+            const QString key = rule.sirket_kod + QLatin1Char('\n') + rule.sorgu_tablosu;
+            std::shared_ptr<InteractiveContext::ValueSearch> &search = ctx.valueSearches[key];
+            if (!search) {
+                search = std::make_shared<InteractiveContext::ValueSearch>();
+                try {
+                    search->rows = normalizedRows(ctx.runErpQuery(query), rule.sorgu_tablosu);
+                } catch (const std::exception &e) {
+                    search->failed = true;
+                    logLine(ctx, who + QStringLiteral(": ERP sorgusu çalışmadı: ") + errorText(e));
+                }
+            }
+            if (search->failed) return AnswerResult::NotSent;
+            const QString column = DoubleApostrophe(rule.sorgu_alani);
+            const int field = search->rows.fieldIndex(column);
+            if (field < 0) {
+                logLine(ctx, who + QStringLiteral(": sorgu sütunu bulunamadı: ") + column);
+                return AnswerResult::NotSent;
+            }
+            const QString columnKey = search->rows.field(field).name;
+            const QString value = trimBlanks(split.value);
+            int hit = -1;
+            if (rule.sorgu_alan_tipi == QStringLiteral("Sayı")) {
+                double x = 0;
+                if (!numberOf(value, x)) return AnswerResult::NotSent;
+                if (!search->byNumber.contains(columnKey)) {
+                    QHash<double, int> &index = search->byNumber[columnKey];
+                    for (int r = 0; r < search->rows.rowCount(); ++r) {
+                        double v = 0;
+                        if (numberOf(search->rows.value(r, field), v) && !index.contains(v + 0.0))
+                            index.insert(v + 0.0, r);
+                    }
+                }
+                hit = search->byNumber[columnKey].value(x + 0.0, -1);
+            } else {
+                if (!search->byText.contains(columnKey)) {
+                    QHash<QString, int> &index = search->byText[columnKey];
+                    for (int r = 0; r < search->rows.rowCount(); ++r) {
+                        const QVariant v = search->rows.value(r, field);
+                        if (v.isNull()) continue;
+                        const QString k = caseless(ValueText(v));
+                        if (!index.contains(k)) index.insert(k, r);
+                    }
+                }
+                hit = search->byText[columnKey].value(caseless(value), -1);
+            }
+            found = hit >= 0;
+            rows = &search->rows;
+            at = hit;
+        } else {
+            logLine(ctx, who + QStringLiteral(": kuralın geri dönüş tipi geçersiz: ") + rule.geridonus_tipi);
+            return AnswerResult::NotSent;
+        }
+    }
+
+    QString text;
+    if (!found) {
+        if (rule.flg_kayityok == QLatin1String("0")) return AnswerResult::NotSent;
+        text = rule.kayityok_mesaj;
+    } else {
+        text = MesajHazirla(rule.donus_mesaj, *rows, at);
+    }
+    return sendAnswer(ctx, GSMNo, NormalizeGsmText(text).left(Gateway::kMessageSize), gCompanyCode, gelenid);
+}
+
+CycleOutcome InteractiveStart(InteractiveContext &ctx)
+{
+    CycleOutcome out;
+    ctx.valueSearches.clear();
+    struct ClearSearches {
+        InteractiveContext &ctx;
+        ~ClearSearches() { ctx.valueSearches.clear(); }
+    } clearAtEnd{ctx};
+
+    // 1-2. The settings. When the local database cannot be read, nothing is fetched: the
+    // service would mark the messages read and they could not be stored.
+    QString user, password, mode, single;
+    try {
+        if (GetParam(QStringLiteral("flg_interaktif")) == QLatin1String("0")) return out;
+        const base64 codec;
+        const auto decoded = [&codec](const QString &name) {
+            const QString stored = GetParam(name);
+            try {
+                return codec.Decode(stored);
+            } catch (const OrvekError &) {
+                return QString(); // an empty or broken value: the request carries an empty one
+            }
+        };
+        user = decoded(QStringLiteral("IntKullanici"));
+        password = decoded(QStringLiteral("IntParola"));
+        mode = GetParam(QStringLiteral("IntDonusTip"));
+        single = GetParam(QStringLiteral("Int1Mesaj"));
+    } catch (const std::exception &e) {
+        out.result = CycleResult::SettingsFailed;
+        logLine(ctx, QStringLiteral("Etkileşimli servis ayarları okunamadı: ") + errorText(e));
+        return out;
+    }
+
+    // 3-4. The request.
+    QString reply;
+    if (!HttpPoster::tryPost(KovasetGathwinAddress(), GathwinRequest(user, password, QStringLiteral("REC UNREAD")),
+                             reply)) {
+        out.result = CycleResult::ExchangeFailed;
+        out.reply = HttpPoster::failure();
+        logLine(ctx, QStringLiteral("Etkileşimli servise ulaşılamadı."));
+        return out;
+    }
+    out.reply = reply;
+
+    // 5. "err...": the service is switched off until the settings are saved again.
+    if (reply.startsWith(QLatin1String("err"))) {
+        out.result = CycleResult::ServiceError;
+        try {
+            SetParam(QStringLiteral("flg_interaktif"), QStringLiteral("0"));
+            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı \"") + CrLfToBlank(reply) +
+                             QStringLiteral("\": etkileşimli servis kapatıldı."));
+        } catch (const std::exception &e) {
+            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı \"") + CrLfToBlank(reply) +
+                             QStringLiteral("\"; servis kapatılamadı: ") + errorText(e));
+        }
+        return out;
+    }
+    // 6. No new messages.
+    if (reply == QLatin1String("ok 08")) {
+        out.result = CycleResult::NoMessages;
+        return out;
+    }
+
+    // 7. The list.
+    const GathwinList list = ParseGathwinList(reply);
+    if (!list.wellFormed) {
+        out.result = CycleResult::Unreadable;
+        logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı okunamadı (") + list.error +
+                         QStringLiteral("), hiçbir mesaj saklanmadı. Yanıt: ") + reply);
+        return out;
+    }
+    out.result = CycleResult::Fetched;
+    out.fetched = int(list.messages.size());
+    if (list.messages.isEmpty()) return out;
+
+    QVector<qint64> ids(list.messages.size(), 0);
+    try {
+        ids = storeMessages(list.messages, nowOf(ctx));
+        out.stored = int(ids.size());
+    } catch (const std::exception &e) {
+        ids.fill(0);
+        logLine(ctx, QStringLiteral("Gelen %1 mesaj saklanamadı: ").arg(list.messages.size()) + errorText(e));
+        for (const GathwinMessage &m : list.messages)
+            logLine(ctx, QStringLiteral("Saklanamayan mesaj: ") + m.gsmno + QStringLiteral(" ") + m.msgbody);
+    }
+
+    if (ctx.userName.isEmpty()) {
+        logLine(ctx,
+                QStringLiteral("Ağ geçidi kullanıcısı yok: %1 gelen mesaj yanıtlanmadı.").arg(list.messages.size()));
+        return out;
+    }
+    if (mode != QLatin1String("1") && mode != QLatin1String("2")) return out;
+
+    for (int i = 0; i < list.messages.size(); ++i) {
+        const GathwinMessage &m = list.messages.at(i);
+        if (NormalizeGsmNumber(m.gsmno).isEmpty()) continue;
+        AnswerResult r = AnswerResult::NotSent;
+        try {
+            r = mode == QLatin1String("1") ? TekMesajGonder(ctx, m.gsmno, single, m.msgbody, ids.at(i))
+                                           : PrmMesajGonder(ctx, m.gsmno, m.msgbody, ids.at(i));
+        } catch (const std::exception &e) {
+            logLine(ctx, messageName(ids.at(i), m.gsmno) + QStringLiteral(": yanıtlanamadı: ") + errorText(e));
+        }
+        if (r == AnswerResult::Accepted || r == AnswerResult::AcceptedNotLogged) ++out.accepted;
+        if (r == AnswerResult::Refused) ++out.refused;
+    }
+    return out;
+}

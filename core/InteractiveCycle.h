@@ -1,0 +1,144 @@
+#pragma once
+
+// The automatic program's interactive fetch-and-answer cycle: it asks the interactive SMS
+// service for the new messages ("REC UNREAD"), stores every message of the reply in the inbox
+// tbl_int_msgbox, and answers each one through the gateway, with one fixed text (answer mode
+// "1") or with a text built from a keyword rule of tbl_int_parametre and the ERP database
+// (mode "2"). An answer that the gateway accepted is logged in tbl_giden and, tied to the
+// stored message's id, in tbl_int_donus.
+//
+//   Gateway gateway;                       // the program's one gateway client
+//   InteractiveContext ctx = InteractiveContextFromSettings(gateway);
+//   ctx.log = [&](const QString &line) { log.write(line); };
+//   InteractiveStart(ctx);                 // one cycle; never throws, never shows anything
+//
+// The cycle works on the local connection (OpenLocalDb) and reads its own settings from
+// tbl_param at every run: flg_interaktif, IntKullanici and IntParola (Base64), IntDonusTip,
+// Int1Mesaj. Nothing fetched is lost: all messages of a reply are stored first, in one
+// transaction, then answered in order; a message that cannot be stored goes whole into the
+// log and is still answered.
+
+#include "core/Gateway.h"
+#include "core/GatewayKind.h"
+#include "core/RecordSet.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <memory>
+
+// Runs one SELECT text on the ERP database and returns every row; throws OrvekError when the
+// query fails.
+using ErpQueryRunner = std::function<RecordSet(const QString &sql)>;
+
+struct InteractiveContext {
+    Gateway *gateway = nullptr;
+    // The gateway account as the settings loader left it.
+    GatewayKind gatewayKind = GatewayKind::None;
+    QString userName;
+    QString password;
+    QString ckey;
+    // Current date and time (the stored messages' tarih, the log rows' tarih and gtarih).
+    std::function<QDateTime()> now;
+    // One line per event: a reply that cannot be read, a message that cannot be stored, an
+    // answer the gateway did not accept, the service switched off.
+    std::function<void(const QString &)> log;
+    ErpQueryRunner runErpQuery;
+
+    // ERP results fetched by value during the running cycle (InteractiveStart empties it at
+    // its start and end).
+    struct ValueSearch;
+    QHash<QString, std::shared_ptr<ValueSearch>> valueSearches;
+};
+
+// A context over the program-wide account (gGatewayKind, gUserName, gPassword, gCkey), the
+// machine's clock, no log, and RunErpQueryReconnectOnce.
+InteractiveContext InteractiveContextFromSettings(Gateway &gateway);
+
+// Opens the ERP connection when it is closed and runs the text there (ErpSqlText); when that
+// fails, closes the connection, opens it again and tries once more. Throws OrvekError with the
+// driver's description when the second try fails too.
+RecordSet RunErpQueryReconnectOnce(const QString &sql);
+
+enum class CycleResult {
+    ServiceOff,     // flg_interaktif "0": no request
+    SettingsFailed, // the local database could not be read: no request, nothing fetched
+    ExchangeFailed, // the service could not be reached
+    ServiceError,   // a reply beginning with "err": the service is switched off
+    NoMessages,     // "ok 08"
+    Unreadable,     // not a well-formed XML list: nothing stored, the reply logged
+    Fetched,        // a list was read (it may hold no message)
+};
+
+struct CycleOutcome {
+    CycleResult result = CycleResult::ServiceOff;
+    QString reply;
+    int fetched = 0;  // messages in the list
+    int stored = 0;   // of them stored in tbl_int_msgbox
+    int accepted = 0; // answers the gateway accepted
+    int refused = 0;  // answers sent but not accepted
+};
+
+enum class AnswerResult {
+    NotSent,           // no answer for this message (no rule, no account, empty text, ...)
+    Accepted,          // accepted and logged in tbl_giden and tbl_int_donus
+    AcceptedNotLogged, // accepted, but the log rows could not be written
+    Refused,           // the gateway refused it or could not be reached: no row
+};
+
+// One cycle.
+CycleOutcome InteractiveStart(InteractiveContext &ctx);
+
+// The single answer `msg` (Int1Mesaj) to the message `msg2` stored as `gelenid` from GSMNo.
+AnswerResult TekMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, const QString &msg2,
+                            qint64 gelenid);
+// The keyword-rule answer to the message `msg` stored as `gelenid` from GSMNo.
+AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, qint64 gelenid);
+
+// --- Pure pieces ----------------------------------------------------------------------
+
+// The messages of a list reply, in document order: the text of the i-th "//msgbody" node with
+// the text of the i-th "//gsmno" node ("" when there are fewer numbers), both untrimmed.
+struct GathwinMessage {
+    QString gsmno;
+    QString msgbody;
+};
+struct GathwinList {
+    bool wellFormed = false;
+    QString error; // the parser's description when not well-formed
+    QVector<GathwinMessage> messages;
+};
+GathwinList ParseGathwinList(const QString &reply);
+
+// Every apostrophe doubled, then every CR LF pair replaced by one blank (a lone CR or LF
+// stays).
+QString DoubleApostrophe(const QString &sbr);
+// CR LF pairs replaced by one blank: how every text is stored.
+QString CrLfToBlank(const QString &text);
+
+// Eight digits ddMMyyyy as dd.MM.yyyy; missing characters give empty parts ("" -> "..").
+QString TarihAyraci(const QString &Tarih);
+
+// An incoming text split at its first blank: the keyword (before it) and the value (after
+// it), both trimmed of blanks. Without a blank the keyword is the whole text.
+struct KeywordSplit {
+    QString keyword;
+    QString value;
+};
+KeywordSplit SplitKeyword(const QString &text);
+
+// Fills every "[##name##]" of `gelen` from row `row` of `rsGelen`: one blank and the value in
+// its Turkish text form (ValueText; a field "DGun" or "EvYil" through TarihAyraci); a Null or
+// empty value, a missing field or a missing row removes the placeholder, blank included. A
+// "[##" without a later "##]" and the rest of the text stay as typed.
+QString MesajHazirla(const QString &gelen, const RecordSet &rsGelen, int row = 0);
+
+// The text of a single answer as it is sent: "&" -> "-", "<" -> "[", ">" -> "]", then its first
+// 160 characters.
+QString SingleAnswerText(const QString &text);
+
+// The SELECT text of a rule's query kind ("BakiyeMesaj", "ChkMesaj", "GrupMesaj",
+// "YetkiliMesaj") for gCompanyCode; "" for any other kind.
+QString InteractiveErpQuery(const QString &kind);

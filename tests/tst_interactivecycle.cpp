@@ -1,0 +1,526 @@
+// One interactive cycle against the simulated interactive service, the fake gateway and the
+// ERP stand-in: what is stored, what is sent (request bodies byte for byte), what is logged.
+
+#include "core/AppState.h"
+#include "core/Base64.h"
+#include "core/Gathwin.h"
+#include "core/InteractiveCycle.h"
+#include "core/LocalDb.h"
+#include "tests/support/ErpStandIn.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/FakeGathwin.h"
+#include "tests/support/Fixtures.h"
+
+#include <QUrl>
+#include <QtTest>
+
+namespace {
+
+const QDateTime kNow(QDate(2026, 12, 10), QTime(10, 20, 30));
+const QString kNowText = QStringLiteral("2026-12-10 10:20:30");
+const QString kPoll = QStringLiteral("<GathwinMain><UserName>intuser</UserName><PassWord>intpass</PassWord>"
+                                     "<Action>0</Action><List>REC UNREAD</List></GathwinMain>");
+
+QString sendBody(const QString &number, const QString &text)
+{
+    return QStringLiteral("<MainmsgBody><UserName>gwuser-C1</UserName><PassWord>gwpass</PassWord><Action>1</Action>"
+                          "<Messages><Message><Mesgbody>") +
+           text + QStringLiteral("</Mesgbody><Number>") + number +
+           QStringLiteral("</Number></Message></Messages><Originator></Originator><SDate></SDate></MainmsgBody>");
+}
+
+const ErpSampleCopies &erpSample()
+{
+    static const ErpSampleCopies sample;
+    return sample;
+}
+
+// The rules every cycle below can use: (keyword, by, kind, column, column type, answer,
+// answer without account flag, answer without account, company).
+const char *const kRules[] = {
+    "'BAKIYE','0','BakiyeMesaj','','Metin','Sayin[##YetkiliAdi##], bakiyeniz:[##Bakiye##] TL','1',"
+    "'Kaydiniz bulunamadi','01'",
+    "'HESAP','1','ChkMesaj','HesapKodu','Metin','[##Unvan1##] yetkilisi[##YetkiliAdi##]','1','Hesap bulunamadi','01'",
+    "'UNVAN','1','ChkMesaj','Unvan1','Metin','Hesap:[##HesapKodu##]','0',NULL,'01'",
+    "'BKY','1','BakiyeMesaj','Bakiye','Sayı','Bakiye[##HesapKodu##]','0',NULL,'01'",
+    "'KOLON','1','BakiyeMesaj','Yok','Metin','x','1','y','01'",
+    "'KOTU','0','BakiyeMesaj','','Metin','x','1','y','01 OR 1=1'",
+    "'BOS','0','BakiyeMesaj','','Metin','','1','y','01'",
+    "'GENEL','0','BakiyeMesaj','','Metin','x','1','Genel bilgi','-1'",
+    "'TIP','5','BakiyeMesaj','','Metin','x','1','y','01'",
+};
+
+// A program folder with the interactive account, the rules, the ERP stand-in, the simulated
+// service and the fake gateway, and a context for one cycle.
+struct CycleRig {
+    ProgramFolderFixture fx;
+    FakeGathwin service;
+    FakeGateway gateway;
+    Gateway client;
+    QStringList log;
+    QStringList erpTexts;
+    InteractiveContext ctx;
+
+    explicit CycleRig(const QString &mode = QStringLiteral("1"), const QString &single = QStringLiteral("Tesekkurler"))
+    {
+        const base64 codec;
+        setParam("flg_interaktif", "1");
+        setParam("IntKullanici", codec.Encode("intuser"));
+        setParam("IntParola", codec.Encode("intpass"));
+        setParam("IntDonusTip", mode);
+        setParam("Int1Mesaj", single);
+        for (const char *rule : kRules) fx.exec(QStringLiteral("INSERT INTO tbl_int_parametre VALUES (%1)").arg(rule));
+
+        const QString erpFolder = erpSample().copyInto(fx.folder() + QStringLiteral("/erp"));
+        gErpServer = QStringLiteral("sqlite:") + erpFolder;
+        gErpDatabase = QStringLiteral("ORVEK");
+        SetKovasetGathwinAddress(service.url());
+        client.setUrl(gateway.url());
+
+        ctx.gateway = &client;
+        ctx.gatewayKind = GatewayKind::Brenvik;
+        ctx.userName = QStringLiteral("gwuser");
+        ctx.password = QStringLiteral("gwpass");
+        ctx.ckey = QStringLiteral("C1");
+        ctx.now = [] { return kNow; };
+        ctx.log = [this](const QString &line) { log << line; };
+        ctx.runErpQuery = [this](const QString &sql) {
+            erpTexts << sql;
+            return RunErpQueryReconnectOnce(sql);
+        };
+    }
+    ~CycleRig() { SetKovasetGathwinAddress(QString()); }
+
+    void setParam(const QString &name, const QString &value)
+    {
+        fx.exec(QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"), {value, name});
+    }
+    QStringList table(const QString &sql)
+    {
+        QStringList out;
+        for (const QVariantList &row : fx.rows(sql)) {
+            QStringList cells;
+            for (const QVariant &v : row) cells << (v.isNull() ? QStringLiteral("<null>") : v.toString());
+            out << cells.join(QLatin1Char('|'));
+        }
+        return out;
+    }
+    QStringList sendBodies() const
+    {
+        QStringList out;
+        for (const QString &b : gateway.bodies())
+            if (FakeGateway::element(b, QStringLiteral("Action")) == QLatin1String("1")) out << b;
+        return out;
+    }
+};
+
+} // namespace
+
+class TestInteractiveCycle : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void cycle_data();
+    void cycle();
+    void rowsOfOneAnswer();
+    void switchedOffServiceIsNotAsked();
+    void storeFailureKeepsMessagesInLog();
+    void answerRowsTogetherOrNotAtAll();
+    void unreachableServiceStoresNothing();
+    void fixedAddress();
+};
+
+void TestInteractiveCycle::initTestCase()
+{
+    for (const char *name : {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
+        qunsetenv(name);
+    erpSample();
+}
+
+void TestInteractiveCycle::cleanup() { SetKovasetGathwinAddress(QString()); }
+
+void TestInteractiveCycle::cycle_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("single");
+    QTest::addColumn<QStringList>("incoming"); // queued at the service: gsmno + "|" + text
+    QTest::addColumn<QString>("reply");        // a scripted reply instead of the simulated list
+    QTest::addColumn<QStringList>("setup");    // statements run before the cycle
+    QTest::addColumn<QString>("accept");       // the gateway's reply to a send; "" = "ID:<n>"
+    QTest::addColumn<QString>("gatewayUser");
+    QTest::addColumn<QString>("flagAfter");
+    QTest::addColumn<QStringList>("inbox"); // gsmno|msg
+    QTest::addColumn<QStringList>("sent");  // number|text of each send request
+    QTest::addColumn<QStringList>("giden"); // msgid|mesaj|sirket_kod
+    QTest::addColumn<QStringList>("donus"); // gelenid|donusmesaj
+    QTest::addColumn<int>("erpQueries");
+    QTest::addColumn<QString>("logHas"); // "" = nothing logged
+
+    const QStringList none;
+    const QString one = QStringLiteral("905321234567|Merhaba");
+    const QString list2 = QStringLiteral("<l><m><gsmno>905321234567</gsmno><msgbody>bir</msgbody></m>"
+                                         "<m><msgbody>iki</msgbody></m></l>");
+    const QString truncated = QStringLiteral("<messages><message><gsmno>905321234567</gsmno><msgbody>BAK");
+    const QString noprmAnswers = QStringLiteral(
+        "UPDATE tbl_int_parametre SET flg_kayityok = '1', kayityok_mesaj = 'Anlasilamadi' WHERE parametre = 'noprm'");
+
+    // Service replies.
+    QTest::newRow("err 01") << "1"
+                            << "x" << none << "err 01" << none << ""
+                            << "gwuser"
+                            << "0" << none << none << none << none << 0 << "kapatıldı";
+    QTest::newRow("err 00") << "1"
+                            << "x" << none << "err 00" << none << ""
+                            << "gwuser"
+                            << "0" << none << none << none << none << 0 << "err 00";
+    QTest::newRow("capital ERR is a list") << "1"
+                                           << "x" << none << "ERR" << none << ""
+                                           << "gwuser"
+                                           << "1" << none << none << none << none << 0 << "Yanıt: ERR";
+    QTest::newRow("ok 08") << "1"
+                           << "x" << none << "ok 08" << none << ""
+                           << "gwuser"
+                           << "1" << none << none << none << none << 0 << "";
+    QTest::newRow("-1 from the service") << "1"
+                                         << "x" << none << "-1" << none << ""
+                                         << "gwuser"
+                                         << "1" << none << none << none << none << 0 << "Yanıt: -1";
+    QTest::newRow("HTML page") << "1"
+                               << "x" << none << "<HTML><BODY>Sunucu hatası<br></BODY></HTML>" << none << ""
+                               << "gwuser"
+                               << "1" << none << none << none << none << 0 << "Sunucu hatası<br>";
+    QTest::newRow("truncated XML, logged whole")
+        << "1"
+        << "x" << none << truncated << none << ""
+        << "gwuser"
+        << "1" << none << none << none << none << 0 << QString("Yanıt: " + truncated);
+    QTest::newRow("fewer numbers than texts")
+        << "1"
+        << "Tesekkurler" << none << list2 << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|bir", "|iki"} << QStringList{"5321234567|Tesekkurler"}
+        << QStringList{"100001|Tesekkurler|-1"} << QStringList{"1|Tesekkurler"} << 0 << "";
+
+    // Answer modes.
+    QTest::newRow("mode 0 stores only") << "0"
+                                        << "x" << QStringList{one, "5559998877|a\r\nb"} << "" << none << ""
+                                        << "gwuser"
+                                        << "1" << QStringList{"905321234567|Merhaba", "5559998877|a b"} << none << none
+                                        << none << 0 << "";
+    QTest::newRow("mode 7 stores only") << "7"
+                                        << "x" << QStringList{one} << "" << none << ""
+                                        << "gwuser"
+                                        << "1" << QStringList{"905321234567|Merhaba"} << none << none << none << 0
+                                        << "";
+    QTest::newRow("mode 1, rejected senders stored only")
+        << "1"
+        << "Tesekkurler" << QStringList{"02121234567|Sabit", one, "4444|Kisa"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"02121234567|Sabit", "905321234567|Merhaba", "4444|Kisa"}
+        << QStringList{"5321234567|Tesekkurler"} << QStringList{"100001|Tesekkurler|-1"} << QStringList{"2|Tesekkurler"}
+        << 0 << "";
+    QTest::newRow("mode 1, apostrophe and XML characters")
+        << "1"
+        << "Ali'nin ekibi & <siz>\r\nİyi günler" << QStringList{one} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|Merhaba"} << QStringList{"5321234567|Ali'nin ekibi - [siz]\r\nİyi günler"}
+        << QStringList{"100001|Ali'nin ekibi - [siz] İyi günler|-1"}
+        << QStringList{"1|Ali'nin ekibi - [siz] İyi günler"} << 0 << "";
+    QTest::newRow("mode 1, 161 characters cut")
+        << "1" << QString(161, QLatin1Char('x')) << QStringList{one} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|Merhaba"} << QStringList{"5321234567|" + QString(160, QLatin1Char('x'))}
+        << QStringList{"100001|" + QString(160, QLatin1Char('x')) + "|-1"}
+        << QStringList{"1|" + QString(160, QLatin1Char('x'))} << 0 << "";
+    QTest::newRow("mode 1, empty text sends nothing")
+        << "1"
+        << "" << QStringList{one} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|Merhaba"} << none << none << none << 0 << "boş";
+    QTest::newRow("mode 1, refused answer")
+        << "1"
+        << "Tesekkurler" << QStringList{one} << "" << none << "01"
+        << "gwuser"
+        << "1" << QStringList{"905321234567|Merhaba"} << QStringList{"5321234567|Tesekkurler"} << none << none << 0
+        << "Mesaj 1 (905321234567): yanıt ağ geçidince kabul edilmedi, yanıt: 01";
+    QTest::newRow("mode 1, gateway unreachable")
+        << "1"
+        << "Tesekkurler" << QStringList{one} << "" << QStringList{} << "close"
+        << "gwuser"
+        << "1" << QStringList{"905321234567|Merhaba"} << QStringList{"5321234567|Tesekkurler"} << none << none << 0
+        << "yanıt: -1";
+    QTest::newRow("no gateway user: all stored, none answered")
+        << "1"
+        << "Tesekkurler" << QStringList{one, "905551112233|Iki"} << "" << none << ""
+        << ""
+        << "1" << QStringList{"905321234567|Merhaba", "905551112233|Iki"} << none << none << none << 0
+        << "Ağ geçidi kullanıcısı yok: 2 gelen mesaj yanıtlanmadı.";
+
+    // Keyword rules.
+    QTest::newRow("one word, by number") << "2"
+                                         << "" << QStringList{"905321234567|bakiye"} << "" << none << ""
+                                         << "gwuser"
+                                         << "1" << QStringList{"905321234567|bakiye"}
+                                         << QStringList{"5321234567|Sayin Ayse, bakiyeniz: 1250,75 TL"}
+                                         << QStringList{"100001|Sayin Ayse, bakiyeniz: 1250,75 TL|01"}
+                                         << QStringList{"1|Sayin Ayse, bakiyeniz: 1250,75 TL"} << 1 << "";
+    QTest::newRow("by number from a written number")
+        << "2"
+        << "" << QStringList{"+90 532 123 45 67|BAKIYE"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"+90 532 123 45 67|BAKIYE"} << QStringList{"5321234567|Sayin Ayse, bakiyeniz: 1250,75 TL"}
+        << QStringList{"100001|Sayin Ayse, bakiyeniz: 1250,75 TL|01"}
+        << QStringList{"1|Sayin Ayse, bakiyeniz: 1250,75 TL"} << 1 << "";
+    QTest::newRow("by number, no account")
+        << "2"
+        << "" << QStringList{"905559998877|BAKIYE"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905559998877|BAKIYE"} << QStringList{"5559998877|Kaydiniz bulunamadi"}
+        << QStringList{"100001|Kaydiniz bulunamadi|01"} << QStringList{"1|Kaydiniz bulunamadi"} << 1 << "";
+    QTest::newRow("leading blank, default rule silent")
+        << "2"
+        << "" << QStringList{"905321234567| BAKIYE"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567| BAKIYE"} << none << none << none << 0 << "";
+    QTest::newRow("leading blank, default rule answers")
+        << "2"
+        << "" << QStringList{"905321234567| BAKIYE"} << "" << QStringList{noprmAnswers} << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567| BAKIYE"} << QStringList{"5321234567|Anlasilamadi"}
+        << QStringList{"100001|Anlasilamadi|-1"} << QStringList{"1|Anlasilamadi"} << 0 << "";
+    QTest::newRow("no rule, no default rule")
+        << "2"
+        << "" << QStringList{"905321234567|XYZ 1"} << ""
+        << QStringList{"DELETE FROM tbl_int_parametre WHERE parametre = 'noprm'"} << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|XYZ 1"} << none << none << none << 0 << "";
+    QTest::newRow("three words, by text value without case")
+        << "2"
+        << "" << QStringList{"905551112233|unvan ışık tekstil a.ş."} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905551112233|unvan ışık tekstil a.ş."} << QStringList{"5551112233|Hesap: 120.002"}
+        << QStringList{"100001|Hesap: 120.002|01"} << QStringList{"1|Hesap: 120.002"} << 1 << "";
+    QTest::newRow("by value, one fetch for three answers")
+        << "2"
+        << "" << QStringList{"905321234567|HESAP 120.001", "905551112233|hesap 120.004  ", "905551112234|HESAP 999"}
+        << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|HESAP 120.001", "905551112233|hesap 120.004  ", "905551112234|HESAP 999"}
+        << QStringList{"5321234567| Caglar Gida Ltd. Sti. yetkilisi Ayse", "5551112233| Sen Otomotiv yetkilisi Cigdem",
+                       "5551112234|Hesap bulunamadi"}
+        << QStringList{"100001| Caglar Gida Ltd. Sti. yetkilisi Ayse|01", "100002| Sen Otomotiv yetkilisi Cigdem|01",
+                       "100003|Hesap bulunamadi|01"}
+        << QStringList{"1| Caglar Gida Ltd. Sti. yetkilisi Ayse", "2| Sen Otomotiv yetkilisi Cigdem",
+                       "3|Hesap bulunamadi"}
+        << 1 << "";
+    QTest::newRow("by value as a number")
+        << "2"
+        << "" << QStringList{"905321234567|BKY 1250.750"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|BKY 1250.750"} << QStringList{"5321234567|Bakiye 120.001"}
+        << QStringList{"100001|Bakiye 120.001|01"} << QStringList{"1|Bakiye 120.001"} << 1 << "";
+    QTest::newRow("by value as a number, no number")
+        << "2"
+        << "" << QStringList{"905321234567|BKY bin"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|BKY bin"} << none << none << none << 1 << "";
+    QTest::newRow("not found, flg_kayityok 0")
+        << "2"
+        << "" << QStringList{"905321234567|UNVAN Yok Firma"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|UNVAN Yok Firma"} << none << none << none << 1 << "";
+    QTest::newRow("unknown column") << "2"
+                                    << "" << QStringList{"905321234567|KOLON 1"} << "" << none << ""
+                                    << "gwuser"
+                                    << "1" << QStringList{"905321234567|KOLON 1"} << none << none << none << 1
+                                    << "sorgu sütunu bulunamadı: Yok";
+    QTest::newRow("company code not letters and digits")
+        << "2"
+        << "" << QStringList{"905321234567|KOTU"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|KOTU"} << none << none << none << 0 << "şirket kodu geçersiz: 01 OR 1=1";
+    QTest::newRow("unknown lookup kind") << "2"
+                                         << "" << QStringList{"905321234567|TIP"} << "" << none << ""
+                                         << "gwuser"
+                                         << "1" << QStringList{"905321234567|TIP"} << none << none << none << 0
+                                         << "geri dönüş tipi geçersiz: 5";
+    QTest::newRow("found, empty answer text")
+        << "2"
+        << "" << QStringList{"905321234567|BOS"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|BOS"} << none << none << none << 1 << "boş";
+    QTest::newRow("rule of every company: no ERP query")
+        << "2"
+        << "" << QStringList{"905321234567|GENEL"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|GENEL"} << QStringList{"5321234567|Genel bilgi"}
+        << QStringList{"100001|Genel bilgi|-1"} << QStringList{"1|Genel bilgi"} << 0 << "";
+    QTest::newRow("keyword 'OR''=' is a plain keyword")
+        << "2"
+        << "" << QStringList{"905321234567|'or''=' x"} << "" << none << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|'or''=' x"} << none << none << none << 0 << "";
+    QTest::newRow("keyword with apostrophes matches its rule")
+        << "2"
+        << "" << QStringList{"905321234567|'or''=' x"} << ""
+        << QStringList{"INSERT INTO tbl_int_parametre VALUES ('''OR''''=''','0','BakiyeMesaj','','Metin','','1',"
+                       "'Eslesti','-1')"}
+        << ""
+        << "gwuser"
+        << "1" << QStringList{"905321234567|'or''=' x"} << QStringList{"5321234567|Eslesti"}
+        << QStringList{"100001|Eslesti|-1"} << QStringList{"1|Eslesti"} << 0 << "";
+}
+
+void TestInteractiveCycle::cycle()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, single);
+    QFETCH(QStringList, incoming);
+    QFETCH(QString, reply);
+    QFETCH(QStringList, setup);
+    QFETCH(QString, accept);
+    QFETCH(QString, gatewayUser);
+    QFETCH(QStringList, sent);
+    QFETCH(int, erpQueries);
+    QFETCH(QString, logHas);
+
+    CycleRig rig(mode, single);
+    for (const QString &sql : setup) rig.fx.exec(sql);
+    for (const QString &m : incoming) rig.service.queueUnread(m.section('|', 0, 0), m.section('|', 1));
+    if (!reply.isEmpty()) rig.service.queueReply(reply);
+    if (accept == QLatin1String("close"))
+        rig.gateway.setReply(QStringLiteral("1"), FakeReply::closed());
+    else if (!accept.isEmpty())
+        rig.gateway.setReply(QStringLiteral("1"), accept);
+    rig.ctx.userName = gatewayUser;
+
+    InteractiveStart(rig.ctx);
+
+    QCOMPARE(rig.service.bodies(), QStringList{kPoll});
+    QTEST(rig.fx.scalar("SELECT deger FROM tbl_param WHERE parametre = 'flg_interaktif'").toString(), "flagAfter");
+    QTEST(rig.table("SELECT gsmno, msg FROM tbl_int_msgbox ORDER BY id"), "inbox");
+    QStringList bodies;
+    for (const QString &s : sent) bodies << sendBody(s.section('|', 0, 0), s.section('|', 1));
+    QCOMPARE(rig.sendBodies(), bodies);
+    QTEST(rig.table("SELECT msgid, mesaj, sirket_kod FROM tbl_giden ORDER BY id"), "giden");
+    QTEST(rig.table("SELECT gelenid, donusmesaj FROM tbl_int_donus ORDER BY id"), "donus");
+    QCOMPARE(rig.erpTexts.size(), erpQueries);
+    if (logHas.isEmpty())
+        QVERIFY2(rig.log.isEmpty(), qPrintable(rig.log.join('\n')));
+    else
+        QVERIFY2(rig.log.join('\n').contains(logHas), qPrintable(rig.log.join('\n')));
+}
+
+void TestInteractiveCycle::rowsOfOneAnswer()
+{
+    CycleRig rig("2", "");
+    rig.service.queueUnread("+90 532 123 45 67", "BAKIYE");
+    rig.service.queueUnread("905059998877", "DURUM");
+    const CycleOutcome out = InteractiveStart(rig.ctx);
+    QCOMPARE(out.result, CycleResult::Fetched);
+    QCOMPARE(out.fetched, 2);
+    QCOMPARE(out.stored, 2);
+    QCOMPARE(out.accepted, 1);
+    QCOMPARE(rig.service.unreadCount(), 0);
+
+    QCOMPARE(rig.table("SELECT * FROM tbl_int_msgbox"),
+             (QStringList{"1|" + kNowText + "|+90 532 123 45 67|BAKIYE", "2|" + kNowText + "|905059998877|DURUM"}));
+    QCOMPARE(rig.table("SELECT * FROM tbl_giden"),
+             QStringList{"1|100001|Interaktif SMS|Brenvik|1|Sayin Ayse, bakiyeniz: 1250,75 TL||" + kNowText + "|" +
+                         kNowText + "|01"});
+    QCOMPARE(rig.table("SELECT * FROM tbl_int_donus"), QStringList{"1|1|Sayin Ayse, bakiyeniz: 1250,75 TL"});
+    // The by-number condition, as the ERP expects it, after the rule's query text.
+    QCOMPARE(rig.erpTexts.size(), 1);
+    QVERIFY(rig.erpTexts.first().endsWith(
+        "AND (TYTK.CepTel IS NOT NULL AND TYTK.CepTel <> '') AND TYTK.CepTelBKod = 532 AND TYTK.CepTel = 1234567"));
+    QCOMPARE(gCompanyCode, QStringLiteral("-1")); // the default rule answered the last message
+
+    // The messages were read at the service: the next cycle finds none.
+    rig.gateway.clearRequests();
+    QCOMPARE(InteractiveStart(rig.ctx).result, CycleResult::NoMessages);
+    QCOMPARE(rig.gateway.requestCount(), 0);
+}
+
+void TestInteractiveCycle::switchedOffServiceIsNotAsked()
+{
+    CycleRig rig;
+    rig.service.queueReply("err 01");
+    rig.service.queueUnread("905321234567", "Merhaba");
+    QCOMPARE(InteractiveStart(rig.ctx).result, CycleResult::ServiceError);
+    QCOMPARE(rig.service.requestCount(), 1);
+    for (int i = 0; i < 2; ++i) QCOMPARE(InteractiveStart(rig.ctx).result, CycleResult::ServiceOff);
+    QCOMPARE(rig.service.requestCount(), 1);
+    QCOMPARE(rig.service.unreadCount(), 1);
+    // Saved again in the main program: the next cycle fetches.
+    rig.setParam("flg_interaktif", "1");
+    QCOMPARE(InteractiveStart(rig.ctx).result, CycleResult::Fetched);
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_int_msgbox").toInt(), 1);
+}
+
+void TestInteractiveCycle::storeFailureKeepsMessagesInLog()
+{
+    CycleRig rig;
+    rig.fx.exec("CREATE TRIGGER full_inbox BEFORE INSERT ON tbl_int_msgbox BEGIN SELECT RAISE(ABORT, 'depo dolu'); "
+                "END");
+    rig.service.queueUnread("905321234567", "Merhaba");
+    rig.service.queueUnread("905551112233", "İkinci mesaj");
+    const CycleOutcome out = InteractiveStart(rig.ctx);
+    QCOMPARE(out.stored, 0);
+    QCOMPARE(out.accepted, 2);
+    const QString log = rig.log.join('\n');
+    QVERIFY2(log.contains("depo dolu"), qPrintable(log));
+    QVERIFY2(log.contains("Saklanamayan mesaj: 905321234567 Merhaba"), qPrintable(log));
+    QVERIFY2(log.contains("Saklanamayan mesaj: 905551112233 İkinci mesaj"), qPrintable(log));
+    // Still answered; the answers cannot name a stored message.
+    QCOMPARE(rig.table("SELECT gelenid, donusmesaj FROM tbl_int_donus"),
+             (QStringList{"0|Tesekkurler", "0|Tesekkurler"}));
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), 2);
+}
+
+void TestInteractiveCycle::answerRowsTogetherOrNotAtAll()
+{
+    CycleRig rig;
+    rig.fx.exec("CREATE TRIGGER no_answer BEFORE INSERT ON tbl_int_donus BEGIN SELECT RAISE(ABORT, 'yazilamaz'); END");
+    rig.service.queueUnread("905321234567", "Merhaba");
+    const CycleOutcome out = InteractiveStart(rig.ctx);
+    QCOMPARE(out.accepted, 1);
+    QCOMPARE(rig.sendBodies().size(), 1);
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    const QString log = rig.log.join('\n');
+    QVERIFY2(log.contains("yanıt gönderildi (MsgID 100001) ama kaydedilemedi"), qPrintable(log));
+    // The cycle goes on with the next message on a usable connection.
+    rig.fx.exec("DROP TRIGGER no_answer");
+    rig.service.queueUnread("905321234567", "Tekrar");
+    InteractiveStart(rig.ctx);
+    QCOMPARE(rig.table("SELECT gelenid, donusmesaj FROM tbl_int_donus"), QStringList{"2|Tesekkurler"});
+}
+
+void TestInteractiveCycle::unreachableServiceStoresNothing()
+{
+    CycleRig rig;
+    SetKovasetGathwinAddress(FakeHttpServer::refusedUrl(QStringLiteral("/gathwin.asp")));
+    const CycleOutcome out = InteractiveStart(rig.ctx);
+    QCOMPARE(out.result, CycleResult::ExchangeFailed);
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_int_msgbox").toInt(), 0);
+    QCOMPARE(rig.fx.scalar("SELECT deger FROM tbl_param WHERE parametre = 'flg_interaktif'").toString(),
+             QStringLiteral("1"));
+    QCOMPARE(rig.log, QStringList{"Etkileşimli servise ulaşılamadı."});
+}
+
+void TestInteractiveCycle::fixedAddress()
+{
+    const QString fixed = KovasetGathwinAddress();
+    QVERIFY2(fixed.startsWith("http://") && fixed.endsWith("/gathwin.asp"), qPrintable(fixed));
+    // Another host than the one the main program checks an account on.
+    QVERIFY(QUrl(fixed).host() != QUrl(GathwinServiceAddress()).host());
+    QVERIFY(QUrl(fixed).host().endsWith(".example"));
+    SetKovasetGathwinAddress("http://127.0.0.1:9/gathwin.asp");
+    QCOMPARE(KovasetGathwinAddress(), QStringLiteral("http://127.0.0.1:9/gathwin.asp"));
+    SetKovasetGathwinAddress(QString());
+    QCOMPARE(KovasetGathwinAddress(), fixed);
+}
+
+QTEST_GUILESS_MAIN(TestInteractiveCycle)
+#include "tst_interactivecycle.moc"
