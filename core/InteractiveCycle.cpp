@@ -110,58 +110,55 @@ void rollback(QSqlDatabase &db)
     q.exec(QStringLiteral("ROLLBACK"));
 }
 
-// The messages of a reply in one transaction; the ids of the stored rows, or throws.
-QVector<qint64> storeMessages(const QVector<GathwinMessage> &messages, const QDateTime &now)
+bool localWrite(const InteractiveContext &ctx, const std::function<void(QSqlDatabase &)> &work, QString &error)
 {
-    OpenLocalDb();
-    QSqlDatabase db = LocalDb();
-    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
-    QVector<qint64> ids;
-    ids.reserve(messages.size());
-    try {
-        QSqlQuery q(db);
-        if (!q.prepare(QStringLiteral("INSERT INTO tbl_int_msgbox (tarih,gsmno,msg) VALUES (?,?,?)")))
-            throw OrvekError(q.lastError().text());
-        const QString tarih = ToIsoText(now);
-        // A missing number or text is stored empty, not Null.
-        const auto text = [](const QString &s) { return s.isNull() ? QStringLiteral("") : CrLfToBlank(s); };
-        for (const GathwinMessage &m : messages) {
-            q.bindValue(0, tarih);
-            q.bindValue(1, text(m.gsmno));
-            q.bindValue(2, text(m.msgbody));
-            if (!q.exec()) throw OrvekError(q.lastError().text());
-            ids.append(q.lastInsertId().toLongLong());
-        }
-        q = QSqlQuery();
-        SqlExec(db, QStringLiteral("COMMIT"));
-    } catch (...) {
-        rollback(db);
-        throw;
-    }
-    return ids;
+    return ctx.runLocalWrite ? ctx.runLocalWrite(work, error) : RunLocalTransaction(work, error);
+}
+
+// The messages of a reply in one transaction; the ids of the stored rows, or false.
+bool storeMessages(const InteractiveContext &ctx, const QVector<GathwinMessage> &messages, const QDateTime &now,
+                   QVector<qint64> &ids, QString &error)
+{
+    const QString tarih = ToIsoText(now);
+    // A missing number or text is stored empty, not Null.
+    const auto text = [](const QString &s) { return s.isNull() ? QStringLiteral("") : CrLfToBlank(s); };
+    return localWrite(
+        ctx,
+        [&](QSqlDatabase &db) {
+            ids.clear();
+            ids.reserve(messages.size());
+            QSqlQuery q(db);
+            if (!q.prepare(QStringLiteral("INSERT INTO tbl_int_msgbox (tarih,gsmno,msg) VALUES (?,?,?)")))
+                throw OrvekError(q.lastError().text());
+            for (const GathwinMessage &m : messages) {
+                q.bindValue(0, tarih);
+                q.bindValue(1, text(m.gsmno));
+                q.bindValue(2, text(m.msgbody));
+                if (!q.exec()) throw OrvekError(q.lastError().text());
+                ids.append(q.lastInsertId().toLongLong());
+            }
+        },
+        error);
 }
 
 // The two rows of an accepted answer, in one transaction.
-void writeAnswerRows(const InteractiveContext &ctx, const QString &msgid, const QString &mesaj, const QString &company,
-                     qint64 gelenid)
+bool writeAnswerRows(const InteractiveContext &ctx, const QString &msgid, const QString &mesaj, const QString &company,
+                     qint64 gelenid, QString &error)
 {
-    OpenLocalDb();
-    QSqlDatabase db = LocalDb();
     const QString tarih = ToIsoText(nowOf(ctx));
-    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
-    try {
-        SqlExec(db,
-                QStringLiteral("INSERT INTO tbl_giden (msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,gtarih,"
-                               "sirket_kod) VALUES (?,?,?,1,?,'',?,?,?)"),
-                {msgid, kMsgTip,
-                 GatewayKindText(ctx.gatewayKind).isNull() ? QStringLiteral("") : GatewayKindText(ctx.gatewayKind),
-                 mesaj, tarih, tarih, company});
-        SqlExec(db, QStringLiteral("INSERT INTO tbl_int_donus (gelenid,donusmesaj) VALUES (?,?)"), {gelenid, mesaj});
-        SqlExec(db, QStringLiteral("COMMIT"));
-    } catch (...) {
-        rollback(db);
-        throw;
-    }
+    QString kind = GatewayKindText(ctx.gatewayKind);
+    if (kind.isNull()) kind = QStringLiteral("");
+    return localWrite(
+        ctx,
+        [&](QSqlDatabase &db) {
+            SqlExec(db,
+                    QStringLiteral("INSERT INTO tbl_giden (msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,"
+                                   "gtarih,sirket_kod) VALUES (?,?,?,1,?,'',?,?,?)"),
+                    {msgid, kMsgTip, kind, mesaj, tarih, tarih, company});
+            SqlExec(db, QStringLiteral("INSERT INTO tbl_int_donus (gelenid,donusmesaj) VALUES (?,?)"),
+                    {gelenid, mesaj});
+        },
+        error);
 }
 
 QString messageName(qint64 gelenid, const QString &GSMNo)
@@ -197,11 +194,10 @@ AnswerResult sendAnswer(InteractiveContext &ctx, const QString &GSMNo, const QSt
                          CrLfToBlank(reply));
         return AnswerResult::Refused;
     }
-    try {
-        writeAnswerRows(ctx, sent.messageId, CrLfToBlank(text), company, gelenid);
-    } catch (const std::exception &e) {
+    QString error;
+    if (!writeAnswerRows(ctx, sent.messageId, CrLfToBlank(text), company, gelenid, error)) {
         logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt gönderildi (MsgID ") + sent.messageId +
-                         QStringLiteral(") ama kaydedilemedi: ") + errorText(e));
+                         QStringLiteral(") ama kaydedilemedi: ") + error);
         return AnswerResult::AcceptedNotLogged;
     }
     return AnswerResult::Accepted;
@@ -384,7 +380,28 @@ InteractiveContext InteractiveContextFromSettings(Gateway &gateway)
     ctx.password = gPassword;
     ctx.ckey = gCkey;
     ctx.runErpQuery = RunErpQueryReconnectOnce;
+    ctx.runLocalWrite = RunLocalTransaction;
     return ctx;
+}
+
+bool RunLocalTransaction(const std::function<void(QSqlDatabase &)> &work, QString &error)
+{
+    try {
+        OpenLocalDb();
+        QSqlDatabase db = LocalDb();
+        SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
+        try {
+            work(db);
+            SqlExec(db, QStringLiteral("COMMIT"));
+        } catch (...) {
+            rollback(db);
+            throw;
+        }
+        return true;
+    } catch (const std::exception &e) {
+        error = errorText(e);
+        return false;
+    }
 }
 
 RecordSet RunErpQueryReconnectOnce(const QString &sql)
@@ -602,13 +619,13 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
     out.fetched = int(list.messages.size());
     if (list.messages.isEmpty()) return out;
 
-    QVector<qint64> ids(list.messages.size(), 0);
-    try {
-        ids = storeMessages(list.messages, nowOf(ctx));
+    QVector<qint64> ids;
+    QString storeError;
+    if (storeMessages(ctx, list.messages, nowOf(ctx), ids, storeError) && ids.size() == list.messages.size()) {
         out.stored = int(ids.size());
-    } catch (const std::exception &e) {
-        ids.fill(0);
-        logLine(ctx, QStringLiteral("Gelen %1 mesaj saklanamadı: ").arg(list.messages.size()) + errorText(e));
+    } else {
+        ids.fill(0, list.messages.size());
+        logLine(ctx, QStringLiteral("Gelen %1 mesaj saklanamadı: ").arg(list.messages.size()) + storeError);
         for (const GathwinMessage &m : list.messages)
             logLine(ctx, QStringLiteral("Saklanamayan mesaj: ") + m.gsmno + QStringLiteral(" ") + m.msgbody);
     }

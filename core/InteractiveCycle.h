@@ -24,6 +24,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSqlDatabase>
 #include <QString>
 #include <QVector>
 #include <functional>
@@ -32,6 +33,11 @@
 // Runs one SELECT text on the ERP database and returns every row; throws OrvekError when the
 // query fails.
 using ErpQueryRunner = std::function<RecordSet(const QString &sql)>;
+
+// Runs `work` (which throws OrvekError on failure) in one BEGIN IMMEDIATE transaction on the
+// local connection; false, with the driver's description in `error`, when nothing of it was
+// kept. A runner may call `work` again after a busy database.
+using LocalWriteRunner = std::function<bool(const std::function<void(QSqlDatabase &)> &work, QString &error)>;
 
 struct InteractiveContext {
     Gateway *gateway = nullptr;
@@ -46,6 +52,7 @@ struct InteractiveContext {
     // answer the gateway did not accept, the service switched off.
     std::function<void(const QString &)> log;
     ErpQueryRunner runErpQuery;
+    LocalWriteRunner runLocalWrite; // RunLocalTransaction when empty
 
     // ERP results fetched by value during the running cycle (InteractiveStart empties it at
     // its start and end).
@@ -54,13 +61,17 @@ struct InteractiveContext {
 };
 
 // A context over the program-wide account (gGatewayKind, gUserName, gPassword, gCkey), the
-// machine's clock, no log, and RunErpQueryReconnectOnce.
+// machine's clock, no log, RunErpQueryReconnectOnce and RunLocalTransaction.
 InteractiveContext InteractiveContextFromSettings(Gateway &gateway);
 
 // Opens the ERP connection when it is closed and runs the text there (ErpSqlText); when that
 // fails, closes the connection, opens it again and tries once more. Throws OrvekError with the
 // driver's description when the second try fails too.
 RecordSet RunErpQueryReconnectOnce(const QString &sql);
+
+// One try of `work` in BEGIN IMMEDIATE ... COMMIT on the local connection (opened when it is
+// closed), rolled back on failure; the connection's busy timeout is the only wait.
+bool RunLocalTransaction(const std::function<void(QSqlDatabase &)> &work, QString &error);
 
 enum class CycleResult {
     ServiceOff,     // flg_interaktif "0": no request
