@@ -30,6 +30,15 @@ struct InteractiveContext::ValueSearch {
     QHash<QString, QHash<double, int>> byNumber;
 };
 
+// The two lookups of a rule on the local connection. A statement is reset after every read,
+// so no read transaction stays open between answers and every lookup sees the rules as the
+// main program left them.
+struct InteractiveContext::RuleStatements {
+    QSqlQuery byKeyword;
+    QSqlQuery byDefault;
+    bool prepared = false;
+};
+
 namespace {
 
 const QString kMsgTip = QStringLiteral("Interaktif SMS");
@@ -233,20 +242,57 @@ struct RuleRow {
         kayityok_mesaj, sirket_kod;
 };
 
+// The rule of an executed lookup, read by position; false when it found none. The statement
+// is reset afterwards.
+bool readRule(QSqlQuery &q, RuleRow &rule)
+{
+    struct Finish {
+        QSqlQuery &q;
+        ~Finish() { q.finish(); }
+    } finish{q};
+    if (!q.next()) return false;
+    if (q.record().count() < 9) throw OrvekError(QStringLiteral("tbl_int_parametre tablosunda sütun eksik."));
+    const auto at = [&](int i) { return q.value(i).isNull() ? QString() : q.value(i).toString(); };
+    rule = RuleRow{at(0), at(1), at(2), at(3), at(4), at(5), at(6), at(7), at(8)};
+    return true;
+}
+
 // The rule of a keyword, or the default rule 'noprm'; false when there is neither.
-bool findRule(const QString &keyword, RuleRow &rule)
+bool findRule(InteractiveContext &ctx, const QString &keyword, RuleRow &rule)
 {
     OpenLocalDb();
-    const auto read = [&](const QString &sql, const QVariantList &binds) {
-        QSqlQuery q = SqlExec(LocalDb(), sql, binds);
-        if (!q.next()) return false;
-        if (q.record().count() < 9) throw OrvekError(QStringLiteral("tbl_int_parametre tablosunda sütun eksik."));
-        const auto at = [&](int i) { return q.value(i).isNull() ? QString() : q.value(i).toString(); };
-        rule = RuleRow{at(0), at(1), at(2), at(3), at(4), at(5), at(6), at(7), at(8)};
-        return true;
+    auto &st = ctx.ruleStatements;
+    const auto prepare = [&st] {
+        st = std::make_shared<InteractiveContext::RuleStatements>();
+        QSqlDatabase db = LocalDb();
+        st->byKeyword = QSqlQuery(db);
+        st->byDefault = QSqlQuery(db);
+        for (QSqlQuery *q : {&st->byKeyword, &st->byDefault}) q->setForwardOnly(true);
+        if (!st->byKeyword.prepare(QStringLiteral("SELECT * FROM tbl_int_parametre WHERE parametre=?")))
+            throw OrvekError(st->byKeyword.lastError().text());
+        if (!st->byDefault.prepare(QStringLiteral("SELECT * FROM tbl_int_parametre WHERE parametre = 'noprm'")))
+            throw OrvekError(st->byDefault.lastError().text());
+        st->prepared = true;
     };
-    if (read(QStringLiteral("SELECT * FROM tbl_int_parametre WHERE parametre=?"), {KeywordUpper(keyword)})) return true;
-    return read(QStringLiteral("SELECT * FROM tbl_int_parametre WHERE parametre = 'noprm'"), {});
+    if (!st || !st->prepared) prepare();
+    const auto read = [&](QSqlQuery &q, const QVariantList &binds) {
+        const auto run = [&] {
+            for (int i = 0; i < binds.size(); ++i) q.bindValue(i, binds.at(i));
+            return q.exec();
+        };
+        // A statement of a connection opened again since it was prepared: prepare anew.
+        if (!run()) {
+            const bool byKeyword = &q == &st->byKeyword;
+            prepare();
+            QSqlQuery &again = byKeyword ? st->byKeyword : st->byDefault;
+            for (int i = 0; i < binds.size(); ++i) again.bindValue(i, binds.at(i));
+            if (!again.exec()) throw OrvekError(again.lastError().text());
+            return readRule(again, rule);
+        }
+        return readRule(q, rule);
+    };
+    if (read(st->byKeyword, {KeywordUpper(keyword)})) return true;
+    return read(st->byDefault, {});
 }
 
 } // namespace
@@ -444,7 +490,7 @@ AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const
 
     RuleRow rule;
     try {
-        if (!findRule(split.keyword, rule)) return AnswerResult::NotSent;
+        if (!findRule(ctx, split.keyword, rule)) return AnswerResult::NotSent;
     } catch (const std::exception &e) {
         logLine(ctx, who + QStringLiteral(": kural okunamadı: ") + errorText(e));
         return AnswerResult::NotSent;
@@ -548,9 +594,14 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
 {
     CycleOutcome out;
     ctx.valueSearches.clear();
+    ctx.ruleStatements.reset();
     struct ClearSearches {
         InteractiveContext &ctx;
-        ~ClearSearches() { ctx.valueSearches.clear(); }
+        ~ClearSearches()
+        {
+            ctx.valueSearches.clear();
+            ctx.ruleStatements.reset();
+        }
     } clearAtEnd{ctx};
 
     // 1-2. The settings. When the local database cannot be read, nothing is fetched: the

@@ -54,10 +54,13 @@ struct InteractiveContext {
     ErpQueryRunner runErpQuery;
     LocalWriteRunner runLocalWrite; // RunLocalTransaction when empty
 
-    // ERP results fetched by value during the running cycle (InteractiveStart empties it at
-    // its start and end).
+    // ERP results fetched by value during the running cycle, and the prepared rule lookups
+    // (InteractiveStart drops both at its start and end).
     struct ValueSearch;
     QHash<QString, std::shared_ptr<ValueSearch>> valueSearches;
+    // The rule lookups, prepared once per cycle.
+    struct RuleStatements;
+    std::shared_ptr<RuleStatements> ruleStatements;
 };
 
 // A context over the program-wide account (gGatewayKind, gUserName, gPassword, gCkey), the
