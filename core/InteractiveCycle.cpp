@@ -1,5 +1,6 @@
 #include "core/InteractiveCycle.h"
 
+#include "core/AcceptedWrites.h"
 #include "core/AppState.h"
 #include "core/Base64.h"
 #include "core/DateText.h"
@@ -151,23 +152,27 @@ bool storeMessages(const InteractiveContext &ctx, const QVector<GathwinMessage> 
 }
 
 // The two rows of an accepted answer, in one transaction.
-bool writeAnswerRows(const InteractiveContext &ctx, const QString &msgid, const QString &mesaj, const QString &company,
-                     qint64 gelenid, QString &error)
+AcceptedWriteResult writeAnswerRows(const InteractiveContext &ctx, const QString &msgid, const QString &mesaj,
+                                    const QString &company, qint64 gelenid)
 {
     const QString tarih = ToIsoText(nowOf(ctx));
     QString kind = GatewayKindText(ctx.gatewayKind);
     if (kind.isNull()) kind = QStringLiteral("");
-    return localWrite(
-        ctx,
-        [&](QSqlDatabase &db) {
-            SqlExec(db,
-                    QStringLiteral("INSERT INTO tbl_giden (msgid,msg_tip,gateway,paket_boyut,mesaj,originator,tarih,"
-                                   "gtarih,sirket_kod) VALUES (?,?,?,1,?,'',?,?,?)"),
-                    {msgid, kMsgTip, kind, mesaj, tarih, tarih, company});
-            SqlExec(db, QStringLiteral("INSERT INTO tbl_int_donus (gelenid,donusmesaj) VALUES (?,?)"),
-                    {gelenid, mesaj});
-        },
-        error);
+    // The rows as the journal keeps them when the database cannot take them now.
+    const QVector<JournalRow> rows{
+        JournalRow{QStringLiteral("tbl_giden"),
+                   {{QStringLiteral("msgid"), msgid},
+                    {QStringLiteral("msg_tip"), kMsgTip},
+                    {QStringLiteral("gateway"), kind},
+                    {QStringLiteral("paket_boyut"), 1},
+                    {QStringLiteral("mesaj"), mesaj},
+                    {QStringLiteral("originator"), QStringLiteral("")},
+                    {QStringLiteral("tarih"), tarih},
+                    {QStringLiteral("gtarih"), tarih},
+                    {QStringLiteral("sirket_kod"), company}}},
+        JournalRow{QStringLiteral("tbl_int_donus"),
+                   {{QStringLiteral("gelenid"), gelenid}, {QStringLiteral("donusmesaj"), mesaj}}}};
+    return WriteAfterAcceptedSend([&rows](QSqlDatabase &db) { InsertJournalRows(db, rows); }, rows);
 }
 
 QString messageName(qint64 gelenid, const QString &GSMNo)
@@ -199,17 +204,28 @@ AnswerResult sendAnswer(InteractiveContext &ctx, const QString &GSMNo, const QSt
     gw.clearsmsbasket();
     const GatewaySendReply sent = ParseSendReply(reply);
     if (!sent.accepted) {
+        // Sent without an answer: the gateway may have taken it, so it is not sent again.
+        const QString maybe = gw.lastOutcome() == PostOutcome::SentNoAnswer
+                                  ? QStringLiteral(" (istek gitti, yanıt gelmedi: yanıt gönderilmiş olabilir)")
+                                  : QString();
         logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt ağ geçidince kabul edilmedi, yanıt: ") +
-                         CrLfToBlank(reply));
+                         CrLfToBlank(reply) + maybe);
         return AnswerResult::Refused;
     }
-    QString error;
-    if (!writeAnswerRows(ctx, sent.messageId, CrLfToBlank(text), company, gelenid, error)) {
+    switch (writeAnswerRows(ctx, sent.messageId, CrLfToBlank(text), company, gelenid)) {
+    case AcceptedWriteResult::Written:
+        return AnswerResult::Accepted;
+    case AcceptedWriteResult::Journaled:
         logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt gönderildi (MsgID ") + sent.messageId +
-                         QStringLiteral(") ama kaydedilemedi: ") + error);
-        return AnswerResult::AcceptedNotLogged;
+                         QStringLiteral("), kayıtları veritabanına yazılamadı; günlüğe alındı, sonraki açılışta "
+                                        "yazılacak."));
+        return AnswerResult::Journaled;
+    case AcceptedWriteResult::Failed:
+        break;
     }
-    return AnswerResult::Accepted;
+    logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt gönderildi (MsgID ") + sent.messageId +
+                     QStringLiteral(") ama kaydedilemedi."));
+    return AnswerResult::AcceptedNotLogged;
 }
 
 // A result read from the ERP with every known column of its kind in that column's type, so
@@ -698,7 +714,8 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
         } catch (const std::exception &e) {
             logLine(ctx, messageName(ids.at(i), m.gsmno) + QStringLiteral(": yanıtlanamadı: ") + errorText(e));
         }
-        if (r == AnswerResult::Accepted || r == AnswerResult::AcceptedNotLogged) ++out.accepted;
+        if (r == AnswerResult::Accepted || r == AnswerResult::Journaled || r == AnswerResult::AcceptedNotLogged)
+            ++out.accepted;
         if (r == AnswerResult::Refused) ++out.refused;
     }
     return out;

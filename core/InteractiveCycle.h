@@ -52,7 +52,9 @@ struct InteractiveContext {
     // answer the gateway did not accept, the service switched off.
     std::function<void(const QString &)> log;
     ErpQueryRunner runErpQuery;
-    LocalWriteRunner runLocalWrite; // RunLocalTransaction when empty
+    // The store of the fetched messages (RunLocalTransaction when empty). The rows of an
+    // accepted answer go through WriteAfterAcceptedSend: retried, else journaled.
+    LocalWriteRunner runLocalWrite;
 
     // ERP results fetched by value during the running cycle, and the prepared rule lookups
     // (InteractiveStart drops both at its start and end).
@@ -98,7 +100,8 @@ struct CycleOutcome {
 enum class AnswerResult {
     NotSent,           // no answer for this message (no rule, no account, empty text, ...)
     Accepted,          // accepted and logged in tbl_giden and tbl_int_donus
-    AcceptedNotLogged, // accepted, but the log rows could not be written
+    Journaled,         // accepted; the log rows went to the journal (written at the next start)
+    AcceptedNotLogged, // accepted, but the log rows could be written neither to the tables nor the journal
     Refused,           // the gateway refused it or could not be reached: no row
 };
 

@@ -1,6 +1,7 @@
 // One interactive cycle against the simulated interactive service, the fake gateway and the
 // ERP stand-in: what is stored, what is sent (request bodies byte for byte), what is logged.
 
+#include "core/AcceptedWrites.h"
 #include "core/AppState.h"
 #include "core/Base64.h"
 #include "core/Gathwin.h"
@@ -487,14 +488,22 @@ void TestInteractiveCycle::answerRowsTogetherOrNotAtAll()
     const CycleOutcome out = InteractiveStart(rig.ctx);
     QCOMPARE(out.accepted, 1);
     QCOMPARE(rig.sendBodies().size(), 1);
+    // Neither row without the other: both wait in the journal.
     QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    QVERIFY(QFileInfo::exists(AcceptedWriteJournalPath()));
     const QString log = rig.log.join('\n');
-    QVERIFY2(log.contains("yanıt gönderildi (MsgID 100001) ama kaydedilemedi"), qPrintable(log));
-    // The cycle goes on with the next message on a usable connection.
+    QVERIFY2(log.contains("Mesaj 1 (905321234567): yanıt gönderildi (MsgID 100001)") && log.contains("günlüğe alındı"),
+             qPrintable(log));
+    // The next start writes them in, still tied to the stored message.
     rig.fx.exec("DROP TRIGGER no_answer");
+    ReplayAcceptedWriteJournal();
+    QCOMPARE(rig.table("SELECT msgid, mesaj, sirket_kod FROM tbl_giden"), QStringList{"100001|Tesekkurler|-1"});
+    QCOMPARE(rig.table("SELECT gelenid, donusmesaj FROM tbl_int_donus"), QStringList{"1|Tesekkurler"});
+    // The cycle goes on with the next message on a usable connection.
     rig.service.queueUnread("905321234567", "Tekrar");
     InteractiveStart(rig.ctx);
-    QCOMPARE(rig.table("SELECT gelenid, donusmesaj FROM tbl_int_donus"), QStringList{"2|Tesekkurler"});
+    QCOMPARE(rig.table("SELECT gelenid, donusmesaj FROM tbl_int_donus"),
+             (QStringList{"1|Tesekkurler", "2|Tesekkurler"}));
 }
 
 void TestInteractiveCycle::unreachableServiceStoresNothing()
