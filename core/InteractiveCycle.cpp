@@ -466,23 +466,28 @@ bool RunLocalTransaction(const std::function<void(QSqlDatabase &)> &work, QStrin
     }
 }
 
+RecordSet ReadQueryRows(QSqlQuery &q)
+{
+    const QSqlRecord rec = q.record();
+    QVector<RecordField> fields;
+    for (int i = 0; i < rec.count(); ++i)
+        fields.append(RecordField{rec.fieldName(i), QMetaType::Type(rec.field(i).metaType().id()), 0});
+    RecordSet rs(fields);
+    while (q.next()) {
+        RecordRow row(rec.count());
+        for (int i = 0; i < rec.count(); ++i) row[i] = q.value(i);
+        rs.addRow(std::move(row));
+    }
+    return rs;
+}
+
 RecordSet RunErpQueryReconnectOnce(const QString &sql)
 {
     for (int attempt = 0;; ++attempt) {
         try {
             OpenErpDb();
             QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(sql));
-            const QSqlRecord rec = q.record();
-            QVector<RecordField> fields;
-            for (int i = 0; i < rec.count(); ++i)
-                fields.append(RecordField{rec.fieldName(i), QMetaType::Type(rec.field(i).metaType().id()), 0});
-            RecordSet rs(fields);
-            while (q.next()) {
-                RecordRow row(rec.count());
-                for (int i = 0; i < rec.count(); ++i) row[i] = q.value(i);
-                rs.addRow(std::move(row));
-            }
-            return rs;
+            return ReadQueryRows(q);
         } catch (const OrvekError &) {
             if (attempt > 0) throw;
             CloseErpDb();

@@ -25,6 +25,7 @@
 #include <QDateTime>
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVector>
 #include <functional>
@@ -73,6 +74,8 @@ InteractiveContext InteractiveContextFromSettings(Gateway &gateway);
 // fails, closes the connection, opens it again and tries once more. Throws OrvekError with the
 // driver's description when the second try fails too.
 RecordSet RunErpQueryReconnectOnce(const QString &sql);
+// Every row of an executed query, with the query's column names and the driver's values.
+RecordSet ReadQueryRows(QSqlQuery &q);
 
 // One try of `work` in BEGIN IMMEDIATE ... COMMIT on the local connection (opened when it is
 // closed), rolled back on failure; the connection's busy timeout is the only wait.
