@@ -1,6 +1,7 @@
 #include "kovaset/KovasetEngine.h"
 
 #include "core/AppState.h"
+#include "core/InteractiveCycle.h"
 #include "core/LocalDb.h"
 #include "core/Services.h"
 
@@ -132,5 +133,12 @@ void KovasetEngine::onInteractiveTick()
 
 void KovasetEngine::RunInteractiveCycle()
 {
-    if (interactiveCycle) interactiveCycle(*this);
+    if (interactiveCycle) {
+        interactiveCycle(*this);
+        return;
+    }
+    InteractiveContext ctx = InteractiveContextFromSettings(m_gateway);
+    ctx.now = [this] { return now(); };
+    ctx.log = [this](const QString &line) { m_log.write(line); };
+    InteractiveStart(ctx);
 }

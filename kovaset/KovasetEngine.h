@@ -67,7 +67,8 @@ public:
     // The daily greetings run.
     void Kovaset();
 
-    // The interactive fetch-and-answer cycle; empty here. Runs interactiveCycle when set.
+    // The interactive fetch-and-answer cycle (InteractiveStart over the engine's gateway,
+    // clock and log); runs interactiveCycle instead when set.
     virtual void RunInteractiveCycle();
     std::function<void(KovasetEngine &)> interactiveCycle;
 
