@@ -3,6 +3,7 @@
 #include "ServiceAddresses.h"
 #include "core/AppState.h"
 #include "core/Base64.h"
+#include "core/FolderAccess.h"
 #include "core/Gateway.h"
 #include "core/OrvekError.h"
 #include "core/Services.h"
@@ -213,6 +214,7 @@ void OpenLocalDb()
         db.close();
         throw OrvekError(err);
     }
+    MatchSidecarModes(LocalDbPath());
 }
 
 void OpenErpConnection(const QString &connectionName, const QString &server, const QString &database,

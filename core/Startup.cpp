@@ -3,6 +3,7 @@
 #include "core/AcceptedWrites.h"
 
 #include "core/AppState.h"
+#include "core/FolderAccess.h"
 #include "core/Gateway.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
@@ -237,6 +238,11 @@ bool Main()
 {
     if (!AcquireSingleInstanceLock(QStringLiteral("Brenvik"))) {
         Prompt::show(SecondCopyText(), PromptIcon::Information, QStringLiteral("Uyarı"));
+        Lifecycle::endProgram();
+        return false;
+    }
+    // The database and its -wal/-shm files need a folder the user can write, even to read.
+    if (!CheckProgramFolderAccess(kBrenvik)) {
         Lifecycle::endProgram();
         return false;
     }

@@ -1,0 +1,196 @@
+#include "core/AppState.h"
+#include "core/FolderAccess.h"
+#include "core/LocalDb.h"
+#include "core/Startup.h"
+#include "tests/support/Fixtures.h"
+#include "tests/support/Recorders.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSqlQuery>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+
+const QString kFolder = QStringLiteral("/srv/orvek");
+const QString kDb = QStringLiteral("/srv/orvek/orvekdata.db");
+
+mode_t modeOf(const QString &path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return mode_t(-1);
+    return st.st_mode & 0777;
+}
+
+// Restores the real probe at the end of a test.
+struct ProbeGuard {
+    ~ProbeGuard() { SetFolderAccessProbe({}); }
+};
+
+} // namespace
+
+class TestFolderAccess : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void problemText_data();
+    void problemText();
+    void probeOnRealFolders();
+    void startEndsWithOneBox();
+    void startGoesOnWhenWritable();
+    void sidecarsTakeTheDatabaseMode();
+
+private:
+    QTemporaryDir m_runtime;
+};
+
+void TestFolderAccess::initTestCase()
+{
+    QVERIFY(m_runtime.isValid());
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_runtime.path()));
+}
+
+void TestFolderAccess::cleanup()
+{
+    SetFolderAccessProbe({});
+    ReleaseSingleInstanceLock();
+    DropConnections();
+    ResetAppState();
+}
+
+void TestFolderAccess::problemText_data()
+{
+    QTest::addColumn<bool>("folder");
+    QTest::addColumn<bool>("db");
+    QTest::addColumn<QString>("sidecar");
+    QTest::addColumn<QString>("text");
+
+    const QString folderText = QStringLiteral(
+        "Program klasörüne yazılamıyor: /srv/orvek\r\nVeritabanı dosyası ve yanındaki -wal/-shm dosyaları için bu "
+        "klasöre yazma izni gereklidir.");
+    QTest::newRow("all writable") << true << true << QString() << QString();
+    QTest::newRow("folder") << false << true << QString() << folderText;
+    // The folder is named first: fixing it is the first thing to do.
+    QTest::newRow("folder and file") << false << false << kDb + "-wal" << folderText;
+    QTest::newRow("file") << true << false << QString()
+                          << QStringLiteral("Veritabanı dosyasına yazılamıyor: /srv/orvek/orvekdata.db\r\nProgramı "
+                                            "kullanan her kullanıcının bu dosyaya yazma izni olmalıdır.");
+    QTest::newRow("leftover wal") << true << true << kDb + "-wal"
+                                  << QStringLiteral("Veritabanının yanındaki dosyaya yazılamıyor: "
+                                                    "/srv/orvek/orvekdata.db-wal\r\nDosya başka bir kullanıcıdan "
+                                                    "kalmış olabilir; programı kullanan her kullanıcının bu dosyaya "
+                                                    "yazma izni olmalıdır.");
+}
+
+void TestFolderAccess::problemText()
+{
+    QFETCH(bool, folder);
+    QFETCH(bool, db);
+    QFETCH(QString, sidecar);
+    QFETCH(QString, text);
+    const std::optional<QString> problem = FolderAccessProblem({folder, db, sidecar}, kFolder, kDb);
+    QCOMPARE(problem.has_value(), !text.isEmpty());
+    if (problem) QCOMPARE(*problem, text);
+}
+
+// Permission bits do not stop root, so the unwritable cases use what stops everyone: a
+// folder that does not exist, a directory where a file should be.
+void TestFolderAccess::probeOnRealFolders()
+{
+    ProgramFolderFixture fx;
+    const QStringList before = QDir(fx.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    FolderAccess a = ProbeFolderAccess(fx.folder(), fx.dbPath());
+    QVERIFY(a.folderWritable);
+    QVERIFY(a.dbWritable);
+    QVERIFY(a.unwritableSidecar.isEmpty());
+    // The probe leaves nothing behind and never creates the database or its sidecars.
+    QCOMPARE(QDir(fx.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
+
+    a = ProbeFolderAccess(fx.folder() + "/yok", fx.folder() + "/yok/orvekdata.db");
+    QVERIFY(!a.folderWritable);
+    QVERIFY(a.dbWritable); // missing: the settings loader says so itself
+    QVERIFY(!QFileInfo::exists(fx.folder() + "/yok"));
+
+    QVERIFY(QDir(fx.folder()).mkdir("orvekdata.db-shm"));
+    a = ProbeFolderAccess(fx.folder(), fx.dbPath());
+    QVERIFY(a.folderWritable && a.dbWritable);
+    QCOMPARE(a.unwritableSidecar, fx.dbPath() + "-shm");
+
+    ProgramFolderFixture empty(false);
+    QVERIFY(QDir(empty.folder()).mkdir("orvekdata.db"));
+    a = ProbeFolderAccess(empty.folder(), empty.dbPath());
+    QVERIFY(a.folderWritable);
+    QVERIFY(!a.dbWritable);
+}
+
+void TestFolderAccess::startEndsWithOneBox()
+{
+    ProgramFolderFixture fx;
+    fx.exec("UPDATE tbl_ayarlar SET kullanici_adi_i='veli', parola_i='p', flg_kaydet_i='1'");
+    QString probedFolder, probedDb;
+    ProbeGuard guard;
+    SetFolderAccessProbe([&](const QString &folder, const QString &db) {
+        probedFolder = folder;
+        probedDb = db;
+        return FolderAccess{false, true, {}};
+    });
+    PromptRecorder prompts;
+    LifecycleRecorder life;
+    QVERIFY(!Main());
+    QCOMPARE(probedFolder, ProgramFolder());
+    QCOMPARE(probedDb, LocalDbPath());
+    QCOMPARE(prompts.count(), 1);
+    QVERIFY(prompts.last().text.startsWith("Program klasörüne yazılamıyor: " + QDir::toNativeSeparators(fx.folder()) +
+                                           "\r\n"));
+    QCOMPARE(prompts.last().icon, PromptIcon::Critical);
+    QCOMPARE(prompts.last().title, QStringLiteral("Brenvik"));
+    QCOMPARE(life.endCount, 1);
+    // Nothing further ran: the settings were not read.
+    QVERIFY(!gAccountLoaded);
+    QVERIFY(gUserName.isEmpty());
+}
+
+void TestFolderAccess::startGoesOnWhenWritable()
+{
+    // No account saved: the start reads the settings, then opens the login window.
+    ProgramFolderFixture fx;
+    fx.exec("UPDATE tbl_ayarlar SET flg_kaydet_i='0'");
+    int probes = 0;
+    ProbeGuard guard;
+    SetFolderAccessProbe([&](const QString &, const QString &) {
+        ++probes;
+        return FolderAccess{true, true, {}};
+    });
+    PromptRecorder prompts;
+    LifecycleRecorder life;
+    Main();
+    QCOMPARE(probes, 1);
+    QVERIFY(gAccountLoaded);
+    for (const QString &t : prompts.texts()) QVERIFY2(!t.contains("yazılamıyor"), qPrintable(t));
+}
+
+void TestFolderAccess::sidecarsTakeTheDatabaseMode()
+{
+    ProgramFolderFixture fx;
+    DropConnections();
+    QVERIFY(!QFileInfo::exists(fx.dbPath() + "-wal"));
+    QVERIFY(::chmod(QFile::encodeName(fx.dbPath()).constData(), 0640) == 0);
+    // A narrow umask, as a user's session may have: the sidecars must not come out 0600.
+    const mode_t old = ::umask(0077);
+    OpenLocalDb();
+    QSqlQuery q(LocalDb());
+    QVERIFY(q.exec("UPDATE tbl_ayarlar SET kullanici_adi_i='veli'"));
+    ::umask(old);
+    for (const char *suffix : {"-wal", "-shm"}) {
+        const QString side = fx.dbPath() + suffix;
+        QVERIFY2(QFileInfo::exists(side), suffix);
+        QCOMPARE(modeOf(side), mode_t(0640));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestFolderAccess)
+#include "tst_folderaccess.moc"
