@@ -4,6 +4,7 @@
 #include "core/Gateway.h"
 #include "core/GatewayKind.h"
 #include "core/LocalDb.h"
+#include "core/NumberReport.h"
 #include "core/OrvekError.h"
 #include "core/SendSteps.h"
 #include "core/Services.h"
@@ -740,11 +741,148 @@ void frmRapor::keyPressEvent(QKeyEvent *event)
     DockedWindow::keyPressEvent(event);
 }
 
-// ---- Number report, message texts and exports (not built yet) ----------------------------------
+// ---- Number report and message texts ------------------------------------------------------------
 
-void frmRapor::cmdRaporGoruntule_3_Click() {}
-void frmRapor::cmdMsgGoster_Click() {}
-void frmRapor::cmdMesajGoster_Click() {}
+void frmRapor::cmdRaporGoruntule_3_Click()
+{
+    if (isFetching()) return;
+    WorkOperation op(this);
+    FetchScope scope(this);
+    const auto closeProgress = [] {
+        ProgressWindow::runTimer(false);
+        ProgressWindow::showSpeed(false);
+        ProgressWindow::hide();
+    };
+
+    const QString gsmNo = txtGsmNo->text();
+    if (!IsReportGsmNo(gsmNo)) {
+        Prompt::show(NumberReportTexts::badNumber(), PromptIcon::Information, kUyari);
+        if (op.mustStop()) return;
+        closeProgress();
+        txtGsmNo->setFocus();
+        return;
+    }
+    const QDate firstDay = DTPicker3->date();
+    const QDate lastDay = DTPicker4->date();
+    try {
+        ProgressWindow::show();
+        ProgressWindow::setStatus(ReportTexts::asking());
+        if (op.yield()) return;
+        const QString request = NumberReportRequest(GatewayUserName(), gPassword, gsmNo, firstDay, lastDay);
+        if (op.yield()) return;
+        const QString reply = PostReportRequest(request);
+        if (op.mustStop()) return;
+
+        if (const std::optional<ReportCodeBox> code = JudgeNumberReportReply(reply)) {
+            Prompt::show(code->text, code->icon, kUyari);
+            if (!op.mustStop()) closeProgress();
+            return;
+        }
+        gStageMark = QStringLiteral("1");
+        CreateFields1();
+        gProgressDone = 0;
+        gProgressTotal = 0;
+        ProgressWindow::showSpeed(true);
+        if (!reply.isEmpty()) {
+            ProgressWindow::setStatus(ReportTexts::counting());
+            if (op.yield()) return;
+            NumberReportReader reader(reply);
+            gProgressTotal = reader.lineCount();
+            ProgressWindow::setStatus(ReportTexts::building());
+            if (op.yield()) return;
+            ProgressWindow::runTimer(true);
+
+            RecordSet &report = rsKopuk1->recordSet();
+            report.reserve(reader.lineCount());
+            const int fields = report.fieldCount();
+            QElapsedTimer slice;
+            slice.start();
+            QString messageId;
+            QString dateText;
+            for (;;) {
+                if (slice.elapsed() >= kFetchSliceMs) {
+                    rsKopuk1->catchUp();
+                    if (op.yield()) return;
+                    slice.restart();
+                }
+                const NumberReportReader::Step step = reader.next(messageId, dateText);
+                if (step == NumberReportReader::Step::End) break;
+                ++gProgressDone;
+                if (step == NumberReportReader::Step::NoSpace) {
+                    rsKopuk1->catchUp();
+                    throw OrvekError(QStringLiteral("Satırda boşluk yok"));
+                }
+                RecordRow row(fields);
+                row[0] = messageId;
+                row[1] = dateText;
+                rsKopuk1->append(std::move(row));
+            }
+            rsKopuk1->catchUp();
+            DataGrid4->setCurrentRow(report.rowCount() - 1);
+        }
+        closeProgress();
+    } catch (const std::exception &) {
+        if (op.mustStop()) return;
+        rsKopuk1->catchUp();
+        Prompt::show(gStageMark + NumberReportTexts::fetchFailure(), PromptIcon::Critical, kUyari);
+        if (!op.mustStop()) closeProgress();
+    }
+}
+
+void frmRapor::cmdMesajGoster_Click()
+{
+    if (isFetching()) return;
+    const QString gsmNo = txtGsmNo->text();
+    if (!IsReportGsmNo(gsmNo)) {
+        Prompt::show(NumberReportTexts::badNumber(), PromptIcon::Information, kUyari);
+        if (!WorkForms::isUnloaded(this)) txtGsmNo->setFocus();
+        return;
+    }
+    showMessageText(MessageTextTab::Number);
+}
+
+void frmRapor::cmdMsgGoster_Click()
+{
+    if (isFetching()) return;
+    showMessageText(MessageTextTab::SingleSend);
+}
+
+void frmRapor::showMessageText(MessageTextTab tab)
+{
+    const bool numberTab = tab == MessageTextTab::Number;
+    if (ReportSet().rowCount() == 0) {
+        Prompt::show(NumberReportTexts::noReport(), PromptIcon::Information, kUyari);
+        return;
+    }
+    WorkOperation op(this);
+    FetchScope scope(this);
+    try {
+        if (!numberTab) gErrorText = NumberReportTexts::stageBuilding();
+        const int row = ReportCurrentRow();
+        if (row < 0) throw OrvekError(QStringLiteral("Seçili rapor satırı yok"));
+        const QString rowValue = ReportSet().value(row, 0).toString();
+        const QString gsmNo = numberTab ? txtGsmNo->text() : rowValue;
+        const QString msgId = numberTab ? rowValue : Text11->text();
+        const QString request = MessageTextRequest(GatewayUserName(), gPassword, gsmNo, msgId);
+        if (!numberTab) gErrorText = NumberReportTexts::stageExchange();
+        if (op.yield()) return;
+        const QString reply = PostReportRequest(request);
+        if (op.mustStop()) return;
+        if (const std::optional<ReportCodeBox> code = JudgeMessageTextReply(tab, reply)) {
+            Prompt::show(code->text, code->icon, kUyari);
+            return;
+        }
+        Prompt::show(MessageTextBoxText(msgId, gsmNo, ReadMessageBodies(reply)), PromptIcon::Information,
+                     QStringLiteral("Brenvik"));
+    } catch (const std::exception &e) {
+        if (op.mustStop()) return;
+        Prompt::show(numberTab ? NumberReportTexts::numberTabFailure(describe(e)) : gErrorText, PromptIcon::Critical,
+                     kUyari);
+    }
+}
+
+// ---- Exports -----------------------------------------------------------------------------------
+
 void frmRapor::cmdExceleGonder_1_Click() {}
 void frmRapor::cmdExceleGonder_2_Click() {}
 void frmRapor::cmdExceleGonder_3_Click() {}

@@ -18,6 +18,7 @@
 
 #include "shell/DockedWindow.h"
 
+#include "core/NumberReport.h"
 #include "core/RecordSet.h"
 #include "core/Reports.h"
 
@@ -201,6 +202,7 @@ private:
     void applyStatusFilter(int tab);
     void viewReport(int tab);
     void fetch(ReportFetch kind);
+    void showMessageText(MessageTextTab tab);
     void cancelOrClose(QPushButton *button);
     void updateFetchControls();
 

@@ -123,6 +123,20 @@ struct ReportWindow {
         QTest::mouseClick(tab == 0 ? w->cmdRaporGoruntule_1 : w->cmdRaporGoruntule_2, Qt::LeftButton);
     }
     QStringList promptTexts() const { return fx.prompts.texts(); }
+    // A number report on tab 2 from the reply `reply`.
+    void numberReport(const QString &reply, const QString &gsmNo = QStringLiteral("5321234567"))
+    {
+        w->SSTab1->setCurrentIndex(2);
+        w->txtGsmNo->setText(gsmNo);
+        gateway.queueReply("14", reply);
+        QTest::mouseClick(w->cmdRaporGoruntule_3, Qt::LeftButton);
+    }
+    bool tab2Idle() const
+    {
+        return w->cmdRaporGoruntule_3->isEnabled() && w->cmdMesajGoster->isEnabled() &&
+               w->cmdExceleGonder_3->isEnabled() && w->cmdVazgec_3->isEnabled() && w->SSTab1->tabBar()->isEnabled() &&
+               !frmBekle::isLoaded();
+    }
 };
 
 // Runs `step` once, from the event loop, as soon as `ready` holds during a fetch.
@@ -169,6 +183,17 @@ private slots:
     void cancelDuringFetchKeepsRows();
     void navigationDuringFetch();
     void enterAndEscape();
+    void numberFetch_data();
+    void numberFetch();
+    void numberFetchRequestBody_data();
+    void numberFetchRequestBody();
+    void numberCheckSendsNothing_data();
+    void numberCheckSendsNothing();
+    void stageMarkOnFailure();
+    void messageText_data();
+    void messageText();
+    void messageTextRequestBodies();
+    void messageTextNeedsAReport();
 };
 
 void TestFrmRapor::controlTexts_data()
@@ -850,6 +875,274 @@ void TestFrmRapor::enterAndEscape()
     QTest::keyClick(r.w->txtGsmNo, Qt::Key_Escape);
     QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Kapat"));
     QVERIFY(gCancelRequested);
+}
+
+// ---- The number tab ---------------------------------------------------------------------------
+
+namespace {
+const QString kFetchNoNet = QStringLiteral(
+    "Lütfen İnternet Bağlantınızı Kontrol Ediniz. Bir Güvenlik Uygulaması Internet Bağlantınızı Denetliyor Olabilir.");
+const QString kNothingSent = QStringLiteral("Bu Tarihler Arasında Gönderilmiş SMS Bulunamadı");
+const QString kBadNumber = QStringLiteral("GSMNo Alanını Kontrol Ediniz");
+const QString kFetchFailure = QStringLiteral("Lütfen İnternet Bağlantınızı Kontrol Ediniz");
+} // namespace
+
+void TestFrmRapor::numberFetch_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QStringList>("rows");
+    QTest::addColumn<QString>("prompt");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<bool>("passes"); // the reply passed the code tests (gStageMark "1")
+
+    const QStringList before{"1|01.01.2024 09:00:00"};
+    QTest::newRow("lines, tail ignored") << "7 01.05.2024 10:00:00\r\n8 02.05.2024 11:30:00\n9 03.05"
+                                         << QStringList{"7|01.05.2024 10:00:00", "8|02.05.2024 11:30:00"} << "" << 0
+                                         << true;
+    QTest::newRow("empty reply empties") << "" << QStringList{} << "" << 0 << true;
+    QTest::newRow("lower-case html is read") << "<html> x\n" << QStringList{"<html>|x"} << "" << 0 << true;
+    QTest::newRow("no space: rows before kept")
+        << "7 a\n8\n9 c\n"
+        << QStringList{"7|a"} << "1" + kFetchFailure << int(PromptIcon::Critical) << true;
+    QTest::newRow("-1") << "-1" << before << kFetchNoNet << int(PromptIcon::Critical) << false;
+    QTest::newRow("HTML") << "<HTML>proxy</HTML>" << before << kFetchNoNet << int(PromptIcon::Critical) << false;
+    QTest::newRow("01") << "01" << before << "Hatalı Kullanıcı Adı veya Parola" << int(PromptIcon::Critical) << false;
+    QTest::newRow("04") << "04" << before << "Hatalı Kullanıcı Adı veya Parola" << int(PromptIcon::Critical) << false;
+    QTest::newRow("08 keeps the report") << "08" << before << kNothingSent << int(PromptIcon::Information) << false;
+}
+
+void TestFrmRapor::numberFetch()
+{
+    QFETCH(QString, reply);
+    QFETCH(QStringList, rows);
+    QFETCH(QString, prompt);
+    QFETCH(int, icon);
+    QFETCH(bool, passes);
+    ReportWindow r;
+    r.open();
+    r.numberReport("1 01.01.2024 09:00:00\n");
+    QCOMPARE(r.rows(), QStringList{"1|01.01.2024 09:00:00"});
+    gStageMark.clear();
+    r.fx.prompts.clear();
+
+    r.numberReport(reply);
+    QCOMPARE(r.rows(), rows);
+    QCOMPARE(r.promptTexts(), prompt.isEmpty() ? QStringList{} : QStringList{prompt});
+    if (!prompt.isEmpty()) {
+        QCOMPARE(int(r.fx.prompts.last().icon), icon);
+        QCOMPARE(r.fx.prompts.last().title, QStringLiteral("Uyarı"));
+    }
+    QCOMPARE(gStageMark, passes ? QStringLiteral("1") : QString());
+    QVERIFY(r.tab2Idle());
+}
+
+void TestFrmRapor::numberFetchRequestBody_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("user");
+    QTest::newRow("hosted") << "Brenvik"
+                            << "demo-B001";
+    QTest::newRow("on premises") << "Ambrel"
+                                 << "demo";
+}
+
+void TestFrmRapor::numberFetchRequestBody()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, user);
+    ReportWindow r(kind);
+    r.open(2);
+    r.w->DTPicker3->setDate(QDate(2024, 3, 9));
+    r.w->DTPicker4->setDate(QDate(2024, 2, 1));
+    r.numberReport("08", "5ab 345678");
+    QCOMPARE(r.gateway.bodies(),
+             QStringList{"<MainReportRoot><UserName>" + user +
+                         "</UserName><PassWord>parola</PassWord><Action>14</Action><GsmNo>5ab 345678</GsmNo>"
+                         "<FDate>2024-03-09</FDate><LDate>2024-02-01</LDate></MainReportRoot>"});
+}
+
+void TestFrmRapor::numberCheckSendsNothing_data()
+{
+    QTest::addColumn<QString>("number");
+    QTest::newRow("nine") << "532123456";
+    QTest::newRow("empty") << "";
+    QTest::newRow("first not 5") << "4321234567";
+    QTest::newRow("markup") << "5321<34567";
+}
+
+void TestFrmRapor::numberCheckSendsNothing()
+{
+    QFETCH(QString, number);
+    ReportWindow r;
+    r.open(2);
+    r.w->show();
+    r.numberReport("1 x\n", number);
+    QTest::mouseClick(r.w->cmdMesajGoster, Qt::LeftButton);
+    QCOMPARE(r.gateway.requestCount(), 0);
+    QCOMPARE(r.promptTexts(), QStringList({kBadNumber, kBadNumber}));
+    for (const PromptRecord &p : r.fx.prompts.records()) {
+        QCOMPARE(p.icon, PromptIcon::Information);
+        QCOMPARE(p.title, QStringLiteral("Uyarı"));
+    }
+    QVERIFY(r.tab2Idle());
+    QCOMPARE(QApplication::focusWidget(), r.w->txtGsmNo);
+}
+
+void TestFrmRapor::stageMarkOnFailure()
+{
+    ReportWindow r;
+    r.open(2);
+    gStageMark.clear();
+    const QString url = gGatewayUrl;
+    gGatewayUrl = FakeHttpServer::refusedUrl();
+    r.numberReport(QString());
+    gGatewayUrl = url;
+    r.gateway.clearScript();
+    QCOMPARE(r.promptTexts(), QStringList{kFetchFailure});
+    QCOMPARE(r.fx.prompts.last().icon, PromptIcon::Critical);
+    QVERIFY(r.tab2Idle());
+    r.numberReport("08"); // a code: still no mark
+    QCOMPARE(gStageMark, QString());
+    r.numberReport("5 a\n"); // passes
+    QCOMPARE(gStageMark, QStringLiteral("1"));
+    r.fx.prompts.clear();
+    gGatewayUrl = FakeHttpServer::refusedUrl();
+    QTest::mouseClick(r.w->cmdRaporGoruntule_3, Qt::LeftButton);
+    QCOMPARE(r.promptTexts(), QStringList{"1" + kFetchFailure});
+    QCOMPARE(r.rows(), QStringList{"5|a"});
+    QVERIFY(r.tab2Idle());
+}
+
+void TestFrmRapor::messageText_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("reply"); // "<closed>": the exchange fails
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("title");
+
+    const int C = int(PromptIcon::Critical);
+    const int I = int(PromptIcon::Information);
+    const QString u = QStringLiteral("Uyarı");
+    // Tab 2 asks for send "7" to 5321234567; tab 0 for send "100001" to 5051111111.
+    const QString one2 = "7 mesaj paketindeki 5321234567 numaralı GSM hattına giden mesaj :\r\n\r\n";
+    const QString one0 = "100001 mesaj paketindeki 5051111111 numaralı GSM hattına giden mesaj :\r\n\r\n";
+    const QString many0 = "100001 mesaj paketindeki 5051111111 numaralı GSM hattına giden mesajlar :\r\n\r\n";
+    const QString tab2Fail = "Tanımlanamayan hata oluştu\r\nSistemin ürettiği hata mesajı : ";
+    const QString stage0 = "Bağlantı Hatası! Mesaj merkezine bağlanılamıyor";
+    const QString wrong = "Hatalı Kullanıcı Adı veya Parola";
+
+    QTest::newRow("2 one") << 2 << "<r><msgbody> Merhaba Şule </msgbody></r>" << one2 + "Merhaba Şule" << I
+                           << "Brenvik";
+    QTest::newRow("2 -1") << 2 << "-1" << kFetchFailure << C << u;
+    QTest::newRow("2 HTML") << 2 << "<HTML>x" << kFetchFailure << C << u;
+    QTest::newRow("2 01") << 2 << "01" << wrong << C << u;
+    QTest::newRow("2 04") << 2 << "04" << wrong << C << u;
+    QTest::newRow("2 08") << 2 << "08" << kNothingSent << I << u;
+    QTest::newRow("2 no XML") << 2 << "Merhaba" << tab2Fail << C << u;
+    QTest::newRow("2 no msgbody") << 2 << "<r/>" << tab2Fail << C << u;
+    QTest::newRow("2 empty") << 2 << "" << tab2Fail << C << u;
+    QTest::newRow("2 lower-case html") << 2 << "<html><msgbody>x</msgbody></html>" << one2 + "x" << I << "Brenvik";
+    QTest::newRow("2 failed exchange") << 2 << "<closed>" << tab2Fail << C << u;
+
+    QTest::newRow("0 three") << 0 << "<r><m><msgbody>a</msgbody></m><msgbody>b</msgbody><msgbody>c</msgbody></r>"
+                             << many0 + "Mesaj 1 : a\r\nMesaj 2 : b\r\nMesaj 3 : c\r\n"
+                             << I << "Brenvik";
+    QTest::newRow("0 one") << 0 << "<msgbody>tek</msgbody>" << one0 + "tek" << I << "Brenvik";
+    QTest::newRow("0 -1") << 0 << "-1"
+                          << "Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\nİnternet Bağlantınız "
+                             "kapalı ya da bir güvenlik uygulaması internet bağlantınızı kontrol ediyor olabilir."
+                          << C << u;
+    QTest::newRow("0 05") << 0 << "05" << wrong << C << u;
+    QTest::newRow("0 04") << 0 << "04"
+                          << "Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\nProxy ya da güvenlik "
+                             "duvarı ayarlarınız programın çalışmasına izin vermiyor olabilir."
+                          << C << u;
+    QTest::newRow("0 08") << 0 << "08" << kNothingSent << I << u;
+    QTest::newRow("0 no XML") << 0 << "Merhaba" << stage0 << C << u;
+    QTest::newRow("0 no msgbody") << 0 << "<r/>" << stage0 << C << u;
+    QTest::newRow("0 failed exchange") << 0 << "<closed>" << stage0 << C << u;
+}
+
+void TestFrmRapor::messageText()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, reply);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    QFETCH(QString, title);
+    ReportWindow r;
+    r.logSend("100001", "2024-05-01 10:00:00");
+    r.open();
+    if (tab == 0) {
+        r.gateway.queueReply("11", "5051111111 3\n");
+        r.view(0);
+    } else {
+        r.numberReport("7 01.05.2024 10:00:00\n");
+    }
+    QCOMPARE(r.w->ReportSet().rowCount(), 1);
+    r.fx.prompts.clear();
+    if (reply == QLatin1String("<closed>"))
+        r.gateway.queueReply("15", FakeReply::closed());
+    else
+        r.gateway.queueReply("15", reply);
+    QTest::mouseClick(tab == 0 ? r.w->cmdMsgGoster : r.w->cmdMesajGoster, Qt::LeftButton);
+    QCOMPARE(r.fx.prompts.count(), 1);
+    // The number tab's failure box ends with the failure's own description.
+    if (tab == 2 && icon == int(PromptIcon::Critical) && text.startsWith(QStringLiteral("Tanımlanamayan")))
+        QVERIFY2(r.fx.prompts.last().text.startsWith(text) && r.fx.prompts.last().text.size() > text.size(),
+                 qPrintable(r.fx.prompts.last().text));
+    else
+        QCOMPARE(r.fx.prompts.last().text, text);
+    QCOMPARE(int(r.fx.prompts.last().icon), icon);
+    QCOMPARE(r.fx.prompts.last().title, title);
+    // Nothing stored, the report as it was, the buttons back.
+    QCOMPARE(r.w->ReportSet().rowCount(), 1);
+    QVERIFY(r.tab2Idle());
+    QVERIFY(r.w->cmdMsgGoster->isEnabled());
+}
+
+void TestFrmRapor::messageTextRequestBodies()
+{
+    ReportWindow r(QStringLiteral("Ambrel"));
+    r.logSend("4711", "2024-05-01 10:00:00", "Ambrel");
+    r.open();
+    r.gateway.queueReply("11", "5051111111 3\n5052222222 3\n");
+    r.view(0);
+    r.w->DataGrid2->setCurrentRow(1);
+    r.gateway.clearRequests();
+    r.gateway.queueReply("15", "<msgbody>x</msgbody>");
+    QTest::mouseClick(r.w->cmdMsgGoster, Qt::LeftButton);
+    QCOMPARE(r.gateway.lastBody(), QStringLiteral("<MainReportRoot><UserName>demo</UserName><PassWord>parola</PassWord>"
+                                                  "<Action>15</Action><GsmNo>5052222222</GsmNo><MsgID>4711</MsgID>"
+                                                  "</MainReportRoot>"));
+
+    r.numberReport("31 a\n32 b\n", "5ab3456789");
+    r.w->DataGrid4->setCurrentRow(1);
+    r.gateway.clearRequests();
+    r.gateway.queueReply("15", "<msgbody>x</msgbody>");
+    QTest::mouseClick(r.w->cmdMesajGoster, Qt::LeftButton);
+    QCOMPARE(r.gateway.lastBody(), QStringLiteral("<MainReportRoot><UserName>demo</UserName><PassWord>parola</PassWord>"
+                                                  "<Action>15</Action><GsmNo>5ab3456789</GsmNo><MsgID>32</MsgID>"
+                                                  "</MainReportRoot>"));
+}
+
+void TestFrmRapor::messageTextNeedsAReport()
+{
+    ReportWindow r;
+    r.open(2);
+    r.w->txtGsmNo->setText("5321234567");
+    QTest::mouseClick(r.w->cmdMesajGoster, Qt::LeftButton);
+    r.w->SSTab1->setCurrentIndex(0);
+    QTest::mouseClick(r.w->cmdMsgGoster, Qt::LeftButton);
+    QCOMPARE(r.promptTexts(), QStringList({"Önce Rapor Çekmelisiniz", "Önce Rapor Çekmelisiniz"}));
+    QCOMPARE(r.gateway.requestCount(), 0);
+    // A report on tab 2, then a tab change: empty again.
+    r.numberReport("7 a\n");
+    r.w->SSTab1->setCurrentIndex(0);
+    r.fx.prompts.clear();
+    QTest::mouseClick(r.w->cmdMsgGoster, Qt::LeftButton);
+    QCOMPARE(r.promptTexts(), QStringList{"Önce Rapor Çekmelisiniz"});
 }
 
 QTEST_MAIN(TestFrmRapor)
