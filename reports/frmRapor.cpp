@@ -6,8 +6,10 @@
 #include "core/LocalDb.h"
 #include "core/NumberReport.h"
 #include "core/OrvekError.h"
+#include "core/ReportExport.h"
 #include "core/SendSteps.h"
 #include "core/Services.h"
+#include "core/SpreadsheetExport.h"
 #include "reports/ReportDataControl.h"
 #include "shell/DataGrid.h"
 #include "shell/Twips.h"
@@ -883,7 +885,70 @@ void frmRapor::showMessageText(MessageTextTab tab)
 
 // ---- Exports -----------------------------------------------------------------------------------
 
-void frmRapor::cmdExceleGonder_1_Click() {}
-void frmRapor::cmdExceleGonder_2_Click() {}
-void frmRapor::cmdExceleGonder_3_Click() {}
-QString frmRapor::GetExcelFileToSave() { return QString(); }
+void frmRapor::cmdExceleGonder_1_Click() { exportReport(0); }
+void frmRapor::cmdExceleGonder_2_Click() { exportReport(1); }
+void frmRapor::cmdExceleGonder_3_Click() { exportReport(2); }
+
+QString frmRapor::GetExcelFileToSave() { return ::GetExcelFileToSave(); }
+
+void frmRapor::exportReport(int tab)
+{
+    if (isFetching()) return;
+    const bool numberTab = tab == 2;
+    if (ReportSet().rowCount() == 0) {
+        Prompt::show(NumberReportTexts::noReport(), PromptIcon::Information, kUyari);
+        return;
+    }
+    if (!numberTab) {
+        bool anyTicked = false;
+        for (QCheckBox *c : stateBoxes(tab)) anyTicked = anyTicked || c->isChecked();
+        if (!anyTicked) {
+            Prompt::show(ReportExportTexts::noStateChosen(), PromptIcon::Information, QStringLiteral("Talvane"));
+            return;
+        }
+    }
+    WorkOperation op(this);
+    FetchScope scope(this);
+    if (Prompt::show(ReportExportTexts::question(), PromptIcon::Question, kUyari, PromptButtons::YesNo) !=
+        PromptAnswer::Yes)
+        return;
+    if (op.mustStop()) return;
+    const QString fileName = GetExcelFileToSave();
+    if (fileName.isEmpty() || op.mustStop()) return;
+
+    try {
+        gErrorText = ReportExportTexts::stage();
+        if (numberTab) OpenLocalDb();
+        const RecordSet &report = ReportSet();
+        RecordSet copy(ReportExportFields(report, numberTab));
+        const int fields = copy.fieldCount();
+        copy.reserve(report.rowCount());
+        // A cancel left over from an earlier run does not stop this copy; "Vazgeç" does.
+        gCancelRequested = false;
+        QElapsedTimer slice;
+        slice.start();
+        for (int r = 0; r < report.rowCount(); ++r) {
+            if (gCancelRequested) break;
+            if (!numberTab && slice.elapsed() >= kFetchSliceMs) {
+                if (op.yield()) return;
+                slice.restart();
+                if (gCancelRequested) break;
+            }
+            copy.addRow(ReportExportRow(report, r, fields));
+        }
+        if (!gCancelRequested) {
+            const QStringList headers = copy.fieldNames();
+            ProgressWindow::show();
+            if (op.yield()) return;
+            ExportToExcel(copy, fileName, headers);
+            if (op.yield()) return;
+        }
+        ProgressWindow::hide();
+        CreateFields1();
+    } catch (const std::exception &e) {
+        if (op.mustStop()) return;
+        ProgressWindow::hide();
+        Prompt::show(tab == 0 ? ReportExportTexts::singleSendFailure(describe(e)) : gErrorText + describe(e),
+                     PromptIcon::Critical, kUyari);
+    }
+}

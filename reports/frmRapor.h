@@ -10,11 +10,11 @@
 // export and message button are disabled (see FetchScope); the "Vazgeç" buttons stay live,
 // and leaving the window ends the fetch.
 //
-// Tab 2's fetch, the message-text buttons and the exports are not built yet: their handlers
-// do nothing. They work on the same report: ReportSet() (filtered by the state boxes; its
-// rows as shown), CreateFields1() for a fresh one, rsKopuk1->append() / catchUp() to fill it,
-// ReportCurrentRow() for the row selected in the current tab's grid, and a FetchScope around
-// anything that lets the event loop run.
+// Tab 2 lists the sends to one mobile number (Action 14); the two "Mesaj göster" buttons show
+// a send's text (Action 15); each tab's "Excel'e gönder" writes the rows shown to a workbook
+// and then empties the report. They all work on the same report: ReportSet() (filtered by
+// the state boxes; its rows as shown), CreateFields1() for a fresh one, ReportCurrentRow()
+// for the row selected in the current tab's grid, and a FetchScope around each of them.
 
 #include "shell/DockedWindow.h"
 
@@ -203,6 +203,7 @@ private:
     void viewReport(int tab);
     void fetch(ReportFetch kind);
     void showMessageText(MessageTextTab tab);
+    void exportReport(int tab);
     void cancelOrClose(QPushButton *button);
     void updateFetchControls();
 

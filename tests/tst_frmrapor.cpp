@@ -13,6 +13,8 @@
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/Recorders.h"
+#include "tests/support/XlsxReader.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -194,6 +196,14 @@ private slots:
     void messageText();
     void messageTextRequestBodies();
     void messageTextNeedsAReport();
+    void exportTab_data();
+    void exportTab();
+    void exportChecks();
+    void exportStopsWithoutFile_data();
+    void exportStopsWithoutFile();
+    void exportUnwritablePath();
+    void exportTwoSheets();
+    void exportCancelDuringCopy();
 };
 
 void TestFrmRapor::controlTexts_data()
@@ -1143,6 +1153,233 @@ void TestFrmRapor::messageTextNeedsAReport()
     r.fx.prompts.clear();
     QTest::mouseClick(r.w->cmdMsgGoster, Qt::LeftButton);
     QCOMPARE(r.promptTexts(), QStringList{"Önce Rapor Çekmelisiniz"});
+}
+
+// ---- Exports ------------------------------------------------------------------------------------
+
+namespace {
+const QString kExportQuestion = QStringLiteral("Mesaj Raporlarını Excele Kopyalamak İstediğinizden Eminmisiniz");
+const QString kNoReport = QStringLiteral("Önce Rapor Çekmelisiniz");
+
+QPushButton *exportButton(frmRapor *w, int tab)
+{
+    return tab == 0 ? w->cmdExceleGonder_1 : tab == 1 ? w->cmdExceleGonder_2 : w->cmdExceleGonder_3;
+}
+
+// A report of tab `tab` fetched through the window: five numbers in the states 3, 0, 5, 2, 1.
+void fetchFor(ReportWindow &r, int tab)
+{
+    if (tab == 0) {
+        r.logSend("100001", "2024-05-01 10:00:00");
+        r.open();
+        r.gateway.queueReply("11", statusLines(5));
+        r.view(0);
+    } else if (tab == 1) {
+        r.open(1);
+        r.gateway.queueReply("17", statusLines(5, "100001 "));
+        r.view(1);
+    } else {
+        r.open(2);
+        r.numberReport("31 01.05.2024 10:00:00\n32 02.05.2024\n33 x y z\n");
+    }
+}
+
+QStringList sheetTexts(const QString &path)
+{
+    XlsxReader x;
+    if (!x.open(path)) return {"unreadable: " + x.error()};
+    QStringList out;
+    for (const XlsxSheet &sh : x.sheets())
+        for (int row = 0; row < sh.rowCount(); ++row) out << sh.rowTexts(row).join(QLatin1Char('|'));
+    return out;
+}
+} // namespace
+
+void TestFrmRapor::exportTab_data()
+{
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("option");
+    QTest::addColumn<bool>("onlyDelivered"); // tabs 0/1: only "İletildi" ticked
+    QTest::addColumn<bool>("staleCancel");   // a cancel left over from before
+    QTest::addColumn<QStringList>("sheet");
+
+    QTest::newRow("tab 0 all") << 0 << "0" << false << false
+                               << QStringList{"GsmNo|Durum",           "5300000000|İletildi",
+                                              "5300000001|Beklemede",  "5300000002|Zaman Aşımı",
+                                              "5300000003|Reddedildi", "5300000004|Beklemede"};
+    QTest::newRow("tab 0 delivered") << 0 << "0" << true << false << QStringList{"GsmNo|Durum", "5300000000|İletildi"};
+    QTest::newRow("tab 1 not delivered ticked off")
+        << 1 << "0" << true << true << QStringList{"GsmNo|Durum", "5300000000|İletildi"};
+    QTest::newRow("tab 2") << 2 << "0" << false << false
+                           << QStringList{"MSGID|Tarih", "31|01.05.2024 10:00:00", "32|02.05.2024", "33|x y z"};
+    QTest::newRow("tab 2 with names, stale cancel")
+        << 2 << "1" << false << true
+        << QStringList{"MSGID|Tarih", "31|01.05.2024 10:00:00", "32|02.05.2024", "33|x y z"};
+}
+
+void TestFrmRapor::exportTab()
+{
+    QFETCH(int, tab);
+    QFETCH(QString, option);
+    QFETCH(bool, onlyDelivered);
+    QFETCH(bool, staleCancel);
+    QFETCH(QStringList, sheet);
+    ReportWindow r(QStringLiteral("Brenvik"), option);
+    fetchFor(r, tab);
+    if (onlyDelivered) {
+        const QList<QCheckBox *> b = r.boxes(tab);
+        b[0]->setChecked(false);
+        b[2]->setChecked(false);
+        b[3]->setChecked(false);
+    }
+    r.fx.prompts.clear();
+    FileDialogStub dialog;
+    const QString path = r.fx.folder.folder() + "/rapor.xlsx";
+    dialog.setNextFileName(path);
+    gCancelRequested = staleCancel;
+    QTest::mouseClick(exportButton(r.w, tab), Qt::LeftButton);
+    gCancelRequested = false;
+
+    QCOMPARE(sheetTexts(path), sheet);
+    QCOMPARE(dialog.titles, QStringList{"Save As"});
+    QVERIFY(r.fx.prompts.count() >= 1);
+    const PromptRecord &q = r.fx.prompts.records().first();
+    QCOMPARE(q.text, kExportQuestion);
+    QCOMPARE(q.icon, PromptIcon::Question);
+    QCOMPARE(q.buttons, PromptButtons::YesNo);
+    QCOMPARE(q.title, QStringLiteral("Uyarı"));
+    if (tab == 2) {
+        // The date texts stay texts.
+        XlsxReader x;
+        QVERIFY(x.open(path));
+        QCOMPARE(x.sheet(0).cell(1, 1).kind, XlsxCell::Text);
+    }
+    // The report is emptied afterwards; a second click finds nothing to export.
+    QCOMPARE(r.w->ReportSet().totalRowCount(), 0);
+    r.fx.prompts.clear();
+    QTest::mouseClick(exportButton(r.w, tab), Qt::LeftButton);
+    QCOMPARE(r.promptTexts(), QStringList{kNoReport});
+    QVERIFY(r.w->SSTab1->tabBar()->isEnabled());
+    QVERIFY(exportButton(r.w, tab)->isEnabled());
+    QVERIFY(!frmBekle::isLoaded());
+}
+
+void TestFrmRapor::exportChecks()
+{
+    ReportWindow r;
+    r.open();
+    FileDialogStub dialog;
+    for (int tab = 0; tab < 3; ++tab) {
+        r.w->SSTab1->setCurrentIndex(tab);
+        QTest::mouseClick(exportButton(r.w, tab), Qt::LeftButton);
+    }
+    QCOMPARE(r.promptTexts(), QStringList({kNoReport, kNoReport, kNoReport}));
+    QCOMPARE(r.fx.prompts.last().icon, PromptIcon::Information);
+
+    // Tab 1's own boxes decide, whatever tab 0's show.
+    const QString noState = QStringLiteral("Lütfen Excel dosyası olarak kaydetmek istediğiniz durum bilgilerini seçin");
+    for (int tab = 0; tab < 2; ++tab) {
+        ReportWindow t;
+        fetchFor(t, tab);
+        for (QCheckBox *c : t.boxes(tab)) c->setChecked(false);
+        for (QCheckBox *c : t.boxes(1 - tab)) c->setChecked(true);
+        t.w->rsKopuk1->setFilterText(QString()); // rows visible, yet no box ticked
+        t.fx.prompts.clear();
+        FileDialogStub d;
+        QTest::mouseClick(exportButton(t.w, tab), Qt::LeftButton);
+        QCOMPARE(t.promptTexts(), QStringList{noState});
+        QCOMPARE(t.fx.prompts.last().title, QStringLiteral("Talvane"));
+        QCOMPARE(t.fx.prompts.last().icon, PromptIcon::Information);
+        QVERIFY(d.titles.isEmpty());
+    }
+    QVERIFY(dialog.titles.isEmpty());
+}
+
+void TestFrmRapor::exportStopsWithoutFile_data()
+{
+    QTest::addColumn<bool>("answerNo");
+    QTest::newRow("No") << true;
+    QTest::newRow("dialog cancelled") << false;
+}
+
+void TestFrmRapor::exportStopsWithoutFile()
+{
+    QFETCH(bool, answerNo);
+    ReportWindow r;
+    fetchFor(r, 0);
+    FileDialogStub dialog;
+    if (answerNo)
+        r.fx.prompts.setNextAnswer(PromptAnswer::No);
+    else
+        dialog.setNextFileName(QString());
+    r.fx.prompts.clear();
+    QTest::mouseClick(r.w->cmdExceleGonder_1, Qt::LeftButton);
+    QCOMPARE(r.promptTexts(), QStringList{kExportQuestion});
+    QCOMPARE(dialog.titles.size(), answerNo ? 0 : 1);
+    QCOMPARE(r.w->ReportSet().rowCount(), 5);
+    QVERIFY(QDir(r.fx.folder.folder()).entryList({"*.xlsx"}).isEmpty());
+    QVERIFY(r.w->cmdExceleGonder_1->isEnabled());
+}
+
+void TestFrmRapor::exportUnwritablePath()
+{
+    ReportWindow r;
+    fetchFor(r, 1);
+    FileDialogStub dialog;
+    dialog.setNextFileName(r.fx.folder.folder() + "/yok/klasör/rapor.xlsx");
+    r.fx.prompts.clear();
+    QTest::mouseClick(r.w->cmdExceleGonder_2, Qt::LeftButton);
+    // The spreadsheet export's own failure box, then the report is emptied all the same.
+    QCOMPARE(r.fx.prompts.count(), 2);
+    QCOMPARE(r.fx.prompts.last().icon, PromptIcon::Critical);
+    QVERIFY(r.fx.prompts.last().text.contains(QStringLiteral("oluşturulamadı")));
+    QCOMPARE(r.w->ReportSet().totalRowCount(), 0);
+    QVERIFY(!frmBekle::isLoaded());
+}
+
+void TestFrmRapor::exportTwoSheets()
+{
+    ReportWindow r;
+    r.open(2);
+    QString reply;
+    for (int i = 0; i < 65536; ++i) reply += QString::number(i) + QStringLiteral(" t\n");
+    r.numberReport(reply);
+    QCOMPARE(r.w->ReportSet().rowCount(), 65536);
+    FileDialogStub dialog;
+    const QString path = r.fx.folder.folder() + "/iki.xlsx";
+    dialog.setNextFileName(path);
+    QTest::mouseClick(r.w->cmdExceleGonder_3, Qt::LeftButton);
+    XlsxReader x;
+    QVERIFY(x.open(path));
+    QCOMPARE(x.sheetNames(), QStringList({"Sayfa1", "Sayfa2"}));
+    QCOMPARE(x.sheet(0).rowCount(), 65536);
+    QCOMPARE(x.sheet(1).rowTexts(0), QStringList({"MSGID", "Tarih"}));
+    QCOMPARE(x.sheet(1).rowTexts(1), QStringList({"65535", "t"}));
+}
+
+void TestFrmRapor::exportCancelDuringCopy()
+{
+    ReportWindow r;
+    r.open();
+    r.w->CreateFields1();
+    for (int i = 0; i < 400000; ++i) r.w->rsKopuk1->append({QString::number(5300000000LL + i), "İletildi"});
+    r.w->rsKopuk1->catchUp();
+    FileDialogStub dialog;
+    const QString path = r.fx.folder.folder() + "/iptal.xlsx";
+    dialog.setNextFileName(path);
+    bool pressed = false;
+    whenDuringFetch(
+        r.w, [&] { return r.w->isFetching(); },
+        [&] {
+            pressed = !frmBekle::isLoaded();
+            QTest::mouseClick(r.w->cmdVazgec_1, Qt::LeftButton);
+        });
+    QTest::mouseClick(r.w->cmdExceleGonder_1, Qt::LeftButton);
+    if (!pressed) QSKIP("the copy ended before its first turn of the event loop");
+    QVERIFY(!QFileInfo::exists(path));
+    QCOMPARE(r.w->ReportSet().totalRowCount(), 0);
+    QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Kapat"));
+    gCancelRequested = false;
 }
 
 QTEST_MAIN(TestFrmRapor)
