@@ -1,6 +1,7 @@
 #include "core/AppState.h"
 #include "core/Gateway.h"
 #include "core/HttpPoster.h"
+#include "core/NumberReport.h"
 #include "core/OrvekError.h"
 #include "tests/support/FakeGateway.h"
 
@@ -336,7 +337,7 @@ void TestGateway::simulatedGatewayRoundTrip()
     QCOMPARE(gw.GetInfo(kUser, QStringLiteral("yanlış")), QStringLiteral("01"));
 
     const QStringList numbers{"5320000001", "5320000002", "5320000003", "5320000004"};
-    for (const QString &n : numbers) gw.addtosmsbasket("Merhaba", n);
+    for (const QString &n : numbers) gw.addtosmsbasket("Merhaba " + n.right(1), n);
     const GatewaySendReply sent = ParseSendReply(gw.sendsms(kUser, kPassword, info.originators.first(), ""));
     QVERIFY(sent.accepted);
     QVERIFY(!sent.messageId.isEmpty());
@@ -350,6 +351,30 @@ void TestGateway::simulatedGatewayRoundTrip()
     const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
     QCOMPARE(ParseStatusReply(gw.getmsgstatustodate(kUser, kPassword, today, today)).size(), numbers.size());
     QCOMPARE(gw.getmsgstatustodate(kUser, kPassword, "2000-01-01", "2000-01-02"), QStringLiteral("18"));
+    // The sends to one number and the text each carried there.
+    gw.clearsmsbasket();
+    gw.addtosmsbasket("İkinci", numbers[1]);
+    const GatewaySendReply second = ParseSendReply(gw.sendsms(kUser, kPassword, info.originators.first(), ""));
+    QVERIFY(second.accepted);
+    const QDate day = QDate::currentDate();
+    NumberReportReader list(PostReportRequest(NumberReportRequest(kUser, kPassword, numbers[1], day, day)));
+    QCOMPARE(list.lineCount(), 2);
+    QStringList ids;
+    QString id, when;
+    while (list.next(id, when) == NumberReportReader::Step::Line) {
+        ids << id;
+        QVERIFY2(QDateTime::fromString(when, QStringLiteral("dd.MM.yyyy HH:mm:ss")).isValid(), qPrintable(when));
+    }
+    QCOMPARE(ids, QStringList({sent.messageId, second.messageId}));
+    QCOMPARE(PostReportRequest(NumberReportRequest(kUser, kPassword, numbers[0], day.addDays(1), day.addDays(2))),
+             QStringLiteral("08"));
+    QCOMPARE(ReadMessageBodies(PostReportRequest(MessageTextRequest(kUser, kPassword, numbers[1], sent.messageId))),
+             QStringList{"Merhaba 2"});
+    QCOMPARE(ReadMessageBodies(PostReportRequest(MessageTextRequest(kUser, kPassword, numbers[1], second.messageId))),
+             QStringList{"İkinci"});
+    QCOMPARE(PostReportRequest(MessageTextRequest(kUser, kPassword, numbers[0], second.messageId)),
+             QStringLiteral("08"));
+
     const QString time = gw.GetSystemTime(kUser, kPassword);
     QVERIFY(!IsGatewayErrorCode(time));
     QVERIFY(QDateTime::fromString(time, QStringLiteral("dd.MM.yyyy HH:mm:ss")).isValid());

@@ -158,21 +158,59 @@ QString FakeGateway::simulate(const QString &body)
     if (action == QLatin1String("1")) {
         Sending s;
         s.id = QString::number(m_nextId++);
-        s.day = QDate::currentDate();
+        s.time = QDateTime::currentDateTime();
+        s.day = s.time.date();
+        // Each message: <Message><Mesgbody>text</Mesgbody><Number>number</Number></Message>.
+        const QString textOpen = QStringLiteral("<Mesgbody>");
+        const QString textClose = QStringLiteral("</Mesgbody>");
         const QString open = QStringLiteral("<Number>");
         const QString close = QStringLiteral("</Number>");
         qsizetype at = body.indexOf(open);
+        qsizetype textAt = body.indexOf(textOpen);
         while (at >= 0) {
             const qsizetype start = at + open.size();
             const qsizetype end = body.indexOf(close, start);
             if (end < 0) break;
+            QString text;
+            if (textAt >= 0 && textAt < at) {
+                const qsizetype textStart = textAt + textOpen.size();
+                const qsizetype textEnd = body.indexOf(textClose, textStart);
+                if (textEnd >= 0 && textEnd < at) text = body.mid(textStart, textEnd - textStart);
+            }
             s.numbers << body.mid(start, end - start);
+            s.texts << text;
             at = body.indexOf(open, end);
+            textAt = body.indexOf(textOpen, end);
         }
         m_credit -= int(s.numbers.size());
         const QString id = s.id;
         m_sendings.append(std::move(s));
         return QStringLiteral("ID:") + id;
+    }
+    if (action == QLatin1String("14")) {
+        const QString number = element(body, QStringLiteral("GsmNo"));
+        const QDate first = QDate::fromString(element(body, QStringLiteral("FDate")), QStringLiteral("yyyy-MM-dd"));
+        const QDate last = QDate::fromString(element(body, QStringLiteral("LDate")), QStringLiteral("yyyy-MM-dd"));
+        QString reply;
+        for (const Sending &s : m_sendings) {
+            if (!first.isValid() || !last.isValid() || s.day < first || s.day > last) continue;
+            if (!s.numbers.contains(number)) continue;
+            reply +=
+                s.id + QLatin1Char(' ') + s.time.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss")) + QLatin1Char('\n');
+        }
+        return reply.isEmpty() ? QStringLiteral("08") : reply;
+    }
+    if (action == QLatin1String("15")) {
+        const QString number = element(body, QStringLiteral("GsmNo"));
+        const QString id = element(body, QStringLiteral("MsgID")).trimmed();
+        for (const Sending &s : m_sendings) {
+            if (s.id != id) continue;
+            const qsizetype i = s.numbers.indexOf(number);
+            if (i < 0) break;
+            return QStringLiteral("<?xml version=\"1.0\" encoding=\"utf-8\"?><MsgReport><msgbody>") +
+                   s.texts.value(i).toHtmlEscaped() + QStringLiteral("</msgbody></MsgReport>");
+        }
+        return QStringLiteral("08");
     }
     if (action == QLatin1String("11") || action == QLatin1String("9")) {
         const QString id = element(body, QStringLiteral("MsgID")).trimmed();

@@ -4,12 +4,15 @@
 //
 // Without a script it acts as a small simulated gateway (the demo runs it that way):
 //   Action 4   credit, LF, two originator names each ended by LF
-//   Action 1   "ID:<id>", remembering the numbers of the sending (the credit drops by one
+//   Action 1   "ID:<id>", remembering the numbers and texts of the sending (the credit drops by one
 //              per number)
 //   Action 11  "<number> <state>" LF for every number of that sending ("" for an unknown id)
 //   Action 9   the same, only numbers whose state is not "3" (delivered)
 //   Action 17  "<id> <number> <state>" LF for every sending between FDate and LDate;
 //              "17" for a malformed day, "18" when there is none
+//   Action 14  "<id> dd.MM.yyyy HH:mm:ss" LF for every sending to GsmNo between FDate and
+//              LDate (the time of the sending); "08" when there is none
+//   Action 15  the text sent to GsmNo by sending MsgID in <msgbody>; "08" when unknown
 //   Action 12  the current time "dd.MM.yyyy HH:mm:ss"
 //   other      "02"
 //   a GET      a small Turkish page saying that it is the demo (web client, credit top-up
@@ -23,6 +26,7 @@
 #include "tests/support/FakeHttpServer.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QHash>
 #include <QMutex>
 #include <QQueue>
@@ -73,7 +77,9 @@ private:
     struct Sending {
         QString id;
         QDate day;
+        QDateTime time;
         QStringList numbers;
+        QStringList texts; // the text sent to each number
     };
     FakeReply respond(const FakeRequest &request);
     static QString demoPage(const QString &path);
