@@ -6,12 +6,18 @@
 //    named (Arg 1).
 //  - BM_StatusBoxClick: one click on a state box of a 100,000-row report until the grid
 //    shows the narrowed report (the pending repaint included).
+//  - BM_NumberReport: "Rapor görüntüle" of tab 2 on a list of 100,000 sends, from the click
+//    until the handler returns with the grid final.
+//  - BM_ReportExport: tab 0's "Excel'e gönder" on a 100,000-row report with names (4
+//    columns), from the click (question and file name answered at once) to the completion
+//    box (Arg 0), against the spreadsheet export alone on the same rows (Arg 1).
 //
 //   QT_QPA_PLATFORM=offscreen bench_reports
 
 #include "bench/BenchSupport.h"
 #include "core/AppState.h"
 #include "core/LocalDb.h"
+#include "core/SpreadsheetExport.h"
 #include "reports/frmRapor.h"
 #include "shell/DataGrid.h"
 #include "shell/WidgetServices.h"
@@ -20,11 +26,14 @@
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
+#include "tests/support/Recorders.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTableView>
 #include <QtTest>
 
@@ -138,6 +147,56 @@ void BM_StatusBoxClick(benchmark::State &state)
     }
 }
 BENCHMARK(BM_StatusBoxClick)->Unit(benchmark::kMillisecond)->Iterations(20)->UseRealTime();
+
+void BM_NumberReport(benchmark::State &state)
+{
+    ShownReport shown(10, false);
+    QString list;
+    list.reserve(kLines * 28);
+    for (int i = 0; i < kLines; ++i) list += QString::number(200000 + i) + QStringLiteral(" 01.05.2024 10:00:00\n");
+    shown.gateway.setReply(QStringLiteral("14"), list);
+    shown.w->SSTab1->setCurrentIndex(2);
+    shown.w->txtGsmNo->setText(QStringLiteral("5321234567"));
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        QTest::mouseClick(shown.w->cmdRaporGoruntule_3, Qt::LeftButton);
+        state.PauseTiming();
+        if (shown.w->ReportSet().rowCount() != kLines || shown.w->DataGrid4->view()->model()->rowCount() != kLines)
+            state.SkipWithError("list incomplete");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_NumberReport)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
+
+void BM_ReportExport(benchmark::State &state)
+{
+    const bool alone = state.range(0) == 1;
+    ShownReport shown(kLines, true);
+    FileDialogStub dialog;
+    const QString path = shown.fx->folder.folder() + QStringLiteral("/rapor.xlsx");
+    for (auto _ : state) {
+        state.PauseTiming();
+        QTest::mouseClick(shown.w->cmdRaporGoruntule_1, Qt::LeftButton);
+        if (!shown.complete(kLines)) state.SkipWithError("report incomplete");
+        const RecordSet rows = shown.w->ReportSet();
+        QFile::remove(path);
+        shown.fx->prompts.clear();
+        dialog.setNextFileName(path);
+        state.ResumeTiming();
+        if (alone)
+            ExportToExcel(rows, path, rows.fieldNames());
+        else
+            QTest::mouseClick(shown.w->cmdExceleGonder_1, Qt::LeftButton);
+        state.PauseTiming();
+        if (!QFile::exists(path) || shown.fx->prompts.count() == 0 ||
+            shown.fx->prompts.last().icon != PromptIcon::Information)
+            state.SkipWithError("no workbook");
+        state.ResumeTiming();
+    }
+    state.SetItemsProcessed(state.iterations() * kLines);
+}
+BENCHMARK(BM_ReportExport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iterations(5)->UseRealTime();
 
 } // namespace
 
