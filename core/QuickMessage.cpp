@@ -150,22 +150,20 @@ SentMessageRow QuickLogRow(const QString &messageId, int count, const QString &t
     return row;
 }
 
-QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplate, const QString &normalisedText)
+QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplate, const QString &normalisedText,
+                                const std::function<void()> &waitStep)
 {
     QuickWriteResult result;
-    try {
-        InsertSentMessages({logRow});
-        result.logWritten = true;
-    } catch (const std::exception &) {
-        result.logWritten = false;
-    }
+    const AcceptedRowsWrite log = WriteAcceptedRows(SentMessageJournalRows({logRow}), waitStep);
+    result.logWritten = log.written;
+    result.logJournaled = log.journaled;
     if (saveAsTemplate) {
-        try {
-            InsertTemplate(QString::fromLatin1(kQuickTemplateKind), normalisedText, logRow.msgid,
-                           TemplateLayout::SplitEmptyP2);
-        } catch (const std::exception &) {
-            result.templateWritten = false;
-        }
+        const AcceptedRowsWrite tpl =
+            WriteAcceptedRows({TemplateInsertRow(QString::fromLatin1(kQuickTemplateKind), normalisedText, logRow.msgid,
+                                                 TemplateLayout::SplitEmptyP2)},
+                              waitStep);
+        result.templateWritten = tpl.written;
+        result.templateJournaled = tpl.journaled;
     }
     return result;
 }

@@ -12,6 +12,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <functional>
 
 inline constexpr const char *kQuickMessageKind = "Hızlı mesaj gönder"; // gSendKind, msg_tip
 inline constexpr const char *kQuickTemplateKind = "HizliMesaj";        // sablon_tip
@@ -99,11 +100,17 @@ SentMessageRow QuickLogRow(const QString &messageId, int count, const QString &t
 struct QuickWriteResult {
     bool logWritten = false;
     bool templateWritten = true; // also when none was asked for
+    bool logJournaled = false;   // not written now; the next start writes it from the journal
+    bool templateJournaled = false;
     bool ok() const { return logWritten && templateWritten; }
+    bool journaled() const { return logJournaled || templateJournaled; }
 };
 // Writes the log row and, when asked, the template row of kind "HizliMesaj" holding
-// normalisedText (each attempted on its own). Never throws.
-QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplate, const QString &normalisedText);
+// normalisedText (each on its own through WriteAfterAcceptedSend: a busy database is waited
+// for, waitStep running during the pauses, and a row that still cannot be written goes to
+// the journal). Never throws.
+QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplate, const QString &normalisedText,
+                                const std::function<void()> &waitStep = {});
 // After an accepted send (information icon, title "Brenvik Uyarı").
 QString QuickSentText();
 QString QuickSentNotLoggedText();

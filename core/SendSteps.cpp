@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/DateText.h"
 #include "core/Gateway.h"
+#include "core/HttpPoster.h"
 #include "core/Normalizers.h"
 #include "core/OrvekError.h"
 #include "core/SendList.h"
@@ -178,6 +179,12 @@ QString SentButNoTemplateText()
            QStringLiteral("Ancak mesajınız şablon olarak kaydedilemedi.");
 }
 
+QString SentLogLaterText()
+{
+    return QStringLiteral("Mesaj Başarı İle Gönderildi.") + kCrLf +
+           QStringLiteral("Gönderim kaydı şu anda yazılamadı; program yeniden başladığında tamamlanacaktır.");
+}
+
 QString SentWithOverLimitText()
 {
     return QStringLiteral("Mesajınız başarıyla gönderildi.") + kCrLf +
@@ -186,31 +193,55 @@ QString SentWithOverLimitText()
            kCrLf + QStringLiteral("Şimdi, mesaj gönderilmeyen GSM numaraları ayrı bir dosya olarak oluşturulacaktır.");
 }
 
-AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send)
+bool SendOutcomeUnknown(const QString &reply, PostOutcome outcome)
+{
+    return reply == HttpPoster::failure() && outcome == PostOutcome::SentNoAnswer;
+}
+
+QString SendOutcomeUnknownText()
+{
+    return QStringLiteral("Mesaj merkezinden yanıt alınamadı. Mesajlarınız gönderilmiş olabilir; yeniden göndermeden "
+                          "önce Raporlar bölümünden kontrol ediniz.");
+}
+
+QString ResendQuestionText()
+{
+    return QStringLiteral("Bu liste gönderilmiş olabilir. Yine de göndermek istiyor musunuz?");
+}
+
+AcceptedRowsWrite WriteAcceptedRows(const QVector<JournalRow> &rows, const std::function<void()> &waitStep)
+{
+    const AcceptedWriteResult r =
+        WriteAfterAcceptedSend([&](QSqlDatabase &db) { InsertJournalRows(db, rows); }, rows, waitStep);
+    return AcceptedRowsWrite{r == AcceptedWriteResult::Written, r == AcceptedWriteResult::Journaled};
+}
+
+AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send, const std::function<void()> &waitStep)
 {
     AcceptedSendResult result;
     static const RecordSet kEmpty = MakeSendList();
     const RecordSet &list = send.sendList ? *send.sendList : kEmpty;
-    try {
-        InsertSentMessages({SendScreenLogRow(send.messageId, list, send.originator, send.sentAt, send.sendAt)});
-        result.logWritten = true;
-    } catch (const std::exception &) {
-        result.logWritten = false;
-    }
+    const AcceptedRowsWrite log = WriteAcceptedRows(
+        SentMessageJournalRows({SendScreenLogRow(send.messageId, list, send.originator, send.sentAt, send.sendAt)}),
+        waitStep);
+    result.logWritten = log.written;
+    result.logJournaled = log.journaled;
     if (send.saveAsTemplate) {
-        try {
-            InsertTemplate(send.templateKind, send.messageText, send.messageId, TemplateLayout::SplitEmptyP2);
-        } catch (const std::exception &) {
-            result.templateWritten = false;
-        }
+        const AcceptedRowsWrite tpl = WriteAcceptedRows(
+            {TemplateInsertRow(send.templateKind, send.messageText, send.messageId, TemplateLayout::SplitEmptyP2)},
+            waitStep);
+        result.templateWritten = tpl.written;
+        result.templateJournaled = tpl.journaled;
     }
 
     const QString notice = QStringLiteral("Brenvik Uyarı");
     const auto tell = [&](const QString &text, const QString &title) {
         result.notices.append(SendNotice{text, PromptIcon::Information, title});
     };
-    if (!result.logWritten) tell(SentButNotLoggedText(), notice);
-    if (!result.templateWritten) tell(SentButNoTemplateText(), notice);
+    if (result.logJournaled || result.templateJournaled)
+        result.notices.append(SendNotice{SentLogLaterText(), PromptIcon::Exclamation, QStringLiteral("Uyarı")});
+    if (!result.logWritten && !result.logJournaled) tell(SentButNotLoggedText(), notice);
+    if (!result.templateWritten && !result.templateJournaled) tell(SentButNoTemplateText(), notice);
     if (result.logWritten && result.templateWritten && !send.overLimit) tell(SentText(), notice);
     if (send.overLimit) {
         tell(SentWithOverLimitText(), QStringLiteral("Brenvik mesaj gönderimi"));

@@ -5,7 +5,9 @@
 // reply and what follows an accepted send (the log row, the template row, the over-limit
 // export). The window reads its controls, calls these and shows the results.
 
+#include "core/AcceptedWrites.h"
 #include "core/Gateway.h"
+#include "core/HttpPoster.h"
 #include "core/RecordSet.h"
 #include "core/Services.h"
 
@@ -14,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <QTime>
+#include <functional>
 #include <optional>
 
 struct SentMessageRow;
@@ -70,6 +73,14 @@ struct SendReplyJudgement {
 };
 SendReplyJudgement JudgeSendReply(const QString &reply);
 
+// Whether a send may have gone out though no reply came: the request function gave "-1"
+// and the body had left (PostOutcome::SentNoAnswer). The window keeps everything as it was
+// and asks before the same list is sent again.
+bool SendOutcomeUnknown(const QString &reply, PostOutcome outcome);
+// Its box (exclamation icon, title "Uyarı") and the question before a second try (Yes/No).
+QString SendOutcomeUnknownText();
+QString ResendQuestionText();
+
 // The box of an unexpected failure inside "Gönder" (critical icon, title "Uyarı").
 QString SendFailureText(const QString &description);
 
@@ -103,20 +114,34 @@ struct SendNotice {
     PromptIcon icon = PromptIcon::Information;
     QString title;
 };
+// One write of rows after an accepted send: WriteAfterAcceptedSend inserting them, waitStep
+// running during its pauses.
+struct AcceptedRowsWrite {
+    bool written = false;
+    bool journaled = false; // in the journal, written in at the next start
+};
+AcceptedRowsWrite WriteAcceptedRows(const QVector<JournalRow> &rows, const std::function<void()> &waitStep = {});
+
 struct AcceptedSendResult {
     bool logWritten = false;
-    bool templateWritten = true;  // also when none was asked for
+    bool templateWritten = true; // also when none was asked for
+    bool logJournaled = false;   // not written now; the next start writes it from the journal
+    bool templateJournaled = false;
     QVector<SendNotice> notices;  // the boxes that tell the outcome, in order
     bool exportOverLimit = false; // after the boxes the over-limit list goes to OverLimitFileName()
 };
 // After an accepted send: writes the log row and, when asked, the template row of
-// send.messageText (each on its own; a failure of one does not stop the other), and says
-// which boxes tell the operator the outcome and whether the over-limit list is to be
-// exported. Shows nothing. Never throws.
-AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send);
+// send.messageText (each on its own through WriteAfterAcceptedSend, so a busy database is
+// waited for and a row that still cannot be written goes to the journal; waitStep runs
+// during the pauses), and says which boxes tell the operator the outcome and whether the
+// over-limit list is to be exported. Shows nothing. Never throws.
+AcceptedSendResult FinishAcceptedSend(const AcceptedSend &send, const std::function<void()> &waitStep = {});
 
 // Texts of the accepted send's boxes (information icon).
 QString SentText();              // title "Brenvik Uyarı"
 QString SentButNotLoggedText();  // title "Brenvik Uyarı"
 QString SentButNoTemplateText(); // title "Brenvik Uyarı"
 QString SentWithOverLimitText(); // title "Brenvik mesaj gönderimi"
+// A row of the send went to the journal (exclamation icon, title "Uyarı"); shared with the
+// quick message window.
+QString SentLogLaterText();

@@ -10,6 +10,7 @@
 #include "core/Services.h"
 #include "core/SmsText.h"
 #include "messaging/frmSablon.h"
+#include "shell/OffThread.h"
 #include "shell/TextBox.h"
 #include "shell/Twips.h"
 #include "shell/frmAna.h"
@@ -167,7 +168,8 @@ void frmHizliMesaj::Form_Load()
     QString reply;
     if (const std::optional<QString> login = SendScreenLoginName()) {
         Gateway gateway;
-        reply = gateway.GetInfo(*login, gPassword);
+        const QString password = gPassword;
+        reply = RunOffThread(ConnectingText(), [&] { return gateway.GetInfo(*login, password); });
     }
     const QuickAccount account = ReadQuickAccount(reply);
     if (account.reached) {
@@ -264,6 +266,12 @@ void frmHizliMesaj::Command3_Click()
     const bool later = chkIleriTarih->isChecked();
     const QDate date = DTPicker1->date();
     const QTime time = DTPicker2->time();
+    if (m_maybeSent) {
+        if (Prompt::show(ResendQuestionText(), PromptIcon::Question, QuickConfirmationTitle(), PromptButtons::YesNo) !=
+            PromptAnswer::Yes)
+            return;
+        if (WorkForms::isUnloaded(this)) return;
+    }
     if (Prompt::show(SendConfirmationText(count, originator, later, date, time), PromptIcon::Question,
                      QuickConfirmationTitle(), PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
@@ -289,8 +297,18 @@ void frmHizliMesaj::Command3_Click()
                      PromptIcon::Critical, QStringLiteral("Brenvik Uyarı"));
         return;
     }
+    const QString user = GatewayUserName();
+    const QString password = gPassword;
+    const QString sdate = ScheduledSendText(later, date, time);
     const QString reply =
-        gateway.sendsms(GatewayUserName(), gPassword, originator, ScheduledSendText(later, date, time));
+        RunOffThread(ConnectingText(), [&] { return gateway.sendsms(user, password, originator, sdate); });
+    if (SendOutcomeUnknown(reply, gateway.lastOutcome())) {
+        // The gateway may have the messages: list, text and window stay as they are.
+        m_maybeSent = true;
+        gateway.clearsmsbasket();
+        Prompt::show(SendOutcomeUnknownText(), PromptIcon::Exclamation, QStringLiteral("Uyarı"));
+        return;
+    }
     const QDateTime sentAt = QDateTime::currentDateTime();
     const QDateTime sendAt = later ? ScheduledSendTime(date, time) : sentAt;
 
@@ -303,9 +321,13 @@ void frmHizliMesaj::Command3_Click()
     }
 
     gSendKind = QString::fromUtf8(kQuickMessageKind);
-    const QuickWriteResult written = WriteQuickSend(
-        QuickLogRow(judged.messageId, count, text, originator, sentAt, sendAt), chkSablon->isChecked(), gMessageText);
-    if (!written.ok()) {
+    const QuickWriteResult written =
+        WriteQuickSend(QuickLogRow(judged.messageId, count, text, originator, sentAt, sendAt), chkSablon->isChecked(),
+                       gMessageText, PaintingWaitStep);
+    if (written.journaled() && (written.logWritten || written.logJournaled) &&
+        (written.templateWritten || written.templateJournaled)) {
+        Prompt::show(SentLogLaterText(), PromptIcon::Exclamation, QStringLiteral("Uyarı"));
+    } else if (!written.ok()) {
         Prompt::show(QuickSentNotLoggedText(), PromptIcon::Information, QStringLiteral("Brenvik Uyarı"));
     } else {
         Prompt::show(QuickSentText(), PromptIcon::Information, QStringLiteral("Brenvik Uyarı"));

@@ -82,4 +82,6 @@ private:
     void limitMessage(int position, int charsAdded);
     void showClock();
     bool m_limiting = false;
+    // A send went out without a reply: the next "Gönder" asks before sending again.
+    bool m_maybeSent = false;
 };

@@ -10,6 +10,7 @@
 #include "core/SpreadsheetExport.h"
 #include "reports/frmRapor.h"
 #include "shell/BrowserView.h"
+#include "shell/OffThread.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -238,7 +239,8 @@ void frmSonEkran::Form_Activate()
     QString reply;
     if (login) {
         Gateway gateway;
-        reply = gateway.GetInfo(*login, gPassword);
+        const QString password = gPassword;
+        reply = RunOffThread(ConnectingText(), [&] { return gateway.GetInfo(*login, password); });
     }
     const SendScreenAccount account = ReadSendScreenAccount(reply);
     if (account.credit) lblKontor->setText(QLatin1Char(' ') + *account.credit);
@@ -296,6 +298,12 @@ void frmSonEkran::cmdGonder_Click()
     const RecordSet &list = SendList();
     if (list.rowCount() == 0) return;
 
+    if (m_maybeSent) {
+        if (Prompt::show(ResendQuestionText(), PromptIcon::Question, QStringLiteral("Brenvik Mesaj Gönderim Onayı"),
+                         PromptButtons::YesNo) != PromptAnswer::Yes)
+            return;
+        if (WorkForms::isUnloaded(this)) return;
+    }
     const bool later = chkIleriTarih->isChecked();
     const QString question =
         SendConfirmationText(list.rowCount(), cbGonderen->currentText(), later, DTPicker1->date(), DTPicker2->time());
@@ -334,7 +342,17 @@ void frmSonEkran::cmdGonder_Click()
         const QTime time = DTPicker2->time();
         const QString sdate = ScheduledSendText(later, date, time);
         const std::optional<QString> login = SendScreenLoginName();
-        const QString reply = login ? gateway.sendsms(*login, gPassword, originator, sdate) : QString();
+        const QString password = gPassword;
+        const QString reply =
+            login ? RunOffThread(ConnectingText(), [&] { return gateway.sendsms(*login, password, originator, sdate); })
+                  : QString();
+        if (login && SendOutcomeUnknown(reply, gateway.lastOutcome())) {
+            // The gateway may have the messages: the list and the screen stay as they are.
+            m_maybeSent = true;
+            gateway.clearsmsbasket();
+            Prompt::show(SendOutcomeUnknownText(), PromptIcon::Exclamation, QStringLiteral("Uyarı"));
+            return;
+        }
         const QDateTime sentAt = QDateTime::currentDateTime();
         const QDateTime sendAt = later ? ScheduledSendTime(date, time) : sentAt;
 
@@ -377,7 +395,7 @@ void frmSonEkran::cmdGonder_Click()
 AcceptedSendResult frmSonEkran::CompleteAcceptedSend(AcceptedSend send, const RecordSet &overLimitRecipients)
 {
     send.overLimit = overLimitRecipients.rowCount() > 0;
-    const AcceptedSendResult result = FinishAcceptedSend(send);
+    const AcceptedSendResult result = FinishAcceptedSend(send, PaintingWaitStep);
     for (const SendNotice &n : result.notices) Prompt::show(n.text, n.icon, n.title);
     if (result.exportOverLimit) {
         QDir().mkpath(DocumentsFolder());

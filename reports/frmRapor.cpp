@@ -12,6 +12,7 @@
 #include "core/SpreadsheetExport.h"
 #include "reports/ReportDataControl.h"
 #include "shell/DataGrid.h"
+#include "shell/OffThread.h"
 #include "shell/Twips.h"
 #include "shell/frmAna.h"
 
@@ -590,15 +591,18 @@ void frmRapor::fetch(ReportFetch kind)
         if (op.yield()) return;
 
         // The one gateway request of the fetch; no request for a kind without a login name.
+        // It runs off the window thread behind the progress window the fetch already shows.
+        const std::optional<QString> login = SendScreenLoginName();
+        const QString password = gPassword;
+        const QString fromDay = ReportRequestDay(firstDay);
+        const QString toDay = ReportRequestDay(lastDay);
         const auto ask = [&]() -> QString {
-            const std::optional<QString> login = SendScreenLoginName();
             if (!login) return QString();
             Gateway gateway;
-            return package ? gateway.getmsgstatus(*login, gPassword, messageId)
-                           : gateway.getmsgstatustodate(*login, gPassword, ReportRequestDay(firstDay),
-                                                        ReportRequestDay(lastDay));
+            return package ? gateway.getmsgstatus(*login, password, messageId)
+                           : gateway.getmsgstatustodate(*login, password, fromDay, toDay);
         };
-        const QString reply = ask();
+        const QString reply = RunOffThread(QString(), ask, WaitWindow::AlreadyShown);
         if (op.mustStop()) return;
 
         const ReportReplyJudgement judged = JudgeReportReply(kind, reply);

@@ -5,6 +5,7 @@
 #include "core/OrvekError.h"
 #include "core/Services.h"
 #include "core/Startup.h"
+#include "shell/OffThread.h"
 #include "shell/Pictures.h"
 #include "shell/Twips.h"
 
@@ -110,7 +111,8 @@ void frmGiris::btnOturumAc_Click()
     QString reply;
     {
         Gateway gw;
-        reply = gw.GetInfo(GatewayUserName(gGatewayKind, user, ckey), password);
+        const QString login = GatewayUserName(gGatewayKind, user, ckey);
+        reply = RunOffThread(ConnectingText(), [&] { return gw.GetInfo(login, password); });
     }
     const LoginOutcome outcome = JudgeLoginReply(reply);
     if (outcome != LoginOutcome::Success) {

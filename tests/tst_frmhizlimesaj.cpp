@@ -1,12 +1,16 @@
+#include "core/AcceptedWrites.h"
 #include "core/AppState.h"
 #include "core/DateText.h"
+#include "core/HttpPoster.h"
 #include "core/Normalizers.h"
 #include "core/PageAddresses.h"
+#include "core/SendSteps.h"
 #include "core/SmsText.h"
 #include "core/Templates.h"
 #include "messaging/frmHizliMesaj.h"
 #include "messaging/frmSablon.h"
 #include "reports/frmRapor.h"
+#include "shell/OffThread.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
@@ -18,12 +22,15 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTabWidget>
 #include <QTimeEdit>
 #include <QTimer>
@@ -147,6 +154,9 @@ private slots:
     void checksBeforeSending_data();
     void checksBeforeSending();
     void failedLogWriteKeepsSendAccepted();
+    void sendWithoutReply_data();
+    void sendWithoutReply();
+    void busyDatabaseJournalsTheLogRow();
     void messageBoxHoldsAt160();
     void templatePick_data();
     void templatePick();
@@ -379,7 +389,6 @@ void TestFrmHizliMesaj::replies_data()
     QTest::addColumn<QString>("title");
     QTest::addColumn<bool>("kept");
 
-    QTest::newRow("no connection") << FakeReply::closed() << kUnreachable << "Uyarı" << false;
     QTest::newRow("-1 text") << FakeReply::text("-1") << kUnreachable << "Uyarı" << false;
     QTest::newRow("04") << FakeReply::text("04") << kUnreachable << "Uyarı" << true;
     QTest::newRow("05") << FakeReply::text("05") << kUnreachable << "Uyarı" << true;
@@ -495,6 +504,8 @@ void TestFrmHizliMesaj::failedLogWriteKeepsSendAccepted()
 {
     QuickWindow q;
     q.fx.folder.exec("CREATE TRIGGER refuse BEFORE INSERT ON tbl_giden BEGIN SELECT RAISE(ABORT, 'kilitli'); END");
+    // Neither the table nor the journal beside the database takes the row.
+    QVERIFY(QDir().mkpath(AcceptedWriteJournalPath()));
     QVERIFY(q.open());
     q.add("5331112233");
     q.w->txtMesaj->setPlainText("Merhaba");
@@ -510,6 +521,114 @@ void TestFrmHizliMesaj::failedLogWriteKeepsSendAccepted()
              QStringLiteral("Merhaba"));
     QVERIFY(q.closed());
     QVERIFY(!WorkForms::isLoaded<frmRapor>());
+}
+
+void TestFrmHizliMesaj::sendWithoutReply_data()
+{
+    QTest::addColumn<QString>("peer");
+    QTest::addColumn<bool>("maybeSent");
+    QTest::newRow("reads the body, never answers") << "silent" << true;
+    QTest::newRow("closes after the body") << "closed" << true;
+    QTest::newRow("trickles a byte a second") << "trickle" << true;
+    QTest::newRow("never accepts") << "backlog" << false;
+    QTest::newRow("refuses the connection") << "refused" << false;
+}
+
+void TestFrmHizliMesaj::sendWithoutReply()
+{
+    QFETCH(QString, peer);
+    QFETCH(bool, maybeSent);
+    QuickWindow q;
+    FullBacklogListener backlog;
+    QVERIFY(q.open());
+    q.add("5331112233");
+    q.add("5442223344");
+    q.w->txtMesaj->setPlainText("Merhaba");
+    HttpPoster::setTimeouts(1000, 2500);
+    HttpPoster::setLowSpeedSeconds(1);
+    if (peer == QLatin1String("silent")) q.gateway.setReply(QStringLiteral("1"), FakeReply::silent());
+    if (peer == QLatin1String("closed")) q.gateway.setReply(QStringLiteral("1"), FakeReply::closed());
+    if (peer == QLatin1String("trickle"))
+        q.gateway.setReply(QStringLiteral("1"), FakeReply::trickle(QStringLiteral("ID:100001"), 1000));
+    if (peer == QLatin1String("backlog")) gGatewayUrl = backlog.url(QStringLiteral("/sms/com.strova"));
+    if (peer == QLatin1String("refused")) gGatewayUrl = FakeHttpServer::refusedUrl(QStringLiteral("/sms/com.strova"));
+
+    // The clock of the window keeps going meanwhile, and a second press reaches nothing.
+    int ticks = 0;
+    int pressesDuringWait = 0;
+    QTimer timer;
+    timer.setInterval(20);
+    connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        if (OffThreadWait::runningCount() > 0 && pressesDuringWait == 0) {
+            ++pressesDuringWait;
+            q.send();
+        }
+    });
+    timer.start();
+    q.send();
+    timer.stop();
+    HttpPoster::resetTimeouts();
+
+    QCOMPARE(q.fx.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    QVERIFY(!WorkForms::isLoaded<frmRapor>());
+    if (!maybeSent) {
+        QCOMPARE(q.fx.prompts.last().text, kUnreachable);
+        QVERIFY(q.closed());
+        return;
+    }
+    if (peer != QLatin1String("closed")) QVERIFY(ticks > 0); // a stalled exchange let the clock run
+    QCOMPARE(q.sendBodies().size(), 1);
+    // Confirmation, then the box of the unknown outcome; the window stays as it was.
+    QCOMPARE(q.fx.prompts.count(), 2);
+    QCOMPARE(q.fx.prompts.last().text, SendOutcomeUnknownText());
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Exclamation);
+    QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Uyarı"));
+    QVERIFY(!q.closed());
+    QCOMPARE(q.listed(), (QStringList{"5331112233", "5442223344"}));
+    QCOMPARE(q.w->messageText(), QStringLiteral("Merhaba"));
+
+    // The next press asks first; No sends nothing, Yes goes on to the confirmation.
+    q.gateway.clearScript();
+    q.fx.prompts.clear();
+    q.fx.prompts.setNextAnswer(PromptAnswer::No);
+    q.send();
+    QCOMPARE(q.fx.prompts.texts(), QStringList{ResendQuestionText()});
+    QCOMPARE(q.fx.prompts.last().buttons, PromptButtons::YesNo);
+    QCOMPARE(q.sendBodies().size(), 1);
+    q.fx.prompts.clear();
+    q.send();
+    QCOMPARE(q.fx.prompts.texts(), (QStringList{ResendQuestionText(), confirmation(2, "ORVEK"), kSent}));
+    QCOMPARE(q.sendBodies().size(), 2);
+    QCOMPARE(q.fx.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
+}
+
+void TestFrmHizliMesaj::busyDatabaseJournalsTheLogRow()
+{
+    QuickWindow q;
+    QVERIFY(q.open());
+    q.add("5331112233");
+    q.w->txtMesaj->setPlainText("Merhaba");
+    SetAcceptedWriteRetryMs(300);
+    {
+        // A second connection holds the write lock through the whole send.
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+        db.setDatabaseName(q.fx.folder.dbPath());
+        QVERIFY(db.open());
+        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE")));
+        q.send();
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+    SetAcceptedWriteRetryMs(0);
+    QCOMPARE(q.fx.prompts.texts(), (QStringList{confirmation(1, "ORVEK"), SentLogLaterText()}));
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Exclamation);
+    QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Uyarı"));
+    QCOMPARE(q.fx.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    QVERIFY(QFile::exists(AcceptedWriteJournalPath()));
+    ReplayAcceptedWriteJournal();
+    QCOMPARE(q.fx.folder.scalar("SELECT msgid FROM tbl_giden").toString(), QStringLiteral("100001"));
 }
 
 void TestFrmHizliMesaj::messageBoxHoldsAt160()

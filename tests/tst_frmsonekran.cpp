@@ -1,12 +1,15 @@
 #include "ServiceAddresses.h"
+#include "core/AcceptedWrites.h"
 #include "core/AppState.h"
 #include "core/DateText.h"
+#include "core/HttpPoster.h"
 #include "core/OrvekError.h"
 #include "core/SendList.h"
 #include "core/SendSteps.h"
 #include "messaging/frmSonEkran.h"
 #include "reports/frmRapor.h"
 #include "shell/DockedWindow.h"
+#include "shell/OffThread.h"
 #include "shell/WorkArea.h"
 #include "shell/frmMDI.h"
 #include "tests/support/FakeGateway.h"
@@ -16,8 +19,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QDir>
 #include <QLabel>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTableView>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -146,6 +152,37 @@ void fillOverLimit(int rows)
                                      QStringLiteral("532"), QStringLiteral("%1").arg(1000000 + i)});
 }
 
+// Makes the journal beside the database unwritable (a folder stands in its place), so that
+// a row that cannot be written after an accepted send is lost to both.
+void blockJournal() { QVERIFY(QDir().mkpath(AcceptedWriteJournalPath())); }
+
+QStringList journalLines()
+{
+    QFile f(AcceptedWriteJournalPath());
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
+// A second connection that holds the database's write lock while it lives.
+struct WriteLockHolder {
+    QString name = QStringLiteral("lock-holder");
+    explicit WriteLockHolder(const QString &path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (db.open()) QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+    }
+    ~WriteLockHolder()
+    {
+        {
+            QSqlDatabase db = QSqlDatabase::database(name);
+            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            db.close();
+        }
+        QSqlDatabase::removeDatabase(name);
+    }
+};
+
 // Records the progress window seam.
 struct ProgressRecorder {
     QStringList calls;
@@ -176,6 +213,10 @@ private slots:
     void failedReplies_data();
     void failedReplies();
     void blockedReplyKeepsListForAnotherTry();
+    void sendWithoutReply_data();
+    void sendWithoutReply();
+    void secondTryAfterNoReplyAsksFirst();
+    void busyDatabaseJournalsTheLogRow();
     void gatewayUnreachable();
     void creditTest_data();
     void creditTest();
@@ -302,19 +343,24 @@ void TestFrmSonEkran::finishAcceptedSend_data()
     QTest::addColumn<bool>("templateFails");
     QTest::addColumn<int>("overLimit");
     QTest::addColumn<QStringList>("boxes"); // "title|text" in order, before the export's own box
+    QTest::addColumn<bool>("journalWritable");
     const QString notice = QStringLiteral("Brenvik Uyarı|");
     const QString sent = notice + SentText();
     const QString notLogged = notice + SentButNotLoggedText();
     const QString noTemplate = notice + SentButNoTemplateText();
     const QString over = QStringLiteral("Brenvik mesaj gönderimi|") + SentWithOverLimitText();
-    QTest::newRow("plain") << false << false << false << 0 << QStringList{sent};
-    QTest::newRow("with template") << true << false << false << 0 << QStringList{sent};
-    QTest::newRow("over limit") << true << false << false << 3 << QStringList{over};
-    QTest::newRow("log fails") << false << true << false << 0 << QStringList{notLogged};
-    QTest::newRow("log fails, still exported") << false << true << false << 2 << QStringList{notLogged, over};
-    QTest::newRow("template fails") << true << false << true << 0 << QStringList{noTemplate};
-    QTest::newRow("template fails, exported") << true << false << true << 1 << QStringList{noTemplate, over};
-    QTest::newRow("both fail") << true << true << true << 1 << QStringList{notLogged, noTemplate, over};
+    const QString later = QStringLiteral("Uyarı|") + SentLogLaterText();
+    QTest::newRow("plain") << false << false << false << 0 << QStringList{sent} << false;
+    QTest::newRow("with template") << true << false << false << 0 << QStringList{sent} << false;
+    QTest::newRow("over limit") << true << false << false << 3 << QStringList{over} << false;
+    QTest::newRow("log fails") << false << true << false << 0 << QStringList{notLogged} << false;
+    QTest::newRow("log fails, still exported") << false << true << false << 2 << QStringList{notLogged, over} << false;
+    QTest::newRow("template fails") << true << false << true << 0 << QStringList{noTemplate} << false;
+    QTest::newRow("template fails, exported") << true << false << true << 1 << QStringList{noTemplate, over} << false;
+    QTest::newRow("both fail") << true << true << true << 1 << QStringList{notLogged, noTemplate, over} << false;
+    // A row that cannot be written now goes to the journal; the box says it follows later.
+    QTest::newRow("log journaled") << false << true << false << 0 << QStringList{later} << true;
+    QTest::newRow("both journaled, exported") << true << true << true << 1 << QStringList{later, over} << true;
 }
 
 void TestFrmSonEkran::finishAcceptedSend()
@@ -324,8 +370,10 @@ void TestFrmSonEkran::finishAcceptedSend()
     QFETCH(bool, templateFails);
     QFETCH(int, overLimit);
     QFETCH(QStringList, boxes);
+    QFETCH(bool, journalWritable);
 
     ProgramFolderFixture fx;
+    if (!journalWritable) blockJournal();
     PromptRecorder prompts;
     ShellRecorder shell;
     ProgressRecorder progress;
@@ -353,11 +401,14 @@ void TestFrmSonEkran::finishAcceptedSend()
 
     QCOMPARE(result.logWritten, !logFails);
     QCOMPARE(result.templateWritten, !(saveAsTemplate && templateFails));
+    QCOMPARE(result.logJournaled, logFails && journalWritable);
+    QCOMPARE(result.templateJournaled, saveAsTemplate && templateFails && journalWritable);
     QCOMPARE(result.exportOverLimit, overLimit > 0);
+    if (journalWritable) QCOMPARE(journalLines().size(), int(logFails) + int(saveAsTemplate && templateFails));
 
     QStringList shown;
     for (const PromptRecord &r : prompts.records()) {
-        QCOMPARE(r.icon, PromptIcon::Information);
+        QCOMPARE(r.icon, r.title == QStringLiteral("Uyarı") ? PromptIcon::Exclamation : PromptIcon::Information);
         shown << r.title + QLatin1Char('|') + r.text;
     }
     if (overLimit > 0) boxes << QStringLiteral("Rendal Yöneticisi|Excel Dosyasına Veri Aktarımı Tamamlanmıştır");
@@ -509,6 +560,7 @@ void TestFrmSonEkran::acceptedSendWithFailedLogWrite()
 {
     SendFixture fx;
     fx.main.folder.exec("CREATE TRIGGER refuse BEFORE INSERT ON tbl_giden BEGIN SELECT RAISE(ABORT, 'kilitli'); END");
+    blockJournal();
     gOverLimitRecipients = RecordSet();
     gOverLimitRecipients.appendField(QStringLiteral("Unvan1"));
     gOverLimitRecipients.addRow({QStringLiteral("Uzun Mesajlı")});
@@ -633,6 +685,194 @@ void TestFrmSonEkran::blockedReplyKeepsListForAnotherTry()
     QCOMPARE(bodies[1].count(QStringLiteral("<Message>")), 2);
     QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
     QVERIFY(WorkForms::isLoaded<frmRapor>());
+}
+
+namespace {
+enum class Peer { Silent, ClosesAfterBody, Trickles, NeverAccepts, Refuses };
+
+// Watches the window thread while a send waits: a timer that must keep firing, the progress
+// window it sees, and a click on "Gönder" that must not get through.
+struct WaitWatch {
+    int ticks = 0;
+    bool progressShown = false;
+    QString progressText;
+    int waits = 0;
+    int clicksThrough = 0;
+    bool shownNow = false;
+    QString status;
+    QTimer timer;
+    explicit WaitWatch(QPushButton *send)
+    {
+        ProgressWindow::Handlers h;
+        h.show = [this] { shownNow = true; };
+        h.hide = [this] { shownNow = false; };
+        h.setStatus = [this](const QString &text) { status = text; };
+        ProgressWindow::setHandlers(h);
+        QObject::connect(send, &QPushButton::clicked, [this] { ++clicksThrough; });
+        timer.setInterval(20);
+        QObject::connect(&timer, &QTimer::timeout, [this, send] {
+            if (++ticks != 3 || OffThreadWait::runningCount() == 0) return;
+            waits = OffThreadWait::runningCount();
+            progressShown = shownNow;
+            progressText = status;
+            QTest::mouseClick(send, Qt::LeftButton);
+        });
+        timer.start();
+    }
+    ~WaitWatch() { ProgressWindow::setHandlers({}); }
+};
+} // namespace
+
+void TestFrmSonEkran::sendWithoutReply_data()
+{
+    QTest::addColumn<int>("peer");
+    QTest::addColumn<bool>("maybeSent");
+    QTest::addColumn<bool>("stalls"); // the exchange lasts until a time limit ends it
+    QTest::newRow("reads the body, never answers") << int(Peer::Silent) << true << true;
+    QTest::newRow("closes after the body") << int(Peer::ClosesAfterBody) << true << false;
+    QTest::newRow("trickles a byte a second") << int(Peer::Trickles) << true << true;
+    QTest::newRow("never accepts") << int(Peer::NeverAccepts) << false << true;
+    QTest::newRow("refuses the connection") << int(Peer::Refuses) << false << false;
+}
+
+void TestFrmSonEkran::sendWithoutReply()
+{
+    QFETCH(int, peer);
+    QFETCH(bool, maybeSent);
+    QFETCH(bool, stalls);
+    SendFixture fx;
+    FullBacklogListener backlog;
+    frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
+    HttpPoster::setTimeouts(1000, 2500);
+    HttpPoster::setLowSpeedSeconds(1);
+    switch (Peer(peer)) {
+    case Peer::Silent:
+        fx.gateway.setReply(QStringLiteral("1"), FakeReply::silent());
+        break;
+    case Peer::ClosesAfterBody:
+        fx.gateway.setReply(QStringLiteral("1"), FakeReply::closed());
+        break;
+    case Peer::Trickles:
+        fx.gateway.setReply(QStringLiteral("1"), FakeReply::trickle(QStringLiteral("ID:123456"), 1000));
+        break;
+    case Peer::NeverAccepts:
+        QVERIFY(backlog.isListening());
+        gGatewayUrl = backlog.url(QStringLiteral("/sms/com.strova"));
+        break;
+    case Peer::Refuses:
+        gGatewayUrl = FakeHttpServer::refusedUrl(QStringLiteral("/sms/com.strova"));
+        break;
+    }
+    WaitWatch watch(w->cmdGonder);
+    click(w->cmdGonder);
+    watch.timer.stop();
+    HttpPoster::resetTimeouts();
+
+    // The window thread ran meanwhile, behind the progress window, and took no click.
+    if (stalls) {
+        QVERIFY2(watch.ticks > 3, qPrintable(QString::number(watch.ticks)));
+        QCOMPARE(watch.waits, 1);
+        QVERIFY(watch.progressShown);
+        QCOMPARE(watch.progressText, ConnectingText());
+    }
+    QCOMPARE(watch.clicksThrough, 1); // the click that sent, no other
+    QVERIFY(!watch.shownNow);
+
+    QCOMPARE(fx.main.prompts.count(), 2);
+    const PromptRecord &box = fx.main.prompts.last();
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    QVERIFY(!WorkForms::isLoaded<frmRapor>());
+    QVERIFY(WorkForms::isLoaded<frmChkMesaj>());
+    QVERIFY(!fx.caller->isVisible());
+    if (maybeSent) {
+        QCOMPARE(fx.sendBodies().size(), 1);
+        QCOMPARE(box.text, SendOutcomeUnknownText());
+        QCOMPARE(box.icon, PromptIcon::Exclamation);
+        QCOMPARE(box.title, QStringLiteral("Uyarı"));
+        // Everything stays as it was for a look at the reports.
+        QVERIFY(WorkForms::isLoaded<frmSonEkran>());
+        QVERIFY(w->isVisible());
+        QCOMPARE(w->SendList().rowCount(), 2);
+        QVERIFY(w->cmdGonder->isEnabled());
+        QVERIFY(!w->lblNet->isVisible());
+        QCOMPARE(gMessageText, QStringLiteral("Merhaba [##Unvan1##]"));
+    } else {
+        QCOMPARE(box.text, "Lütfen İnternet Bağlantınızı Kontrol Ediniz." + kCrLf +
+                               "İnternete Bağlı Olmadan SMS Gönderemezsiniz");
+        QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    }
+}
+
+void TestFrmSonEkran::secondTryAfterNoReplyAsksFirst()
+{
+    SendFixture fx;
+    HttpPoster::setTimeouts(1000, 20000);
+    HttpPoster::setLowSpeedSeconds(1);
+    fx.gateway.queueReply(QStringLiteral("1"), FakeReply::silent());
+    frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
+    click(w->cmdGonder);
+    HttpPoster::resetTimeouts();
+    QCOMPARE(fx.main.prompts.last().text, SendOutcomeUnknownText());
+
+    // No: nothing more is asked or sent.
+    fx.main.prompts.clear();
+    fx.main.prompts.setNextAnswer(PromptAnswer::No);
+    click(w->cmdGonder);
+    QCOMPARE(fx.main.prompts.count(), 1);
+    QCOMPARE(fx.main.prompts.last().text, ResendQuestionText());
+    QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Question);
+    QCOMPARE(fx.main.prompts.last().buttons, PromptButtons::YesNo);
+    QCOMPARE(fx.sendBodies().size(), 1);
+    QVERIFY(w->isVisible());
+
+    // Yes: the usual confirmation, then the same list once.
+    fx.main.prompts.clear();
+    click(w->cmdGonder);
+    QCOMPARE(fx.main.prompts.count(), 3);
+    QCOMPARE(fx.main.prompts.records()[0].text, ResendQuestionText());
+    QCOMPARE(fx.main.prompts.records()[1].buttons, PromptButtons::YesNo);
+    QCOMPARE(fx.main.prompts.records()[2].text, SentText());
+    const QStringList bodies = fx.sendBodies();
+    QCOMPARE(bodies.size(), 2);
+    QCOMPARE(bodies[1], bodies[0]);
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
+    QVERIFY(WorkForms::isLoaded<frmRapor>());
+}
+
+void TestFrmSonEkran::busyDatabaseJournalsTheLogRow()
+{
+    SendFixture fx;
+    SetAcceptedWriteRetryMs(400);
+    frmSonEkran *w = fx.open({{"5321234567", "a"}}, true);
+    int ticks = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, [&] { ++ticks; });
+    {
+        WriteLockHolder lock(fx.main.folder.dbPath());
+        const int before = ticks;
+        timer.start();
+        click(w->cmdGonder);
+        timer.stop();
+        // The window thread kept running while the write waited for the lock.
+        QVERIFY(ticks > before);
+    }
+    SetAcceptedWriteRetryMs(0);
+    QCOMPARE(fx.main.prompts.count(), 2);
+    QCOMPARE(fx.main.prompts.last().text, SentLogLaterText());
+    QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Exclamation);
+    QCOMPARE(fx.main.prompts.last().title, QStringLiteral("Uyarı"));
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+    QCOMPARE(journalLines().size(), 2); // the log row and the template row
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(WorkForms::isLoaded<frmChkMesaj>());
+
+    // The next start writes them in, once.
+    ReplayAcceptedWriteJournal();
+    ReplayAcceptedWriteJournal();
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
+    QCOMPARE(fx.main.folder.scalar("SELECT count(*) FROM tbl_sablonlar").toInt(), 1);
+    QVERIFY(journalLines().isEmpty());
 }
 
 void TestFrmSonEkran::gatewayUnreachable()

@@ -7,6 +7,7 @@
 #include "messaging/RecipientWindows.h"
 #include "messaging/frmSonEkran.h"
 #include "reports/frmRapor.h"
+#include "shell/OffThread.h"
 #include "shell/WidgetServices.h"
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
@@ -100,7 +101,21 @@ QStringList sendListRows(const frmSonEkran *screen)
 }
 
 // Runs `step` at the first yield of the merge loop (the first moment the loop lets events run).
-void atFirstYield(std::function<void()> step) { QTimer::singleShot(0, std::move(step)); }
+// Runs step at the first yield of the filling loop. The send screen's account request before
+// it also lets timers run (it waits off the window thread), so the step waits for the filling.
+void atFirstYield(std::function<void()> step)
+{
+    auto *timer = new QTimer;
+    timer->setInterval(0);
+    QObject::connect(timer, &QTimer::timeout, [timer, step = std::move(step)] {
+        const frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+        if (OffThreadWait::runningCount() > 0 || !screen || !screen->isFilling()) return;
+        timer->stop();
+        timer->deleteLater();
+        step();
+    });
+    timer->start();
+}
 } // namespace
 
 class TestRecipientHandOver : public QObject {
