@@ -776,7 +776,8 @@ void frmRapor::cmdRaporGoruntule_3_Click()
         if (op.yield()) return;
         const QString request = NumberReportRequest(GatewayUserName(), gPassword, gsmNo, firstDay, lastDay);
         if (op.yield()) return;
-        const QString reply = PostReportRequest(request);
+        const QString reply = RunOffThread(
+            QString(), [&] { return PostReportRequest(request); }, WaitWindow::AlreadyShown);
         if (op.mustStop()) return;
 
         if (const std::optional<ReportCodeBox> code = JudgeNumberReportReply(reply)) {
@@ -872,7 +873,7 @@ void frmRapor::showMessageText(MessageTextTab tab)
         const QString request = MessageTextRequest(GatewayUserName(), gPassword, gsmNo, msgId);
         if (!numberTab) gErrorText = NumberReportTexts::stageExchange();
         if (op.yield()) return;
-        const QString reply = PostReportRequest(request);
+        const QString reply = RunOffThread(ConnectingText(), [&] { return PostReportRequest(request); });
         if (op.mustStop()) return;
         if (const std::optional<ReportCodeBox> code = JudgeMessageTextReply(tab, reply)) {
             Prompt::show(code->text, code->icon, kUyari);

@@ -5,6 +5,7 @@
 #include "core/QuickMessage.h"
 #include "core/Startup.h"
 #include "messaging/frmSablon.h"
+#include "shell/OffThread.h"
 #include "shell/TextBox.h"
 #include "shell/Twips.h"
 #include "shell/frmAna.h"
@@ -515,7 +516,19 @@ LoadedAccount frmAyarlar::loadedAccount() const
     return a;
 }
 
-SettingsExchanges frmAyarlar::exchanges() const { return SettingsExchanges::direct(); }
+// The gateway and interactive-service requests run off the window thread, the window painting
+// behind the progress window; the ERP trial stays on it, as every ERP step does.
+SettingsExchanges frmAyarlar::exchanges() const
+{
+    SettingsExchanges ex = SettingsExchanges::direct();
+    ex.getInfo = [direct = ex.getInfo](const QString &url, const QString &user, const QString &password) {
+        return RunOffThread(ConnectingText(), [&] { return direct(url, user, password); });
+    };
+    ex.listGathwin = [direct = ex.listGathwin](const QString &user, const QString &password, const QString &list) {
+        return RunOffThread(ConnectingText(), [&] { return direct(user, password, list); });
+    };
+    return ex;
+}
 
 // --- Small handlers -----------------------------------------------------------------------
 

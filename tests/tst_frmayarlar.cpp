@@ -3,6 +3,7 @@
 #include "core/Startup.h"
 #include "messaging/frmSablon.h"
 #include "settings/frmAyarlar.h"
+#include "shell/OffThread.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
@@ -105,6 +106,7 @@ private slots:
     void namePlaceholdersAndCounter();
     void templatePicker();
     void serverButtons();
+    void creditQueryLeavesTheWindowRunning();
     void leavingDropsEdits();
     void blockStaysCentred();
     void switchToAmbrel();
@@ -535,6 +537,25 @@ void TestFrmAyarlar::serverButtons()
     QCOMPARE(s.fx.prompts.last().icon, PromptIcon::Information);
     QCOMPARE(s.fx.prompts.last().title, QString());
     QCOMPARE(s.getInfoUsers().last(), QStringLiteral("demo-B001"));
+}
+
+void TestFrmAyarlar::creditQueryLeavesTheWindowRunning()
+{
+    SettingsWindow s;
+    QVERIFY(s.open());
+    int ticksDuringWait = 0;
+    QTimer timer;
+    timer.setInterval(5);
+    connect(&timer, &QTimer::timeout, [&] {
+        if (OffThreadWait::runningCount() > 0) ++ticksDuringWait;
+    });
+    s.servers.gateway.setReply(QStringLiteral("4"), FakeReply::delayed(400, QStringLiteral("321\nORVEK\n")));
+    timer.start();
+    QTest::mouseClick(s.w->Command4, Qt::LeftButton);
+    timer.stop();
+    QCOMPARE(s.fx.prompts.last().text, QStringLiteral("Mevcut kontörünüz : 321"));
+    QVERIFY2(ticksDuringWait > 5, qPrintable(QString::number(ticksDuringWait)));
+    QCOMPARE(OffThreadWait::runningCount(), 0);
 }
 
 void TestFrmAyarlar::leavingDropsEdits()

@@ -3,6 +3,7 @@
 #include "reports/ReportDataControl.h"
 #include "reports/frmRapor.h"
 #include "shell/DataGrid.h"
+#include "shell/OffThread.h"
 #include "shell/Twips.h"
 #include "shell/WidgetServices.h"
 #include "shell/WorkArea.h"
@@ -195,6 +196,8 @@ private slots:
     void messageText_data();
     void messageText();
     void messageTextRequestBodies();
+    void requestsLeaveTheWindowRunning_data();
+    void requestsLeaveTheWindowRunning();
     void messageTextNeedsAReport();
     void exportTab_data();
     void exportTab();
@@ -1135,6 +1138,47 @@ void TestFrmRapor::messageTextRequestBodies()
     QCOMPARE(r.gateway.lastBody(), QStringLiteral("<MainReportRoot><UserName>demo</UserName><PassWord>parola</PassWord>"
                                                   "<Action>15</Action><GsmNo>5ab3456789</GsmNo><MsgID>32</MsgID>"
                                                   "</MainReportRoot>"));
+}
+
+void TestFrmRapor::requestsLeaveTheWindowRunning_data()
+{
+    QTest::addColumn<QString>("request");
+    QTest::newRow("number report") << "14";
+    QTest::newRow("text of a send") << "15";
+}
+
+// A slow gateway answer is awaited off the window thread: the window's timers keep firing
+// and the answer is shown as from a quick one.
+void TestFrmRapor::requestsLeaveTheWindowRunning()
+{
+    QFETCH(QString, request);
+    ReportWindow r;
+    r.open();
+    r.numberReport("7 01.05.2024 10:00:00\n");
+    QCOMPARE(r.w->ReportSet().rowCount(), 1);
+    r.fx.prompts.clear();
+
+    int ticksDuringWait = 0;
+    QTimer timer;
+    timer.setInterval(5);
+    connect(&timer, &QTimer::timeout, [&] {
+        if (OffThreadWait::runningCount() > 0) ++ticksDuringWait;
+    });
+    timer.start();
+    if (request == QLatin1String("14")) {
+        r.gateway.queueReply("14", FakeReply::delayed(400, "8 02.05.2024 11:30:00\n"));
+        QTest::mouseClick(r.w->cmdRaporGoruntule_3, Qt::LeftButton);
+        QCOMPARE(r.rows(), QStringList{"8|02.05.2024 11:30:00"});
+    } else {
+        r.gateway.queueReply("15", FakeReply::delayed(400, "<msgbody>Merhaba</msgbody>"));
+        QTest::mouseClick(r.w->cmdMesajGoster, Qt::LeftButton);
+        QCOMPARE(r.fx.prompts.count(), 1);
+        QVERIFY2(r.fx.prompts.last().text.contains(QStringLiteral("Merhaba")), qPrintable(r.fx.prompts.last().text));
+    }
+    timer.stop();
+    QVERIFY2(ticksDuringWait > 5, qPrintable(QString::number(ticksDuringWait)));
+    QCOMPARE(OffThreadWait::runningCount(), 0);
+    QVERIFY(r.tab2Idle());
 }
 
 void TestFrmRapor::messageTextNeedsAReport()
