@@ -79,11 +79,7 @@ void InstallWidgetServices()
     ProgressWindow::Handlers progress;
     progress.show = [] { frmBekle::instance()->show(); };
     progress.hide = [] { frmBekle::unload(); };
-    progress.setStatus = [](const QString &text) {
-        QLabel *label = frmBekle::instance()->Label1;
-        label->setText(text);
-        label->adjustSize();
-    };
+    progress.setStatus = [](const QString &text) { frmBekle::instance()->setStatusText(text); };
     progress.showSpeed = [](bool shown) {
         frmBekle *w = frmBekle::instance();
         w->Label2->setVisible(shown);

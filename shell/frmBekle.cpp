@@ -9,6 +9,8 @@
 #include <QScreen>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace {
 constexpr int tw(int twips) { return twips / 15; }
 } // namespace
@@ -91,6 +93,20 @@ frmBekle::frmBekle() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialo
         move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
     }
     Form_Load();
+}
+
+void frmBekle::setStatusText(const QString &text)
+{
+    Label1->setText(text);
+    Label1->adjustSize();
+    const int needed = Label1->x() + Label1->width() + tw(120);
+    const int wanted = std::max(tw(5160), needed);
+    if (wanted == width()) return;
+    setFixedWidth(wanted);
+    const int extra = wanted - tw(5160);
+    ProgressBar1->resize(tw(4935) + extra, ProgressBar1->height());
+    lblIslemHiz->resize(tw(4095) + extra, lblIslemHiz->height());
+    SetTopmostRight(*this);
 }
 
 void frmBekle::Form_Load()

@@ -34,6 +34,11 @@ public:
 
     int ticks() const { return m_ticks; }
 
+    // Shows text on the status line. A text longer than the line widens the window (never
+    // below its own size) so nothing is cut off, and the window keeps its right edge on the
+    // screen's edge.
+    void setStatusText(const QString &text);
+
     // One refresh from the counters (runs on every tick of Timer1).
     void Timer1_Timer();
 

@@ -30,6 +30,7 @@ private slots:
     void seamDrivesTheWindow();
     void hiddenWindowStillTicks();
     void doesNotKeepTheProgramAlive();
+    void longStatusWidensTheWindow();
 };
 
 void TestFrmBekle::initTestCase() { InstallWidgetServices(); }
@@ -246,6 +247,29 @@ void TestFrmBekle::doesNotKeepTheProgramAlive()
     QTimer::singleShot(0, &main, &QWidget::close);
     QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });
     QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+void TestFrmBekle::longStatusWidensTheWindow()
+{
+    ProgressWindow::show();
+    frmBekle *w = frmBekle::instance();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    const QRect screen = w->screen()->geometry();
+    const int barWidth = w->ProgressBar1->width();
+
+    // A report's wait text is longer than the line: all of it shows, right edge on the screen's.
+    ProgressWindow::setStatus(QStringLiteral("Raporunuzdaki Kayıt Sayısı Hesaplanıyor...Lütfen Bekleyiniz."));
+    QTRY_COMPARE(w->frameGeometry().right(), screen.right());
+    QVERIFY(w->Label1->geometry().right() < w->width());
+    QVERIFY(w->Label1->width() >= w->Label1->sizeHint().width());
+    QCOMPARE(w->width() - w->ProgressBar1->width(), 344 - barWidth);
+
+    // A short text gives the window its own size back.
+    ProgressWindow::setStatus(QStringLiteral("Mesaj merkezine bağlanılıyor…"));
+    QCOMPARE(w->size(), QSize(344, 73));
+    QCOMPARE(w->ProgressBar1->width(), barWidth);
+    QTRY_COMPARE(w->frameGeometry().right(), screen.right());
+    ProgressWindow::hide();
 }
 
 QTEST_MAIN(TestFrmBekle)
