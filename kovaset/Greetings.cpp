@@ -30,22 +30,24 @@ QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString()
 QString describe(const std::exception &e) { return QString::fromStdString(e.what()); }
 
 // Whether the last request of the gateway object may have reached the gateway although no
-// reply came back. The gateway client does not tell that apart yet: a failed exchange counts
-// as not sent.
-bool RequestMayHaveGoneOut(const Gateway &) { return false; }
+// whole reply came back: the body went out, so the messages may have been taken.
+bool RequestMayHaveGoneOut(const Gateway &gw) { return gw.lastOutcome() == PostOutcome::SentNoAnswer; }
 
-// The rows of a greeting part that the gateway took: its log row (when it has a message id)
-// and its progress row, in one transaction. A locked database is waited on.
-LocalWriteResult WriteGreetingPart(const std::optional<SentMessageRow> &sent, const QString &day,
-                                   const QString &company, const QString &kind, const QString &msgid)
+// The rows of a greeting part that may have gone out: its log row (when the gateway accepted
+// it) and its progress row (msgid Null when no answer came), in one transaction. A locked
+// database is retried for a minute; then the rows go to the journal that the next start
+// writes in, so the part is never sent twice and its log row is never lost.
+AcceptedWriteResult WriteGreetingPart(const std::optional<SentMessageRow> &sent, const QString &day,
+                                      const QString &company, const QString &kind, const QString &msgid)
 {
-    return RunLocalWrite([&](QSqlDatabase &db) {
-        if (sent) InsertJournalRows(db, SentMessageJournalRows({*sent}));
-        SqlExec(db,
-                QStringLiteral("INSERT OR IGNORE INTO tbl_kovaset_parca (tarih, sirket_kod, msg_tip, msgid) "
-                               "VALUES (?, ?, ?, ?)"),
-                {day, company, kind, msgid.isNull() ? QVariant() : QVariant(msgid)});
-    });
+    QVector<JournalRow> rows;
+    if (sent) rows = SentMessageJournalRows({*sent});
+    rows.append(JournalRow{QStringLiteral("tbl_kovaset_parca"),
+                           {{QStringLiteral("tarih"), day},
+                            {QStringLiteral("sirket_kod"), company},
+                            {QStringLiteral("msg_tip"), kind},
+                            {QStringLiteral("msgid"), msgid.isNull() ? QVariant() : QVariant(msgid)}}});
+    return WriteAfterAcceptedSend([&rows](QSqlDatabase &db) { InsertJournalRows(db, rows); }, rows);
 }
 
 // A gateway reply as it may stand in the log: one line, at most 60 characters.
@@ -126,6 +128,9 @@ void KovasetEngine::Kovaset()
         if (time < basla || time > bitir) return;
 
         OpenLocalDb();
+        // Progress rows of parts that an earlier run could only journal go in before the
+        // day's progress is read, so no such part is sent twice.
+        ReplayAcceptedWriteJournal();
         {
             QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT tarih FROM tbl_kovaset WHERE tarih = ?"), {day});
             if (q.next()) return;
@@ -292,24 +297,25 @@ KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const 
         row.tarih = runAt;
         row.gtarih = runAt;
         row.sirket_kod = company.code;
-        const LocalWriteResult w = WriteGreetingPart(row, day, company.code, kind, parsed.messageId);
-        if (w.status == LocalWriteStatus::Written) {
+        const AcceptedWriteResult w = WriteGreetingPart(row, day, company.code, kind, parsed.messageId);
+        // Written or not, it went out: this run never sends the part again.
+        m_partsDoneHere.insert(key);
+        if (w == AcceptedWriteResult::Written)
             m_log.write(
                 QStringLiteral("Tebrik gönderildi: %1, %2 mesaj, msgid %3").arg(what).arg(count).arg(row.msgid));
-        } else {
-            // Sent: it must not go out again, even though its rows are missing.
-            m_partsDoneHere.insert(key);
-            m_log.write(QStringLiteral("Tebrik gönderildi, kaydı yazılamadı: %1, %2 mesaj, msgid %3, tarih %4: %5")
-                            .arg(what)
+        else
+            m_log.write(QStringLiteral("Tebrik gönderildi, kaydı %1: %2, %3 mesaj, msgid %4, tarih %5")
+                            .arg(w == AcceptedWriteResult::Journaled ? QStringLiteral("sonra tamamlanacak")
+                                                                     : QStringLiteral("yazılamadı"),
+                                 what)
                             .arg(count)
-                            .arg(row.msgid, runAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")), w.error));
-        }
+                            .arg(row.msgid, runAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
         return PartResult::Done;
     }
 
     if (RequestMayHaveGoneOut(m_gateway)) {
-        const LocalWriteResult w = WriteGreetingPart(std::nullopt, day, company.code, kind, QString());
-        if (w.status != LocalWriteStatus::Written) m_partsDoneHere.insert(key);
+        WriteGreetingPart(std::nullopt, day, company.code, kind, QString());
+        m_partsDoneHere.insert(key);
         m_log.write(QStringLiteral("Tebrik isteği gitti, yanıt gelmedi; gönderilmiş olabilir, bugün yeniden "
                                    "gönderilmeyecek: %1, %2 mesaj")
                         .arg(what)

@@ -612,15 +612,10 @@ void TestFrmHizliMesaj::busyDatabaseJournalsTheLogRow()
     SetAcceptedWriteRetryMs(300);
     {
         // A second connection holds the write lock through the whole send.
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
-        db.setDatabaseName(q.fx.folder.dbPath());
-        QVERIFY(db.open());
-        QVERIFY(QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE")));
+        WriteLockHolder lock(q.fx.folder.dbPath());
+        QVERIFY(lock.holds());
         q.send();
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        db.close();
     }
-    QSqlDatabase::removeDatabase(QStringLiteral("holder"));
     SetAcceptedWriteRetryMs(0);
     QCOMPARE(q.fx.prompts.texts(), (QStringList{confirmation(1, "ORVEK"), SentLogLaterText()}));
     QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Exclamation);

@@ -163,26 +163,6 @@ QStringList journalLines()
     return QString::fromUtf8(f.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }
 
-// A second connection that holds the database's write lock while it lives.
-struct WriteLockHolder {
-    QString name = QStringLiteral("lock-holder");
-    explicit WriteLockHolder(const QString &path)
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (db.open()) QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
-    }
-    ~WriteLockHolder()
-    {
-        {
-            QSqlDatabase db = QSqlDatabase::database(name);
-            QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-            db.close();
-        }
-        QSqlDatabase::removeDatabase(name);
-    }
-};
-
 // Records the progress window seam.
 struct ProgressRecorder {
     QStringList calls;

@@ -1,5 +1,6 @@
 // The daily greetings of the automatic program against the ERP stand-in and the fake gateway:
 // the request bodies, the log rows, the day's progress and the failures.
+#include "core/AcceptedWrites.h"
 #include "core/AppState.h"
 #include "core/Base64.h"
 #include "core/ErpQueries.h"
@@ -151,6 +152,8 @@ private slots:
     void onlyTheFailedPartIsSentAgain();
     void midnightDuringARun();
     void failingLogWriteIsNotSentAgain();
+    void unansweredPartIsNotSentAgain();
+    void busyDatabaseJournalsThePart();
     void companiesThatWait_data();
     void companiesThatWait();
     void noErpConnectionEndsTheProgram();
@@ -477,18 +480,99 @@ void TestKovasetGreetings::failingLogWriteIsNotSentAgain()
                                  "BEGIN SELECT RAISE(ABORT, 'disk dolu'); END"));
     g.tick();
     QCOMPARE(g.gateway.requestCount(), 2);
-    QVERIFY(g.logText().contains(QStringLiteral("Tebrik gönderildi, kaydı yazılamadı: şirket 01, Doğum günü tebriği, "
-                                                "1 mesaj, msgid 100001, tarih 2026-12-10 10:00:00: disk dolu")));
-    // Nothing of the failed transaction stays; the other company is logged as usual.
+    QVERIFY(g.logText().contains(QStringLiteral("Tebrik gönderildi, kaydı sonra tamamlanacak: şirket 01, Doğum günü "
+                                                "tebriği, 1 mesaj, msgid 100001, tarih 2026-12-10 10:00:00")));
+    // Nothing of the failed transaction stays; its rows wait in the journal; the other
+    // company is logged as usual.
     QCOMPARE(g.folder.scalar(QStringLiteral("SELECT count(*) FROM tbl_kovaset_parca WHERE sirket_kod = '01'")).toInt(),
              0);
+    QVERIFY(QFile::exists(AcceptedWriteJournalPath()));
     QCOMPARE(g.gidenRows().size(), 1);
     QVERIFY(!g.engine->hasEnded());
     QCOMPARE(g.prompts.count(), 0);
+
+    // A restarted engine on the same day: the journal's progress row goes in before the
+    // parts are read, so the part is not sent again; the log row its table refuses is kept
+    // aside.
     g.folder.exec(QStringLiteral("DELETE FROM tbl_kovaset"));
+    g.newEngine();
     g.clock = g.clock.addSecs(60);
     g.tick();
     QCOMPARE(g.gateway.requestCount(), 2);
+    QCOMPARE(g.folder.scalar(QStringLiteral("SELECT msgid FROM tbl_kovaset_parca WHERE sirket_kod = '01'")).toString(),
+             QStringLiteral("100001"));
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
+    QVERIFY(QFile::exists(AcceptedWriteJournalPath() + QStringLiteral(".bad")));
+}
+
+void TestKovasetGreetings::unansweredPartIsNotSentAgain()
+{
+    Greetings g;
+    g.erp->addContact(QStringLiteral("01"), person(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("532"),
+                                                   QStringLiteral("1234567"), QDate(1980, 12, 10)));
+    g.settings(QStringLiteral("01"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
+    // The gateway reads the whole request, then drops the connection: it may have taken it.
+    g.gateway.queueReply(QStringLiteral("1"), FakeReply::closed());
+    g.tick();
+    QCOMPARE(g.gateway.requestCount(), 1);
+    QVERIFY(g.logText().contains(QStringLiteral("Tebrik isteği gitti, yanıt gelmedi; gönderilmiş olabilir, bugün "
+                                                "yeniden gönderilmeyecek: şirket 01, Doğum günü tebriği, 1 mesaj")));
+    const QList<QVariantList> parts = g.folder.rows(QStringLiteral("SELECT sirket_kod, msg_tip, msgid FROM "
+                                                                   "tbl_kovaset_parca"));
+    QCOMPARE(parts.size(), 1);
+    QCOMPARE(parts[0][1].toString(), BirthdayKind());
+    QVERIFY(parts[0][2].isNull());
+    QCOMPARE(g.gidenRows().size(), 0);
+    QCOMPARE(g.days(), QStringList{QStringLiteral("2026-12-10")});
+
+    // Not again on that day, also from a restarted engine.
+    g.folder.exec(QStringLiteral("DELETE FROM tbl_kovaset"));
+    g.newEngine();
+    g.clock = g.clock.addSecs(60);
+    g.tick();
+    QCOMPARE(g.gateway.requestCount(), 1);
+}
+
+void TestKovasetGreetings::busyDatabaseJournalsThePart()
+{
+    Greetings g;
+    g.addCompany(QStringLiteral("02"));
+    for (const QString &c : {QStringLiteral("01"), QStringLiteral("02")})
+        g.erp->addContact(c, person(QStringLiteral("K") + c, QStringLiteral("S"), QStringLiteral("532"),
+                                    QStringLiteral("12345") + c, QDate(1980, 12, 10)));
+    g.settings(QStringLiteral("01"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
+    g.settings(QStringLiteral("02"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
+    g.gateway.queueReply(QStringLiteral("1"), QStringLiteral("ID: 501"));
+    g.gateway.queueReply(QStringLiteral("1"), QStringLiteral("01"));
+    SetAcceptedWriteRetryMs(300);
+    {
+        // Another program holds the write lock through the whole run.
+        WriteLockHolder lock(g.folder.dbPath());
+        QVERIFY(lock.holds());
+        g.tick();
+    }
+    SetAcceptedWriteRetryMs(0);
+    QCOMPARE(g.gateway.requestCount(), 2);
+    QCOMPARE(g.gidenRows().size(), 0);
+    QVERIFY(QFile::exists(AcceptedWriteJournalPath()));
+    QVERIFY(g.logText().contains(QStringLiteral("Tebrik gönderildi, kaydı sonra tamamlanacak: şirket 01")));
+    QCOMPARE(g.days(), QStringList{});
+
+    // A restarted engine writes the journal in first: company 01 is done, 02 is sent again.
+    g.newEngine();
+    g.clock = g.clock.addSecs(60);
+    g.tick();
+    QCOMPARE(g.gateway.requestCount(), 3);
+    QCOMPARE(g.gateway.lastBody(),
+             sendBody(QStringLiteral("ORVEK"), {{QStringLiteral("D"), QStringLiteral("5321234502")}}));
+    const QList<QVariantList> giden = g.gidenRows();
+    QCOMPARE(giden.size(), 2);
+    QCOMPARE(giden[0][0].toString(), QStringLiteral("501"));
+    QCOMPARE(giden[0][8].toString(), QStringLiteral("01"));
+    QCOMPARE(giden[1][8].toString(), QStringLiteral("02"));
+    QCOMPARE(g.folder.scalar(QStringLiteral("SELECT count(*) FROM tbl_kovaset_parca")).toInt(), 2);
+    QCOMPARE(g.days(), QStringList{QStringLiteral("2026-12-10")});
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
 }
 
 void TestKovasetGreetings::companiesThatWait_data()

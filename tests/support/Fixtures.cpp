@@ -95,3 +95,21 @@ QList<QVariantList> ProgramFolderFixture::rows(const QString &sql, const QVarian
     }
     return out;
 }
+
+WriteLockHolder::WriteLockHolder(const QString &dbPath)
+    : m_name(QStringLiteral("write-lock-holder-") + QString::number(reinterpret_cast<quintptr>(this)))
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    db.setDatabaseName(dbPath);
+    m_holds = db.open() && QSqlQuery(db).exec(QStringLiteral("BEGIN IMMEDIATE"));
+}
+
+WriteLockHolder::~WriteLockHolder()
+{
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_name);
+        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}

@@ -31,5 +31,20 @@ private:
     QTemporaryDir m_dir;
 };
 
+// A second connection that holds the database's write lock (BEGIN IMMEDIATE) while it lives,
+// as another program in the middle of a write would.
+class WriteLockHolder {
+public:
+    explicit WriteLockHolder(const QString &dbPath);
+    ~WriteLockHolder();
+    WriteLockHolder(const WriteLockHolder &) = delete;
+    WriteLockHolder &operator=(const WriteLockHolder &) = delete;
+    bool holds() const { return m_holds; }
+
+private:
+    QString m_name;
+    bool m_holds = false;
+};
+
 // Drops the program's named connections (between tests).
 void DropConnections();
