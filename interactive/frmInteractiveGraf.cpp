@@ -5,6 +5,7 @@
 #include "core/OrvekError.h"
 #include "core/Services.h"
 #include "core/SpreadsheetExport.h"
+#include "shell/Controls.h"
 #include "shell/DataGrid.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
@@ -38,31 +39,9 @@ namespace {
 // at (the category axis needs distinct names and grows slow over a few thousand of them).
 constexpr int kNamedBars = 200;
 
-template <class T>
-T *named(T *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *l = named(new QLabel(caption, parent), name);
-    SetGeometryTw(l, r);
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *b = named(new QPushButton(caption, parent), name);
-    b->setAutoDefault(false);
-    SetGeometryTw(b, r);
-    return b;
-}
-
 QDateEdit *picker(QWidget *parent, const char *name, const TwRect &r)
 {
-    auto *d = named(new QDateEdit(parent), name);
+    auto *d = NamedControl(new QDateEdit(parent), name);
     d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     d->setCalendarPopup(true);
     SetGeometryTw(d, r);
@@ -71,7 +50,7 @@ QDateEdit *picker(QWidget *parent, const char *name, const TwRect &r)
 
 DataGrid *grid(QWidget *parent, const char *name, RecordSetModel *model, const TwRect &r)
 {
-    auto *g = named(new DataGrid(parent), name);
+    auto *g = NamedControl(new DataGrid(parent), name);
     g->view()->setModel(model);
     g->view()->horizontalHeader()->setStretchLastSection(false);
     SetGeometryTw(g, r);
@@ -85,29 +64,30 @@ frmInteractiveGraf::frmInteractiveGraf(QWidget *parent) : QDialog(parent)
     setWindowTitle(QStringLiteral("İnteraktif SMS - Sorgula ve Grafik"));
     setModal(true);
 
-    Image1 = label(this, "Image1", QString(), TwRect{120, 60, 600, 600});
+    Image1 = MakeLabel(this, "Image1", QString(), TwRect{120, 60, 600, 600});
     Image1->setPixmap(style()->standardIcon(QStyle::SP_FileDialogContentsView).pixmap(tw(540), tw(540)));
-    Label1 = label(this, "Label1", QStringLiteral("İnteraktif SMS - Sorgula ve Grafik"), TwRect{900, 180, 8000, 360});
+    Label1 =
+        MakeLabel(this, "Label1", QStringLiteral("İnteraktif SMS - Sorgula ve Grafik"), TwRect{900, 180, 8000, 360});
     QFont bold = Label1->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     Label1->setFont(bold);
 
-    Frame1 = named(new QGroupBox(this), "Frame1");
+    Frame1 = NamedControl(new QGroupBox(this), "Frame1");
     SetGeometryTw(Frame1, TwRect{120, 720, 9360, 1560});
-    Label2 = label(Frame1, "Label2",
-                   QStringLiteral("Gelen Mesajları Tarih ve Parametreye Göre Sorgulayıp Sonucunu Grafik Olarak "
-                                  "Görebilirsiniz."),
-                   TwRect{120, 240, 9120, 255});
-    Label3 = label(Frame1, "Label3", QStringLiteral("Başlangıç Tarihi :"), TwRect{120, 690, 1560, 255});
+    Label2 = MakeLabel(Frame1, "Label2",
+                       QStringLiteral("Gelen Mesajları Tarih ve Parametreye Göre Sorgulayıp Sonucunu Grafik Olarak "
+                                      "Görebilirsiniz."),
+                       TwRect{120, 240, 9120, 255});
+    Label3 = MakeLabel(Frame1, "Label3", QStringLiteral("Başlangıç Tarihi :"), TwRect{120, 690, 1560, 255});
     DTPicker1 = picker(Frame1, "DTPicker1", TwRect{1740, 645, 1560, 315});
-    Label4 = label(Frame1, "Label4", QStringLiteral("Bitiş Tarihi :"), TwRect{3480, 690, 1200, 255});
+    Label4 = MakeLabel(Frame1, "Label4", QStringLiteral("Bitiş Tarihi :"), TwRect{3480, 690, 1200, 255});
     DTPicker2 = picker(Frame1, "DTPicker2", TwRect{4740, 645, 1560, 315});
-    Label5 = label(Frame1, "Label5", QStringLiteral("Parametre :"), TwRect{120, 1110, 1560, 255});
-    Text1 = named(new QLineEdit(Frame1), "Text1");
+    Label5 = MakeLabel(Frame1, "Label5", QStringLiteral("Parametre :"), TwRect{120, 1110, 1560, 255});
+    Text1 = NamedControl(new QLineEdit(Frame1), "Text1");
     SetGeometryTw(Text1, TwRect{1740, 1065, 4560, 315});
-    DMSXpButton4 = button(Frame1, "DMSXpButton4", QStringLiteral("Filtrele"), TwRect{7740, 615, 1440, 375});
-    DMSXpButton2 = button(Frame1, "DMSXpButton2", QStringLiteral("Tüm kayıtlar"), TwRect{7740, 1035, 1440, 375});
+    DMSXpButton4 = MakeButton(Frame1, "DMSXpButton4", QStringLiteral("Filtrele"), TwRect{7740, 615, 1440, 375});
+    DMSXpButton2 = MakeButton(Frame1, "DMSXpButton2", QStringLiteral("Tüm kayıtlar"), TwRect{7740, 1035, 1440, 375});
 
     m_rs1 = EmptyInboxSet();
     m_rs2 = EmptyInboxCountSet();
@@ -116,7 +96,7 @@ frmInteractiveGraf::frmInteractiveGraf(QWidget *parent) : QDialog(parent)
     m_model2 = new RecordSetModel(this);
     m_model2->setRecordSet(&m_rs2);
 
-    SSTab1 = named(new QTabWidget(this), "SSTab1");
+    SSTab1 = NamedControl(new QTabWidget(this), "SSTab1");
     SetGeometryTw(SSTab1, TwRect{120, 2400, 9360, 5040});
     auto *found = new QWidget;
     auto *chart = new QWidget;
@@ -129,14 +109,15 @@ frmInteractiveGraf::frmInteractiveGraf(QWidget *parent) : QDialog(parent)
     m_chart = new QChart;
     m_chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->legend()->hide();
-    MSChart1 = named(new QChartView(m_chart, chart), "MSChart1");
+    MSChart1 = NamedControl(new QChartView(m_chart, chart), "MSChart1");
     SetGeometryTw(MSChart1, TwRect{3540, 120, 5580, 4320});
 
-    DMSXpButton3 = button(this, "DMSXpButton3", QStringLiteral("Seçili kayıtları sil"), TwRect{120, 7560, 2160, 375});
-    DMSXpButton6 = button(this, "DMSXpButton6", QStringLiteral("Tümünü sil"), TwRect{2400, 7560, 1440, 375});
+    DMSXpButton3 =
+        MakeButton(this, "DMSXpButton3", QStringLiteral("Seçili kayıtları sil"), TwRect{120, 7560, 2160, 375});
+    DMSXpButton6 = MakeButton(this, "DMSXpButton6", QStringLiteral("Tümünü sil"), TwRect{2400, 7560, 1440, 375});
     DMSXpButton5 =
-        button(this, "DMSXpButton5", QStringLiteral("Kayıtları Excel'e gönder"), TwRect{3960, 7560, 2640, 375});
-    DMSXpButton1 = button(this, "DMSXpButton1", QStringLiteral("Kapat"), TwRect{8280, 7560, 1200, 375});
+        MakeButton(this, "DMSXpButton5", QStringLiteral("Kayıtları Excel'e gönder"), TwRect{3960, 7560, 2640, 375});
+    DMSXpButton1 = MakeButton(this, "DMSXpButton1", QStringLiteral("Kapat"), TwRect{8280, 7560, 1200, 375});
 
     connect(DMSXpButton1, &QPushButton::clicked, this, &frmInteractiveGraf::DMSXpButton1_Click);
     connect(DMSXpButton2, &QPushButton::clicked, this, &frmInteractiveGraf::DMSXpButton2_Click);

@@ -9,6 +9,7 @@
 #include "core/Templates.h"
 #include "interactive/frmInteractiveGraf.h"
 #include "interactive/frmInteractiveSMSprm.h"
+#include "shell/Controls.h"
 #include "shell/DataGrid.h"
 #include "shell/TextBox.h"
 #include "shell/Twips.h"
@@ -44,47 +45,9 @@ constexpr int kExportButtonWidth = 1800, kButtonHeight = 375;
 constexpr int kList1Width = 2400;
 constexpr int kRuleButtonWidth = 1155;
 
-template <class T>
-T *named(T *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *b = named(new QPushButton(caption, parent), name);
-    b->setAutoDefault(false);
-    SetGeometryTw(b, r);
-    return b;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *l = named(new QLabel(caption, parent), name);
-    SetGeometryTw(l, r);
-    return l;
-}
-
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *f = named(new QGroupBox(caption, parent), name);
-    SetGeometryTw(f, r);
-    return f;
-}
-
-QPlainTextEdit *textBox(QWidget *parent, const char *name, const TwRect &r)
-{
-    auto *t = named(new QPlainTextEdit(parent), name);
-    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    t->setTabChangesFocus(true);
-    SetGeometryTw(t, r);
-    return t;
-}
-
 QComboBox *dropDown(QWidget *parent, const char *name, const TwRect &r)
 {
-    auto *c = named(new QComboBox(parent), name);
+    auto *c = NamedControl(new QComboBox(parent), name);
     c->setEditable(false);
     SetGeometryTw(c, r);
     return c;
@@ -121,7 +84,7 @@ frmInteractiveSMS::frmInteractiveSMS()
 {
     setObjectName(QStringLiteral("frmInteractiveSMS"));
     setWindowTitle(QStringLiteral("İnteraktif SMS"));
-    SSTab1 = named(new QTabWidget(this), "SSTab1");
+    SSTab1 = NamedControl(new QTabWidget(this), "SSTab1");
     auto *inbox = new QWidget;
     auto *settings = new QWidget;
     SSTab1->addTab(inbox, QStringLiteral("&İşlemler / Mesajlar"));
@@ -129,15 +92,15 @@ frmInteractiveSMS::frmInteractiveSMS()
     buildInboxTab(inbox);
     buildSettingsTab(settings);
 
-    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1 = NamedControl(new QTimer(this), "Timer1");
     Timer1->setInterval(kRefreshMs);
     connect(Timer1, &QTimer::timeout, this, &frmInteractiveSMS::Timer1_Timer);
 }
 
 void frmInteractiveSMS::buildInboxTab(QWidget *page)
 {
-    Frame1 = frame(page, "Frame1", QStringLiteral("Gelen Kutusu"), TwRect{120, 120, 9000, 4000});
-    DataGrid1 = named(new DataGrid(Frame1), "DataGrid1");
+    Frame1 = MakeFrame(page, "Frame1", QStringLiteral("Gelen Kutusu"), TwRect{120, 120, 9000, 4000});
+    DataGrid1 = NamedControl(new DataGrid(Frame1), "DataGrid1");
     SetGeometryTw(DataGrid1, TwRect{120, 300, 8775, 3000});
     m_rsMsgBox = EmptyInboxSet();
     m_model = new RecordSetModel(this);
@@ -147,78 +110,83 @@ void frmInteractiveSMS::buildInboxTab(QWidget *page)
     connect(DataGrid1, &DataGrid::currentRowChanged, this, [this] {
         if (!m_refreshing) DataGrid1_RowColChange();
     });
-    DMSXpButton6 = button(Frame1, "DMSXpButton6", QStringLiteral("Excel'e gönder"),
-                          TwRect{7100, 3400, kExportButtonWidth, kButtonHeight});
-    DMSXpButton8 = button(Frame1, "DMSXpButton8", QStringLiteral("Sorgula - Grafik"),
-                          TwRect{5175, 3400, kExportButtonWidth, kButtonHeight});
+    DMSXpButton6 = MakeButton(Frame1, "DMSXpButton6", QStringLiteral("Excel'e gönder"),
+                              TwRect{7100, 3400, kExportButtonWidth, kButtonHeight});
+    DMSXpButton8 = MakeButton(Frame1, "DMSXpButton8", QStringLiteral("Sorgula - Grafik"),
+                              TwRect{5175, 3400, kExportButtonWidth, kButtonHeight});
     connect(DMSXpButton6, &QPushButton::clicked, this, &frmInteractiveSMS::DMSXpButton6_Click);
     connect(DMSXpButton8, &QPushButton::clicked, this, &frmInteractiveSMS::DMSXpButton8_Click);
 
-    Frame3 = frame(page, "Frame3", QStringLiteral("Gelen Mesaj"), TwRect{120, 4200, 9000, kMessageFrameHeight});
-    Text3 = textBox(Frame3, "Text3", TwRect{120, 270, 8775, kMessageFrameHeight - 390});
+    Frame3 = MakeFrame(page, "Frame3", QStringLiteral("Gelen Mesaj"), TwRect{120, 4200, 9000, kMessageFrameHeight});
+    Text3 = MakeMessageBox(Frame3, "Text3", TwRect{120, 270, 8775, kMessageFrameHeight - 390});
     Text3->setReadOnly(true);
-    Frame2 = frame(page, "Frame2", QStringLiteral("Gönderilen Cevaplar"), TwRect{120, 5800, 9000, kMessageFrameHeight});
-    Text1 = textBox(Frame2, "Text1", TwRect{120, 270, 8775, kMessageFrameHeight - 390});
+    Frame2 =
+        MakeFrame(page, "Frame2", QStringLiteral("Gönderilen Cevaplar"), TwRect{120, 5800, 9000, kMessageFrameHeight});
+    Text1 = MakeMessageBox(Frame2, "Text1", TwRect{120, 270, 8775, kMessageFrameHeight - 390});
     Text1->setReadOnly(true);
 }
 
 void frmInteractiveSMS::buildSettingsTab(QWidget *page)
 {
-    Option4 = named(new QRadioButton(QStringLiteral("Cevap Gönderme"), page), "Option4");
+    Option4 = NamedControl(new QRadioButton(QStringLiteral("Cevap Gönderme"), page), "Option4");
     SetGeometryTw(Option4, TwRect{240, 240, 9000, 285});
-    Option1 = named(new QRadioButton(QStringLiteral("Tüm Mesajlara Tek Cevap Gönder"), page), "Option1");
+    Option1 = NamedControl(new QRadioButton(QStringLiteral("Tüm Mesajlara Tek Cevap Gönder"), page), "Option1");
     SetGeometryTw(Option1, TwRect{240, 555, 9000, 285});
-    Text2 = textBox(page, "Text2", TwRect{240, 870, 9000, 735});
-    Option3 = named(new QRadioButton(QStringLiteral("Parametreler Tanımla ve Gelen Değere Göre Telefon Defterimde "
-                                                    "Sorgu Yap , Cevap Gönder"),
-                                     page),
-                    "Option3");
+    Text2 = MakeMessageBox(page, "Text2", TwRect{240, 870, 9000, 735});
+    Option3 =
+        NamedControl(new QRadioButton(QStringLiteral("Parametreler Tanımla ve Gelen Değere Göre Telefon Defterimde "
+                                                     "Sorgu Yap , Cevap Gönder"),
+                                      page),
+                     "Option3");
     SetGeometryTw(Option3, TwRect{240, 1680, 9000, 285});
     m_modeGroup = new QButtonGroup(this);
     for (QRadioButton *o : {Option1, Option3, Option4}) m_modeGroup->addButton(o);
-    Label6 = label(page, "Label6",
-                   QStringLiteral("NOT : Geri dönüş şeklinde yaptığınız değişiklik tüm şirket tanımlarını etkiler."),
-                   TwRect{240, 2010, 9000, 255});
+    Label6 =
+        MakeLabel(page, "Label6",
+                  QStringLiteral("NOT : Geri dönüş şeklinde yaptığınız değişiklik tüm şirket tanımlarını etkiler."),
+                  TwRect{240, 2010, 9000, 255});
 
-    Label1 = label(page, "Label1", QStringLiteral("Parametreler"), TwRect{240, 2400, kList1Width, 255});
-    List1 = named(new QListWidget(page), "List1");
+    Label1 = MakeLabel(page, "Label1", QStringLiteral("Parametreler"), TwRect{240, 2400, kList1Width, 255});
+    List1 = NamedControl(new QListWidget(page), "List1");
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(false);
     SetGeometryTw(List1, TwRect{240, 2670, kList1Width, 3960});
     connect(List1, &QListWidget::currentRowChanged, this, [this](int row) {
         if (row >= 0) List1_Click();
     });
-    DMSXpButton1 = button(page, "DMSXpButton1", QStringLiteral("Yeni"), TwRect{240, 6720, kRuleButtonWidth, 375});
-    DMSXpButton4 = button(page, "DMSXpButton4", QStringLiteral("Sil"), TwRect{1485, 6720, kRuleButtonWidth, 375});
+    DMSXpButton1 = MakeButton(page, "DMSXpButton1", QStringLiteral("Yeni"), TwRect{240, 6720, kRuleButtonWidth, 375});
+    DMSXpButton4 = MakeButton(page, "DMSXpButton4", QStringLiteral("Sil"), TwRect{1485, 6720, kRuleButtonWidth, 375});
 
-    Frame4 = frame(page, "Frame4", QString(), TwRect{2740, 2400, 6500, 4965});
-    label(Frame4, "Label2", QStringLiteral("Sorgu tablosu :"), TwRect{150, 330, 1900, 255});
+    Frame4 = MakeFrame(page, "Frame4", QString(), TwRect{2740, 2400, 6500, 4965});
+    MakeLabel(Frame4, "Label2", QStringLiteral("Sorgu tablosu :"), TwRect{150, 330, 1900, 255});
     Combo1 = dropDown(Frame4, "Combo1", TwRect{2100, 285, 2600, 315});
     Combo1->addItems(RuleKinds());
-    Option2 = named(new QRadioButton(QStringLiteral("Gelen GsmNo Değerine Göre Sorgula"), Frame4), "Option2");
+    Option2 = NamedControl(new QRadioButton(QStringLiteral("Gelen GsmNo Değerine Göre Sorgula"), Frame4), "Option2");
     SetGeometryTw(Option2, TwRect{150, 720, 6200, 285});
-    Option5 = named(new QRadioButton(QStringLiteral("Paremetreden sonra gelen ilk değere göre sorgula :"), Frame4),
-                    "Option5");
+    Option5 = NamedControl(
+        new QRadioButton(QStringLiteral("Paremetreden sonra gelen ilk değere göre sorgula :"), Frame4), "Option5");
     SetGeometryTw(Option5, TwRect{150, 1035, 6200, 285});
     m_lookupGroup = new QButtonGroup(this);
     m_lookupGroup->addButton(Option2);
     m_lookupGroup->addButton(Option5);
-    label(Frame4, "Label3", QStringLiteral("Sorgulanacak alan :"), TwRect{150, 1425, 1900, 255});
+    MakeLabel(Frame4, "Label3", QStringLiteral("Sorgulanacak alan :"), TwRect{150, 1425, 1900, 255});
     Combo2 = dropDown(Frame4, "Combo2", TwRect{2100, 1380, 2600, 315});
-    label(Frame4, "Label4", QStringLiteral("Alan veri tipi :"), TwRect{150, 1815, 1900, 255});
+    MakeLabel(Frame4, "Label4", QStringLiteral("Alan veri tipi :"), TwRect{150, 1815, 1900, 255});
     Combo3 = dropDown(Frame4, "Combo3", TwRect{2100, 1770, 1500, 315});
     Combo3->addItems({QStringLiteral("Metin"), QStringLiteral("Sayı")});
-    label(Frame4, "Label5", QStringLiteral("Geri Dönecek Cevap :"), TwRect{150, 2205, 1900, 255});
+    MakeLabel(Frame4, "Label5", QStringLiteral("Geri Dönecek Cevap :"), TwRect{150, 2205, 1900, 255});
     DMSXpButton5 =
-        button(Frame4, "DMSXpButton5", QStringLiteral("Alan ekle"), TwRect{5200, 2145, kRuleButtonWidth, 345});
-    Text5 = textBox(Frame4, "Text5", TwRect{150, 2535, 6225, 735});
-    Check1 = named(new QCheckBox(QStringLiteral("Kayıt bulunamazsa aşağıdaki mesajı gönder"), Frame4), "Check1");
+        MakeButton(Frame4, "DMSXpButton5", QStringLiteral("Alan ekle"), TwRect{5200, 2145, kRuleButtonWidth, 345});
+    Text5 = MakeMessageBox(Frame4, "Text5", TwRect{150, 2535, 6225, 735});
+    Check1 = NamedControl(new QCheckBox(QStringLiteral("Kayıt bulunamazsa aşağıdaki mesajı gönder"), Frame4), "Check1");
     SetGeometryTw(Check1, TwRect{150, 3345, 6200, 285});
-    Text4 = textBox(Frame4, "Text4", TwRect{150, 3675, 6225, 735});
-    DMSXpButton7 = button(Frame4, "DMSXpButton7", kChange, TwRect{5200, 4500, kRuleButtonWidth, 345});
+    Text4 = MakeMessageBox(Frame4, "Text4", TwRect{150, 3675, 6225, 735});
+    DMSXpButton7 = MakeButton(Frame4, "DMSXpButton7", kChange, TwRect{5200, 4500, kRuleButtonWidth, 345});
 
-    DMSXpButton2 = button(page, "DMSXpButton2", QStringLiteral("Tüm ayarları kaydet"), TwRect{5000, 7500, 2400, 375});
-    DMSXpButton3 = button(page, "DMSXpButton3", QStringLiteral("Vazgeç"), TwRect{7600, 7500, kRuleButtonWidth, 375});
+    DMSXpButton2 =
+        MakeButton(page, "DMSXpButton2", QStringLiteral("Tüm ayarları kaydet"), TwRect{5000, 7500, 2400, 375});
+    DMSXpButton3 =
+        MakeButton(page, "DMSXpButton3", QStringLiteral("Vazgeç"), TwRect{7600, 7500, kRuleButtonWidth, 375});
 
     for (QPlainTextEdit *t : {Text2, Text4, Text5}) {
         t->installEventFilter(this);

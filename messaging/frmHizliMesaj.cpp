@@ -10,6 +10,7 @@
 #include "core/Services.h"
 #include "core/SmsText.h"
 #include "messaging/frmSablon.h"
+#include "shell/Controls.h"
 #include "shell/OffThread.h"
 #include "shell/TextBox.h"
 #include "shell/Twips.h"
@@ -42,28 +43,6 @@ constexpr int kBodyHeight = 5900;
 constexpr int kInnerFrameTop = 240;
 constexpr int kInnerFrameHeight = 5520;
 
-template <class T>
-T *named(T *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *l = named(new QLabel(caption, parent), name);
-    SetGeometryTw(l, r);
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *b = named(new QPushButton(caption, parent), name);
-    b->setAutoDefault(false);
-    SetGeometryTw(b, r);
-    return b;
-}
-
 bool isEnterKey(const QKeyEvent *e) { return e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter; }
 } // namespace
 
@@ -72,79 +51,79 @@ frmHizliMesaj::frmHizliMesaj()
     setObjectName(QStringLiteral("frmHizliMesaj"));
     setWindowTitle(QStringLiteral("Hızlı mesaj gönder"));
 
-    Frame3 = named(new QFrame(this), "Frame3");
+    Frame3 = NamedControl(new QFrame(this), "Frame3");
     Frame3->setFrameShape(QFrame::StyledPanel);
     SetGeometryTw(Frame3, TwRect{60, 0, 9000, kHeaderHeight});
-    auto *title = label(Frame3, "Label10", QStringLiteral("Hızlı mesaj gönder"), TwRect{240, 120, 6000, 330});
+    auto *title = MakeLabel(Frame3, "Label10", QStringLiteral("Hızlı mesaj gönder"), TwRect{240, 120, 6000, 330});
     QFont bold = title->font();
     bold.setBold(true);
     title->setFont(bold);
-    label(Frame3, "Label12", QStringLiteral("GSM numaralarına mesaj göndermenizi sağlar."),
-          TwRect{240, 480, 6000, 285});
+    MakeLabel(Frame3, "Label12", QStringLiteral("GSM numaralarına mesaj göndermenizi sağlar."),
+              TwRect{240, 480, 6000, 285});
 
-    Frame1 = named(new QFrame(this), "Frame1");
+    Frame1 = NamedControl(new QFrame(this), "Frame1");
     SetGeometryTw(Frame1, TwRect{60, kHeaderHeight - 90, 9000, kBodyHeight});
 
     // Numbers.
-    Frame2 = named(new QGroupBox(QStringLiteral("Mesaj gönderilecek numaralar"), Frame1), "Frame2");
+    Frame2 = NamedControl(new QGroupBox(QStringLiteral("Mesaj gönderilecek numaralar"), Frame1), "Frame2");
     SetGeometryTw(Frame2, TwRect{0, kInnerFrameTop, kNumbersWidth, kInnerFrameHeight});
-    label(Frame2, "Label1", QStringLiteral("GSM No :"), TwRect{120, 360, 1500, 255});
-    txtGSM = named(new QLineEdit(Frame2), "txtGSM");
+    MakeLabel(Frame2, "Label1", QStringLiteral("GSM No :"), TwRect{120, 360, 1500, 255});
+    txtGSM = NamedControl(new QLineEdit(Frame2), "txtGSM");
     txtGSM->setMaxLength(kQuickNumberSize);
     txtGSM->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), txtGSM));
     txtGSM->installEventFilter(this);
     SetGeometryTw(txtGSM, TwRect{120, 630, 2055, 345});
-    Command1 = button(Frame2, "Command1", QStringLiteral("Ekle"), TwRect{2280, 630, 1170, 345});
-    label(Frame2, "Label2", QStringLiteral("Örn. 5334556633"), TwRect{120, 1020, 2055, 255});
-    List1 = named(new QListWidget(Frame2), "List1");
+    Command1 = MakeButton(Frame2, "Command1", QStringLiteral("Ekle"), TwRect{2280, 630, 1170, 345});
+    MakeLabel(Frame2, "Label2", QStringLiteral("Örn. 5334556633"), TwRect{120, 1020, 2055, 255});
+    List1 = NamedControl(new QListWidget(Frame2), "List1");
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     SetGeometryTw(List1, TwRect{120, 1380, 3330, 3480});
-    Command2 = button(Frame2, "Command2", QStringLiteral("Sil"), TwRect{2280, 4980, 1170, 345});
+    Command2 = MakeButton(Frame2, "Command2", QStringLiteral("Sil"), TwRect{2280, 4980, 1170, 345});
 
     // Send options.
-    Frame4 = named(new QGroupBox(QStringLiteral("Gönderim seçenekleri"), Frame1), "Frame4");
+    Frame4 = NamedControl(new QGroupBox(QStringLiteral("Gönderim seçenekleri"), Frame1), "Frame4");
     SetGeometryTw(Frame4, TwRect{kNumbersWidth + 175, kInnerFrameTop, 5000, kInnerFrameHeight});
-    label(Frame4, "Label3", QStringLiteral("Mesaj sayısı :"), TwRect{240, 390, 1600, 255});
-    txtMesajSay = named(new QLineEdit(Frame4), "txtMesajSay");
+    MakeLabel(Frame4, "Label3", QStringLiteral("Mesaj sayısı :"), TwRect{240, 390, 1600, 255});
+    txtMesajSay = NamedControl(new QLineEdit(Frame4), "txtMesajSay");
     txtMesajSay->setReadOnly(true);
     txtMesajSay->setText(QStringLiteral(" 0"));
     SetGeometryTw(txtMesajSay, TwRect{1920, 360, 1200, 315});
-    label(Frame4, "Label4", QStringLiteral("Hesaptaki kontör :"), TwRect{240, 810, 1600, 255});
-    txtKontor = named(new QLineEdit(Frame4), "txtKontor");
+    MakeLabel(Frame4, "Label4", QStringLiteral("Hesaptaki kontör :"), TwRect{240, 810, 1600, 255});
+    txtKontor = NamedControl(new QLineEdit(Frame4), "txtKontor");
     txtKontor->setReadOnly(true);
     txtKontor->setText(QStringLiteral(" 0"));
     SetGeometryTw(txtKontor, TwRect{1920, 780, 1200, 315});
-    Command6 = button(Frame4, "Command6", QStringLiteral("Kontör yükle"), TwRect{3240, 765, 1500, 345});
-    label(Frame4, "Label6", QStringLiteral("Gönderen :"), TwRect{240, 1230, 1600, 255});
-    Combo1 = named(new QComboBox(Frame4), "Combo1");
+    Command6 = MakeButton(Frame4, "Command6", QStringLiteral("Kontör yükle"), TwRect{3240, 765, 1500, 345});
+    MakeLabel(Frame4, "Label6", QStringLiteral("Gönderen :"), TwRect{240, 1230, 1600, 255});
+    Combo1 = NamedControl(new QComboBox(Frame4), "Combo1");
     SetGeometryTw(Combo1, TwRect{1920, 1200, 2820, 315});
-    label(Frame4, "Label7", QStringLiteral("Mesaj :"), TwRect{240, 1650, 1600, 255});
-    txtMesaj = named(new QPlainTextEdit(Frame4), "txtMesaj");
+    MakeLabel(Frame4, "Label7", QStringLiteral("Mesaj :"), TwRect{240, 1650, 1600, 255});
+    txtMesaj = NamedControl(new QPlainTextEdit(Frame4), "txtMesaj");
     txtMesaj->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtMesaj->setTabChangesFocus(true);
     txtMesaj->installEventFilter(this);
     SetGeometryTw(txtMesaj, TwRect{1920, 1620, 2820, 1455});
-    Label5 = label(Frame4, "Label5", QStringLiteral("0 / 160"), TwRect{1920, 3120, 2820, 255});
+    Label5 = MakeLabel(Frame4, "Label5", QStringLiteral("0 / 160"), TwRect{1920, 3120, 2820, 255});
     Label5->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    chkIleriTarih = named(new QCheckBox(QStringLiteral("İleri tarihe gönderim yap"), Frame4), "chkIleriTarih");
+    chkIleriTarih = NamedControl(new QCheckBox(QStringLiteral("İleri tarihe gönderim yap"), Frame4), "chkIleriTarih");
     SetGeometryTw(chkIleriTarih, TwRect{1920, 3450, 2820, 285});
-    label(Frame4, "Label8", QStringLiteral("Gönderim tarihi :"), TwRect{240, 3870, 1600, 255});
-    DTPicker1 = named(new QDateEdit(Frame4), "DTPicker1");
+    MakeLabel(Frame4, "Label8", QStringLiteral("Gönderim tarihi :"), TwRect{240, 3870, 1600, 255});
+    DTPicker1 = NamedControl(new QDateEdit(Frame4), "DTPicker1");
     DTPicker1->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
     DTPicker1->setCalendarPopup(true);
     SetGeometryTw(DTPicker1, TwRect{1920, 3840, 1500, 315});
-    DTPicker2 = named(new QTimeEdit(Frame4), "DTPicker2");
+    DTPicker2 = NamedControl(new QTimeEdit(Frame4), "DTPicker2");
     DTPicker2->setDisplayFormat(QStringLiteral("HH:mm"));
     SetGeometryTw(DTPicker2, TwRect{3510, 3840, 1230, 315});
-    label(Frame4, "Label9", QStringLiteral("Sistem tarihiniz :"), TwRect{240, 4260, 1600, 255});
-    Label11 = label(Frame4, "Label11", QString(), TwRect{1920, 4260, 2820, 255});
-    chkSablon = named(new QCheckBox(QStringLiteral("Mesajı şablon olarak kaydet."), Frame4), "chkSablon");
+    MakeLabel(Frame4, "Label9", QStringLiteral("Sistem tarihiniz :"), TwRect{240, 4260, 1600, 255});
+    Label11 = MakeLabel(Frame4, "Label11", QString(), TwRect{1920, 4260, 2820, 255});
+    chkSablon = NamedControl(new QCheckBox(QStringLiteral("Mesajı şablon olarak kaydet."), Frame4), "chkSablon");
     SetGeometryTw(chkSablon, TwRect{1920, 4590, 2820, 285});
-    Command5 = button(Frame4, "Command5", QStringLiteral("Mesaj şablonu seç"), TwRect{240, 5010, 1800, 345});
-    Command3 = button(Frame4, "Command3", QStringLiteral("Gönder"), TwRect{2280, 5010, 1170, 345});
-    Command4 = button(Frame4, "Command4", QStringLiteral("Vazgeç"), TwRect{3570, 5010, 1170, 345});
+    Command5 = MakeButton(Frame4, "Command5", QStringLiteral("Mesaj şablonu seç"), TwRect{240, 5010, 1800, 345});
+    Command3 = MakeButton(Frame4, "Command3", QStringLiteral("Gönder"), TwRect{2280, 5010, 1170, 345});
+    Command4 = MakeButton(Frame4, "Command4", QStringLiteral("Vazgeç"), TwRect{3570, 5010, 1170, 345});
 
-    Timer1 = named(new QTimer(this), "Timer1");
+    Timer1 = NamedControl(new QTimer(this), "Timer1");
     Timer1->setInterval(1000);
 
     connect(Command1, &QPushButton::clicked, this, &frmHizliMesaj::Command1_Click);

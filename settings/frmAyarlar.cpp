@@ -5,6 +5,7 @@
 #include "core/QuickMessage.h"
 #include "core/Startup.h"
 #include "messaging/frmSablon.h"
+#include "shell/Controls.h"
 #include "shell/OffThread.h"
 #include "shell/TextBox.h"
 #include "shell/Twips.h"
@@ -34,31 +35,9 @@ constexpr int kButtonFrameWidth = 2760;
 constexpr int kButtonFrameHeight = 585;
 constexpr int kBlockGap = 100; // between the tab control and the button frame
 
-template <class T>
-T *named(T *w, const char *name)
-{
-    w->setObjectName(QString::fromLatin1(name));
-    return w;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *l = named(new QLabel(caption, parent), name);
-    SetGeometryTw(l, r);
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *b = named(new QPushButton(caption, parent), name);
-    b->setAutoDefault(false);
-    SetGeometryTw(b, r);
-    return b;
-}
-
 QLineEdit *lineEdit(QWidget *parent, const char *name, const TwRect &r, bool password = false)
 {
-    auto *e = named(new QLineEdit(parent), name);
+    auto *e = NamedControl(new QLineEdit(parent), name);
     if (password) e->setEchoMode(QLineEdit::Password);
     SetGeometryTw(e, r);
     return e;
@@ -66,30 +45,14 @@ QLineEdit *lineEdit(QWidget *parent, const char *name, const TwRect &r, bool pas
 
 QCheckBox *checkBox(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
 {
-    auto *c = named(new QCheckBox(caption, parent), name);
+    auto *c = NamedControl(new QCheckBox(caption, parent), name);
     SetGeometryTw(c, r);
     return c;
 }
 
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *g = named(new QGroupBox(caption, parent), name);
-    SetGeometryTw(g, r);
-    return g;
-}
-
-QPlainTextEdit *messageBox(QWidget *parent, const char *name, const TwRect &r)
-{
-    auto *t = named(new QPlainTextEdit(parent), name);
-    t->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    t->setTabChangesFocus(true);
-    SetGeometryTw(t, r);
-    return t;
-}
-
 QTimeEdit *timePicker(QWidget *parent, const char *name, const TwRect &r)
 {
-    auto *t = named(new QTimeEdit(parent), name);
+    auto *t = NamedControl(new QTimeEdit(parent), name);
     t->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     t->setTime(QTime(0, 0, 0));
     SetGeometryTw(t, r);
@@ -113,7 +76,7 @@ frmAyarlar::frmAyarlar()
 {
     setObjectName(QStringLiteral("frmAyarlar"));
 
-    SSTab1 = named(new QTabWidget(this), "SSTab1");
+    SSTab1 = NamedControl(new QTabWidget(this), "SSTab1");
     auto *general = new QWidget;
     auto *greetings = new QWidget;
     auto *interactive = new QWidget;
@@ -125,10 +88,10 @@ frmAyarlar::frmAyarlar()
     buildGreetingsTab(greetings);
     buildInteractiveTab(interactive);
 
-    Frame5 = named(new QFrame(this), "Frame5");
+    Frame5 = NamedControl(new QFrame(this), "Frame5");
     Frame5->setFixedSize(tw(kButtonFrameWidth), tw(kButtonFrameHeight));
-    Command3 = button(Frame5, "Command3", QStringLiteral("Kaydet"), TwRect{120, 120, 1200, 345});
-    Command5 = button(Frame5, "Command5", QStringLiteral("Vazgeç"), TwRect{1440, 120, 1200, 345});
+    Command3 = MakeButton(Frame5, "Command3", QStringLiteral("Kaydet"), TwRect{120, 120, 1200, 345});
+    Command5 = MakeButton(Frame5, "Command5", QStringLiteral("Vazgeç"), TwRect{1440, 120, 1200, 345});
 
     // The tab control and the button frame stand centred, one above the other, as a block.
     auto *layout = new QVBoxLayout(this);
@@ -170,66 +133,67 @@ frmAyarlar::frmAyarlar()
 
 void frmAyarlar::buildGeneralTab(QWidget *page)
 {
-    frAyarSecenek = frame(page, "frAyarSecenek", QStringLiteral("Kullanıcı hesapları"), TwRect{100, 60, 8580, 3660});
-    optBrenvik = named(new QRadioButton(QStringLiteral("Mesajları Brenvik kullanıcı hesabıyla gönder"), frAyarSecenek),
-                       "optBrenvik");
+    frAyarSecenek =
+        MakeFrame(page, "frAyarSecenek", QStringLiteral("Kullanıcı hesapları"), TwRect{100, 60, 8580, 3660});
+    optBrenvik = NamedControl(
+        new QRadioButton(QStringLiteral("Mesajları Brenvik kullanıcı hesabıyla gönder"), frAyarSecenek), "optBrenvik");
     SetGeometryTw(optBrenvik, TwRect{240, 270, 4500, 285});
-    optAmbrel = named(new QRadioButton(QStringLiteral("Mesajları Ambrel kullanıcı hesabıyla gönder"), frAyarSecenek),
-                      "optAmbrel");
+    optAmbrel = NamedControl(
+        new QRadioButton(QStringLiteral("Mesajları Ambrel kullanıcı hesabıyla gönder"), frAyarSecenek), "optAmbrel");
     SetGeometryTw(optAmbrel, TwRect{240, 570, 4500, 285});
 
-    frOrvekHesap =
-        frame(frAyarSecenek, "frOrvekHesap", QStringLiteral("Brenvik Kullanıcı hesabı"), TwRect{120, 930, 4140, 2160});
-    label(frOrvekHesap, "OrvekUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 390, 1380, 255});
+    frOrvekHesap = MakeFrame(frAyarSecenek, "frOrvekHesap", QStringLiteral("Brenvik Kullanıcı hesabı"),
+                             TwRect{120, 930, 4140, 2160});
+    MakeLabel(frOrvekHesap, "OrvekUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 390, 1380, 255});
     txtOrvekKullanici = lineEdit(frOrvekHesap, "txtOrvekKullanici", TwRect{1560, 360, 2460, 315});
-    label(frOrvekHesap, "OrvekPasswordLabel", QStringLiteral("Parola :"), TwRect{120, 780, 1380, 255});
+    MakeLabel(frOrvekHesap, "OrvekPasswordLabel", QStringLiteral("Parola :"), TwRect{120, 780, 1380, 255});
     txtOrvekParola = lineEdit(frOrvekHesap, "txtOrvekParola", TwRect{1560, 750, 2460, 315}, true);
-    label(frOrvekHesap, "OrvekClientCodeLabel", QStringLiteral("Client kodu :"), TwRect{120, 1170, 1380, 255});
+    MakeLabel(frOrvekHesap, "OrvekClientCodeLabel", QStringLiteral("Client kodu :"), TwRect{120, 1170, 1380, 255});
     txtOrvekBayiKodu = lineEdit(frOrvekHesap, "txtOrvekBayiKodu", TwRect{1560, 1140, 2460, 315});
     chkKaydetOrvek =
         checkBox(frOrvekHesap, "chkKaydetOrvek", QStringLiteral("Bilgilerimi kaydet"), TwRect{1560, 1560, 2460, 285});
 
-    label(frAyarSecenek, "AmbrelUrlLabel", QStringLiteral("Ambrel adresi:"), TwRect{4380, 990, 1380, 255});
+    MakeLabel(frAyarSecenek, "AmbrelUrlLabel", QStringLiteral("Ambrel adresi:"), TwRect{4380, 990, 1380, 255});
     txtAmbrelYolu = lineEdit(frAyarSecenek, "txtAmbrelYolu", TwRect{5820, 960, 2640, 315});
-    Label2 = label(frAyarSecenek, "Label2",
-                   QStringLiteral("Örn. http://192.168.1.10/ambrel/sms.asp veya http://smssunucu/ambrel/sms.asp"),
-                   TwRect{4380, 1320, 4080, 420});
+    Label2 = MakeLabel(frAyarSecenek, "Label2",
+                       QStringLiteral("Örn. http://192.168.1.10/ambrel/sms.asp veya http://smssunucu/ambrel/sms.asp"),
+                       TwRect{4380, 1320, 4080, 420});
     QFont hint = Label2->font();
     hint.setPointSizeF(hint.pointSizeF() * 0.85);
     Label2->setFont(hint);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    frAmbrelHesap = frame(frAyarSecenek, "frAmbrelHesap", QStringLiteral("Ambrel Kullanıcı hesabı"),
-                          TwRect{4380, 1770, 4080, 1320});
-    label(frAmbrelHesap, "AmbrelUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 330, 1380, 255});
+    frAmbrelHesap = MakeFrame(frAyarSecenek, "frAmbrelHesap", QStringLiteral("Ambrel Kullanıcı hesabı"),
+                              TwRect{4380, 1770, 4080, 1320});
+    MakeLabel(frAmbrelHesap, "AmbrelUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 330, 1380, 255});
     txtAmbrelKullanici = lineEdit(frAmbrelHesap, "txtAmbrelKullanici", TwRect{1560, 300, 2400, 315});
-    label(frAmbrelHesap, "AmbrelPasswordLabel", QStringLiteral("Parola :"), TwRect{120, 690, 1380, 255});
+    MakeLabel(frAmbrelHesap, "AmbrelPasswordLabel", QStringLiteral("Parola :"), TwRect{120, 690, 1380, 255});
     txtAmbrelParola = lineEdit(frAmbrelHesap, "txtAmbrelParola", TwRect{1560, 660, 2400, 315}, true);
     chkKaydetAmbrel =
         checkBox(frAmbrelHesap, "chkKaydetAmbrel", QStringLiteral("Bilgilerimi kaydet"), TwRect{1560, 990, 2400, 285});
 
-    Command4 = button(frAyarSecenek, "Command4", QStringLiteral("Kontör bilgisi"), TwRect{4380, 3180, 1980, 345});
-    Command8 = button(frAyarSecenek, "Command8", QStringLiteral("Kontör yükle"), TwRect{6480, 3180, 1980, 345});
+    Command4 = MakeButton(frAyarSecenek, "Command4", QStringLiteral("Kontör bilgisi"), TwRect{4380, 3180, 1980, 345});
+    Command8 = MakeButton(frAyarSecenek, "Command8", QStringLiteral("Kontör yükle"), TwRect{6480, 3180, 1980, 345});
 
-    frSunucuAyar = frame(page, "frSunucuAyar", QStringLiteral("Sunucu bilgileri"), TwRect{100, 3780, 8580, 1500});
-    label(frSunucuAyar, "ServerLabel", QStringLiteral("Sunucu adı :"), TwRect{120, 360, 1560, 255});
+    frSunucuAyar = MakeFrame(page, "frSunucuAyar", QStringLiteral("Sunucu bilgileri"), TwRect{100, 3780, 8580, 1500});
+    MakeLabel(frSunucuAyar, "ServerLabel", QStringLiteral("Sunucu adı :"), TwRect{120, 360, 1560, 255});
     txtSunucuAdi = lineEdit(frSunucuAyar, "txtSunucuAdi", TwRect{1740, 330, 2580, 315});
-    label(frSunucuAyar, "DatabaseLabel", QStringLiteral("Veritabanı adı :"), TwRect{4440, 360, 1560, 255});
+    MakeLabel(frSunucuAyar, "DatabaseLabel", QStringLiteral("Veritabanı adı :"), TwRect{4440, 360, 1560, 255});
     txtVtAdi = lineEdit(frSunucuAyar, "txtVtAdi", TwRect{6060, 330, 2400, 315});
-    label(frSunucuAyar, "ServerUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 750, 1560, 255});
+    MakeLabel(frSunucuAyar, "ServerUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 750, 1560, 255});
     txtSrvKullanici = lineEdit(frSunucuAyar, "txtSrvKullanici", TwRect{1740, 720, 2580, 315});
-    label(frSunucuAyar, "ServerPasswordLabel", QStringLiteral("Parola :"), TwRect{4440, 750, 1560, 255});
+    MakeLabel(frSunucuAyar, "ServerPasswordLabel", QStringLiteral("Parola :"), TwRect{4440, 750, 1560, 255});
     txtSrvParola = lineEdit(frSunucuAyar, "txtSrvParola", TwRect{6060, 720, 2400, 315}, true);
     cmdBaglantiSina =
-        button(frSunucuAyar, "cmdBaglantiSina", QStringLiteral("Bağlantıyı sına"), TwRect{6480, 1095, 1980, 345});
+        MakeButton(frSunucuAyar, "cmdBaglantiSina", QStringLiteral("Bağlantıyı sına"), TwRect{6480, 1095, 1980, 345});
 
-    Frame4 = frame(page, "Frame4", QStringLiteral("Raporlama"), TwRect{100, 5340, 8580, 630});
+    Frame4 = MakeFrame(page, "Frame4", QStringLiteral("Raporlama"), TwRect{100, 5340, 8580, 630});
     chkAdSoyad = checkBox(Frame4, "chkAdSoyad",
                           QStringLiteral("SMS raporlarında Yetkili Ad / Soyad bilgilerini göster. (Önerilmez)"),
                           TwRect{120, 270, 8340, 285});
-    Label31 = label(page, "Label31",
-                    QStringLiteral("NOT : Genel sekmesinde yapılan değişiklikler tüm şirket tanımlarını etkiler."),
-                    TwRect{100, 6030, 8580, 255});
+    Label31 = MakeLabel(page, "Label31",
+                        QStringLiteral("NOT : Genel sekmesinde yapılan değişiklikler tüm şirket tanımlarını etkiler."),
+                        TwRect{100, 6030, 8580, 255});
 }
 
 void frmAyarlar::buildGreetingsTab(QWidget *page)
@@ -330,63 +294,66 @@ void frmAyarlar::buildGreetingsTab(QWidget *page)
     };
     for (const Twin &t : twins) {
         // The text with its counter at the left, the buttons and the originator at the right.
-        QGroupBox *f = *t.frame = frame(page, t.frameName, t.caption, TwRect{100, t.top, 8580, 2520});
+        QGroupBox *f = *t.frame = MakeFrame(page, t.frameName, t.caption, TwRect{100, t.top, 8580, 2520});
         *t.on = checkBox(f, t.onName, t.onCaption, TwRect{120, 270, 5400, 285});
-        *t.textLabel = label(f, t.textLabelName, QStringLiteral("Mesaj içeriği:"), TwRect{120, 600, 1800, 255});
-        *t.text = messageBox(f, t.textName, TwRect{120, 870, 4500, 1260});
-        *t.counter = label(f, t.counterName, QStringLiteral("160"), TwRect{3300, 2160, 660, 255});
+        *t.textLabel = MakeLabel(f, t.textLabelName, QStringLiteral("Mesaj içeriği:"), TwRect{120, 600, 1800, 255});
+        *t.text = MakeMessageBox(f, t.textName, TwRect{120, 870, 4500, 1260});
+        *t.counter = MakeLabel(f, t.counterName, QStringLiteral("160"), TwRect{3300, 2160, 660, 255});
         (*t.counter)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        *t.limit = label(f, t.limitName, QStringLiteral("/ 160"), TwRect{3990, 2160, 630, 255});
-        *t.names = button(f, t.namesName, QStringLiteral("Ad - Soyad ekle"), TwRect{4800, 870, 1680, 345});
-        *t.pick = button(f, t.pickName, QStringLiteral("Mesaj şablonu seç"), TwRect{6540, 870, 1920, 345});
-        *t.chooseLabel = label(f, t.chooseLabelName, QStringLiteral("Seçiniz :"), TwRect{4800, 1350, 1050, 255});
-        *t.list = named(new QComboBox(f), t.listName);
+        *t.limit = MakeLabel(f, t.limitName, QStringLiteral("/ 160"), TwRect{3990, 2160, 630, 255});
+        *t.names = MakeButton(f, t.namesName, QStringLiteral("Ad - Soyad ekle"), TwRect{4800, 870, 1680, 345});
+        *t.pick = MakeButton(f, t.pickName, QStringLiteral("Mesaj şablonu seç"), TwRect{6540, 870, 1920, 345});
+        *t.chooseLabel = MakeLabel(f, t.chooseLabelName, QStringLiteral("Seçiniz :"), TwRect{4800, 1350, 1050, 255});
+        *t.list = NamedControl(new QComboBox(f), t.listName);
         SetGeometryTw(*t.list, TwRect{5880, 1320, 2580, 315});
-        *t.chosenLabel = label(f, t.chosenLabelName, QStringLiteral("Gönderen:"), TwRect{4800, 1740, 1050, 255});
-        *t.chosen = label(f, t.chosenName, QString(), TwRect{5880, 1740, 2580, 255});
+        *t.chosenLabel = MakeLabel(f, t.chosenLabelName, QStringLiteral("Gönderen:"), TwRect{4800, 1740, 1050, 255});
+        *t.chosen = MakeLabel(f, t.chosenName, QString(), TwRect{5880, 1740, 2580, 255});
         QFont bold = (*t.chosen)->font();
         bold.setBold(true);
         (*t.chosen)->setFont(bold);
         *t.asTemplate = checkBox(f, t.asTemplateName, t.asTemplateCaption, TwRect{4800, 2130, 3660, 285});
     }
 
-    Frame3 = frame(page, "Frame3", QStringLiteral("Kontrol saati"), TwRect{100, 5220, 8580, 720});
-    label(Frame3, "CheckHoursLabel", QStringLiteral("Mesaj gönderimleri için veritabanı kontrolünü saat"),
-          TwRect{120, 330, 4560, 255});
+    Frame3 = MakeFrame(page, "Frame3", QStringLiteral("Kontrol saati"), TwRect{100, 5220, 8580, 720});
+    MakeLabel(Frame3, "CheckHoursLabel", QStringLiteral("Mesaj gönderimleri için veritabanı kontrolünü saat"),
+              TwRect{120, 330, 4560, 255});
     DTPicker1 = timePicker(Frame3, "DTPicker1", TwRect{4710, 300, 1140, 315});
-    label(Frame3, "CheckHoursDash", QStringLiteral("-"), TwRect{5880, 330, 120, 255});
+    MakeLabel(Frame3, "CheckHoursDash", QStringLiteral("-"), TwRect{5880, 330, 120, 255});
     DTPicker2 = timePicker(Frame3, "DTPicker2", TwRect{6030, 300, 1140, 315});
-    label(Frame3, "CheckHoursTail", QStringLiteral("arasında yap."), TwRect{7200, 330, 1260, 255});
-    Label30 = label(page, "Label30",
-                    QStringLiteral("NOT : Kontrol saatinde yapılan değişiklik tüm şirket tanımlarını etkiler."),
-                    TwRect{100, 6030, 8580, 255});
+    MakeLabel(Frame3, "CheckHoursTail", QStringLiteral("arasında yap."), TwRect{7200, 330, 1260, 255});
+    Label30 = MakeLabel(page, "Label30",
+                        QStringLiteral("NOT : Kontrol saatinde yapılan değişiklik tüm şirket tanımlarını etkiler."),
+                        TwRect{100, 6030, 8580, 255});
 }
 
 void frmAyarlar::buildInteractiveTab(QWidget *page)
 {
-    Frame7 = frame(page, "Frame7", QString(), TwRect{100, 60, 8580, 1020});
-    Label18 = label(Frame7, "Label18",
-                    QStringLiteral("Müşterilerinize interaktif SMS hizmetimizi kullanarak  kampanyalar, çekilişler, "
-                                   "anketler düzenleyebilir, borç sorgulama gibi hizmetler sunabilirsiniz."),
-                    TwRect{120, 180, 8340, 720});
+    Frame7 = MakeFrame(page, "Frame7", QString(), TwRect{100, 60, 8580, 1020});
+    Label18 =
+        MakeLabel(Frame7, "Label18",
+                  QStringLiteral("Müşterilerinize interaktif SMS hizmetimizi kullanarak  kampanyalar, çekilişler, "
+                                 "anketler düzenleyebilir, borç sorgulama gibi hizmetler sunabilirsiniz."),
+                  TwRect{120, 180, 8340, 720});
     Label18->setWordWrap(true);
 
-    Frame6 = frame(page, "Frame6", QStringLiteral("Hesap ayarları"), TwRect{100, 1170, 8580, 2160});
-    label(Frame6, "IntUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 390, 1560, 255});
+    Frame6 = MakeFrame(page, "Frame6", QStringLiteral("Hesap ayarları"), TwRect{100, 1170, 8580, 2160});
+    MakeLabel(Frame6, "IntUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 390, 1560, 255});
     txtIntKullanici = lineEdit(Frame6, "txtIntKullanici", TwRect{1740, 360, 2700, 315});
-    label(Frame6, "IntPasswordLabel", QStringLiteral("Parola :"), TwRect{120, 780, 1560, 255});
+    MakeLabel(Frame6, "IntPasswordLabel", QStringLiteral("Parola :"), TwRect{120, 780, 1560, 255});
     txtIntParola = lineEdit(Frame6, "txtIntParola", TwRect{1740, 750, 2700, 315}, true);
-    label(Frame6, "PeriodLabel", QStringLiteral("İnteraktif SMS kullanıcı hesabını her"), TwRect{120, 1230, 3540, 255});
+    MakeLabel(Frame6, "PeriodLabel", QStringLiteral("İnteraktif SMS kullanıcı hesabını her"),
+              TwRect{120, 1230, 3540, 255});
     txtDk = lineEdit(Frame6, "txtDk", TwRect{3720, 1200, 600, 315});
-    label(Frame6, "PeriodTail", QStringLiteral("dakikada bir kontrol et."), TwRect{4380, 1230, 3000, 255});
+    MakeLabel(Frame6, "PeriodTail", QStringLiteral("dakikada bir kontrol et."), TwRect{4380, 1230, 3000, 255});
     chkInteraktif =
         checkBox(Frame6, "chkInteraktif", QStringLiteral("Servisi çalıştır."), TwRect{120, 1650, 3300, 285});
 
-    Frame8 = frame(page, "Frame8", QString(), TwRect{100, 3420, 8580, 660});
-    Label29 = label(Frame8, "Label29",
-                    QStringLiteral("NOT : İnteraktif SMS ayarlarında yaptığınız değişiklikler tüm şirket tanımlarını "
-                                   "etkiler."),
-                    TwRect{120, 240, 8340, 285});
+    Frame8 = MakeFrame(page, "Frame8", QString(), TwRect{100, 3420, 8580, 660});
+    Label29 =
+        MakeLabel(Frame8, "Label29",
+                  QStringLiteral("NOT : İnteraktif SMS ayarlarında yaptığınız değişiklikler tüm şirket tanımlarını "
+                                 "etkiler."),
+                  TwRect{120, 240, 8340, 285});
 }
 
 // --- Load and layout ----------------------------------------------------------------------

@@ -117,6 +117,17 @@ struct Greetings {
                                    "VALUES (?, ?, ?, 'ORVEK', ?, ?, 'TALVANE')"),
                     {code, dgunFlag, dgunText, evyilFlag, evyilText});
     }
+    // Companies 01 and 02, each with one person born on the test's day (K01 and K02, numbers
+    // 53212345 + code) and birthday greetings "D" on.
+    void birthdaysInTwoCompanies()
+    {
+        addCompany(QStringLiteral("02"));
+        for (const QString &c : {QStringLiteral("01"), QStringLiteral("02")}) {
+            erp->addContact(c, person(QStringLiteral("K") + c, QStringLiteral("S"), QStringLiteral("532"),
+                                      QStringLiteral("12345") + c, QDate(1980, 12, 10)));
+            settings(c, QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
+        }
+    }
     void tick() { engine->onGreetingTick(); }
     QStringList bodies() const { return gateway.bodies(); }
     QList<QVariantList> gidenRows()
@@ -470,12 +481,7 @@ void TestKovasetGreetings::midnightDuringARun()
 void TestKovasetGreetings::failingLogWriteIsNotSentAgain()
 {
     Greetings g;
-    g.addCompany(QStringLiteral("02"));
-    for (const QString &c : {QStringLiteral("01"), QStringLiteral("02")})
-        g.erp->addContact(c, person(QStringLiteral("K") + c, QStringLiteral("S"), QStringLiteral("532"),
-                                    QStringLiteral("12345") + c, QDate(1980, 12, 10)));
-    g.settings(QStringLiteral("01"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
-    g.settings(QStringLiteral("02"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
+    g.birthdaysInTwoCompanies();
     g.folder.exec(QStringLiteral("CREATE TRIGGER giden_dolu BEFORE INSERT ON tbl_giden WHEN NEW.sirket_kod = '01' "
                                  "BEGIN SELECT RAISE(ABORT, 'disk dolu'); END"));
     g.tick();
@@ -536,12 +542,7 @@ void TestKovasetGreetings::unansweredPartIsNotSentAgain()
 void TestKovasetGreetings::busyDatabaseJournalsThePart()
 {
     Greetings g;
-    g.addCompany(QStringLiteral("02"));
-    for (const QString &c : {QStringLiteral("01"), QStringLiteral("02")})
-        g.erp->addContact(c, person(QStringLiteral("K") + c, QStringLiteral("S"), QStringLiteral("532"),
-                                    QStringLiteral("12345") + c, QDate(1980, 12, 10)));
-    g.settings(QStringLiteral("01"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
-    g.settings(QStringLiteral("02"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
+    g.birthdaysInTwoCompanies();
     g.gateway.queueReply(QStringLiteral("1"), QStringLiteral("ID: 501"));
     g.gateway.queueReply(QStringLiteral("1"), QStringLiteral("01"));
     SetAcceptedWriteRetryMs(300);
