@@ -2,7 +2,8 @@
 // the whole road of a send of that size.
 //
 //   BM_MergeIntoLists         the merge loop as the hand-over runs it (the message loop run
-//                             once per taken row through WorkOperation::yield), into a send
+//                             once per time slice through WorkOperation::yieldOnSlice, the
+//                             stop test on every taken row), into a send
 //                             list model and the over-limit list; no window shown.
 //   BM_MergeIntoShownScreen   the same loop filling the shown send screen (its list, its count
 //                             label and grid catching up while the loop yields).
@@ -114,7 +115,7 @@ void BM_MergeIntoLists(benchmark::State &state)
         RecipientMergeHooks hooks;
         hooks.duplicateTest = [] { return true; };
         hooks.take = [&list](const QString &gsmNo, const QString &mesaj, int) { list->appendRow(gsmNo, mesaj); };
-        hooks.yield = [&op] { return op.yield(); };
+        hooks.yield = [&op] { return op.yieldOnSlice(); };
         const MergeText text = MergeText::compile(kText, rows.fields());
         const RecipientMergeResult r = RunRecipientMerge(rows, text, gOverLimitRecipients, hooks);
         taken = r.taken;
@@ -152,7 +153,7 @@ void BM_MergeIntoShownScreen(benchmark::State &state)
                 screen->appendRecipient(gsmNo, mesaj);
                 screen->setAddedCount(count);
             };
-            hooks.yield = [&op] { return op.yield(); };
+            hooks.yield = [&op] { return op.yieldOnSlice(); };
             const MergeText text = MergeText::compile(kText, rows.fields());
             const RecipientMergeResult r = RunRecipientMerge(rows, text, gOverLimitRecipients, hooks);
             if (r.end != MergeEnd::Finished || screen->SendList().rowCount() != r.taken)

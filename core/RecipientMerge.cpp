@@ -5,6 +5,9 @@
 #include "core/OrvekError.h"
 #include "core/ValueText.h"
 
+#include <QVarLengthArray>
+
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -68,18 +71,36 @@ MergeText MergeText::compile(const QString &text, const QStringList &fieldNames)
 QString MergeText::apply(const RecordRow &row) const
 {
     if (m_fields.isEmpty()) return m_text;
-    QString out;
-    out.reserve(m_literalLength + 32 * m_fields.size());
-    for (int i = 0; i < m_fields.size(); ++i) {
-        out += m_literals[i];
+    // The values' texts first, so the result is allocated once, at its length: the send list
+    // keeps it, and a text grown by appends would keep its spare room there too.
+    const qsizetype count = m_fields.size();
+    QVarLengthArray<QStringView, 8> values(count, QStringView());
+    QVarLengthArray<QString, 8> written; // texts of values that are no QString
+    written.reserve(count);              // no reallocation: the views stay valid
+    qsizetype length = m_literalLength;
+    for (qsizetype i = 0; i < count; ++i) {
         const QVariant &v = row.at(m_fields[i]);
         if (v.isNull()) continue;
-        if (v.typeId() == QMetaType::QString)
-            out += *static_cast<const QString *>(v.constData());
-        else
-            out += ValueText(v);
+        if (v.typeId() == QMetaType::QString) {
+            values[i] = *static_cast<const QString *>(v.constData());
+        } else {
+            written.append(ValueText(v));
+            values[i] = written.last();
+        }
+        length += values[i].size();
     }
-    out += m_literals.last();
+    QString out(length, Qt::Uninitialized);
+    QChar *to = out.data();
+    auto put = [&to](QStringView part) {
+        if (part.isEmpty()) return;
+        std::memcpy(static_cast<void *>(to), part.data(), size_t(part.size()) * sizeof(QChar));
+        to += part.size();
+    };
+    for (qsizetype i = 0; i < count; ++i) {
+        put(m_literals[i]);
+        put(values[i]);
+    }
+    put(m_literals.last());
     return out;
 }
 

@@ -83,7 +83,9 @@ struct RecipientMergeHooks {
     // Puts one row into the send list; `count` is the number of rows taken so far, this one
     // included.
     std::function<void(const QString &gsmNo, const QString &mesaj, int count)> take;
-    // Lets the message loop run once; true: stop at once (the windows are going).
+    // Called once per row that has a usable number, before it goes to a list: lets the
+    // message loop run (the windows let it run once per time slice) and tells whether to
+    // stop; true: stop at once (the windows are going).
     std::function<bool()> yield;
 };
 

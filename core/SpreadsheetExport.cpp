@@ -3,6 +3,7 @@
 #include "core/AppState.h"
 #include "core/OrvekError.h"
 #include "core/Services.h"
+#include "core/TimeSlice.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -38,6 +39,20 @@ const QString kFailTitle = QStringLiteral("Uyarı");
 constexpr long long kLargestExactInteger = 999999999999999LL;
 
 void yield() { QCoreApplication::processEvents(); }
+
+// The rows' yields: events about once a frame (see core/TimeSlice.h), not after every row.
+class RowYield {
+public:
+    void yield()
+    {
+        if (!m_slice.due()) return;
+        QCoreApplication::processEvents();
+        m_slice.restart();
+    }
+
+private:
+    TimeSlice m_slice;
+};
 
 QString sheetName(int page) { return QStringLiteral("Sayfa") + QString::number(page); }
 
@@ -321,6 +336,7 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
     const int headings = headers.size() > fields ? int(headers.size()) - 1 : int(headers.size());
 
     int next = 0; // next record of rs
+    RowYield slice;
     for (int page = 1; page <= pages; ++page) {
         ProgressWindow::runTimer(true);
         lxw_worksheet *ws = wb.addSheet(sheetName(page));
@@ -346,9 +362,9 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
             const RecordRow &record = rs.row(next);
             const int present = qMin(fields, int(record.size()));
             for (int c = 0; c < present; ++c) writer.cell(row, lxw_col_t(c), record.at(c));
-            yield();
+            slice.yield();
             ++gProgressDone;
-            yield();
+            slice.yield();
         }
         ProgressWindow::runTimer(false);
         yield();

@@ -102,7 +102,8 @@ void RecipientHandOver(RecipientWindow &window)
         screen->appendRecipient(gsmNo, mesaj);
         screen->setAddedCount(count);
     };
-    hooks.yield = [&op] { return op.yield(); };
+    // Events run about once a frame; the stop test and the cancel flag act on every row.
+    hooks.yield = [&op] { return op.yieldOnSlice(); };
     const RecipientMergeResult result = RunRecipientMerge(rows, merge, gOverLimitRecipients, hooks);
 
     if (result.end == MergeEnd::Stopped) {

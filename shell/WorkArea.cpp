@@ -244,6 +244,15 @@ bool WorkOperation::yield()
     return mustStop();
 }
 
+bool WorkOperation::yieldOnSlice()
+{
+    if (mustStop()) return true;
+    if (!m_slice.due()) return false;
+    QCoreApplication::processEvents();
+    m_slice.restart();
+    return mustStop();
+}
+
 bool WorkOperation::mustStop() const
 {
     if (m_cancelled || Lifecycle::ended()) return true;

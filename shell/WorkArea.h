@@ -68,6 +68,11 @@
 //         }                              //   than what a plain return needs
 //     }
 //
+// A loop over many rows yields on a time slice instead (see core/TimeSlice.h):
+//
+//             if (op.yieldOnSlice()) return; // events at the first call, then about once a
+//                                            //   frame; the stop test on every call
+//
 // yield() returns true once the operation was cancelled (navigation, UnloadWorkForms, the
 // end of the program) or one of its windows was unloaded or deleted. The windows stay
 // allocated until the WorkOperation ends, so the stop itself is safe; the loop must not
@@ -83,6 +88,8 @@
 // tests/support/MainWindowFixture.h gives a shown main window (browser recorded, message
 // boxes and the end of the program intercepted) to dock windows into; its flushDeletes()
 // runs the pending deletions, after which a QPointer to an unloaded window is null.
+
+#include "core/TimeSlice.h"
 
 #include <QObject>
 #include <QPointer>
@@ -205,6 +212,9 @@ public:
     WorkOperation &watch(QWidget *window);
     // Lets pending events run, then tells whether the caller must stop.
     bool yield();
+    // As yield(), but the events run only at the first call and when the operation's time
+    // slice is over; the stop test runs on every call.
+    bool yieldOnSlice();
     bool mustStop() const;
     void cancel() { m_cancelled = true; }
 
@@ -219,5 +229,6 @@ private:
     };
     std::vector<Watched> m_watched;
     bool m_cancelled = false;
+    TimeSlice m_slice;
     mutable quint64 m_checkedGeneration = ~quint64(0); // unloads seen by the last full check
 };

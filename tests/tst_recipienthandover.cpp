@@ -2,6 +2,7 @@
 #include "core/Normalizers.h"
 #include "core/SendList.h"
 #include "core/SendSteps.h"
+#include "core/TimeSlice.h"
 #include "messaging/ErpDataControl.h"
 #include "messaging/RecipientHandOver.h"
 #include "messaging/RecipientWindows.h"
@@ -123,6 +124,7 @@ class TestRecipientHandOver : public QObject {
 private slots:
     void initTestCase() { InstallWidgetServices(); } // the real progress window
     void init() { ResetAppState(); }
+    void cleanup() { TimeSlice::setLength(-1); }
 
     void noRowUnderFilter();
     void emptyText();
@@ -134,6 +136,8 @@ private slots:
     void everyTextOverLimit();
     void cancelDuringLoop_data();
     void cancelDuringLoop();
+    void cancelAtLaterYield_data();
+    void cancelAtLaterYield();
     void navigationDuringLoop_data();
     void navigationDuringLoop();
     void mainRoadEndToEnd();
@@ -425,6 +429,68 @@ void TestRecipientHandOver::cancelDuringLoop()
         QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
         QVERIFY(w->isVisible());
         QCOMPARE(gOverLimitRecipients.rowCount(), 1);
+    }
+}
+
+void TestRecipientHandOver::cancelAtLaterYield_data()
+{
+    QTest::addColumn<int>("sliceMs");
+    QTest::addColumn<int>("eventRuns"); // runs of the message loop seen while filling
+    QTest::addColumn<bool>("cancelled");
+    // Events after every row: "Vazgeç" at the third row's yield ends the run after that row.
+    QTest::newRow("events at every row") << 0 << 3 << true;
+    // Events once per slice: the six rows fit in the first slice, so the message loop runs
+    // at the first row's yield only and the click waiting for a third run never comes.
+    QTest::newRow("events once per slice") << 60000 << 1 << false;
+}
+
+void TestRecipientHandOver::cancelAtLaterYield()
+{
+    QFETCH(int, sliceMs);
+    QFETCH(int, eventRuns);
+    QFETCH(bool, cancelled);
+    TimeSlice::setLength(sliceMs);
+    HandOverFixture fx;
+    RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
+    QVERIFY(w);
+    const int rows = w->recordSet().rowCount();
+    w->txtMesaj->setPlainText("[##Unvan1##]");
+    fx.main.prompts.clear();
+
+    // A zero timer runs once per run of the message loop; the third run while the screen
+    // fills presses "Vazgeç".
+    int seen = 0;
+    long long doneAtClick = -1;
+    int takenAtClick = -1;
+    QTimer tick;
+    tick.setInterval(0);
+    connect(&tick, &QTimer::timeout, this, [&] {
+        const frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+        if (OffThreadWait::runningCount() > 0 || !screen || !screen->isFilling()) return;
+        if (++seen != 3) return;
+        doneAtClick = gProgressDone;
+        takenAtClick = screen->SendList().rowCount();
+        QTest::mouseClick(screen->cmdVazgec, Qt::LeftButton);
+    });
+    tick.start();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    tick.stop();
+
+    frmSonEkran *screen = WorkForms::find<frmSonEkran>();
+    QVERIFY(screen);
+    QCOMPARE(seen, eventRuns);
+    QCOMPARE(gCancelRequested, cancelled);
+    QVERIFY(!frmBekle::isLoaded());
+    if (cancelled) {
+        // The row whose yield saw the click was finished (taken), the next one not read.
+        QVERIFY(doneAtClick >= 2 && doneAtClick + 1 < rows);
+        QCOMPARE(gProgressDone, doneAtClick + 1);
+        QCOMPARE(screen->SendList().rowCount(), takenAtClick + 1);
+        QCOMPARE(screen->cmdVazgec->text(), QStringLiteral("Kapat"));
+        QVERIFY(!screen->cmdGonder->isEnabled());
+    } else {
+        QCOMPARE(gProgressDone, rows);
+        QVERIFY(screen->cmdGonder->isEnabled());
     }
 }
 

@@ -1,4 +1,5 @@
 #include "core/Services.h"
+#include "core/TimeSlice.h"
 #include "shell/DesktopLook.h"
 #include "shell/DockedWindow.h"
 #include "shell/Twips.h"
@@ -104,6 +105,8 @@ private slots:
     void handlerThatUnloadsItsOwnWindow();
     void yieldingLoopStops_data();
     void yieldingLoopStops();
+    void yieldOnSlice_data();
+    void yieldOnSlice();
     void keepAliveHoldsDeletionBack();
 };
 
@@ -118,6 +121,7 @@ void TestWorkArea::cleanup()
 {
     WorkForms::registerFactory(kRecipient, nullptr);
     WorkForms::registerFactory(kSendScreen, nullptr);
+    TimeSlice::setLength(-1);
     QCOMPARE(WorkOperation::runningCount(), 0);
 }
 
@@ -387,6 +391,51 @@ void TestWorkArea::yieldingLoopStops()
         QVERIFY(r.isNull());
     else
         QCOMPARE(r->rowsDone, 3);
+}
+
+void TestWorkArea::yieldOnSlice_data()
+{
+    QTest::addColumn<int>("sliceMs");
+    QTest::addColumn<QString>("stopAfterThird"); // what the loop itself does after 3 calls
+    QTest::addColumn<int>("eventRuns");          // runs of the message loop in 5 calls
+    QTest::addColumn<int>("calls");              // calls that returned false
+    QTest::newRow("slice of 0: events at every call") << 0 << "" << 5 << 5;
+    QTest::newRow("long slice: events at the first call only") << 60000 << "" << 1 << 5;
+    // Between two runs of the events the stop test still answers at once.
+    QTest::newRow("operation cancelled within the slice") << 60000 << "cancel" << 1 << 3;
+    QTest::newRow("watched window unloaded within the slice") << 60000 << "unload" << 1 << 3;
+}
+
+void TestWorkArea::yieldOnSlice()
+{
+    QFETCH(int, sliceMs);
+    QFETCH(QString, stopAfterThird);
+    QFETCH(int, eventRuns);
+    QFETCH(int, calls);
+    TimeSlice::setLength(sliceMs);
+    MainWindowFixture fx;
+    ProbeWindow *recipient = openProbe(fx.mdi(), kRecipient);
+    ProbeWindow *send = openProbe(fx.mdi(), kSendScreen);
+    int runs = 0;
+    QTimer tick;
+    tick.setInterval(0);
+    connect(&tick, &QTimer::timeout, this, [&] { ++runs; });
+    tick.start();
+
+    int going = 0;
+    {
+        WorkOperation op(recipient);
+        op.watch(send);
+        for (int call = 0; call < 5; ++call) {
+            if (call == 3 && stopAfterThird == QLatin1String("cancel")) op.cancel();
+            if (call == 3 && stopAfterThird == QLatin1String("unload")) WorkForms::unload(kSendScreen);
+            if (op.yieldOnSlice()) break;
+            ++going;
+        }
+    }
+    tick.stop();
+    QCOMPARE(runs, eventRuns);
+    QCOMPARE(going, calls);
 }
 
 void TestWorkArea::keepAliveHoldsDeletionBack()
