@@ -14,6 +14,9 @@
 //                             tells the send was accepted and logged. Run five times; the
 //                             median is the figure.
 //
+// The merges run at 10,000, 100,000 and 1,000,000 rows; peakRssMB is the process's peak so
+// far, so a size run alone (--benchmark_filter=BM_MergeIntoLists/100000) gives its own.
+//
 //   QT_QPA_PLATFORM=offscreen bench_merge
 
 #include "bench/BenchSupport.h"
@@ -36,6 +39,7 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -43,6 +47,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <map>
 #include <memory>
 #include <random>
 
@@ -69,38 +74,50 @@ QString accountName(int i, const QString &last)
 }
 QString subscriber(int i) { return QString::number(1000000 + (i % 50 == 49 ? i - 1 : i)); }
 
-// 100,000 contact-person rows with the columns and types of the ERP loader.
-const RecordSet &contactRows()
+// `count` contact-person rows with the columns and types of the ERP loader (built once per
+// count).
+const RecordSet &contactRows(int count = kRows)
 {
-    static const RecordSet set = [] {
-        RecordSet s(ErpColumns(QStringLiteral("YetkiliMesaj")));
-        s.reserve(kRows);
-        std::mt19937 rng(20240611);
-        auto pick = [&rng](const QStringList &l) { return l[int(rng() % unsigned(l.size()))]; };
-        const int columns = s.fieldCount();
-        for (int i = 0; i < kRows; ++i) {
-            const QString last = pick(kLast);
-            RecordRow row(columns);
-            row[s.fieldIndex("HesapKodu")] = QStringLiteral("120.%1").arg(i, 6, 10, QLatin1Char('0'));
-            row[s.fieldIndex("Unvan1")] = accountName(i, last);
-            row[s.fieldIndex("YetkiliAdi")] = pick(kFirst);
-            row[s.fieldIndex("YetkiliSoyadi")] = pick(kLast);
-            row[s.fieldIndex("Cinsiyet")] = rng() % 2 ? QStringLiteral("K") : QStringLiteral("E");
-            row[s.fieldIndex("DogumTarihi")] = QDate(1950, 1, 1).addDays(int(rng() % 20000));
-            row[s.fieldIndex("MedeniHali")] = QStringLiteral("Evli");
-            row[s.fieldIndex("Kod1")] = QStringLiteral("İSTANBUL");
-            row[s.fieldIndex("CepTelBKod")] = QStringLiteral("532");
-            row[s.fieldIndex("CepTel")] = subscriber(i);
-            s.addRow(row);
-        }
-        return s;
-    }();
-    return set;
+    static std::map<int, RecordSet> sets;
+    auto it = sets.find(count);
+    if (it != sets.end()) return it->second;
+    RecordSet s(ErpColumns(QStringLiteral("YetkiliMesaj")));
+    s.reserve(count);
+    std::mt19937 rng(20240611);
+    auto pick = [&rng](const QStringList &l) { return l[int(rng() % unsigned(l.size()))]; };
+    const int columns = s.fieldCount();
+    for (int i = 0; i < count; ++i) {
+        const QString last = pick(kLast);
+        RecordRow row(columns);
+        row[s.fieldIndex("HesapKodu")] = QStringLiteral("120.%1").arg(i, 6, 10, QLatin1Char('0'));
+        row[s.fieldIndex("Unvan1")] = accountName(i, last);
+        row[s.fieldIndex("YetkiliAdi")] = pick(kFirst);
+        row[s.fieldIndex("YetkiliSoyadi")] = pick(kLast);
+        row[s.fieldIndex("Cinsiyet")] = rng() % 2 ? QStringLiteral("K") : QStringLiteral("E");
+        row[s.fieldIndex("DogumTarihi")] = QDate(1950, 1, 1).addDays(int(rng() % 20000));
+        row[s.fieldIndex("MedeniHali")] = QStringLiteral("Evli");
+        row[s.fieldIndex("Kod1")] = QStringLiteral("İSTANBUL");
+        row[s.fieldIndex("CepTelBKod")] = QStringLiteral("532");
+        row[s.fieldIndex("CepTel")] = subscriber(i);
+        s.addRow(row);
+    }
+    return sets.emplace(count, std::move(s)).first->second;
+}
+
+// Peak resident memory of this process in MiB (VmHWM). Run one size per process
+// (--benchmark_filter=.../100000) for the peak of that size alone.
+double peakRssMb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return -1;
 }
 
 void BM_MergeIntoLists(benchmark::State &state)
 {
-    const RecordSet &rows = contactRows();
+    const RecordSet &rows = contactRows(int(state.range(0)));
     QWidget window;
     int taken = 0;
     for (auto _ : state) {
@@ -127,13 +144,14 @@ void BM_MergeIntoLists(benchmark::State &state)
     }
     state.counters["taken"] = taken;
     state.counters["overLimit"] = gOverLimitRecipients.rowCount();
+    state.counters["peakRssMB"] = peakRssMb();
     state.SetItemsProcessed(state.iterations() * rows.rowCount());
 }
-BENCHMARK(BM_MergeIntoLists)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_MergeIntoLists)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(10000)->Arg(kRows)->Arg(1000000);
 
 void BM_MergeIntoShownScreen(benchmark::State &state)
 {
-    const RecordSet &rows = contactRows();
+    const RecordSet &rows = contactRows(int(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         auto fx = std::make_unique<MainWindowFixture>();
@@ -167,9 +185,10 @@ void BM_MergeIntoShownScreen(benchmark::State &state)
         fx.reset();
         state.ResumeTiming();
     }
+    state.counters["peakRssMB"] = peakRssMb();
     state.SetItemsProcessed(state.iterations() * rows.rowCount());
 }
-BENCHMARK(BM_MergeIntoShownScreen)->Unit(benchmark::kMillisecond)->Iterations(5);
+BENCHMARK(BM_MergeIntoShownScreen)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(10000)->Arg(kRows)->Arg(1000000);
 
 // The main window over an ERP stand-in of 100,000 accounts with one contact person each.
 struct RoadScene {

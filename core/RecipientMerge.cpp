@@ -9,6 +9,7 @@
 
 #include <cstring>
 #include <exception>
+#include <limits>
 
 namespace {
 const QString kOpen = QStringLiteral("[##");
@@ -70,7 +71,17 @@ MergeText MergeText::compile(const QString &text, const QStringList &fieldNames)
 
 QString MergeText::apply(const RecordRow &row) const
 {
-    if (m_fields.isEmpty()) return m_text;
+    QString out;
+    applyWithin(row, std::numeric_limits<qsizetype>::max(), out);
+    return out;
+}
+
+qsizetype MergeText::applyWithin(const RecordRow &row, qsizetype limit, QString &out) const
+{
+    if (m_fields.isEmpty()) {
+        if (m_text.size() <= limit) out = m_text;
+        return m_text.size();
+    }
     // The values' texts first, so the result is allocated once, at its length: the send list
     // keeps it, and a text grown by appends would keep its spare room there too.
     const qsizetype count = m_fields.size();
@@ -89,7 +100,8 @@ QString MergeText::apply(const RecordRow &row) const
         }
         length += values[i].size();
     }
-    QString out(length, Qt::Uninitialized);
+    if (length > limit) return length;
+    out = QString(length, Qt::Uninitialized);
     QChar *to = out.data();
     auto put = [&to](QStringView part) {
         if (part.isEmpty()) return;
@@ -101,7 +113,7 @@ QString MergeText::apply(const RecordRow &row) const
         put(values[i]);
     }
     put(m_literals.last());
-    return out;
+    return length;
 }
 
 namespace {
@@ -156,11 +168,84 @@ quint64 numberKey(const QString &number)
 }
 } // namespace
 
-UsedNumbers::UsedNumbers() { m_numbers.insert(numberKey(QString::fromLatin1(kUsedNumberSentinel))); }
+namespace {
+constexpr quint64 kMobileFirst = 5000000000ULL;
+constexpr quint64 kMobileEnd = 6000000000ULL;
 
-bool UsedNumbers::contains(const QString &number) const { return m_numbers.contains(numberKey(number)); }
+// Fibonacci hashing: consecutive numbers land far apart, so runs of them do not cluster.
+inline qsizetype slotOf(quint32 key, int shift) { return qsizetype((key * 0x9E3779B1u) >> shift); }
+} // namespace
 
-void UsedNumbers::add(const QString &number) { m_numbers.insert(numberKey(number)); }
+UsedNumbers::UsedNumbers()
+{
+    grow(16);
+    add(QString::fromLatin1(kUsedNumberSentinel));
+}
+
+void UsedNumbers::reserve(int count)
+{
+    if (qsizetype(count) + 1 > qsizetype(m_slots.size()) / 2) grow(2 * (qsizetype(count) + 1));
+}
+
+void UsedNumbers::grow(qsizetype capacity)
+{
+    qsizetype size = 16;
+    int shift = 28;
+    while (size < capacity) {
+        size *= 2;
+        --shift;
+    }
+    if (size <= qsizetype(m_slots.size())) return;
+    std::vector<quint32> old;
+    old.swap(m_slots);
+    m_slots.assign(size_t(size), kEmpty);
+    m_shift = shift;
+    m_count = 0;
+    for (const quint32 key : old)
+        if (key != kEmpty) addMobile(key);
+}
+
+bool UsedNumbers::containsMobile(quint32 key) const
+{
+    const qsizetype mask = qsizetype(m_slots.size()) - 1;
+    for (qsizetype i = slotOf(key, m_shift);; i = (i + 1) & mask) {
+        const quint32 at = m_slots[size_t(i)];
+        if (at == key) return true;
+        if (at == kEmpty) return false;
+    }
+}
+
+void UsedNumbers::addMobile(quint32 key)
+{
+    if (2 * (m_count + 1) > qsizetype(m_slots.size())) grow(2 * qsizetype(m_slots.size()));
+    const qsizetype mask = qsizetype(m_slots.size()) - 1;
+    for (qsizetype i = slotOf(key, m_shift);; i = (i + 1) & mask) {
+        quint32 &at = m_slots[size_t(i)];
+        if (at == key) return;
+        if (at == kEmpty) {
+            at = key;
+            ++m_count;
+            return;
+        }
+    }
+}
+
+bool UsedNumbers::contains(const QString &number) const
+{
+    const quint64 key = numberKey(number);
+    if (key >= kMobileFirst && key < kMobileEnd && number.size() == 10)
+        return containsMobile(quint32(key - kMobileFirst));
+    return m_others.contains(key);
+}
+
+void UsedNumbers::add(const QString &number)
+{
+    const quint64 key = numberKey(number);
+    if (key >= kMobileFirst && key < kMobileEnd && number.size() == 10)
+        addMobile(quint32(key - kMobileFirst));
+    else
+        m_others.insert(key);
+}
 
 RecordSet MakeOverLimitList(const RecordSet &recipients)
 {
@@ -198,6 +283,7 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
             return result;
         }
         QString merged;
+        qsizetype mergedLength = 0;
         QString number;
         bool duplicateTestOn = false;
         try {
@@ -211,8 +297,8 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
                 if (duplicateTestOn && used.contains(number)) number.clear();
             }
             // The text was read once for all rows, so the merge cannot fail here; a dropped
-            // row needs none.
-            if (!number.isEmpty()) merged = text.apply(values);
+            // row needs none, a row over the limit only its length.
+            if (!number.isEmpty()) mergedLength = text.applyWithin(values, kMergeTextLimit, merged);
         } catch (const std::exception &e) {
             if (!ignoreErrors) {
                 result.end = MergeEnd::Failed;
@@ -228,7 +314,7 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
                 result.end = MergeEnd::Stopped;
                 return result;
             }
-            if (merged.size() > kMergeTextLimit) {
+            if (mergedLength > kMergeTextLimit) {
                 try {
                     overLimit.addRow(recipients.row(row));
                     ++result.overLimit;

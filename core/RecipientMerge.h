@@ -12,6 +12,7 @@
 #include <QString>
 #include <QVector>
 #include <functional>
+#include <vector>
 
 // Longest merged text that goes into the send list; a longer one goes to the over-limit list.
 inline constexpr int kMergeTextLimit = 160;
@@ -39,6 +40,9 @@ public:
 
     // The text merged with one row (values by field index, as the fields given to compile).
     QString apply(const RecordRow &row) const;
+    // The length of the merged text; the text itself goes into `out` only when that length is
+    // at most `limit` (out is left as it is otherwise).
+    qsizetype applyWithin(const RecordRow &row, qsizetype limit, QString &out) const;
     // The text as typed.
     const QString &text() const { return m_text; }
     // Whether the text holds at least one placeholder.
@@ -65,10 +69,21 @@ public:
     UsedNumbers();
     bool contains(const QString &number) const;
     void add(const QString &number);
-    void reserve(int count) { m_numbers.reserve(count + 1); }
+    void reserve(int count);
 
 private:
-    QSet<quint64> m_numbers;
+    // Mobile numbers (5 and nine digits) are kept by their last nine digits in an open-address
+    // table, at most half full: four bytes a number, one probe as a rule, so the test stays
+    // quick when the table no longer fits in the cache. Any other number (none comes from the
+    // normaliser) goes to `m_others`.
+    static constexpr quint32 kEmpty = 0xFFFFFFFFu;
+    bool containsMobile(quint32 key) const;
+    void addMobile(quint32 key);
+    void grow(qsizetype capacity);
+    std::vector<quint32> m_slots;
+    qsizetype m_count = 0;
+    int m_shift = 32;
+    QSet<quint64> m_others;
 };
 
 // An empty over-limit list for rows of these fields: the same fields (name, type, size), in

@@ -86,6 +86,8 @@ private slots:
     void refusedTexts();
     void recipientNumber_data();
     void recipientNumber();
+    void usedNumbers_data();
+    void usedNumbers();
     void runSplitsAndDrops_data();
     void runSplitsAndDrops();
     void runReadsDuplicateOptionPerRow();
@@ -131,7 +133,15 @@ void TestRecipientMerge::mergeText()
     QFETCH(int, row);
     QFETCH(QString, merged);
     const RecordSet set = contactFixture();
-    QCOMPARE(MergeText::compile(text, set.fields()).apply(set.row(row)), merged);
+    const MergeText m = MergeText::compile(text, set.fields());
+    QCOMPARE(m.apply(set.row(row)), merged);
+    // Within a limit of its length the text is built; one character less, only its length.
+    QString out = QStringLiteral("önceki");
+    QCOMPARE(m.applyWithin(set.row(row), merged.size(), out), merged.size());
+    QCOMPARE(out, merged);
+    out = QStringLiteral("önceki");
+    QCOMPARE(m.applyWithin(set.row(row), merged.size() - 1, out), merged.size());
+    QCOMPARE(out, QStringLiteral("önceki"));
 }
 
 void TestRecipientMerge::refusedTexts_data()
@@ -197,6 +207,44 @@ void TestRecipientMerge::recipientNumber()
     QFETCH(QVariant, subscriber);
     QFETCH(QString, number);
     QCOMPARE(RecipientNumber(prefix, subscriber), number);
+}
+
+void TestRecipientMerge::usedNumbers_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::addColumn<int>("reserved");
+    QTest::addColumn<int>("step"); // distance between two added numbers
+    QTest::newRow("a few") << 5 << 0 << 1;
+    QTest::newRow("growing far past its start, consecutive") << 50000 << 0 << 1;
+    QTest::newRow("reserved, spread out") << 50000 << 50000 << 7919;
+    QTest::newRow("reserved too small") << 20000 << 100 << 3;
+}
+
+void TestRecipientMerge::usedNumbers()
+{
+    QFETCH(int, count);
+    QFETCH(int, reserved);
+    QFETCH(int, step);
+    UsedNumbers used;
+    if (reserved) used.reserve(reserved);
+    auto number = [step](int i) { return QString::number(5321000000LL + qint64(i) * step); };
+    QVERIFY(used.contains(QString::fromLatin1(kUsedNumberSentinel)));
+    for (int i = 0; i < count; ++i) {
+        QVERIFY(!used.contains(number(i)));
+        used.add(number(i));
+        used.add(number(i)); // twice is once
+    }
+    for (int i = 0; i < count; ++i) QVERIFY2(used.contains(number(i)), qPrintable(number(i)));
+    // Neighbours of the added numbers, the other mobile prefixes, the ends of the range.
+    for (int i = 0; i < count; ++i)
+        if (step > 1) QVERIFY(!used.contains(QString::number(5321000000LL + qint64(i) * step + 1)));
+    for (const char *other : {"5320999999", "5051000000", "5999999999", "5000000001"})
+        QVERIFY2(!used.contains(QString::fromLatin1(other)), other);
+    QVERIFY(used.contains(QString::fromLatin1(kUsedNumberSentinel)));
+    // A number outside the mobile range is kept too.
+    QVERIFY(!used.contains("4321234567"));
+    used.add("4321234567");
+    QVERIFY(used.contains("4321234567"));
 }
 
 void TestRecipientMerge::runSplitsAndDrops_data()
