@@ -112,14 +112,54 @@ struct Formats {
     lxw_format *time = nullptr;
 };
 
+// UTF-8 of the cells' texts, written into one buffer kept for the whole export: a text cell
+// costs no allocation. The bytes are those of QString::toUtf8 (a lone surrogate is a '?').
+class Utf8Buffer {
+public:
+    // The text as a NUL-terminated UTF-8 string, valid until the next call.
+    const char *encode(QStringView s)
+    {
+        const size_t need = size_t(s.size()) * 3 + 1;
+        if (m_bytes.size() < need) m_bytes.resize(need);
+        char *to = m_bytes.data();
+        const char16_t *from = s.utf16();
+        const char16_t *const end = from + s.size();
+        while (from < end) {
+            const char16_t u = *from++;
+            if (u < 0x80) {
+                *to++ = char(u);
+            } else if (u < 0x800) {
+                *to++ = char(0xC0 | (u >> 6));
+                *to++ = char(0x80 | (u & 0x3F));
+            } else if (!QChar::isSurrogate(u)) {
+                *to++ = char(0xE0 | (u >> 12));
+                *to++ = char(0x80 | ((u >> 6) & 0x3F));
+                *to++ = char(0x80 | (u & 0x3F));
+            } else if (QChar::isHighSurrogate(u) && from < end && QChar::isLowSurrogate(*from)) {
+                const char32_t c = QChar::surrogateToUcs4(u, *from++);
+                *to++ = char(0xF0 | (c >> 18));
+                *to++ = char(0x80 | ((c >> 12) & 0x3F));
+                *to++ = char(0x80 | ((c >> 6) & 0x3F));
+                *to++ = char(0x80 | (c & 0x3F));
+            } else {
+                *to++ = '?';
+            }
+        }
+        *to = '\0';
+        return m_bytes.data();
+    }
+
+private:
+    std::vector<char> m_bytes;
+};
+
 class Writer {
 public:
     Writer(lxw_worksheet *ws, const Formats &formats, int page) : m_ws(ws), m_formats(formats), m_page(page) {}
 
     void text(lxw_row_t row, lxw_col_t col, const QString &s)
     {
-        m_utf8 = s.toUtf8();
-        check(worksheet_write_string(m_ws, row, col, m_utf8.constData(), nullptr), row, col);
+        check(worksheet_write_string(m_ws, row, col, m_utf8.encode(s), nullptr), row, col);
     }
 
     void cell(lxw_row_t row, lxw_col_t col, const QVariant &v)
@@ -223,7 +263,7 @@ private:
     lxw_worksheet *m_ws;
     const Formats &m_formats;
     int m_page;
-    QByteArray m_utf8;
+    Utf8Buffer m_utf8;
 };
 
 // Owns a workbook until it is closed; an export that fails before the save frees it

@@ -261,6 +261,14 @@ void TestSpreadsheetExport::typedValues_data()
                                     << "General";
     QTest::newRow("turkish letters") << QVariant(QStringLiteral("ÇĞİÖŞÜ çğıöşü")) << text << "ÇĞİÖŞÜ çğıöşü"
                                      << "General";
+    QTest::newRow("letters beyond the first plane") << QVariant(QStringLiteral("ok \U0001F600 \U00010348")) << text
+                                                    << QStringLiteral("ok \U0001F600 \U00010348") << "General";
+    // As QString::toUtf8 writes them: a surrogate without its pair is a '?'.
+    QTest::newRow("unpaired surrogates") << QVariant(QString(QChar(0xD800)) + "a" + QChar(0xDC00) + QChar(0xD83D))
+                                         << text << "?a??"
+                                         << "General";
+    QTest::newRow("long text") << QVariant(QString(20000, QChar(0x015F))) << text << QString(20000, QChar(0x015F))
+                               << "General";
     QTest::newRow("line break") << QVariant(QStringLiteral("satır 1\r\nsatır 2")) << text << "satır 1\r\nsatır 2"
                                 << "General";
     QTest::newRow("markup characters") << QVariant(QStringLiteral("<a href=\"x\">&amp;'</a>")) << text
