@@ -23,11 +23,7 @@ namespace {
 // Deepest nesting of parentheses accepted; keeps the recursive parser's stack small.
 constexpr int kMaxDepth = 64;
 
-const QVariant &cell(const RecordRow &row, int column)
-{
-    static const QVariant null;
-    return column < row.size() ? row.at(column) : null;
-}
+QVariant cell(const RecordRow &row, int column) { return column < row.size() ? row.at(column) : QVariant(); }
 
 bool holds(Op op, int cmp)
 {
@@ -206,7 +202,8 @@ struct TextEqualClause : Node {
     {
         QString tmp;
         QStringView v;
-        if (!textOf(cell(row, column), tmp, v)) return false;
+        const QVariant held = cell(row, column); // v may point into it
+        if (!textOf(held, tmp, v)) return false;
         v = trimTrailingBlanks(v);
         bool eq = v.size() == folded.size() && foldedPrefixEquals(v, folded);
         return eq != negate;
@@ -224,7 +221,8 @@ struct TextOrderClause : Node {
         thread_local QString scratch;
         QString tmp;
         QStringView v;
-        if (!textOf(cell(row, column), tmp, v)) return false;
+        const QVariant held = cell(row, column); // v may point into it
+        if (!textOf(held, tmp, v)) return false;
         foldInto(trimTrailingBlanks(v), scratch);
         int cmp = 0;
         if (scratch != folded) {
@@ -242,7 +240,8 @@ struct TextPrefixClause : Node {
     {
         QString tmp;
         QStringView v;
-        if (!textOf(cell(row, column), tmp, v)) return false;
+        const QVariant held = cell(row, column); // v may point into it
+        if (!textOf(held, tmp, v)) return false;
         return foldedPrefixEquals(v, folded);
     }
 };
@@ -255,7 +254,8 @@ struct TextContainsClause : Node {
         thread_local QString scratch;
         QString tmp;
         QStringView v;
-        if (!textOf(cell(row, column), tmp, v)) return false;
+        const QVariant held = cell(row, column); // v may point into it
+        if (!textOf(held, tmp, v)) return false;
         if (folded.isEmpty()) return true;
         if (v.size() < folded.size()) return false;
         foldInto(v, scratch);

@@ -5,14 +5,377 @@
 #include <QDate>
 #include <QDateTime>
 #include <QLocale>
+#include <algorithm>
+#include <cstring>
 #include <iterator>
 
-RecordSet::RecordSet(QVector<RecordField> fields) : m_fields(std::move(fields)) {}
+namespace {
+// Text blocks grow from small (small sets stay small) to this many characters.
+constexpr qsizetype kFirstBlock = 512;
+constexpr qsizetype kLargestBlock = qsizetype(1) << 20;
+} // namespace
+
+// ---- RecordRow ------------------------------------------------------------------------------
+
+RecordRow::RecordRow(const RecordRow &other) : m_values(other.toVector()) {}
+
+RecordRow &RecordRow::operator=(const RecordRow &other)
+{
+    if (this != &other) {
+        QVector<QVariant> values = other.toVector();
+        m_values = std::move(values);
+        m_set = nullptr;
+        m_row = -1;
+    }
+    return *this;
+}
+
+qsizetype RecordRow::size() const { return m_set ? m_set->fieldCount() : m_values.size(); }
+
+QVariant RecordRow::at(qsizetype i) const
+{
+    if (m_set) return m_set->sourceValue(m_row, int(i));
+    return m_values.at(i);
+}
+
+QVariant RecordRow::value(qsizetype i, const QVariant &fallback) const
+{
+    if (i < 0 || i >= size()) return fallback;
+    return at(i);
+}
+
+QVector<QVariant> RecordRow::toVector() const
+{
+    if (!m_set) return m_values;
+    QVector<QVariant> out;
+    const int n = m_set->fieldCount();
+    out.reserve(n);
+    for (int c = 0; c < n; ++c) out.append(m_set->sourceValue(m_row, c));
+    return out;
+}
+
+QVector<QVariant> &RecordRow::own()
+{
+    if (m_set) {
+        m_values = toVector();
+        m_set = nullptr;
+        m_row = -1;
+    }
+    return m_values;
+}
+
+QVariant &RecordRow::operator[](qsizetype i) { return own()[i]; }
+
+void RecordRow::resize(qsizetype n) { own().resize(n); }
+
+bool operator==(const RecordRow &a, const RecordRow &b)
+{
+    const qsizetype n = a.size();
+    if (n != b.size()) return false;
+    for (qsizetype i = 0; i < n; ++i)
+        if (a.at(i) != b.at(i)) return false;
+    return true;
+}
+
+// ---- RecordSet: columns -----------------------------------------------------------------------
+
+RecordSet::Column RecordSet::makeColumn(QMetaType::Type type)
+{
+    Column c;
+    c.type = type;
+    switch (type) {
+    case QMetaType::QString:
+        c.kind = Kind::Text;
+        break;
+    case QMetaType::QDate:
+        c.kind = Kind::Date;
+        break;
+    case QMetaType::Double:
+        c.kind = Kind::Double;
+        break;
+    default:
+        c.kind = Kind::Generic;
+        c.uniform = false;
+        break;
+    }
+    return c;
+}
+
+void RecordSet::spreadOut(Column &c)
+{
+    if (!c.uniform) return;
+    const size_t n = c.uniformCount;
+    c.tags.assign(n, c.uniformTag);
+    if (c.kind == Kind::Text) c.texts.resize(n);
+    if (c.kind == Kind::Date) c.days.resize(n);
+    if (c.kind == Kind::Double) c.numbers.resize(n);
+    c.uniform = false;
+    c.uniformCount = 0;
+}
+
+void RecordSet::pushTag(Column &c, Tag t)
+{
+    if (c.uniform) {
+        if (c.uniformCount == 0) c.uniformTag = t;
+        if (c.uniformTag == t) {
+            ++c.uniformCount;
+            return;
+        }
+        spreadOut(c);
+    }
+    c.tags.push_back(t);
+    switch (c.kind) {
+    case Kind::Text:
+        c.texts.push_back(TextRef{0, 0, 0});
+        break;
+    case Kind::Date:
+        c.days.push_back(0);
+        break;
+    case Kind::Double:
+        c.numbers.push_back(0);
+        break;
+    case Kind::Generic:
+        break;
+    }
+}
+
+RecordSet::RecordSet(QVector<RecordField> fields) : m_fields(std::move(fields))
+{
+    m_columns.reserve(size_t(m_fields.size()));
+    for (const RecordField &f : m_fields) m_columns.push_back(makeColumn(f.type));
+}
+
+RecordSet::RecordSet(const RecordSet &other)
+    : m_fields(other.m_fields), m_columns(other.m_columns), m_blocks(other.m_blocks), m_blockUsed(other.m_blockUsed),
+      m_blockSealed(true), m_rowCount(other.m_rowCount), m_visible(other.m_visible), m_predicate(other.m_predicate),
+      m_filtered(other.m_filtered)
+{}
+
+RecordSet &RecordSet::operator=(const RecordSet &other)
+{
+    if (this != &other) {
+        RecordSet copy(other);
+        *this = std::move(copy);
+    }
+    return *this;
+}
+
+RecordSet::RecordSet(RecordSet &&other) noexcept { swap(other); }
+
+RecordSet &RecordSet::operator=(RecordSet &&other) noexcept
+{
+    if (this != &other) {
+        RecordSet taken;
+        taken.swap(other);
+        swap(taken);
+    }
+    return *this;
+}
+
+void RecordSet::swap(RecordSet &other) noexcept
+{
+    std::swap(m_fields, other.m_fields);
+    std::swap(m_columns, other.m_columns);
+    std::swap(m_blocks, other.m_blocks);
+    std::swap(m_blockUsed, other.m_blockUsed);
+    std::swap(m_blockSealed, other.m_blockSealed);
+    std::swap(m_rowCount, other.m_rowCount);
+    std::swap(m_visible, other.m_visible);
+    std::swap(m_predicate, other.m_predicate);
+    std::swap(m_filtered, other.m_filtered);
+}
+
+RecordSet::~RecordSet() = default;
 
 void RecordSet::appendField(const QString &name, QMetaType::Type type, int size)
 {
     m_fields.append(RecordField{name, type, size});
+    Column c = makeColumn(type);
+    // The rows already held have no value in it.
+    if (c.kind == Kind::Generic)
+        c.values.resize(size_t(m_rowCount));
+    else
+        c.uniformCount = size_t(m_rowCount);
+    m_columns.push_back(std::move(c));
 }
+
+RecordSet::TextRef RecordSet::storeText(QStringView text)
+{
+    const qsizetype need = text.size() + 1; // with the terminating zero QString expects
+    qsizetype capacity = m_blocks.empty() ? 0 : m_blocks.back().size();
+    if (m_blocks.empty() || m_blockSealed || m_blockUsed + need > capacity) {
+        qsizetype next = m_blocks.empty() ? kFirstBlock : qMin(capacity * 2, kLargestBlock);
+        if (next < need) next = need;
+        m_blocks.emplace_back(next, Qt::Uninitialized);
+        m_blockUsed = 0;
+        m_blockSealed = false;
+        capacity = next;
+    }
+    // The block's characters past m_blockUsed belong to no text yet, so writing them does not
+    // change a text that shares the block.
+    auto *base = const_cast<char16_t *>(reinterpret_cast<const char16_t *>(m_blocks.back().constData()));
+    char16_t *at = base + m_blockUsed;
+    if (!text.isEmpty()) memcpy(at, text.utf16(), size_t(text.size()) * sizeof(char16_t));
+    at[text.size()] = u'\0';
+    const TextRef r{quint32(m_blocks.size() - 1), quint32(m_blockUsed), quint32(text.size())};
+    m_blockUsed += need;
+    return r;
+}
+
+QString RecordSet::textOf(const TextRef &r) const
+{
+    // A QString over the block's characters, sharing (and keeping) the block; changing it
+    // makes it copy them first, as with any shared QString.
+    QString::DataPointer d = m_blocks[r.block].data_ptr();
+    d.setBegin(d.data() + r.offset);
+    d.size = qsizetype(r.length);
+    return QString(std::move(d));
+}
+
+QVariant RecordSet::cell(const Column &c, size_t row) const
+{
+    if (c.kind == Kind::Generic) return c.values[row];
+    switch (c.uniform ? c.uniformTag : Tag(c.tags[row])) {
+    case TagInvalid:
+        return QVariant();
+    case TagTypedNull:
+        return QVariant(QMetaType(c.type));
+    case TagNullText:
+        return QVariant(QString());
+    default:
+        break;
+    }
+    switch (c.kind) {
+    case Kind::Text:
+        return QVariant(textOf(c.texts[row]));
+    case Kind::Date:
+        return QVariant(QDate::fromJulianDay(c.days[row]));
+    case Kind::Double:
+        return QVariant(c.numbers[row]);
+    case Kind::Generic:
+        break;
+    }
+    return QVariant();
+}
+
+bool RecordSet::fitsNatively(const Column &c, const QVariant &v) const
+{
+    if (c.kind == Kind::Generic) return false;
+    return !v.isValid() || v.typeId() == int(c.type);
+}
+
+void RecordSet::makeGeneric(Column &c)
+{
+    if (c.kind == Kind::Generic) return;
+    std::vector<QVariant> values;
+    const size_t n = c.size();
+    values.reserve(std::max(c.tags.capacity(), n));
+    for (size_t i = 0; i < n; ++i) values.push_back(cell(c, i));
+    c.values = std::move(values);
+    c.kind = Kind::Generic;
+    c.uniform = false;
+    c.uniformCount = 0;
+    c.tags = {};
+    c.texts = {};
+    c.days = {};
+    c.numbers = {};
+}
+
+void RecordSet::pushCell(int column, const QVariant &v)
+{
+    Column &c = m_columns[size_t(column)];
+    if (!fitsNatively(c, v)) makeGeneric(c);
+    if (c.kind == Kind::Generic) {
+        c.values.push_back(v);
+        return;
+    }
+    if (!v.isValid()) return pushTag(c, TagInvalid);
+    if (v.isNull()) return pushTag(c, TagTypedNull);
+    spreadOut(c);
+    switch (c.kind) {
+    case Kind::Text: {
+        const QString &s = *static_cast<const QString *>(v.constData());
+        if (s.isNull()) return pushTag(c, TagNullText);
+        const TextRef r = storeText(s);
+        c.texts.push_back(r);
+        c.tags.push_back(TagValue);
+        return;
+    }
+    case Kind::Date:
+        c.days.push_back(static_cast<const QDate *>(v.constData())->toJulianDay());
+        c.tags.push_back(TagValue);
+        return;
+    case Kind::Double:
+        c.numbers.push_back(*static_cast<const double *>(v.constData()));
+        c.tags.push_back(TagValue);
+        return;
+    case Kind::Generic:
+        break;
+    }
+}
+
+void RecordSet::putCell(int column, size_t row, const QVariant &v)
+{
+    Column &c = m_columns[size_t(column)];
+    if (!fitsNatively(c, v)) makeGeneric(c);
+    if (c.kind == Kind::Generic) {
+        c.values[row] = v;
+        return;
+    }
+    spreadOut(c);
+    if (!v.isValid()) {
+        c.tags[row] = TagInvalid;
+        return;
+    }
+    if (v.isNull()) {
+        c.tags[row] = TagTypedNull;
+        return;
+    }
+    switch (c.kind) {
+    case Kind::Text: {
+        const QString &s = *static_cast<const QString *>(v.constData());
+        if (s.isNull()) {
+            c.tags[row] = TagNullText;
+            return;
+        }
+        c.texts[row] = storeText(s);
+        break;
+    }
+    case Kind::Date:
+        c.days[row] = static_cast<const QDate *>(v.constData())->toJulianDay();
+        break;
+    case Kind::Double:
+        c.numbers[row] = *static_cast<const double *>(v.constData());
+        break;
+    case Kind::Generic:
+        break;
+    }
+    c.tags[row] = TagValue;
+}
+
+void RecordSet::popCells(int fromRow)
+{
+    for (Column &c : m_columns) {
+        const size_t n = size_t(fromRow);
+        if (c.kind == Kind::Generic) {
+            if (c.values.size() > n) c.values.resize(n);
+            continue;
+        }
+        if (c.uniform) c.uniformCount = std::min(c.uniformCount, n);
+        if (c.tags.size() > n) c.tags.resize(n);
+        if (c.texts.size() > n) c.texts.resize(n);
+        if (c.days.size() > n) c.days.resize(n);
+        if (c.numbers.size() > n) c.numbers.resize(n);
+    }
+}
+
+QVariant RecordSet::sourceValue(int sourceRow, int column) const
+{
+    if (column < 0 || column >= int(m_columns.size())) return QVariant();
+    return cell(m_columns[size_t(column)], size_t(sourceRow));
+}
+
+// ---- RecordSet: rows ------------------------------------------------------------------------
 
 int RecordSet::fieldIndex(const QString &name) const
 {
@@ -35,36 +398,81 @@ void RecordSet::checkSize(int column, const QVariant &v) const
         throw OrvekError(QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.").arg(f.name).arg(f.size));
 }
 
-void RecordSet::addRow(RecordRow values)
+void RecordSet::checkRow(const RecordRow &values) const
 {
     if (values.size() > m_fields.size()) throw OrvekError(QStringLiteral("Satırda alan sayısından fazla değer var."));
-    for (int i = 0; i < values.size(); ++i) checkSize(i, values[i]);
-    values.resize(m_fields.size());
-    m_rows.push_back(std::move(values));
-    if (m_filtered && m_predicate(m_rows.back())) m_visible.push_back(int(m_rows.size()) - 1);
+    for (int i = 0; i < values.size(); ++i)
+        if (m_fields.at(i).size > 0) checkSize(i, values.at(i));
+}
+
+void RecordSet::appendRowValues(const RecordRow &values)
+{
+    const int n = int(values.size());
+    for (int c = 0; c < int(m_columns.size()); ++c) pushCell(c, c < n ? values.at(c) : QVariant());
+    ++m_rowCount;
+}
+
+void RecordSet::addRow(RecordRow values)
+{
+    // A row of this very set is read before the set grows.
+    if (values.m_set == this) values.own();
+    checkRow(values);
+    appendRowValues(values);
+    if (m_filtered && m_predicate(RecordRow(this, m_rowCount - 1))) m_visible.push_back(m_rowCount - 1);
 }
 
 void RecordSet::insertRows(int sourcePos, QVector<RecordRow> rows)
 {
-    if (sourcePos < 0 || sourcePos > int(m_rows.size())) throw OrvekError(QStringLiteral("Geçersiz satır konumu."));
+    if (sourcePos < 0 || sourcePos > m_rowCount) throw OrvekError(QStringLiteral("Geçersiz satır konumu."));
     for (RecordRow &values : rows) {
-        if (values.size() > m_fields.size())
-            throw OrvekError(QStringLiteral("Satırda alan sayısından fazla değer var."));
-        for (int i = 0; i < values.size(); ++i) checkSize(i, values[i]);
-        values.resize(m_fields.size());
+        if (values.m_set == this) values.own();
+        checkRow(values);
     }
     const int n = int(rows.size());
-    m_rows.insert(m_rows.begin() + sourcePos, std::make_move_iterator(rows.begin()),
-                  std::make_move_iterator(rows.end()));
+    const int oldCount = m_rowCount;
+    for (const RecordRow &values : rows) appendRowValues(values);
+    // The new rows were added at the end; turn them to their place.
+    for (Column &c : m_columns) {
+        const auto turn = [&](auto &v) {
+            if (v.size() == size_t(m_rowCount)) std::rotate(v.begin() + sourcePos, v.begin() + oldCount, v.end());
+        };
+        turn(c.tags);
+        turn(c.texts);
+        turn(c.days);
+        turn(c.numbers);
+        turn(c.values);
+    }
     if (!m_filtered) return;
     std::vector<int> visible;
     visible.reserve(m_visible.size() + size_t(n));
     size_t k = 0;
     for (; k < m_visible.size() && m_visible[k] < sourcePos; ++k) visible.push_back(m_visible[k]);
     for (int i = sourcePos; i < sourcePos + n; ++i)
-        if (m_predicate(m_rows[size_t(i)])) visible.push_back(i);
+        if (m_predicate(RecordRow(this, i))) visible.push_back(i);
     for (; k < m_visible.size(); ++k) visible.push_back(m_visible[k] + n);
     m_visible = std::move(visible);
+}
+
+void RecordSet::reserve(int rows)
+{
+    for (Column &c : m_columns) {
+        const size_t n = size_t(rows);
+        if (c.kind == Kind::Generic) {
+            c.values.reserve(n);
+            continue;
+        }
+        if (c.uniform) continue; // reserved when spread out
+        c.tags.reserve(n);
+        if (c.kind == Kind::Text) c.texts.reserve(n);
+        if (c.kind == Kind::Date) c.days.reserve(n);
+        if (c.kind == Kind::Double) c.numbers.reserve(n);
+    }
+}
+
+QVariant RecordSet::value(int visibleRow, int column) const
+{
+    if (column < 0 || column >= int(m_columns.size())) return QVariant();
+    return cell(m_columns[size_t(column)], size_t(sourceRow(visibleRow)));
 }
 
 QVariant RecordSet::value(int visibleRow, const QString &fieldName) const
@@ -77,13 +485,26 @@ QVariant RecordSet::value(int visibleRow, const QString &fieldName) const
 void RecordSet::setValue(int visibleRow, int column, const QVariant &v)
 {
     checkSize(column, v);
-    m_rows[size_t(sourceRow(visibleRow))][column] = v;
+    if (column < 0 || column >= int(m_columns.size()))
+        throw OrvekError(QStringLiteral("Geçersiz alan: %1").arg(column));
+    putCell(column, size_t(sourceRow(visibleRow)), v);
 }
 
 void RecordSet::removeRow(int visibleRow)
 {
     const int src = sourceRow(visibleRow);
-    m_rows.erase(m_rows.begin() + src);
+    for (Column &c : m_columns) {
+        if (c.uniform) --c.uniformCount;
+        const auto drop = [src](auto &v) {
+            if (size_t(src) < v.size()) v.erase(v.begin() + src);
+        };
+        drop(c.tags);
+        drop(c.texts);
+        drop(c.days);
+        drop(c.numbers);
+        drop(c.values);
+    }
+    --m_rowCount;
     if (m_filtered) {
         m_visible.erase(m_visible.begin() + visibleRow);
         for (int &i : m_visible)
@@ -93,16 +514,91 @@ void RecordSet::removeRow(int visibleRow)
 
 void RecordSet::clear()
 {
-    m_rows.clear();
+    for (Column &c : m_columns) c = makeColumn(c.type);
+    m_blocks.clear();
+    m_blockUsed = 0;
+    m_blockSealed = false;
+    m_rowCount = 0;
     m_visible.clear();
 }
+
+// ---- RecordSet: loading cell by cell --------------------------------------------------------
+
+void RecordSet::appendText(int column, QStringView text)
+{
+    Column &c = m_columns[size_t(column)];
+    const RecordField &f = m_fields.at(column);
+    if (f.size > 0 && text.size() > f.size) {
+        abandonRow();
+        throw OrvekError(QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.").arg(f.name).arg(f.size));
+    }
+    if (c.kind != Kind::Text) {
+        pushCell(column, QVariant(text.toString()));
+        return;
+    }
+    spreadOut(c);
+    c.texts.push_back(storeText(text));
+    c.tags.push_back(TagValue);
+}
+
+void RecordSet::appendNull(int column)
+{
+    Column &c = m_columns[size_t(column)];
+    if (c.kind == Kind::Generic)
+        c.values.push_back(QVariant(QMetaType(c.type)));
+    else
+        pushTag(c, TagTypedNull);
+}
+
+void RecordSet::appendDate(int column, const QDate &date)
+{
+    Column &c = m_columns[size_t(column)];
+    if (c.kind != Kind::Date) {
+        appendValue(column, QVariant(date));
+        return;
+    }
+    spreadOut(c);
+    c.days.push_back(date.toJulianDay());
+    c.tags.push_back(TagValue);
+}
+
+void RecordSet::appendDouble(int column, double x)
+{
+    Column &c = m_columns[size_t(column)];
+    if (c.kind != Kind::Double) {
+        appendValue(column, QVariant(x));
+        return;
+    }
+    spreadOut(c);
+    c.numbers.push_back(x);
+    c.tags.push_back(TagValue);
+}
+
+void RecordSet::appendValue(int column, const QVariant &v)
+{
+    try {
+        checkSize(column, v);
+    } catch (...) {
+        abandonRow();
+        throw;
+    }
+    pushCell(column, v);
+}
+
+void RecordSet::endRow()
+{
+    ++m_rowCount;
+    if (m_filtered && m_predicate(RecordRow(this, m_rowCount - 1))) m_visible.push_back(m_rowCount - 1);
+}
+
+void RecordSet::abandonRow() { popCells(m_rowCount); }
 
 void RecordSet::setFilter(Predicate predicate)
 {
     std::vector<int> visible;
-    visible.reserve(m_rows.size());
-    for (size_t i = 0; i < m_rows.size(); ++i)
-        if (predicate(m_rows[i])) visible.push_back(int(i));
+    visible.reserve(size_t(m_rowCount));
+    for (int i = 0; i < m_rowCount; ++i)
+        if (predicate(RecordRow(this, i))) visible.push_back(i);
     m_predicate = std::move(predicate);
     m_visible = std::move(visible);
     m_filtered = true;

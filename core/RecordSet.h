@@ -1,16 +1,25 @@
 #pragma once
 
-// In-memory record set: typed fields, QVariant rows, an optional filter predicate over the
-// rows. The basket of the gateway client, the send list, the recipient grids and the
+// In-memory record set: typed fields, rows of QVariant values, an optional filter predicate
+// over the rows. The basket of the gateway client, the send list, the recipient grids and the
 // spreadsheet export all work on it.
+//
+// The values are held by column: texts in shared text blocks, dates as day numbers, numbers
+// as doubles, each cell with a small tag (value, null of the field's type, no value). A value
+// of another type than its field's makes that one column hold QVariants. Reading a cell gives
+// the QVariant that was stored (a text shares the block's memory, without copying it).
 
 #include <QAbstractTableModel>
+#include <QDate>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <initializer_list>
+#include <iterator>
 #include <vector>
 
 struct RecordField {
@@ -19,7 +28,79 @@ struct RecordField {
     int size = 0; // longest text a QString field takes; 0 = no limit
 };
 
-using RecordRow = QVector<QVariant>;
+class RecordSet;
+
+// A row of values, used like QVector<QVariant>. RecordSet::row() gives a view of one row of
+// the set (read cell by cell, valid while the set keeps its rows); a copy of a view, and any
+// change through it, holds values of its own, so the set never changes through a row.
+class RecordRow {
+public:
+    RecordRow() = default;
+    explicit RecordRow(qsizetype n) : m_values(n) {}
+    RecordRow(std::initializer_list<QVariant> values) : m_values(values) {}
+    RecordRow(QVector<QVariant> values) : m_values(std::move(values)) {}
+    RecordRow(const RecordRow &other);
+    RecordRow(RecordRow &&other) noexcept = default;
+    RecordRow &operator=(const RecordRow &other);
+    RecordRow &operator=(RecordRow &&other) noexcept = default;
+
+    qsizetype size() const;
+    qsizetype count() const { return size(); }
+    bool isEmpty() const { return size() == 0; }
+    QVariant at(qsizetype i) const;
+    QVariant operator[](qsizetype i) const { return at(i); }
+    QVariant &operator[](qsizetype i);
+    QVariant value(qsizetype i, const QVariant &fallback = QVariant()) const;
+
+    void resize(qsizetype n);
+    void reserve(qsizetype n) { own().reserve(n); }
+    void append(const QVariant &v) { own().append(v); }
+    void push_back(const QVariant &v) { own().append(v); }
+    RecordRow &operator<<(const QVariant &v)
+    {
+        own().append(v);
+        return *this;
+    }
+    QVector<QVariant> toVector() const;
+
+    class const_iterator {
+    public:
+        using iterator_category = std::forward_iterator_tag;
+        using value_type = QVariant;
+        using difference_type = qsizetype;
+        using pointer = void;
+        using reference = QVariant;
+        const_iterator(const RecordRow *row, qsizetype i) : m_row(row), m_i(i) {}
+        QVariant operator*() const { return m_row->at(m_i); }
+        const_iterator &operator++()
+        {
+            ++m_i;
+            return *this;
+        }
+        bool operator==(const const_iterator &o) const { return m_i == o.m_i; }
+        bool operator!=(const const_iterator &o) const { return m_i != o.m_i; }
+
+    private:
+        const RecordRow *m_row;
+        qsizetype m_i;
+    };
+    const_iterator begin() const { return const_iterator(this, 0); }
+    const_iterator end() const { return const_iterator(this, size()); }
+
+    bool isView() const { return m_set != nullptr; }
+
+private:
+    friend class RecordSet;
+    RecordRow(const RecordSet *set, int sourceRow) : m_set(set), m_row(sourceRow) {}
+    QVector<QVariant> &own();
+
+    QVector<QVariant> m_values;
+    const RecordSet *m_set = nullptr; // a view of this set's row m_row
+    int m_row = -1;
+};
+
+bool operator==(const RecordRow &a, const RecordRow &b);
+inline bool operator!=(const RecordRow &a, const RecordRow &b) { return !(a == b); }
 
 class RecordSet {
 public:
@@ -27,6 +108,13 @@ public:
 
     RecordSet() = default;
     explicit RecordSet(QVector<RecordField> fields);
+    // A copy holds the same values and writes new texts into blocks of its own.
+    RecordSet(const RecordSet &other);
+    RecordSet &operator=(const RecordSet &other);
+    // The moved-from set is empty.
+    RecordSet(RecordSet &&other) noexcept;
+    RecordSet &operator=(RecordSet &&other) noexcept;
+    ~RecordSet();
 
     void appendField(const QString &name, QMetaType::Type type = QMetaType::QString, int size = 0);
     int fieldCount() const { return int(m_fields.size()); }
@@ -42,13 +130,14 @@ public:
     // Inserts rows before the row at sourcePos of the unfiltered rows (totalRowCount() appends),
     // with the checks of addRow; a filter keeps the rows it lets through.
     void insertRows(int sourcePos, QVector<RecordRow> rows);
-    void reserve(int rows) { m_rows.reserve(size_t(rows)); }
+    void reserve(int rows);
 
     // Rows seen through the filter.
-    int rowCount() const { return m_filtered ? int(m_visible.size()) : int(m_rows.size()); }
-    int totalRowCount() const { return int(m_rows.size()); }
-    const RecordRow &row(int visibleRow) const { return m_rows[size_t(sourceRow(visibleRow))]; }
-    QVariant value(int visibleRow, int column) const { return row(visibleRow).value(column); }
+    int rowCount() const { return m_filtered ? int(m_visible.size()) : m_rowCount; }
+    int totalRowCount() const { return m_rowCount; }
+    // A view of the row (see RecordRow); a copy of it keeps its values.
+    RecordRow row(int visibleRow) const { return RecordRow(this, sourceRow(visibleRow)); }
+    QVariant value(int visibleRow, int column) const;
     QVariant value(int visibleRow, const QString &fieldName) const;
     void setValue(int visibleRow, int column, const QVariant &v);
     void removeRow(int visibleRow);
@@ -60,11 +149,68 @@ public:
 
     int sourceRow(int visibleRow) const { return m_filtered ? m_visible[size_t(visibleRow)] : visibleRow; }
 
+    // The value at an unfiltered row; a column past the fields gives a null QVariant.
+    QVariant sourceValue(int sourceRow, int column) const;
+
+    // Adding many rows cell by cell, without a QVariant per cell (loaders): the cells of one
+    // row in field order, then endRow(). A text longer than its field's size throws OrvekError
+    // and drops the cells of the unfinished row; so does abandonRow().
+    void appendText(int column, QStringView text);
+    void appendNull(int column); // null of the field's type
+    void appendDate(int column, const QDate &date);
+    void appendDouble(int column, double x);
+    void appendValue(int column, const QVariant &v);
+    void endRow();
+    void abandonRow();
+
 private:
+    enum class Kind : quint8 { Text, Date, Double, Generic };
+    enum Tag : quint8 { TagValue, TagTypedNull, TagInvalid, TagNullText };
+    struct TextRef {
+        quint32 block, offset, length;
+    };
+    struct Column {
+        Kind kind = Kind::Generic;
+        QMetaType::Type type = QMetaType::QString;
+        std::vector<quint8> tags;     // all but Generic
+        std::vector<TextRef> texts;   // Text
+        std::vector<qint64> days;     // Date (Julian day)
+        std::vector<double> numbers;  // Double
+        std::vector<QVariant> values; // Generic
+        // A column whose cells so far are all one tag other than TagValue holds only their
+        // count (fields no row fills take no memory); the first other cell spreads it out.
+        bool uniform = true;
+        Tag uniformTag = TagInvalid;
+        size_t uniformCount = 0;
+        size_t size() const
+        {
+            if (kind == Kind::Generic) return values.size();
+            return uniform ? uniformCount : tags.size();
+        }
+    };
+
+    static Column makeColumn(QMetaType::Type type);
     void checkSize(int column, const QVariant &v) const;
+    void checkRow(const RecordRow &values) const;
+    QVariant cell(const Column &c, size_t row) const;
+    void pushCell(int column, const QVariant &v);
+    void putCell(int column, size_t row, const QVariant &v);
+    bool fitsNatively(const Column &c, const QVariant &v) const;
+    void makeGeneric(Column &c);
+    static void spreadOut(Column &c);
+    static void pushTag(Column &c, Tag t);
+    TextRef storeText(QStringView text);
+    QString textOf(const TextRef &r) const;
+    void popCells(int fromRow);
+    void appendRowValues(const RecordRow &values);
+    void swap(RecordSet &other) noexcept;
 
     QVector<RecordField> m_fields;
-    std::vector<RecordRow> m_rows;
+    std::vector<Column> m_columns;
+    std::vector<QString> m_blocks; // text storage, shared with the texts handed out
+    qsizetype m_blockUsed = 0;     // characters used in the last block
+    bool m_blockSealed = false;    // the last block is shared with a copy: write a new one
+    int m_rowCount = 0;
     std::vector<int> m_visible;
     Predicate m_predicate;
     bool m_filtered = false;
