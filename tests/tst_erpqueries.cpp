@@ -114,6 +114,8 @@ private slots:
     void valuesHaveTheColumnTypes();
     void edgeRows();
     void secondCompany();
+    void loadGivesTheDriverValues_data();
+    void loadGivesTheDriverValues();
     void failures();
     void normalizeValue_data();
     void normalizeValue();
@@ -328,6 +330,52 @@ void TestErpQueries::secondCompany()
     QCOMPARE(rowKeys(g, {"HesapKodu", "YetkiliAdi", "GrupKodAck"}),
              QStringList({QStringLiteral("320.001|Deniz|Toptancılar")}));
     QCOMPARE(LoadErpRecordSet("BakiyeMesaj").value(0, "Bakiye"), QVariant(10.0));
+}
+
+void TestErpQueries::loadGivesTheDriverValues_data()
+{
+    QTest::addColumn<QString>("company");
+    QTest::newRow("01, several rows") << "01";
+    QTest::newRow("02, one row") << "02";
+    QTest::newRow("03, no rows") << "03";
+}
+
+// The loader reads the stand-in's rows after the first straight from its statement; every
+// cell must be what the driver gives through NormalizeErpValue, of the same type and nullness,
+// also for a value stored with another type than its column's (a blob in a text column).
+void TestErpQueries::loadGivesTheDriverValues()
+{
+    QFETCH(QString, company);
+    Erp e([](ErpStandIn &erp) {
+        erp.addCompany("03", QStringLiteral("Boş Şirket"));
+        erp.addContact("01", {{"Sirket", "120.004"},
+                              {"Adi", QByteArray("Blob \xc3\xbcnvan")},
+                              {"Soyadi", QString()},
+                              {"Kod3", QString("")},
+                              {"CepTelBKod", "536"},
+                              {"CepTel", "5556677"},
+                              {"DogumTar", ErpStandIn::dayNumber(1999, 1, 31)}});
+    });
+    gCompanyCode = company;
+    for (const QString &kind : kindKeys()) {
+        const QVector<RecordField> fields = ErpColumns(kind);
+        QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(GetErpQuery(kind)));
+        QVector<QVector<QVariant>> expected;
+        while (q.next()) {
+            QVector<QVariant> row;
+            for (int c = 0; c < fields.size(); ++c) row << NormalizeErpValue(q.value(c), fields[c].type);
+            expected << row;
+        }
+        const RecordSet rs = LoadErpRecordSet(kind);
+        QCOMPARE(rs.rowCount(), int(expected.size()));
+        for (int r = 0; r < rs.rowCount(); ++r)
+            for (int c = 0; c < rs.fieldCount(); ++c) {
+                const QVariant got = rs.value(r, c), want = expected[r][c];
+                const QByteArray where = (kind + " row " + QString::number(r) + " " + fields[c].name).toUtf8();
+                QVERIFY2(got.typeId() == want.typeId() && got.isNull() == want.isNull() && got == want,
+                         where.constData());
+            }
+    }
 }
 
 void TestErpQueries::failures()
