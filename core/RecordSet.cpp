@@ -146,9 +146,9 @@ RecordSet::RecordSet(QVector<RecordField> fields) : m_fields(std::move(fields))
 }
 
 RecordSet::RecordSet(const RecordSet &other)
-    : m_fields(other.m_fields), m_columns(other.m_columns), m_blocks(other.m_blocks), m_blockUsed(other.m_blockUsed),
-      m_blockSealed(true), m_rowCount(other.m_rowCount), m_visible(other.m_visible), m_predicate(other.m_predicate),
-      m_filtered(other.m_filtered)
+    : m_fields(other.m_fields), m_columns(other.m_columns), m_blocks(other.m_blocks), m_held(other.m_held),
+      m_blockUsed(other.m_blockUsed), m_blockSealed(true), m_rowCount(other.m_rowCount), m_visible(other.m_visible),
+      m_predicate(other.m_predicate), m_filtered(other.m_filtered)
 {}
 
 RecordSet &RecordSet::operator=(const RecordSet &other)
@@ -177,6 +177,7 @@ void RecordSet::swap(RecordSet &other) noexcept
     std::swap(m_fields, other.m_fields);
     std::swap(m_columns, other.m_columns);
     std::swap(m_blocks, other.m_blocks);
+    std::swap(m_held, other.m_held);
     std::swap(m_blockUsed, other.m_blockUsed);
     std::swap(m_blockSealed, other.m_blockSealed);
     std::swap(m_rowCount, other.m_rowCount);
@@ -222,8 +223,21 @@ RecordSet::TextRef RecordSet::storeText(QStringView text)
     return r;
 }
 
+RecordSet::TextRef RecordSet::holdText(const QString &text, const TextRef *previous)
+{
+    // A text that comes as a QString is kept as it is (shared, not copied); a cell that held
+    // one reuses its place.
+    if (previous && previous->block == kHeld) {
+        m_held[previous->offset] = text;
+        return *previous;
+    }
+    m_held.push_back(text);
+    return TextRef{kHeld, quint32(m_held.size() - 1), quint32(text.size())};
+}
+
 QString RecordSet::textOf(const TextRef &r) const
 {
+    if (r.block == kHeld) return m_held[r.offset];
     // A QString over the block's characters, sharing (and keeping) the block; changing it
     // makes it copy them first, as with any shared QString.
     QString::DataPointer d = m_blocks[r.block].data_ptr();
@@ -296,7 +310,7 @@ void RecordSet::pushCell(int column, const QVariant &v)
     case Kind::Text: {
         const QString &s = *static_cast<const QString *>(v.constData());
         if (s.isNull()) return pushTag(c, TagNullText);
-        const TextRef r = storeText(s);
+        const TextRef r = holdText(s);
         c.texts.push_back(r);
         c.tags.push_back(TagValue);
         return;
@@ -338,7 +352,7 @@ void RecordSet::putCell(int column, size_t row, const QVariant &v)
             c.tags[row] = TagNullText;
             return;
         }
-        c.texts[row] = storeText(s);
+        c.texts[row] = holdText(s, c.tags[row] == TagValue ? &c.texts[row] : nullptr);
         break;
     }
     case Kind::Date:
@@ -494,6 +508,9 @@ void RecordSet::removeRow(int visibleRow)
 {
     const int src = sourceRow(visibleRow);
     for (Column &c : m_columns) {
+        if (c.kind == Kind::Text && !c.uniform && c.tags[size_t(src)] == TagValue &&
+            c.texts[size_t(src)].block == kHeld)
+            m_held[c.texts[size_t(src)].offset] = QString();
         if (c.uniform) --c.uniformCount;
         const auto drop = [src](auto &v) {
             if (size_t(src) < v.size()) v.erase(v.begin() + src);
@@ -516,6 +533,7 @@ void RecordSet::clear()
 {
     for (Column &c : m_columns) c = makeColumn(c.type);
     m_blocks.clear();
+    m_held.clear();
     m_blockUsed = 0;
     m_blockSealed = false;
     m_rowCount = 0;

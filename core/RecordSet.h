@@ -4,10 +4,11 @@
 // over the rows. The basket of the gateway client, the send list, the recipient grids and the
 // spreadsheet export all work on it.
 //
-// The values are held by column: texts in shared text blocks, dates as day numbers, numbers
-// as doubles, each cell with a small tag (value, null of the field's type, no value). A value
-// of another type than its field's makes that one column hold QVariants. Reading a cell gives
-// the QVariant that was stored (a text shares the block's memory, without copying it).
+// The values are held by column: dates as day numbers, numbers as doubles, texts as the
+// QStrings they came as or, when loaded cell by cell, in shared text blocks; each cell has a
+// small tag (value, null of the field's type, no value). A value of another type than its
+// field's makes that one column hold QVariants. Reading a cell gives the QVariant that was
+// stored (a text from a block shares the block's memory, without copying it).
 
 #include <QAbstractTableModel>
 #include <QDate>
@@ -166,9 +167,11 @@ public:
 private:
     enum class Kind : quint8 { Text, Date, Double, Generic };
     enum Tag : quint8 { TagValue, TagTypedNull, TagInvalid, TagNullText };
+    // A text in m_blocks, or (block kHeld) the QString m_held[offset].
     struct TextRef {
         quint32 block, offset, length;
     };
+    static constexpr quint32 kHeld = 0xFFFFFFFFu;
     struct Column {
         Kind kind = Kind::Generic;
         QMetaType::Type type = QMetaType::QString;
@@ -200,6 +203,7 @@ private:
     static void spreadOut(Column &c);
     static void pushTag(Column &c, Tag t);
     TextRef storeText(QStringView text);
+    TextRef holdText(const QString &text, const TextRef *previous = nullptr);
     QString textOf(const TextRef &r) const;
     void popCells(int fromRow);
     void appendRowValues(const RecordRow &values);
@@ -208,6 +212,7 @@ private:
     QVector<RecordField> m_fields;
     std::vector<Column> m_columns;
     std::vector<QString> m_blocks; // text storage, shared with the texts handed out
+    std::vector<QString> m_held;   // texts added as QStrings, held as they came (kHeld)
     qsizetype m_blockUsed = 0;     // characters used in the last block
     bool m_blockSealed = false;    // the last block is shared with a copy: write a new one
     int m_rowCount = 0;
