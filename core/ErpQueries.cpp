@@ -9,8 +9,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QSqlResult>
-#include <sqlite3.h>
 
 namespace {
 enum class Kind { None, Bakiye, Chk, Grup, Yetkili, DGun, EvYil };
@@ -198,100 +196,6 @@ QVariant NormalizeErpValue(const QVariant &value, QMetaType::Type type)
     }
 }
 
-namespace {
-// "yyyy-MM-dd[ HH:mm:ss]" as UTF-8 (a date the stand-in's DATEADD gives), as isoDate() reads it.
-QDate isoDate(const unsigned char *s, int len)
-{
-    if (!s || len < 10 || s[4] != '-' || s[7] != '-') return QDate();
-    int parts[3] = {0, 0, 0};
-    const int from[3] = {0, 5, 8}, size[3] = {4, 2, 2};
-    for (int p = 0; p < 3; ++p)
-        for (int i = from[p]; i < from[p] + size[p]; ++i) {
-            if (s[i] < '0' || s[i] > '9') return QDate();
-            parts[p] = parts[p] * 10 + (s[i] - '0');
-        }
-    if (len > 10 && s[10] != ' ' && s[10] != 'T') return QDate();
-    return QDate(parts[0], parts[1], parts[2]);
-}
-
-// A column value as the Qt SQLite driver gives it (the driver's default number policy).
-QVariant driverValue(sqlite3_stmt *stmt, int c)
-{
-    switch (sqlite3_column_type(stmt, c)) {
-    case SQLITE_INTEGER:
-        return QVariant(qlonglong(sqlite3_column_int64(stmt, c)));
-    case SQLITE_FLOAT:
-        return QVariant(sqlite3_column_double(stmt, c));
-    case SQLITE_BLOB:
-        return QVariant(
-            QByteArray(static_cast<const char *>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c)));
-    case SQLITE_NULL:
-        return QVariant(QMetaType(QMetaType::QString));
-    default:
-        return QVariant(QString(reinterpret_cast<const QChar *>(sqlite3_column_text16(stmt, c)),
-                                sqlite3_column_bytes16(stmt, c) / int(sizeof(QChar))));
-    }
-}
-
-// The rest of the rows of the stand-in's statement, read straight into the set: the same
-// values NormalizeErpValue gives for what the driver would return, without a QVariant per
-// cell on the common paths (text into a text column, a DATEADD date, a number).
-void readStandInRows(sqlite3_stmt *stmt, const QVector<QMetaType::Type> &types, RecordSet &rs)
-{
-    const int n = int(types.size());
-    int rc;
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-        for (int c = 0; c < n; ++c) {
-            const int type = sqlite3_column_type(stmt, c);
-            if (type == SQLITE_NULL) {
-                rs.appendNull(c);
-                continue;
-            }
-            switch (types[c]) {
-            case QMetaType::QString:
-                if (type == SQLITE_TEXT) {
-                    const auto *text = static_cast<const char16_t *>(sqlite3_column_text16(stmt, c));
-                    rs.appendText(c, QStringView(text, sqlite3_column_bytes16(stmt, c) / qsizetype(sizeof(char16_t))));
-                    continue;
-                }
-                break;
-            case QMetaType::QDate:
-                if (type == SQLITE_TEXT) {
-                    const QDate d = isoDate(sqlite3_column_text(stmt, c), sqlite3_column_bytes(stmt, c));
-                    if (d.isValid())
-                        rs.appendDate(c, d);
-                    else
-                        rs.appendNull(c);
-                    continue;
-                }
-                break;
-            case QMetaType::Double:
-                if (type == SQLITE_FLOAT) {
-                    rs.appendDouble(c, sqlite3_column_double(stmt, c));
-                    continue;
-                }
-                break;
-            default:
-                break;
-            }
-            rs.appendValue(c, NormalizeErpValue(driverValue(stmt, c), types[c]));
-        }
-        rs.endRow();
-    }
-    if (rc != SQLITE_DONE)
-        throw OrvekError(QString::fromUtf8(sqlite3_errmsg(sqlite3_db_handle(stmt))) +
-                         QStringLiteral(" Unable to fetch row"));
-}
-
-sqlite3_stmt *standInStatement(const QSqlQuery &q)
-{
-    if (!q.result()) return nullptr;
-    const QVariant handle = q.result()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3_stmt*") != 0) return nullptr;
-    return *static_cast<sqlite3_stmt *const *>(handle.constData());
-}
-} // namespace
-
 RecordSet LoadErpRecordSet(const QString &kind)
 {
     const QVector<RecordField> fields = ErpColumns(kind);
@@ -303,21 +207,18 @@ RecordSet LoadErpRecordSet(const QString &kind)
     for (int c = 0; c < n; ++c) types[c] = fields[c].type;
 
     RecordSet rs(fields);
-    const auto takeRow = [&] {
-        RecordRow row(n);
-        for (int c = 0; c < n; ++c) row[c] = NormalizeErpValue(q.value(c), types[c]);
-        rs.addRow(std::move(row));
-    };
-    // The stand-in's rows after the first come from its statement directly; the driver has
-    // stepped the statement to the row it gave last, so the next step gives the next row.
-    sqlite3_stmt *stmt = standInStatement(q);
-    if (stmt) {
-        if (q.next()) {
-            takeRow();
-            readStandInRows(stmt, types, rs);
+    while (q.next()) {
+        for (int c = 0; c < n; ++c) {
+            const QVariant v = NormalizeErpValue(q.value(c), types[c]);
+            // A text goes into the set's shared text blocks: the driver's string is freed with
+            // the row instead of staying as one allocation per cell.
+            const QString *text = v.typeId() == QMetaType::QString ? static_cast<const QString *>(v.constData()) : nullptr;
+            if (types[c] == QMetaType::QString && text && !text->isNull())
+                rs.appendText(c, *text);
+            else
+                rs.appendValue(c, v);
         }
-    } else {
-        while (q.next()) takeRow();
+        rs.endRow();
     }
     if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
     return rs;

@@ -340,9 +340,10 @@ void TestErpQueries::loadGivesTheDriverValues_data()
     QTest::newRow("03, no rows") << "03";
 }
 
-// The loader reads the stand-in's rows after the first straight from its statement; every
-// cell must be what the driver gives through NormalizeErpValue, of the same type and nullness,
-// also for a value stored with another type than its column's (a blob in a text column).
+// The loader keeps texts in the set's shared blocks and other values by column; every cell
+// must still be what the driver gives through NormalizeErpValue, of the same type and
+// nullness (an empty text is not Null), also for a value stored with another type than its
+// column's (a blob in a text column).
 void TestErpQueries::loadGivesTheDriverValues()
 {
     QFETCH(QString, company);
