@@ -21,6 +21,7 @@
 #include <functional>
 #include <initializer_list>
 #include <iterator>
+#include <deque>
 #include <vector>
 
 struct RecordField {
@@ -212,7 +213,7 @@ private:
     QVector<RecordField> m_fields;
     std::vector<Column> m_columns;
     std::vector<QString> m_blocks; // text storage, shared with the texts handed out
-    std::vector<QString> m_held;   // texts added as QStrings, held as they came (kHeld)
+    std::deque<QString> m_held;    // texts added as QStrings, held as they came (kHeld)
     qsizetype m_blockUsed = 0;     // characters used in the last block
     bool m_blockSealed = false;    // the last block is shared with a copy: write a new one
     int m_rowCount = 0;
