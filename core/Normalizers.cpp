@@ -1,24 +1,82 @@
 #include "core/Normalizers.h"
 
+#include <algorithm>
 #include <exception>
+
+namespace {
+
+// What NormalizeGsmText puts for one UTF-16 unit: the unit itself, another one, or nothing
+// (-1). The replacements of the text map single units to single units or remove
+// them, and none gives a unit that another one replaces, so mapping every unit once gives
+// the text that applying them one after the other gives.
+int gsmTextUnit(char16_t u)
+{
+    switch (u) {
+    case u'\u00DC':
+        return u'U';
+    case u'\u00FC':
+        return u'u';
+    case u'\u011E':
+        return u'G';
+    case u'\u011F':
+        return u'g';
+    case u'\u0130':
+        return u'I';
+    case u'\u0131':
+        return u'i';
+    case u'\u015E':
+        return u'S';
+    case u'\u015F':
+        return u's';
+    case u'\u00C7':
+        return u'C';
+    case u'\u00E7':
+        return u'c';
+    case u'\u00D6':
+        return u'O';
+    case u'\u00F6':
+        return u'o';
+    case u'&':
+        return u'-';
+    case u'\u00E9':
+        return u'e';
+    case u'\r':
+    case u'\n':
+        return -1; // "\r\n", then a lone "\r", then a lone "\n": every one goes
+    case u'>':
+        return u']';
+    case u'<':
+        return u'[';
+    case u'~':
+    case u'\t':
+        return u' ';
+    default:
+        return u;
+    }
+}
+
+} // namespace
 
 QString NormalizeGsmText(QString text)
 {
     try {
-        // Applied one after the other, each to the result of the one before.
-        static const struct {
-            const char16_t *find;
-            const char16_t *replace;
-        } steps[] = {
-            {u"\u00DC", u"U"}, {u"\u00FC", u"u"}, {u"\u011E", u"G"}, {u"\u011F", u"g"}, {u"\u0130", u"I"},
-            {u"\u0131", u"i"}, {u"\u015E", u"S"}, {u"\u015F", u"s"}, {u"\u00C7", u"C"}, {u"\u00E7", u"c"},
-            {u"\u00D6", u"O"}, {u"\u00F6", u"o"}, {u"&", u"-"},      {u"\u00E9", u"e"}, {u"\r\n", u""},
-            {u"\r", u""},      {u"\n", u""},      {u">", u"]"},      {u"<", u"["},      {u"~", u" "},
-            {u"\t", u" "},
-        };
-        for (const auto &s : steps)
-            text.replace(QString::fromUtf16(s.find), QString::fromUtf16(s.replace), Qt::CaseSensitive);
-        return text;
+        // One pass over the text; a text with nothing to replace is given back as it came.
+        const qsizetype size = text.size();
+        const QChar *in = text.constData();
+        qsizetype i = 0;
+        while (i < size && gsmTextUnit(in[i].unicode()) == int(in[i].unicode())) ++i;
+        if (i == size) return text;
+
+        QString out(size, Qt::Uninitialized);
+        QChar *o = out.data();
+        std::copy(in, in + i, o);
+        qsizetype n = i;
+        for (; i < size; ++i) {
+            const int u = gsmTextUnit(in[i].unicode());
+            if (u >= 0) o[n++] = QChar(char16_t(u));
+        }
+        out.truncate(n);
+        return out;
     } catch (const std::exception &) {
         return QString();
     }

@@ -7,6 +7,7 @@ class TestNormalizers : public QObject {
 private slots:
     void gsmText_data();
     void gsmText();
+    void gsmTextAsStepwiseReplacements();
     void gsmNumber_data();
     void gsmNumber();
 };
@@ -47,6 +48,41 @@ void TestNormalizers::gsmText()
     const QString before = input;
     QTEST(NormalizeGsmText(input), "expected");
     QCOMPARE(input, before);
+}
+
+// The text's replacements applied one after the other over the whole text, each to the result
+// of the one before: what the one pass must give for every mix of the characters involved.
+static QString stepwiseGsmText(QString text)
+{
+    static const char16_t *const steps[][2] = {
+        {u"\u00DC", u"U"}, {u"\u00FC", u"u"}, {u"\u011E", u"G"}, {u"\u011F", u"g"}, {u"\u0130", u"I"},
+        {u"\u0131", u"i"}, {u"\u015E", u"S"}, {u"\u015F", u"s"}, {u"\u00C7", u"C"}, {u"\u00E7", u"c"},
+        {u"\u00D6", u"O"}, {u"\u00F6", u"o"}, {u"&", u"-"},      {u"\u00E9", u"e"}, {u"\r\n", u""},
+        {u"\r", u""},      {u"\n", u""},      {u">", u"]"},      {u"<", u"["},      {u"~", u" "},
+        {u"\t", u" "},
+    };
+    for (const auto &s : steps) text.replace(QString::fromUtf16(s[0]), QString::fromUtf16(s[1]));
+    return text;
+}
+
+void TestNormalizers::gsmTextAsStepwiseReplacements()
+{
+    // Every character replaced or removed, their results, neighbours of them and units that
+    // look special (U+FFFF, a lone surrogate half) but stay.
+    const QString alphabet = QStringLiteral("\u00DC\u00FC\u011E\u011F\u0130\u0131\u015E\u015F\u00C7\u00E7\u00D6\u00F6&"
+                                            "\u00E9\r\n><~\t-[] aUeIi\u00C9\u00E2") +
+                             QChar(0xFFFF) + QChar(0xD800);
+    quint32 seed = 20240611;
+    for (int c = 0; c < 5000; ++c) {
+        QString text;
+        seed = seed * 1664525u + 1013904223u;
+        const int length = int(seed >> 28);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            text += alphabet.at(int((seed >> 16) % quint32(alphabet.size())));
+        }
+        QCOMPARE(NormalizeGsmText(text), stepwiseGsmText(text));
+    }
 }
 
 void TestNormalizers::gsmNumber_data()

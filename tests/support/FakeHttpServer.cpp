@@ -8,6 +8,7 @@
 #include <QThread>
 #include <QTimer>
 #include <arpa/inet.h>
+#include <chrono>
 #include <fcntl.h>
 #include <memory>
 #include <netinet/in.h>
@@ -156,6 +157,9 @@ private:
             m_scanFrom = 0;
             FakeRequest request = std::move(m_request);
             m_request = FakeRequest();
+            request.arrivedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                    std::chrono::steady_clock::now().time_since_epoch())
+                                    .count();
             m_owner->record(request);
             const FakeReply reply = m_owner->respond(request);
             const bool close = m_closeAfter || !m_owner->keepAlive();

@@ -29,6 +29,7 @@ struct FakeRequest {
     QByteArray path;
     QList<QPair<QByteArray, QByteArray>> headers; // names as sent
     QByteArray body;
+    qint64 arrivedNs = 0; // std::chrono::steady_clock time at which the whole request had come
 
     // Value of the first header of that name (case-insensitive); "" when absent.
     QByteArray header(const QByteArray &name) const;

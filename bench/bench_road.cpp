@@ -1,0 +1,366 @@
+// The send at the speed of its parts, at 10,000, 100,000 and 1,000,000 rows, every figure next
+// to its floor in the same run. The windows run offscreen; the gateway is the loopback fake,
+// whose send reply is fixed, so it keeps no state between iterations.
+//
+//   BM_GonderFloor   the core's basket of the send list's rows (their texts as the basket
+//                    takes them) built and sent: from the first row put in to the whole
+//                    request at the fake gateway.
+//   BM_Gonder        "Gönder" on the shown send screen holding those rows, its confirmation
+//                    answered Yes: from the click to the whole request at the fake gateway.
+//                    The click is waited for to its end (reply, log row, boxes) untimed.
+//   BM_RoadFloor     the core's build, POST and reading of the reply of the very basket the
+//                    road sends (the contact persons merged with the text beforehand).
+//   BM_Road          the operator's road over an ERP stand-in of that many contact persons:
+//                    "İleri >>" in the contact person window (send screen shown, its account
+//                    request, the merge filling it), then "Gönder" confirmed, up to the box
+//                    that tells the send was accepted and logged.
+//
+// Each case reports peakRssMB, the process's peak so far: run one size per process to read
+// the memory of that size, e.g.
+//
+//   QT_QPA_PLATFORM=offscreen bench_road --benchmark_filter=/100000 --benchmark_repetitions=5
+//       --benchmark_report_aggregates_only=true
+
+#include "bench/BenchSupport.h"
+#include "core/AppState.h"
+#include "core/Gateway.h"
+#include "core/Normalizers.h"
+#include "core/RecipientMerge.h"
+#include "core/SendList.h"
+#include "core/SendSteps.h"
+#include "core/Services.h"
+#include "messaging/RecipientHandOver.h"
+#include "messaging/RecipientWindows.h"
+#include "messaging/frmSonEkran.h"
+#include "shell/WorkArea.h"
+#include "shell/frmAna.h"
+#include "shell/frmMDI.h"
+#include "tests/support/ErpStandIn.h"
+#include "tests/support/FakeGateway.h"
+#include "tests/support/MainWindowFixture.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTreeWidget>
+
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <random>
+#include <utility>
+
+namespace {
+
+const QString kText =
+    QStringLiteral("Sayın [##YetkiliAdi##] [##YetkiliSoyadi##],\r\n[##Unvan1##] hesabınızın yıl sonu mutabakatı için "
+                   "lütfen bizi arayınız.");
+
+const QStringList kFirst = {"Ayşe", "İsmail", "Irmak", "Çiğdem", "Ümit", "Gülşen", "Şükrü", "Ahmet",
+                            "Işıl", "Ömer",   "Deniz", "Ağah",   "Can",  "Elif",   "Oğuz",  "Zeynep"};
+const QStringList kLast = {"Yılmaz", "Öztürk", "Çelik", "Ağaoğlu", "Işık", "Ilgaz", "Şen", "Kaya"};
+
+qint64 steadyNs()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+double peakRssMB()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return double(u.ru_maxrss) / 1024.0;
+}
+
+// The loopback gateway: a large credit, and a fixed accepted reply to every send.
+struct Gateway0 {
+    FakeGateway fake;
+    Gateway0()
+    {
+        fake.setCredit(100000000);
+        fake.setReply(QStringLiteral("1"), QStringLiteral("ID:100001"));
+    }
+    // When the last request had come whole (0: none).
+    qint64 lastArrival()
+    {
+        const QVector<FakeRequest> r = fake.server().requests();
+        return r.isEmpty() ? 0 : r.last().arrivedNs;
+    }
+};
+Gateway0 &loopback()
+{
+    static Gateway0 g;
+    return g;
+}
+
+// ---- Send screen ------------------------------------------------------------------------
+
+QString number(int i) { return QStringLiteral("53%1").arg(i % 100000000, 8, 10, QLatin1Char('0')); }
+QString text(int i)
+{
+    return QStringLiteral("Sayın müşterimiz, %1 numaralı faturanızın son ödeme günü yaklaşmaktadır.").arg(i);
+}
+
+void BM_GonderFloor(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    Gateway0 &gw0 = loopback();
+    gGatewayUrl = gw0.fake.url();
+    QVector<QString> numbers, texts;
+    numbers.reserve(rows);
+    texts.reserve(rows);
+    for (int i = 0; i < rows; ++i) {
+        numbers << number(i);
+        texts << NormalizeGsmText(text(i).left(Gateway::kMessageSize));
+    }
+    for (auto _ : state) {
+        const qint64 start = steadyNs();
+        Gateway gw;
+        gw.reserveBasket(rows);
+        for (int i = 0; i < rows; ++i) gw.addtosmsbasket(texts[i], numbers[i]);
+        const QString reply = gw.sendsms(QStringLiteral("demo-B001"), QStringLiteral("parola"), "ORVEK", QString());
+        const qint64 arrived = gw0.lastArrival();
+        if (!ParseSendReply(reply).accepted || arrived < start) {
+            state.SkipWithError("send refused");
+            break;
+        }
+        state.SetIterationTime(double(arrived - start) / 1e9);
+        gw0.fake.clearRequests();
+    }
+    state.counters["rows"] = rows;
+    state.counters["peakRssMB"] = peakRssMB();
+}
+
+void BM_Gonder(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    Gateway0 &gw0 = loopback();
+    QTemporaryDir docs;
+    SetDocumentsFolder(docs.path());
+    gOverLimitRecipients = RecordSet();
+    for (auto _ : state) {
+        auto fx = std::make_unique<MainWindowFixture>();
+        fx->mdi()->resize(1280, 900);
+        gGatewayUrl = gw0.fake.url();
+        frmSonEkran *screen = WorkForms::get<frmSonEkran>();
+        screen->frmMDIForm = fx->mdi();
+        screen->Show();
+        QCoreApplication::processEvents();
+        screen->beginFilling();
+        screen->reserveRows(rows);
+        for (int i = 0; i < rows; ++i) {
+            screen->appendRecipient(number(i), text(i));
+            screen->setAddedCount(i + 1);
+        }
+        screen->endFilling();
+        QCoreApplication::processEvents();
+        gw0.fake.clearRequests();
+
+        Prompt::setHandler([](const QString &, PromptIcon, const QString &, PromptButtons buttons) {
+            return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
+        });
+        const qint64 start = steadyNs();
+        screen->cmdGonder->click();
+        Prompt::setHandler(nullptr);
+        const qint64 arrived = gw0.lastArrival();
+        if (arrived < start || WorkForms::find<frmSonEkran>()) {
+            state.SkipWithError("the send did not go out");
+            break;
+        }
+        state.SetIterationTime(double(arrived - start) / 1e9);
+
+        UnloadWorkForms();
+        MainWindowFixture::flushDeletes();
+        fx.reset();
+        gw0.fake.clearRequests();
+    }
+    SetDocumentsFolder(QString());
+    state.counters["rows"] = rows;
+    state.counters["peakRssMB"] = peakRssMB();
+}
+
+// ---- The road -------------------------------------------------------------------------
+
+// Every tenth account has a long name, whose text goes over 160 characters; every fiftieth
+// contact has the number of the one before.
+QString accountName(int i, const QString &last)
+{
+    return i % 10 == 9
+               ? last + QStringLiteral(
+                            " Uluslararası Gıda Tekstil İnşaat Otomotiv Turizm Sanayi ve Ticaret Anonim Şirketi %1")
+                            .arg(i)
+               : last + QStringLiteral(" Ticaret %1").arg(i);
+}
+QString subscriber(int i) { return QString::number(1000000 + (i % 50 == 49 ? i - 1 : i)); }
+
+// An ERP stand-in of `rows` accounts with one contact person each.
+struct RoadScene {
+    QTemporaryDir dir;
+    std::unique_ptr<ErpStandIn> erp;
+
+    explicit RoadScene(int rows)
+    {
+        erp = std::make_unique<ErpStandIn>(dir.path() + QStringLiteral("/erp"));
+        erp->addCompany("01", QStringLiteral("Merkez Ticaret"));
+        std::mt19937 rng(20240611);
+        auto pick = [&rng](const QStringList &l) { return l[int(rng() % unsigned(l.size()))]; };
+        erp->begin("01");
+        for (int i = 0; i < rows; ++i) {
+            const QString kod = QStringLiteral("120.%1").arg(i, 7, 10, QLatin1Char('0'));
+            const QString last = pick(kLast);
+            erp->addAccount("01",
+                            {{"HesapKodu", kod}, {"Unvan1", accountName(i, last)}, {"KartTip", 0}, {"GrupKod", "G01"}});
+            erp->addContact("01", {{"Sirket", kod},
+                                   {"Adi", pick(kFirst)},
+                                   {"Soyadi", pick(kLast)},
+                                   {"DogumTar", ErpStandIn::dayNumber(1950, 1, 1) + int(rng() % 20000)},
+                                   {"CepTelBKod", "532"},
+                                   {"CepTel", subscriber(i)}});
+        }
+        erp->commit("01");
+    }
+
+    static RoadScene &of(int rows)
+    {
+        static std::map<int, std::unique_ptr<RoadScene>> scenes;
+        auto &s = scenes[rows];
+        if (!s) s = std::make_unique<RoadScene>(rows);
+        return *s;
+    }
+};
+
+// The main window with the contact person window open over the scene and the text typed.
+struct RoadWindows {
+    std::unique_ptr<MainWindowFixture> fx;
+    frmYetkiliMesaj *window = nullptr;
+
+    RoadWindows(RoadScene &scene, int rows)
+    {
+        fx = std::make_unique<MainWindowFixture>();
+        fx->mdi()->resize(1280, 900);
+        scene.erp->configure();
+        gCompanyCode = QStringLiteral("01");
+        gGatewayUrl = loopback().fake.url();
+        InstallRecipientHandOver();
+        fx->ana()->TreeView1->expandAll();
+        fx->clickNode(QStringLiteral("YetkiliMesaj"));
+        window = WorkForms::find<frmYetkiliMesaj>();
+        if (!window || window->recordSet().rowCount() != rows) {
+            window = nullptr;
+            return;
+        }
+        QString plain = kText;
+        plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+        window->txtMesaj->setPlainText(plain);
+        QCoreApplication::processEvents();
+    }
+    ~RoadWindows()
+    {
+        UnloadWorkForms();
+        MainWindowFixture::flushDeletes();
+        RecipientWindow::setSendHandler(nullptr);
+        fx.reset();
+    }
+};
+
+void BM_RoadFloor(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    RoadScene &scene = RoadScene::of(rows);
+    Gateway0 &gw0 = loopback();
+    // The basket the road sends: the window's rows merged beforehand, as the gateway takes them.
+    QVector<QString> numbers, texts;
+    {
+        RoadWindows windows(scene, rows);
+        if (!windows.window) {
+            state.SkipWithError("recipient window not loaded");
+            return;
+        }
+        RecordSet overLimit;
+        gCancelRequested = false;
+        RecipientMergeHooks hooks;
+        hooks.duplicateTest = [] { return true; };
+        hooks.take = [&](const QString &gsmNo, const QString &mesaj, int) {
+            numbers << gsmNo;
+            texts << NormalizeGsmText(mesaj.left(Gateway::kMessageSize));
+        };
+        hooks.yield = [] { return false; };
+        const MergeText merge = MergeText::compile(windows.window->messageText(), windows.window->recordSet().fields());
+        RunRecipientMerge(windows.window->recordSet(), merge, overLimit, hooks);
+    }
+    gGatewayUrl = gw0.fake.url();
+    for (auto _ : state) {
+        const qint64 start = steadyNs();
+        Gateway gw;
+        gw.reserveBasket(int(numbers.size()));
+        for (qsizetype i = 0; i < numbers.size(); ++i) gw.addtosmsbasket(texts[i], numbers[i]);
+        const GatewaySendReply reply =
+            ParseSendReply(gw.sendsms(QStringLiteral("demo-B001"), QStringLiteral("parola"), "ORVEK", QString()));
+        if (!reply.accepted) {
+            state.SkipWithError("send refused");
+            break;
+        }
+        benchmark::DoNotOptimize(reply.messageId.data());
+        state.SetIterationTime(double(steadyNs() - start) / 1e9);
+        gw0.fake.clearRequests();
+    }
+    state.counters["rows"] = rows;
+    state.counters["basket"] = double(numbers.size());
+    state.counters["peakRssMB"] = peakRssMB();
+}
+
+void BM_Road(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    RoadScene &scene = RoadScene::of(rows);
+    Gateway0 &gw0 = loopback();
+    QTemporaryDir docs;
+    SetDocumentsFolder(docs.path());
+    for (auto _ : state) {
+        RoadWindows windows(scene, rows);
+        if (!windows.window) {
+            state.SkipWithError("recipient window not loaded");
+            break;
+        }
+        gw0.fake.clearRequests();
+        // The time ends in the box that follows the accepted reply and the log row.
+        qint64 accepted = 0;
+        Prompt::setHandler([&](const QString &text, PromptIcon, const QString &, PromptButtons buttons) {
+            if (!accepted && (text == SentText() || text == SentWithOverLimitText())) accepted = steadyNs();
+            return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
+        });
+        const qint64 start = steadyNs();
+        windows.window->Command4->click();
+        if (frmSonEkran *screen = WorkForms::find<frmSonEkran>()) screen->cmdGonder->click();
+        Prompt::setHandler(nullptr);
+        if (!accepted) {
+            state.SkipWithError("the send was not accepted");
+            break;
+        }
+        state.SetIterationTime(double(accepted - start) / 1e9);
+        gw0.fake.clearRequests();
+    }
+    SetDocumentsFolder(QString());
+    state.counters["rows"] = rows;
+    state.counters["peakRssMB"] = peakRssMB();
+}
+
+void sizes(benchmark::internal::Benchmark *b)
+{
+    b->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+}
+BENCHMARK(BM_GonderFloor)->Apply(sizes);
+BENCHMARK(BM_Gonder)->Apply(sizes);
+BENCHMARK(BM_RoadFloor)->Apply(sizes);
+BENCHMARK(BM_Road)->Apply(sizes);
+
+} // namespace
+
+int main(int argc, char **argv) { return RunWidgetBenchmarks(argc, argv); }
