@@ -9,10 +9,6 @@
 
 namespace {
 
-const QString kMessageOpen = QStringLiteral("<Message><Mesgbody>");
-const QString kMessageMiddle = QStringLiteral("</Mesgbody><Number>");
-const QString kMessageClose = QStringLiteral("</Number></Message>");
-
 QString &hostedAddressOverride()
 {
     static QString url;
@@ -41,9 +37,11 @@ void Gateway::CreateBasketFields()
 
 QString Gateway::url() const { return m_url ? *m_url : gGatewayUrl; }
 
-bool Gateway::exchange(const QString &request, QString &reply) const
+bool Gateway::exchange(const QString &request, QString &reply) const { return exchange(request.toUtf8(), reply); }
+
+bool Gateway::exchange(const QByteArray &utf8Request, QString &reply) const
 {
-    PostResult r = HttpPoster::exchange(url(), request);
+    PostResult r = HttpPoster::exchangeUtf8(url(), utf8Request);
     m_lastOutcome = r.outcome;
     if (r.outcome != PostOutcome::Answered) return false;
     reply = std::move(r.reply);
@@ -82,42 +80,48 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
         return QStringLiteral("-2");
     }
 
-    static const QString head1 = QStringLiteral("<MainmsgBody><UserName>");
-    static const QString head2 = QStringLiteral("</UserName><PassWord>");
-    static const QString head3 = QStringLiteral("</PassWord><Action>1</Action><Messages>");
-    static const QString tail1 = QStringLiteral("</Messages><Originator>");
-    static const QString tail2 = QStringLiteral("</Originator><SDate>");
-    static const QString tail3 = QStringLiteral("</SDate></MainmsgBody>");
+    static constexpr char head1[] = "<MainmsgBody><UserName>";
+    static constexpr char head2[] = "</UserName><PassWord>";
+    static constexpr char head3[] = "</PassWord><Action>1</Action><Messages>";
+    static constexpr char messageOpen[] = "<Message><Mesgbody>";
+    static constexpr char messageMiddle[] = "</Mesgbody><Number>";
+    static constexpr char messageClose[] = "</Number></Message>";
+    static constexpr char tail1[] = "</Messages><Originator>";
+    static constexpr char tail2[] = "</Originator><SDate>";
+    static constexpr char tail3[] = "</SDate></MainmsgBody>";
+    const auto literal = [](QByteArray &out, const auto &text) { out.append(text, qsizetype(sizeof(text) - 1)); };
 
-    // Size the text once, then append every piece: linear in the number of rows.
-    const qsizetype perRow = kMessageOpen.size() + kMessageMiddle.size() + kMessageClose.size();
-    qsizetype length = head1.size() + UserName.size() + head2.size() + Password.size() + head3.size() + tail1.size() +
-                       Originator.size() + tail2.size() + SDate.size() + tail3.size();
+    // The request goes out as UTF-8: it is written as those bytes at once, room made once for
+    // the longest it can be (three bytes per UTF-16 unit), so it costs one pass over the rows
+    // and no text of twice its size on the way.
+    qsizetype units = UserName.size() + Password.size() + Originator.size() + SDate.size();
     for (int i = 0; i < rows; ++i) {
         const RecordRow &row = m_basket.row(i);
-        length += perRow + row.at(0).toString().size() + row.at(1).toString().size();
+        units += row.at(0).toString().size() + row.at(1).toString().size();
     }
-
-    QString request;
-    request.reserve(length);
-    request += head1;
-    request += DropXmlForbiddenCharacters(UserName);
-    request += head2;
-    request += DropXmlForbiddenCharacters(Password);
-    request += head3;
+    const qsizetype fixed =
+        qsizetype(sizeof head1 + sizeof head2 + sizeof head3 + sizeof tail1 + sizeof tail2 + sizeof tail3) +
+        qsizetype(rows) * qsizetype(sizeof messageOpen + sizeof messageMiddle + sizeof messageClose);
+    QByteArray request;
+    request.reserve(fixed + 3 * units);
+    literal(request, head1);
+    AppendXmlTextAsUtf8(request, UserName);
+    literal(request, head2);
+    AppendXmlTextAsUtf8(request, Password);
+    literal(request, head3);
     for (int i = 0; i < rows; ++i) {
         const RecordRow &row = m_basket.row(i);
-        request += kMessageOpen;
-        request += DropXmlForbiddenCharacters(row.at(0).toString());
-        request += kMessageMiddle;
-        request += DropXmlForbiddenCharacters(row.at(1).toString());
-        request += kMessageClose;
+        literal(request, messageOpen);
+        AppendXmlTextAsUtf8(request, row.at(0).toString());
+        literal(request, messageMiddle);
+        AppendXmlTextAsUtf8(request, row.at(1).toString());
+        literal(request, messageClose);
     }
-    request += tail1;
-    request += DropXmlForbiddenCharacters(Originator);
-    request += tail2;
-    request += DropXmlForbiddenCharacters(SDate);
-    request += tail3;
+    literal(request, tail1);
+    AppendXmlTextAsUtf8(request, Originator);
+    literal(request, tail2);
+    AppendXmlTextAsUtf8(request, SDate);
+    literal(request, tail3);
 
     QString reply;
     if (!exchange(request, reply)) return HttpPoster::failure();

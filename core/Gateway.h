@@ -85,6 +85,7 @@ public:
 private:
     void CreateBasketFields();
     bool exchange(const QString &request, QString &reply) const;
+    bool exchange(const QByteArray &utf8Request, QString &reply) const;
 
     RecordSet m_basket;
     std::optional<QString> m_url;

@@ -85,7 +85,9 @@ bool HttpPoster::tryPost(const QString &url, const QString &body, QString &reply
     return true;
 }
 
-PostResult HttpPoster::exchange(const QString &url, const QString &body)
+PostResult HttpPoster::exchange(const QString &url, const QString &body) { return exchangeUtf8(url, body.toUtf8()); }
+
+PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBytes)
 {
     PostResult result;
     result.reply = failure();
@@ -101,7 +103,6 @@ PostResult HttpPoster::exchange(const QString &url, const QString &body)
     }
 
     const QByteArray urlBytes = url.toUtf8();
-    const QByteArray bodyBytes = body.toUtf8();
     ReplySink sink;
     sink.limit = gReplyLimit.load();
 

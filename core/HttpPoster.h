@@ -33,6 +33,7 @@
 // given for a request the peer never read. It errs that way on purpose: a request that may
 // have been acted on is never reported as not sent.
 
+#include <QByteArray>
 #include <QString>
 
 enum class PostOutcome { Answered, NotSent, SentNoAnswer };
@@ -54,6 +55,8 @@ public:
     static QString failure() { return QStringLiteral("-1"); }
 
     static PostResult exchange(const QString &url, const QString &body);
+    // The same with a body that is UTF-8 already (a long request built as bytes).
+    static PostResult exchangeUtf8(const QString &url, const QByteArray &body);
     // exchange()'s reply text: the reply, or "-1" on any failure.
     static QString post(const QString &url, const QString &body);
     // The same exchange, telling a failure apart from a reply that happens to read "-1":

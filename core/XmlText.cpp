@@ -40,3 +40,45 @@ QString DropXmlForbiddenCharacters(const QString &value)
     }
     return out;
 }
+
+void AppendXmlTextAsUtf8(QByteArray &out, QStringView value)
+{
+    const QChar *text = value.data();
+    const qsizetype size = value.size();
+    const qsizetype at = out.size();
+    // At most three bytes per UTF-16 unit (a pair of two gives four).
+    out.resize(at + 3 * size);
+    char *o = out.data() + at;
+    qsizetype i = 0;
+    int step = 1;
+    while (i < size) {
+        const char16_t u = text[i].unicode();
+        if (u >= 0x20 && u < 0x80) {
+            *o++ = char(u);
+            ++i;
+            continue;
+        }
+        if (!allowedAt(text, size, i, step)) {
+            i += step;
+            continue;
+        }
+        if (u < 0x80) {
+            *o++ = char(u);
+        } else if (u < 0x800) {
+            *o++ = char(0xC0 | (u >> 6));
+            *o++ = char(0x80 | (u & 0x3F));
+        } else if (step == 2) {
+            const char32_t c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
+            *o++ = char(0xF0 | (c >> 18));
+            *o++ = char(0x80 | ((c >> 12) & 0x3F));
+            *o++ = char(0x80 | ((c >> 6) & 0x3F));
+            *o++ = char(0x80 | (c & 0x3F));
+        } else {
+            *o++ = char(0xE0 | (u >> 12));
+            *o++ = char(0x80 | ((u >> 6) & 0x3F));
+            *o++ = char(0x80 | (u & 0x3F));
+        }
+        i += step;
+    }
+    out.resize(o - out.constData());
+}

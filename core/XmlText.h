@@ -6,8 +6,14 @@
 // value first: control characters other than TAB, LF and CR, surrogates that do not form a
 // pair, and U+FFFE, U+FFFF. Everything else, "<", "&" and ">" included, stays.
 
+#include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 // The value without the characters XML 1.0 forbids; the same string (shared, not copied)
 // when it holds none.
 QString DropXmlForbiddenCharacters(const QString &value);
+
+// Appends the value without those characters to `out` as UTF-8: the bytes of
+// DropXmlForbiddenCharacters(value).toUtf8(), written straight into the request bytes.
+void AppendXmlTextAsUtf8(QByteArray &out, QStringView value);

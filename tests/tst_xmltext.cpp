@@ -87,12 +87,21 @@ void TestXmlText::dropped_data()
     QTest::newRow("lone low surrogate") << QChar(0xDE00) + QStringLiteral("ab") << QStringLiteral("ab");
     QTest::newRow("halves in the wrong order") << QString(QChar(0xDE00)) + QChar(0xD83D) << QString();
     QTest::newRow("high, pair") << QString(QChar(0xD83D)) + pair << pair;
+    QTest::newRow("one, two and three bytes") << QStringLiteral("a\u00E2\u07FF\u0800\u20AC\uD7FF\uE000\uFFFD")
+                                              << QStringLiteral("a\u00E2\u07FF\u0800\u20AC\uD7FF\uE000\uFFFD");
+    QTest::newRow("highest pair") << QString::fromUcs4(U"\U0010FFFF\U00010000")
+                                  << QString::fromUcs4(U"\U0010FFFF\U00010000");
 }
 
 void TestXmlText::dropped()
 {
     QFETCH(QString, value);
-    QTEST(DropXmlForbiddenCharacters(value), "expected");
+    QFETCH(QString, expected);
+    QCOMPARE(DropXmlForbiddenCharacters(value), expected);
+    // Written as UTF-8 behind what a request already holds.
+    QByteArray bytes("<a>");
+    AppendXmlTextAsUtf8(bytes, value);
+    QCOMPARE(bytes, QByteArray("<a>") + expected.toUtf8());
 }
 
 // A row of the send list (an ERP name merged into the text) holding each forbidden
