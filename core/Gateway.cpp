@@ -6,8 +6,19 @@
 #include "core/XmlText.h"
 
 #include <QStringView>
+#include <QVariant>
+
+#include <algorithm>
 
 namespace {
+
+// A basket text as stored: every value the basket holds is a QString, read in place without a
+// copy (and without touching its reference count, which another thread may have made).
+QStringView storedText(const QVariant &v)
+{
+    if (v.metaType() == QMetaType::fromType<QString>()) return *static_cast<const QString *>(v.constData());
+    return {};
+}
 
 QString &hostedAddressOverride()
 {
@@ -63,12 +74,14 @@ void Gateway::clearsmsbasket()
 {
     m_basket.clearFilter();
     m_basket.clear();
+    m_basketUnits = 0;
     CreateBasketFields();
 }
 
 void Gateway::addtosmsbasket(const QString &MsgBody, const QString &GSMNo)
 {
     m_basket.addRow(RecordRow{MsgBody, GSMNo});
+    m_basketUnits += MsgBody.size() + GSMNo.size();
 }
 
 QString Gateway::sendsms(const QString &UserName, const QString &Password, const QString &Originator,
@@ -89,39 +102,36 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
     static constexpr char tail1[] = "</Messages><Originator>";
     static constexpr char tail2[] = "</Originator><SDate>";
     static constexpr char tail3[] = "</SDate></MainmsgBody>";
-    const auto literal = [](QByteArray &out, const auto &text) { out.append(text, qsizetype(sizeof(text) - 1)); };
+    const auto literal = [](char *o, const auto &text) { return std::copy(text, text + sizeof(text) - 1, o); };
 
-    // The request goes out as UTF-8: it is written as those bytes at once, room made once for
-    // the longest it can be (three bytes per UTF-16 unit), so it costs one pass over the rows
-    // and no text of twice its size on the way.
-    qsizetype units = UserName.size() + Password.size() + Originator.size() + SDate.size();
-    for (int i = 0; i < rows; ++i) {
-        const RecordRow &row = m_basket.row(i);
-        units += row.at(0).toString().size() + row.at(1).toString().size();
-    }
+    // The request goes out as UTF-8: it is written as those bytes at once into room made for
+    // the longest it can be, in one pass over the rows, with no text of twice its size on the
+    // way. The basket's texts are read where they are stored.
+    const qsizetype units = UserName.size() + Password.size() + Originator.size() + SDate.size() + m_basketUnits;
     const qsizetype fixed =
         qsizetype(sizeof head1 + sizeof head2 + sizeof head3 + sizeof tail1 + sizeof tail2 + sizeof tail3) +
         qsizetype(rows) * qsizetype(sizeof messageOpen + sizeof messageMiddle + sizeof messageClose);
-    QByteArray request;
-    request.reserve(fixed + 3 * units);
-    literal(request, head1);
-    AppendXmlTextAsUtf8(request, UserName);
-    literal(request, head2);
-    AppendXmlTextAsUtf8(request, Password);
-    literal(request, head3);
+    QByteArray request(fixed + kXmlUtf8Room * units, Qt::Uninitialized);
+    char *o = request.data();
+    o = literal(o, head1);
+    o = WriteXmlTextAsUtf8(o, UserName);
+    o = literal(o, head2);
+    o = WriteXmlTextAsUtf8(o, Password);
+    o = literal(o, head3);
     for (int i = 0; i < rows; ++i) {
         const RecordRow &row = m_basket.row(i);
-        literal(request, messageOpen);
-        AppendXmlTextAsUtf8(request, row.at(0).toString());
-        literal(request, messageMiddle);
-        AppendXmlTextAsUtf8(request, row.at(1).toString());
-        literal(request, messageClose);
+        o = literal(o, messageOpen);
+        o = WriteXmlTextAsUtf8(o, storedText(row.at(0)));
+        o = literal(o, messageMiddle);
+        o = WriteXmlTextAsUtf8(o, storedText(row.at(1)));
+        o = literal(o, messageClose);
     }
-    literal(request, tail1);
-    AppendXmlTextAsUtf8(request, Originator);
-    literal(request, tail2);
-    AppendXmlTextAsUtf8(request, SDate);
-    literal(request, tail3);
+    o = literal(o, tail1);
+    o = WriteXmlTextAsUtf8(o, Originator);
+    o = literal(o, tail2);
+    o = WriteXmlTextAsUtf8(o, SDate);
+    o = literal(o, tail3);
+    request.resize(o - request.constData());
 
     QString reply;
     if (!exchange(request, reply)) return HttpPoster::failure();

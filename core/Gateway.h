@@ -88,6 +88,7 @@ private:
     bool exchange(const QByteArray &utf8Request, QString &reply) const;
 
     RecordSet m_basket;
+    qsizetype m_basketUnits = 0; // UTF-16 units of every text in the basket
     std::optional<QString> m_url;
     mutable PostOutcome m_lastOutcome = PostOutcome::NotSent;
 };

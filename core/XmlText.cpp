@@ -41,14 +41,10 @@ QString DropXmlForbiddenCharacters(const QString &value)
     return out;
 }
 
-void AppendXmlTextAsUtf8(QByteArray &out, QStringView value)
+char *WriteXmlTextAsUtf8(char *o, QStringView value)
 {
     const QChar *text = value.data();
     const qsizetype size = value.size();
-    const qsizetype at = out.size();
-    // At most three bytes per UTF-16 unit (a pair of two gives four).
-    out.resize(at + 3 * size);
-    char *o = out.data() + at;
     qsizetype i = 0;
     int step = 1;
     while (i < size) {
@@ -80,5 +76,13 @@ void AppendXmlTextAsUtf8(QByteArray &out, QStringView value)
         }
         i += step;
     }
-    out.resize(o - out.constData());
+    return o;
+}
+
+void AppendXmlTextAsUtf8(QByteArray &out, QStringView value)
+{
+    const qsizetype at = out.size();
+    out.resize(at + kXmlUtf8Room * value.size());
+    char *end = WriteXmlTextAsUtf8(out.data() + at, value);
+    out.resize(end - out.constData());
 }

@@ -14,6 +14,11 @@
 // when it holds none.
 QString DropXmlForbiddenCharacters(const QString &value);
 
+// Bytes of UTF-8 that one UTF-16 unit of a value can take at most (a pair of two takes four).
+inline constexpr int kXmlUtf8Room = 3;
+// Writes the same bytes at `out`, which has room for kXmlUtf8Room * value.size() of them;
+// returns the end of what was written.
+char *WriteXmlTextAsUtf8(char *out, QStringView value);
 // Appends the value without those characters to `out` as UTF-8: the bytes of
 // DropXmlForbiddenCharacters(value).toUtf8(), written straight into the request bytes.
 void AppendXmlTextAsUtf8(QByteArray &out, QStringView value);
