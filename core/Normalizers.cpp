@@ -5,11 +5,17 @@
 
 namespace {
 
-// What NormalizeGsmText puts for one UTF-16 unit: the unit itself, another one, or nothing
-// (-1). The replacements of the text map single units to single units or remove
+// The printable ASCII units other than "&", "<", ">" and "~" stay as they are: most of a text.
+constexpr bool keptAscii(char16_t u)
+{
+    return u >= 0x20 && u < 0x7F && u != u'&' && u != u'<' && u != u'>' && u != u'~';
+}
+
+// What NormalizeGsmText puts for any other UTF-16 unit: the unit itself, another one, or
+// nothing (-1). The replacements of the text map single units to single units or remove
 // them, and none gives a unit that another one replaces, so mapping every unit once gives
 // the text that applying them one after the other gives.
-int gsmTextUnit(char16_t u)
+int gsmTextUnitOutsideAscii(char16_t u)
 {
     switch (u) {
     case u'\u00DC':
@@ -64,7 +70,9 @@ QString NormalizeGsmText(QString text)
         const qsizetype size = text.size();
         const QChar *in = text.constData();
         qsizetype i = 0;
-        while (i < size && gsmTextUnit(in[i].unicode()) == int(in[i].unicode())) ++i;
+        while (i < size &&
+               (keptAscii(in[i].unicode()) || gsmTextUnitOutsideAscii(in[i].unicode()) == int(in[i].unicode())))
+            ++i;
         if (i == size) return text;
 
         QString out(size, Qt::Uninitialized);
@@ -72,7 +80,12 @@ QString NormalizeGsmText(QString text)
         std::copy(in, in + i, o);
         qsizetype n = i;
         for (; i < size; ++i) {
-            const int u = gsmTextUnit(in[i].unicode());
+            const char16_t c = in[i].unicode();
+            if (keptAscii(c)) {
+                o[n++] = QChar(c);
+                continue;
+            }
+            const int u = gsmTextUnitOutsideAscii(c);
             if (u >= 0) o[n++] = QChar(char16_t(u));
         }
         out.truncate(n);
