@@ -3,22 +3,14 @@
 #include "ServiceAddresses.h"
 #include "core/AppState.h"
 #include "core/HttpPoster.h"
+#include "core/OrvekError.h"
 #include "core/XmlText.h"
 
 #include <QStringView>
-#include <QVariant>
 
 #include <algorithm>
 
 namespace {
-
-// A basket text as stored: every value the basket holds is a QString, read in place without a
-// copy (and without touching its reference count, which another thread may have made).
-QStringView storedText(const QVariant &v)
-{
-    if (v.metaType() == QMetaType::fromType<QString>()) return *static_cast<const QString *>(v.constData());
-    return {};
-}
 
 QString &hostedAddressOverride()
 {
@@ -36,14 +28,20 @@ QString HostedGatewayAddress()
 
 void SetHostedGatewayAddress(const QString &url) { hostedAddressOverride() = url; }
 
-Gateway::Gateway() { CreateBasketFields(); }
+Gateway::Gateway() = default;
 
-void Gateway::CreateBasketFields()
+const RecordSet &Gateway::SmsBasket() const
 {
-    if (m_basket.fieldIndex(QStringLiteral("MSG")) < 0)
-        m_basket.appendField(QStringLiteral("MSG"), QMetaType::QString, kMessageSize);
-    if (m_basket.fieldIndex(QStringLiteral("GSM")) < 0)
-        m_basket.appendField(QStringLiteral("GSM"), QMetaType::QString, kNumberSize);
+    if (m_viewStale) {
+        RecordSet view;
+        view.appendField(QStringLiteral("MSG"), QMetaType::QString, kMessageSize);
+        view.appendField(QStringLiteral("GSM"), QMetaType::QString, kNumberSize);
+        view.reserve(basketCount());
+        for (qsizetype i = 0; i < m_texts.size(); ++i) view.addRow(RecordRow{m_texts[i], m_numbers[i]});
+        m_basketView = std::move(view);
+        m_viewStale = false;
+    }
+    return m_basketView;
 }
 
 QString Gateway::url() const { return m_url ? *m_url : gGatewayUrl; }
@@ -72,22 +70,33 @@ QString Gateway::GetInfo(const QString &UserName, const QString &Password)
 
 void Gateway::clearsmsbasket()
 {
-    m_basket.clearFilter();
-    m_basket.clear();
+    m_texts.clear();
+    m_numbers.clear();
     m_basketUnits = 0;
-    CreateBasketFields();
+    m_basketView = RecordSet();
+    m_viewStale = true;
 }
 
 void Gateway::addtosmsbasket(const QString &MsgBody, const QString &GSMNo)
 {
-    m_basket.addRow(RecordRow{MsgBody, GSMNo});
+    // The limits of the basket's fields, checked in field order as a record set checks them.
+    const auto check = [](const QString &value, const char *field, int size) {
+        if (value.size() > size)
+            throw OrvekError(
+                QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.").arg(QString::fromLatin1(field)).arg(size));
+    };
+    check(MsgBody, "MSG", kMessageSize);
+    check(GSMNo, "GSM", kNumberSize);
+    m_texts.append(MsgBody);
+    m_numbers.append(GSMNo);
     m_basketUnits += MsgBody.size() + GSMNo.size();
+    m_viewStale = true;
 }
 
 QString Gateway::sendsms(const QString &UserName, const QString &Password, const QString &Originator,
                          const QString &SDate)
 {
-    const int rows = m_basket.rowCount();
+    const int rows = basketCount();
     if (rows == 0) {
         m_lastOutcome = PostOutcome::NotSent;
         return QStringLiteral("-2");
@@ -106,7 +115,7 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
 
     // The request goes out as UTF-8: it is written as those bytes at once into room made for
     // the longest it can be, in one pass over the rows, with no text of twice its size on the
-    // way. The basket's texts are read where they are stored.
+    // way.
     const qsizetype units = UserName.size() + Password.size() + Originator.size() + SDate.size() + m_basketUnits;
     const qsizetype fixed =
         qsizetype(sizeof head1 + sizeof head2 + sizeof head3 + sizeof tail1 + sizeof tail2 + sizeof tail3) +
@@ -119,11 +128,10 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
     o = WriteXmlTextAsUtf8(o, Password);
     o = literal(o, head3);
     for (int i = 0; i < rows; ++i) {
-        const RecordRow &row = m_basket.row(i);
         o = literal(o, messageOpen);
-        o = WriteXmlTextAsUtf8(o, storedText(row.at(0)));
+        o = WriteXmlTextAsUtf8(o, m_texts[i]);
         o = literal(o, messageMiddle);
-        o = WriteXmlTextAsUtf8(o, storedText(row.at(1)));
+        o = WriteXmlTextAsUtf8(o, m_numbers[i]);
         o = literal(o, messageClose);
     }
     o = literal(o, tail1);

@@ -77,18 +77,26 @@ public:
     // no whole reply came: a send may have been taken).
     PostOutcome lastOutcome() const { return m_lastOutcome; }
 
-    const RecordSet &SmsBasket() const { return m_basket; }
-    int basketCount() const { return m_basket.rowCount(); }
+    // The basket as a record set (MSG 160, GSM 20), made when asked for.
+    const RecordSet &SmsBasket() const;
+    int basketCount() const { return int(m_texts.size()); }
     // Room for `rows` rows, so that a long list fills the basket without reallocations.
-    void reserveBasket(int rows) { m_basket.reserve(rows); }
+    void reserveBasket(int rows)
+    {
+        m_texts.reserve(rows);
+        m_numbers.reserve(rows);
+    }
 
 private:
-    void CreateBasketFields();
     bool exchange(const QString &request, QString &reply) const;
     bool exchange(const QByteArray &utf8Request, QString &reply) const;
 
-    RecordSet m_basket;
+    // The basket's rows as two columns of texts (no record per row: a send may hold a million).
+    QVector<QString> m_texts;    // MSG
+    QVector<QString> m_numbers;  // GSM
     qsizetype m_basketUnits = 0; // UTF-16 units of every text in the basket
+    mutable RecordSet m_basketView;
+    mutable bool m_viewStale = true;
     std::optional<QString> m_url;
     mutable PostOutcome m_lastOutcome = PostOutcome::NotSent;
 };
