@@ -49,6 +49,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
 #include <sys/resource.h>
 
 #include <chrono>
@@ -71,6 +72,16 @@ qint64 steadyNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+// Before every timed run: the memory that runs before it freed goes back to the system, as a
+// program finds it that sends once. Otherwise a size whose buffers fit in what the run before
+// freed runs on warm pages, and one that does not pays for fresh ones: the sizes would not
+// compare. ORVEK_BENCH_WARM=1 leaves the freed memory to the allocator (warm runs).
+void coldMemory()
+{
+    static const bool warm = qEnvironmentVariableIntValue("ORVEK_BENCH_WARM") == 1;
+    if (!warm) malloc_trim(0);
 }
 
 double peakRssMB()
@@ -138,6 +149,7 @@ void BM_GonderFloor(benchmark::State &state)
     }
     warmUp(numbers, texts);
     for (auto _ : state) {
+        coldMemory();
         const qint64 start = steadyNs();
         Gateway gw;
         gw.reserveBasket(rows);
@@ -171,6 +183,7 @@ void BM_GonderFloorRows(benchmark::State &state)
     }
     warmUp(numbers, texts);
     for (auto _ : state) {
+        coldMemory();
         const qint64 start = steadyNs();
         Gateway gw;
         FillSendBasket(gw, list);
@@ -223,6 +236,7 @@ void BM_Gonder(benchmark::State &state)
         Prompt::setHandler([](const QString &, PromptIcon, const QString &, PromptButtons buttons) {
             return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
         });
+        coldMemory();
         const qint64 start = steadyNs();
         screen->cmdGonder->click();
         Prompt::setHandler(nullptr);
@@ -358,6 +372,7 @@ void BM_RoadFloor(benchmark::State &state)
     }
     warmUp(numbers, texts);
     for (auto _ : state) {
+        coldMemory();
         const qint64 start = steadyNs();
         Gateway gw;
         gw.reserveBasket(int(numbers.size()));
@@ -405,6 +420,7 @@ void BM_Road(benchmark::State &state)
             if (!accepted && (text == SentText() || text == SentWithOverLimitText())) accepted = steadyNs();
             return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
         });
+        coldMemory();
         const qint64 start = steadyNs();
         windows.window->Command4->click();
         if (frmSonEkran *screen = WorkForms::find<frmSonEkran>()) screen->cmdGonder->click();
