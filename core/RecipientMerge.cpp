@@ -90,12 +90,13 @@ qsizetype MergeText::applyWithin(const RecordRow &row, qsizetype limit, QString 
     written.reserve(count);              // no reallocation: the views stay valid
     qsizetype length = m_literalLength;
     for (qsizetype i = 0; i < count; ++i) {
-        const QVariant &v = row.at(m_fields[i]);
-        if (v.isNull()) continue;
-        if (v.typeId() == QMetaType::QString) {
-            values[i] = *static_cast<const QString *>(v.constData());
-        } else {
-            written.append(ValueText(v));
+        // A text cell is read in place; any other value is written out and kept here, so
+        // every view points at characters that outlive the loop.
+        if (!row.textView(m_fields[i], values[i])) {
+            const QVariant v = row.at(m_fields[i]);
+            if (v.isNull()) continue;
+            written.append(v.typeId() == QMetaType::QString ? *static_cast<const QString *>(v.constData())
+                                                            : ValueText(v));
             values[i] = written.last();
         }
         length += values[i].size();

@@ -32,6 +32,14 @@ RecordRow &RecordRow::operator=(const RecordRow &other)
 
 qsizetype RecordRow::size() const { return m_set ? m_set->fieldCount() : m_values.size(); }
 
+bool RecordRow::textView(qsizetype i, QStringView &text) const
+{
+    if (m_set) return m_set->sourceTextView(m_row, int(i), text);
+    if (i < 0 || i >= m_values.size() || m_values[i].typeId() != QMetaType::QString) return false;
+    text = *static_cast<const QString *>(m_values[i].constData());
+    return true;
+}
+
 QVariant RecordRow::at(qsizetype i) const
 {
     if (m_set) return m_set->sourceValue(m_row, int(i));
@@ -381,6 +389,27 @@ void RecordSet::popCells(int fromRow)
         if (c.days.size() > n) c.days.resize(n);
         if (c.numbers.size() > n) c.numbers.resize(n);
     }
+}
+
+bool RecordSet::sourceTextView(int sourceRow, int column, QStringView &text) const
+{
+    if (column < 0 || column >= int(m_columns.size())) return false;
+    const Column &c = m_columns[size_t(column)];
+    if (c.kind != Kind::Text) return false;
+    const size_t row = size_t(sourceRow);
+    const Tag tag = c.uniform ? c.uniformTag : Tag(c.tags[row]);
+    if (tag == TagInvalid || tag == TagTypedNull) return false;
+    if (tag == TagNullText) {
+        text = QStringView();
+        return true;
+    }
+    const TextRef &r = c.texts[row];
+    if (r.block == kHeld)
+        text = m_held[r.offset];
+    else
+        text = QStringView(reinterpret_cast<const char16_t *>(m_blocks[r.block].constData()) + r.offset,
+                           qsizetype(r.length));
+    return true;
 }
 
 QVariant RecordSet::sourceValue(int sourceRow, int column) const

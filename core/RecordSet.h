@@ -18,10 +18,10 @@
 #include <QStringView>
 #include <QVariant>
 #include <QVector>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <iterator>
-#include <deque>
 #include <vector>
 
 struct RecordField {
@@ -64,6 +64,9 @@ public:
         return *this;
     }
     QVector<QVariant> toVector() const;
+    // The characters of cell i when it is a text held where a view can point (see
+    // RecordSet::sourceTextView): true with `text` set, else false (read it with at()).
+    bool textView(qsizetype i, QStringView &text) const;
 
     class const_iterator {
     public:
@@ -153,6 +156,11 @@ public:
 
     // The value at an unfiltered row; a column past the fields gives a null QVariant.
     QVariant sourceValue(int sourceRow, int column) const;
+    // The characters of a text cell at an unfiltered row, without a QVariant or a reference
+    // count: true with `text` set (empty for a Null or empty text) when the column holds only
+    // texts, false when the cell must be read through sourceValue. The view is valid while the
+    // set keeps the row.
+    bool sourceTextView(int sourceRow, int column, QStringView &text) const;
 
     // Adding many rows cell by cell, without a QVariant per cell (loaders): the cells of one
     // row in field order, then endRow(). A text longer than its field's size throws OrvekError

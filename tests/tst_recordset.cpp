@@ -72,6 +72,15 @@ void TestRecordSet::valuesComeBackAsStored()
     rs.addRow(row);
     rs.addRow(before);
     QVERIFY(same(rs.value(1, column), value));
+    // A cell read in place gives the characters of the text stored; a text in a column of
+    // texts can always be read so.
+    QStringView view;
+    const bool inPlace = rs.row(1).textView(column, view);
+    if (inPlace) {
+        QVERIFY(value.typeId() == QMetaType::QString);
+        QCOMPARE(view.toString(), value.toString());
+    }
+    if (column == 0 && value.typeId() == QMetaType::QString && !value.toString().isNull()) QVERIFY(inPlace);
     for (int r : {0, 2})
         for (int c = 0; c < 4; ++c) QVERIFY(same(rs.value(r, c), before.at(c)));
 
@@ -225,6 +234,13 @@ void TestRecordSet::loadingCellByCell()
     QVERIFY(same(rs.value(2, 0), QVariant(QStringLiteral("Y"))));
     QVERIFY(same(rs.value(2, 2), QVariant(3.0)));
     QVERIFY(same(rs.value(0, 2), QVariant(0.5)));
+    QStringView view;
+    QVERIFY(rs.row(0).textView(0, view));
+    QCOMPARE(view, u"ABC");
+    QVERIFY(rs.row(2).textView(0, view));
+    QCOMPARE(view, u"Y");
+    QVERIFY(!rs.row(0).textView(1, view));
+    QVERIFY(!rs.row(1).textView(2, view));
 }
 
 void TestRecordSet::moveLeavesAnEmptySet()
