@@ -157,7 +157,7 @@ class Writer {
 public:
     Writer(lxw_worksheet *ws, const Formats &formats, int page) : m_ws(ws), m_formats(formats), m_page(page) {}
 
-    void text(lxw_row_t row, lxw_col_t col, const QString &s)
+    void text(lxw_row_t row, lxw_col_t col, QStringView s)
     {
         check(worksheet_write_string(m_ws, row, col, m_utf8.encode(s), nullptr), row, col);
     }
@@ -401,7 +401,15 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
         for (lxw_row_t row = 1; next < end && next < rs.rowCount(); ++next, ++row) {
             const RecordRow &record = rs.row(next);
             const int present = qMin(fields, int(record.size()));
-            for (int c = 0; c < present; ++c) writer.cell(row, lxw_col_t(c), record.at(c));
+            for (int c = 0; c < present; ++c) {
+                // A text is written from where the set holds it; any other cell (an empty
+                // or Null text too) as its value says.
+                QStringView t;
+                if (record.textView(c, t) && !t.isEmpty())
+                    writer.text(row, lxw_col_t(c), t);
+                else
+                    writer.cell(row, lxw_col_t(c), record.at(c));
+            }
             slice.yield();
             ++gProgressDone;
             slice.yield();
