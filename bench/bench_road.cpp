@@ -23,6 +23,7 @@
 //       --benchmark_report_aggregates_only=true
 
 #include "bench/BenchSupport.h"
+#include "bench/RecipientScene.h"
 #include "core/AppState.h"
 #include "core/Gateway.h"
 #include "core/Normalizers.h"
@@ -59,14 +60,7 @@
 #include <utility>
 
 namespace {
-
-const QString kText =
-    QStringLiteral("Sayın [##YetkiliAdi##] [##YetkiliSoyadi##],\r\n[##Unvan1##] hesabınızın yıl sonu mutabakatı için "
-                   "lütfen bizi arayınız.");
-
-const QStringList kFirst = {"Ayşe", "İsmail", "Irmak", "Çiğdem", "Ümit", "Gülşen", "Şükrü", "Ahmet",
-                            "Işıl", "Ömer",   "Deniz", "Ağah",   "Can",  "Elif",   "Oğuz",  "Zeynep"};
-const QStringList kLast = {"Yılmaz", "Öztürk", "Çelik", "Ağaoğlu", "Işık", "Ilgaz", "Şen", "Kaya"};
+using namespace bench;
 
 qint64 steadyNs()
 {
@@ -258,18 +252,6 @@ void BM_Gonder(benchmark::State &state)
 }
 
 // ---- The road -------------------------------------------------------------------------
-
-// Every tenth account has a long name, whose text goes over 160 characters; every fiftieth
-// contact has the number of the one before.
-QString accountName(int i, const QString &last)
-{
-    return i % 10 == 9
-               ? last + QStringLiteral(
-                            " Uluslararası Gıda Tekstil İnşaat Otomotiv Turizm Sanayi ve Ticaret Anonim Şirketi %1")
-                            .arg(i)
-               : last + QStringLiteral(" Ticaret %1").arg(i);
-}
-QString subscriber(int i) { return QString::number(1000000 + (i % 50 == 49 ? i - 1 : i)); }
 
 // An ERP stand-in of `rows` accounts with one contact person each.
 struct RoadScene {
