@@ -129,6 +129,22 @@ QString text(int i)
     return QStringLiteral("Sayın müşterimiz, %1 numaralı faturanızın son ödeme günü yaklaşmaktadır.").arg(i);
 }
 
+// The numbers and the basket texts (cut to 160 characters and normalised, as the core fills
+// them) of `rows` messages, after one send of them has warmed the loopback gateway up.
+struct SendTexts {
+    QVector<QString> numbers, texts;
+    explicit SendTexts(int rows)
+    {
+        numbers.reserve(rows);
+        texts.reserve(rows);
+        for (int i = 0; i < rows; ++i) {
+            numbers << number(i);
+            texts << NormalizeGsmText(text(i).left(Gateway::kMessageSize));
+        }
+        warmUp(numbers, texts);
+    }
+};
+
 // Times fill (the basket built in a fresh gateway object) and the send, up to the whole
 // request arriving at the loopback gateway, from memory given back each run.
 template <class Fill>
@@ -157,17 +173,10 @@ void BM_GonderFloor(benchmark::State &state)
     const int rows = int(state.range(0));
     Gateway0 &gw0 = loopback();
     gGatewayUrl = gw0.fake.url();
-    QVector<QString> numbers, texts;
-    numbers.reserve(rows);
-    texts.reserve(rows);
-    for (int i = 0; i < rows; ++i) {
-        numbers << number(i);
-        texts << NormalizeGsmText(text(i).left(Gateway::kMessageSize));
-    }
-    warmUp(numbers, texts);
+    const SendTexts sent(rows);
     TimeBasketSend(state, gw0, rows, [&](Gateway &gw) {
         gw.reserveBasket(rows);
-        for (int i = 0; i < rows; ++i) gw.addtosmsbasket(texts[i], numbers[i]);
+        for (int i = 0; i < rows; ++i) gw.addtosmsbasket(sent.texts[i], sent.numbers[i]);
     });
 }
 
@@ -179,13 +188,8 @@ void BM_GonderFloorRows(benchmark::State &state)
     Gateway0 &gw0 = loopback();
     RecordSet list = MakeSendList();
     list.reserve(rows);
-    QVector<QString> numbers, texts;
-    for (int i = 0; i < rows; ++i) {
-        list.addRow({number(i), text(i)});
-        numbers << number(i);
-        texts << NormalizeGsmText(text(i).left(Gateway::kMessageSize));
-    }
-    warmUp(numbers, texts);
+    for (int i = 0; i < rows; ++i) list.addRow({number(i), text(i)});
+    const SendTexts warm(rows);
     TimeBasketSend(state, gw0, rows, [&](Gateway &gw) { FillSendBasket(gw, list); });
 }
 
@@ -196,14 +200,7 @@ void BM_Gonder(benchmark::State &state)
     QTemporaryDir docs;
     SetDocumentsFolder(docs.path());
     gOverLimitRecipients = RecordSet();
-    {
-        QVector<QString> numbers, texts;
-        for (int i = 0; i < rows; ++i) {
-            numbers << number(i);
-            texts << NormalizeGsmText(text(i).left(Gateway::kMessageSize));
-        }
-        warmUp(numbers, texts);
-    }
+    SendTexts{rows}; // only warms the gateway up: its texts go at once
     for (auto _ : state) {
         auto fx = std::make_unique<MainWindowFixture>();
         fx->mdi()->resize(1280, 900);
@@ -376,14 +373,7 @@ void BM_Road(benchmark::State &state)
     Gateway0 &gw0 = loopback();
     QTemporaryDir docs;
     SetDocumentsFolder(docs.path());
-    {
-        QVector<QString> numbers, texts;
-        for (int i = 0; i < rows; ++i) {
-            numbers << number(i);
-            texts << NormalizeGsmText(text(i).left(Gateway::kMessageSize));
-        }
-        warmUp(numbers, texts);
-    }
+    SendTexts{rows}; // only warms the gateway up: its texts go at once
     for (auto _ : state) {
         RoadWindows windows(scene, rows);
         if (!windows.window) {
