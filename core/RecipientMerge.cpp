@@ -126,25 +126,40 @@ bool allDigits(QStringView s)
 }
 
 // NormalizeGsmNumber of a + b when both are plain digit strings: nothing to trim or remove,
-// so only the length, the last ten digits and the prefix decide.
-QString digitNumber(QStringView a, QStringView b)
+// so only the length, the last ten digits and the prefix decide. The number goes into `ten`;
+// false when a + b is no usable number (`ten` is left as it is then).
+bool digitNumber(QStringView a, QStringView b, QString &ten)
 {
     const qsizetype n = a.size() + b.size();
-    if (n < 10) return QString();
-    QString ten;
+    if (n < 10) return false;
+    const QChar first = b.size() >= 10 ? b[b.size() - 10] : a[a.size() - (10 - b.size())];
+    const QChar second = b.size() >= 9 ? b[b.size() - 9] : a[a.size() - (9 - b.size())];
+    if (first != QLatin1Char('5')) return false;
+    if (second != QLatin1Char('0') && second != QLatin1Char('3') && second != QLatin1Char('4') &&
+        second != QLatin1Char('5'))
+        return false;
+    ten = QString(10, Qt::Uninitialized);
+    QChar *to = ten.data();
     if (b.size() >= 10) {
-        ten = b.right(10).toString();
+        std::memcpy(static_cast<void *>(to), b.data() + (b.size() - 10), 10 * sizeof(QChar));
     } else {
-        ten.reserve(10);
-        ten.append(a.right(10 - b.size()));
-        ten.append(b);
+        const qsizetype fromA = 10 - b.size();
+        std::memcpy(static_cast<void *>(to), a.data() + (a.size() - fromA), size_t(fromA) * sizeof(QChar));
+        if (!b.isEmpty()) std::memcpy(static_cast<void *>(to + fromA), b.data(), size_t(b.size()) * sizeof(QChar));
     }
-    if (ten.at(0) != QLatin1Char('5')) return QString();
-    const QChar second = ten.at(1);
-    if (second == QLatin1Char('0') || second == QLatin1Char('3') || second == QLatin1Char('4') ||
-        second == QLatin1Char('5'))
-        return ten;
-    return QString();
+    return true;
+}
+
+// The number of one recipient row into `number`; false when it has none.
+// Texts of digits are read where the set holds them; any other value goes the long way.
+bool rowNumber(const RecordRow &values, int prefixColumn, int subscriberColumn, QString &number)
+{
+    QStringView a;
+    QStringView b;
+    if (values.textView(prefixColumn, a) && values.textView(subscriberColumn, b) && allDigits(a) && allDigits(b))
+        return digitNumber(a, b, number);
+    number = RecipientNumber(values.at(prefixColumn), values.at(subscriberColumn));
+    return !number.isEmpty();
 }
 } // namespace
 
@@ -154,7 +169,10 @@ QString RecipientNumber(const QVariant &prefix, const QVariant &subscriber)
     if (prefix.typeId() == QMetaType::QString && subscriber.typeId() == QMetaType::QString) {
         const QString &a = *static_cast<const QString *>(prefix.constData());
         const QString &b = *static_cast<const QString *>(subscriber.constData());
-        if (allDigits(a) && allDigits(b)) return digitNumber(a, b);
+        if (allDigits(a) && allDigits(b)) {
+            QString number;
+            return digitNumber(a, b, number) ? number : QString();
+        }
     }
     return NormalizeGsmNumber(ValueText(prefix) + ValueText(subscriber));
 }
@@ -283,33 +301,35 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
             result.end = MergeEnd::Cancelled;
             return result;
         }
+        // Both texts are made for this row: the send list keeps them as they are.
+        QString number;
         QString merged;
         qsizetype mergedLength = 0;
-        QString number;
+        bool usable = false;
         bool duplicateTestOn = false;
         try {
             if (prefixColumn < 0 || subscriberColumn < 0)
                 throw OrvekError(QStringLiteral("Alan bulunamadı: %1")
                                      .arg(prefixColumn < 0 ? QStringLiteral("CepTelBKod") : QStringLiteral("CepTel")));
             const RecordRow &values = recipients.row(row);
-            number = RecipientNumber(values.at(prefixColumn), values.at(subscriberColumn));
-            if (!number.isEmpty() && withDuplicateTest) {
+            usable = rowNumber(values, prefixColumn, subscriberColumn, number);
+            if (usable && withDuplicateTest) {
                 duplicateTestOn = hooks.duplicateTest();
-                if (duplicateTestOn && used.contains(number)) number.clear();
+                if (duplicateTestOn && used.contains(number)) usable = false;
             }
             // The text was read once for all rows, so the merge cannot fail here; a dropped
             // row needs none, a row over the limit only its length.
-            if (!number.isEmpty()) mergedLength = text.applyWithin(values, kMergeTextLimit, merged);
+            if (usable) mergedLength = text.applyWithin(values, kMergeTextLimit, merged);
         } catch (const std::exception &e) {
             if (!ignoreErrors) {
                 result.end = MergeEnd::Failed;
                 result.error = QString::fromStdString(e.what());
                 return result;
             }
-            number.clear();
+            usable = false;
         }
 
-        if (!number.isEmpty()) {
+        if (usable) {
             ignoreErrors = true;
             if (hooks.yield && hooks.yield()) {
                 result.end = MergeEnd::Stopped;

@@ -113,6 +113,12 @@ void RecordSet::spreadOut(Column &c)
 {
     if (!c.uniform) return;
     const size_t n = c.uniformCount;
+    if (c.reserved > n) {
+        c.tags.reserve(c.reserved);
+        if (c.kind == Kind::Text) c.texts.reserve(c.reserved);
+        if (c.kind == Kind::Date) c.days.reserve(c.reserved);
+        if (c.kind == Kind::Double) c.numbers.reserve(c.reserved);
+    }
     c.tags.assign(n, c.uniformTag);
     if (c.kind == Kind::Text) c.texts.resize(n);
     if (c.kind == Kind::Date) c.days.resize(n);
@@ -291,7 +297,7 @@ void RecordSet::makeGeneric(Column &c)
     if (c.kind == Kind::Generic) return;
     std::vector<QVariant> values;
     const size_t n = c.size();
-    values.reserve(std::max(c.tags.capacity(), n));
+    values.reserve(std::max({c.tags.capacity(), c.reserved, n}));
     for (size_t i = 0; i < n; ++i) values.push_back(cell(c, i));
     c.values = std::move(values);
     c.kind = Kind::Generic;
@@ -504,7 +510,10 @@ void RecordSet::reserve(int rows)
             c.values.reserve(n);
             continue;
         }
-        if (c.uniform) continue; // reserved when spread out
+        if (c.uniform) {
+            c.reserved = n; // the room is taken when a cell spreads the column out
+            continue;
+        }
         c.tags.reserve(n);
         if (c.kind == Kind::Text) c.texts.reserve(n);
         if (c.kind == Kind::Date) c.days.reserve(n);
@@ -571,20 +580,38 @@ void RecordSet::clear()
 
 // ---- RecordSet: loading cell by cell --------------------------------------------------------
 
-void RecordSet::appendText(int column, QStringView text)
+void RecordSet::checkTextSize(int column, qsizetype length)
 {
-    Column &c = m_columns[size_t(column)];
     const RecordField &f = m_fields.at(column);
-    if (f.size > 0 && text.size() > f.size) {
+    if (f.size > 0 && length > f.size) {
         abandonRow();
         throw OrvekError(QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.").arg(f.name).arg(f.size));
     }
+}
+
+void RecordSet::appendText(int column, QStringView text)
+{
+    checkTextSize(column, text.size());
+    Column &c = m_columns[size_t(column)];
     if (c.kind != Kind::Text) {
         pushCell(column, QVariant(text.toString()));
         return;
     }
     spreadOut(c);
     c.texts.push_back(storeText(text));
+    c.tags.push_back(TagValue);
+}
+
+void RecordSet::appendHeldText(int column, const QString &text)
+{
+    checkTextSize(column, text.size());
+    Column &c = m_columns[size_t(column)];
+    if (c.kind != Kind::Text) {
+        pushCell(column, QVariant(text));
+        return;
+    }
+    spreadOut(c);
+    c.texts.push_back(holdText(text));
     c.tags.push_back(TagValue);
 }
 

@@ -165,8 +165,9 @@ public:
     // Adding many rows cell by cell, without a QVariant per cell (loaders): the cells of one
     // row in field order, then endRow(). A text longer than its field's size throws OrvekError
     // and drops the cells of the unfinished row; so does abandonRow().
-    void appendText(int column, QStringView text);
-    void appendNull(int column); // null of the field's type
+    void appendText(int column, QStringView text);        // copied into the set's text blocks
+    void appendHeldText(int column, const QString &text); // kept as it is (shared)
+    void appendNull(int column);                          // null of the field's type
     void appendDate(int column, const QDate &date);
     void appendDouble(int column, double x);
     void appendValue(int column, const QVariant &v);
@@ -194,6 +195,7 @@ private:
         bool uniform = true;
         Tag uniformTag = TagInvalid;
         size_t uniformCount = 0;
+        size_t reserved = 0; // rows reserve() asked room for while the column was uniform
         size_t size() const
         {
             if (kind == Kind::Generic) return values.size();
@@ -203,6 +205,7 @@ private:
 
     static Column makeColumn(QMetaType::Type type);
     void checkSize(int column, const QVariant &v) const;
+    void checkTextSize(int column, qsizetype length); // drops the unfinished row when too long
     void checkRow(const RecordRow &values) const;
     QVariant cell(const Column &c, size_t row) const;
     void pushCell(int column, const QVariant &v);

@@ -33,22 +33,28 @@ void SendListModel::flush()
 
 void SendListModel::appendRow(const QString &gsmNo, const QString &mesaj)
 {
-    // Checked before the views hear of a row, so a refused row leaves no trace in them.
-    if (gsmNo.size() > kSendListNumberSize || mesaj.size() > kSendListMessageSize) {
-        m_list.addRow({gsmNo, mesaj}); // refused: throws the record set's own description
-        return;
-    }
-    if (m_deferred) {
-        m_list.addRow({gsmNo, mesaj});
+    // A refused row throws (the record set's own description) before the views hear of it,
+    // so it leaves no trace in them.
+    if (m_deferred || gsmNo.size() > kSendListNumberSize || mesaj.size() > kSendListMessageSize) {
+        pushRow(gsmNo, mesaj);
         if (!m_flushTimer.isActive()) m_flushTimer.start();
         return;
     }
     flush();
     const int at = m_list.rowCount();
     beginInsertRows(QModelIndex(), at, at);
-    m_list.addRow({gsmNo, mesaj});
+    pushRow(gsmNo, mesaj);
     m_shown = at + 1;
     endInsertRows();
+}
+
+void SendListModel::pushRow(const QString &gsmNo, const QString &mesaj)
+{
+    // The texts are kept as they come (shared): a text the caller made for the row costs no
+    // copy, and one the caller writes again afterwards is copied then.
+    m_list.appendHeldText(0, gsmNo);
+    m_list.appendHeldText(1, mesaj);
+    m_list.endRow();
 }
 
 void SendListModel::removeRow(int row)

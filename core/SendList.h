@@ -47,6 +47,8 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
+    void pushRow(const QString &gsmNo, const QString &mesaj);
+
     RecordSet m_list;
     int m_shown = 0; // rows the views know of
     bool m_deferred = false;

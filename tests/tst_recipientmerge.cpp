@@ -199,6 +199,11 @@ void TestRecipientMerge::recipientNumber_data()
     QTest::newRow("too short") << QVariant("532") << QVariant("12345") << "";
     QTest::newRow("other prefix") << QVariant("212") << QVariant("1234567") << "";
     QTest::newRow("slash inside") << QVariant("532") << QVariant("1234567 /2") << "";
+    QTest::newRow("whole number in the prefix column") << QVariant("05321234567") << QVariant("") << "5321234567";
+    QTest::newRow("twelve digits in the number column") << QVariant("") << QVariant("905441234567") << "5441234567";
+    QTest::newRow("nine digits after one") << QVariant("5") << QVariant("551234567") << "5551234567";
+    QTest::newRow("second digit from the prefix") << QVariant("90535") << QVariant("12345678") << "";
+    QTest::newRow("empty texts") << QVariant("") << QVariant("") << "";
 }
 
 void TestRecipientMerge::recipientNumber()
@@ -207,6 +212,32 @@ void TestRecipientMerge::recipientNumber()
     QFETCH(QVariant, subscriber);
     QFETCH(QString, number);
     QCOMPARE(RecipientNumber(prefix, subscriber), number);
+
+    // The merge reads the number of a row where the set holds it: the same number, whether the
+    // row came as values or cell by cell as the ERP loader adds it.
+    RecordSet asValues;
+    asValues.appendField("CepTelBKod");
+    asValues.appendField("CepTel");
+    RecordSet byCell = asValues;
+    asValues.addRow({prefix, subscriber});
+    for (int column = 0; column < 2; ++column) {
+        const QVariant &v = column == 0 ? prefix : subscriber;
+        if (v.isNull())
+            byCell.appendNull(column);
+        else if (v.typeId() == QMetaType::QString)
+            byCell.appendText(column, v.toString());
+        else
+            byCell.appendValue(column, v);
+    }
+    byCell.endRow();
+    for (const RecordSet *set : {&asValues, &byCell}) {
+        QStringList taken;
+        RecordSet overLimit;
+        RecipientMergeHooks hooks;
+        hooks.take = [&taken](const QString &gsm, const QString &, int) { taken << gsm; };
+        RunRecipientMerge(*set, MergeText::compile("x", set->fields()), overLimit, hooks);
+        QCOMPARE(taken, number.isEmpty() ? QStringList() : QStringList{number});
+    }
 }
 
 void TestRecipientMerge::usedNumbers_data()

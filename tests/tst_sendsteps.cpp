@@ -435,6 +435,26 @@ void TestSendSteps::sendListModelTellsViews()
     QCOMPARE(model.data(model.index(1001, 1)).toString(), QStringLiteral("last"));
     QCOMPARE(model.list().field(0).size, 10);
     QCOMPARE(model.list().field(1).size, 255);
+    // Refused while deferred: the number went in before the text was refused, yet nothing of
+    // the row stays.
+    model.setDeferred(true);
+    QVERIFY_THROWS_EXCEPTION(OrvekError, model.appendRow("5321234569", QString(256, QLatin1Char('m'))));
+    QCOMPARE(model.list().rowCount(), 1002);
+
+    // The list keeps its own characters: a caller writing its buffer again for the next row
+    // changes no row already added.
+    QString number = QStringLiteral("5321111111");
+    QString text = QStringLiteral("ilk metin");
+    model.appendRow(number, text);
+    number.data()[9] = QLatin1Char('2');
+    text.data()[0] = QLatin1Char('X');
+    model.appendRow(number, text);
+    QCOMPARE(model.list().value(1002, 0).toString(), QStringLiteral("5321111111"));
+    QCOMPARE(model.list().value(1002, 1).toString(), QStringLiteral("ilk metin"));
+    QCOMPARE(model.list().value(1003, 0).toString(), QStringLiteral("5321111112"));
+    QCOMPARE(model.list().value(1003, 1).toString(), QStringLiteral("Xlk metin"));
+    model.setDeferred(false);
+    QCOMPARE(model.rowCount(), 1004);
 }
 
 QTEST_GUILESS_MAIN(TestSendSteps)
