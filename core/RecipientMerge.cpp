@@ -126,8 +126,9 @@ bool allDigits(QStringView s)
 }
 
 // NormalizeGsmNumber of a + b when both are plain digit strings: nothing to trim or remove,
-// so only the length, the last ten digits and the prefix decide. The number goes into `ten`;
-// false when a + b is no usable number (`ten` is left as it is then).
+// so only the length, the last ten digits and the prefix decide. The number goes into `ten`
+// (into its own buffer when that is not shared); false when a + b is no usable number (`ten`
+// is left as it is then).
 bool digitNumber(QStringView a, QStringView b, QString &ten)
 {
     const qsizetype n = a.size() + b.size();
@@ -138,7 +139,7 @@ bool digitNumber(QStringView a, QStringView b, QString &ten)
     if (second != QLatin1Char('0') && second != QLatin1Char('3') && second != QLatin1Char('4') &&
         second != QLatin1Char('5'))
         return false;
-    ten = QString(10, Qt::Uninitialized);
+    ten.resize(10);
     QChar *to = ten.data();
     if (b.size() >= 10) {
         std::memcpy(static_cast<void *>(to), b.data() + (b.size() - 10), 10 * sizeof(QChar));
@@ -296,13 +297,14 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
         return result;
     }
 
+    // The number of every row is written into one buffer (the send list copies the number).
+    QString number;
     for (; row < recipients.rowCount(); ++row) {
         if (gCancelRequested) {
             result.end = MergeEnd::Cancelled;
             return result;
         }
-        // Both texts are made for this row: the send list keeps them as they are.
-        QString number;
+        // The merged text is made for this row: the send list keeps it as it is.
         QString merged;
         qsizetype mergedLength = 0;
         bool usable = false;

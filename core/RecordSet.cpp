@@ -249,6 +249,12 @@ RecordSet::TextRef RecordSet::holdText(const QString &text, const TextRef *previ
     return TextRef{kHeld, quint32(m_held.size() - 1), quint32(text.size())};
 }
 
+QStringView RecordSet::blockText(const TextRef &r) const
+{
+    return QStringView(reinterpret_cast<const char16_t *>(m_blocks[r.block].constData()) + r.offset,
+                       qsizetype(r.length));
+}
+
 QString RecordSet::textOf(const TextRef &r) const
 {
     if (r.block == kHeld) return m_held[r.offset];
@@ -410,11 +416,7 @@ bool RecordSet::sourceTextView(int sourceRow, int column, QStringView &text) con
         return true;
     }
     const TextRef &r = c.texts[row];
-    if (r.block == kHeld)
-        text = m_held[r.offset];
-    else
-        text = QStringView(reinterpret_cast<const char16_t *>(m_blocks[r.block].constData()) + r.offset,
-                           qsizetype(r.length));
+    text = r.block == kHeld ? QStringView(m_held[r.offset]) : blockText(r);
     return true;
 }
 
@@ -463,11 +465,61 @@ void RecordSet::appendRowValues(const RecordRow &values)
 
 void RecordSet::addRow(RecordRow values)
 {
-    // A row of this very set is read before the set grows.
-    if (values.m_set == this) values.own();
-    checkRow(values);
-    appendRowValues(values);
+    if (values.m_set && values.m_set != this && sameCells(*values.m_set)) {
+        copyRowOf(*values.m_set, size_t(values.m_row));
+    } else {
+        // A row of this very set is read before the set grows.
+        if (values.m_set == this) values.own();
+        checkRow(values);
+        appendRowValues(values);
+    }
     if (m_filtered && m_predicate(RecordRow(this, m_rowCount - 1))) m_visible.push_back(m_rowCount - 1);
+}
+
+bool RecordSet::sameCells(const RecordSet &other) const
+{
+    if (other.m_fields.size() != m_fields.size()) return false;
+    for (qsizetype i = 0; i < m_fields.size(); ++i)
+        if (other.m_fields[i].type != m_fields[i].type || other.m_fields[i].size != m_fields[i].size) return false;
+    return true;
+}
+
+void RecordSet::copyRowOf(const RecordSet &source, size_t row)
+{
+    // The source's cells met these very limits when they went in, so they are not checked
+    // again; each is copied as it is held, without a QVariant. A text from a block is copied
+    // into this set's blocks (sharing the block would keep all of it alive with this row).
+    for (size_t i = 0; i < m_columns.size(); ++i) {
+        const Column &from = source.m_columns[i];
+        Column &to = m_columns[i];
+        if (from.kind == Kind::Generic || to.kind != from.kind) {
+            pushCell(int(i), source.cell(from, row));
+            continue;
+        }
+        const Tag tag = from.uniform ? from.uniformTag : Tag(from.tags[row]);
+        if (tag != TagValue) {
+            pushTag(to, tag);
+            continue;
+        }
+        spreadOut(to);
+        switch (to.kind) {
+        case Kind::Text: {
+            const TextRef &r = from.texts[row];
+            to.texts.push_back(r.block == kHeld ? holdText(source.m_held[r.offset]) : storeText(source.blockText(r)));
+            break;
+        }
+        case Kind::Date:
+            to.days.push_back(from.days[row]);
+            break;
+        case Kind::Double:
+            to.numbers.push_back(from.numbers[row]);
+            break;
+        case Kind::Generic:
+            break;
+        }
+        to.tags.push_back(TagValue);
+    }
+    ++m_rowCount;
 }
 
 void RecordSet::insertRows(int sourcePos, QVector<RecordRow> rows)

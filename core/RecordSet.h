@@ -217,8 +217,12 @@ private:
     TextRef storeText(QStringView text);
     TextRef holdText(const QString &text, const TextRef *previous = nullptr);
     QString textOf(const TextRef &r) const;
+    QStringView blockText(const TextRef &r) const; // r in m_blocks
     void popCells(int fromRow);
     void appendRowValues(const RecordRow &values);
+    // Whether rows of `other` fit here cell for cell (the same types and limits, in order).
+    bool sameCells(const RecordSet &other) const;
+    void copyRowOf(const RecordSet &source, size_t row);
     void swap(RecordSet &other) noexcept;
 
     QVector<RecordField> m_fields;

@@ -50,9 +50,9 @@ void SendListModel::appendRow(const QString &gsmNo, const QString &mesaj)
 
 void SendListModel::pushRow(const QString &gsmNo, const QString &mesaj)
 {
-    // The texts are kept as they come (shared): a text the caller made for the row costs no
-    // copy, and one the caller writes again afterwards is copied then.
-    m_list.appendHeldText(0, gsmNo);
+    // The number is short: copied into the list's text blocks, so a caller can write the next
+    // one into the same buffer. The text is kept as it comes (shared), which costs no copy.
+    m_list.appendText(0, gsmNo);
     m_list.appendHeldText(1, mesaj);
     m_list.endRow();
 }

@@ -30,12 +30,32 @@ public:
     TimeSlice() : m_lengthNs(qint64(length()) * 1000000) {}
 
     // Whether the loop should let events run now: at the first call, then once the work
-    // since the last restart() has taken the slice's length.
-    bool due() const { return !m_clock.isValid() || m_clock.nsecsElapsed() >= m_lengthNs; }
+    // since the last restart() has taken the slice's length. Reading the clock costs about
+    // as much as a quick row, so a loop whose last slice took many calls reads it only every
+    // few calls (at most kMaxStride, about sixteen times a slice); a slow loop reads it at
+    // every call.
+    bool due()
+    {
+        if (!m_clock.isValid() || m_lengthNs == 0) return true;
+        ++m_calls;
+        if (--m_untilRead > 0) return false;
+        m_untilRead = m_stride;
+        return m_clock.nsecsElapsed() >= m_lengthNs;
+    }
     // Starts the next slice; called when the events have run.
-    void restart() { m_clock.start(); }
+    void restart()
+    {
+        m_stride = qBound(1, m_calls / 16, kMaxStride);
+        m_untilRead = m_stride;
+        m_calls = 0;
+        m_clock.start();
+    }
 
 private:
+    static constexpr int kMaxStride = 32;
     QElapsedTimer m_clock;
     qint64 m_lengthNs;
+    int m_calls = 0;     // calls to due() in this slice
+    int m_stride = 1;    // calls between two clock reads
+    int m_untilRead = 1; // calls left until the next read
 };

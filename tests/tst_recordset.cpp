@@ -84,6 +84,15 @@ void TestRecordSet::valuesComeBackAsStored()
     for (int r : {0, 2})
         for (int c = 0; c < 4; ++c) QVERIFY(same(rs.value(r, c), before.at(c)));
 
+    // Rows added to a set of the same fields keep every value, a column of QVariants too, and
+    // stay as they were when the source changes.
+    RecordSet copy = fourFields();
+    for (int r = 0; r < 3; ++r) copy.addRow(rs.row(r));
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 4; ++c) QVERIFY(same(copy.value(r, c), rs.value(r, c)));
+    rs.setValue(1, column, before.at(column));
+    QVERIFY(same(copy.value(1, column), value));
+
     rs.setValue(0, column, value);
     QVERIFY(same(rs.value(0, column), value));
     rs.setValue(0, column, before.at(column));
@@ -241,6 +250,18 @@ void TestRecordSet::loadingCellByCell()
     QCOMPARE(view, u"Y");
     QVERIFY(!rs.row(0).textView(1, view));
     QVERIFY(!rs.row(1).textView(2, view));
+
+    // Loaded rows added to another set: the same values, and the limits of that set.
+    RecordSet same3({{"Kod", QMetaType::QString, 3}, {"Tarih", QMetaType::QDate, 0}, {"Tutar", QMetaType::Double, 0}});
+    for (int r = 0; r < 3; ++r) same3.addRow(rs.row(r));
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) QVERIFY(same(same3.value(r, c), rs.value(r, c)));
+    RecordSet shorter(
+        {{"Kod", QMetaType::QString, 1}, {"Tarih", QMetaType::QDate, 0}, {"Tutar", QMetaType::Double, 0}});
+    QVERIFY_THROWS_EXCEPTION(OrvekError, shorter.addRow(rs.row(0)));
+    shorter.addRow(rs.row(2));
+    QCOMPARE(shorter.totalRowCount(), 1);
+    QVERIFY(same(shorter.value(0, 0), QVariant(QStringLiteral("Y"))));
 }
 
 void TestRecordSet::moveLeavesAnEmptySet()

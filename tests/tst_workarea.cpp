@@ -107,6 +107,7 @@ private slots:
     void yieldingLoopStops();
     void yieldOnSlice_data();
     void yieldOnSlice();
+    void sliceEndsSoonAfterItsLength();
     void keepAliveHoldsDeletionBack();
 };
 
@@ -454,6 +455,43 @@ void TestWorkArea::keepAliveHoldsDeletionBack()
     }
     MainWindowFixture::flushDeletes();
     QVERIFY(w.isNull());
+}
+
+// A quick loop reads the clock only every few calls, yet the slice still ends within those
+// few calls once its time is up; a slow loop's slice ends at the first call after it.
+void TestWorkArea::sliceEndsSoonAfterItsLength()
+{
+    const auto spin = [](qint64 ns) {
+        QElapsedTimer t;
+        t.start();
+        while (t.nsecsElapsed() < ns) {}
+    };
+    TimeSlice::setLength(1);
+    TimeSlice slice;
+    QVERIFY(slice.due());
+    slice.restart();
+    while (!slice.due()) {} // a millisecond of quick calls
+    slice.restart();
+    spin(2000000);
+    int late = 1;
+    while (!slice.due()) ++late;
+    QVERIFY2(late <= 32, qPrintable(QString::number(late)));
+
+    // A slow loop: once a slice has seen few calls, the clock is read at every call.
+    for (int i = 0; i < 3; ++i) {
+        slice.restart();
+        spin(1500000);
+        int n = 1;
+        while (!slice.due()) ++n;
+        if (i > 0) QCOMPARE(n, 1);
+    }
+
+    TimeSlice::setLength(0);
+    TimeSlice everyCall;
+    for (int i = 0; i < 100; ++i) {
+        QVERIFY(everyCall.due());
+        everyCall.restart();
+    }
 }
 
 QTEST_MAIN(TestWorkArea)
