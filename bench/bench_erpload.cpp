@@ -1,3 +1,4 @@
+#include "bench/BenchMemory.h"
 #include "core/AppState.h"
 #include "core/ErpQueries.h"
 #include "core/LocalDb.h"
@@ -10,8 +11,6 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
-
-#include <sys/resource.h>
 
 #include <vector>
 
@@ -26,13 +25,6 @@ int benchRows()
     bool ok = false;
     const int n = qEnvironmentVariableIntValue("ORVEK_BENCH_ROWS", &ok);
     return ok && n > 0 ? n : 100000;
-}
-
-double peakRssMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0; // kilobytes on Linux
 }
 
 // A stand-in company "01" with n accounts of one contact person each.
@@ -133,7 +125,7 @@ static void BM_LoadErpRecordSet(benchmark::State &state, const char *kind)
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * rows);
     state.counters["rows"] = rows;
-    state.counters["peak_rss_MB"] = peakRssMb();
+    state.counters["peak_rss_MB"] = PeakRssMb();
 }
 
 static void BM_PlainStepFloor(benchmark::State &state, const char *kind)

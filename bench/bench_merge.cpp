@@ -8,11 +8,13 @@
 //   BM_MergeIntoShownScreen   the same loop filling the shown send screen (its list, its count
 //                             label and grid catching up while the loop yields).
 //
-// The merges run at 10,000, 100,000 and 1,000,000 rows; peakRssMB is the process's peak so
+// The merges run at 10,000, 100,000 and 1,000,000 rows, on the memory the runs before freed
+// (the road in bench_road runs the merge on fresh memory); peakRssMB is the process's peak so
 // far, so a size run alone (--benchmark_filter=BM_MergeIntoLists/100000) gives its own.
 //
 //   QT_QPA_PLATFORM=offscreen bench_merge
 
+#include "bench/BenchMemory.h"
 #include "bench/BenchSupport.h"
 #include "bench/RecipientScene.h"
 #include "core/AppState.h"
@@ -27,7 +29,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QDate>
-#include <QFile>
 
 #include <benchmark/benchmark.h>
 
@@ -70,17 +71,6 @@ const RecordSet &contactRows(int count = kRows)
     return sets.emplace(count, std::move(s)).first->second;
 }
 
-// Peak resident memory of this process in MiB (VmHWM). Run one size per process
-// (--benchmark_filter=.../100000) for the peak of that size alone.
-double peakRssMb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return -1;
-}
-
 void BM_MergeIntoLists(benchmark::State &state)
 {
     const RecordSet &rows = contactRows(int(state.range(0)));
@@ -111,7 +101,7 @@ void BM_MergeIntoLists(benchmark::State &state)
     }
     state.counters["taken"] = taken;
     state.counters["overLimit"] = gOverLimitRecipients.rowCount();
-    state.counters["peakRssMB"] = peakRssMb();
+    state.counters["peakRssMB"] = PeakRssMb();
     state.SetItemsProcessed(state.iterations() * rows.rowCount());
 }
 BENCHMARK(BM_MergeIntoLists)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(10000)->Arg(kRows)->Arg(1000000);
@@ -152,7 +142,7 @@ void BM_MergeIntoShownScreen(benchmark::State &state)
         fx.reset();
         state.ResumeTiming();
     }
-    state.counters["peakRssMB"] = peakRssMb();
+    state.counters["peakRssMB"] = PeakRssMb();
     state.SetItemsProcessed(state.iterations() * rows.rowCount());
 }
 BENCHMARK(BM_MergeIntoShownScreen)->Unit(benchmark::kMillisecond)->Iterations(5)->Arg(10000)->Arg(kRows)->Arg(1000000);

@@ -5,6 +5,7 @@
 // sets another row count, for a growth run in a process of its own (--benchmark_filter=Open
 // gives the window's peak alone).
 
+#include "bench/BenchMemory.h"
 #include "bench/BenchSupport.h"
 #include "core/AppState.h"
 #include "core/ErpQueries.h"
@@ -26,8 +27,6 @@
 #include <QTreeWidget>
 #include <benchmark/benchmark.h>
 
-#include <sys/resource.h>
-
 #include <cstdlib>
 #include <memory>
 #include <random>
@@ -40,13 +39,6 @@ int benchRows()
     return ok && n > 0 ? n : 100000;
 }
 const int kRows = benchRows();
-
-double peakRssMb()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0; // kilobytes on Linux
-}
 
 // The main window over a stand-in company "01" of 100,000 accounts with one contact person
 // each, the names, dates and codes varied.
@@ -130,7 +122,7 @@ void BM_OpenContactPersonWindow(benchmark::State &state)
         state.ResumeTiming();
     }
     state.counters["rows"] = kRows;
-    state.counters["peak_rss_MB"] = peakRssMb();
+    state.counters["peak_rss_MB"] = PeakRssMb();
 }
 
 // The floor of the window: the same rows loaded from the same stand-in, without a window.
@@ -171,7 +163,7 @@ void BM_FilterThreeConditions(benchmark::State &state)
     }
     if (shown == 0 || shown == kRows) state.SkipWithError("the filter did not narrow the rows");
     state.counters["shown"] = shown;
-    state.counters["peak_rss_MB"] = peakRssMb();
+    state.counters["peak_rss_MB"] = PeakRssMb();
     s.closeAll();
 }
 } // namespace

@@ -22,6 +22,7 @@
 //   QT_QPA_PLATFORM=offscreen bench_road --benchmark_filter=/100000 --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
 
+#include "bench/BenchMemory.h"
 #include "bench/BenchSupport.h"
 #include "bench/RecipientScene.h"
 #include "core/AppState.h"
@@ -50,9 +51,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <malloc.h>
-#include <sys/resource.h>
-
 #include <chrono>
 #include <map>
 #include <memory>
@@ -66,23 +64,6 @@ qint64 steadyNs()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-// Before every timed run: the memory that runs before it freed goes back to the system, as a
-// program finds it that sends once. Otherwise a size whose buffers fit in what the run before
-// freed runs on warm pages, and one that does not pays for fresh ones: the sizes would not
-// compare. ORVEK_BENCH_WARM=1 leaves the freed memory to the allocator (warm runs).
-void coldMemory()
-{
-    static const bool warm = qEnvironmentVariableIntValue("ORVEK_BENCH_WARM") == 1;
-    if (!warm) malloc_trim(0);
-}
-
-double peakRssMB()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_maxrss) / 1024.0;
 }
 
 // The loopback gateway: a large credit, and a fixed accepted reply to every send.
@@ -151,7 +132,7 @@ template <class Fill>
 void TimeBasketSend(benchmark::State &state, Gateway0 &gw0, int rows, const Fill &fill)
 {
     for (auto _ : state) {
-        coldMemory();
+        ColdMemory();
         const qint64 start = steadyNs();
         Gateway gw;
         fill(gw);
@@ -165,7 +146,7 @@ void TimeBasketSend(benchmark::State &state, Gateway0 &gw0, int rows, const Fill
         gw0.fake.clearRequests();
     }
     state.counters["rows"] = rows;
-    state.counters["peakRssMB"] = peakRssMB();
+    state.counters["peakRssMB"] = PeakRssMb();
 }
 
 void BM_GonderFloor(benchmark::State &state)
@@ -222,7 +203,7 @@ void BM_Gonder(benchmark::State &state)
         Prompt::setHandler([](const QString &, PromptIcon, const QString &, PromptButtons buttons) {
             return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
         });
-        coldMemory();
+        ColdMemory();
         const qint64 start = steadyNs();
         screen->cmdGonder->click();
         Prompt::setHandler(nullptr);
@@ -240,7 +221,7 @@ void BM_Gonder(benchmark::State &state)
     }
     SetDocumentsFolder(QString());
     state.counters["rows"] = rows;
-    state.counters["peakRssMB"] = peakRssMB();
+    state.counters["peakRssMB"] = PeakRssMb();
 }
 
 // ---- The road -------------------------------------------------------------------------
@@ -346,7 +327,7 @@ void BM_RoadFloor(benchmark::State &state)
     }
     warmUp(numbers, texts);
     for (auto _ : state) {
-        coldMemory();
+        ColdMemory();
         const qint64 start = steadyNs();
         Gateway gw;
         gw.reserveBasket(int(numbers.size()));
@@ -363,7 +344,7 @@ void BM_RoadFloor(benchmark::State &state)
     }
     state.counters["rows"] = rows;
     state.counters["basket"] = double(numbers.size());
-    state.counters["peakRssMB"] = peakRssMB();
+    state.counters["peakRssMB"] = PeakRssMb();
 }
 
 void BM_Road(benchmark::State &state)
@@ -387,7 +368,7 @@ void BM_Road(benchmark::State &state)
             if (!accepted && (text == SentText() || text == SentWithOverLimitText())) accepted = steadyNs();
             return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
         });
-        coldMemory();
+        ColdMemory();
         const qint64 start = steadyNs();
         windows.window->Command4->click();
         if (frmSonEkran *screen = WorkForms::find<frmSonEkran>()) screen->cmdGonder->click();
@@ -401,7 +382,7 @@ void BM_Road(benchmark::State &state)
     }
     SetDocumentsFolder(QString());
     state.counters["rows"] = rows;
-    state.counters["peakRssMB"] = peakRssMB();
+    state.counters["peakRssMB"] = PeakRssMb();
 }
 
 void sizes(benchmark::internal::Benchmark *b)

@@ -645,7 +645,7 @@ void RecordSet::appendText(int column, QStringView text)
 {
     checkTextSize(column, text.size());
     Column &c = m_columns[size_t(column)];
-    if (c.kind != Kind::Text) {
+    if (c.kind != Kind::Text || text.isNull()) {
         pushCell(column, QVariant(text.toString()));
         return;
     }
@@ -658,7 +658,7 @@ void RecordSet::appendHeldText(int column, const QString &text)
 {
     checkTextSize(column, text.size());
     Column &c = m_columns[size_t(column)];
-    if (c.kind != Kind::Text) {
+    if (c.kind != Kind::Text || text.isNull()) {
         pushCell(column, QVariant(text));
         return;
     }

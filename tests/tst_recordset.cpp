@@ -262,6 +262,18 @@ void TestRecordSet::loadingCellByCell()
     shorter.addRow(rs.row(2));
     QCOMPARE(shorter.totalRowCount(), 1);
     QVERIFY(same(shorter.value(0, 0), QVariant(QStringLiteral("Y"))));
+
+    // A null text stays null, given as characters or as a QString to keep.
+    RecordSet texts({{"Metin", QMetaType::QString, 0}});
+    texts.appendText(0, QStringView());
+    texts.endRow();
+    texts.appendHeldText(0, QString());
+    texts.endRow();
+    texts.appendHeldText(0, QStringLiteral("tutulan"));
+    texts.endRow();
+    QVERIFY(same(texts.value(0, 0), QVariant(QString())));
+    QVERIFY(same(texts.value(1, 0), QVariant(QString())));
+    QVERIFY(same(texts.value(2, 0), QVariant(QStringLiteral("tutulan"))));
 }
 
 void TestRecordSet::moveLeavesAnEmptySet()
