@@ -3,10 +3,12 @@
 #include "ServiceAddresses.h"
 #include "core/AppState.h"
 #include "core/HttpPoster.h"
+#include "core/Normalizers.h"
 #include "core/OrvekError.h"
 #include "core/XmlText.h"
 
 #include <QStringView>
+#include <QVarLengthArray>
 
 #include <algorithm>
 
@@ -37,7 +39,8 @@ const RecordSet &Gateway::SmsBasket() const
         view.appendField(QStringLiteral("MSG"), QMetaType::QString, kMessageSize);
         view.appendField(QStringLiteral("GSM"), QMetaType::QString, kNumberSize);
         view.reserve(basketCount());
-        for (qsizetype i = 0; i < m_texts.size(); ++i) view.addRow(RecordRow{m_texts[i], m_numbers[i]});
+        for (qsizetype i = 0; i < m_texts.size(); ++i)
+            view.addRow(RecordRow{m_asGsmText[size_t(i)] ? NormalizeGsmText(m_texts[i]) : m_texts[i], m_numbers[i]});
         m_basketView = std::move(view);
         m_viewStale = false;
     }
@@ -72,24 +75,53 @@ void Gateway::clearsmsbasket()
 {
     m_texts.clear();
     m_numbers.clear();
+    m_asGsmText.clear();
     m_basketUnits = 0;
     m_basketView = RecordSet();
     m_viewStale = true;
 }
 
+namespace {
+// The limits of the basket's fields, checked in field order as a record set checks them.
+void checkBasketField(qsizetype size, const char *field, int limit)
+{
+    if (size > limit)
+        throw OrvekError(
+            QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.").arg(QString::fromLatin1(field)).arg(limit));
+}
+
+// The text of a basket row as it goes out: folded into `room` when it was added as a GSM text.
+QStringView outgoingText(const QString &text, bool asGsmText, QVarLengthArray<char16_t, 256> &room)
+{
+    if (!asGsmText) return text;
+    room.resize(text.size());
+    return QStringView(room.data(), NormalizeGsmTextInto(text, room.data()));
+}
+} // namespace
+
 void Gateway::addtosmsbasket(const QString &MsgBody, const QString &GSMNo)
 {
-    // The limits of the basket's fields, checked in field order as a record set checks them.
-    const auto check = [](const QString &value, const char *field, int size) {
-        if (value.size() > size)
-            throw OrvekError(
-                QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.").arg(QString::fromLatin1(field)).arg(size));
-    };
-    check(MsgBody, "MSG", kMessageSize);
-    check(GSMNo, "GSM", kNumberSize);
+    checkBasketField(MsgBody.size(), "MSG", kMessageSize);
+    checkBasketField(GSMNo.size(), "GSM", kNumberSize);
     m_texts.append(MsgBody);
     m_numbers.append(GSMNo);
+    m_asGsmText.push_back(false);
     m_basketUnits += MsgBody.size() + GSMNo.size();
+    m_viewStale = true;
+}
+
+void Gateway::addToBasketAsGsmText(const QString &text, const QString &GSMNo)
+{
+    // Folding never lengthens a text; a longer one is folded here to be measured.
+    if (text.size() > kMessageSize) {
+        addtosmsbasket(NormalizeGsmText(text), GSMNo);
+        return;
+    }
+    checkBasketField(GSMNo.size(), "GSM", kNumberSize);
+    m_texts.append(text);
+    m_numbers.append(GSMNo);
+    m_asGsmText.push_back(true);
+    m_basketUnits += text.size() + GSMNo.size();
     m_viewStale = true;
 }
 
@@ -127,9 +159,10 @@ QString Gateway::sendsms(const QString &UserName, const QString &Password, const
     o = literal(o, head2);
     o = WriteXmlTextAsUtf8(o, Password);
     o = literal(o, head3);
+    QVarLengthArray<char16_t, 256> folded;
     for (int i = 0; i < rows; ++i) {
         o = literal(o, messageOpen);
-        o = WriteXmlTextAsUtf8(o, m_texts[i]);
+        o = WriteXmlTextAsUtf8(o, outgoingText(m_texts[i], m_asGsmText[size_t(i)], folded));
         o = literal(o, messageMiddle);
         o = WriteXmlTextAsUtf8(o, m_numbers[i]);
         o = literal(o, messageClose);

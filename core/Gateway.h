@@ -14,7 +14,7 @@
 // Typical send:
 //   Gateway gw;
 //   gw.reserveBasket(n);
-//   for (...) gw.addtosmsbasket(NormalizeGsmText(text), number);   // may throw OrvekError
+//   for (...) gw.addToBasketAsGsmText(text, number);   // may throw OrvekError
 //   const QString reply = gw.sendsms(GatewayUserName(), gPassword, originator, sdate);
 //   const GatewaySendReply r = ParseSendReply(reply);
 //
@@ -31,6 +31,7 @@
 #include <QStringList>
 #include <QVector>
 #include <optional>
+#include <vector>
 
 class Gateway {
 public:
@@ -46,6 +47,10 @@ public:
     // Appends one row (MSG = MsgBody, GSM = GSMNo), stored as given. A text over 160
     // characters or a number over 20 throws OrvekError; the rows stored before stay.
     void addtosmsbasket(const QString &MsgBody, const QString &GSMNo);
+    // addtosmsbasket(NormalizeGsmText(text), GSMNo), with the text kept as given (shared, not
+    // copied) and folded when the request is written: a long list costs no second copy of
+    // its texts.
+    void addToBasketAsGsmText(const QString &text, const QString &GSMNo);
     // Action 1: sends the whole basket in one request. "-2" at once for an empty basket.
     // When the gateway answered (whatever it said) the basket is emptied; after "-1" the
     // rows stay for a later sendsms. SDate: "" = at once, else ddMMyyyyHHmm.
@@ -85,6 +90,7 @@ public:
     {
         m_texts.reserve(rows);
         m_numbers.reserve(rows);
+        m_asGsmText.reserve(size_t(rows));
     }
 
 private:
@@ -92,9 +98,10 @@ private:
     bool exchange(const QByteArray &utf8Request, QString &reply) const;
 
     // The basket's rows as two columns of texts (no record per row: a send may hold a million).
-    QVector<QString> m_texts;    // MSG
-    QVector<QString> m_numbers;  // GSM
-    qsizetype m_basketUnits = 0; // UTF-16 units of every text in the basket
+    QVector<QString> m_texts;      // MSG
+    QVector<QString> m_numbers;    // GSM
+    std::vector<bool> m_asGsmText; // the MSG is NormalizeGsmText of the text held
+    qsizetype m_basketUnits = 0;   // UTF-16 units of every text in the basket
     mutable RecordSet m_basketView;
     mutable bool m_viewStale = true;
     std::optional<QString> m_url;

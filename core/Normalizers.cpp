@@ -63,6 +63,21 @@ int gsmTextUnitOutsideAscii(char16_t u)
 
 } // namespace
 
+qsizetype NormalizeGsmTextInto(QStringView text, char16_t *out)
+{
+    qsizetype n = 0;
+    for (const QChar ch : text) {
+        const char16_t c = ch.unicode();
+        if (keptAscii(c)) {
+            out[n++] = c;
+            continue;
+        }
+        const int u = gsmTextUnitOutsideAscii(c);
+        if (u >= 0) out[n++] = char16_t(u);
+    }
+    return n;
+}
+
 QString NormalizeGsmText(QString text)
 {
     try {
@@ -76,19 +91,9 @@ QString NormalizeGsmText(QString text)
         if (i == size) return text;
 
         QString out(size, Qt::Uninitialized);
-        QChar *o = out.data();
-        std::copy(in, in + i, o);
-        qsizetype n = i;
-        for (; i < size; ++i) {
-            const char16_t c = in[i].unicode();
-            if (keptAscii(c)) {
-                o[n++] = QChar(c);
-                continue;
-            }
-            const int u = gsmTextUnitOutsideAscii(c);
-            if (u >= 0) o[n++] = QChar(char16_t(u));
-        }
-        out.truncate(n);
+        char16_t *o = reinterpret_cast<char16_t *>(out.data());
+        std::copy(in, in + i, out.data());
+        out.truncate(i + NormalizeGsmTextInto(QStringView(text).mid(i), o + i));
         return out;
     } catch (const std::exception &) {
         return QString();

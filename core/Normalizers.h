@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringView>
 
 // Prepares data for the SMS gateway.
 
@@ -8,6 +9,8 @@
 // break the gateway request or the SMS body. Line breaks are removed without a blank, so the
 // words on either side join. Never throws: a failure inside gives "".
 QString NormalizeGsmText(QString text);
+// The same into `out`, which has room for text.size() units; gives the length written.
+qsizetype NormalizeGsmTextInto(QStringView text, char16_t *out);
 
 // The ten-digit mobile number of a number as the ERP keeps it ("0 532 123 45 67",
 // "+90 (532) 123-45-67", "532.123.45.67", ...), or "" when it is not a usable mobile number

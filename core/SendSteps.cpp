@@ -80,7 +80,7 @@ int FillSendBasket(Gateway &gateway, const RecordSet &sendList)
     for (int r = 0; r < sendList.rowCount(); ++r) {
         const QString number = sendList.value(r, 0).toString();
         if (number.isEmpty()) continue;
-        gateway.addtosmsbasket(NormalizeGsmText(sendList.value(r, 1).toString().left(Gateway::kMessageSize)), number);
+        gateway.addToBasketAsGsmText(sendList.value(r, 1).toString().left(Gateway::kMessageSize), number);
         ++added;
     }
     return added;

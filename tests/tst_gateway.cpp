@@ -1,6 +1,7 @@
 #include "core/AppState.h"
 #include "core/Gateway.h"
 #include "core/HttpPoster.h"
+#include "core/Normalizers.h"
 #include "core/NumberReport.h"
 #include "core/OrvekError.h"
 #include "tests/support/FakeGateway.h"
@@ -55,6 +56,7 @@ private slots:
     void basketEmptiedByAnyReply();
     void basketLimits_data();
     void basketLimits();
+    void gsmTextsFoldedWhenWritten();
     void clearsmsbasketKeepsLimits();
     void transportFailures_data();
     void transportFailures();
@@ -214,6 +216,50 @@ void TestGateway::basketEmptiedByAnyReply()
     // The gateway answered, so the rows are gone whatever it said.
     QCOMPARE(gw.basketCount(), 0);
     QCOMPARE(gw.sendsms(kUser, kPassword, "ORVEK", ""), QStringLiteral("-2"));
+}
+
+// A text added as a GSM text goes out, and shows in the basket, as NormalizeGsmText of it
+// added as it is: the same request bytes, also for the characters a request drops and for
+// surrogate halves that only folding brings next to each other. Over 160 characters, the
+// folded length decides.
+void TestGateway::gsmTextsFoldedWhenWritten()
+{
+    const QString alphabet = QStringLiteral("\u00DC\u00FC\u011E\u011F\u0130\u0131\u015E\u015F\u00C7\u00E7\u00D6\u00F6&"
+                                            "\u00E9\r\n><~\t-[] aUeIi\u00C9\u00E2\"'") +
+                             QChar(0xFFFF) + QChar(0xFFFE) + QChar(0xD83D) + QChar(0xDE00) + QChar(0x01) + QChar(0x1F);
+    QStringList texts = {QStringLiteral("Sayın Ayşe Yılmaz, Çağlar Gıda Ltd. Şti. için bilgi."),
+                         QString(QChar(0xD83D)) + QStringLiteral("\r\n") + QChar(0xDE00), QString(),
+                         QStringLiteral("düz metin")};
+    quint32 seed = 20261211;
+    for (int c = 0; c < 2000; ++c) {
+        QString text;
+        seed = seed * 1664525u + 1013904223u;
+        const int length = int(seed >> 26);
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            text += alphabet.at(int((seed >> 16) % quint32(alphabet.size())));
+        }
+        texts << text;
+    }
+    texts << QString(150, QLatin1Char('x')) + QString(20, QLatin1Char('\n')); // 170, folded 150
+
+    FakeGateway fake;
+    fake.setReply(QString(), QStringLiteral("ID:1"));
+    gGatewayUrl = fake.url();
+    Gateway folded, plain;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        const QString number = QStringLiteral("532%1").arg(i, 7, 10, QLatin1Char('0'));
+        folded.addToBasketAsGsmText(texts[i], number);
+        plain.addtosmsbasket(NormalizeGsmText(texts[i]), number);
+    }
+    QVERIFY_THROWS_EXCEPTION(OrvekError, folded.addToBasketAsGsmText(QString(161, QLatin1Char('x')), "5321234567"));
+    QCOMPARE(basketText(folded), basketText(plain));
+    QCOMPARE(folded.sendsms(kUser, kPassword, "ORVEK", ""), QStringLiteral("ID:1"));
+    QCOMPARE(plain.sendsms(kUser, kPassword, "ORVEK", ""), QStringLiteral("ID:1"));
+    const QVector<FakeRequest> requests = fake.requests();
+    QCOMPARE(requests.size(), 2);
+    QCOMPARE(requests[0].body, requests[1].body);
+    QVERIFY(requests[0].text().contains(QStringLiteral("Sayin Ayse Yilmaz, Caglar Gida Ltd. Sti. icin bilgi.")));
 }
 
 void TestGateway::basketLimits_data()
