@@ -103,11 +103,7 @@ void Gateway::addtosmsbasket(const QString &MsgBody, const QString &GSMNo)
 {
     checkBasketField(MsgBody.size(), "MSG", kMessageSize);
     checkBasketField(GSMNo.size(), "GSM", kNumberSize);
-    m_texts.append(MsgBody);
-    m_numbers.append(GSMNo);
-    m_asGsmText.push_back(false);
-    m_basketUnits += MsgBody.size() + GSMNo.size();
-    m_viewStale = true;
+    putInBasket(MsgBody, GSMNo, false);
 }
 
 void Gateway::addToBasketAsGsmText(const QString &text, const QString &GSMNo)
@@ -118,10 +114,15 @@ void Gateway::addToBasketAsGsmText(const QString &text, const QString &GSMNo)
         return;
     }
     checkBasketField(GSMNo.size(), "GSM", kNumberSize);
+    putInBasket(text, GSMNo, true);
+}
+
+void Gateway::putInBasket(const QString &text, const QString &number, bool asGsmText)
+{
     m_texts.append(text);
-    m_numbers.append(GSMNo);
-    m_asGsmText.push_back(true);
-    m_basketUnits += text.size() + GSMNo.size();
+    m_numbers.append(number);
+    m_asGsmText.push_back(asGsmText);
+    m_basketUnits += text.size() + number.size();
     m_viewStale = true;
 }
 

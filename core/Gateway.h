@@ -96,6 +96,7 @@ public:
 private:
     bool exchange(const QString &request, QString &reply) const;
     bool exchange(const QByteArray &utf8Request, QString &reply) const;
+    void putInBasket(const QString &text, const QString &number, bool asGsmText);
 
     // The basket's rows as two columns of texts (no record per row: a send may hold a million).
     QVector<QString> m_texts;      // MSG

@@ -5,6 +5,7 @@
 #include "core/NumberReport.h"
 #include "core/OrvekError.h"
 #include "tests/support/FakeGateway.h"
+#include "tests/support/Fixtures.h"
 
 #include <QtTest>
 
@@ -230,17 +231,7 @@ void TestGateway::gsmTextsFoldedWhenWritten()
     QStringList texts = {QStringLiteral("Sayın Ayşe Yılmaz, Çağlar Gıda Ltd. Şti. için bilgi."),
                          QString(QChar(0xD83D)) + QStringLiteral("\r\n") + QChar(0xDE00), QString(),
                          QStringLiteral("düz metin")};
-    quint32 seed = 20261211;
-    for (int c = 0; c < 2000; ++c) {
-        QString text;
-        seed = seed * 1664525u + 1013904223u;
-        const int length = int(seed >> 26);
-        for (int i = 0; i < length; ++i) {
-            seed = seed * 1664525u + 1013904223u;
-            text += alphabet.at(int((seed >> 16) % quint32(alphabet.size())));
-        }
-        texts << text;
-    }
+    texts << RandomTexts(alphabet, 2000, 6, 20261211);
     texts << QString(150, QLatin1Char('x')) + QString(20, QLatin1Char('\n')); // 170, folded 150
 
     FakeGateway fake;

@@ -1,4 +1,5 @@
 #include "core/Normalizers.h"
+#include "tests/support/Fixtures.h"
 
 #include <QtTest>
 
@@ -72,17 +73,8 @@ void TestNormalizers::gsmTextAsStepwiseReplacements()
     const QString alphabet = QStringLiteral("\u00DC\u00FC\u011E\u011F\u0130\u0131\u015E\u015F\u00C7\u00E7\u00D6\u00F6&"
                                             "\u00E9\r\n><~\t-[] aUeIi\u00C9\u00E2") +
                              QChar(0xFFFF) + QChar(0xD800);
-    quint32 seed = 20240611;
-    for (int c = 0; c < 5000; ++c) {
-        QString text;
-        seed = seed * 1664525u + 1013904223u;
-        const int length = int(seed >> 28);
-        for (int i = 0; i < length; ++i) {
-            seed = seed * 1664525u + 1013904223u;
-            text += alphabet.at(int((seed >> 16) % quint32(alphabet.size())));
-        }
+    for (const QString &text : RandomTexts(alphabet, 5000, 4, 20240611))
         QCOMPARE(NormalizeGsmText(text), stepwiseGsmText(text));
-    }
 }
 
 void TestNormalizers::gsmNumber_data()

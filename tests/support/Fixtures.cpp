@@ -113,3 +113,20 @@ WriteLockHolder::~WriteLockHolder()
     }
     QSqlDatabase::removeDatabase(m_name);
 }
+
+QStringList RandomTexts(const QString &alphabet, int count, int lengthBits, quint32 seed)
+{
+    QStringList texts;
+    texts.reserve(count);
+    for (int c = 0; c < count; ++c) {
+        QString text;
+        seed = seed * 1664525u + 1013904223u;
+        const int length = int(seed >> (32 - lengthBits));
+        for (int i = 0; i < length; ++i) {
+            seed = seed * 1664525u + 1013904223u;
+            text += alphabet.at(int((seed >> 16) % quint32(alphabet.size())));
+        }
+        texts << text;
+    }
+    return texts;
+}

@@ -5,6 +5,7 @@
 
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QVariantList>
 
@@ -48,3 +49,7 @@ private:
 
 // Drops the program's named connections (between tests).
 void DropConnections();
+
+// `count` texts of units picked from `alphabet`, each of 0 to 2^lengthBits - 1 units, the
+// same ones for the same seed.
+QStringList RandomTexts(const QString &alphabet, int count, int lengthBits, quint32 seed);
