@@ -9,8 +9,10 @@
 //                             label and grid catching up while the loop yields).
 //
 // The merges run at 10,000, 100,000 and 1,000,000 rows, on the memory the runs before freed
-// (the road in bench_road runs the merge on fresh memory); peakRssMB is the process's peak so
-// far, so a size run alone (--benchmark_filter=BM_MergeIntoLists/100000) gives its own.
+// (the road in bench_road runs the merge on fresh memory). How much of it the allocator kept
+// depends on what ran before in the process: a case run alone finds fresher memory than one
+// run after the other case, so compare sizes run the same way. peakRssMB is the process's
+// peak so far, so a size run alone (--benchmark_filter=BM_MergeIntoLists/100000) gives its own.
 //
 //   QT_QPA_PLATFORM=offscreen bench_merge
 
