@@ -4,7 +4,6 @@
 #include "core/DateText.h"
 #include "core/Gateway.h"
 #include "core/HttpPoster.h"
-#include "core/Normalizers.h"
 #include "core/OrvekError.h"
 #include "core/SendList.h"
 #include "core/SentLog.h"
