@@ -676,30 +676,6 @@ void RecordSet::appendNull(int column)
         pushTag(c, TagTypedNull);
 }
 
-void RecordSet::appendDate(int column, const QDate &date)
-{
-    Column &c = m_columns[size_t(column)];
-    if (c.kind != Kind::Date) {
-        appendValue(column, QVariant(date));
-        return;
-    }
-    spreadOut(c);
-    c.days.push_back(date.toJulianDay());
-    c.tags.push_back(TagValue);
-}
-
-void RecordSet::appendDouble(int column, double x)
-{
-    Column &c = m_columns[size_t(column)];
-    if (c.kind != Kind::Double) {
-        appendValue(column, QVariant(x));
-        return;
-    }
-    spreadOut(c);
-    c.numbers.push_back(x);
-    c.tags.push_back(TagValue);
-}
-
 void RecordSet::appendValue(int column, const QVariant &v)
 {
     try {

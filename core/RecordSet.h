@@ -92,8 +92,6 @@ public:
     const_iterator begin() const { return const_iterator(this, 0); }
     const_iterator end() const { return const_iterator(this, size()); }
 
-    bool isView() const { return m_set != nullptr; }
-
 private:
     friend class RecordSet;
     RecordRow(const RecordSet *set, int sourceRow) : m_set(set), m_row(sourceRow) {}
@@ -164,15 +162,12 @@ public:
 
     // Adding many rows cell by cell, without a QVariant per cell (loaders): the cells of one
     // row in field order, then endRow(). A text longer than its field's size throws OrvekError
-    // and drops the cells of the unfinished row; so does abandonRow().
+    // and drops the cells of the unfinished row.
     void appendText(int column, QStringView text);        // copied into the set's text blocks
     void appendHeldText(int column, const QString &text); // kept as it is (shared)
     void appendNull(int column);                          // null of the field's type
-    void appendDate(int column, const QDate &date);
-    void appendDouble(int column, double x);
     void appendValue(int column, const QVariant &v);
     void endRow();
-    void abandonRow();
 
 private:
     enum class Kind : quint8 { Text, Date, Double, Generic };
@@ -206,6 +201,7 @@ private:
     static Column makeColumn(QMetaType::Type type);
     void checkSize(int column, const QVariant &v) const;
     void checkTextSize(int column, qsizetype length); // drops the unfinished row when too long
+    void abandonRow();                                // drops the cells of the unfinished row
     void checkRow(const RecordRow &values) const;
     QVariant cell(const Column &c, size_t row) const;
     void pushCell(int column, const QVariant &v);

@@ -4,6 +4,7 @@
 #include "core/OrvekError.h"
 #include "core/Services.h"
 #include "core/TimeSlice.h"
+#include "core/Utf8.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -39,20 +40,6 @@ const QString kFailTitle = QStringLiteral("Uyarı");
 constexpr long long kLargestExactInteger = 999999999999999LL;
 
 void yield() { QCoreApplication::processEvents(); }
-
-// The rows' yields: events about once a frame (see core/TimeSlice.h), not after every row.
-class RowYield {
-public:
-    void yield()
-    {
-        if (!m_slice.due()) return;
-        QCoreApplication::processEvents();
-        m_slice.restart();
-    }
-
-private:
-    TimeSlice m_slice;
-};
 
 QString sheetName(int page) { return QStringLiteral("Sayfa") + QString::number(page); }
 
@@ -126,24 +113,12 @@ public:
         const char16_t *const end = from + s.size();
         while (from < end) {
             const char16_t u = *from++;
-            if (u < 0x80) {
-                *to++ = char(u);
-            } else if (u < 0x800) {
-                *to++ = char(0xC0 | (u >> 6));
-                *to++ = char(0x80 | (u & 0x3F));
-            } else if (!QChar::isSurrogate(u)) {
-                *to++ = char(0xE0 | (u >> 12));
-                *to++ = char(0x80 | ((u >> 6) & 0x3F));
-                *to++ = char(0x80 | (u & 0x3F));
-            } else if (QChar::isHighSurrogate(u) && from < end && QChar::isLowSurrogate(*from)) {
-                const char32_t c = QChar::surrogateToUcs4(u, *from++);
-                *to++ = char(0xF0 | (c >> 18));
-                *to++ = char(0x80 | ((c >> 12) & 0x3F));
-                *to++ = char(0x80 | ((c >> 6) & 0x3F));
-                *to++ = char(0x80 | (c & 0x3F));
-            } else {
+            if (!QChar::isSurrogate(u))
+                to = PutUtf8(to, u);
+            else if (QChar::isHighSurrogate(u) && from < end && QChar::isLowSurrogate(*from))
+                to = PutUtf8(to, QChar::surrogateToUcs4(u, *from++));
+            else
                 *to++ = '?';
-            }
         }
         *to = '\0';
         return m_bytes.data();
@@ -375,8 +350,8 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
     const int pages = rows == 0 ? 1 : (rows + kExportRowsPerSheet - 1) / kExportRowsPerSheet;
     const int headings = headers.size() > fields ? int(headers.size()) - 1 : int(headers.size());
 
-    int next = 0; // next record of rs
-    RowYield slice;
+    int next = 0;    // next record of rs
+    TimeSlice slice; // the rows' yields: events about once a frame, not after every row
     for (int page = 1; page <= pages; ++page) {
         ProgressWindow::runTimer(true);
         lxw_worksheet *ws = wb.addSheet(sheetName(page));
@@ -410,9 +385,9 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
                 else
                     writer.cell(row, lxw_col_t(c), record.at(c));
             }
-            slice.yield();
+            slice.runEventsIfDue();
             ++gProgressDone;
-            slice.yield();
+            slice.runEventsIfDue();
         }
         ProgressWindow::runTimer(false);
         yield();

@@ -10,10 +10,7 @@
 //     for (...) {
 //         if (gCancelRequested) break;      // every row
 //         ... one row ...
-//         if (slice.due()) {
-//             QCoreApplication::processEvents();
-//             slice.restart();              // the next slice counts work, not events
-//         }
+//         slice.runEventsIfDue();           // the message loop, about once a frame
 //     }
 
 #include <QElapsedTimer>
@@ -42,6 +39,9 @@ public:
         m_untilRead = m_stride;
         return m_clock.nsecsElapsed() >= m_lengthNs;
     }
+    // When due(): lets the pending events run and starts the next slice (which counts work,
+    // not events). Tells whether the events ran.
+    bool runEventsIfDue();
     // Starts the next slice; called when the events have run.
     void restart()
     {

@@ -1,5 +1,7 @@
 #include "core/XmlText.h"
 
+#include "core/Utf8.h"
+
 namespace {
 
 // Whether the UTF-16 unit at i, with its neighbours, is allowed; `pairLength` is 2 for the
@@ -58,22 +60,7 @@ char *WriteXmlTextAsUtf8(char *o, QStringView value)
             i += step;
             continue;
         }
-        if (u < 0x80) {
-            *o++ = char(u);
-        } else if (u < 0x800) {
-            *o++ = char(0xC0 | (u >> 6));
-            *o++ = char(0x80 | (u & 0x3F));
-        } else if (step == 2) {
-            const char32_t c = QChar::surrogateToUcs4(u, text[i + 1].unicode());
-            *o++ = char(0xF0 | (c >> 18));
-            *o++ = char(0x80 | ((c >> 12) & 0x3F));
-            *o++ = char(0x80 | ((c >> 6) & 0x3F));
-            *o++ = char(0x80 | (c & 0x3F));
-        } else {
-            *o++ = char(0xE0 | (u >> 12));
-            *o++ = char(0x80 | ((u >> 6) & 0x3F));
-            *o++ = char(0x80 | (u & 0x3F));
-        }
+        o = PutUtf8(o, step == 2 ? QChar::surrogateToUcs4(u, text[i + 1].unicode()) : char32_t(u));
         i += step;
     }
     return o;

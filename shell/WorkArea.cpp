@@ -247,10 +247,7 @@ bool WorkOperation::yield()
 bool WorkOperation::yieldOnSlice()
 {
     if (mustStop()) return true;
-    if (!m_slice.due()) return false;
-    QCoreApplication::processEvents();
-    m_slice.restart();
-    return mustStop();
+    return m_slice.runEventsIfDue() && mustStop();
 }
 
 bool WorkOperation::mustStop() const

@@ -219,8 +219,8 @@ void TestRecordSet::loadingCellByCell()
 {
     RecordSet rs({{"Kod", QMetaType::QString, 3}, {"Tarih", QMetaType::QDate, 0}, {"Tutar", QMetaType::Double, 0}});
     rs.appendText(0, u"ABC");
-    rs.appendDate(1, QDate(1999, 12, 31));
-    rs.appendDouble(2, 0.5);
+    rs.appendValue(1, QDate(1999, 12, 31));
+    rs.appendValue(2, 0.5);
     rs.endRow();
     rs.appendNull(0);
     rs.appendNull(1);
@@ -232,7 +232,7 @@ void TestRecordSet::loadingCellByCell()
     QCOMPARE(rs.totalRowCount(), 2);
     rs.appendText(0, u"Y");
     rs.appendNull(1);
-    rs.appendDouble(2, 3);
+    rs.appendValue(2, 3.0);
     rs.endRow();
     QCOMPARE(rs.totalRowCount(), 3);
     QVERIFY(same(rs.value(0, 0), QVariant(QStringLiteral("ABC"))));
