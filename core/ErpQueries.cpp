@@ -212,7 +212,8 @@ RecordSet LoadErpRecordSet(const QString &kind)
             const QVariant v = NormalizeErpValue(q.value(c), types[c]);
             // A text goes into the set's shared text blocks: the driver's string is freed with
             // the row instead of staying as one allocation per cell.
-            const QString *text = v.typeId() == QMetaType::QString ? static_cast<const QString *>(v.constData()) : nullptr;
+            const QString *text =
+                v.typeId() == QMetaType::QString ? static_cast<const QString *>(v.constData()) : nullptr;
             if (types[c] == QMetaType::QString && text && !text->isNull())
                 rs.appendText(c, *text);
             else
@@ -222,4 +223,68 @@ RecordSet LoadErpRecordSet(const QString &kind)
     }
     if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
     return rs;
+}
+
+bool IsAsciiLettersAndDigits(QStringView text)
+{
+    for (const QChar c : text) {
+        const char16_t u = c.unicode();
+        if (!((u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z'))) return false;
+    }
+    return true;
+}
+
+bool IsPlainCompanyCode(const QString &code) { return !code.isEmpty() && IsAsciiLettersAndDigits(code); }
+
+namespace {
+QString driverText(const QSqlError &e)
+{
+    const QString t = e.text().trimmed();
+    return t.isEmpty() ? QStringLiteral("Veritabanı hatası") : t;
+}
+
+// One try: true when the query ran and every row was read.
+bool runOnce(const QString &sql, const std::function<void(QSqlQuery &)> &readRows, QString &error)
+{
+    QSqlQuery q(ErpDb());
+    q.setForwardOnly(true);
+    if (!q.exec(ErpSqlText(sql))) {
+        error = driverText(q.lastError());
+        return false;
+    }
+    readRows(q);
+    if (q.lastError().isValid()) {
+        error = driverText(q.lastError());
+        return false;
+    }
+    return true;
+}
+
+// Opens the ERP connection; false with the reason when it does not open.
+bool openErp(QString &error)
+{
+    try {
+        OpenErpDb();
+        return true;
+    } catch (const std::exception &e) {
+        error = QString::fromStdString(e.what());
+        return false;
+    }
+}
+} // namespace
+
+ErpQueryStatus RunErpQueryReconnectingOnce(const QString &sql, const std::function<void(QSqlQuery &)> &readRows,
+                                           QString *error)
+{
+    QString description;
+    const auto report = [&](ErpQueryStatus s) {
+        if (error) *error = description;
+        return s;
+    };
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        if (attempt > 0) CloseErpDb();
+        if (!openErp(description)) return report(ErpQueryStatus::NoConnection);
+        if (runOnce(sql, readRows, description)) return report(ErpQueryStatus::Done);
+    }
+    return report(ErpQueryStatus::Failed);
 }

@@ -5,10 +5,14 @@
 
 #include "core/RecordSet.h"
 
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QVariant>
 #include <QVector>
+
+#include <functional>
 
 // The SELECT text of a message kind ("BakiyeMesaj", "ChkMesaj", "GrupMesaj", "YetkiliMesaj",
 // "DGunMesaj", "EvYilMesaj") for the company gCompanyCode as it stands now; "" for any other
@@ -41,3 +45,24 @@ QVariant NormalizeErpValue(const QVariant &value, QMetaType::Type type);
 // query and returns every row, each value normalised to its column's type. Throws OrvekError
 // for an unknown kind and with the driver's description when the query fails.
 RecordSet LoadErpRecordSet(const QString &kind);
+
+// Whether every character is an ASCII letter or digit (the empty text passes).
+bool IsAsciiLettersAndDigits(QStringView text);
+// Whether a company code may be spliced into the ERP table names: one or more ASCII letters
+// and digits, nothing else.
+bool IsPlainCompanyCode(const QString &code);
+
+enum class ErpQueryStatus {
+    Done,         // the query ran and readRows read every row
+    NoConnection, // the ERP connection could not be opened
+    Failed        // the query failed twice, the second time on a reopened connection
+};
+
+// Opens the ERP connection when it is closed and runs `sql` (through ErpSqlText) forward-only;
+// readRows reads the result (it is called again from the start after a retry, so it must
+// begin by clearing what it keeps). A failing query, or a failure while its rows are read,
+// closes the connection, opens it again and runs the query once more: a server restart or a
+// dropped link between two runs of a program that stays up costs one retry, not the run.
+// `error` receives the driver's description when the status is not Done.
+ErpQueryStatus RunErpQueryReconnectingOnce(const QString &sql, const std::function<void(QSqlQuery &)> &readRows,
+                                           QString *error = nullptr);

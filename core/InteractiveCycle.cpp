@@ -103,17 +103,6 @@ bool numberOf(const QVariant &v, double &out)
     return ok && !std::isnan(out);
 }
 
-bool isCompanyCode(const QString &code)
-{
-    if (code.isEmpty()) return false;
-    for (const QChar c : code) {
-        const char16_t u = c.unicode();
-        const bool ok = (u >= u'0' && u <= u'9') || (u >= u'A' && u <= u'Z') || (u >= u'a' && u <= u'z');
-        if (!ok) return false;
-    }
-    return true;
-}
-
 void rollback(QSqlDatabase &db)
 {
     QSqlQuery q(db);
@@ -483,16 +472,12 @@ RecordSet ReadQueryRows(QSqlQuery &q)
 
 RecordSet RunErpQueryReconnectOnce(const QString &sql)
 {
-    for (int attempt = 0;; ++attempt) {
-        try {
-            OpenErpDb();
-            QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(sql));
-            return ReadQueryRows(q);
-        } catch (const OrvekError &) {
-            if (attempt > 0) throw;
-            CloseErpDb();
-        }
-    }
+    RecordSet rows;
+    QString error;
+    if (RunErpQueryReconnectingOnce(
+            sql, [&](QSqlQuery &q) { rows = ReadQueryRows(q); }, &error) != ErpQueryStatus::Done)
+        throw OrvekError(error);
+    return rows;
 }
 
 AnswerResult TekMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, const QString &msg2,
@@ -524,7 +509,7 @@ AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const
     int at = 0;
     // The default rule belongs to every company: there is no company to search.
     if (rule.sirket_kod != QLatin1String("-1")) {
-        if (!isCompanyCode(rule.sirket_kod)) {
+        if (!IsPlainCompanyCode(rule.sirket_kod)) {
             logLine(ctx, who + QStringLiteral(": kuralın şirket kodu geçersiz: ") + rule.sirket_kod);
             return AnswerResult::NotSent;
         }

@@ -70,9 +70,9 @@ struct InteractiveContext {
 // machine's clock, no log, RunErpQueryReconnectOnce and RunLocalTransaction.
 InteractiveContext InteractiveContextFromSettings(Gateway &gateway);
 
-// Opens the ERP connection when it is closed and runs the text there (ErpSqlText); when that
-// fails, closes the connection, opens it again and tries once more. Throws OrvekError with the
-// driver's description when the second try fails too.
+// RunErpQueryReconnectingOnce (core/ErpQueries.h) reading every row (ReadQueryRows). Throws
+// OrvekError with the driver's description when the connection does not open or the query
+// fails on the reopened connection too.
 RecordSet RunErpQueryReconnectOnce(const QString &sql);
 // Every row of an executed query, with the query's column names and the driver's values.
 RecordSet ReadQueryRows(QSqlQuery &q);

@@ -1,5 +1,6 @@
 #include "core/InteractiveRules.h"
 
+#include "core/ErpQueries.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 
@@ -21,15 +22,7 @@ QString KeywordUpper(const QString &text)
     return out;
 }
 
-bool IsKeywordText(const QString &text)
-{
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        const bool ok = (u >= u'0' && u <= u'9') || (u >= u'a' && u <= u'z') || (u >= u'A' && u <= u'Z');
-        if (!ok) return false;
-    }
-    return true;
-}
+bool IsKeywordText(const QString &text) { return IsAsciiLettersAndDigits(text); }
 
 InteractiveRule NewRuleValues(const QString &keyword, const QString &companyCode)
 {

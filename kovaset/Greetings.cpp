@@ -4,6 +4,7 @@
 
 #include "core/AcceptedWrites.h"
 #include "core/AppState.h"
+#include "core/ErpQueries.h"
 #include "core/Gateway.h"
 #include "core/GatewayKind.h"
 #include "core/LocalDb.h"

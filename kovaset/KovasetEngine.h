@@ -13,7 +13,7 @@
 //
 // Extending it (the interactive cycle): derive and override RunInteractiveCycle(), or set
 // the interactiveCycle function; use now() for the time, gateway() for the gateway, log()
-// for log lines, RunErpQueryReconnectingOnce (kovaset/KovasetErp.h) for ERP queries and
+// for log lines, RunErpQueryReconnectingOnce (core/ErpQueries.h) for ERP queries and
 // RunLocalWrite (kovaset/LocalWrites.h) for writes to the shared database.
 
 #include "core/Gateway.h"

@@ -1,5 +1,6 @@
 #include "core/AppState.h"
 #include "core/ErpQueries.h"
+#include "core/InteractiveCycle.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 #include "tests/support/ErpStandIn.h"
@@ -117,6 +118,9 @@ private slots:
     void loadGivesTheDriverValues_data();
     void loadGivesTheDriverValues();
     void failures();
+    void reconnectingQuery();
+    void plainCompanyCodes_data();
+    void plainCompanyCodes();
     void normalizeValue_data();
     void normalizeValue();
 };
@@ -392,6 +396,76 @@ void TestErpQueries::failures()
     }
     gCompanyCode.clear();
     QVERIFY_THROWS_EXCEPTION(OrvekError, LoadErpRecordSet("ChkMesaj"));
+}
+
+// A query that fails on the open connection is run once more on a reopened one: a company
+// whose tables came after the connection opened is found there. The reader sees only the
+// try that ran.
+void TestErpQueries::reconnectingQuery()
+{
+    Erp e;
+    int reads = 0, rows = 0;
+    QString error;
+    const auto count = [&](QSqlQuery &q) {
+        ++reads;
+        rows = 0;
+        while (q.next()) ++rows;
+    };
+
+    gCompanyCode = "01";
+    QCOMPARE(RunErpQueryReconnectingOnce(GetErpQuery("ChkMesaj"), count, &error), ErpQueryStatus::Done);
+    QCOMPARE(reads, 1);
+    QVERIFY(error.isEmpty());
+
+    reads = 0;
+    gCompanyCode = "09";
+    QCOMPARE(RunErpQueryReconnectingOnce(GetErpQuery("ChkMesaj"), count, &error), ErpQueryStatus::Failed);
+    QCOMPARE(reads, 0);
+    QVERIFY(!error.isEmpty());
+    try {
+        RunErpQueryReconnectOnce(GetErpQuery("ChkMesaj"));
+        QFAIL("a missing company must fail");
+    } catch (const OrvekError &err) {
+        QVERIFY(!err.description().isEmpty());
+    }
+
+    e.erp.addCompany("09", QStringLiteral("Yeni Şirket"));
+    e.erp.addAccount("09", {{"HesapKodu", "120.001"}, {"Unvan1", QStringLiteral("Yeni Ltd.")}, {"KartTip", 0}});
+    e.erp.addContact("09", {{"Sirket", "120.001"}, {"Adi", "Ayşe"}, {"CepTelBKod", "532"}, {"CepTel", "1234567"}});
+    QVERIFY(ErpDb().isOpen());
+    QCOMPARE(RunErpQueryReconnectingOnce(GetErpQuery("YetkiliMesaj"), count, &error), ErpQueryStatus::Done);
+    QCOMPARE(reads, 1);
+    QCOMPARE(rows, 1);
+    QCOMPARE(RunErpQueryReconnectOnce(GetErpQuery("YetkiliMesaj")).rowCount(), 1);
+
+    CloseErpDb();
+    gErpDatabase = QStringLiteral("YOK");
+    reads = 0;
+    QCOMPARE(RunErpQueryReconnectingOnce(GetErpQuery("ChkMesaj"), count, &error), ErpQueryStatus::NoConnection);
+    QCOMPARE(reads, 0);
+    QVERIFY(!error.isEmpty());
+    QVERIFY_THROWS_EXCEPTION(OrvekError, RunErpQueryReconnectOnce(GetErpQuery("ChkMesaj")));
+}
+
+void TestErpQueries::plainCompanyCodes_data()
+{
+    QTest::addColumn<QString>("code");
+    QTest::addColumn<bool>("plain");
+    QTest::newRow("digits") << "01" << true;
+    QTest::newRow("letters and digits") << "Ab9z" << true;
+    QTest::newRow("empty") << "" << false;
+    QTest::newRow("apostrophe") << "0'1" << false;
+    QTest::newRow("dot") << "01.CHK" << false;
+    QTest::newRow("blank") << " 01" << false;
+    QTest::newRow("Turkish letter") << QStringLiteral("Ş1") << false;
+    QTest::newRow("full-width digit") << QStringLiteral("０1") << false;
+}
+
+void TestErpQueries::plainCompanyCodes()
+{
+    QFETCH(QString, code);
+    QFETCH(bool, plain);
+    QCOMPARE(IsPlainCompanyCode(code), plain);
 }
 
 void TestErpQueries::normalizeValue_data()
