@@ -213,18 +213,23 @@ QString TestGatewayLogin()
     }
 }
 
+bool RunStartTailSteps()
+{
+    if (gErpConfigured) {
+        StartupWindows::chooseCompany();
+        if (Lifecycle::ended()) return false;
+    }
+    SetParam(QStringLiteral("flg_kovaset"), QStringLiteral("1"));
+    // Whether it starts is not looked at: a missing program goes unnoticed.
+    Shell::startProgram(KovasetProgramPath());
+    StartupWindows::showMainWindow(MainCaptionTail());
+    return !Lifecycle::ended();
+}
+
 bool RunStartTail()
 {
     try {
-        if (gErpConfigured) {
-            StartupWindows::chooseCompany();
-            if (Lifecycle::ended()) return false;
-        }
-        SetParam(QStringLiteral("flg_kovaset"), QStringLiteral("1"));
-        // Whether it starts is not looked at: a missing program goes unnoticed.
-        Shell::startProgram(KovasetProgramPath());
-        StartupWindows::showMainWindow(MainCaptionTail());
-        return !Lifecycle::ended();
+        return RunStartTailSteps();
     } catch (const OrvekError &e) {
         Prompt::show(UnexpectedErrorText(e.description()), PromptIcon::Critical, kBrenvik);
     } catch (const std::exception &e) {

@@ -56,9 +56,13 @@ bool Main();
 // anything fails on the way.
 QString TestGatewayLogin();
 
-// The start tail. Returns false when the program ended on the way (the company window
-// ended it, or a step failed: then "Tanımlanamayan bir hata oluştu." with the description
-// is shown and the program ends).
+// The start tail's steps: the company window, the stop flag, Kovaset, the main window.
+// Returns false when the program ended on the way (the company window ended it); a failing
+// step throws (OrvekError or another std::exception). The login runs it inside its own
+// error handler.
+bool RunStartTailSteps();
+// The start tail as Main runs it: RunStartTailSteps, and when a step fails, "Tanımlanamayan
+// bir hata oluştu." with the description is shown and the program ends (false).
 bool RunStartTail();
 
 // " [Kullanıcı : " + gUserName + " Şirket : " + gCompanyName + "]"

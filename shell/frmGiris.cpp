@@ -124,19 +124,19 @@ void frmGiris::btnOturumAc_Click()
         return;
     }
 
+    // An unexpected failure here, in the tail too, shows its description and leaves both
+    // buttons disabled: the operator can only close the window, which ends the program.
     try {
         AcceptLogin(user, password, ckey, chkKaydet->isChecked());
+        // The tail shows the main window (or ends the program) before this window closes.
+        RunStartTailSteps();
     } catch (const OrvekError &e) {
         Prompt::show(e.description(), PromptIcon::None, QStringLiteral("Brenvik"));
-        enableButtons(true);
         return;
     } catch (const std::exception &e) {
         Prompt::show(QString::fromLocal8Bit(e.what()), PromptIcon::None, QStringLiteral("Brenvik"));
-        enableButtons(true);
         return;
     }
-    // The tail shows the main window (or ends the program) before this window closes.
-    RunStartTail();
     m_loggedIn = true;
     accept();
 }

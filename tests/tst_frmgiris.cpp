@@ -52,7 +52,8 @@ private slots:
     void savesAccountOfKind_data();
     void savesAccountOfKind();
     void buttonsDisabledWhileAsking();
-    void failingSaveShowsDescription();
+    void unexpectedFailureShowsDescription_data();
+    void unexpectedFailureShowsDescription();
     void cancelEndsProgram_data();
     void cancelEndsProgram();
 };
@@ -289,10 +290,23 @@ void TestFrmGiris::buttonsDisabledWhileAsking()
     QVERIFY(Control<QPushButton>(w, "btnVazgec")->isEnabled());
 }
 
-void TestFrmGiris::failingSaveShowsDescription()
+void TestFrmGiris::unexpectedFailureShowsDescription_data()
 {
+    QTest::addColumn<QString>("breaking");
+    QTest::addColumn<bool>("accountSaved");
+    QTest::newRow("account save") << "DROP TABLE tbl_ayarlar" << false;
+    QTest::newRow("start tail") << "DROP TABLE tbl_param" << true;
+}
+
+// The login's error handler: the description alone, no icon, and both buttons left disabled,
+// so that closing the window, which ends the program, is the only way on.
+void TestFrmGiris::unexpectedFailureShowsDescription()
+{
+    QFETCH(QString, breaking);
+    QFETCH(bool, accountSaved);
     ProgramFolderFixture fx;
-    fx.exec("DROP TABLE tbl_ayarlar");
+    fx.exec(breaking);
+    const QString table = breaking.section(' ', 2);
     gGatewayKind = GatewayKind::Brenvik;
     FakeGateway fake;
     gGatewayUrl = fake.url();
@@ -305,16 +319,20 @@ void TestFrmGiris::failingSaveShowsDescription()
     typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
     QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
     QCOMPARE(prompts.count(), 1);
-    QVERIFY2(prompts.last().text.contains(QLatin1String("tbl_ayarlar")), qPrintable(prompts.last().text));
+    QVERIFY2(prompts.last().text.contains(table), qPrintable(prompts.last().text));
+    QVERIFY2(!prompts.last().text.startsWith(QLatin1String("Tanımlanamayan")), qPrintable(prompts.last().text));
     QCOMPARE(prompts.last().icon, PromptIcon::None);
     QCOMPARE(prompts.last().title, QStringLiteral("Brenvik"));
     QVERIFY(w.isVisible());
-    QVERIFY(Control<QPushButton>(w, "btnOturumAc")->isEnabled());
-    QVERIFY(Control<QPushButton>(w, "btnVazgec")->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "btnOturumAc")->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "btnVazgec")->isEnabled());
     QVERIFY(tail.mainCaptions.isEmpty());
     QVERIFY(shell.startedPrograms.isEmpty());
-    QVERIFY(gUserName.isEmpty());
+    QCOMPARE(gUserName.isEmpty(), !accountSaved);
     QCOMPARE(life.endCount, 0);
+
+    w.close();
+    QCOMPARE(life.endCount, 1);
 }
 
 void TestFrmGiris::cancelEndsProgram_data()
