@@ -172,7 +172,19 @@ bool appendLines(const QString &path, const QByteArray &text)
     return true;
 }
 
-bool appendJournal(const QVector<JournalRow> &rows)
+void execOrThrow(const QSqlDatabase &db, const QString &sql, const QVariantList &binds = {})
+{
+    SqlExec(db, sql, binds);
+}
+
+} // namespace
+
+QString AcceptedWriteJournalPath()
+{
+    return QFileInfo(LocalDbPath()).absolutePath() + QStringLiteral("/orvekdata.journal");
+}
+
+bool AppendAcceptedWriteJournal(const QVector<JournalRow> &rows)
 {
     QByteArray text;
     for (const JournalRow &r : rows) text += journalLine(r);
@@ -184,18 +196,6 @@ bool appendJournal(const QVector<JournalRow> &rows)
     const bool ok = appendLines(AcceptedWriteJournalPath(), text);
     if (locked) lock.unlock();
     return ok;
-}
-
-void execOrThrow(const QSqlDatabase &db, const QString &sql, const QVariantList &binds = {})
-{
-    SqlExec(db, sql, binds);
-}
-
-} // namespace
-
-QString AcceptedWriteJournalPath()
-{
-    return QFileInfo(LocalDbPath()).absolutePath() + QStringLiteral("/orvekdata.journal");
 }
 
 int AcceptedWriteRetryMs() { return gRetryMs; }
@@ -274,7 +274,7 @@ AcceptedWriteResult WriteAfterAcceptedSend(const std::function<void(QSqlDatabase
         }
         pause = qMin(pause * 2, kLongestPauseMs);
     }
-    return appendJournal(journalRows) ? AcceptedWriteResult::Journaled : AcceptedWriteResult::Failed;
+    return AppendAcceptedWriteJournal(journalRows) ? AcceptedWriteResult::Journaled : AcceptedWriteResult::Failed;
 }
 
 void ReplayAcceptedWriteJournal()

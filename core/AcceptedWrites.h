@@ -47,6 +47,11 @@ AcceptedWriteResult WriteAfterAcceptedSend(const std::function<void(QSqlDatabase
                                            const QVector<JournalRow> &journalRows,
                                            const std::function<void()> &waitStep = {});
 
+// Appends rows to the journal at once: rows that must not be lost and whose own write has
+// failed already (the incoming messages fetched from the interactive service). True when
+// they are on the disk.
+bool AppendAcceptedWriteJournal(const QVector<JournalRow> &rows);
+
 // Writes the journal's rows into their tables once, then removes the journal. Does nothing
 // when there is no journal or the database cannot be opened or written now (the journal
 // stays for the next start). Never throws, never shows anything.

@@ -114,30 +114,50 @@ bool localWrite(const InteractiveContext &ctx, const std::function<void(QSqlData
     return ctx.runLocalWrite ? ctx.runLocalWrite(work, error) : RunLocalTransaction(work, error);
 }
 
-// The messages of a reply in one transaction; the ids of the stored rows, or false.
-bool storeMessages(const InteractiveContext &ctx, const QVector<GathwinMessage> &messages, const QDateTime &now,
-                   QVector<qint64> &ids, QString &error)
+// The inbox rows of a reply's messages, as they are stored and as the journal keeps them. A
+// missing number or text is stored empty, not Null.
+QVector<JournalRow> inboxRows(const QVector<GathwinMessage> &messages, const QDateTime &now)
 {
     const QString tarih = ToIsoText(now);
-    // A missing number or text is stored empty, not Null.
     const auto text = [](const QString &s) { return s.isNull() ? QStringLiteral("") : CrLfToBlank(s); };
+    QVector<JournalRow> rows;
+    rows.reserve(messages.size());
+    for (const GathwinMessage &m : messages)
+        rows.append(JournalRow{QStringLiteral("tbl_int_msgbox"),
+                               {{QStringLiteral("tarih"), tarih},
+                                {QStringLiteral("gsmno"), text(m.gsmno)},
+                                {QStringLiteral("msg"), text(m.msgbody)}}});
+    return rows;
+}
+
+// The inbox rows in one transaction; the ids of the stored rows, or false.
+bool storeMessages(const InteractiveContext &ctx, const QVector<JournalRow> &rows, QVector<qint64> &ids, QString &error)
+{
     return localWrite(
         ctx,
         [&](QSqlDatabase &db) {
             ids.clear();
-            ids.reserve(messages.size());
+            ids.reserve(rows.size());
             QSqlQuery q(db);
             if (!q.prepare(QStringLiteral("INSERT INTO tbl_int_msgbox (tarih,gsmno,msg) VALUES (?,?,?)")))
                 throw OrvekError(q.lastError().text());
-            for (const GathwinMessage &m : messages) {
-                q.bindValue(0, tarih);
-                q.bindValue(1, text(m.gsmno));
-                q.bindValue(2, text(m.msgbody));
+            for (const JournalRow &row : rows) {
+                for (int c = 0; c < 3; ++c) q.bindValue(c, row.values.at(c).second);
                 if (!q.exec()) throw OrvekError(q.lastError().text());
                 ids.append(q.lastInsertId().toLongLong());
             }
         },
         error);
+}
+
+// What the log keeps of a service reply: a short answer or an error page as it came (at most
+// 200 characters), never the texts of a message list.
+QString replyForLog(const QString &reply)
+{
+    if (reply.contains(QLatin1String("msgbody"), Qt::CaseInsensitive))
+        return QStringLiteral("%1 karakterlik mesaj listesi (mesaj metinleri kayda alınmaz)").arg(reply.size());
+    if (reply.size() <= 200) return CrLfToBlank(reply);
+    return CrLfToBlank(reply.left(200)) + QStringLiteral("... (%1 karakter)").arg(reply.size());
 }
 
 // The two rows of an accepted answer, in one transaction.
@@ -650,10 +670,10 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
         out.result = CycleResult::ServiceError;
         try {
             SetParam(QStringLiteral("flg_interaktif"), QStringLiteral("0"));
-            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı \"") + CrLfToBlank(reply) +
+            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı \"") + replyForLog(reply) +
                              QStringLiteral("\": etkileşimli servis kapatıldı."));
         } catch (const std::exception &e) {
-            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı \"") + CrLfToBlank(reply) +
+            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı \"") + replyForLog(reply) +
                              QStringLiteral("\"; servis kapatılamadı: ") + errorText(e));
         }
         return out;
@@ -669,22 +689,30 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
     if (!list.wellFormed) {
         out.result = CycleResult::Unreadable;
         logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı okunamadı (") + list.error +
-                         QStringLiteral("), hiçbir mesaj saklanmadı. Yanıt: ") + reply);
+                         QStringLiteral("), hiçbir mesaj saklanmadı. Yanıt: ") + replyForLog(reply));
         return out;
     }
     out.result = CycleResult::Fetched;
     out.fetched = int(list.messages.size());
     if (list.messages.isEmpty()) return out;
 
+    // The service has marked these messages read: a store that fails puts them in the journal,
+    // which the next start of either program writes into the inbox.
+    const QVector<JournalRow> rows = inboxRows(list.messages, nowOf(ctx));
     QVector<qint64> ids;
     QString storeError;
-    if (storeMessages(ctx, list.messages, nowOf(ctx), ids, storeError) && ids.size() == list.messages.size()) {
+    if (storeMessages(ctx, rows, ids, storeError) && ids.size() == list.messages.size()) {
         out.stored = int(ids.size());
     } else {
         ids.fill(0, list.messages.size());
-        logLine(ctx, QStringLiteral("Gelen %1 mesaj saklanamadı: ").arg(list.messages.size()) + storeError);
-        for (const GathwinMessage &m : list.messages)
-            logLine(ctx, QStringLiteral("Saklanamayan mesaj: ") + m.gsmno + QStringLiteral(" ") + m.msgbody);
+        const QString failed = QStringLiteral("Gelen %1 mesaj saklanamadı (").arg(list.messages.size()) + storeError;
+        if (AppendAcceptedWriteJournal(rows)) {
+            logLine(ctx, failed + QStringLiteral("); günlüğe alındı, program yeniden başladığında yazılacak."));
+        } else {
+            logLine(ctx, failed + QStringLiteral("); günlüğe de yazılamadı."));
+            for (const GathwinMessage &m : list.messages)
+                logLine(ctx, QStringLiteral("Saklanamayan mesaj: ") + m.gsmno);
+        }
     }
 
     if (ctx.userName.isEmpty()) {
