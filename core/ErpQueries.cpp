@@ -200,6 +200,7 @@ RecordSet LoadErpRecordSet(const QString &kind)
 {
     const QVector<RecordField> fields = ErpColumns(kind);
     if (fields.isEmpty()) throw OrvekError(QStringLiteral("Bilinmeyen mesaj türü: %1").arg(kind));
+    RequirePlainCompanyCode(gCompanyCode);
     QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(GetErpQuery(kind)));
     const int n = int(fields.size());
     if (q.record().count() < n) throw OrvekError(QStringLiteral("ERP sorgusu beklenen %1 sütunu döndürmedi.").arg(n));
@@ -235,6 +236,11 @@ bool IsAsciiLettersAndDigits(QStringView text)
 }
 
 bool IsPlainCompanyCode(const QString &code) { return !code.isEmpty() && IsAsciiLettersAndDigits(code); }
+
+void RequirePlainCompanyCode(const QString &code)
+{
+    if (!IsPlainCompanyCode(code)) throw OrvekError(QStringLiteral("Şirket kodu geçersiz: ") + code);
+}
 
 namespace {
 QString driverText(const QSqlError &e)

@@ -51,6 +51,9 @@ bool IsAsciiLettersAndDigits(QStringView text);
 // Whether a company code may be spliced into the ERP table names: one or more ASCII letters
 // and digits, nothing else.
 bool IsPlainCompanyCode(const QString &code);
+// Throws OrvekError ("Şirket kodu geçersiz: " + code) unless IsPlainCompanyCode(code): every
+// query that splices the company code into the ERP table names asks this first.
+void RequirePlainCompanyCode(const QString &code);
 
 enum class ErpQueryStatus {
     Done,         // the query ran and readRows read every row

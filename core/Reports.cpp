@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/DateText.h"
+#include "core/ErpQueries.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 
@@ -222,6 +223,7 @@ const ContactNames::Names *ContactNames::find(QStringView number) const
 ContactNames ContactNames::load()
 {
     ContactNames names;
+    RequirePlainCompanyCode(gCompanyCode);
     QSqlQuery q = SqlExec(ErpDb(), ErpSqlText(ReportContactQuery(gCompanyCode)));
     while (q.next())
         names.add(q.value(4).toString(), q.value(5).toString(), q.value(1).toString(), q.value(2).toString(),

@@ -1,5 +1,6 @@
 #include "core/Templates.h"
 
+#include "core/AppState.h"
 #include "core/ErpQueries.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
@@ -87,6 +88,7 @@ QStringList TemplateFieldNames(const QString &kind)
 {
     const QString sql = GetErpQuery(kind);
     if (sql.isEmpty()) throw OrvekError(QStringLiteral("%1 için ERP sorgusu yok.").arg(kind));
+    RequirePlainCompanyCode(gCompanyCode);
     OpenErpDb();
     const auto fail = [](const QSqlQuery &q) {
         const QString t = q.lastError().text().trimmed();

@@ -3,6 +3,8 @@
 #include "core/InteractiveCycle.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
+#include "core/Reports.h"
+#include "core/Templates.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/Fixtures.h"
 
@@ -121,6 +123,8 @@ private slots:
     void reconnectingQuery();
     void plainCompanyCodes_data();
     void plainCompanyCodes();
+    void queriesRefuseACompanyCodeThatIsNotPlain_data();
+    void queriesRefuseACompanyCodeThatIsNotPlain();
     void normalizeValue_data();
     void normalizeValue();
 };
@@ -466,6 +470,34 @@ void TestErpQueries::plainCompanyCodes()
     QFETCH(QString, code);
     QFETCH(bool, plain);
     QCOMPARE(IsPlainCompanyCode(code), plain);
+}
+
+void TestErpQueries::queriesRefuseACompanyCodeThatIsNotPlain_data()
+{
+    QTest::addColumn<int>("query");
+    QTest::newRow("recipient list") << 0;
+    QTest::newRow("template fields") << 1;
+    QTest::newRow("report contacts") << 2;
+}
+
+// The company code comes from the ERP's own company list and goes into the table names: a code
+// that is more than letters and digits never reaches the server.
+void TestErpQueries::queriesRefuseACompanyCodeThatIsNotPlain()
+{
+    QFETCH(int, query);
+    Erp e;
+    gCompanyCode = "01.CHK AS T; DELETE FROM HAVLEN401.CHK; SELECT 1 FROM HAVLEN401";
+    try {
+        if (query == 0) LoadErpRecordSet("ChkMesaj");
+        if (query == 1) TemplateFieldNames("ChkMesaj");
+        if (query == 2) ContactNames::load();
+        QFAIL("the query ran");
+    } catch (const OrvekError &err) {
+        QVERIFY2(err.description().startsWith(QStringLiteral("Şirket kodu geçersiz: 01.CHK")),
+                 qPrintable(err.description()));
+    }
+    gCompanyCode = "01";
+    QVERIFY(LoadErpRecordSet("ChkMesaj").rowCount() > 0);
 }
 
 void TestErpQueries::normalizeValue_data()
