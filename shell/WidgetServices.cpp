@@ -19,6 +19,8 @@ PromptAnswer showMessageBox(const QString &text, PromptIcon icon, const QString 
     box.setWindowTitle(title);
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    // Box texts carry gateway and ERP values: shown as they are, never read as markup.
+    box.setTextFormat(Qt::PlainText);
     box.setText(shown);
     switch (icon) {
     case PromptIcon::Information:

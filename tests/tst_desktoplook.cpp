@@ -14,11 +14,29 @@
 #include <QMessageBox>
 #include <QTimer>
 #include <QtTest>
+#include <functional>
 
 Q_DECLARE_METATYPE(PromptButtons)
 
 namespace {
 QString withoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
+
+// Shows a box through Prompt and hands it to `look` before it is closed.
+void inspectBox(const QString &text, PromptButtons buttons, const std::function<void(QMessageBox *)> &look)
+{
+    QTimer poll;
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll.stop();
+        look(box);
+        box->reject();
+        if (box->isVisible()) box->buttons().first()->click();
+    });
+    poll.start();
+    Prompt::show(text, PromptIcon::Information, QStringLiteral("Brenvik Uyarı"), buttons);
+}
 } // namespace
 
 class TestDesktopLook : public QObject {
@@ -28,6 +46,7 @@ private slots:
     void cleanupTestCase();
     void messageBoxButtonsAreTurkish_data();
     void messageBoxButtonsAreTurkish();
+    void messageBoxShowsMarkupAsText();
     void saveDialogIsTurkish();
     void valueFormatsKeepTheirOwnRules();
 };
@@ -59,22 +78,26 @@ void TestDesktopLook::messageBoxButtonsAreTurkish()
     QFETCH(PromptButtons, buttons);
     QFETCH(QStringList, texts);
     QStringList seen;
-    QTimer poll;
-    poll.setInterval(10);
-    connect(&poll, &QTimer::timeout, [&] {
-        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-        if (!box) return;
-        poll.stop();
+    inspectBox(QStringLiteral("Mesaj Başarı İle Gönderildi."), buttons, [&](QMessageBox *box) {
         for (QAbstractButton *b : box->buttons()) seen << withoutMnemonic(b->text());
-        box->reject();
-        if (box->isVisible()) box->buttons().first()->click();
     });
-    poll.start();
-    Prompt::show(QStringLiteral("Mesaj Başarı İle Gönderildi."), PromptIcon::Information,
-                 QStringLiteral("Brenvik Uyarı"), buttons);
     seen.sort();
     texts.sort();
     QCOMPARE(seen, texts);
+}
+
+// A box line can hold a gateway reply: its tags are shown as they came, not drawn.
+void TestDesktopLook::messageBoxShowsMarkupAsText()
+{
+    const QString text = QStringLiteral("Mevcut kontörünüz : <b>100</b><img src=x>");
+    Qt::TextFormat format = Qt::AutoText;
+    QString shown;
+    inspectBox(text, PromptButtons::Ok, [&](QMessageBox *box) {
+        format = box->textFormat();
+        shown = box->text();
+    });
+    QCOMPARE(format, Qt::PlainText);
+    QCOMPARE(shown, text);
 }
 
 void TestDesktopLook::saveDialogIsTurkish()
