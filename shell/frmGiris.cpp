@@ -13,6 +13,7 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <exception>
 
@@ -106,7 +107,11 @@ void frmGiris::btnOturumAc_Click()
     }
 
     enableButtons(false);
+    // The disabled buttons are painted; an Esc or close box the operator gave meanwhile has
+    // ended the program, and then nothing is sent or saved.
+    const QPointer<frmGiris> self(this);
     QCoreApplication::processEvents();
+    if (!self || Lifecycle::ended()) return;
 
     QString reply;
     {
@@ -114,6 +119,7 @@ void frmGiris::btnOturumAc_Click()
         const QString login = GatewayUserName(gGatewayKind, user, ckey);
         reply = RunOffThread(ConnectingText(), [&] { return gw.GetInfo(login, password); });
     }
+    if (!self || Lifecycle::ended()) return;
     const LoginOutcome outcome = JudgeLoginReply(reply);
     if (outcome != LoginOutcome::Success) {
         const LoginRefusal r = LoginRefusalFor(outcome);

@@ -56,6 +56,7 @@ private slots:
     void unexpectedFailureShowsDescription();
     void cancelEndsProgram_data();
     void cancelEndsProgram();
+    void cancelWhileLoggingInSendsNothing();
 };
 
 void TestFrmGiris::initTestCase()
@@ -374,6 +375,32 @@ void TestFrmGiris::cancelEndsProgram()
     QCOMPARE(fake.requestCount(), 0);
     QCOMPARE(prompts.count(), 0);
     QVERIFY(tail.mainCaptions.isEmpty());
+}
+
+// An Esc that waits in the queue when "Oturum Aç" is clicked ends the program in the click's
+// first yield: no request goes out, nothing is saved, no main window.
+void TestFrmGiris::cancelWhileLoggingInSendsNothing()
+{
+    ProgramFolderFixture fx;
+    gGatewayKind = GatewayKind::Brenvik;
+    FakeGateway fake;
+    gGatewayUrl = fake.url();
+    PromptRecorder prompts;
+    ShellRecorder shell;
+    LifecycleRecorder life;
+    TailRecorder tail;
+    frmGiris w;
+    w.show();
+    typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
+    QCoreApplication::postEvent(Control<QLineEdit>(w, "txtUserName"),
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
+    QCOMPARE(life.endCount, 1);
+    QCOMPARE(fake.requestCount(), 0);
+    QCOMPARE(prompts.count(), 0);
+    QVERIFY(gUserName.isEmpty());
+    QVERIFY(tail.mainCaptions.isEmpty());
+    QVERIFY(shell.startedPrograms.isEmpty());
 }
 
 QTEST_MAIN(TestFrmGiris)
