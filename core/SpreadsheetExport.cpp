@@ -39,6 +39,9 @@ const QString kFailTitle = QStringLiteral("Uyarı");
 // A spreadsheet keeps 15 significant digits; longer integers are kept as text.
 constexpr long long kLargestExactInteger = 999999999999999LL;
 
+// Ends an export whose caller must stop (no file, no box).
+struct ExportStopped {};
+
 void yield() { QCoreApplication::processEvents(); }
 
 QString sheetName(int page) { return QStringLiteral("Sayfa") + QString::number(page); }
@@ -318,8 +321,13 @@ double dateColumnWidth(QMetaType::Type type)
     }
 }
 
-void exportRows(const RecordSet &rs, const QString &fileName, const QStringList &headers)
+void exportRows(const RecordSet &rs, const QString &fileName, const QStringList &headers,
+                const std::function<bool()> &mustStop)
 {
+    const auto yield = [&] {
+        ::yield();
+        if (mustStop && mustStop()) throw ExportStopped{};
+    };
     // Delete the existing file.
     yield();
     gErrorText = kStageDelete;
@@ -385,9 +393,9 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
                 else
                     writer.cell(row, lxw_col_t(c), record.at(c));
             }
-            slice.runEventsIfDue();
+            const bool ran = slice.runEventsIfDue();
             ++gProgressDone;
-            slice.runEventsIfDue();
+            if ((slice.runEventsIfDue() || ran) && mustStop && mustStop()) throw ExportStopped{};
         }
         ProgressWindow::runTimer(false);
         yield();
@@ -421,11 +429,15 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
 
 } // namespace
 
-void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringList &headers)
+void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringList &headers,
+                   const std::function<bool()> &mustStop)
 {
     QString description;
     try {
-        exportRows(rs, fileName, headers);
+        exportRows(rs, fileName, headers, mustStop);
+        return;
+    } catch (const ExportStopped &) {
+        ProgressWindow::runTimer(false);
         return;
     } catch (const OrvekError &e) {
         description = e.description();

@@ -7,6 +7,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 // Rows per worksheet; a longer record set continues on the next sheet.
 constexpr int kExportRowsPerSheet = 65535;
 
@@ -29,7 +31,12 @@ constexpr int kExportRowsPerSheet = 65535;
 // shows one critical box (the failure's description, CR LF, the stage text gErrorText) and
 // returns normally; the progress window is then left to the caller. Memory use does not
 // grow with the number of rows.
-void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringList &headers);
+//
+// mustStop, when given, is asked after every yield: once it says true (the window that
+// started the export has gone, the program is ending) the export ends at once, writes no
+// file and shows nothing.
+void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringList &headers,
+                   const std::function<bool()> &mustStop = {});
 
 // Asks for the workbook to save in a Save-As dialog (FileDialog). A name without an
 // extension gets ".xlsx"; if that file exists, the operator is asked before it is replaced.

@@ -350,7 +350,7 @@ void frmInteractiveGraf::DMSXpButton5_Click()
     if (Prompt::show(QStringLiteral("Kayıtları Excel'e Aktarmak İstiyor musunuz?"), PromptIcon::Question,
                      QStringLiteral("İnteraktif SMS - Veri Aktarma"), PromptButtons::YesNo) != PromptAnswer::Yes)
         return;
-    WorkForms::KeepAlive keep(this);
+    WorkOperation op(this);
     try {
         OpenLocalDb();
         const QString fileName = GetExcelFileToSave();
@@ -359,9 +359,10 @@ void frmInteractiveGraf::DMSXpButton5_Click()
         copy.reserve(m_rs1.rowCount());
         for (int i = 0; i < m_rs1.rowCount(); ++i) copy.addRow(m_rs1.row(i));
         setEnabled(false);
-        ExportToExcel(copy, fileName, copy.fieldNames());
-        setEnabled(true);
+        ExportToExcel(copy, fileName, copy.fieldNames(), [&op] { return op.mustStop(); });
+        if (!op.mustStop()) setEnabled(true);
     } catch (const OrvekError &e) {
+        if (op.mustStop()) return;
         setEnabled(true);
         showFailure(e.description());
     }

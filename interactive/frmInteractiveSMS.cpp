@@ -13,6 +13,7 @@
 #include "shell/DataGrid.h"
 #include "shell/TextBox.h"
 #include "shell/Twips.h"
+#include "shell/WorkArea.h"
 #include "shell/frmAna.h"
 #include "shell/frmPop.h"
 
@@ -331,20 +332,27 @@ void frmInteractiveSMS::DMSXpButton6_Click()
         return;
     const QString fileName = GetExcelFileToSave();
     if (fileName.isEmpty()) return;
-    WorkForms::KeepAlive keep(this);
+    WorkOperation op(this);
+    // No second export or query window while this one yields.
+    const auto enableStarts = [this](bool on) {
+        DMSXpButton6->setEnabled(on);
+        DMSXpButton8->setEnabled(on);
+    };
+    enableStarts(false);
     try {
         OpenLocalDb();
         const RecordSet clone = m_rsMsgBox;
         if (clone.rowCount() == 0) {
             Prompt::show(QStringLiteral("Aktarılacak kayıt bulunamadı."), PromptIcon::Information,
                          QStringLiteral("Uyarı"));
-            return;
+        } else {
+            m_exportColumns = clone.fieldNames();
+            ExportToExcel(clone, fileName, m_exportColumns, [&op] { return op.mustStop(); });
         }
-        m_exportColumns = clone.fieldNames();
-        ExportToExcel(clone, fileName, m_exportColumns);
     } catch (const OrvekError &e) {
-        showFailure(e.description());
+        if (!op.mustStop()) showFailure(e.description());
     }
+    if (!op.mustStop()) enableStarts(true);
 }
 
 void frmInteractiveSMS::DMSXpButton8_Click()

@@ -375,7 +375,8 @@ void frmSonEkran::cmdGonder_Click()
         send.saveAsTemplate = SaveAsTemplate;
         send.templateKind = TemplateKind;
         send.messageText = gMessageText;
-        const AcceptedSendResult result = CompleteAcceptedSend(send, gOverLimitRecipients);
+        const AcceptedSendResult result =
+            CompleteAcceptedSend(send, gOverLimitRecipients, [&op] { return op.mustStop(); });
         gateway.clearsmsbasket();
         // The export lets the message loop run: the operator may have left the screen.
         if (op.mustStop()) return;
@@ -392,7 +393,8 @@ void frmSonEkran::cmdGonder_Click()
     }
 }
 
-AcceptedSendResult frmSonEkran::CompleteAcceptedSend(AcceptedSend send, const RecordSet &overLimitRecipients)
+AcceptedSendResult frmSonEkran::CompleteAcceptedSend(AcceptedSend send, const RecordSet &overLimitRecipients,
+                                                     const std::function<bool()> &mustStop)
 {
     send.overLimit = overLimitRecipients.rowCount() > 0;
     const AcceptedSendResult result = FinishAcceptedSend(send, PaintingWaitStep);
@@ -401,7 +403,8 @@ AcceptedSendResult frmSonEkran::CompleteAcceptedSend(AcceptedSend send, const Re
         QDir().mkpath(DocumentsFolder());
         ProgressWindow::show();
         QCoreApplication::processEvents();
-        ExportToExcel(overLimitRecipients, OverLimitFileName(), overLimitRecipients.fieldNames());
+        // Leaving the screen while the export yields ends it: the list may be another send's then.
+        ExportToExcel(overLimitRecipients, OverLimitFileName(), overLimitRecipients.fieldNames(), mustStop);
         QCoreApplication::processEvents();
         ProgressWindow::hide();
     }

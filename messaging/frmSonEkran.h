@@ -39,6 +39,7 @@
 
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 
 class BrowserView;
@@ -131,8 +132,9 @@ public:
     // After an accepted send: writes its rows (FinishAcceptedSend, the over-limit state taken
     // from overLimitRecipients), shows the boxes of the outcome and exports the recipients over
     // the limit to OverLimitFileName() around the progress window. The export lets the message
-    // loop run.
-    static AcceptedSendResult CompleteAcceptedSend(AcceptedSend send, const RecordSet &overLimitRecipients);
+    // loop run; it ends without a file once mustStop says so.
+    static AcceptedSendResult CompleteAcceptedSend(AcceptedSend send, const RecordSet &overLimitRecipients,
+                                                   const std::function<bool()> &mustStop = {});
 
 protected:
     void Form_Load() override;

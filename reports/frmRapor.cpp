@@ -945,7 +945,7 @@ void frmRapor::exportReport(int tab)
             const QStringList headers = copy.fieldNames();
             ProgressWindow::show();
             if (op.yield()) return;
-            ExportToExcel(copy, fileName, headers);
+            ExportToExcel(copy, fileName, headers, [&op] { return op.mustStop(); });
             if (op.yield()) return;
         }
         ProgressWindow::hide();

@@ -470,7 +470,18 @@ void TestFrmInteractiveSMS::exportGatesAndFile()
 
     env.prompts().clear();
     env.files.setNextFileName(file);
+    // While the export yields, neither a second export nor the query window can start.
+    QList<bool> startsEnabled;
+    QTimer during;
+    during.setInterval(0);
+    connect(&during, &QTimer::timeout, [&] {
+        if (startsEnabled.isEmpty()) startsEnabled << w->DMSXpButton6->isEnabled() << w->DMSXpButton8->isEnabled();
+    });
+    during.start();
     click(w->DMSXpButton6);
+    during.stop();
+    QCOMPARE(startsEnabled, QList<bool>({false, false}));
+    QVERIFY(w->DMSXpButton6->isEnabled() && w->DMSXpButton8->isEnabled());
     QCOMPARE(env.prompts().count(), 2); // the question and the completion box
     QCOMPARE(w->ExportColumns(), QStringList({"id", "tarih", "gsmno", "msg"}));
     XlsxReader reader;

@@ -111,6 +111,8 @@ private slots:
     void yieldsWhileWriting_data();
     void yieldsWhileWriting();
     void rowsRemovedWhileYielding();
+    void stopsWhenItsCallerMustStop_data();
+    void stopsWhenItsCallerMustStop();
     void failures_data();
     void failures();
     void fileToSave_data();
@@ -449,6 +451,40 @@ void TestSpreadsheetExport::rowsRemovedWhileYielding()
     const XlsxSheet sheet = readSingleSheet(path);
     QVERIFY(sheet.rowCount() > 1000 && sheet.rowCount() <= 3001);
     QCOMPARE(sheet.rowTexts(sheet.rowCount() - 1).value(0), QString::number(sheet.rowCount() - 1));
+}
+
+void TestSpreadsheetExport::stopsWhenItsCallerMustStop_data()
+{
+    QTest::addColumn<int>("stopAtCall"); // the stop test says true from this call on
+    QTest::newRow("before the old file goes") << 1;
+    QTest::newRow("while the rows are written") << 500;
+}
+
+// The window that started the export went away during a yield: no workbook is written, no
+// box comes, nothing is opened; an old file of that name stays unless its deletion had run.
+void TestSpreadsheetExport::stopsWhenItsCallerMustStop()
+{
+    QFETCH(int, stopAtCall);
+    PromptRecorder prompts;
+    ShellRecorder shell;
+    ProgressRecorder progress;
+    TimeSlice::setLength(0);
+    const RecordSet rs = numberedList(3000);
+    const QString path = m_dir.filePath(QStringLiteral("durdurulan.xlsx"));
+    {
+        QFile old(path);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("eski");
+    }
+    int calls = 0;
+    ExportToExcel(rs, path, headerList(rs), [&] { return ++calls >= stopAtCall; });
+
+    QCOMPARE(calls, stopAtCall);
+    QVERIFY(prompts.texts().isEmpty());
+    QVERIFY(shell.openedFiles.isEmpty());
+    QVERIFY(!progress.timerOn);
+    QCOMPARE(QFileInfo::exists(path), stopAtCall == 1);
+    QVERIFY(gProgressDone < 3000);
 }
 
 void TestSpreadsheetExport::failures_data()
