@@ -81,6 +81,15 @@ frmBekle::frmBekle() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialo
     lblIslemHiz->setObjectName(QStringLiteral("lblIslemHiz"));
     lblIslemHiz->setGeometry(tw(960), tw(840), tw(4095), tw(255));
     lblIslemHiz->hide();
+    // The caption is wider in the program font than its designed room: it takes what it
+    // needs, and the value starts after it with its right edge kept.
+    const int captionRight = Label2->x() + std::max(Label2->width(), Label2->sizeHint().width());
+    Label2->resize(captionRight - Label2->x(), Label2->height());
+    if (lblIslemHiz->x() < captionRight) {
+        const int valueRight = lblIslemHiz->x() + lblIslemHiz->width();
+        lblIslemHiz->setGeometry(captionRight, lblIslemHiz->y(), valueRight - captionRight, lblIslemHiz->height());
+    }
+    m_speedWidth = lblIslemHiz->width();
 
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
@@ -105,7 +114,7 @@ void frmBekle::setStatusText(const QString &text)
     setFixedWidth(wanted);
     const int extra = wanted - tw(5160);
     ProgressBar1->resize(tw(4935) + extra, ProgressBar1->height());
-    lblIslemHiz->resize(tw(4095) + extra, lblIslemHiz->height());
+    lblIslemHiz->resize(m_speedWidth + extra, lblIslemHiz->height());
     SetTopmostRight(*this);
 }
 

@@ -51,5 +51,6 @@ private:
 
     int m_ticks = 0;
     bool m_placedShown = false;
+    int m_speedWidth = 0; // the speed value's width at the window's own width
     static QPointer<frmBekle> s_instance;
 };

@@ -138,8 +138,13 @@ const std::vector<WindowCase> &windowTable()
          }},
         {"frmBekle",
          [](Desk &) {
-             frmBekle::instance()->show();
-             return frmBekle::instance();
+             frmBekle *w = frmBekle::instance();
+             // With the speed line an export shows.
+             w->Label2->show();
+             w->lblIslemHiz->setText(QStringLiteral("1250 kayıt/sn"));
+             w->lblIslemHiz->show();
+             w->show();
+             return w;
          }},
         {"frmHizliMesaj", [](Desk &d) { return d.fromTree("HizliMesaj", "frmHizliMesaj"); }},
         {"frmBakiyeGonder", [](Desk &d) { return d.fromTree("BakiyeGonder", "frmBakiyeGonder"); }},
