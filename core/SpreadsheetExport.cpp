@@ -437,7 +437,8 @@ void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringLi
         exportRows(rs, fileName, headers, mustStop);
         return;
     } catch (const ExportStopped &) {
-        ProgressWindow::runTimer(false);
+        // The progress window went with the caller's window, or the program is ending: it is
+        // not asked for again (asking would load it anew).
         return;
     } catch (const OrvekError &e) {
         description = e.description();

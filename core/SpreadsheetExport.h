@@ -34,7 +34,7 @@ constexpr int kExportRowsPerSheet = 65535;
 //
 // mustStop, when given, is asked after every yield: once it says true (the window that
 // started the export has gone, the program is ending) the export ends at once, writes no
-// file and shows nothing.
+// file, shows nothing and leaves the progress window alone.
 void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringList &headers,
                    const std::function<bool()> &mustStop = {});
 

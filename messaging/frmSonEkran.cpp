@@ -375,8 +375,10 @@ void frmSonEkran::cmdGonder_Click()
         send.saveAsTemplate = SaveAsTemplate;
         send.templateKind = TemplateKind;
         send.messageText = gMessageText;
-        const AcceptedSendResult result =
-            CompleteAcceptedSend(send, gOverLimitRecipients, [&op] { return op.mustStop(); });
+        // The numbers left out are written to their file even when the operator leaves the screen
+        // meanwhile: from a copy, which a merge started from another window cannot replace.
+        const RecordSet overLimit = gOverLimitRecipients;
+        const AcceptedSendResult result = CompleteAcceptedSend(send, overLimit, [] { return Lifecycle::ended(); });
         gateway.clearsmsbasket();
         // The export lets the message loop run: the operator may have left the screen.
         if (op.mustStop()) return;
@@ -403,7 +405,6 @@ AcceptedSendResult frmSonEkran::CompleteAcceptedSend(AcceptedSend send, const Re
         QDir().mkpath(DocumentsFolder());
         ProgressWindow::show();
         QCoreApplication::processEvents();
-        // Leaving the screen while the export yields ends it: the list may be another send's then.
         ExportToExcel(overLimitRecipients, OverLimitFileName(), overLimitRecipients.fieldNames(), mustStop);
         QCoreApplication::processEvents();
         ProgressWindow::hide();

@@ -132,7 +132,8 @@ public:
     // After an accepted send: writes its rows (FinishAcceptedSend, the over-limit state taken
     // from overLimitRecipients), shows the boxes of the outcome and exports the recipients over
     // the limit to OverLimitFileName() around the progress window. The export lets the message
-    // loop run; it ends without a file once mustStop says so.
+    // loop run; it ends without a file once mustStop says so (the send screen stops it only
+    // when the program ends: that file is the record of the numbers not sent).
     static AcceptedSendResult CompleteAcceptedSend(AcceptedSend send, const RecordSet &overLimitRecipients,
                                                    const std::function<bool()> &mustStop = {});
 

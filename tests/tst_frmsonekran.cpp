@@ -6,6 +6,7 @@
 #include "core/OrvekError.h"
 #include "core/SendList.h"
 #include "core/SendSteps.h"
+#include "core/TimeSlice.h"
 #include "messaging/frmSonEkran.h"
 #include "reports/frmRapor.h"
 #include "shell/DockedWindow.h"
@@ -189,6 +190,7 @@ private slots:
     void acceptedSendEndToEnd_data();
     void acceptedSendEndToEnd();
     void acceptedSendWithFailedLogWrite();
+    void overLimitFileSurvivesLeavingTheScreen();
     void noSecondSendWhileTheExportRuns();
     void failedReplies_data();
     void failedReplies();
@@ -534,6 +536,38 @@ void TestFrmSonEkran::acceptedSendEndToEnd()
     MainWindowFixture::flushDeletes();
     QVERIFY(fx.screen.isNull());
     QVERIFY(fx.caller.isNull());
+}
+
+// The file of the numbers left out is their only record: leaving the screen during its export,
+// and a new merge replacing the program-wide list meanwhile, still give this send's whole list.
+void TestFrmSonEkran::overLimitFileSurvivesLeavingTheScreen()
+{
+    SendFixture fx;
+    TimeSlice::setLength(0); // the export lets events run after every row
+    gOverLimitRecipients = RecordSet();
+    gOverLimitRecipients.appendField(QStringLiteral("Unvan1"));
+    for (int i = 0; i < 300; ++i) gOverLimitRecipients.addRow({QStringLiteral("Uzun %1").arg(i)});
+    frmSonEkran *w = fx.open({{"5321234567", "a"}}, false);
+    QTimer leave;
+    leave.setInterval(0);
+    bool left = false;
+    connect(&leave, &QTimer::timeout, [&] {
+        if (left || gProgressDone < 10) return;
+        left = true;
+        UnloadWorkForms();
+        gOverLimitRecipients = RecordSet();
+        gOverLimitRecipients.appendField(QStringLiteral("Unvan1"));
+        gOverLimitRecipients.addRow({QStringLiteral("Başka gönderim")});
+    });
+    leave.start();
+    click(w->cmdGonder);
+    leave.stop();
+    TimeSlice::setLength(-1);
+    QVERIFY(left);
+    XlsxReader reader;
+    QVERIFY2(reader.open(QDir(fx.docs.path()).filePath(QStringLiteral("gitmeyen.xlsx"))), qPrintable(reader.error()));
+    QCOMPARE(reader.sheet(0).rowCount(), 301);
+    QCOMPARE(reader.sheet(0).rowTexts(300), QStringList{QStringLiteral("Uzun 299")});
 }
 
 void TestFrmSonEkran::acceptedSendWithFailedLogWrite()
