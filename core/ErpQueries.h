@@ -43,7 +43,8 @@ QVariant NormalizeErpValue(const QVariant &value, QMetaType::Type type);
 
 // Runs the kind's text (through ErpSqlText) on the open ERP connection with a forward-only
 // query and returns every row, each value normalised to its column's type. Throws OrvekError
-// for an unknown kind and with the driver's description when the query fails.
+// for an unknown kind, for a company code that is not plain (RequirePlainCompanyCode) and with
+// the driver's description when the query fails.
 RecordSet LoadErpRecordSet(const QString &kind);
 
 // Whether every character is an ASCII letter or digit (the empty text passes).

@@ -701,8 +701,9 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
     const QVector<JournalRow> rows = inboxRows(list.messages, nowOf(ctx));
     QVector<qint64> ids;
     QString storeError;
-    if (storeMessages(ctx, rows, ids, storeError) && ids.size() == list.messages.size()) {
+    if (storeMessages(ctx, rows, ids, storeError)) {
         out.stored = int(ids.size());
+        ids.resize(list.messages.size()); // never short: a missing id reads 0
     } else {
         ids.fill(0, list.messages.size());
         const QString failed = QStringLiteral("Gelen %1 mesaj saklanamadı (").arg(list.messages.size()) + storeError;

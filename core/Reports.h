@@ -151,7 +151,8 @@ public:
     void reserve(int n) { m_names.reserve(n); }
 
     // Runs ReportContactQuery(gCompanyCode) on the open ERP connection, in query order.
-    // Throws OrvekError with the driver's text.
+    // Throws OrvekError with the driver's text, and for a company code that is not plain
+    // (RequirePlainCompanyCode) before anything runs.
     static ContactNames load();
 
 private:

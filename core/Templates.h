@@ -67,5 +67,6 @@ bool DeleteTemplate(qint64 id);
 // The field names a template of the kind may use as placeholders: the result columns of the
 // kind's ERP query (GetErpQuery), in query order, read from the query run on the ERP
 // connection (OpenErpDb). Throws OrvekError when the connection or the query fails, also for
-// a kind without an ERP query.
+// a kind without an ERP query and for a company code that is not plain
+// (RequirePlainCompanyCode).
 QStringList TemplateFieldNames(const QString &kind);

@@ -22,7 +22,7 @@ namespace {
 QString withoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
 
 // Shows a box through Prompt and hands it to `look` before it is closed.
-void inspectBox(const QString &text, PromptButtons buttons, const std::function<void(QMessageBox *)> &look)
+void lookAtBox(const QString &text, PromptButtons buttons, const std::function<void(QMessageBox *)> &look)
 {
     QTimer poll;
     poll.setInterval(10);
@@ -78,7 +78,7 @@ void TestDesktopLook::messageBoxButtonsAreTurkish()
     QFETCH(PromptButtons, buttons);
     QFETCH(QStringList, texts);
     QStringList seen;
-    inspectBox(QStringLiteral("Mesaj Başarı İle Gönderildi."), buttons, [&](QMessageBox *box) {
+    lookAtBox(QStringLiteral("Mesaj Başarı İle Gönderildi."), buttons, [&](QMessageBox *box) {
         for (QAbstractButton *b : box->buttons()) seen << withoutMnemonic(b->text());
     });
     seen.sort();
@@ -92,7 +92,7 @@ void TestDesktopLook::messageBoxShowsMarkupAsText()
     const QString text = QStringLiteral("Mevcut kontörünüz : <b>100</b><img src=x>");
     Qt::TextFormat format = Qt::AutoText;
     QString shown;
-    inspectBox(text, PromptButtons::Ok, [&](QMessageBox *box) {
+    lookAtBox(text, PromptButtons::Ok, [&](QMessageBox *box) {
         format = box->textFormat();
         shown = box->text();
     });
