@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
+#include <memory>
 
 namespace {
 const QString kMissing = QStringLiteral("Eksik bilgi girişi yaptınız.Lütfen bilgilerinizi kontrol ediniz.");
@@ -35,6 +36,28 @@ void typeAccount(frmGiris &w, const QString &user, const QString &password, cons
     QTest::keyClicks(Control<QLineEdit>(w, "txtPassWord"), password);
     if (!ckey.isEmpty()) QTest::keyClicks(Control<QLineEdit>(w, "txtClientKodu"), ckey);
 }
+
+// The shown login window of the hosted kind over a fresh program folder and the fake gateway,
+// with the account veli / p / K7 typed; boxes, shell calls, the program's end and the start
+// tail are recorded.
+struct LoginScene {
+    ProgramFolderFixture fx;
+    FakeGateway fake;
+    PromptRecorder prompts;
+    ShellRecorder shell;
+    LifecycleRecorder life;
+    TailRecorder tail;
+    std::unique_ptr<frmGiris> window;
+
+    LoginScene()
+    {
+        gGatewayKind = GatewayKind::Brenvik;
+        gGatewayUrl = fake.url();
+        window = std::make_unique<frmGiris>();
+        window->show();
+        typeAccount(*window, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
+    }
+};
 } // namespace
 
 class TestFrmGiris : public QObject {
@@ -305,35 +328,26 @@ void TestFrmGiris::unexpectedFailureShowsDescription()
 {
     QFETCH(QString, breaking);
     QFETCH(bool, accountSaved);
-    ProgramFolderFixture fx;
-    fx.exec(breaking);
+    LoginScene s;
+    s.fx.exec(breaking);
     const QString table = breaking.section(' ', 2);
-    gGatewayKind = GatewayKind::Brenvik;
-    FakeGateway fake;
-    gGatewayUrl = fake.url();
-    PromptRecorder prompts;
-    ShellRecorder shell;
-    LifecycleRecorder life;
-    TailRecorder tail;
-    frmGiris w;
-    w.show();
-    typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
+    frmGiris &w = *s.window;
     QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
-    QCOMPARE(prompts.count(), 1);
-    QVERIFY2(prompts.last().text.contains(table), qPrintable(prompts.last().text));
-    QVERIFY2(!prompts.last().text.startsWith(QLatin1String("Tanımlanamayan")), qPrintable(prompts.last().text));
-    QCOMPARE(prompts.last().icon, PromptIcon::None);
-    QCOMPARE(prompts.last().title, QStringLiteral("Brenvik"));
+    QCOMPARE(s.prompts.count(), 1);
+    QVERIFY2(s.prompts.last().text.contains(table), qPrintable(s.prompts.last().text));
+    QVERIFY2(!s.prompts.last().text.startsWith(QLatin1String("Tanımlanamayan")), qPrintable(s.prompts.last().text));
+    QCOMPARE(s.prompts.last().icon, PromptIcon::None);
+    QCOMPARE(s.prompts.last().title, QStringLiteral("Brenvik"));
     QVERIFY(w.isVisible());
     QVERIFY(!Control<QPushButton>(w, "btnOturumAc")->isEnabled());
     QVERIFY(!Control<QPushButton>(w, "btnVazgec")->isEnabled());
-    QVERIFY(tail.mainCaptions.isEmpty());
-    QVERIFY(shell.startedPrograms.isEmpty());
+    QVERIFY(s.tail.mainCaptions.isEmpty());
+    QVERIFY(s.shell.startedPrograms.isEmpty());
     QCOMPARE(gUserName.isEmpty(), !accountSaved);
-    QCOMPARE(life.endCount, 0);
+    QCOMPARE(s.life.endCount, 0);
 
     w.close();
-    QCOMPARE(life.endCount, 1);
+    QCOMPARE(s.life.endCount, 1);
 }
 
 void TestFrmGiris::cancelEndsProgram_data()
@@ -348,16 +362,8 @@ void TestFrmGiris::cancelEndsProgram_data()
 void TestFrmGiris::cancelEndsProgram()
 {
     QFETCH(QString, how);
-    ProgramFolderFixture fx;
-    gGatewayKind = GatewayKind::Brenvik;
-    FakeGateway fake;
-    gGatewayUrl = fake.url();
-    PromptRecorder prompts;
-    LifecycleRecorder life;
-    TailRecorder tail;
-    frmGiris w;
-    w.show();
-    typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
+    LoginScene s;
+    frmGiris &w = *s.window;
     if (how == QLatin1String("button"))
         QTest::mouseClick(Control<QPushButton>(w, "btnVazgec"), Qt::LeftButton);
     else if (how == QLatin1String("escape"))
@@ -370,37 +376,28 @@ void TestFrmGiris::cancelEndsProgram()
         QTest::keyClick(Control<QPushButton>(w, "btnVazgec"), Qt::Key_Return);
     } else
         QVERIFY(w.close());
-    QCOMPARE(life.endCount, 1);
+    QCOMPARE(s.life.endCount, 1);
     QVERIFY(!w.isVisible());
-    QCOMPARE(fake.requestCount(), 0);
-    QCOMPARE(prompts.count(), 0);
-    QVERIFY(tail.mainCaptions.isEmpty());
+    QCOMPARE(s.fake.requestCount(), 0);
+    QCOMPARE(s.prompts.count(), 0);
+    QVERIFY(s.tail.mainCaptions.isEmpty());
 }
 
 // An Esc that waits in the queue when "Oturum Aç" is clicked ends the program in the click's
 // first yield: no request goes out, nothing is saved, no main window.
 void TestFrmGiris::cancelWhileLoggingInSendsNothing()
 {
-    ProgramFolderFixture fx;
-    gGatewayKind = GatewayKind::Brenvik;
-    FakeGateway fake;
-    gGatewayUrl = fake.url();
-    PromptRecorder prompts;
-    ShellRecorder shell;
-    LifecycleRecorder life;
-    TailRecorder tail;
-    frmGiris w;
-    w.show();
-    typeAccount(w, QStringLiteral("veli"), QStringLiteral("p"), QStringLiteral("K7"));
+    LoginScene s;
+    frmGiris &w = *s.window;
     QCoreApplication::postEvent(Control<QLineEdit>(w, "txtUserName"),
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     QTest::mouseClick(Control<QPushButton>(w, "btnOturumAc"), Qt::LeftButton);
-    QCOMPARE(life.endCount, 1);
-    QCOMPARE(fake.requestCount(), 0);
-    QCOMPARE(prompts.count(), 0);
+    QCOMPARE(s.life.endCount, 1);
+    QCOMPARE(s.fake.requestCount(), 0);
+    QCOMPARE(s.prompts.count(), 0);
     QVERIFY(gUserName.isEmpty());
-    QVERIFY(tail.mainCaptions.isEmpty());
-    QVERIFY(shell.startedPrograms.isEmpty());
+    QVERIFY(s.tail.mainCaptions.isEmpty());
+    QVERIFY(s.shell.startedPrograms.isEmpty());
 }
 
 QTEST_MAIN(TestFrmGiris)
