@@ -332,7 +332,8 @@ QString GetParam(const QString &name)
 void SetParam(const QString &name, const QString &value)
 {
     OpenLocalDb();
-    SqlExec(LocalDb(), QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"), {value, name});
+    SqlExec(LocalDb(), QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"),
+            {NonNullText(value), name});
 }
 
 void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey, const QString &flg,
@@ -344,12 +345,12 @@ void SaveAccountSettings(const QString &user, const QString &password, const QSt
         SqlExec(LocalDb(),
                 QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi = ?, parola = ?, ckey = ?, "
                                "flg_kaydet = ?, flg_gw = '0'"),
-                {user, password, ckey, flg});
+                {NonNullText(user), NonNullText(password), NonNullText(ckey), NonNullText(flg)});
     } else if (kind == GatewayKind::Ambrel) {
         SqlExec(LocalDb(),
                 QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi_i = ?, parola_i = ?, "
                                "flg_kaydet_i = ?, flg_gw = '1', url_ambrel = ?"),
-                {user, password, flg, url});
+                {NonNullText(user), NonNullText(password), NonNullText(flg), NonNullText(url)});
     }
 }
 

@@ -60,6 +60,10 @@ QSqlQuery SqlExec(const QSqlDatabase &db, const QString &sql, const QVariantList
 // Every apostrophe doubled.
 QString SqlQuote(const QString &value);
 
+// A text for a bound value of a write: a null QString binds as SQL Null, and a stored text is
+// never Null, so it becomes the empty text.
+inline QString NonNullText(const QString &text) { return text.isNull() ? QStringLiteral("") : text; }
+
 QString GetParam(const QString &name);
 void SetParam(const QString &name, const QString &value);
 void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey, const QString &flg,

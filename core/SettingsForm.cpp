@@ -92,7 +92,7 @@ std::optional<SettingsSaveOutcome> SaveGreeting(const GreetingStep &g)
         SqlExec(LocalDb(),
                 QStringLiteral("UPDATE tbl_kovaset_ayar SET %1 = ?, %2 = ?, %3 = ? WHERE sirket_kod = ?")
                     .arg(QLatin1String(g.flagColumn), QLatin1String(g.textColumn), QLatin1String(g.originatorColumn)),
-                {flag, g.text, g.originator, gCompanyCode});
+                {flag, NonNullText(g.text), NonNullText(g.originator), gCompanyCode});
         if (g.asTemplate)
             InsertTemplate(QString::fromLatin1(g.templateKind), g.text, QString::fromLatin1(kTemplateMsgIdLocal),
                            TemplateLayout::WholeNoP2);

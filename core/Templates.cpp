@@ -19,14 +19,9 @@ QStringList TemplateKinds()
             QStringLiteral("HizliMesaj")};
 }
 
-namespace {
-// A null QString binds as Null; the halves that a writer writes are texts, possibly empty.
-QString text(const QString &s) { return s.isNull() ? QStringLiteral("") : s; }
-} // namespace
-
 TemplateHalves SplitTemplateText(const QString &all)
 {
-    if (all.size() <= kTemplateFirstHalf) return {text(all), QStringLiteral("")};
+    if (all.size() <= kTemplateFirstHalf) return {NonNullText(all), QStringLiteral("")};
     qsizetype cut = kTemplateFirstHalf;
     if (all.at(cut - 1).isHighSurrogate() && all.at(cut).isLowSurrogate()) --cut;
     return {all.left(cut), all.mid(cut)};
@@ -46,12 +41,12 @@ QVector<TemplateRow> ListTemplates(const QString &kind)
 
 JournalRow TemplateInsertRow(const QString &kind, const QString &all, const QString &msgid, TemplateLayout layout)
 {
-    const TemplateHalves h =
-        layout == TemplateLayout::WholeNoP2 ? TemplateHalves{text(all), QStringLiteral("")} : SplitTemplateText(all);
+    const TemplateHalves h = layout == TemplateLayout::WholeNoP2 ? TemplateHalves{NonNullText(all), QStringLiteral("")}
+                                                                 : SplitTemplateText(all);
     const bool withP2 = layout == TemplateLayout::SplitEmptyP2 || !h.p2.isEmpty();
     JournalRow row{QStringLiteral("tbl_sablonlar"),
-                   {{QStringLiteral("msgid"), text(msgid)},
-                    {QStringLiteral("sablon_tip"), text(kind)},
+                   {{QStringLiteral("msgid"), NonNullText(msgid)},
+                    {QStringLiteral("sablon_tip"), NonNullText(kind)},
                     {QStringLiteral("sablon_p1"), h.p1}}};
     if (withP2) row.values.append({QStringLiteral("sablon_p2"), h.p2});
     return row;

@@ -121,6 +121,8 @@ private slots:
     void initTestCase();
 
     void completeSaveWritesInOrder();
+    void storedEmptiesAreText_data();
+    void storedEmptiesAreText();
     void accountReplies_data();
     void accountReplies();
     void blankAccountFields_data();
@@ -196,6 +198,70 @@ void TestSettingsForm::completeSaveWritesInOrder()
     QCOMPARE(b.servers.gathwin.requestCount(), 0);
     QCOMPARE(gErpServer, b.v.server);
     QCOMPARE(gErpDatabase, QStringLiteral("ORVEK"));
+}
+
+// What the settings writes store for an empty value is the empty text, never Null: other
+// programs reading the file tell the two apart.
+void TestSettingsForm::storedEmptiesAreText_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("table");
+    QTest::addColumn<QString>("column");
+    QTest::addColumn<QString>("where");
+    const QString param = QStringLiteral("tbl_param");
+    const QString greeting = QStringLiteral("tbl_kovaset_ayar");
+    const QString company = QStringLiteral("sirket_kod = '01'");
+    QTest::newRow("emptied ERP password") << "serverPassword" << param << "deger"
+                                          << "parametre = 'OrvekPassword'";
+    QTest::newRow("emptied ERP login") << "serverUser" << param << "deger"
+                                       << "parametre = 'OrvekUser'";
+    QTest::newRow("interactive user, no account") << "interactive" << param << "deger"
+                                                  << "parametre = 'IntKullanici'";
+    QTest::newRow("interactive password, no account") << "interactive" << param << "deger"
+                                                      << "parametre = 'IntParola'";
+    QTest::newRow("birthday originator never chosen") << "originators" << greeting << "dgun_gonderen" << company;
+    QTest::newRow("anniversary originator never chosen") << "originators" << greeting << "evyil_gonderen" << company;
+    QTest::newRow("birthday text, empty box") << "texts" << greeting << "dgun_mesaj" << company;
+    QTest::newRow("anniversary text, empty box") << "texts" << greeting << "evyil_mesaj" << company;
+    QTest::newRow("originator after the account reset") << "reset" << greeting << "evyil_gonderen" << company;
+    QTest::newRow("client code of a hosted account") << "account Brenvik"
+                                                     << "tbl_ayarlar"
+                                                     << "ckey"
+                                                     << "1";
+    QTest::newRow("address of an on-premises account") << "account Ambrel"
+                                                       << "tbl_ayarlar"
+                                                       << "url_ambrel"
+                                                       << "1";
+}
+
+void TestSettingsForm::storedEmptiesAreText()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, table);
+    QFETCH(QString, column);
+    QFETCH(QString, where);
+    Bench b;
+    // Every value starts out filled, so that only a write can leave it empty or Null.
+    b.folder.exec(QStringLiteral("UPDATE %1 SET %2 = 'ZXNraQ==' WHERE %3").arg(table, column, where));
+    if (change == QLatin1String("serverPassword")) b.v.serverPassword = QString();
+    if (change == QLatin1String("serverUser")) b.v.serverUser = QString();
+    if (change == QLatin1String("interactive")) b.v.interactiveUser = b.v.interactivePassword = QString();
+    if (change == QLatin1String("originators")) b.v.birthdayOriginator = b.v.anniversaryOriginator = QString();
+    if (change == QLatin1String("texts")) b.v.birthdayText = b.v.anniversaryText = QString();
+    if (change == QLatin1String("reset")) b.v.orvekUser = QStringLiteral("Demo");
+    if (change.startsWith(QLatin1String("account"))) {
+        const GatewayKind kind = change.endsWith(QLatin1String("Ambrel")) ? GatewayKind::Ambrel : GatewayKind::Brenvik;
+        SaveAccountSettings(QStringLiteral("veli"), QStringLiteral("gizli"), QString(), QStringLiteral("1"), kind,
+                            QString());
+    } else {
+        const SettingsSaveOutcome out = b.save();
+        QCOMPARE(out.end, change == QLatin1String("reset") ? SettingsSaveOutcome::End::AccountReset
+                                                           : SettingsSaveOutcome::End::Completed);
+    }
+    const auto rows =
+        b.folder.rows(QStringLiteral("SELECT %2 IS NULL, %2 = '' FROM %1 WHERE %3").arg(table, column, where));
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.first(), (QVariantList{0, 1}));
 }
 
 void TestSettingsForm::accountReplies_data()
