@@ -11,6 +11,7 @@
 
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <array>
 
 namespace {
 
@@ -58,7 +59,12 @@ QTime storedTime(const QString &text)
     return t;
 }
 
-// The greeting step of one kind (5 birthday, 6 anniversary). Empty optional: go on.
+// The tabs of SSTab1 that hold the controls a refusal puts the focus in.
+constexpr int kGeneralTab = 0;
+constexpr int kGreetingsTab = 1;
+constexpr int kInteractiveTab = 2;
+
+// The greeting step of one kind (5 birthday, 6 anniversary).
 struct GreetingStep {
     bool on;
     QString text;
@@ -73,33 +79,120 @@ struct GreetingStep {
     const char *templateKind;
 };
 
-std::optional<SettingsSaveOutcome> SaveGreeting(const GreetingStep &g)
+std::array<GreetingStep, 2> GreetingSteps(const SettingsValues &v)
 {
-    QString flag = QStringLiteral("0");
-    if (g.on) {
-        if (IsBlankSetting(g.text))
-            return stop(
-                SettingsBox{QStringLiteral("Lütfen gönderilecek mesajı giriniz."), PromptIcon::Information, g.title},
-                -1, QString::fromLatin1(g.textBox));
-        if (g.originator.isEmpty())
-            return stop(
-                SettingsBox{QStringLiteral("Lütfen gönderen bilgisini belirtiniz."), PromptIcon::Information, g.title},
-                -1, QString::fromLatin1(g.originatorList));
-        flag = QStringLiteral("1");
-    }
-    try {
-        OpenLocalDb();
-        SqlExec(LocalDb(),
-                QStringLiteral("UPDATE tbl_kovaset_ayar SET %1 = ?, %2 = ?, %3 = ? WHERE sirket_kod = ?")
-                    .arg(QLatin1String(g.flagColumn), QLatin1String(g.textColumn), QLatin1String(g.originatorColumn)),
-                {flag, NonNullText(g.text), NonNullText(g.originator), gCompanyCode});
-        if (g.asTemplate)
-            InsertTemplate(QString::fromLatin1(g.templateKind), g.text, QString::fromLatin1(kTemplateMsgIdLocal),
-                           TemplateLayout::WholeNoP2);
-    } catch (const OrvekError &e) {
-        return failed(e);
-    }
+    return {GreetingStep{v.birthdayOn, v.birthdayText, v.birthdayOriginator, v.birthdayTemplate, kBirthdayTitle,
+                         "txtDGunMesaj", "cbDGunOrg", "flg_dgun_mesaj", "dgun_mesaj", "dgun_gonderen", "DGunMesaj"},
+            GreetingStep{v.anniversaryOn, v.anniversaryText, v.anniversaryOriginator, v.anniversaryTemplate,
+                         kAnniversaryTitle, "txtEvYilMesaj", "cbEvYilOrg", "flg_evyil_mesaj", "evyil_mesaj",
+                         "evyil_gonderen", "EvYilMesaj"}};
+}
+
+// A ticked greeting needs its text and its originator.
+std::optional<SettingsSaveOutcome> GreetingRefusal(const GreetingStep &g)
+{
+    if (!g.on) return std::nullopt;
+    if (IsBlankSetting(g.text))
+        return stop(
+            SettingsBox{QStringLiteral("Lütfen gönderilecek mesajı giriniz."), PromptIcon::Information, g.title},
+            kGreetingsTab, QString::fromLatin1(g.textBox));
+    if (g.originator.isEmpty())
+        return stop(
+            SettingsBox{QStringLiteral("Lütfen gönderen bilgisini belirtiniz."), PromptIcon::Information, g.title},
+            kGreetingsTab, QString::fromLatin1(g.originatorList));
     return std::nullopt;
+}
+
+// The company's greeting row, ticked or not, with the text and the originator as they stand;
+// then the template when asked for. Throws OrvekError.
+void WriteGreeting(const GreetingStep &g)
+{
+    OpenLocalDb();
+    SqlExec(LocalDb(),
+            QStringLiteral("UPDATE tbl_kovaset_ayar SET %1 = ?, %2 = ?, %3 = ? WHERE sirket_kod = ?")
+                .arg(QLatin1String(g.flagColumn), QLatin1String(g.textColumn), QLatin1String(g.originatorColumn)),
+            {flagText(g.on), NonNullText(g.text), NonNullText(g.originator), gCompanyCode});
+    if (g.asTemplate)
+        InsertTemplate(QString::fromLatin1(g.templateKind), g.text, QString::fromLatin1(kTemplateMsgIdLocal),
+                       TemplateLayout::WholeNoP2);
+}
+
+// The account in use once the account step has passed: the typed account of the selected
+// option, else the account in use now.
+LoadedAccount AccountAfterAccountStep(const SettingsValues &v)
+{
+    switch (v.option) {
+    case GatewayKind::Brenvik:
+        return LoadedAccount{GatewayKind::Brenvik, v.orvekUser, v.orvekClientCode};
+    case GatewayKind::Ambrel:
+        return LoadedAccount{GatewayKind::Ambrel, v.ambrelUser, QString()};
+    case GatewayKind::None:
+        break;
+    }
+    return LoadedAccount{CurrentKind(), gUserName, gCkey};
+}
+
+// Whether `account` is another account than the window was filled with (exact comparisons;
+// the client code counts for the hosted gateway only).
+bool AccountDiffers(const LoadedAccount &account, const LoadedAccount &loaded)
+{
+    return account.gateway != loaded.gateway || account.user != loaded.user ||
+           (account.gateway == GatewayKind::Brenvik && account.clientCode != loaded.clientCode);
+}
+
+// Every check of the typed values, in the order of the steps they belong to, before anything
+// is asked of a server or stored: a refused save changes nothing.
+std::optional<SettingsSaveOutcome> RefusedValues(const SettingsValues &values, const LoadedAccount &loaded)
+{
+    // 3. The account of the selected option.
+    if (values.option == GatewayKind::Brenvik) {
+        if (IsBlankSetting(values.orvekUser) || IsBlankSetting(values.orvekPassword) ||
+            IsBlankSetting(values.orvekClientCode))
+            return stop(SettingsBox{QStringLiteral("Girdiğiniz kullanıcı bilgilerinde hata var. Lütfen kontrol "
+                                                   "ediniz."),
+                                    PromptIcon::Critical, kAccountTitle},
+                        kGeneralTab, QStringLiteral("txtOrvekKullanici"));
+    } else if (values.option == GatewayKind::Ambrel) {
+        if (IsBlankSetting(values.ambrelUrl))
+            return stop(SettingsBox{QStringLiteral("Lütfen Ambrel uygulamasının bulunduğu adresi belirtin."),
+                                    PromptIcon::Critical, kAccountTitle},
+                        kGeneralTab, QStringLiteral("txtAmbrelYolu"));
+        if (IsBlankSetting(values.ambrelUser) || IsBlankSetting(values.ambrelPassword))
+            return stop(SettingsBox{QStringLiteral("Kullanıcı bilgilerinizde hata var. Lütfen kontrol ediniz."),
+                                    PromptIcon::Critical, kAccountTitle},
+                        kGeneralTab, QStringLiteral("txtAmbrelKullanici"));
+    }
+    // Another account ends the save with the greetings reset right after the account step:
+    // the steps whose checks follow do not run, and the refill replaces what they would read.
+    if (AccountDiffers(AccountAfterAccountStep(values), loaded)) return std::nullopt;
+
+    // 5, 6. Greetings.
+    for (const GreetingStep &g : GreetingSteps(values))
+        if (auto out = GreetingRefusal(g)) return out;
+
+    // 8. Interactive account and check period.
+    if (values.interactiveOn && (IsBlankSetting(values.interactiveUser) || IsBlankSetting(values.interactivePassword)))
+        return stop(SettingsBox{QStringLiteral("Lütfen İnteraktif SMS kullanıcı bilgilerinizi giriniz."),
+                                PromptIcon::None, kBrenvikTitle},
+                    kInteractiveTab, QStringLiteral("txtIntKullanici"));
+    if (!IsValidCheckPeriod(values.period))
+        return stop(SettingsBox{QStringLiteral("Kontrol süresi en az 1 dakika olabilir. Lütfen kontrol süresini "
+                                               "belirtiniz."),
+                                PromptIcon::Critical, kInteractiveTitle},
+                    kInteractiveTab, QStringLiteral("txtDk"));
+    return std::nullopt;
+}
+
+// After a save that failed once it had told the automatic program to end: its run permission
+// as the save found it, and the program started again when it was allowed to run then. The
+// program writes its permission itself when it starts, so it is started even when this write
+// fails.
+void RestoreRunPermission(const QString &before)
+{
+    try {
+        SetParam(QStringLiteral("flg_kovaset"), before);
+    } catch (const OrvekError &) {}
+    if (before == QLatin1String("1")) Shell::startProgram(KovasetProgramPath());
 }
 
 SettingsBox InteractiveCheckRefusal(const QString &reply, bool &clearAccount)
@@ -281,6 +374,7 @@ SettingsBox GatewayUnreachableBox()
 SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccount &loaded,
                                  const SettingsExchanges &exchanges)
 {
+    if (std::optional<SettingsSaveOutcome> refused = RefusedValues(values, loaded)) return *refused;
     const base64 codec;
 
     // 1. ERP server: tried first; nothing is stored when it does not open.
@@ -288,8 +382,20 @@ SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccou
         return stop(SettingsBox{QStringLiteral("Orvek® veritabanı bağlantısı kurulamıyor.") + crlf() +
                                     QStringLiteral("Lütfen sunucu bilgilerinin doğruluğunu kontrol ediniz."),
                                 PromptIcon::Critical, kBrenvikTitle},
-                    -1, QStringLiteral("txtSunucuAdi"));
+                    kGeneralTab, QStringLiteral("txtSunucuAdi"));
+
+    // From here on a step can end the save after earlier ones stored. Once the automatic
+    // program has been told to end, such an end gives it back its run permission.
+    QString runPermissionBefore;
+    bool stopWritten = false;
+    bool accountSaved = false;
+    const auto ended = [&](SettingsSaveOutcome out) {
+        if (stopWritten) RestoreRunPermission(runPermissionBefore);
+        out.closeCaption = accountSaved;
+        return out;
+    };
     try {
+        runPermissionBefore = GetParam(QStringLiteral("flg_kovaset"));
         SetParam(QStringLiteral("OrvekServer"), encoded(codec, values.server));
         SetParam(QStringLiteral("OrvekDatabase"), encoded(codec, values.database));
         SetParam(QStringLiteral("OrvekUser"), encoded(codec, values.serverUser));
@@ -306,49 +412,33 @@ SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccou
     try {
         SetParam(QStringLiteral("flg_raporad"), flagText(values.reportNames));
         SetParam(QStringLiteral("flg_kovaset"), QStringLiteral("0"));
+        stopWritten = true;
     } catch (const OrvekError &e) {
         return failed(e);
     }
 
     // 3. Gateway account of the selected option, tried at its gateway.
-    bool accountSaved = false;
     if (values.option != GatewayKind::None) {
         const bool hosted = values.option == GatewayKind::Brenvik;
         const QString user = hosted ? values.orvekUser : values.ambrelUser;
         const QString password = hosted ? values.orvekPassword : values.ambrelPassword;
         const QString ckey = hosted ? values.orvekClientCode : QString();
         const QString userBox = hosted ? QStringLiteral("txtOrvekKullanici") : QStringLiteral("txtAmbrelKullanici");
-        if (hosted) {
-            if (IsBlankSetting(user) || IsBlankSetting(password) || IsBlankSetting(ckey))
-                return stop(SettingsBox{QStringLiteral("Girdiğiniz kullanıcı bilgilerinde hata var. Lütfen kontrol "
-                                                       "ediniz."),
-                                        PromptIcon::Critical, kAccountTitle},
-                            0, userBox);
-        } else {
-            if (IsBlankSetting(values.ambrelUrl))
-                return stop(SettingsBox{QStringLiteral("Lütfen Ambrel uygulamasının bulunduğu adresi belirtin."),
-                                        PromptIcon::Critical, kAccountTitle},
-                            0, QStringLiteral("txtAmbrelYolu"));
-            if (IsBlankSetting(user) || IsBlankSetting(password))
-                return stop(SettingsBox{QStringLiteral("Kullanıcı bilgilerinizde hata var. Lütfen kontrol ediniz."),
-                                        PromptIcon::Critical, kAccountTitle},
-                            0, userBox);
-        }
         const QString url = hosted ? HostedGatewayAddress() : values.ambrelUrl;
         const QString reply = exchanges.getInfo(url, hosted ? user + QLatin1Char('-') + ckey : user, password);
         if (reply == QLatin1String("01") || reply == QLatin1String("03"))
-            return stop(SettingsBox{QStringLiteral("Kullanıcı bilgilerinizde hata var. Lütfen kontrol ediniz."),
-                                    PromptIcon::Critical, kAccountTitle},
-                        0, userBox);
+            return ended(stop(SettingsBox{QStringLiteral("Kullanıcı bilgilerinizde hata var. Lütfen kontrol ediniz."),
+                                          PromptIcon::Critical, kAccountTitle},
+                              kGeneralTab, userBox));
         // Every other error reply, "-1" and HTML pages among them: nothing was reached that
         // answers for the account; the account in use stays.
-        if (IsSettingsErrorReply(reply)) return stop(GatewayUnreachableBox(), -1, QString());
+        if (IsSettingsErrorReply(reply)) return ended(stop(GatewayUnreachableBox(), -1, QString()));
         const bool saveFlag = hosted ? values.saveOrvek : values.saveAmbrel;
         try {
             SaveAccountSettings(user, password, ckey, flagText(saveFlag), values.option,
                                 hosted ? QString() : values.ambrelUrl);
         } catch (const OrvekError &e) {
-            return failed(e);
+            return ended(failed(e));
         }
         SetCurrentKind(values.option);
         gGatewayUrl = url;
@@ -360,78 +450,49 @@ SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccou
     }
 
     // 4. Account change: the greetings of the company are switched off and the window is
-    // filled again.
-    const GatewayKind kind = CurrentKind();
-    const bool changed = kind != loaded.gateway || gUserName != loaded.user ||
-                         (kind == GatewayKind::Brenvik && gCkey != loaded.clientCode);
-    if (changed) {
+    // filled again. The automatic program stays stopped, also when the reset fails: the other
+    // companies' greetings still name the earlier account's originators, and the operator is
+    // asked to set them anew.
+    if (AccountDiffers(LoadedAccount{CurrentKind(), gUserName, gCkey}, loaded)) {
+        SettingsSaveOutcome out;
         try {
             OpenLocalDb();
             SqlExec(LocalDb(),
                     QStringLiteral("UPDATE tbl_kovaset_ayar SET flg_dgun_mesaj = '0', dgun_gonderen = '', "
                                    "flg_evyil_mesaj = '0', evyil_gonderen = '' WHERE sirket_kod = ?"),
                     {gCompanyCode});
+            out.end = SettingsSaveOutcome::End::AccountReset;
+            out.box = AccountResetBox();
+            out.tab = kGreetingsTab;
         } catch (const OrvekError &e) {
-            SettingsSaveOutcome out = failed(e);
-            out.closeCaption = accountSaved;
-            return out;
+            out = failed(e);
         }
-        SettingsSaveOutcome out;
-        out.end = SettingsSaveOutcome::End::AccountReset;
-        out.box = AccountResetBox();
-        out.tab = 1;
         out.closeCaption = accountSaved;
         return out;
     }
 
-    const auto withCaption = [accountSaved](SettingsSaveOutcome out) {
-        out.closeCaption = accountSaved;
-        return out;
-    };
-
-    // 5, 6. Greetings.
-    if (auto out = SaveGreeting(GreetingStep{values.birthdayOn, values.birthdayText, values.birthdayOriginator,
-                                             values.birthdayTemplate, kBirthdayTitle, "txtDGunMesaj", "cbDGunOrg",
-                                             "flg_dgun_mesaj", "dgun_mesaj", "dgun_gonderen", "DGunMesaj"}))
-        return withCaption(*out);
-    if (auto out =
-            SaveGreeting(GreetingStep{values.anniversaryOn, values.anniversaryText, values.anniversaryOriginator,
-                                      values.anniversaryTemplate, kAnniversaryTitle, "txtEvYilMesaj", "cbEvYilOrg",
-                                      "flg_evyil_mesaj", "evyil_mesaj", "evyil_gonderen", "EvYilMesaj"}))
-        return withCaption(*out);
-
-    // 7. Greeting hours.
+    // 5, 6. Greetings. 7. Greeting hours.
     try {
+        for (const GreetingStep &g : GreetingSteps(values)) WriteGreeting(g);
         SetParam(QStringLiteral("KovasetBasla"), values.start.toString(QStringLiteral("HH:mm:ss")));
         SetParam(QStringLiteral("KovasetBitir"), values.end.toString(QStringLiteral("HH:mm:ss")));
     } catch (const OrvekError &e) {
-        return withCaption(failed(e));
+        return ended(failed(e));
     }
 
-    // 8. Interactive account.
+    // 8. Interactive account, tried at the service unless the service is off and no account
+    // is typed.
     const QString intUser = values.interactiveUser;
     const QString intPassword = values.interactivePassword;
-    const SettingsBox periodBox{QStringLiteral("Kontrol süresi en az 1 dakika olabilir. Lütfen kontrol süresini "
-                                               "belirtiniz."),
-                                PromptIcon::Critical, kInteractiveTitle};
-    const QString userBox = QStringLiteral("txtIntKullanici");
-    if (values.interactiveOn) {
-        if (IsBlankSetting(intUser) || IsBlankSetting(intPassword))
-            return withCaption(stop(SettingsBox{QStringLiteral("Lütfen İnteraktif SMS kullanıcı bilgilerinizi "
-                                                               "giriniz."),
-                                                PromptIcon::None, kBrenvikTitle},
-                                    -1, userBox));
-    }
-    if (!IsValidCheckPeriod(values.period)) return withCaption(stop(periodBox, -1, QStringLiteral("txtDk")));
     const bool withoutAccount = !values.interactiveOn && (intUser.isEmpty() || intPassword.isEmpty());
     if (!withoutAccount) {
         const QString reply = exchanges.listGathwin(intUser, intPassword, QStringLiteral("REC READ"));
         bool clearAccount = false;
         const SettingsBox refusal = InteractiveCheckRefusal(reply, clearAccount);
         if (!refusal.text.isEmpty()) {
-            SettingsSaveOutcome out = stop(refusal, -1, userBox);
+            SettingsSaveOutcome out = stop(refusal, kInteractiveTab, QStringLiteral("txtIntKullanici"));
             out.clearInteractiveAccount = clearAccount;
-            return withCaption(out);
+            return ended(out);
         }
     }
     try {
@@ -440,21 +501,24 @@ SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccou
         SetParam(QStringLiteral("IntParola"), withoutAccount ? QString() : codec.Encode(intPassword));
         SetParam(QStringLiteral("IntPeriyot"), values.period);
     } catch (const OrvekError &e) {
-        return withCaption(failed(e));
+        return ended(failed(e));
     }
 
     // 9. Completion: the window sets the caption and shows the box, then FinishSettingsSave.
     SettingsSaveOutcome out;
     out.end = SettingsSaveOutcome::End::Completed;
     out.box = SettingsSavedBox();
-    return withCaption(out);
+    out.closeCaption = accountSaved;
+    out.runPermissionBefore = runPermissionBefore;
+    return out;
 }
 
-std::optional<SettingsBox> FinishSettingsSave()
+std::optional<SettingsBox> FinishSettingsSave(const QString &runPermissionBefore)
 {
     try {
         SetParam(QStringLiteral("flg_kovaset"), QStringLiteral("1"));
     } catch (const OrvekError &e) {
+        RestoreRunPermission(runPermissionBefore);
         return SettingsBox{e.description(), PromptIcon::Critical, QString()};
     }
     Shell::startProgram(KovasetProgramPath());

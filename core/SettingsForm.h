@@ -5,16 +5,22 @@
 // SettingsValues, calls these and does what the result says (boxes, tab, focus, refill); so
 // every rule here runs without widgets.
 //
-// The save, in this order; the first step that fails shows its box and ends it, and what the
+// The save first runs every check of the typed values (the blanks of the selected account,
+// the ticked greetings' texts and originators, the interactive account when the service is
+// on, the check period); a refusal shows its box on the control's tab and stores nothing.
+// Then, in this order; the first step that fails shows its box and ends it, and what the
 // steps before stored stays stored:
 //   1 ERP server: a trial connection with the typed settings, then the four settings
 //   2 report option; the run permission of the automatic program "0"
 //   3 gateway account of the selected option, tried at its gateway first
 //   4 account change against the account the window was filled with: greetings reset, refill
+//     (the automatic program stays stopped until a later save completes)
 //   5, 6 birthday and wedding-anniversary greetings (and their templates)
 //   7 greeting hours
 //   8 interactive SMS account, tried at the service first
 //   9 completion: main window caption, box, run permission "1", the automatic program started
+// A save that ends at a step after 2 (other than 4) gives the automatic program back the run
+// permission it had, and starts it again when it was allowed to run.
 //
 // The exchanges (gateway, interactive service, trial connection) go through
 // SettingsExchanges, so a window can run them off its thread; they touch no connection of
@@ -137,16 +143,18 @@ struct SettingsSaveOutcome {
     QString focus;                        // object name of the control that gets the focus ("" none)
     bool closeCaption = false;            // the account was saved: Command5 reads "Kapat"
     bool clearInteractiveAccount = false; // txtIntKullanici and txtIntParola emptied (after the box)
+    QString runPermissionBefore;          // Completed: flg_kovaset as the save found it
 };
 
-// Steps 1 to 8 and the text of step 9. Writes the settings and the program-wide account and
-// ERP values as it goes; never throws.
+// The checks, steps 1 to 8 and the text of step 9. Writes the settings and the program-wide
+// account and ERP values as it goes; never throws.
 SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccount &loaded,
                                  const SettingsExchanges &exchanges = SettingsExchanges::direct());
 
 // The end of a completed save, after its box: the run permission "1", then the automatic
-// program started. A failure box when the permission could not be written (nothing started).
-std::optional<SettingsBox> FinishSettingsSave();
+// program started. When the permission cannot be written: a failure box, and the program
+// is started only when it was allowed to run before the save (runPermissionBefore "1").
+std::optional<SettingsBox> FinishSettingsSave(const QString &runPermissionBefore);
 
 // Boxes of the save that other code or tests name.
 SettingsBox SettingsSavedBox(); // "Kullanıcı bilgileriniz başarıyla kaydedildi." (64, "Brenvik")

@@ -643,7 +643,7 @@ void frmAyarlar::Command3_Click()
         if (frmMDI *mdi = frmMDIForm ? frmMDIForm.data() : frmMDI::instance())
             mdi->setWindowTitle(QString::fromUtf8(frmMDI::kDesignCaption) + MainCaptionTail());
         show();
-        if (const std::optional<SettingsBox> failure = FinishSettingsSave())
+        if (const std::optional<SettingsBox> failure = FinishSettingsSave(out.runPermissionBefore))
             Prompt::show(failure->text, failure->icon, failure->title);
         return;
     }

@@ -375,35 +375,49 @@ void TestFrmAyarlar::accountChangeRefills()
 void TestFrmAyarlar::stoppedSaveBoxThenTabThenFocus_data()
 {
     QTest::addColumn<QString>("setup");
+    QTest::addColumn<QString>("leaf"); // the tab the window is opened on
     QTest::addColumn<QString>("box");
     QTest::addColumn<int>("tab");
     QTest::addColumn<QString>("focus");
+    QTest::addColumn<bool>("stored"); // the steps before the refusal stored their settings
     QTest::newRow("blank Brenvik user") << "user"
+                                        << "Interaktif"
                                         << "Girdiğiniz kullanıcı bilgilerinde hata var. Lütfen kontrol ediniz." << 0
-                                        << "txtOrvekKullanici";
+                                        << "txtOrvekKullanici" << false;
     QTest::newRow("birthday without text") << "birthday"
-                                           << "Lütfen gönderilecek mesajı giriniz." << 2 << "txtDGunMesaj";
+                                           << "Interaktif"
+                                           << "Lütfen gönderilecek mesajı giriniz." << 1 << "txtDGunMesaj" << false;
     QTest::newRow("interactive err 01") << "err 01"
-                                        << "Hatalı İnteraktif SMS kullanıcı adı/parola" << 2 << "txtIntKullanici";
+                                        << "Kovaset"
+                                        << "Hatalı İnteraktif SMS kullanıcı adı/parola" << 2 << "txtIntKullanici"
+                                        << true;
+    // The operator on "Hesap ayarları" ticks the report option and saves with no period.
     QTest::newRow("period") << "period"
+                            << "HesapAyar"
                             << "Kontrol süresi en az 1 dakika olabilir. Lütfen kontrol süresini belirtiniz." << 2
-                            << "txtDk";
+                            << "txtDk" << false;
     QTest::newRow("ERP server") << "erp"
+                                << "Interaktif"
                                 << "Orvek® veritabanı bağlantısı kurulamıyor.\r\nLütfen sunucu bilgilerinin "
                                    "doğruluğunu kontrol ediniz."
-                                << 2 << "txtSunucuAdi";
+                                << 0 << "txtSunucuAdi" << false;
 }
 
 void TestFrmAyarlar::stoppedSaveBoxThenTabThenFocus()
 {
     QFETCH(QString, setup);
+    QFETCH(QString, leaf);
     QFETCH(QString, box);
     QFETCH(int, tab);
     QFETCH(QString, focus);
+    QFETCH(bool, stored);
     SettingsWindow s;
     s.fx.folder.exec("UPDATE tbl_kovaset_ayar SET flg_dgun_mesaj='1', dgun_mesaj='Merhaba', dgun_gonderen='ORVEK'");
-    QVERIFY(s.open(QStringLiteral("Interaktif")));
+    QVERIFY(s.open(leaf));
     frmAyarlar *w = s.w;
+    const int openedOn = w->SSTab1->currentIndex();
+    QVERIFY(openedOn != tab);
+    w->chkAdSoyad->setChecked(true);
     if (setup == QLatin1String("user")) w->txtOrvekKullanici->setText(QStringLiteral(" "));
     if (setup == QLatin1String("birthday")) w->txtDGunMesaj->clear();
     if (setup == QLatin1String("err 01")) {
@@ -413,6 +427,7 @@ void TestFrmAyarlar::stoppedSaveBoxThenTabThenFocus()
     }
     if (setup == QLatin1String("period")) w->txtDk->clear();
     if (setup == QLatin1String("erp")) w->txtVtAdi->setText(QStringLiteral("YOK"));
+    s.servers.clearWrites();
 
     int tabAtBox = -2;
     QString boxText;
@@ -424,14 +439,25 @@ void TestFrmAyarlar::stoppedSaveBoxThenTabThenFocus()
     s.save();
     Prompt::setHandler({});
     QCOMPARE(boxText, box);
-    QCOMPARE(tabAtBox, 2);
+    QCOMPARE(tabAtBox, openedOn);
     QCOMPARE(w->SSTab1->currentIndex(), tab);
     QCOMPARE(w->focusWidget() ? w->focusWidget()->objectName() : QString(), focus);
+    QVERIFY(w->focusWidget()->isVisible());
     if (setup == QLatin1String("err 01")) {
         QCOMPARE(w->txtIntKullanici->text(), QString());
         QCOMPARE(w->txtIntParola->text(), QString());
     }
-    QVERIFY(s.servers.launches.isEmpty());
+    // A refused value changes nothing; a refusal of the service after the earlier steps gives
+    // the automatic program its run permission back and starts it again.
+    const QStringList writes = s.servers.writes();
+    if (stored) {
+        QCOMPARE(writes.mid(writes.size() - 2), (QStringList{"param flg_kovaset=1", "launch flg_kovaset=1"}));
+        QCOMPARE(s.servers.launches.size(), 1);
+    } else {
+        QCOMPARE(writes, QStringList());
+        QVERIFY(s.servers.launches.isEmpty());
+    }
+    QCOMPARE(s.servers.param("flg_kovaset"), QStringLiteral("1"));
 }
 
 void TestFrmAyarlar::periodBoxTakesDigitsOnly()

@@ -121,6 +121,10 @@ private slots:
     void initTestCase();
 
     void completeSaveWritesInOrder();
+    void refusedSaveChangesNothing_data();
+    void refusedSaveChangesNothing();
+    void failedTestGivesBackRunPermission_data();
+    void failedTestGivesBackRunPermission();
     void storedEmptiesAreText_data();
     void storedEmptiesAreText();
     void accountReplies_data();
@@ -137,7 +141,8 @@ private slots:
     void interactiveStep();
     void databaseFailureMidSave_data();
     void databaseFailureMidSave();
-    void completionFailureStartsNothing();
+    void completionFailure_data();
+    void completionFailure();
     void noCompanyStillCompletes();
 
     void fillOriginators_data();
@@ -173,7 +178,8 @@ void TestSettingsForm::completeSaveWritesInOrder()
     QVERIFY(out.closeCaption);
     // Nothing is started before the completion box has been shown.
     QVERIFY(b.servers.launches.isEmpty());
-    QCOMPARE(FinishSettingsSave(), std::nullopt);
+    QCOMPARE(out.runPermissionBefore, QStringLiteral("1"));
+    QCOMPARE(FinishSettingsSave(out.runPermissionBefore), std::nullopt);
 
     QStringList expected = erpWrites(b.v.server, b.v.database, QString(), QString());
     expected << "param flg_raporad=1"
@@ -198,6 +204,160 @@ void TestSettingsForm::completeSaveWritesInOrder()
     QCOMPARE(b.servers.gathwin.requestCount(), 0);
     QCOMPARE(gErpServer, b.v.server);
     QCOMPARE(gErpDatabase, QStringLiteral("ORVEK"));
+}
+
+// Every check of the typed values refuses before anything is asked or stored: the operator's
+// other edits (a new ERP server, the report option, a ticked greeting with its template, an
+// interactive account) are not written, and the automatic program keeps running.
+void TestSettingsForm::refusedSaveChangesNothing_data()
+{
+    QTest::addColumn<QString>("refused");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("icon");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("tab");
+    QTest::addColumn<QString>("focus");
+    const int crit = int(PromptIcon::Critical), info = int(PromptIcon::Information);
+    const QString birthday = QStringLiteral("Doğum günü tebriği");
+    const QString anniversary = QStringLiteral("Evlilik yıldönümü tebriği");
+    const QString interactive = QStringLiteral("İnteraktif SMS");
+    QTest::newRow("Brenvik user") << "orvekUser" << kBlankBrenvik << crit << kAccountTitle << 0 << "txtOrvekKullanici";
+    QTest::newRow("Brenvik password") << "orvekPassword" << kBlankBrenvik << crit << kAccountTitle << 0
+                                      << "txtOrvekKullanici";
+    QTest::newRow("Brenvik client code") << "orvekClientCode" << kBlankBrenvik << crit << kAccountTitle << 0
+                                         << "txtOrvekKullanici";
+    QTest::newRow("Ambrel address") << "ambrelUrl" << kBlankAmbrelUrl << crit << kAccountTitle << 0 << "txtAmbrelYolu";
+    QTest::newRow("Ambrel user") << "ambrelUser" << kWrongUser << crit << kAccountTitle << 0 << "txtAmbrelKullanici";
+    QTest::newRow("Ambrel password") << "ambrelPassword" << kWrongUser << crit << kAccountTitle << 0
+                                     << "txtAmbrelKullanici";
+    QTest::newRow("birthday text") << "birthdayText" << kNoText << info << birthday << 1 << "txtDGunMesaj";
+    QTest::newRow("birthday originator") << "birthdayOriginator" << kNoOriginator << info << birthday << 1
+                                         << "cbDGunOrg";
+    QTest::newRow("anniversary text") << "anniversaryText" << kNoText << info << anniversary << 1 << "txtEvYilMesaj";
+    QTest::newRow("anniversary originator")
+        << "anniversaryOriginator" << kNoOriginator << info << anniversary << 1 << "cbEvYilOrg";
+    QTest::newRow("interactive user") << "interactiveUser" << kIntMissing << int(PromptIcon::None) << "Brenvik" << 2
+                                      << "txtIntKullanici";
+    QTest::newRow("interactive password")
+        << "interactivePassword" << kIntMissing << int(PromptIcon::None) << "Brenvik" << 2 << "txtIntKullanici";
+    QTest::newRow("period, service on") << "period on" << kPeriod << crit << interactive << 2 << "txtDk";
+    QTest::newRow("period, service off") << "period off" << kPeriod << crit << interactive << 2 << "txtDk";
+}
+
+void TestSettingsForm::refusedSaveChangesNothing()
+{
+    QFETCH(QString, refused);
+    QFETCH(QString, text);
+    QFETCH(int, icon);
+    QFETCH(QString, title);
+    QFETCH(int, tab);
+    QFETCH(QString, focus);
+    Bench b;
+    if (refused.startsWith(QLatin1String("ambrel"))) b.useAmbrel();
+    b.v.reportNames = true;
+    b.v.birthdayOn = b.v.anniversaryOn = true;
+    b.v.birthdayText = b.v.anniversaryText = QStringLiteral("İyi ki doğdunuz [##Adi##]");
+    b.v.birthdayOriginator = b.v.anniversaryOriginator = QStringLiteral("ORVEK");
+    b.v.birthdayTemplate = b.v.anniversaryTemplate = true;
+    b.v.interactiveOn = true;
+    b.v.interactiveUser = QStringLiteral("isim");
+    b.v.interactivePassword = QStringLiteral("sifre");
+    b.v.start = QTime(7, 0, 0);
+    const QHash<QString, QString *> boxes{
+        {"orvekUser", &b.v.orvekUser},
+        {"orvekPassword", &b.v.orvekPassword},
+        {"orvekClientCode", &b.v.orvekClientCode},
+        {"ambrelUrl", &b.v.ambrelUrl},
+        {"ambrelUser", &b.v.ambrelUser},
+        {"ambrelPassword", &b.v.ambrelPassword},
+        {"birthdayText", &b.v.birthdayText},
+        {"birthdayOriginator", &b.v.birthdayOriginator},
+        {"anniversaryText", &b.v.anniversaryText},
+        {"anniversaryOriginator", &b.v.anniversaryOriginator},
+        {"interactiveUser", &b.v.interactiveUser},
+        {"interactivePassword", &b.v.interactivePassword},
+    };
+    if (QString *box = boxes.value(refused)) {
+        *box = refused.endsWith(QLatin1String("Password")) ? QStringLiteral(" ") : QString();
+    } else {
+        b.v.interactiveOn = refused == QLatin1String("period on");
+        b.v.period = b.v.interactiveOn ? QString() : QStringLiteral("0");
+    }
+
+    const SettingsSaveOutcome out = b.save();
+    QCOMPARE(out.end, SettingsSaveOutcome::End::Stopped);
+    QVERIFY(out.box);
+    QCOMPARE(out.box->text, text);
+    QCOMPARE(int(out.box->icon), icon);
+    QCOMPARE(out.box->title, title);
+    QCOMPARE(out.tab, tab);
+    QCOMPARE(out.focus, focus);
+    QVERIFY(!out.closeCaption);
+    QVERIFY(!out.clearInteractiveAccount);
+    // No row of the settings tables changed, nothing was asked, nothing started.
+    QCOMPARE(b.servers.writes(), QStringList());
+    QVERIFY(b.servers.launches.isEmpty());
+    QCOMPARE(b.servers.param("flg_kovaset"), QStringLiteral("1"));
+    QCOMPARE(b.servers.gateway.requestCount(), 0);
+    QCOMPARE(b.servers.gathwin.requestCount(), 0);
+    QCOMPARE(gErpServer, QString());
+}
+
+// A server test that fails once the automatic program has been told to end: the steps before
+// stay stored, the run permission goes back to what it was, and the program is started again
+// only when it was allowed to run.
+void TestSettingsForm::failedTestGivesBackRunPermission_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("text");
+    for (const char *before : {"1", "0"}) {
+        const auto row = [&](const char *name) -> QTestData & {
+            return QTest::newRow(
+                qPrintable(QStringLiteral("%1, flg_kovaset %2").arg(QLatin1String(name), QLatin1String(before))));
+        };
+        row("gateway 01") << "01" << before << kWrongUser;
+        row("gateway out of reach") << "-1" << before << kUnreachable;
+        row("interactive err 01") << "err 01" << before << kIntWrong;
+        row("interactive err 04") << "err 04" << before << kIntUnchecked;
+    }
+}
+
+void TestSettingsForm::failedTestGivesBackRunPermission()
+{
+    QFETCH(QString, failure);
+    QFETCH(QString, before);
+    QFETCH(QString, text);
+    Bench b;
+    b.folder.exec("UPDATE tbl_param SET deger = ? WHERE parametre = 'flg_kovaset'", {before});
+    b.servers.clearWrites();
+    b.v.reportNames = true;
+    b.v.interactiveUser = QStringLiteral("isim");
+    b.v.interactivePassword = QStringLiteral("sifre");
+    const bool interactive = failure.startsWith(QLatin1String("err"));
+    if (failure == QLatin1String("-1"))
+        b.servers.gateway.setReply(QStringLiteral("4"), FakeReply::closed());
+    else if (!interactive)
+        b.servers.gateway.setReply(QStringLiteral("4"), FakeReply::text(failure));
+    else
+        b.servers.gathwin.setReply(FakeReply::text(failure));
+
+    const SettingsSaveOutcome out = b.save();
+    QCOMPARE(out.end, SettingsSaveOutcome::End::Stopped);
+    QVERIFY(out.box);
+    QCOMPARE(out.box->text, text);
+    QCOMPARE(out.tab, interactive ? 2 : (failure == QLatin1String("01") ? 0 : -1));
+
+    QStringList writes = b.servers.writes();
+    QVERIFY2(writes.contains(QStringLiteral("param flg_raporad=1")), qPrintable(writes.join('|')));
+    QCOMPARE(writes.contains(QStringLiteral("param KovasetBasla=09:00:00")), interactive);
+    const qsizetype stop = writes.indexOf(QStringLiteral("param flg_kovaset=0"));
+    QVERIFY(stop >= 0);
+    QStringList restored{QStringLiteral("param flg_kovaset=") + before};
+    if (before == QLatin1String("1")) restored << QStringLiteral("launch flg_kovaset=1");
+    QCOMPARE(writes.mid(writes.size() - restored.size()), restored);
+    QCOMPARE(b.servers.param("flg_kovaset"), before);
+    QCOMPARE(b.servers.launches, before == QLatin1String("1") ? QStringList{KovasetProgramPath()} : QStringList());
 }
 
 // What the settings writes store for an empty value is the empty text, never Null: other
@@ -327,14 +487,18 @@ void TestSettingsForm::accountReplies()
 
     const QStringList writes = b.servers.writes();
     QCOMPARE(writes.contains(QStringLiteral("ayarlar ") + (ambrel ? "1" : "0")), saved);
-    QCOMPARE(b.servers.param("flg_kovaset"), QStringLiteral("0"));
-    QVERIFY(b.servers.launches.isEmpty());
     if (!saved) {
-        // The account in use stays as it was; nothing after the account step ran.
+        // The account in use stays as it was; nothing after the account step ran, and the
+        // automatic program runs again.
         QCOMPARE(gGatewayUrl, urlBefore);
         QCOMPARE(gUserName, ambrel ? QStringLiteral("veli") : QStringLiteral("demo"));
-        QCOMPARE(writes.last(), QStringLiteral("param flg_kovaset=0"));
-    } else if (ambrel) {
+        QCOMPARE(writes.mid(writes.size() - 3),
+                 (QStringList{"param flg_kovaset=0", "param flg_kovaset=1", "launch flg_kovaset=1"}));
+        return;
+    }
+    QCOMPARE(b.servers.param("flg_kovaset"), QStringLiteral("0"));
+    QVERIFY(b.servers.launches.isEmpty());
+    if (ambrel) {
         QCOMPARE(gGatewayKind, GatewayKind::Ambrel);
         QCOMPARE(gGatewayUrl, b.v.ambrelUrl);
         QCOMPARE(gCkey, QString());
@@ -428,32 +592,36 @@ void TestSettingsForm::blankAccountFields()
     QCOMPARE(out.focus, focus);
     QCOMPARE(out.end, SettingsSaveOutcome::End::Stopped);
     QCOMPARE(b.servers.gateway.requestCount(), 0);
-    QCOMPARE(b.servers.param("flg_kovaset"), QStringLiteral("0"));
+    QCOMPARE(b.servers.writes(), QStringList());
 }
 
 void TestSettingsForm::accountChange_data()
 {
     QTest::addColumn<QString>("change");
     QTest::addColumn<bool>("reset");
-    QTest::newRow("same account") << "none" << false;
-    QTest::newRow("user name letter case") << "case" << true;
-    QTest::newRow("client code, Brenvik") << "ckey" << true;
-    QTest::newRow("Brenvik to Ambrel") << "kind" << true;
-    QTest::newRow("client code, Ambrel: not compared") << "ambrel ckey" << false;
-    QTest::newRow("no option selected") << "no option" << false;
+    // The typed greeting lacks its originator: a save that resets never reaches its check.
+    QTest::addColumn<bool>("incomplete");
+    QTest::newRow("same account") << "none" << false << false;
+    QTest::newRow("user name letter case") << "case" << true << false;
+    QTest::newRow("client code, Brenvik") << "ckey" << true << false;
+    QTest::newRow("Brenvik to Ambrel") << "kind" << true << false;
+    QTest::newRow("Brenvik to Ambrel, greeting incomplete") << "kind" << true << true;
+    QTest::newRow("client code, Ambrel: not compared") << "ambrel ckey" << false << false;
+    QTest::newRow("no option selected") << "no option" << false << false;
 }
 
 void TestSettingsForm::accountChange()
 {
     QFETCH(QString, change);
     QFETCH(bool, reset);
+    QFETCH(bool, incomplete);
     Bench b;
     b.folder.exec("UPDATE tbl_kovaset_ayar SET flg_dgun_mesaj='1', dgun_mesaj='İyi ki doğdun', dgun_gonderen='ORVEK', "
                   "flg_evyil_mesaj='1', evyil_mesaj='Nice yıllara', evyil_gonderen='TALVANE'");
     b.folder.exec("INSERT INTO tbl_kovaset_ayar(sirket_kod,flg_dgun_mesaj,dgun_gonderen) VALUES('02','1','X')");
     b.v.birthdayOn = true;
     b.v.birthdayText = QStringLiteral("Yeni metin");
-    b.v.birthdayOriginator = QStringLiteral("ORVEK");
+    b.v.birthdayOriginator = incomplete ? QString() : QStringLiteral("ORVEK");
     if (change == QLatin1String("case")) b.v.orvekUser = QStringLiteral("Demo");
     if (change == QLatin1String("ckey")) b.v.orvekClientCode = QStringLiteral("B002");
     if (change == QLatin1String("kind")) {
@@ -505,7 +673,7 @@ void TestSettingsForm::erpServerStep()
         QCOMPARE(out.box->icon, PromptIcon::Critical);
         QCOMPARE(out.box->title, QStringLiteral("Brenvik"));
         QCOMPARE(out.focus, QStringLiteral("txtSunucuAdi"));
-        QCOMPARE(out.tab, -1);
+        QCOMPARE(out.tab, 0);
         QCOMPARE(b.servers.writes(), QStringList());
         QCOMPARE(b.servers.param("flg_kovaset"), QStringLiteral("1"));
         QCOMPARE(gErpServer, QString());
@@ -589,10 +757,10 @@ void TestSettingsForm::greetingChecks()
     QCOMPARE(out.box->icon, PromptIcon::Information);
     QCOMPARE(out.box->title,
              anniversary ? QStringLiteral("Evlilik yıldönümü tebriği") : QStringLiteral("Doğum günü tebriği"));
-    QCOMPARE(out.tab, -1);
+    QCOMPARE(out.tab, 1);
     QCOMPARE(out.focus, focus);
-    QVERIFY(out.closeCaption); // the account step had passed
-    QCOMPARE(b.servers.param("flg_kovaset"), QStringLiteral("0"));
+    QVERIFY(!out.closeCaption); // refused before the account step
+    QCOMPARE(b.servers.writes(), QStringList());
 }
 
 void TestSettingsForm::greetingTextsAndTemplates()
@@ -742,37 +910,42 @@ void TestSettingsForm::interactiveStep()
     QCOMPARE(int(out.box->icon), icon);
     QCOMPARE(out.box->title,
              icon == int(PromptIcon::None) ? QStringLiteral("Brenvik") : QStringLiteral("İnteraktif SMS"));
-    QCOMPARE(out.tab, -1);
+    QCOMPARE(out.tab, 2);
     QCOMPARE(out.focus, focus);
     QCOMPARE(out.clearInteractiveAccount, cleared);
     QCOMPARE(now, (QStringList{"0", "eski", "eski", "eski"}));
-    QCOMPARE(b.servers.param("KovasetBitir"), QStringLiteral("18:30:05")); // the steps before ran
+    // A refusal of the service: the steps before ran. A refused value: nothing ran.
+    QCOMPARE(b.servers.param("KovasetBitir"), asked ? QStringLiteral("18:30:05") : QStringLiteral("18:00:00"));
 }
 
 void TestSettingsForm::databaseFailureMidSave_data()
 {
     QTest::addColumn<QString>("trigger");
     QTest::addColumn<QString>("lastWrite");
+    // Whether the automatic program had been told to end: then it gets its run permission
+    // back and is started again.
+    QTest::addColumn<bool>("restored");
     QTest::newRow("ERP setting") << "BEFORE UPDATE ON tbl_param WHEN NEW.parametre = 'OrvekDatabase'"
-                                 << QStringLiteral("param OrvekServer=") + "*";
+                                 << QStringLiteral("param OrvekServer=") + "*" << false;
     QTest::newRow("stop flag") << "BEFORE UPDATE ON tbl_param WHEN NEW.parametre = 'flg_kovaset'"
-                               << "param flg_raporad=0";
+                               << "param flg_raporad=0" << false;
     QTest::newRow("account") << "BEFORE UPDATE ON tbl_ayarlar"
-                             << "param flg_kovaset=0";
+                             << "param flg_kovaset=0" << true;
     QTest::newRow("greeting") << "BEFORE UPDATE ON tbl_kovaset_ayar"
-                              << "ayarlar 0";
+                              << "ayarlar 0" << true;
     QTest::newRow("template") << "BEFORE INSERT ON tbl_sablonlar"
-                              << "kovaset 01 00";
+                              << "kovaset 01 00" << true;
     QTest::newRow("hours") << "BEFORE UPDATE ON tbl_param WHEN NEW.parametre = 'KovasetBitir'"
-                           << "param KovasetBasla=09:00:00";
+                           << "param KovasetBasla=09:00:00" << true;
     QTest::newRow("interactive") << "BEFORE UPDATE ON tbl_param WHEN NEW.parametre = 'IntPeriyot'"
-                                 << "param IntParola=";
+                                 << "param IntParola=" << true;
 }
 
 void TestSettingsForm::databaseFailureMidSave()
 {
     QFETCH(QString, trigger);
     QFETCH(QString, lastWrite);
+    QFETCH(bool, restored);
     Bench b;
     b.v.birthdayTemplate = true;
     b.folder.exec(QStringLiteral("CREATE TRIGGER test_fail ") + trigger +
@@ -785,27 +958,47 @@ void TestSettingsForm::databaseFailureMidSave()
     QCOMPARE(out.box->title, QString());
     QCOMPARE(out.tab, -1);
     QCOMPARE(out.focus, QString());
-    const QStringList writes = b.servers.writes();
+    QStringList writes = b.servers.writes();
+    QCOMPARE(b.servers.param("flg_kovaset"), QStringLiteral("1"));
+    if (restored) {
+        QCOMPARE(writes.mid(writes.size() - 2), (QStringList{"param flg_kovaset=1", "launch flg_kovaset=1"}));
+        writes.resize(writes.size() - 2);
+        QCOMPARE(b.servers.launches, QStringList{KovasetProgramPath()});
+    } else {
+        QVERIFY(b.servers.launches.isEmpty());
+    }
     QVERIFY(!writes.isEmpty());
     if (lastWrite.endsWith(QLatin1Char('*')))
         QVERIFY2(writes.last().startsWith(lastWrite.chopped(1)), qPrintable(writes.join('|')));
     else
         QCOMPARE(writes.last(), lastWrite);
-    QVERIFY(b.servers.launches.isEmpty());
 }
 
-void TestSettingsForm::completionFailureStartsNothing()
+void TestSettingsForm::completionFailure_data()
 {
+    QTest::addColumn<QString>("before");
+    QTest::newRow("was allowed to run") << "1";
+    QTest::newRow("was stopped") << "0";
+}
+
+// The run permission "1" cannot be written at the end: the box, and the automatic program is
+// started only when it ran before the save (it writes its permission itself when it starts).
+void TestSettingsForm::completionFailure()
+{
+    QFETCH(QString, before);
     Bench b;
-    QCOMPARE(b.save().end, SettingsSaveOutcome::End::Completed);
+    b.folder.exec("UPDATE tbl_param SET deger = ? WHERE parametre = 'flg_kovaset'", {before});
+    const SettingsSaveOutcome out = b.save();
+    QCOMPARE(out.end, SettingsSaveOutcome::End::Completed);
+    QCOMPARE(out.runPermissionBefore, before);
     b.folder.exec("CREATE TRIGGER test_fail BEFORE UPDATE ON tbl_param WHEN NEW.deger = '1' AND NEW.parametre = "
                   "'flg_kovaset' BEGIN SELECT RAISE(ABORT, 'salt okunur'); END");
-    const std::optional<SettingsBox> failure = FinishSettingsSave();
+    const std::optional<SettingsBox> failure = FinishSettingsSave(out.runPermissionBefore);
     QVERIFY(failure);
     QVERIFY(failure->text.contains(QLatin1String("salt okunur")));
     QCOMPARE(failure->icon, PromptIcon::Critical);
     QCOMPARE(failure->title, QString());
-    QVERIFY(b.servers.launches.isEmpty());
+    QCOMPARE(b.servers.launches, before == QLatin1String("1") ? QStringList{KovasetProgramPath()} : QStringList());
     QCOMPARE(b.servers.param("flg_kovaset"), QStringLiteral("0"));
 }
 

@@ -46,6 +46,26 @@ SettingsServers::SettingsServers(ProgramFolderFixture &f) : folder(f)
                                "COALESCE(NEW.flg_dgun_mesaj,'') || COALESCE(NEW.flg_evyil_mesaj,'')); END"));
     folder.exec(QStringLiteral("CREATE TRIGGER test_sablon AFTER INSERT ON tbl_sablonlar BEGIN INSERT INTO "
                                "test_writes(what) VALUES('sablon ' || NEW.sablon_tip); END"));
+    // Every other row change of the four tables, so that a test sees any write at all.
+    const struct {
+        const char *table;
+        const char *event;
+        const char *row;
+    } others[] = {
+        {"tbl_param", "INSERT", "NEW.parametre"},
+        {"tbl_param", "DELETE", "OLD.parametre"},
+        {"tbl_ayarlar", "INSERT", "''"},
+        {"tbl_ayarlar", "DELETE", "''"},
+        {"tbl_kovaset_ayar", "INSERT", "NEW.sirket_kod"},
+        {"tbl_kovaset_ayar", "DELETE", "OLD.sirket_kod"},
+        {"tbl_sablonlar", "UPDATE", "NEW.sablon_tip"},
+        {"tbl_sablonlar", "DELETE", "OLD.sablon_tip"},
+    };
+    for (const auto &o : others)
+        folder.exec(QStringLiteral("CREATE TRIGGER test_%1_%2 AFTER %2 ON %1 BEGIN INSERT INTO test_writes(what) "
+                                   "VALUES('%3 %1 ' || COALESCE(%4,'')); END")
+                        .arg(QLatin1String(o.table), QLatin1String(o.event), QString::fromLatin1(o.event).toLower(),
+                             QLatin1String(o.row)));
 
     Shell::Handlers h;
     h.startProgram = [this](const QString &path) {

@@ -30,6 +30,7 @@ public:
     //   "ayarlar <flg_gw>"              an UPDATE of tbl_ayarlar
     //   "kovaset <code> <flg_dgun><flg_evyil>"  an UPDATE of a tbl_kovaset_ayar row
     //   "sablon <kind>"                 a template row added
+    //   "<insert|delete|update> <table> <row>"  any other row change of those four tables
     //   "launch flg_kovaset=<value>"    the automatic program started
     QStringList writes() const;
     void clearWrites();
