@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -26,6 +27,7 @@
 #include <QTextCursor>
 #include <QTimeEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 // Designed sizes (twips).
@@ -163,6 +165,10 @@ void frmAyarlar::buildGeneralTab(QWidget *page)
     Label2->setFont(hint);
     Label2->setWordWrap(true);
     Label2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The dots of "Ö" rise above the font's ascent: room for them above the first line.
+    const QFontMetrics hintMetrics(hint);
+    Label2->setContentsMargins(
+        0, std::max(0, -hintMetrics.tightBoundingRect(Label2->text()).top() - hintMetrics.ascent()), 0, 0);
     frAmbrelHesap = MakeFrame(frAyarSecenek, "frAmbrelHesap", QStringLiteral("Ambrel Kullanıcı hesabı"),
                               TwRect{4380, 1770, 4080, 1320});
     MakeLabel(frAmbrelHesap, "AmbrelUserLabel", QStringLiteral("Kullanıcı adı :"), TwRect{120, 330, 1380, 255});

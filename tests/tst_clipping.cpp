@@ -1,6 +1,6 @@
 // Every window at its design size, in the program's font: no text of a label, button, check
 // box, radio button, group box title, tab, grid header or tree item is wider (or, for
-// labels, taller) than its control leaves it.
+// labels, taller) than its control leaves it, and no label cuts off the ink of its glyphs.
 //
 // A new window adds one line to windowTable(): its name and how it is opened on the desk
 // (a main window over the sample ERP stand-in, company 01, a fake gateway).
@@ -192,6 +192,42 @@ int cutWidth(const QWidget *w, const QWidget *window)
     return w->width() - std::max(0, r.width());
 }
 
+// How much darker than white a label's own drawing of its text is, summed over its pixels.
+long long inkOf(const QLabel *label)
+{
+    QImage image(label->size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const_cast<QLabel *>(label)->render(&image, QPoint(), QRegion(), QWidget::DrawChildren);
+    long long ink = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) ink += 255 - qGray(image.pixel(x, y));
+    return ink;
+}
+
+// The glyphs of a label's text stay inside it: the same text drawn with room on every side
+// shows no more ink. The dots of "Ö" and "İ" rise above the font's ascent, so a text that
+// starts at the label's top edge loses them although its lines fit.
+void checkInk(const QLabel *label, QStringList &out)
+{
+    if (label->frameWidth() > 0) return;
+    constexpr int room = 8;
+    QLabel copy;
+    copy.setFont(label->font());
+    copy.setPalette(label->palette());
+    copy.setEnabled(label->isEnabled());
+    copy.setTextFormat(label->textFormat());
+    copy.setWordWrap(label->wordWrap());
+    copy.setAlignment(label->alignment());
+    copy.setIndent(label->indent());
+    copy.setMargin(label->margin());
+    copy.setText(label->text());
+    copy.setContentsMargins(label->contentsMargins() + QMargins(room, room, room, room));
+    copy.resize(label->size() + QSize(2 * room, 2 * room));
+    // Less than half a pixel's worth is antialiasing, not a lost stroke.
+    const long long lost = inkOf(&copy) - inkOf(label);
+    if (lost > 128) out << describe(label, label->text(), QStringLiteral("its glyphs lose ink at the edges"));
+}
+
 void checkLabel(const QLabel *label, int cut, QStringList &out)
 {
     QString text = label->text();
@@ -214,6 +250,7 @@ void checkLabel(const QLabel *label, int cut, QStringList &out)
         for (const QString &word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts))
             if (fm.horizontalAdvance(word) > width)
                 out << describe(label, word, tooWide(fm.horizontalAdvance(word), width));
+        checkInk(label, out);
         return;
     }
     const QStringList lines = text.split(QLatin1Char('\n'));
@@ -223,6 +260,7 @@ void checkLabel(const QLabel *label, int cut, QStringList &out)
     const int height = lines.size() * fm.height() + (lines.size() - 1) * fm.leading();
     if (height > room.height())
         out << describe(label, text, QStringLiteral("needs %1 px high, has %2").arg(height).arg(room.height()));
+    checkInk(label, out);
 }
 
 void checkButton(QAbstractButton *button, int cut, QStringList &out)
@@ -391,6 +429,9 @@ void TestClipping::checkerSeesClippedTexts()
     label->setGeometry(0, 0, 60, 20);
     auto *twoLines = new QLabel(QStringLiteral("birinci satır\nikinci satır"), &window);
     twoLines->setGeometry(0, 30, 300, 16);
+    auto *dots = new QLabel(QStringLiteral("Örn. http://sunucu/sms.asp"), &window);
+    dots->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    dots->setGeometry(0, 270, 300, 30);
     auto *button = new QPushButton(QStringLiteral("Listeden çıkart"), &window);
     button->setGeometry(0, 60, 50, 24);
     auto *check = new QCheckBox(QStringLiteral("İleri tarihe gönderim yap"), &window);
@@ -413,6 +454,7 @@ void TestClipping::checkerSeesClippedTexts()
     const QString all = clippedTexts(&window).join(QLatin1Char('\n'));
     QVERIFY2(all.contains(QStringLiteral("Hesaptaki kontör :")), qPrintable(all));
     QVERIFY2(all.contains(QStringLiteral("px high")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("Örn. http://sunucu/sms.asp\": its glyphs lose ink")), qPrintable(all));
     QVERIFY2(all.contains(QStringLiteral("Listeden çıkart")), qPrintable(all));
     QVERIFY2(all.contains(QStringLiteral("İleri tarihe gönderim yap")), qPrintable(all));
     QVERIFY2(all.contains(QStringLiteral("YetkiliSoyadi")), qPrintable(all));
