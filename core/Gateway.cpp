@@ -241,6 +241,18 @@ QString GatewayErrorCodeList() { return QStringLiteral("-2,-1,01,02,03,04,05,06,
 
 bool IsGatewayErrorCode(const QString &reply) { return GatewayErrorCodeList().contains(reply); }
 
+bool IsWholeGatewayCode(const QString &reply)
+{
+    return !reply.isEmpty() && GatewayErrorCodeList().split(QLatin1Char(',')).contains(reply);
+}
+
+QString GatewayUnreachableText()
+{
+    return QStringLiteral("internet bağlantınızdaki bir sorun nedeniyle mesaj merkezine ulaşılamıyor.\r\n"
+                          "İnternet bağlantınız, kapalı ya da bir güvenlik uygulaması denetiminde olabilir.\r\n"
+                          "Lütfen internet bağlantınızı kontrol ediniz.");
+}
+
 namespace {
 
 // Calls f(line) for every line ended by a line feed, with a CR before the feed removed.

@@ -140,6 +140,13 @@ QString GatewayErrorCodeList();
 // True when the reply occurs anywhere inside GatewayErrorCodeList(): the codes, but also
 // the empty reply and fragments such as "1" or "3,0".
 bool IsGatewayErrorCode(const QString &reply);
+// True when the whole reply is one of the codes of GatewayErrorCodeList() ("04", "-1", ...).
+bool IsWholeGatewayCode(const QString &reply);
+
+// The box text of a gateway that could not be reached or answered no account information,
+// three lines joined by CR LF. The settings window's account test and the credit step of both
+// send windows show it.
+QString GatewayUnreachableText();
 
 // --- Reply forms ----------------------------------------------------------------------
 

@@ -19,9 +19,7 @@ QString QuickNoConnectionText() { return QStringLiteral("Mesaj merkeziyle bağla
 
 QString GatewayCodeMeaning(const QString &reply)
 {
-    if (reply.contains(QLatin1Char('\n'))) return QString();
-    const QStringList codes = GatewayErrorCodeList().split(QLatin1Char(','));
-    if (!codes.contains(reply)) return QString();
+    if (!IsWholeGatewayCode(reply)) return QString();
     if (reply == QLatin1String("-1")) return QuickNoConnectionText();
     if (reply == QLatin1String("01") || reply == QLatin1String("03"))
         return QStringLiteral("Kullanıcı bilgilerinizde hata var.");

@@ -16,6 +16,9 @@
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 QString g_documentsFolder;
+
+// A page of a web server or proxy, whatever the letter case of its tag ("<HTML>", "<html lang=...>").
+bool holdsPage(const QString &reply) { return reply.contains(QLatin1String("<html"), Qt::CaseInsensitive); }
 } // namespace
 
 std::optional<QString> SendScreenLoginName()
@@ -23,6 +26,11 @@ std::optional<QString> SendScreenLoginName()
     if (gGatewayKind == GatewayKind::Brenvik) return gUserName + QLatin1Char('-') + gCkey;
     if (gGatewayKind == GatewayKind::Ambrel) return gUserName;
     return std::nullopt;
+}
+
+bool IsAccountReply(const QString &reply)
+{
+    return ReadSendScreenAccount(reply).reached && !IsWholeGatewayCode(reply) && !holdsPage(reply);
 }
 
 SendScreenAccount ReadSendScreenAccount(const QString &reply)

@@ -39,6 +39,11 @@ struct SendScreenAccount {
 // name; a CR that ends a line is dropped), text after the last line feed is ignored. A
 // reply without a line feed has no credit and no names.
 SendScreenAccount ReadSendScreenAccount(const QString &reply);
+// Whether the reply holds account information at all: not so for no reply ("-1", ""), a
+// page ("<HTML>", "<html lang=...>", any letter case) or a whole result code ("01", "04",
+// ...). When it does not, the credit step of both send windows shows GatewayUnreachableText()
+// and nothing is sent; a credit of 0 that the gateway did answer keeps the credit box.
+bool IsAccountReply(const QString &reply);
 
 // --- Before the send ----------------------------------------------------------------------
 

@@ -364,11 +364,7 @@ SettingsBox AccountResetBox()
 
 SettingsBox GatewayUnreachableBox()
 {
-    return SettingsBox{
-        QStringLiteral("internet bağlantınızdaki bir sorun nedeniyle mesaj merkezine ulaşılamıyor.") + crlf() +
-            QStringLiteral("İnternet bağlantınız, kapalı ya da bir güvenlik uygulaması denetiminde olabilir.") +
-            crlf() + QStringLiteral("Lütfen internet bağlantınızı kontrol ediniz."),
-        PromptIcon::Critical, kAccountTitle};
+    return SettingsBox{GatewayUnreachableText(), PromptIcon::Critical, kAccountTitle};
 }
 
 SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccount &loaded,

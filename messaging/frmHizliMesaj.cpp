@@ -151,6 +151,7 @@ void frmHizliMesaj::Form_Load()
         reply = RunOffThread(ConnectingText(), [&] { return gateway.GetInfo(*login, password); });
     }
     const QuickAccount account = ReadQuickAccount(reply);
+    m_accountRead = IsAccountReply(reply);
     if (account.reached) {
         txtKontor->setText(account.credit);
         Combo1->addItems(account.originators);
@@ -158,8 +159,8 @@ void frmHizliMesaj::Form_Load()
     } else {
         Prompt::show(QuickNoConnectionText(), PromptIcon::Critical, QString());
         if (WorkForms::isUnloaded(this)) return;
-        // The window stays usable without the account: the credit reads " 0", so a send
-        // stops at the credit test.
+        // The window stays usable without the account; a send stops at the credit step, which
+        // names the connection, not the credit " 0" that was never read.
     }
 
     // 4-6: the initial state.
@@ -256,6 +257,10 @@ void frmHizliMesaj::Command3_Click()
         return;
     if (WorkForms::isUnloaded(this)) return;
 
+    if (!m_accountRead) {
+        Prompt::show(GatewayUnreachableText(), PromptIcon::Critical, QStringLiteral("Brenvik Uyarı"));
+        return;
+    }
     switch (CheckQuickCredit(txtKontor->text(), txtMesajSay->text())) {
     case QuickCreditCheck::Enough:
         break;

@@ -82,6 +82,8 @@ private:
     void limitMessage(int position, int charsAdded);
     void showClock();
     bool m_limiting = false;
+    // The account reply held account information (no answer, a code or a page did not).
+    bool m_accountRead = false;
     // A send went out without a reply: the next "Gönder" asks before sending again.
     bool m_maybeSent = false;
 };

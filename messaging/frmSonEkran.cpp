@@ -243,6 +243,7 @@ void frmSonEkran::Form_Activate()
         reply = RunOffThread(ConnectingText(), [&] { return gateway.GetInfo(*login, password); });
     }
     const SendScreenAccount account = ReadSendScreenAccount(reply);
+    m_accountRead = IsAccountReply(reply);
     if (account.credit) lblKontor->setText(QLatin1Char(' ') + *account.credit);
     cbGonderen->addItems(account.originators);
     if (cbGonderen->count() > 0) cbGonderen->setCurrentIndex(0);
@@ -325,6 +326,10 @@ void frmSonEkran::cmdGonder_Click()
     } sendingEnds{this};
     Gateway &gateway = sendGateway();
     try {
+        if (!m_accountRead) {
+            Prompt::show(GatewayUnreachableText(), PromptIcon::Critical, QStringLiteral("Brenvik Uyarı"));
+            return;
+        }
         if (!HasEnoughCredit(lblKontor->text(), lblToplam->text())) {
             Prompt::show(QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"), PromptIcon::Information,
                          QStringLiteral("Brenvik Uyarı"));

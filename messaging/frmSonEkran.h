@@ -153,9 +153,10 @@ private:
 
     std::unique_ptr<Gateway> m_sendGateway;
     bool m_filling = false;
-    bool m_sending = false;   // a send runs: its buttons take no click
-    bool m_cancelled = false; // "Vazgeç" was pressed: sending stays off
-    bool m_maybeSent = false; // a send of this list got no reply: ask before the next one
-    int m_addedCount = -1;    // last count the opener gave (-1: none yet)
+    bool m_sending = false;     // a send runs: its buttons take no click
+    bool m_cancelled = false;   // "Vazgeç" was pressed: sending stays off
+    bool m_maybeSent = false;   // a send of this list got no reply: ask before the next one
+    bool m_accountRead = false; // the activation's reply held account information
+    int m_addedCount = -1;      // last count the opener gave (-1: none yet)
     QTimer *m_countTimer = nullptr;
 };

@@ -144,7 +144,8 @@ private slots:
     void loadShowsAccount();
     void loadWithoutAccount_data();
     void loadWithoutAccount();
-    void creditCodeIsNoCredit();
+    void answerWithoutAccount_data();
+    void answerWithoutAccount();
     void numbersTypedAddedAndRemoved();
     void sendToSeveralNumbers();
     void templateRowAfterSend();
@@ -207,48 +208,71 @@ void TestFrmHizliMesaj::loadShowsAccount()
 void TestFrmHizliMesaj::loadWithoutAccount_data()
 {
     QTest::addColumn<FakeReply>("reply");
-    QTest::newRow("empty") << FakeReply::text("");
-    QTest::newRow("01") << FakeReply::text("01");
-    QTest::newRow("no connection") << FakeReply::closed();
-    QTest::newRow("proxy page") << FakeReply::html("<HTML><BODY>Erişim engellendi</BODY></HTML>", 403);
+    QTest::addColumn<bool>("refused"); // nothing listens on the gateway's port
+    QTest::newRow("empty") << FakeReply::text("") << false;
+    QTest::newRow("01") << FakeReply::text("01") << false;
+    QTest::newRow("no connection") << FakeReply::closed() << false;
+    QTest::newRow("connection refused") << FakeReply::text("") << true;
+    QTest::newRow("proxy page") << FakeReply::html("<HTML><BODY>Erişim engellendi</BODY></HTML>", 403) << false;
 }
 
 void TestFrmHizliMesaj::loadWithoutAccount()
 {
     QFETCH(FakeReply, reply);
+    QFETCH(bool, refused);
     QuickWindow q;
     q.gateway.setReply(QStringLiteral("4"), reply);
+    if (refused) gGatewayUrl = FakeHttpServer::refusedUrl(QStringLiteral("/sms/com.strova"));
     QVERIFY(q.open());
     QCOMPARE(q.fx.prompts.count(), 1);
     QCOMPARE(q.fx.prompts.last().text, QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."));
     QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Critical);
     QCOMPARE(q.fx.prompts.last().title, QString());
-    // The window stays, without credit or originators; a send stops at the credit test.
     QVERIFY(q.w->isVisible());
     QCOMPARE(q.w->txtKontor->text(), QStringLiteral(" 0"));
     QCOMPARE(q.w->Combo1->count(), 0);
+
+    // The gateway answers again by the time of the send; the credit " 0" was never read, so
+    // the send stops at the credit step with the connection box, not the credit box.
+    q.gateway.clearScript();
+    gGatewayUrl = q.gateway.url();
     q.add("5331112233");
     q.w->txtMesaj->setPlainText("Merhaba");
     q.send();
-    QCOMPARE(q.fx.prompts.last().text, QStringLiteral("Mesaj göndermek için yeterli krediniz yok"));
+    QCOMPARE(q.fx.prompts.texts().mid(1), (QStringList{confirmation(1, QString()), GatewayUnreachableText()}));
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Critical);
+    QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Brenvik Uyarı"));
     QVERIFY(q.sendBodies().isEmpty());
+    QVERIFY(!q.closed());
+    QCOMPARE(q.listed(), QStringList{"5331112233"});
 }
 
-void TestFrmHizliMesaj::creditCodeIsNoCredit()
+void TestFrmHizliMesaj::answerWithoutAccount_data()
 {
+    QTest::addColumn<FakeReply>("reply");
+    QTest::addColumn<QString>("credit"); // what the credit box shows
+    QTest::newRow("a code") << FakeReply::text("07") << "Kontör bilgisi alınamadı (hata kodu 07).";
+    QTest::newRow("lower-case page") << FakeReply::html(
+                                            "<!DOCTYPE html>\n<html lang=\"tr\">\n<body>Vekil sunucu</body>\n</html>\n")
+                                     << "<!DOCTYPE html> ";
+}
+
+void TestFrmHizliMesaj::answerWithoutAccount()
+{
+    QFETCH(FakeReply, reply);
+    QFETCH(QString, credit);
     QuickWindow q;
-    q.gateway.setReply(QStringLiteral("4"), QStringLiteral("07"));
+    q.gateway.setReply(QStringLiteral("4"), reply);
     QVERIFY(q.open());
     QCOMPARE(q.fx.prompts.count(), 0);
-    QCOMPARE(q.w->txtKontor->text(), QStringLiteral("Kontör bilgisi alınamadı (hata kodu 07)."));
+    QCOMPARE(q.w->txtKontor->text(), credit);
+    q.gateway.clearScript();
     q.add("5331112233");
     q.w->txtMesaj->setPlainText("Merhaba");
     q.send();
-    QCOMPARE(
-        q.fx.prompts.texts(),
-        (QStringList{confirmation(1, QString()),
-                     QStringLiteral("Hesabınızdaki kontör bilgisi okunamadı.\r\nBu sebeple mesajınız gönderilmedi.")}));
-    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Information);
+    QCOMPARE(q.fx.prompts.texts(),
+             (QStringList{confirmation(1, q.w->Combo1->currentText()), GatewayUnreachableText()}));
+    QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Critical);
     QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Brenvik Uyarı"));
     QVERIFY(q.sendBodies().isEmpty());
     QVERIFY(!q.closed());
@@ -478,6 +502,8 @@ void TestFrmHizliMesaj::checksBeforeSending_data()
                                          << true;
     QTest::newRow("credit one less") << 2 << "Merhaba" << 1 << true << QStringList{confirmation(2, "ORVEK"), noCredit}
                                      << false;
+    QTest::newRow("answered credit 0") << 1 << "Merhaba" << 0 << true << QStringList{confirmation(1, "ORVEK"), noCredit}
+                                       << false;
 }
 
 void TestFrmHizliMesaj::checksBeforeSending()

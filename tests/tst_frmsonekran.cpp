@@ -199,7 +199,8 @@ private slots:
     void sendWithoutReply();
     void secondTryAfterNoReplyAsksFirst();
     void busyDatabaseJournalsTheLogRow();
-    void gatewayUnreachable();
+    void accountNotReadSendsNothing_data();
+    void accountNotReadSendsNothing();
     void creditTest_data();
     void creditTest();
     void emptyOriginatorAsksForOne();
@@ -889,38 +890,49 @@ void TestFrmSonEkran::busyDatabaseJournalsTheLogRow()
     QVERIFY(journalLines().isEmpty());
 }
 
-void TestFrmSonEkran::gatewayUnreachable()
+void TestFrmSonEkran::accountNotReadSendsNothing_data()
 {
-    SendFixture fx;
-    gGatewayUrl = QStringLiteral("http://127.0.0.1:%1/sms/com.strova").arg(closedPort());
-    frmSonEkran *w = fx.open({{"5321234567", "a"}});
-    QVERIFY(w->lblNet->isVisible());
-    QVERIFY(w->lblKontor->text().isEmpty());
-    QCOMPARE(w->cbGonderen->count(), 0);
+    QTest::addColumn<QString>("reply"); // of the activation's account request
+    QTest::addColumn<bool>("refused");  // nothing listens on the gateway's port
+    QTest::addColumn<bool>("netWarning");
+    QTest::newRow("connection refused") << "" << true << true;
+    QTest::newRow("-1 from the gateway") << "-1" << false << true;
+    QTest::newRow("01") << "01" << false << true;
+    QTest::newRow("a code") << "04" << false << true;
+    QTest::newRow("HTML page") << "<HTML><body>Proxy</body></HTML>\n" << false << true;
+    QTest::newRow("lower-case page") << "<!DOCTYPE html>\n<html lang=\"tr\">\n<body>Proxy</body>\n</html>\n"
+                                     << false << false;
+}
 
-    // No credit to compare with: the unexpected failure box; the screen stays with its list.
+void TestFrmSonEkran::accountNotReadSendsNothing()
+{
+    QFETCH(QString, reply);
+    QFETCH(bool, refused);
+    QFETCH(bool, netWarning);
+    SendFixture fx;
+    if (refused)
+        gGatewayUrl = QStringLiteral("http://127.0.0.1:%1/sms/com.strova").arg(closedPort());
+    else
+        fx.gateway.setReply(QStringLiteral("4"), reply);
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    QCOMPARE(w->lblNet->isVisible(), netWarning);
+    QCOMPARE(fx.main.prompts.count(), 0);
+
+    // By the send the gateway answers again, but no credit was read: the connection box, not
+    // an unexpected failure over an empty credit; nothing is sent and the screen stays.
+    fx.gateway.clearScript();
+    gGatewayUrl = fx.gateway.url();
     click(w->cmdGonder);
     QCOMPARE(fx.main.prompts.count(), 2);
+    QCOMPARE(fx.main.prompts.records()[0].buttons, PromptButtons::YesNo);
     const PromptRecord &box = fx.main.prompts.last();
-    QVERIFY2(box.text.startsWith(QStringLiteral("Tanımlanamıyan Hata Oluştu. Lütfen Sistem Yöneticinize Başvurun ") +
-                                 kCrLf + QLatin1Char(' ')),
-             qPrintable(box.text));
-    QVERIFY(box.text.size() > 70);
+    QCOMPARE(box.text, GatewayUnreachableText());
     QCOMPARE(box.icon, PromptIcon::Critical);
-    QCOMPARE(box.title, QStringLiteral("Uyarı"));
+    QCOMPARE(box.title, QStringLiteral("Brenvik Uyarı"));
+    QCOMPARE(fx.sendBodies().size(), 0);
     QVERIFY(w->isVisible());
     QCOMPARE(w->SendList().rowCount(), 1);
-    QCOMPARE(w->DataGrid1->currentIndex().row(), 0);
-
-    // With a credit but the gateway gone at the send: the reply "-1" closes the screen.
-    w->lblKontor->setText(QStringLiteral(" 10"));
-    w->cbGonderen->addItem(QStringLiteral("ORVEK"));
-    fx.main.prompts.clear();
-    click(w->cmdGonder);
-    QCOMPARE(fx.main.prompts.last().text,
-             "Lütfen İnternet Bağlantınızı Kontrol Ediniz." + kCrLf + "İnternete Bağlı Olmadan SMS Gönderemezsiniz");
-    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
-    QVERIFY(WorkForms::isLoaded<frmChkMesaj>());
+    QVERIFY(w->cmdGonder->isEnabled());
 }
 
 void TestFrmSonEkran::creditTest_data()
@@ -929,6 +941,7 @@ void TestFrmSonEkran::creditTest_data()
     QTest::addColumn<bool>("sent");
     QTest::newRow("equal to the total") << 3 << true;
     QTest::newRow("one less") << 2 << false;
+    QTest::newRow("answered 0") << 0 << false;
 }
 
 void TestFrmSonEkran::creditTest()

@@ -89,19 +89,33 @@ void TestSendSteps::readAccount_data()
     QTest::addColumn<QString>("credit");
     QTest::addColumn<QStringList>("originators");
     QTest::addColumn<bool>("complete");
+    QTest::addColumn<bool>("account"); // IsAccountReply: the credit step may read a credit
     QTest::newRow("credit and two names") << "1500\nORVEK\nTALVANE\n"
-                                          << true << true << "1500" << QStringList{"ORVEK", "TALVANE"} << true;
-    QTest::newRow("text after the last LF ignored") << "7\nA\nB" << true << true << "7" << QStringList{"A"} << true;
-    QTest::newRow("empty line is an empty name") << "7\n\nB\n" << true << true << "7" << QStringList{"", "B"} << true;
-    QTest::newRow("CR LF line ends") << "1500\r\nORVEK\r\n" << true << true << "1500" << QStringList{"ORVEK"} << true;
-    QTest::newRow("credit only") << "250\n" << true << true << "250" << QStringList{} << false;
-    QTest::newRow("no line feed") << "250" << true << false << "" << QStringList{} << false;
-    QTest::newRow("other code: no line feed") << "02" << true << false << "" << QStringList{} << false;
-    QTest::newRow("empty") << "" << false << false << "" << QStringList{} << false;
-    QTest::newRow("01") << "01" << false << false << "" << QStringList{} << false;
-    QTest::newRow("-1") << "-1" << false << false << "" << QStringList{} << false;
-    QTest::newRow("HTML page") << "<html><body><HTML>\n</body>\n" << false << false << "" << QStringList{} << false;
-    QTest::newRow("lower-case html is read") << "<html>\nx\n" << true << true << "<html>" << QStringList{"x"} << true;
+                                          << true << true << "1500" << QStringList{"ORVEK", "TALVANE"} << true << true;
+    QTest::newRow("text after the last LF ignored")
+        << "7\nA\nB" << true << true << "7" << QStringList{"A"} << true << true;
+    QTest::newRow("empty line is an empty name") << "7\n\nB\n"
+                                                 << true << true << "7" << QStringList{"", "B"} << true << true;
+    QTest::newRow("CR LF line ends") << "1500\r\nORVEK\r\n"
+                                     << true << true << "1500" << QStringList{"ORVEK"} << true << true;
+    QTest::newRow("credit 0") << "0\nORVEK\n" << true << true << "0" << QStringList{"ORVEK"} << true << true;
+    QTest::newRow("credit only") << "250\n" << true << true << "250" << QStringList{} << false << true;
+    QTest::newRow("no line feed") << "250" << true << false << "" << QStringList{} << false << true;
+    QTest::newRow("a fragment of the code list is a credit")
+        << "1" << true << false << "" << QStringList{} << false << true;
+    QTest::newRow("other code: no line feed") << "02" << true << false << "" << QStringList{} << false << false;
+    QTest::newRow("04") << "04" << true << false << "" << QStringList{} << false << false;
+    QTest::newRow("empty") << "" << false << false << "" << QStringList{} << false << false;
+    QTest::newRow("01") << "01" << false << false << "" << QStringList{} << false << false;
+    QTest::newRow("-1") << "-1" << false << false << "" << QStringList{} << false << false;
+    QTest::newRow("HTML page") << "<html><body><HTML>\n</body>\n"
+                               << false << false << "" << QStringList{} << false << false;
+    QTest::newRow("lower-case html is read, but is no account")
+        << "<html>\nx\n"
+        << true << true << "<html>" << QStringList{"x"} << true << false;
+    QTest::newRow("page with attributes")
+        << "<!DOCTYPE html>\n<Html lang=\"tr\">\n"
+        << true << true << "<!DOCTYPE html>" << QStringList{"<Html lang=\"tr\">"} << true << false;
 }
 
 void TestSendSteps::readAccount()
@@ -112,12 +126,14 @@ void TestSendSteps::readAccount()
     QFETCH(QString, credit);
     QFETCH(QStringList, originators);
     QFETCH(bool, complete);
+    QFETCH(bool, account);
     const SendScreenAccount a = ReadSendScreenAccount(reply);
     QCOMPARE(a.reached, reached);
     QCOMPARE(a.credit.has_value(), hasCredit);
     if (hasCredit) QCOMPARE(*a.credit, credit);
     QCOMPARE(a.originators, originators);
     QCOMPARE(a.complete(), complete);
+    QCOMPARE(IsAccountReply(reply), account);
 }
 
 void TestSendSteps::confirmationText_data()
