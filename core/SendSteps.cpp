@@ -207,8 +207,9 @@ bool SendOutcomeUnknown(const QString &reply, PostOutcome outcome)
 
 QString SendOutcomeUnknownText()
 {
-    return QStringLiteral("Mesaj merkezinden yanıt alınamadı. Mesajlarınız gönderilmiş olabilir; yeniden göndermeden "
-                          "önce Raporlar bölümünden kontrol ediniz.");
+    return QStringLiteral("Mesaj merkezinden yanıt alınamadı. Mesajlarınız gönderilmiş olabilir.") + kCrLf +
+           QStringLiteral("Yeniden göndermeden önce Raporlar bölümünde \"İki tarih arasındaki SMS raporları\" ya da "
+                          "\"Bir GSM numarasına ait SMS raporları\" sekmesinden kontrol ediniz.");
 }
 
 QString ResendQuestionText()

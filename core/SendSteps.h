@@ -83,6 +83,8 @@ SendReplyJudgement JudgeSendReply(const QString &reply);
 // and asks before the same list is sent again.
 bool SendOutcomeUnknown(const QString &reply, PostOutcome outcome);
 // Its box (exclamation icon, title "Uyarı") and the question before a second try (Yes/No).
+// Such a send has no message id and so no row in the log of sends: the box leads to the
+// report tabs that ask the gateway itself (by dates, by number).
 QString SendOutcomeUnknownText();
 QString ResendQuestionText();
 

@@ -157,6 +157,7 @@ private slots:
     void failedLogWriteKeepsSendAccepted();
     void sendWithoutReply_data();
     void sendWithoutReply();
+    void unansweredSendIsFoundInTheDateReport();
     void busyDatabaseJournalsTheLogRow();
     void messageBoxHoldsAt160();
     void templatePick_data();
@@ -627,6 +628,46 @@ void TestFrmHizliMesaj::sendWithoutReply()
     QCOMPARE(q.fx.prompts.texts(), (QStringList{ResendQuestionText(), confirmation(2, "ORVEK"), kSent}));
     QCOMPARE(q.sendBodies().size(), 2);
     QCOMPARE(q.fx.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 1);
+}
+
+void TestFrmHizliMesaj::unansweredSendIsFoundInTheDateReport()
+{
+    QuickWindow q;
+    QVERIFY(q.open());
+    q.add("5331112233");
+    q.add("5442223344");
+    q.w->txtMesaj->setPlainText("Merhaba");
+    // The gateway takes the send and then stays silent past the client's limits.
+    HttpPoster::setTimeouts(1000, 2500);
+    HttpPoster::setLowSpeedSeconds(1);
+    q.gateway.setAnswerDelay(QStringLiteral("1"), 4000);
+    q.send();
+    HttpPoster::resetTimeouts();
+    q.gateway.setAnswerDelay(QStringLiteral("1"), 0);
+
+    QCOMPARE(q.sendBodies().size(), 1);
+    const QString box = q.fx.prompts.last().text;
+    QCOMPARE(box, QStringLiteral("Mesaj merkezinden yanıt alınamadı. Mesajlarınız gönderilmiş olabilir.\r\nYeniden "
+                                 "göndermeden önce Raporlar bölümünde \"İki tarih arasındaki SMS raporları\" ya da "
+                                 "\"Bir GSM numarasına ait SMS raporları\" sekmesinden kontrol ediniz."));
+    // No message id came back: nothing in the log of sends, which the per-send tab lists.
+    QCOMPARE(q.fx.folder.scalar("SELECT count(*) FROM tbl_giden").toInt(), 0);
+
+    // The tabs the box names are the report window's own, and the date range finds the send.
+    RaporlarGoster(1);
+    auto *report = WorkForms::find<frmRapor>();
+    QVERIFY(report);
+    QCOMPARE(report->SSTab1->currentIndex(), 1);
+    for (int tab : {1, 2})
+        QVERIFY2(box.contains(QLatin1Char('"') + report->SSTab1->tabText(tab) + QLatin1Char('"')),
+                 qPrintable(report->SSTab1->tabText(tab)));
+    QVERIFY(!box.contains(report->SSTab1->tabText(0)));
+    q.gateway.clearRequests();
+    QTest::mouseClick(report->cmdRaporGoruntule_2, Qt::LeftButton);
+    QCOMPARE(q.gateway.actions(), QStringList{"17"});
+    QStringList numbers;
+    for (int r = 0; r < report->ReportSet().rowCount(); ++r) numbers << report->ReportSet().value(r, 0).toString();
+    QCOMPARE(numbers, (QStringList{"5331112233", "5442223344"}));
 }
 
 void TestFrmHizliMesaj::busyDatabaseJournalsTheLogRow()

@@ -31,6 +31,15 @@ void FakeGateway::clearScript()
     m_fixed.clear();
 }
 
+void FakeGateway::setAnswerDelay(const QString &action, int delayMs)
+{
+    QMutexLocker lock(&m_mutex);
+    if (delayMs > 0)
+        m_answerDelays.insert(action, delayMs);
+    else
+        m_answerDelays.remove(action);
+}
+
 void FakeGateway::setStrictXml(bool on)
 {
     QMutexLocker lock(&m_mutex);
@@ -107,7 +116,9 @@ FakeReply FakeGateway::respond(const FakeRequest &request)
         if (f != m_fixed.constEnd()) return *f;
     }
     if (request.method == "GET") return FakeReply::html(demoPage(QString::fromUtf8(request.path)));
-    return FakeReply::text(simulate(request.text()));
+    FakeReply reply = FakeReply::text(simulate(request.text()));
+    reply.delayMs = m_answerDelays.value(action, 0);
+    return reply;
 }
 
 QString FakeGateway::demoPage(const QString &path)

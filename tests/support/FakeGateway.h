@@ -49,8 +49,11 @@ public:
     void setReply(const QString &action, const QString &text) { setReply(action, FakeReply::text(text)); }
     void queueReply(const QString &action, const FakeReply &reply);
     void queueReply(const QString &action, const QString &text) { queueReply(action, FakeReply::text(text)); }
-    // Back to the simulated gateway (recorded requests stay).
+    // Back to the simulated gateway (recorded requests stay; answer delays too).
     void clearScript();
+    // The simulated gateway acts on every request of that Action at once but sends its answer
+    // only after delayMs (0: at once again): a gateway that takes a send and then stalls.
+    void setAnswerDelay(const QString &action, int delayMs);
 
     // With strict XML on, every request body is read by a strict XML 1.0 parser first; one it
     // cannot read is counted and answered with HTTP 400 "malformed XML" (the gateway
@@ -89,6 +92,7 @@ private:
     mutable QMutex m_mutex;
     QHash<QString, QQueue<FakeReply>> m_queued;
     QHash<QString, FakeReply> m_fixed;
+    QHash<QString, int> m_answerDelays;
     QString m_user;
     QString m_password;
     int m_credit = 1500;
