@@ -378,6 +378,11 @@ bool frmHizliMesaj::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() != QEvent::KeyPress) return DockedWindow::eventFilter(watched, event);
     auto *key = static_cast<QKeyEvent *>(event);
+    // Enter in the number box adds the number, as "Ekle" does; it never reaches "Gönder".
+    if (watched == txtGSM && isEnterKey(key)) {
+        Command1->click();
+        return true;
+    }
     if (watched == txtMesaj && isEnterKey(key)) {
         if (key->modifiers() & Qt::ControlModifier)
             txtMesaj->insertPlainText(QStringLiteral("\n"));

@@ -7,7 +7,7 @@
 // The message box takes at most 160 characters, a line break counting two (CR LF), whatever
 // puts the text there: typing, pasting or a picked template (a longer one is cut to 160).
 // "Gönder" is the window's default button: Enter presses it, also inside the message box,
-// where Ctrl+Enter makes a line break.
+// where Ctrl+Enter makes a line break. Only in the number box Enter adds the number ("Ekle").
 
 #include "shell/DockedWindow.h"
 

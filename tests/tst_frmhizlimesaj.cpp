@@ -331,11 +331,23 @@ void TestFrmHizliMesaj::numbersTypedAddedAndRemoved()
     QTest::mouseClick(q.w->Command2, Qt::LeftButton);
     QVERIFY(lastIs("Listede GSM numarası bulunamadı."));
 
-    // Enter in the number box presses "Gönder", not "Ekle".
+    // Enter in the number box adds the number, as "Ekle" does, with the same checks; it never
+    // presses "Gönder".
+    p.clear();
+    q.w->txtGSM->clear();
+    q.w->txtGSM->setFocus();
     QTest::keyClicks(q.w->txtGSM, "5331112233");
     QTest::keyClick(q.w->txtGSM, Qt::Key_Return);
-    QVERIFY(lastIs("Mesaj gönderilecek GSM numarası bulunamadı."));
-    QCOMPARE(q.w->List1->count(), 0);
+    QTest::keyClicks(q.w->txtGSM, "5442223344");
+    QTest::keyClick(q.w->txtGSM, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(p.count(), 0);
+    QCOMPARE(q.listed(), (QStringList{"5331112233", "5442223344"}));
+    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("2 "));
+    QVERIFY(q.w->txtGSM->text().isEmpty());
+    QTest::keyClick(q.w->txtGSM, Qt::Key_Return);
+    QVERIFY(lastIs("Lütfen GSM numarası giriniz."));
+    QCOMPARE(p.count(), 1);
+    QVERIFY(q.sendBodies().isEmpty());
 }
 
 void TestFrmHizliMesaj::sendToSeveralNumbers()
