@@ -443,7 +443,9 @@ void frmSonEkran::cmdVazgec_Click()
 {
     if (m_sending) return;
     try {
-        if (cmdVazgec->text() == kVazgec) {
+        // "Vazgeç" stops a filling that still runs and becomes "Kapat". Once the list is
+        // complete there is nothing left to stop, and the same press closes the screen.
+        if (cmdVazgec->text() == kVazgec && m_filling) {
             gCancelRequested = true;
             cmdVazgec->setText(kKapat);
             m_cancelled = true;

@@ -124,6 +124,8 @@ public:
     // --- Handlers --------------------------------------------------------------------------
     void cmdGonder_Click();
     void cmdLstCikart_Click();
+    // "Vazgeç" while the list fills stops the filling: the caption becomes "Kapat" and sending
+    // stays off. "Vazgeç" on a complete list, and "Kapat", go back to the recipient window.
     void cmdVazgec_Click();
     void Timer1_Timer();
 

@@ -209,6 +209,7 @@ private slots:
     void pickersKeepOperatorsTimeThroughConfirmation();
     void fillingDisablesSendAndRemove();
     void cancelThenClose();
+    void cancelOnACompleteListCloses();
 };
 
 void TestFrmSonEkran::layoutRule()
@@ -1098,6 +1099,21 @@ void TestFrmSonEkran::cancelThenClose()
     QVERIFY(!fx.screen->Timer1->isActive());
     MainWindowFixture::flushDeletes();
     QVERIFY(fx.screen.isNull());
+}
+
+void TestFrmSonEkran::cancelOnACompleteListCloses()
+{
+    // Nothing is filling any more: one press of "Vazgeç" goes back to the recipient window.
+    SendFixture fx;
+    frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
+    QVERIFY(!w->isFilling());
+    QCOMPARE(w->cmdVazgec->text(), QStringLiteral("Vazgeç"));
+    click(w->cmdVazgec);
+    QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
+    QVERIFY(fx.caller->isVisible());
+    QVERIFY(!gCancelRequested);
+    QCOMPARE(fx.main.prompts.count(), 0);
+    QCOMPARE(fx.sendBodies().size(), 0);
 }
 
 QTEST_MAIN(TestFrmSonEkran)
