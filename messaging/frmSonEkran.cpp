@@ -38,6 +38,9 @@ constexpr int kGridTop = 120;
 constexpr int kButtonWidth = 1095;
 constexpr int kButtonHeight = 375;
 constexpr int kLstCikartWidth = 1395;
+// "Listeden çıkart" stands between the grid and the separator line (its top at g + 175, the
+// line at g + 465): it ends a little above the line instead of running through it.
+constexpr int kLstCikartHeight = 270;
 constexpr int kFrame1Height = 1290;
 constexpr int kFrame2Height = 30;
 constexpr int kNetHeight = 780;
@@ -64,7 +67,7 @@ SonEkranLayout SonEkranArrangement(int w, int h, int s, int vazgecWidth)
     l.DataGrid1 = TwRect{kGridLeft, kGridTop, s - 245, h - 4250};
     l.messageColumnWidth = s - 1750;
     const int g = l.DataGrid1.height;
-    l.cmdLstCikart = TwRect{w - 1450, g + 175, kLstCikartWidth, kButtonHeight};
+    l.cmdLstCikart = TwRect{w - 1450, g + 175, kLstCikartWidth, kLstCikartHeight};
     l.Frame1 = TwRect{kGridLeft, g + 525, w - 245, kFrame1Height};
     l.Frame2 = TwRect{kGridLeft, g + 465, w - 245, kFrame2Height};
     l.cmdGonder = TwRect{w - vazgecWidth - 1300, g + 2025, kButtonWidth, kButtonHeight};
@@ -110,7 +113,7 @@ void frmSonEkran::buildControls()
 
     cmdLstCikart = new QPushButton(QStringLiteral("Listeden çıkart"), this);
     cmdLstCikart->setObjectName(QStringLiteral("cmdLstCikart"));
-    SetGeometryTw(cmdLstCikart, TwRect{0, 0, kLstCikartWidth, kButtonHeight});
+    SetGeometryTw(cmdLstCikart, TwRect{0, 0, kLstCikartWidth, kLstCikartHeight});
 
     Frame2 = new QFrame(this);
     Frame2->setObjectName(QStringLiteral("Frame2"));

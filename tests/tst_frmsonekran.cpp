@@ -182,6 +182,8 @@ class TestFrmSonEkran : public QObject {
     Q_OBJECT
 private slots:
     void layoutRule();
+    void removeButtonClearOfTheSeparator_data();
+    void removeButtonClearOfTheSeparator();
     void loadAndFirstActivation();
     void accountReplyFailures_data();
     void accountReplyFailures();
@@ -239,6 +241,29 @@ void TestFrmSonEkran::layoutRule()
     QVERIFY(w->isVisible());
     fx.main.mdi()->resize(1000, 700);
     QTRY_COMPARE(w->DataGrid1->width(), tw(WidthTw(w) - 245));
+}
+
+void TestFrmSonEkran::removeButtonClearOfTheSeparator_data()
+{
+    QTest::addColumn<QSize>("mainWindow");
+    QTest::newRow("1600x1000") << QSize(1600, 1000);
+    QTest::newRow("1366x768") << QSize(1366, 768);
+    QTest::newRow("1024x700") << QSize(1024, 700);
+}
+
+void TestFrmSonEkran::removeButtonClearOfTheSeparator()
+{
+    QFETCH(QSize, mainWindow);
+    SendFixture fx;
+    fx.main.mdi()->resize(mainWindow);
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    QTRY_COMPARE(w->DataGrid1->width(), tw(WidthTw(w) - 245));
+    const QRect button = w->cmdLstCikart->geometry();
+    for (const QWidget *other : {static_cast<const QWidget *>(w->Frame2), static_cast<const QWidget *>(w->Frame1),
+                                 static_cast<const QWidget *>(w->DataGrid1)})
+        QVERIFY2(!button.intersects(other->geometry()), qPrintable(other->objectName()));
+    // Still a button that holds its caption.
+    QVERIFY(button.height() >= w->cmdLstCikart->fontMetrics().height() + 4);
 }
 
 void TestFrmSonEkran::loadAndFirstActivation()
