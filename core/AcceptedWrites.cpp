@@ -132,6 +132,7 @@ QByteArray journalLine(const JournalRow &row)
     o.insert(QStringLiteral("key"), QUuid::createUuid().toString(QUuid::WithoutBraces));
     o.insert(QStringLiteral("table"), row.table);
     o.insert(QStringLiteral("values"), values);
+    if (row.replace) o.insert(QStringLiteral("replace"), true);
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }
 
@@ -149,6 +150,7 @@ bool readLine(const QByteArray &line, JournalEntry &entry)
     const QJsonObject o = doc.object();
     entry.key = o.value(QStringLiteral("key")).toString();
     entry.row.table = o.value(QStringLiteral("table")).toString();
+    entry.row.replace = o.value(QStringLiteral("replace")).toBool(false);
     if (entry.key.isEmpty() || entry.row.table.isEmpty() || !o.value(QStringLiteral("values")).isArray()) return false;
     for (const QJsonValue &item : o.value(QStringLiteral("values")).toArray()) {
         QPair<QString, QVariant> v;
@@ -223,8 +225,9 @@ void InsertJournalRow(QSqlDatabase &db, const JournalRow &row)
         binds << v.second;
     }
     SqlExec(db,
-            QStringLiteral("INSERT INTO %1 (%2) VALUES(%3)")
-                .arg(row.table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+            QStringLiteral("%1 INTO %2 (%3) VALUES(%4)")
+                .arg(row.replace ? QStringLiteral("INSERT OR REPLACE") : QStringLiteral("INSERT"), row.table,
+                     columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
             binds);
 }
 

@@ -15,6 +15,7 @@
 //
 // Journal: `orvekdata.journal` beside the database, one JSON object per line and row:
 //   {"key":"<uuid>","table":"tbl_giden","values":[["msgid","ID1"],["paket_boyut",3],...]}
+// (with "replace":true for a row that replaces the row of its key)
 // Each line is written and flushed to the disk before WriteAfterAcceptedSend returns.
 // Replaying writes the rows of the journal in one transaction together with their keys in
 // `tbl_gunluk_anahtar` (made when missing), then removes the file and the keys: a start
@@ -32,6 +33,9 @@
 struct JournalRow {
     QString table;
     QVector<QPair<QString, QVariant>> values; // column, value (text, number, Null)
+    // The row takes the place of a row with the same key (INSERT OR REPLACE): a state row
+    // written before a send and completed after it.
+    bool replace = false;
 };
 
 enum class AcceptedWriteResult { Written, Journaled, Failed };
@@ -57,8 +61,9 @@ bool AppendAcceptedWriteJournal(const QVector<JournalRow> &rows);
 // stays for the next start). Never throws, never shows anything.
 void ReplayAcceptedWriteJournal();
 
-// One INSERT of the row's columns with bound values. The table and column names must be
-// plain identifiers (letters, digits, "_"), else OrvekError, as for a failed statement.
+// One INSERT (INSERT OR REPLACE for a replacing row) of the row's columns with bound values.
+// The table and column names must be plain identifiers (letters, digits, "_"), else
+// OrvekError, as for a failed statement.
 void InsertJournalRow(QSqlDatabase &db, const JournalRow &row);
 void InsertJournalRows(QSqlDatabase &db, const QVector<JournalRow> &rows);
 

@@ -14,6 +14,7 @@ std::atomic<int> gConnectTimeoutMs{HttpPoster::kDefaultConnectTimeoutMs};
 std::atomic<int> gTotalTimeoutMs{HttpPoster::kDefaultTotalTimeoutMs};
 std::atomic<int> gLowSpeedSeconds{HttpPoster::kDefaultLowSpeedSeconds};
 std::atomic<qint64> gReplyLimit{HttpPoster::kDefaultReplyLimit};
+thread_local HttpPoster::StopTest tStopTest;
 
 void initCurlOnce()
 {
@@ -22,7 +23,7 @@ void initCurlOnce()
 }
 
 // The reply body as it arrives, up to a limit: past it the transfer is ended at once
-// (curl reports a write error) and what came so far is dropped.
+// (curl reports a write error); the bytes up to the limit stay.
 struct ReplySink {
     QByteArray body;
     qint64 limit = 0;
@@ -35,11 +36,36 @@ size_t collectBody(char *data, size_t size, size_t count, void *userdata)
     const size_t n = size * count;
     if (qint64(sink->body.size()) + qint64(n) > sink->limit) {
         sink->overLimit = true;
-        sink->body = QByteArray();
+        const qint64 room = sink->limit - qint64(sink->body.size());
+        if (room > 0) sink->body.append(data, qsizetype(room));
         return 0;
     }
     sink->body.append(data, qsizetype(n));
     return n;
+}
+
+// Asks the stop test; a test that throws counts as "go on".
+bool askStop(const HttpPoster::StopTest &test)
+{
+    if (!test) return false;
+    try {
+        return test();
+    } catch (...) {
+        return false;
+    }
+}
+
+struct StopState {
+    const HttpPoster::StopTest *test = nullptr;
+    bool stopped = false;
+};
+
+int onProgress(void *userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+    auto *state = static_cast<StopState *>(userdata);
+    if (!askStop(*state->test)) return 0;
+    state->stopped = true;
+    return 1; // curl ends the transfer with CURLE_ABORTED_BY_CALLBACK
 }
 
 struct CurlDeleter {
@@ -64,7 +90,9 @@ QByteArray charsetOf(const char *contentType)
     return cs;
 }
 
-QString decodeReply(const QByteArray &body, const QByteArray &charset)
+} // namespace
+
+QString HttpPoster::decodeBody(const QByteArray &body, const QByteArray &charset)
 {
     if (charset == "windows-1254" || charset == "cp1254" || charset == "iso-8859-9" || charset == "latin5")
         return FromCp1254(body);
@@ -73,7 +101,12 @@ QString decodeReply(const QByteArray &body, const QByteArray &charset)
     return QString::fromUtf8(body);
 }
 
-} // namespace
+HttpPoster::StopTest HttpPoster::setStopTest(StopTest test)
+{
+    StopTest previous = std::move(tStopTest);
+    tStopTest = std::move(test);
+    return previous;
+}
 
 QString HttpPoster::post(const QString &url, const QString &body) { return exchange(url, body).reply; }
 
@@ -93,6 +126,14 @@ PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBy
     result.reply = failure();
     if (url.isEmpty()) {
         result.error = QStringLiteral("URL is empty");
+        return result;
+    }
+    // The thread's stop test as it stands now: a test that replaces it meanwhile does not
+    // reach this exchange.
+    const StopTest stopTest = tStopTest;
+    if (askStop(stopTest)) {
+        result.stopped = true;
+        result.error = QStringLiteral("stop requested");
         return result;
     }
     initCurlOnce();
@@ -118,6 +159,8 @@ PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBy
         return result;
     }
 
+    StopState stop;
+    stop.test = &stopTest;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     CURL *c = curl.get();
     bool ok = curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
@@ -137,19 +180,26 @@ PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBy
               curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+    if (ok && stopTest)
+        ok = curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &onProgress) == CURLE_OK &&
+             curl_easy_setopt(c, CURLOPT_XFERINFODATA, &stop) == CURLE_OK &&
+             curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
     if (!ok) {
         result.error = QStringLiteral("curl refused an option");
         return result;
     }
 
     const CURLcode code = curl_easy_perform(c);
+    char *contentType = nullptr;
+    if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &contentType) != CURLE_OK) contentType = nullptr;
+    result.charset = charsetOf(contentType);
     if (code == CURLE_OK) {
-        char *contentType = nullptr;
-        if (curl_easy_getinfo(c, CURLINFO_CONTENT_TYPE, &contentType) != CURLE_OK) contentType = nullptr;
         result.outcome = PostOutcome::Answered;
-        result.reply = decodeReply(sink.body, charsetOf(contentType));
+        result.reply = decodeBody(sink.body, result.charset);
+        result.body = std::move(sink.body);
         return result;
     }
+    result.body = std::move(sink.body);
 
     // Whether the peer may hold the whole request: curl wrote the request line and the
     // last body byte to the socket, or a reply had begun (the peer read the request).
@@ -164,7 +214,10 @@ PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBy
     const bool bodyOut = requestSize > 0 && uploaded >= curl_off_t(bodyBytes.size());
     const bool replyBegun = headerSize > 0 || status != 0;
     result.outcome = bodyOut || replyBegun ? PostOutcome::SentNoAnswer : PostOutcome::NotSent;
-    if (sink.overLimit)
+    result.stopped = stop.stopped;
+    if (stop.stopped)
+        result.error = QStringLiteral("stop requested");
+    else if (sink.overLimit)
         result.error = QStringLiteral("reply longer than %1 bytes").arg(sink.limit);
     else
         result.error = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));

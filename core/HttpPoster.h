@@ -18,7 +18,7 @@
 //   request is never sent again.
 // - Limits: 15 s to connect, 120 s for the whole exchange, 30 s in which not one byte
 //   moves in either direction, and 64 MiB of reply body (a longer reply is dropped as it
-//   arrives, never kept whole).
+//   arrives, never kept whole: only its first bytes up to the limit stay, in `body`).
 //
 // What a failure means for the peer (PostOutcome):
 //   NotSent       the request body never left: no connection, refused, TLS failure, or the
@@ -32,16 +32,30 @@
 // still sit in the kernel's send buffer when the connection drops, so SentNoAnswer can be
 // given for a request the peer never read. It errs that way on purpose: a request that may
 // have been acted on is never reported as not sent.
+//
+// Stopping: a thread may give its exchanges a stop test (setStopTest, ScopedStopTest). It is
+// asked before a request starts (true: NotSent, nothing is connected) and, while the request
+// runs, from curl's progress callback, which curl calls about once a second even when no
+// byte moves, and more often while bytes do; true aborts the request there. An aborted
+// request has `stopped` set and its outcome as above: SentNoAnswer once the body had gone
+// out. Without a stop test (the default, and the main program's case) nothing changes.
 
 #include <QByteArray>
 #include <QString>
+#include <functional>
 
 enum class PostOutcome { Answered, NotSent, SentNoAnswer };
 
 struct PostResult {
     PostOutcome outcome = PostOutcome::NotSent;
-    QString reply; // the reply text when Answered, else "-1"
-    QString error; // curl's description of the failure ("" when Answered)
+    QString reply;        // the reply text when Answered, else "-1"
+    QString error;        // curl's description of the failure ("" when Answered)
+    bool stopped = false; // the stop test ended it
+    // The reply body's bytes as they came: the whole body when Answered, else what had come
+    // when the exchange ended (a reply that stalled or broke off; at most the reply limit's
+    // first bytes of one too large). Decode with decodeBody(body, charset).
+    QByteArray body;
+    QByteArray charset; // the reply's charset parameter, lower case ("" when none)
 };
 
 class HttpPoster {
@@ -62,6 +76,26 @@ public:
     // The same exchange, telling a failure apart from a reply that happens to read "-1":
     // true with the reply text in `reply`, or false (and `reply` untouched).
     static bool tryPost(const QString &url, const QString &body, QString &reply);
+
+    // The stop test of the exchanges made on the calling thread from now on (an empty one
+    // removes it); returns the one it replaces. The test runs on that thread, inside the
+    // exchange: it must be quick and must not make an exchange itself.
+    using StopTest = std::function<bool()>;
+    static StopTest setStopTest(StopTest test);
+    class ScopedStopTest {
+    public:
+        explicit ScopedStopTest(StopTest test) : m_previous(setStopTest(std::move(test))) {}
+        ~ScopedStopTest() { setStopTest(std::move(m_previous)); }
+        ScopedStopTest(const ScopedStopTest &) = delete;
+        ScopedStopTest &operator=(const ScopedStopTest &) = delete;
+
+    private:
+        StopTest m_previous;
+    };
+
+    // Reply bytes as text, the way an answered reply is decoded: UTF-8 (a byte order mark
+    // dropped) unless the charset names windows-1254, ISO-8859-9 or ISO-8859-1.
+    static QString decodeBody(const QByteArray &body, const QByteArray &charset);
 
     // Shorter limits for tests; resetTimeouts() restores the defaults of all four.
     static void setTimeouts(int connectMs, int totalMs);

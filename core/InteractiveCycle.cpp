@@ -9,15 +9,21 @@
 #include "core/HttpPoster.h"
 #include "core/InteractiveRules.h"
 #include "core/LocalDb.h"
+#include "core/LogText.h"
 #include "core/Normalizers.h"
 #include "core/OrvekError.h"
 #include "core/ValueText.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QSet>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <pugixml.hpp>
 
@@ -50,6 +56,34 @@ void logLine(const InteractiveContext &ctx, const QString &line)
 }
 
 QDateTime nowOf(const InteractiveContext &ctx) { return ctx.now ? ctx.now() : QDateTime::currentDateTime(); }
+
+bool stopped(const InteractiveContext &ctx) { return ctx.stopRequested && ctx.stopRequested(); }
+
+void keepAndAnswer(InteractiveContext &ctx, const QVector<GathwinMessage> &messages, const QString &mode,
+                   const QString &single, CycleOutcome &out);
+
+// Keeps the raw bytes of a reply that did not come or read whole in gathwin-<date-time>.xml
+// beside the database (a second file of the same second gets "-2", ...), at most the reply
+// limit's bytes. The path, or "" when the file could not be written.
+QString keepRawReply(const InteractiveContext &ctx, const QByteArray &bytes)
+{
+    const QDir folder = QFileInfo(LocalDbPath()).absoluteDir();
+    const QString stem = QStringLiteral("gathwin-") + nowOf(ctx).toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString path = folder.filePath(stem + QStringLiteral(".xml"));
+    for (int n = 2; QFileInfo::exists(path) && n < 1000; ++n)
+        path = folder.filePath(stem + QStringLiteral("-%1.xml").arg(n));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return QString();
+    const QByteArray kept = bytes.left(qsizetype(qMin<qint64>(bytes.size(), HttpPoster::replyLimit())));
+    if (file.write(kept) != kept.size() || !file.commit()) return QString();
+    return path;
+}
+
+QString rawFileForLog(const QString &path)
+{
+    return path.isEmpty() ? QStringLiteral("dosyaya yazılamadı.")
+                          : QDir::toNativeSeparators(path) + QStringLiteral(" dosyasında.");
+}
 
 QString errorText(const std::exception &e)
 {
@@ -150,14 +184,16 @@ bool storeMessages(const InteractiveContext &ctx, const QVector<JournalRow> &row
         error);
 }
 
-// What the log keeps of a service reply: a short answer or an error page as it came (at most
-// 200 characters), never the texts of a message list.
-QString replyForLog(const QString &reply)
+// Whether a service reply may hold messages: their texts stand in "msgbody" elements.
+bool mayHoldMessages(const QString &reply) { return reply.contains(QLatin1String("msgbody"), Qt::CaseInsensitive); }
+
+// What the log keeps of a service reply: a short answer or an error page (ReplyForLog), never
+// the texts of a message list.
+QString serviceReplyForLog(const QString &reply)
 {
-    if (reply.contains(QLatin1String("msgbody"), Qt::CaseInsensitive))
+    if (mayHoldMessages(reply))
         return QStringLiteral("%1 karakterlik mesaj listesi (mesaj metinleri kayda alınmaz)").arg(reply.size());
-    if (reply.size() <= 200) return CrLfToBlank(reply);
-    return CrLfToBlank(reply.left(200)) + QStringLiteral("... (%1 karakter)").arg(reply.size());
+    return ReplyForLog(reply);
 }
 
 // The two rows of an accepted answer, in one transaction.
@@ -208,6 +244,10 @@ AnswerResult sendAnswer(InteractiveContext &ctx, const QString &GSMNo, const QSt
         logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt sepete eklenemedi: ") + errorText(e));
         return AnswerResult::NotSent;
     }
+    if (stopped(ctx)) {
+        gw.clearsmsbasket();
+        return AnswerResult::Stopped;
+    }
     const QString reply =
         gw.sendsms(GatewayUserName(ctx.gatewayKind, ctx.userName, ctx.ckey), ctx.password, QString(), QString());
     gw.clearsmsbasket();
@@ -218,7 +258,7 @@ AnswerResult sendAnswer(InteractiveContext &ctx, const QString &GSMNo, const QSt
                                   ? QStringLiteral(" (istek gitti, yanıt gelmedi: yanıt gönderilmiş olabilir)")
                                   : QString();
         logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt ağ geçidince kabul edilmedi, yanıt: ") +
-                         CrLfToBlank(reply) + maybe);
+                         ReplyForLog(reply) + maybe);
         return AnswerResult::Refused;
     }
     switch (writeAnswerRows(ctx, sent.messageId, CrLfToBlank(text), company, gelenid)) {
@@ -418,25 +458,118 @@ QString nodeText(const pugi::xpath_node &n)
 }
 } // namespace
 
-GathwinList ParseGathwinList(const QString &reply)
+namespace {
+// The name offsets (just after "<") of the elements still open where a parse stopped: the
+// first `end` bytes of `xml` are what the parser read (well-formed so far), so a plain scan
+// of tags finds them. A start tag cut off before its ">" counts as open, an end tag cut off
+// before its ">" closes nothing.
+QSet<ptrdiff_t> OpenElementsAt(const char *xml, size_t end)
+{
+    QVector<ptrdiff_t> open;
+    const auto find = [&](size_t from, const char *what) -> size_t {
+        const size_t n = std::strlen(what);
+        for (size_t i = from; i + n <= end; ++i)
+            if (std::memcmp(xml + i, what, n) == 0) return i;
+        return end;
+    };
+    const auto startsWith = [&](size_t at, const char *what) {
+        const size_t n = std::strlen(what);
+        return at + n <= end && std::memcmp(xml + at, what, n) == 0;
+    };
+    size_t i = 0;
+    while (i < end) {
+        if (xml[i] != '<') {
+            ++i;
+            continue;
+        }
+        if (startsWith(i, "<!--")) {
+            i = find(i + 4, "-->") + 3;
+        } else if (startsWith(i, "<![CDATA[")) {
+            i = find(i + 9, "]]>") + 3;
+        } else if (startsWith(i, "<?")) {
+            i = find(i + 2, "?>") + 2;
+        } else if (startsWith(i, "<!")) {
+            int depth = 0; // a DOCTYPE's internal subset
+            size_t j = i + 2;
+            for (; j < end; ++j) {
+                if (xml[j] == '[') ++depth;
+                if (xml[j] == ']') --depth;
+                if (xml[j] == '>' && depth <= 0) break;
+            }
+            i = j + 1;
+        } else if (startsWith(i, "</")) {
+            const size_t close = find(i + 2, ">");
+            if (close >= end) break; // cut inside the end tag: the element is still open
+            if (!open.isEmpty()) open.removeLast();
+            i = close + 1;
+        } else {
+            char quote = 0;
+            size_t j = i + 1;
+            for (; j < end; ++j) {
+                if (quote) {
+                    if (xml[j] == quote) quote = 0;
+                } else if (xml[j] == '"' || xml[j] == '\'') {
+                    quote = xml[j];
+                } else if (xml[j] == '>') {
+                    break;
+                }
+            }
+            if (j >= end || xml[j - 1] != '/') open.append(ptrdiff_t(i + 1));
+            i = j + 1;
+        }
+    }
+    return QSet<ptrdiff_t>(open.begin(), open.end());
+}
+
+// One parse of a reply: whole, or the messages whose both elements had ended before the
+// parser stopped.
+GathwinList ParseList(const QByteArray &utf8)
 {
     GathwinList list;
-    const QByteArray utf8 = reply.toUtf8();
     pugi::xml_document doc;
     // Texts are kept untrimmed, also when they are only blanks.
     const pugi::xml_parse_result parsed = doc.load_buffer(
         utf8.constData(), size_t(utf8.size()), pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
-    if (!parsed) {
-        list.error = QString::fromUtf8(parsed.description());
-        return list;
-    }
-    list.wellFormed = true;
+    list.wellFormed = bool(parsed);
+    if (!list.wellFormed) list.error = QString::fromUtf8(parsed.description());
+    QSet<ptrdiff_t> open;
+    // The parser names the byte it stopped at: the name of an end tag that does not match, or
+    // the last byte of a document that ended with elements open (that byte was read).
+    if (!list.wellFormed)
+        open = OpenElementsAt(utf8.constData(), qBound(size_t(0), size_t(parsed.offset < 0 ? 0 : parsed.offset) + 1,
+                                                       size_t(utf8.size())));
+    const auto complete = [&](const pugi::xpath_node &n) {
+        return list.wellFormed || !open.contains(n.node().offset_debug());
+    };
     const pugi::xpath_node_set bodies = doc.select_nodes("//msgbody");
     const pugi::xpath_node_set numbers = doc.select_nodes("//gsmno");
     list.messages.reserve(int(bodies.size()));
-    for (size_t i = 0; i < bodies.size(); ++i)
-        list.messages.append(
-            GathwinMessage{i < numbers.size() ? nodeText(numbers[i]) : QString(), nodeText(bodies[i])});
+    for (size_t i = 0; i < bodies.size(); ++i) {
+        if (list.wellFormed) {
+            list.messages.append(
+                GathwinMessage{i < numbers.size() ? nodeText(numbers[i]) : QString(), nodeText(bodies[i])});
+            continue;
+        }
+        // A message of a broken reply is kept only with both its elements whole.
+        if (i >= numbers.size() || !complete(bodies[i]) || !complete(numbers[i])) break;
+        list.messages.append(GathwinMessage{nodeText(numbers[i]), nodeText(bodies[i])});
+    }
+    return list;
+}
+} // namespace
+
+GathwinList ParseGathwinList(const QString &reply)
+{
+    GathwinList list = ParseList(reply.toUtf8());
+    if (list.wellFormed || !reply.contains(QChar(0))) return list;
+    // A NUL character ends the parser's reading; without it the rest of the list may read.
+    QString withoutNul = reply;
+    withoutNul.remove(QChar(0));
+    GathwinList again = ParseList(withoutNul.toUtf8());
+    if (again.wellFormed || again.messages.size() > list.messages.size()) {
+        list.messages = std::move(again.messages);
+        list.nulDropped = true;
+    }
     return list;
 }
 
@@ -655,14 +788,38 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
     }
 
     // 3-4. The request.
-    QString reply;
-    if (!HttpPoster::tryPost(KovasetGathwinAddress(), GathwinRequest(user, password, QStringLiteral("REC UNREAD")),
-                             reply)) {
-        out.result = CycleResult::ExchangeFailed;
-        out.reply = HttpPoster::failure();
-        logLine(ctx, QStringLiteral("Etkileşimli servise ulaşılamadı."));
+    if (stopped(ctx)) {
+        out.result = CycleResult::Stopped;
         return out;
     }
+    const PostResult posted =
+        HttpPoster::exchange(KovasetGathwinAddress(), GathwinRequest(user, password, QStringLiteral("REC UNREAD")));
+    if (posted.outcome != PostOutcome::Answered) {
+        out.result = CycleResult::ExchangeFailed;
+        out.reply = HttpPoster::failure();
+        if (posted.outcome == PostOutcome::SentNoAnswer && !posted.body.isEmpty()) {
+            // The service began to answer: it may have marked the messages read already.
+            const QString part = HttpPoster::decodeBody(posted.body, posted.charset);
+            const GathwinList list = ParseGathwinList(part);
+            out.result = CycleResult::Incomplete;
+            out.rawFile = keepRawReply(ctx, posted.body);
+            logLine(ctx, QStringLiteral("Etkileşimli servisin yanıtı yarıda kaldı (%1; %2 bayt geldi): %3 tam mesaj "
+                                        "saklanıyor; gelen kısım ")
+                                 .arg(posted.stopped ? QStringLiteral("durdurma isteği") : posted.error)
+                                 .arg(posted.body.size())
+                                 .arg(list.messages.size()) +
+                             rawFileForLog(out.rawFile));
+            keepAndAnswer(ctx, list.messages, mode, single, out);
+            return out;
+        }
+        QString why;
+        if (posted.outcome == PostOutcome::SentNoAnswer)
+            why = posted.stopped ? QStringLiteral(" (istek gitti, durdurma isteğiyle kesildi; yanıt gelmedi)")
+                                 : QStringLiteral(" (istek gitti, yanıt gelmedi: ") + posted.error + QLatin1Char(')');
+        logLine(ctx, QStringLiteral("Etkileşimli servise ulaşılamadı.") + why);
+        return out;
+    }
+    const QString &reply = posted.reply;
     out.reply = reply;
 
     // 5. "err...": the service is switched off until the settings are saved again.
@@ -670,11 +827,11 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
         out.result = CycleResult::ServiceError;
         try {
             SetParam(QStringLiteral("flg_interaktif"), QStringLiteral("0"));
-            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı \"") + replyForLog(reply) +
-                             QStringLiteral("\": etkileşimli servis kapatıldı."));
+            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı ") + serviceReplyForLog(reply) +
+                             QStringLiteral(": etkileşimli servis kapatıldı."));
         } catch (const std::exception &e) {
-            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı \"") + replyForLog(reply) +
-                             QStringLiteral("\"; servis kapatılamadı: ") + errorText(e));
+            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı ") + serviceReplyForLog(reply) +
+                             QStringLiteral("; servis kapatılamadı: ") + errorText(e));
         }
         return out;
     }
@@ -687,55 +844,85 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
     // 7. The list.
     const GathwinList list = ParseGathwinList(reply);
     if (!list.wellFormed) {
-        out.result = CycleResult::Unreadable;
-        logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı okunamadı (") + list.error +
-                         QStringLiteral("), hiçbir mesaj saklanmadı. Yanıt: ") + replyForLog(reply));
+        if (!mayHoldMessages(reply)) {
+            out.result = CycleResult::Unreadable;
+            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı okunamadı (") + list.error +
+                             QStringLiteral("), hiçbir mesaj saklanmadı. Yanıt: ") + serviceReplyForLog(reply));
+            return out;
+        }
+        // A list that does not read whole: its whole messages are kept as usual, the reply
+        // itself beside the database for whoever recovers the rest.
+        out.result = CycleResult::Incomplete;
+        out.rawFile = keepRawReply(ctx, posted.body);
+        logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı tam okunamadı (%1%2): %3 tam mesaj saklanıyor; yanıtın "
+                                    "kendisi ")
+                             .arg(list.error, list.nulDropped ? QStringLiteral("; NUL karakterleri atıldı") : QString())
+                             .arg(list.messages.size()) +
+                         rawFileForLog(out.rawFile));
+        keepAndAnswer(ctx, list.messages, mode, single, out);
         return out;
     }
     out.result = CycleResult::Fetched;
-    out.fetched = int(list.messages.size());
-    if (list.messages.isEmpty()) return out;
+    keepAndAnswer(ctx, list.messages, mode, single, out);
+    return out;
+}
+
+namespace {
+void keepAndAnswer(InteractiveContext &ctx, const QVector<GathwinMessage> &messages, const QString &mode,
+                   const QString &single, CycleOutcome &out)
+{
+    out.fetched = int(messages.size());
+    if (messages.isEmpty()) return;
 
     // The service has marked these messages read: a store that fails puts them in the journal,
     // which the next start of either program writes into the inbox.
-    const QVector<JournalRow> rows = inboxRows(list.messages, nowOf(ctx));
+    const QVector<JournalRow> rows = inboxRows(messages, nowOf(ctx));
     QVector<qint64> ids;
     QString storeError;
     if (storeMessages(ctx, rows, ids, storeError)) {
         out.stored = int(ids.size());
-        ids.resize(list.messages.size()); // never short: a missing id reads 0
+        ids.resize(messages.size()); // never short: a missing id reads 0
     } else {
-        ids.fill(0, list.messages.size());
-        const QString failed = QStringLiteral("Gelen %1 mesaj saklanamadı (").arg(list.messages.size()) + storeError;
+        ids.fill(0, messages.size());
+        const QString failed = QStringLiteral("Gelen %1 mesaj saklanamadı (").arg(messages.size()) + storeError;
         if (AppendAcceptedWriteJournal(rows)) {
             logLine(ctx, failed + QStringLiteral("); günlüğe alındı, program yeniden başladığında yazılacak."));
         } else {
             logLine(ctx, failed + QStringLiteral("); günlüğe de yazılamadı."));
-            for (const GathwinMessage &m : list.messages)
-                logLine(ctx, QStringLiteral("Saklanamayan mesaj: ") + m.gsmno);
+            for (const GathwinMessage &m : messages) logLine(ctx, QStringLiteral("Saklanamayan mesaj: ") + m.gsmno);
         }
     }
 
     if (ctx.userName.isEmpty()) {
-        logLine(ctx,
-                QStringLiteral("Ağ geçidi kullanıcısı yok: %1 gelen mesaj yanıtlanmadı.").arg(list.messages.size()));
-        return out;
+        logLine(ctx, QStringLiteral("Ağ geçidi kullanıcısı yok: %1 gelen mesaj yanıtlanmadı.").arg(messages.size()));
+        return;
     }
-    if (mode != QLatin1String("1") && mode != QLatin1String("2")) return out;
+    if (mode != QLatin1String("1") && mode != QLatin1String("2")) return;
 
-    for (int i = 0; i < list.messages.size(); ++i) {
-        const GathwinMessage &m = list.messages.at(i);
+    for (int i = 0; i < messages.size(); ++i) {
+        const GathwinMessage &m = messages.at(i);
         if (NormalizeGsmNumber(m.gsmno).isEmpty()) continue;
         AnswerResult r = AnswerResult::NotSent;
-        try {
-            r = mode == QLatin1String("1") ? TekMesajGonder(ctx, m.gsmno, single, m.msgbody, ids.at(i))
-                                           : PrmMesajGonder(ctx, m.gsmno, m.msgbody, ids.at(i));
-        } catch (const std::exception &e) {
-            logLine(ctx, messageName(ids.at(i), m.gsmno) + QStringLiteral(": yanıtlanamadı: ") + errorText(e));
+        if (!stopped(ctx)) {
+            try {
+                r = mode == QLatin1String("1") ? TekMesajGonder(ctx, m.gsmno, single, m.msgbody, ids.at(i))
+                                               : PrmMesajGonder(ctx, m.gsmno, m.msgbody, ids.at(i));
+            } catch (const std::exception &e) {
+                logLine(ctx, messageName(ids.at(i), m.gsmno) + QStringLiteral(": yanıtlanamadı: ") + errorText(e));
+            }
+        } else {
+            r = AnswerResult::Stopped;
+        }
+        if (r == AnswerResult::Stopped) {
+            // The messages stay stored; what is not answered now is not answered later.
+            out.stopped = true;
+            logLine(ctx,
+                    QStringLiteral("Durdurma isteği: %1 gelen mesaj saklandı, yanıtlanmadı.").arg(messages.size() - i));
+            return;
         }
         if (r == AnswerResult::Accepted || r == AnswerResult::Journaled || r == AnswerResult::AcceptedNotLogged)
             ++out.accepted;
         if (r == AnswerResult::Refused) ++out.refused;
     }
-    return out;
 }
+} // namespace

@@ -15,8 +15,10 @@
 // The cycle works on the local connection (OpenLocalDb) and reads its own settings from
 // tbl_param at every run: flg_interaktif, IntKullanici and IntParola (Base64), IntDonusTip,
 // Int1Mesaj. Nothing fetched is lost: all messages of a reply are stored first, in one
-// transaction, then answered in order; a message that cannot be stored goes whole into the
-// log and is still answered.
+// transaction, then answered in order; a message that cannot be stored goes to the journal
+// and is still answered. A reply that does not come or read whole (cut off, a broken byte,
+// stalled after its first bytes) still gives its whole messages, stored and answered as
+// usual, and its raw bytes are kept in gathwin-<date-time>.xml beside the database.
 
 #include "core/Gateway.h"
 #include "core/GatewayKind.h"
@@ -56,6 +58,9 @@ struct InteractiveContext {
     // The store of the fetched messages (RunLocalTransaction when empty). The rows of an
     // accepted answer go through WriteAfterAcceptedSend: retried, else journaled.
     LocalWriteRunner runLocalWrite;
+    // Asked before the poll and before every answer: true stops the cycle there (the fetched
+    // messages are stored all the same, the rest are not answered). None: never stops.
+    std::function<bool()> stopRequested;
 
     // ERP results fetched by value during the running cycle, and the prepared rule lookups
     // (InteractiveStart drops both at its start and end).
@@ -87,17 +92,21 @@ enum class CycleResult {
     ExchangeFailed, // the service could not be reached
     ServiceError,   // a reply beginning with "err": the service is switched off
     NoMessages,     // "ok 08"
-    Unreadable,     // not a well-formed XML list: nothing stored, the reply logged
+    Unreadable,     // no list (no "msgbody" in it) and not well-formed XML: nothing stored, the reply logged
+    Incomplete,     // a list that did not come or read whole: its whole messages kept, the raw reply in rawFile
     Fetched,        // a list was read (it may hold no message)
+    Stopped,        // a stop was requested before the poll: nothing asked
 };
 
 struct CycleOutcome {
     CycleResult result = CycleResult::ServiceOff;
     QString reply;
-    int fetched = 0;  // messages in the list
-    int stored = 0;   // of them stored in tbl_int_msgbox
-    int accepted = 0; // answers the gateway accepted
-    int refused = 0;  // answers sent but not accepted
+    int fetched = 0;      // messages in the list (the whole ones of an incomplete list)
+    int stored = 0;       // of them stored in tbl_int_msgbox
+    int accepted = 0;     // answers the gateway accepted
+    int refused = 0;      // answers sent but not accepted
+    bool stopped = false; // a stop request ended the answers
+    QString rawFile;      // Incomplete: gathwin-<date-time>.xml beside the database ("" when it could not be written)
 };
 
 enum class AnswerResult {
@@ -106,6 +115,7 @@ enum class AnswerResult {
     Journaled,         // accepted; the log rows went to the journal (written at the next start)
     AcceptedNotLogged, // accepted, but the log rows could be written neither to the tables nor the journal
     Refused,           // the gateway refused it or could not be reached: no row
+    Stopped,           // not sent: a stop was requested
 };
 
 // One cycle.
@@ -121,6 +131,10 @@ AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const
 
 // The messages of a list reply, in document order: the text of the i-th "//msgbody" node with
 // the text of the i-th "//gsmno" node ("" when there are fewer numbers), both untrimmed.
+// A reply that is not well-formed (cut off, a broken byte, stalled) still gives the messages
+// that were whole before the parser stopped: pairs of a "msgbody" and a "gsmno" element whose
+// end tags both came, up to the first pair that is not whole. A NUL character (where the
+// parser stops reading) is dropped when the reply without it gives more messages.
 struct GathwinMessage {
     QString gsmno;
     QString msgbody;
@@ -129,6 +143,7 @@ struct GathwinList {
     bool wellFormed = false;
     QString error; // the parser's description when not well-formed
     QVector<GathwinMessage> messages;
+    bool nulDropped = false; // the messages are those of the reply without its NUL characters
 };
 GathwinList ParseGathwinList(const QString &reply);
 

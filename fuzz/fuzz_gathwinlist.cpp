@@ -1,7 +1,10 @@
-// libFuzzer target: the interactive service's list reader. A broken reply is told apart from a
-// well-formed one (with the parser's description), never half read.
+// libFuzzer target: the interactive service's list reader and the log form of a reply. A
+// broken reply is told apart from a well-formed one (with the parser's description); what it
+// gives are whole messages only; the log form of any reply is one line without control
+// characters.
 
 #include "core/InteractiveCycle.h"
+#include "core/LogText.h"
 #include "fuzz/FuzzInput.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -11,8 +14,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString reply = fuzzinput::replyText(data, size);
     const GathwinList list = ParseGathwinList(reply);
     check(list.error.isEmpty() == list.wellFormed);
-    if (!list.wellFormed) check(list.messages.isEmpty());
+    check(!list.nulDropped || !list.wellFormed);
     // Each message comes from its own "msgbody" element.
     check(list.messages.size() <= reply.count(QStringLiteral("msgbody")));
+
+    const QString logged = ReplyForLog(reply);
+    for (const QChar c : logged) {
+        const ushort u = c.unicode();
+        check(u >= 0x20 && !(u >= 0x7F && u <= 0x9F) && u != 0x2028 && u != 0x2029);
+    }
+    check(logged.size() <= 2 + kLogExcerptChars * 6 + 32);
     return 0;
 }

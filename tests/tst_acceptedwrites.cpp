@@ -96,6 +96,7 @@ private slots:
     void replayAfterAnInterruptedReplayWritesNothingTwice();
     void unreadableLinesKeptAside();
     void failedWhenNeitherTableNorJournalTakesTheRows();
+    void replacingRowTakesThePlaceOfItsKey();
 };
 
 // Two other processes keep the write lock almost all the time, each taking it again within
@@ -231,6 +232,35 @@ void TestAcceptedWrites::failedWhenNeitherTableNorJournalTakesTheRows()
         WriteAfterAcceptedSend([](QSqlDatabase &) { throw OrvekError(QStringLiteral("disk full")); },
                                SentMessageJournalRows(logRows(QStringLiteral("ID:3"))));
     QCOMPARE(r, AcceptedWriteResult::Failed);
+}
+
+// A state row written before a send and completed after it: the completed row, journaled,
+// replaces the first one when the journal is written in; plain rows stay plain inserts.
+void TestAcceptedWrites::replacingRowTakesThePlaceOfItsKey()
+{
+    ProgramFolderFixture fx;
+    fx.exec(QStringLiteral("INSERT INTO tbl_kovaset_parca (tarih, sirket_kod, msg_tip, msgid) "
+                           "VALUES ('2026-12-10', '01', 'Doğum günü tebriği', NULL)"));
+    JournalRow done{QStringLiteral("tbl_kovaset_parca"),
+                    {{QStringLiteral("tarih"), QStringLiteral("2026-12-10")},
+                     {QStringLiteral("sirket_kod"), QStringLiteral("01")},
+                     {QStringLiteral("msg_tip"), QStringLiteral("Doğum günü tebriği")},
+                     {QStringLiteral("msgid"), QStringLiteral("ID:5")}}};
+    done.replace = true;
+    QVector<JournalRow> rows = SentMessageJournalRows(logRows(QStringLiteral("ID:5")));
+    rows.append(done);
+    QVERIFY(AppendAcceptedWriteJournal(rows));
+    const QStringList lines = journalLines();
+    QCOMPARE(lines.size(), 2);
+    QVERIFY(!lines[0].contains(QStringLiteral("\"replace\"")));
+    QVERIFY(lines[1].contains(QStringLiteral("\"replace\":true")));
+
+    ReplayAcceptedWriteJournal();
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath() + QStringLiteral(".bad")));
+    QCOMPARE(fx.rows(QStringLiteral("SELECT sirket_kod, msgid FROM tbl_kovaset_parca")),
+             (QList<QVariantList>{{QStringLiteral("01"), QStringLiteral("ID:5")}}));
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msgid = 'ID:5'")).toInt(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestAcceptedWrites)

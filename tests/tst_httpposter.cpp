@@ -57,6 +57,9 @@ private slots:
     void slowButMovingReplyIsNotCut();
     void replyLimit_data();
     void replyLimit();
+    void bytesOfABrokenReplyStay();
+    void stopTest_data();
+    void stopTest();
 };
 
 void TestHttpPoster::postsUtf8XmlBody()
@@ -274,8 +277,94 @@ void TestHttpPoster::replyLimit()
     }
     QCOMPARE(r.outcome, PostOutcome::SentNoAnswer);
     QCOMPARE(r.reply, QStringLiteral("-1"));
+    // What came up to the limit stays, never more.
+    QCOMPARE(r.body.size(), limit);
     // The exchange ended at the limit, not after the server had written everything.
     if (replyBytes - limit > 8 * 1024 * 1024) QVERIFY(server.streamedBytes() < replyBytes);
+}
+
+// A reply that stops after its first bytes, or breaks off, leaves those bytes with the
+// failure, decoded by the reply's charset.
+void TestHttpPoster::bytesOfABrokenReplyStay()
+{
+    const QByteArray whole = ToCp1254(QStringLiteral("<l><m>Çağrı</m><m>İkinci</m></l>"));
+    FakeHttpServer server(
+        [&whole](const FakeRequest &) { return FakeReply::stalled(whole, 16, "text/xml; charset=windows-1254"); });
+    HttpPoster::setTimeouts(1000, 20000);
+    HttpPoster::setLowSpeedSeconds(1);
+    const PostResult r = HttpPoster::exchange(server.url(QStringLiteral("/")), QStringLiteral("<x/>"));
+    QCOMPARE(r.outcome, PostOutcome::SentNoAnswer);
+    QVERIFY(!r.stopped);
+    QCOMPARE(r.reply, QStringLiteral("-1"));
+    QCOMPARE(r.body, whole.left(16));
+    QCOMPARE(r.charset, QByteArray("windows-1254"));
+    QCOMPARE(HttpPoster::decodeBody(r.body, r.charset), QStringLiteral("<l><m>Çağrı</m><"));
+}
+
+void TestHttpPoster::stopTest_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("stopAfterMs"); // 0: the test says "stop" from the start
+    QTest::addColumn<PostOutcome>("expected");
+    QTest::addColumn<int>("expectedRequests");
+    QTest::addColumn<QByteArray>("bodyBytes");
+    QTest::newRow("stop before the request") << "silent" << 0 << PostOutcome::NotSent << 0 << QByteArray();
+    QTest::newRow("server reads the body, never answers")
+        << "silent" << 300 << PostOutcome::SentNoAnswer << 1 << QByteArray();
+    QTest::newRow("answer stalls after its first bytes")
+        << "stall" << 300 << PostOutcome::SentNoAnswer << 1 << QByteArray("<l><m>1</m>");
+    QTest::newRow("never accepted: nothing went out") << "backlog" << 300 << PostOutcome::NotSent << 0 << QByteArray();
+    QTest::newRow("answered before the stop") << "answer" << 5000 << PostOutcome::Answered << 1 << QByteArray("ID:7");
+}
+
+// The stop test ends a request long before any of the poster's limits (60 s to connect, 60 s
+// of stall, 120 s in all here); the 10 s bound only guards against a hang.
+void TestHttpPoster::stopTest()
+{
+    QFETCH(QString, kind);
+    QFETCH(int, stopAfterMs);
+    QFETCH(PostOutcome, expected);
+    QFETCH(int, expectedRequests);
+    QFETCH(QByteArray, bodyBytes);
+    FakeHttpServer server([kind](const FakeRequest &) {
+        if (kind == QLatin1String("silent")) return FakeReply::silent();
+        if (kind == QLatin1String("stall")) return FakeReply::stalled("<l><m>1</m><m>2</m></l>", 11);
+        return FakeReply::text(QStringLiteral("ID:7"));
+    });
+    FullBacklogListener backlog;
+    QVERIFY(backlog.isListening());
+    HttpPoster::setTimeouts(60000, 120000);
+    HttpPoster::setLowSpeedSeconds(60);
+    const QString url = kind == QLatin1String("backlog") ? backlog.url(QStringLiteral("/")) : server.url("/");
+
+    QElapsedTimer clock;
+    clock.start();
+    int asked = 0;
+    PostResult r;
+    {
+        HttpPoster::ScopedStopTest stop([&] {
+            ++asked;
+            return clock.elapsed() >= stopAfterMs;
+        });
+        r = HttpPoster::exchange(url, QStringLiteral("<MainmsgBody>%1</MainmsgBody>").arg(QString(5000, 'a')));
+    }
+    const qint64 took = clock.elapsed();
+    QCOMPARE(r.outcome, expected);
+    QCOMPARE(r.stopped, expected != PostOutcome::Answered);
+    QCOMPARE(server.requestCount(), expectedRequests);
+    QCOMPARE(r.body, bodyBytes);
+    QVERIFY(asked >= 1);
+    if (r.stopped) {
+        QCOMPARE(r.reply, QStringLiteral("-1"));
+        QCOMPARE(r.error, QStringLiteral("stop requested"));
+        QVERIFY2(took < 10000, qPrintable(QString::number(took)));
+        qInfo("%s: ended %lld ms after the start, %lld ms after the stop", QTest::currentDataTag(), took,
+              took - stopAfterMs);
+    }
+
+    // Gone with its scope: the next exchange of this thread runs to its answer.
+    FakeHttpServer answering([](const FakeRequest &) { return FakeReply::text(QStringLiteral("tamam")); });
+    QCOMPARE(HttpPoster::post(answering.url(QStringLiteral("/")), QStringLiteral("<x/>")), QStringLiteral("tamam"));
 }
 
 QTEST_GUILESS_MAIN(TestHttpPoster)

@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "core/Base64.h"
 #include "core/Gathwin.h"
+#include "core/HttpPoster.h"
 #include "core/InteractiveCycle.h"
 #include "core/LocalDb.h"
 #include "tests/support/ErpStandIn.h"
@@ -12,8 +13,13 @@
 #include "tests/support/FakeGathwin.h"
 #include "tests/support/Fixtures.h"
 
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QUrl>
 #include <QtTest>
+
+Q_DECLARE_METATYPE(FakeReply)
 
 namespace {
 
@@ -130,6 +136,10 @@ private slots:
     void storeFailureKeepsMessagesInJournal();
     void answerRowsTogetherOrNotAtAll();
     void unreachableServiceStoresNothing();
+    void brokenReplyKeepsWholeMessages_data();
+    void brokenReplyKeepsWholeMessages();
+    void stopBeforeEveryRequest_data();
+    void stopBeforeEveryRequest();
     void fixedAddress();
 };
 
@@ -140,7 +150,11 @@ void TestInteractiveCycle::initTestCase()
     erpSample();
 }
 
-void TestInteractiveCycle::cleanup() { SetKovasetGathwinAddress(QString()); }
+void TestInteractiveCycle::cleanup()
+{
+    SetKovasetGathwinAddress(QString());
+    HttpPoster::resetTimeouts();
+}
 
 void TestInteractiveCycle::cycle_data()
 {
@@ -179,7 +193,7 @@ void TestInteractiveCycle::cycle_data()
     QTest::newRow("capital ERR is a list") << "1"
                                            << "x" << none << "ERR" << none << ""
                                            << "gwuser"
-                                           << "1" << none << none << none << none << 0 << "Yanıt: ERR";
+                                           << "1" << none << none << none << none << 0 << "Yanıt: \"ERR\"";
     QTest::newRow("ok 08") << "1"
                            << "x" << none << "ok 08" << none << ""
                            << "gwuser"
@@ -187,17 +201,18 @@ void TestInteractiveCycle::cycle_data()
     QTest::newRow("-1 from the service") << "1"
                                          << "x" << none << "-1" << none << ""
                                          << "gwuser"
-                                         << "1" << none << none << none << none << 0 << "Yanıt: -1";
+                                         << "1" << none << none << none << none << 0 << "Yanıt: \"-1\"";
     QTest::newRow("HTML page") << "1"
                                << "x" << none << "<HTML><BODY>Sunucu hatası<br></BODY></HTML>" << none << ""
                                << "gwuser"
                                << "1" << none << none << none << none << 0 << "Sunucu hatası<br>";
-    QTest::newRow("truncated XML, logged without its texts")
+    QTest::newRow("truncated XML, no whole message: logged without its texts")
         << "1"
         << "x" << none << truncated << none << ""
         << "gwuser"
         << "1" << none << none << none << none << 0
-        << QString("Yanıt: %1 karakterlik mesaj listesi (mesaj metinleri kayda alınmaz)").arg(truncated.size());
+        << QString("Etkileşimli servis yanıtı tam okunamadı (Start-end tags mismatch): 0 tam mesaj saklanıyor; "
+                   "yanıtın kendisi ");
     QTest::newRow("fewer numbers than texts")
         << "1"
         << "Tesekkurler" << none << list2 << none << ""
@@ -246,13 +261,13 @@ void TestInteractiveCycle::cycle_data()
         << "Tesekkurler" << QStringList{one} << "" << none << "01"
         << "gwuser"
         << "1" << QStringList{"905321234567|Merhaba"} << QStringList{"5321234567|Tesekkurler"} << none << none << 0
-        << "Mesaj 1 (905321234567): yanıt ağ geçidince kabul edilmedi, yanıt: 01";
+        << "Mesaj 1 (905321234567): yanıt ağ geçidince kabul edilmedi, yanıt: \"01\"";
     QTest::newRow("mode 1, gateway unreachable")
         << "1"
         << "Tesekkurler" << QStringList{one} << "" << QStringList{} << "close"
         << "gwuser"
         << "1" << QStringList{"905321234567|Merhaba"} << QStringList{"5321234567|Tesekkurler"} << none << none << 0
-        << "yanıt: -1";
+        << "yanıt: \"-1\"";
     QTest::newRow("no gateway user: all stored, none answered")
         << "1"
         << "Tesekkurler" << QStringList{one, "905551112233|Iki"} << "" << none << ""
@@ -539,6 +554,179 @@ void TestInteractiveCycle::fixedAddress()
     QCOMPARE(KovasetGathwinAddress(), QStringLiteral("http://127.0.0.1:9/gathwin.asp"));
     SetKovasetGathwinAddress(QString());
     QCOMPARE(KovasetGathwinAddress(), fixed);
+}
+
+namespace {
+// n messages from 90532123450<k> with the texts "Mesaj <k>", as the service lists them.
+QVector<QPair<QString, QString>> numberedMessages(int n)
+{
+    QVector<QPair<QString, QString>> out;
+    for (int k = 1; k <= n; ++k)
+        out.append({QStringLiteral("90532123450%1").arg(k), QStringLiteral("Mesaj %1").arg(k)});
+    return out;
+}
+// The bytes of the list up to the end of its k-th message.
+qsizetype endOfMessage(const QByteArray &list, int k)
+{
+    qsizetype at = 0;
+    for (int i = 0; i < k; ++i) at = list.indexOf("</message>", at) + 10;
+    return at;
+}
+QStringList inboxOf(const QVector<QPair<QString, QString>> &messages)
+{
+    QStringList out;
+    for (const auto &m : messages) out << m.first + QLatin1Char('|') + m.second;
+    return out;
+}
+} // namespace
+
+void TestInteractiveCycle::brokenReplyKeepsWholeMessages_data()
+{
+    QTest::addColumn<FakeReply>("reply");
+    QTest::addColumn<qint64>("replyLimit"); // 0: the default
+    QTest::addColumn<QStringList>("inbox");
+    QTest::addColumn<QByteArray>("rawFile"); // what the file beside the database holds; "": no file
+    QTest::addColumn<QString>("logHas");
+
+    const QVector<QPair<QString, QString>> seven = numberedMessages(7);
+    const QByteArray list7 = FakeGathwin::listReply(seven).toUtf8();
+    const QByteArray list6 = FakeGathwin::listReply(seven.mid(0, 6)).toUtf8();
+    const auto six = inboxOf(seven.mid(0, 6));
+
+    const QByteArray cut = list7.left(endOfMessage(list7, 6) + 40); // inside the 7th text
+    QTest::newRow("cut off inside the 7th message")
+        << FakeReply::bytes(cut, "text/xml; charset=utf-8") << qint64(0) << six << cut
+        << "yanıtı tam okunamadı (Error parsing start element tag): 6 tam mesaj saklanıyor; yanıtın kendisi ";
+    QByteArray nul = list6;
+    nul.replace("Mesaj 4", QByteArray("Mesaj\0 4", 8));
+    QTest::newRow("NUL byte inside the 4th message")
+        << FakeReply::bytes(nul, "text/xml; charset=utf-8") << qint64(0) << six << nul
+        << "; NUL karakterleri atıldı): 6 tam mesaj saklanıyor";
+    const qsizetype three = endOfMessage(list6, 3) + 25;
+    QTest::newRow("stalled after the 3rd message")
+        << FakeReply::stalled(list6, three) << qint64(0) << inboxOf(seven.mid(0, 3)) << list6.left(three)
+        << QString("yanıtı yarıda kaldı (Operation too slow. Less than 1 bytes/sec transferred the last 1 seconds; "
+                   "%1 bayt geldi): 3 tam mesaj saklanıyor; gelen kısım ")
+               .arg(three);
+    const qint64 limit = endOfMessage(list6, 4) + 10;
+    QTest::newRow("longer than the reply limit")
+        << FakeReply::bytes(list6, "text/xml; charset=utf-8") << limit << inboxOf(seven.mid(0, 4))
+        << list6.left(qsizetype(limit)) << "4 tam mesaj saklanıyor; gelen kısım ";
+    QTest::newRow("error page: no list, no file")
+        << FakeReply::html("<HTML><BODY>Hata<br></BODY></HTML>") << qint64(0) << QStringList{} << QByteArray()
+        << "hiçbir mesaj saklanmadı. Yanıt: \"<HTML><BODY>Hata<br></BODY></HTML>\"";
+}
+
+// Whatever breaks a reply, the messages it holds whole are stored and answered as usual, and
+// the raw reply is kept beside the database; the log line says how many and names the file.
+void TestInteractiveCycle::brokenReplyKeepsWholeMessages()
+{
+    QFETCH(FakeReply, reply);
+    QFETCH(qint64, replyLimit);
+    QFETCH(QStringList, inbox);
+    QFETCH(QByteArray, rawFile);
+    QFETCH(QString, logHas);
+    CycleRig rig;
+    rig.service.queueReply(reply);
+    HttpPoster::setLowSpeedSeconds(1);
+    if (replyLimit > 0) HttpPoster::setReplyLimit(replyLimit);
+
+    const CycleOutcome out = InteractiveStart(rig.ctx);
+    HttpPoster::resetTimeouts();
+
+    QCOMPARE(rig.table("SELECT gsmno, msg FROM tbl_int_msgbox ORDER BY id"), inbox);
+    QCOMPARE(out.stored, int(inbox.size()));
+    QCOMPARE(rig.sendBodies().size(), inbox.size());
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_int_donus").toInt(), int(inbox.size()));
+    const QStringList files = QDir(rig.fx.folder()).entryList({QStringLiteral("gathwin-*.xml")}, QDir::Files);
+    const QString log = rig.log.join('\n');
+    QVERIFY2(log.contains(logHas), qPrintable(log));
+    if (rawFile.isEmpty()) {
+        QCOMPARE(out.result, CycleResult::Unreadable);
+        QCOMPARE(files, QStringList{});
+        return;
+    }
+    QCOMPARE(out.result, CycleResult::Incomplete);
+    QCOMPARE(files, QStringList{QStringLiteral("gathwin-20261210-102030.xml")});
+    QCOMPARE(QDir(rig.fx.folder()).filePath(files.first()), out.rawFile);
+    QVERIFY2(log.contains(QDir::toNativeSeparators(out.rawFile) + QStringLiteral(" dosyasında.")), qPrintable(log));
+    QFile f(out.rawFile);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), rawFile);
+    // The texts of the messages stay out of the log.
+    QVERIFY(!log.contains(QStringLiteral("Mesaj 1")));
+
+    // A second broken reply in the same second gets a file of its own (a stall takes curl
+    // several seconds to see: it measures the speed over its last few seconds).
+    if (reply.kind == FakeReply::Kind::Stall) return;
+    rig.service.queueReply(reply);
+    if (replyLimit > 0) HttpPoster::setReplyLimit(replyLimit);
+    InteractiveStart(rig.ctx);
+    QVERIFY(QFile::exists(QDir(rig.fx.folder()).filePath(QStringLiteral("gathwin-20261210-102030-2.xml"))));
+}
+
+void TestInteractiveCycle::stopBeforeEveryRequest_data()
+{
+    QTest::addColumn<QString>("stopWhen"); // "always", "answered" (a send reached the gateway), "polled"
+    QTest::addColumn<bool>("stallPoll");   // the service stops after two whole messages
+    QTest::addColumn<bool>("holdSends");   // the gateway reads a send and never answers
+    QTest::addColumn<int>("polls");
+    QTest::addColumn<int>("stored");
+    QTest::addColumn<int>("sends");
+    QTest::addColumn<QString>("logHas");
+    QTest::newRow("stop before the poll") << "always" << false << false << 0 << 0 << 0 << "";
+    QTest::newRow("stop after the first answer")
+        << "answered" << false << false << 1 << 3 << 1 << "Durdurma isteği: 2 gelen mesaj saklandı, yanıtlanmadı.";
+    QTest::newRow("stop while the first answer waits")
+        << "answered" << false << true << 1 << 3 << 1 << "(istek gitti, yanıt gelmedi: yanıt gönderilmiş olabilir)";
+    QTest::newRow("stop while the poll has stalled")
+        << "polled" << true << false << 1 << 2 << 0 << "yanıtı yarıda kaldı (durdurma isteği; ";
+}
+
+// The stop request is looked at before the poll and before every answer; a request in flight
+// is aborted by the poster's stop test. What was fetched is stored all the same.
+void TestInteractiveCycle::stopBeforeEveryRequest()
+{
+    QFETCH(QString, stopWhen);
+    QFETCH(bool, stallPoll);
+    QFETCH(bool, holdSends);
+    QFETCH(int, polls);
+    QFETCH(int, stored);
+    QFETCH(int, sends);
+    QFETCH(QString, logHas);
+    CycleRig rig;
+    const QVector<QPair<QString, QString>> three = numberedMessages(3);
+    if (stallPoll) {
+        const QByteArray list = FakeGathwin::listReply(three).toUtf8();
+        rig.service.queueReply(FakeReply::stalled(list, endOfMessage(list, 2) + 5));
+    } else {
+        for (const auto &m : three) rig.service.queueUnread(m.first, m.second);
+    }
+    if (holdSends) rig.gateway.setReply(QStringLiteral("1"), FakeReply::silent());
+    const auto stop = [&] {
+        if (stopWhen == QLatin1String("always")) return true;
+        if (stopWhen == QLatin1String("polled")) return rig.service.requestCount() > 0;
+        return !rig.sendBodies().isEmpty();
+    };
+    rig.ctx.stopRequested = stop;
+    QElapsedTimer clock;
+    clock.start();
+    CycleOutcome out;
+    {
+        // The poster's limits (30 s of stall) are far away: only the stop ends a held request.
+        HttpPoster::ScopedStopTest inFlight(stop);
+        out = InteractiveStart(rig.ctx);
+    }
+    QVERIFY2(clock.elapsed() < 10000, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(rig.service.requestCount(), polls);
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_int_msgbox").toInt(), stored);
+    QCOMPARE(rig.sendBodies().size(), sends);
+    if (polls == 0) QCOMPARE(out.result, CycleResult::Stopped);
+    const QString log = rig.log.join('\n');
+    if (logHas.isEmpty())
+        QVERIFY2(rig.log.isEmpty(), qPrintable(log));
+    else
+        QVERIFY2(log.contains(logHas), qPrintable(log));
 }
 
 QTEST_GUILESS_MAIN(TestInteractiveCycle)

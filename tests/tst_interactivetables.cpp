@@ -337,6 +337,34 @@ void TestInteractiveTables::listReader_data()
     QTest::newRow("truncated") << "<messages><message><gsmno>905321234567</gsmno><msgbody>BAK" << false
                                << QStringList{};
     QTest::newRow("HTML page") << "<HTML><BODY>Sunucu hatası<br></BODY></HTML>" << false << QStringList{};
+
+    // A broken list gives the messages whose both elements had ended.
+    const QString two = "<l><m><gsmno>1</gsmno><msgbody>a</msgbody></m><m><gsmno>2</gsmno><msgbody>b</msgbody></m>";
+    QTest::newRow("cut inside the third text")
+        << two + "<m><gsmno>3</gsmno><msgbody>c" << false << QStringList{"1|a", "2|b"};
+    QTest::newRow("cut inside the third start tag")
+        << two + "<m><gsmno>3</gsmno><msgbody x=\"" << false << QStringList{"1|a", "2|b"};
+    QTest::newRow("cut inside an end tag") << "<l><m><gsmno>1</gsmno><msgbody>ab</msgbo" << false << QStringList{};
+    QTest::newRow("cut right after both elements")
+        << "<l><m><gsmno>1</gsmno><msgbody>a</msgbody>" << false << QStringList{"1|a"};
+    QTest::newRow("cut inside a number") << two + "<m><gsmno>53" << false << QStringList{"1|a", "2|b"};
+    QTest::newRow("text before its number, number cut")
+        << "<l><m><msgbody>a</msgbody><gsmno>5" << false << QStringList{};
+    QTest::newRow("mismatched end tag") << two + "<m><gsmno>3</gsmno><msgbody>c</x></m></l>" << false
+                                        << QStringList{"1|a", "2|b"};
+    QTest::newRow("garbage after the list") << two + "</l><" << false << QStringList{"1|a", "2|b"};
+    QTest::newRow("tags in comments, CDATA and attribute values are no tags")
+        << "<l><!-- <msgbody> --><m a=\"x>y\"><gsmno>1</gsmno><msgbody><![CDATA[</msgbody>]]>z</msgbody></m>"
+           "<m><gsmno>2"
+        << false << QStringList{"1|</msgbody>z"};
+    QTest::newRow("empty number element")
+        << "<l><m><gsmno/><msgbody>a</msgbody></m><m><gsmno>2" << false << QStringList{"|a"};
+    QTest::newRow("NUL inside a text: dropped, the rest reads")
+        << QString(two).replace("<msgbody>b", QStringLiteral("<msgbody>b") + QChar(0) + "c") + "</l>" << false
+        << QStringList{"1|a", "2|bc"};
+    QTest::newRow("NUL and a cut") << QString(two).replace("<msgbody>b", QStringLiteral("<msgbody>") + QChar(0) + "b") +
+                                          "<m><gsmno>3"
+                                   << false << QStringList{"1|a", "2|b"};
 }
 
 void TestInteractiveTables::listReader()

@@ -91,6 +91,14 @@ FakeReply FakeReply::stream(qint64 bytes)
     return r;
 }
 
+FakeReply FakeReply::stalled(const QByteArray &body, qint64 bytesFirst, const QByteArray &contentType)
+{
+    FakeReply r = bytes(body, contentType);
+    r.kind = Kind::Stall;
+    r.stallAfter = qBound<qint64>(0, bytesFirst, body.size());
+    return r;
+}
+
 namespace {
 
 QByteArray reasonPhrase(int status)
@@ -257,6 +265,10 @@ private:
             return;
         case FakeReply::Kind::Stream:
             startStream(head(reply, reply.streamBytes, true), reply.streamBytes);
+            return;
+        case FakeReply::Kind::Stall:
+            m_waiting = true;
+            m_socket->write(head(reply, reply.body.size(), true) + reply.body.left(qsizetype(reply.stallAfter)));
             return;
         case FakeReply::Kind::Answer:
             break;

@@ -37,7 +37,7 @@ struct FakeRequest {
 };
 
 struct FakeReply {
-    enum class Kind { Answer, Close, Silent, Trickle, Stream };
+    enum class Kind { Answer, Close, Silent, Trickle, Stream, Stall };
     Kind kind = Kind::Answer;
     int status = 200;
     QByteArray contentType = "text/plain; charset=utf-8";
@@ -45,6 +45,7 @@ struct FakeReply {
     int delayMs = 0;        // answer only after this long
     int byteIntervalMs = 0; // Trickle: one byte of the answer every so often
     qint64 streamBytes = 0; // Stream: length of the generated body
+    qint64 stallAfter = 0;  // Stall: body bytes written before the answer stops
 
     // 200 with a UTF-8 text body.
     static FakeReply text(const QString &body);
@@ -67,6 +68,11 @@ struct FakeReply {
     // A 200 answer of `bytes` bytes of 'x', generated as the socket drains (never held
     // whole in memory).
     static FakeReply stream(qint64 bytes);
+    // A 200 answer whose head (with the whole body's length) and first `bytesFirst` body
+    // bytes come at once, and then nothing more: the connection stays open until the client
+    // leaves or the server stops.
+    static FakeReply stalled(const QByteArray &body, qint64 bytesFirst,
+                             const QByteArray &contentType = "text/xml; charset=utf-8");
 };
 
 class FakeHttpServer {
