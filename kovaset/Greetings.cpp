@@ -8,6 +8,7 @@
 #include "core/Gateway.h"
 #include "core/GatewayKind.h"
 #include "core/LocalDb.h"
+#include "core/LogText.h"
 #include "core/OrvekError.h"
 #include "core/RecipientMerge.h"
 #include "core/SentLog.h"
@@ -34,29 +35,30 @@ QString describe(const std::exception &e) { return QString::fromStdString(e.what
 // whole reply came back: the body went out, so the messages may have been taken.
 bool RequestMayHaveGoneOut(const Gateway &gw) { return gw.lastOutcome() == PostOutcome::SentNoAnswer; }
 
-// The rows of a greeting part that may have gone out: its log row (when the gateway accepted
-// it) and its progress row (msgid Null when no answer came), in one transaction. A locked
-// database is retried for a minute; then the rows go to the journal that the next start
-// writes in, so the part is never sent twice and its log row is never lost.
-AcceptedWriteResult WriteGreetingPart(const std::optional<SentMessageRow> &sent, const QString &day,
-                                      const QString &company, const QString &kind, const QString &msgid)
+// The progress row of a greeting part: msgid Null while its request may be out (written and
+// committed before the request goes), the gateway's message id once the accepted reply's
+// rows are written.
+// The completed row replaces the one written before the request.
+JournalRow ProgressRow(const QString &day, const QString &company, const QString &kind, const QVariant &msgid)
 {
-    QVector<JournalRow> rows;
-    if (sent) rows = SentMessageJournalRows({*sent});
-    rows.append(JournalRow{QStringLiteral("tbl_kovaset_parca"),
-                           {{QStringLiteral("tarih"), day},
-                            {QStringLiteral("sirket_kod"), company},
-                            {QStringLiteral("msg_tip"), kind},
-                            {QStringLiteral("msgid"), msgid.isNull() ? QVariant() : QVariant(msgid)}}});
-    return WriteAfterAcceptedSend([&rows](QSqlDatabase &db) { InsertJournalRows(db, rows); }, rows);
+    JournalRow row{QStringLiteral("tbl_kovaset_parca"),
+                   {{QStringLiteral("tarih"), day},
+                    {QStringLiteral("sirket_kod"), company},
+                    {QStringLiteral("msg_tip"), kind},
+                    {QStringLiteral("msgid"), msgid}}};
+    row.replace = !msgid.isNull();
+    return row;
 }
 
-// A gateway reply as it may stand in the log: one line, at most 60 characters.
-QString replyForLog(const QString &reply)
+// The rows of an accepted greeting part, in one transaction: its log row and its progress
+// row, completed with the message id. A locked database is retried for a minute; then the
+// rows go to the journal that the next start writes in, so the log row is never lost.
+AcceptedWriteResult WriteAcceptedPart(const SentMessageRow &sent, const QString &day, const QString &company,
+                                      const QString &kind)
 {
-    QString r = reply.simplified();
-    if (r.size() > 60) r = r.left(60) + QStringLiteral("...");
-    return QLatin1Char('"') + r + QLatin1Char('"');
+    QVector<JournalRow> rows = SentMessageJournalRows({sent});
+    rows.append(ProgressRow(day, company, kind, sent.msgid));
+    return WriteAfterAcceptedSend([&rows](QSqlDatabase &db) { InsertJournalRows(db, rows); }, rows);
 }
 } // namespace
 
@@ -123,6 +125,7 @@ void KovasetEngine::Kovaset()
 
     QVector<Company> companies;
     QSet<QString> done;
+    QVector<QPair<QString, QString>> maybeSent; // (company, kind) of parts whose request may be out
     try {
         const QString basla = GetParam(QStringLiteral("KovasetBasla"));
         const QString bitir = GetParam(QStringLiteral("KovasetBitir"));
@@ -153,8 +156,13 @@ void KovasetEngine::Kovaset()
         }
         {
             QSqlQuery q = SqlExec(
-                LocalDb(), QStringLiteral("SELECT sirket_kod, msg_tip FROM tbl_kovaset_parca WHERE tarih = ?"), {day});
-            while (q.next()) done.insert(partKey(day, textOf(q.value(0)), textOf(q.value(1))));
+                LocalDb(), QStringLiteral("SELECT sirket_kod, msg_tip, msgid FROM tbl_kovaset_parca WHERE tarih = ?"),
+                {day});
+            while (q.next()) {
+                const QString key = partKey(day, textOf(q.value(0)), textOf(q.value(1)));
+                done.insert(key);
+                if (q.value(2).isNull()) maybeSent.append({textOf(q.value(0)), textOf(q.value(1))});
+            }
             if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
         }
     } catch (const std::exception &e) {
@@ -162,18 +170,29 @@ void KovasetEngine::Kovaset()
         m_log.write(QStringLiteral("Tebrik çalışması yapılamadı: ") + describe(e));
         return;
     }
+    // Parts whose request went out without a reply that was written (no answer, or the
+    // program ended before the rows): they may have been sent, so not again today.
+    for (const auto &part : maybeSent) {
+        const QString key = partKey(day, part.first, part.second);
+        if (m_partsDoneHere.contains(key) || m_maybeSentLogged.contains(key)) continue;
+        m_maybeSentLogged.insert(key);
+        m_log.write(
+            QStringLiteral("Tebrik isteği önceki bir çalışmada gitmiş, yanıtı yazılmamış; gönderilmiş olabilir, "
+                           "bugün yeniden gönderilmeyecek: şirket %1, %2")
+                .arg(part.first, part.second));
+    }
     if (companies.isEmpty()) return;
 
     bool allDone = true;
     for (const Company &c : companies) {
-        if (m_ended) return;
+        if (m_ended || stopRequested()) return;
         const bool birthdayDue = c.birthdays && !done.contains(partKey(day, c.code, BirthdayKind())) &&
                                  !m_partsDoneHere.contains(partKey(day, c.code, BirthdayKind()));
         const bool anniversaryDue = c.anniversaries && !done.contains(partKey(day, c.code, AnniversaryKind())) &&
                                     !m_partsDoneHere.contains(partKey(day, c.code, AnniversaryKind()));
         if (!birthdayDue && !anniversaryDue) continue;
         if (!IsPlainCompanyCode(c.code)) {
-            m_log.write(QStringLiteral("Şirket kodu geçersiz, tebrik gönderilmedi: ") + replyForLog(c.code));
+            m_log.write(QStringLiteral("Şirket kodu geçersiz, tebrik gönderilmedi: ") + ReplyForLog(c.code));
             allDone = false;
             continue;
         }
@@ -219,14 +238,17 @@ void KovasetEngine::Kovaset()
             continue;
         }
 
-        if (birthdayDue &&
-            sendPart(c, BirthdayKind(), c.birthdayText, c.birthdayOriginator, birthdays, runAt) == PartResult::Failed)
-            allDone = false;
-        if (m_ended) return;
-        if (anniversaryDue && sendPart(c, AnniversaryKind(), c.anniversaryText, c.anniversaryOriginator, anniversaries,
-                                       runAt) == PartResult::Failed)
-            allDone = false;
-        if (m_ended) return;
+        if (birthdayDue) {
+            const PartResult r = sendPart(c, BirthdayKind(), c.birthdayText, c.birthdayOriginator, birthdays, runAt);
+            if (r == PartResult::Stopped || m_ended) return;
+            if (r == PartResult::Failed) allDone = false;
+        }
+        if (anniversaryDue) {
+            const PartResult r =
+                sendPart(c, AnniversaryKind(), c.anniversaryText, c.anniversaryOriginator, anniversaries, runAt);
+            if (r == PartResult::Stopped || m_ended) return;
+            if (r == PartResult::Failed) allDone = false;
+        }
     }
     if (!allDone) return;
 
@@ -280,12 +302,32 @@ KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const 
         m_log.write(QStringLiteral("Bugün tebrik edilecek kişi yok: ") + what);
         return PartResult::Done;
     }
+    const QString key = partKey(day, company.code, kind);
+    if (stopRequested()) {
+        m_gateway.clearsmsbasket();
+        return PartResult::Stopped;
+    }
+
+    // Before the request goes, the part is recorded as being sent (committed), so that no
+    // restart after a crash can send it a second time.
+    const LocalWriteResult intent =
+        RunLocalWrite([&](QSqlDatabase &db) { InsertJournalRow(db, ProgressRow(day, company.code, kind, QVariant())); },
+                      AcceptedWriteRetryMs(), {}, [this] { return stopRequested(); });
+    if (intent.status != LocalWriteStatus::Written) {
+        m_gateway.clearsmsbasket();
+        if (stopPending()) return PartResult::Stopped;
+        m_log.write(
+            QStringLiteral("Tebrik gönderilmedi, gönderim kaydı yazılamadı (sonraki turda denenecek): %1: ").arg(what) +
+            intent.error);
+        return PartResult::Failed;
+    }
 
     const QString reply = m_gateway.sendsms(GatewayUserName(), gPassword, originator, QString());
     // The basket is empty after every send, whatever happened.
     m_gateway.clearsmsbasket();
     const GatewaySendReply parsed = ParseSendReply(reply);
-    const QString key = partKey(day, company.code, kind);
+    // A stop that came while the request ran (it may have ended the request).
+    const bool stopped = stopPending();
 
     if (parsed.accepted) {
         SentMessageRow row;
@@ -298,7 +340,7 @@ KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const 
         row.tarih = runAt;
         row.gtarih = runAt;
         row.sirket_kod = company.code;
-        const AcceptedWriteResult w = WriteGreetingPart(row, day, company.code, kind, parsed.messageId);
+        const AcceptedWriteResult w = WriteAcceptedPart(row, day, company.code, kind);
         // Written or not, it went out: this run never sends the part again.
         m_partsDoneHere.insert(key);
         if (w == AcceptedWriteResult::Written)
@@ -311,19 +353,33 @@ KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const 
                                  what)
                             .arg(count)
                             .arg(row.msgid, runAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
-        return PartResult::Done;
+        return stopped ? PartResult::Stopped : PartResult::Done;
     }
 
     if (RequestMayHaveGoneOut(m_gateway)) {
-        WriteGreetingPart(std::nullopt, day, company.code, kind, QString());
+        // The progress row stays as it was written before the request.
         m_partsDoneHere.insert(key);
-        m_log.write(QStringLiteral("Tebrik isteği gitti, yanıt gelmedi; gönderilmiş olabilir, bugün yeniden "
-                                   "gönderilmeyecek: %1, %2 mesaj")
-                        .arg(what)
-                        .arg(count));
-        return PartResult::Done;
+        m_log.write(
+            QStringLiteral("Tebrik isteği %1, yanıt gelmedi; gönderilmiş olabilir, bugün yeniden "
+                           "gönderilmeyecek: %2, %3 mesaj")
+                .arg(stopped ? QStringLiteral("gitti, durdurma isteğiyle kesildi") : QStringLiteral("gitti"), what)
+                .arg(count));
+        return stopped ? PartResult::Stopped : PartResult::Done;
     }
 
-    m_log.write(QStringLiteral("Tebrik gönderilemedi: %1, yanıt %2").arg(what, replyForLog(reply)));
-    return PartResult::Failed;
+    // Nothing went out (or the gateway refused it): the part is free to be sent again.
+    const LocalWriteResult undo = RunLocalWrite([&](QSqlDatabase &db) {
+        SqlExec(db,
+                QStringLiteral("DELETE FROM tbl_kovaset_parca WHERE tarih = ? AND sirket_kod = ? AND msg_tip = ? AND "
+                               "msgid IS NULL"),
+                {day, company.code, kind});
+    });
+    const QString kept = undo.status == LocalWriteStatus::Written
+                             ? QString()
+                             : QStringLiteral("; gönderim kaydı silinemedi, bugün yeniden denenmeyecek: ") + undo.error;
+    if (stopped)
+        m_log.write(QStringLiteral("Tebrik durdurma isteğiyle gönderilmedi: %1").arg(what) + kept);
+    else
+        m_log.write(QStringLiteral("Tebrik gönderilemedi: %1, yanıt %2").arg(what, ReplyForLog(reply)) + kept);
+    return stopped ? PartResult::Stopped : PartResult::Failed;
 }

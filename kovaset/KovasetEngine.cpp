@@ -19,9 +19,59 @@ KovasetEngine::KovasetEngine(KovasetLog &log, Clock clock, QObject *parent)
     connect(&m_greetingTimer, &QTimer::timeout, this, &KovasetEngine::onGreetingTick);
     connect(&m_interactiveTimer, &QTimer::timeout, this, &KovasetEngine::onInteractiveTick);
     Lifecycle::setHandler([this] { end(QStringLiteral("program sonlandırıldı"), 1); });
+    m_previousStopTest = HttpPoster::setStopTest([this] { return inFlightStop(); });
 }
 
-KovasetEngine::~KovasetEngine() { Lifecycle::setHandler({}); }
+KovasetEngine::~KovasetEngine()
+{
+    HttpPoster::setStopTest(std::move(m_previousStopTest));
+    Lifecycle::setHandler({});
+}
+
+void KovasetEngine::noteStop(const QString &reason, int exitStatus)
+{
+    if (m_stopPending) return;
+    m_stopPending = true;
+    m_stopReason = reason;
+    m_stopStatus = exitStatus;
+}
+
+bool KovasetEngine::signalStop()
+{
+    if (!m_stopSignal) return false;
+    const QString reason = m_stopSignal();
+    if (reason.isEmpty()) return false;
+    noteStop(reason, 0);
+    return true;
+}
+
+bool KovasetEngine::stopRequested()
+{
+    if (m_stopPending || m_ended) return true;
+    if (signalStop()) return true;
+    try {
+        if (GetParam(QStringLiteral("flg_kovaset")) == QLatin1String("0"))
+            noteStop(QStringLiteral("flg_kovaset \"0\""), 0);
+    } catch (const std::exception &e) {
+        noteStop(QStringLiteral("flg_kovaset okunamadı: ") + QString::fromStdString(e.what()), 1);
+    }
+    return m_stopPending;
+}
+
+bool KovasetEngine::inFlightStop()
+{
+    if (m_stopPending || m_ended) return true;
+    if (signalStop()) return true;
+    if (m_flagReadInFlight.isValid() && m_flagReadInFlight.elapsed() < kFlagReadInFlightMs) return false;
+    m_flagReadInFlight.start();
+    try {
+        if (GetParam(QStringLiteral("flg_kovaset")) == QLatin1String("0"))
+            noteStop(QStringLiteral("flg_kovaset \"0\""), 0);
+    } catch (const std::exception &) {
+        // The stop check after the request sees it.
+    }
+    return m_stopPending;
+}
 
 void KovasetEngine::startTimers()
 {
@@ -58,6 +108,10 @@ void KovasetEngine::onStopTick()
 {
     if (m_ended) return;
     setTimer(m_stopTimer, m_stopOn, false);
+    if (m_stopPending || signalStop()) {
+        end(m_stopReason, m_stopStatus);
+        return;
+    }
     QString flag;
     try {
         flag = GetParam(QStringLiteral("flg_kovaset"));
@@ -83,6 +137,10 @@ void KovasetEngine::onGreetingTick()
         return;
     }
     Kovaset();
+    if (m_stopPending) {
+        end(m_stopReason, m_stopStatus);
+        return;
+    }
     setTimer(m_greetingTimer, m_greetingOn, true);
 }
 
@@ -125,6 +183,10 @@ void KovasetEngine::onInteractiveTick()
                     m_log.write(QStringLiteral("İnteraktif döngü hatası: ") + QString::fromStdString(e.what()));
                 }
                 m_elapsedMs = 0;
+                if (m_stopPending) {
+                    end(m_stopReason, m_stopStatus);
+                    return;
+                }
             }
         }
     }
@@ -138,6 +200,7 @@ void KovasetEngine::RunInteractiveCycle()
         return;
     }
     InteractiveContext ctx = InteractiveContextFromSettings(m_gateway);
+    ctx.stopRequested = [this] { return stopRequested(); };
     ctx.now = [this] { return now(); };
     ctx.log = [this](const QString &line) { m_log.write(line); };
     InteractiveStart(ctx);

@@ -11,15 +11,22 @@
 // holds the program's one Gateway object, writes the log, and installs itself as the
 // Lifecycle handler, so "the program ends" anywhere below ends the engine.
 //
+// Stopping within a run: the work asks stopRequested() before every request (a greeting
+// part, the service poll, each answer) and stops there; a request in flight is aborted by
+// the poster's stop test, which the engine installs on its thread (inFlightStop()). Either
+// way the engine ends as soon as the running work has returned, with the reason of the stop.
+//
 // Extending it (the interactive cycle): derive and override RunInteractiveCycle(), or set
 // the interactiveCycle function; use now() for the time, gateway() for the gateway, log()
 // for log lines, RunErpQueryReconnectingOnce (core/ErpQueries.h) for ERP queries and
 // RunLocalWrite (kovaset/LocalWrites.h) for writes to the shared database.
 
 #include "core/Gateway.h"
+#include "core/HttpPoster.h"
 #include "kovaset/KovasetLog.h"
 
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QSet>
 #include <QString>
@@ -49,6 +56,20 @@ public:
     bool hasEnded() const { return m_ended; }
     int exitStatus() const { return m_exitStatus; }
     void setEndHandler(std::function<void(int exitStatus)> handler) { m_endHandler = std::move(handler); }
+
+    // The stop request: a stop signal (stopSignal), or flg_kovaset reading "0" or not
+    // readable. Once seen it stays: the running work stops before its next request and the
+    // engine ends after it. Reads the flag at every call.
+    bool stopRequested();
+    bool stopPending() const { return m_stopPending; }
+    // The test the poster asks while a request runs: the signal at every call, the flag at
+    // most every kFlagReadInFlightMs; a flag that cannot be read there aborts nothing (the
+    // stop check ends the program right after the request).
+    bool inFlightStop();
+    static constexpr int kFlagReadInFlightMs = 200;
+    // The reason of a stop signal received ("SIGTERM alındı"), "" while none came. It is
+    // asked inside requests: it must be quick and read only what a signal handler writes.
+    void setStopSignal(std::function<QString()> stopSignal) { m_stopSignal = std::move(stopSignal); }
 
     // The timer handlers.
     void onStopTick();
@@ -92,9 +113,11 @@ private:
         QString anniversaryText;
         QString anniversaryOriginator;
     };
-    enum class PartResult { Done, Failed };
+    enum class PartResult { Done, Failed, Stopped };
 
     void setTimer(QTimer &timer, bool &on, bool wanted);
+    void noteStop(const QString &reason, int exitStatus);
+    bool signalStop();
     PartResult sendPart(const Company &company, const QString &kind, const QString &text, const QString &originator,
                         const QVector<Contact> &contacts, const QDateTime &runAt);
     static QString partKey(const QString &day, const QString &code, const QString &kind);
@@ -117,6 +140,14 @@ private:
     int m_interactiveCycles = 0;
     // Parts done in this process whose rows could not be written: never sent again today.
     QSet<QString> m_partsDoneHere;
+    // Parts found as "may have been sent" by an earlier run, logged once.
+    QSet<QString> m_maybeSentLogged;
+    std::function<QString()> m_stopSignal;
+    bool m_stopPending = false;
+    QString m_stopReason;
+    int m_stopStatus = 0;
+    QElapsedTimer m_flagReadInFlight;
+    HttpPoster::StopTest m_previousStopTest;
 };
 
 // The interactive period of an IntPeriyot text in ms: a whole number of minutes of at least 1

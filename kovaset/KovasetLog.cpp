@@ -1,6 +1,7 @@
 #include "kovaset/KovasetLog.h"
 
 #include "core/LocalDb.h"
+#include "core/LogText.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,7 +14,7 @@ QString KovasetLog::lineFor(const QDateTime &at, const QString &text)
     body.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     body.replace(QLatin1Char('\r'), QLatin1Char(' '));
     body.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + body;
+    return at.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")) + QLatin1Char(' ') + EscapeControlCharacters(body);
 }
 
 void KovasetLog::write(const QString &text)

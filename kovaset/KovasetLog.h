@@ -2,8 +2,9 @@
 
 // The automatic program's log: kovaset.log beside the database and standard error, one UTF-8
 // line per event, "yyyy-MM-dd HH:mm:ss" + one blank + the text (each line break of the text
-// becomes one blank). Once the file would pass 1 MiB it is renamed kovaset.log.1 (replacing
-// an older one) and a new file begins. Lines never carry passwords or message texts.
+// becomes one blank, any other control character \xNN: EscapeControlCharacters). Once the
+// file would pass 1 MiB it is renamed kovaset.log.1 (replacing an older one) and a new file
+// begins. Lines never carry passwords or message texts.
 
 #include <QDateTime>
 #include <QString>

@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <atomic>
 
 #ifdef Q_OS_UNIX
 #include <QSocketNotifier>
@@ -46,27 +47,43 @@ bool WriteStopFlag(const QString &value, QString &error)
 
 #ifdef Q_OS_UNIX
 int g_signalPipe[2] = {-1, -1};
+// The first stop signal received (0: none), for the running work to see between and inside
+// its requests.
+std::atomic<int> g_stopSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "written in a signal handler");
 
 void onSignal(int signo)
 {
+    int none = 0;
+    g_stopSignal.compare_exchange_strong(none, signo);
     const char c = char(signo);
     [[maybe_unused]] const auto n = ::write(g_signalPipe[1], &c, 1);
 }
 
-// Turns the stop signals into an end of the engine on its own thread, after the running
-// work has returned.
+QString StopSignalReason(int signo)
+{
+    const QString name = signo == SIGTERM  ? QStringLiteral("SIGTERM")
+                         : signo == SIGINT ? QStringLiteral("SIGINT")
+                                           : QStringLiteral("SIGHUP");
+    return name + QStringLiteral(" alındı");
+}
+
+// Turns the stop signals into an end of the engine: a run sees the signal before its next
+// request and aborts the one in flight (the engine ends when the run has returned); between
+// runs the event loop ends the engine at once.
 void InstallStopSignals(KovasetEngine &engine, QObject *owner)
 {
+    engine.setStopSignal([] {
+        const int signo = g_stopSignal.load();
+        return signo == 0 ? QString() : StopSignalReason(signo);
+    });
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) != 0) return;
     auto *notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, owner);
     QObject::connect(notifier, &QSocketNotifier::activated, owner, [&engine] {
         char c = 0;
         if (::read(g_signalPipe[0], &c, 1) != 1) return;
-        const int signo = int(static_cast<unsigned char>(c));
-        const QString name = signo == SIGTERM  ? QStringLiteral("SIGTERM")
-                             : signo == SIGINT ? QStringLiteral("SIGINT")
-                                               : QStringLiteral("SIGHUP");
-        engine.end(name + QStringLiteral(" alındı"), 0);
+        const int first = g_stopSignal.load();
+        engine.end(StopSignalReason(first != 0 ? first : int(static_cast<unsigned char>(c))), 0);
     });
     struct sigaction sa = {};
     sa.sa_handler = onSignal;
@@ -96,7 +113,9 @@ void InstallLoggingPrompt(KovasetLog &log)
     });
 }
 
-int KovasetMain()
+int KovasetMain() { return KovasetMain(QCoreApplication::arguments().mid(1)); }
+
+int KovasetMain(const QStringList &arguments)
 {
 #ifdef Q_OS_UNIX
     IgnoreBrokenPipes();
@@ -104,7 +123,6 @@ int KovasetMain()
     KovasetLog log; // standard error only until the database is known to be usable
     InstallLoggingPrompt(log);
     InstallDatabaseClosing();
-    const QStringList arguments = QCoreApplication::arguments().mid(1);
     QString error;
 
     if (IsUninstallRequest(arguments)) {

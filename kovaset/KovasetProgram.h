@@ -7,8 +7,9 @@
 //      copy ends at once without touching the database.
 //   3. flg_kovaset "1"; the log-on entry; the engine's timers.
 // No usable database: one log line on standard error, exit status 1, no file made. Message
-// boxes become log lines answered at once. SIGTERM, SIGINT and SIGHUP end the program once
-// the running work returns.
+// boxes become log lines answered at once. SIGTERM, SIGINT and SIGHUP end the program: at
+// once when idle; during a run, before its next request (the request in flight is aborted
+// within about a second), once the run has returned.
 
 #include <QString>
 #include <QStringList>
@@ -23,5 +24,7 @@ bool IsUninstallRequest(const QStringList &arguments);
 // text and is answered with its default button (the first: Ok, Yes).
 void InstallLoggingPrompt(KovasetLog &log);
 
-// The whole program inside a QCoreApplication; returns the exit status.
+// The whole program inside a QCoreApplication; returns the exit status. The arguments are
+// the program's own (without its path); KovasetMain() takes them from the application.
 int KovasetMain();
+int KovasetMain(const QStringList &arguments);

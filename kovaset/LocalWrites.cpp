@@ -20,6 +20,17 @@ void execOrThrow(QSqlDatabase &db, const char *sql)
     QSqlQuery q(db);
     if (!q.exec(QLatin1String(sql))) throw OrvekError(errorText(q.lastError()));
 }
+
+// Each try waits this long inside SQLite, so that the loop below sees its time limit and its
+// stop test often; the connection's usual wait comes back afterwards.
+constexpr int kTryBusyTimeoutMs = 250;
+constexpr int kNormalBusyTimeoutMs = 5000;
+
+void setBusyTimeout(const QSqlDatabase &db, int ms)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
+}
 } // namespace
 
 bool IsDatabaseLockedText(const QString &description)
@@ -31,7 +42,7 @@ bool IsDatabaseLockedText(const QString &description)
 }
 
 LocalWriteResult RunLocalWrite(const std::function<void(QSqlDatabase &)> &work, qint64 maxWaitMs,
-                               const std::function<void()> &waitStep)
+                               const std::function<void()> &waitStep, const std::function<bool()> &stopWaiting)
 {
     QElapsedTimer waited;
     waited.start();
@@ -42,6 +53,11 @@ LocalWriteResult RunLocalWrite(const std::function<void(QSqlDatabase &)> &work, 
         try {
             OpenLocalDb();
             db = LocalDb();
+            setBusyTimeout(db, kTryBusyTimeoutMs);
+            struct Restore {
+                QSqlDatabase db;
+                ~Restore() { setBusyTimeout(db, kNormalBusyTimeoutMs); }
+            } restore{db};
             execOrThrow(db, "BEGIN IMMEDIATE");
             begun = true;
             work(db);
@@ -61,7 +77,7 @@ LocalWriteResult RunLocalWrite(const std::function<void(QSqlDatabase &)> &work, 
             result.status = LocalWriteStatus::Failed;
             return result;
         }
-        if (waited.elapsed() >= maxWaitMs) {
+        if (waited.elapsed() >= maxWaitMs || (stopWaiting && stopWaiting())) {
             result.status = LocalWriteStatus::Busy;
             return result;
         }

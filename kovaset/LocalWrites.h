@@ -24,9 +24,11 @@ inline constexpr qint64 kLocalWriteWaitMs = 60000;
 
 // Runs `work` (which throws OrvekError on failure) inside BEGIN IMMEDIATE ... COMMIT on the
 // local connection, opening it when it is closed. A busy or locked database is tried again
-// until maxWaitMs have passed, calling waitStep between tries (a short sleep by default).
+// until maxWaitMs have passed, calling waitStep between tries (a short sleep by default);
+// a stopWaiting that returns true between tries ends the wait early (Busy).
 LocalWriteResult RunLocalWrite(const std::function<void(QSqlDatabase &)> &work, qint64 maxWaitMs = kLocalWriteWaitMs,
-                               const std::function<void()> &waitStep = {});
+                               const std::function<void()> &waitStep = {},
+                               const std::function<bool()> &stopWaiting = {});
 
 // Whether a driver's description tells of a database that another connection holds.
 bool IsDatabaseLockedText(const QString &description);

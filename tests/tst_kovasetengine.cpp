@@ -245,6 +245,10 @@ void TestKovasetEngine::logLinesAndRotation()
     QCOMPARE(
         KovasetLog::lineFor(QDateTime(QDate(2026, 12, 9), QTime(8, 5, 7)), QStringLiteral("Kovaset: bir\r\niki\nüç")),
         QStringLiteral("2026-12-09 08:05:07 Kovaset: bir iki üç"));
+    // Any other control character of a text is shown, never written as it came.
+    QCOMPARE(KovasetLog::lineFor(QDateTime(QDate(2026, 12, 9), QTime(8, 5, 7)),
+                                 QStringLiteral("yanıt ") + QString::fromUtf8("a\0b\x1b[2J\tc", 9)),
+             QStringLiteral("2026-12-09 08:05:07 yanıt a\\x00b\\x1B[2J\\x09c"));
 
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("kovaset.log"));

@@ -15,11 +15,14 @@
 #include "tests/support/Recorders.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <memory>
+#include <sqlite3.h>
 
 namespace {
 const QString kBirthday = QStringLiteral("Doğum günü tebriği");
@@ -39,6 +42,27 @@ QVariantMap person(const QVariant &adi, const QVariant &soyadi, const QVariant &
     m[QStringLiteral("EvlTarih")] =
         married.isValid() ? ErpStandIn::dayNumber(married.year(), married.month(), married.day()) : 0;
     return m;
+}
+
+// A statement on the database file through a connection of its own, from any thread (the
+// fake servers answer on theirs); the first column of the first row, "" when none.
+QString RawSql(const QString &dbPath, const QString &sql)
+{
+    sqlite3 *db = nullptr;
+    QString out;
+    if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &db, SQLITE_OPEN_READWRITE, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(db, 5000);
+        sqlite3_stmt *st = nullptr;
+        if (sqlite3_prepare_v2(db, sql.toUtf8().constData(), -1, &st, nullptr) == SQLITE_OK) {
+            if (sqlite3_step(st) == SQLITE_ROW && sqlite3_column_type(st, 0) != SQLITE_NULL)
+                out = QString::fromUtf8(reinterpret_cast<const char *>(sqlite3_column_text(st, 0)));
+            else if (sqlite3_column_count(st) > 0 && sqlite3_column_type(st, 0) == SQLITE_NULL)
+                out = QStringLiteral("<null>");
+        }
+        sqlite3_finalize(st);
+    }
+    sqlite3_close(db);
+    return out;
 }
 
 // One message of a send request: text and number.
@@ -165,6 +189,10 @@ private slots:
     void failingLogWriteIsNotSentAgain();
     void unansweredPartIsNotSentAgain();
     void busyDatabaseJournalsThePart();
+    void progressRowIsCommittedBeforeTheRequest();
+    void stopDuringARun_data();
+    void stopDuringARun();
+    void garbageReplyIsOneLogLine();
     void companiesThatWait_data();
     void companiesThatWait();
     void noErpConnectionEndsTheProgram();
@@ -488,10 +516,13 @@ void TestKovasetGreetings::failingLogWriteIsNotSentAgain()
     QCOMPARE(g.gateway.requestCount(), 2);
     QVERIFY(g.logText().contains(QStringLiteral("Tebrik gönderildi, kaydı sonra tamamlanacak: şirket 01, Doğum günü "
                                                 "tebriği, 1 mesaj, msgid 100001, tarih 2026-12-10 10:00:00")));
-    // Nothing of the failed transaction stays; its rows wait in the journal; the other
-    // company is logged as usual.
-    QCOMPARE(g.folder.scalar(QStringLiteral("SELECT count(*) FROM tbl_kovaset_parca WHERE sirket_kod = '01'")).toInt(),
-             0);
+    // Nothing of the failed transaction stays (the part is still marked as being sent); its
+    // rows wait in the journal; the other company is logged as usual.
+    QCOMPARE(g.folder
+                 .scalar(QStringLiteral("SELECT count(*) FROM tbl_kovaset_parca WHERE sirket_kod = '01' AND "
+                                        "msgid IS NULL"))
+                 .toInt(),
+             1);
     QVERIFY(QFile::exists(AcceptedWriteJournalPath()));
     QCOMPARE(g.gidenRows().size(), 1);
     QVERIFY(!g.engine->hasEnded());
@@ -539,41 +570,181 @@ void TestKovasetGreetings::unansweredPartIsNotSentAgain()
     QCOMPARE(g.gateway.requestCount(), 1);
 }
 
+// Another program takes the write lock while the gateway answers the first part and holds it
+// through the rest of the run: the accepted part's rows go to the journal, the second part is
+// not sent (its progress row cannot be written first); a later start writes the journal in
+// and sends the second part only.
 void TestKovasetGreetings::busyDatabaseJournalsThePart()
 {
     Greetings g;
     g.birthdaysInTwoCompanies();
-    g.gateway.queueReply(QStringLiteral("1"), QStringLiteral("ID: 501"));
-    g.gateway.queueReply(QStringLiteral("1"), QStringLiteral("01"));
+    const QString dbPath = g.folder.dbPath();
+    sqlite3 *locker = nullptr;
+    FakeHttpServer gateway([&](const FakeRequest &) {
+        if (sqlite3_open_v2(QFile::encodeName(dbPath).constData(), &locker, SQLITE_OPEN_READWRITE, nullptr) ==
+            SQLITE_OK) {
+            sqlite3_busy_timeout(locker, 5000);
+            sqlite3_exec(locker, "BEGIN IMMEDIATE", nullptr, nullptr, nullptr);
+        }
+        return FakeReply::text(QStringLiteral("ID: 501"));
+    });
+    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {gateway.url(QStringLiteral("/"))});
     SetAcceptedWriteRetryMs(300);
-    {
-        // Another program holds the write lock through the whole run.
-        WriteLockHolder lock(g.folder.dbPath());
-        QVERIFY(lock.holds());
-        g.tick();
-    }
+    g.tick();
     SetAcceptedWriteRetryMs(0);
-    QCOMPARE(g.gateway.requestCount(), 2);
+    QVERIFY(locker);
+    QCOMPARE(sqlite3_get_autocommit(locker), 0);
+    sqlite3_exec(locker, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(locker);
+
+    QCOMPARE(gateway.requestCount(), 1);
     QCOMPARE(g.gidenRows().size(), 0);
     QVERIFY(QFile::exists(AcceptedWriteJournalPath()));
     QVERIFY(g.logText().contains(QStringLiteral("Tebrik gönderildi, kaydı sonra tamamlanacak: şirket 01")));
+    QVERIFY(g.logText().contains(
+        QStringLiteral("Tebrik gönderilmedi, gönderim kaydı yazılamadı (sonraki turda denenecek): şirket 02")));
     QCOMPARE(g.days(), QStringList{});
 
-    // A restarted engine writes the journal in first: company 01 is done, 02 is sent again.
+    // A restarted engine writes the journal in first: company 01 is done, 02 is sent.
+    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {g.gateway.url()});
     g.newEngine();
     g.clock = g.clock.addSecs(60);
     g.tick();
-    QCOMPARE(g.gateway.requestCount(), 3);
-    QCOMPARE(g.gateway.lastBody(),
-             sendBody(QStringLiteral("ORVEK"), {{QStringLiteral("D"), QStringLiteral("5321234502")}}));
+    QCOMPARE(g.bodies(),
+             QStringList{sendBody(QStringLiteral("ORVEK"), {{QStringLiteral("D"), QStringLiteral("5321234502")}})});
     const QList<QVariantList> giden = g.gidenRows();
     QCOMPARE(giden.size(), 2);
     QCOMPARE(giden[0][0].toString(), QStringLiteral("501"));
     QCOMPARE(giden[0][8].toString(), QStringLiteral("01"));
     QCOMPARE(giden[1][8].toString(), QStringLiteral("02"));
-    QCOMPARE(g.folder.scalar(QStringLiteral("SELECT count(*) FROM tbl_kovaset_parca")).toInt(), 2);
+    QCOMPARE(g.folder.rows(QStringLiteral("SELECT sirket_kod, msgid FROM tbl_kovaset_parca ORDER BY sirket_kod")),
+             (QList<QVariantList>{{QStringLiteral("01"), QStringLiteral("501")},
+                                  {QStringLiteral("02"), QStringLiteral("100001")}}));
     QCOMPARE(g.days(), QStringList{QStringLiteral("2026-12-10")});
     QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
+}
+
+// While the gateway reads the request, the part already stands in the database as being
+// sent; the accepted reply completes the same row.
+void TestKovasetGreetings::progressRowIsCommittedBeforeTheRequest()
+{
+    Greetings g;
+    g.erp->addContact(QStringLiteral("01"), person(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("532"),
+                                                   QStringLiteral("1234567"), QDate(1980, 12, 10)));
+    g.settings(QStringLiteral("01"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
+    const QString dbPath = g.folder.dbPath();
+    QString seen;
+    FakeHttpServer gateway([&](const FakeRequest &) {
+        seen = RawSql(dbPath, QStringLiteral("SELECT sirket_kod || '|' || msg_tip || '|' || coalesce(msgid, '<null>') "
+                                             "FROM tbl_kovaset_parca"));
+        return FakeReply::text(QStringLiteral("ID: 7"));
+    });
+    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {gateway.url(QStringLiteral("/"))});
+    g.tick();
+    QCOMPARE(gateway.requestCount(), 1);
+    QCOMPARE(seen, QStringLiteral("01|") + kBirthday + QStringLiteral("|<null>"));
+    QCOMPARE(g.folder.rows(QStringLiteral("SELECT sirket_kod, msgid FROM tbl_kovaset_parca")),
+             (QList<QVariantList>{{QStringLiteral("01"), QStringLiteral("7")}}));
+    QCOMPARE(g.gidenRows().size(), 1);
+    QCOMPARE(g.days(), QStringList{QStringLiteral("2026-12-10")});
+}
+
+enum class StopBy { Flag, Signal };
+Q_DECLARE_METATYPE(StopBy)
+
+void TestKovasetGreetings::stopDuringARun_data()
+{
+    QTest::addColumn<StopBy>("by");
+    QTest::addColumn<bool>("answerFirst"); // the stop comes with the first part's accepted reply
+    QTest::newRow("flg_kovaset 0 while the request waits") << StopBy::Flag << false;
+    QTest::newRow("a stop signal while the request waits") << StopBy::Signal << false;
+    QTest::newRow("flg_kovaset 0 with the first reply") << StopBy::Flag << true;
+}
+
+// Two companies, one part each. The stop comes while the gateway holds the first request
+// (it never answers: only the stop ends the request, long before the poster's 30 s stall
+// limit), or together with its accepted reply: either way the second part is never asked for
+// and the engine ends after the run.
+void TestKovasetGreetings::stopDuringARun()
+{
+    QFETCH(StopBy, by);
+    QFETCH(bool, answerFirst);
+    Greetings g;
+    g.birthdaysInTwoCompanies();
+    const QString dbPath = g.folder.dbPath();
+    std::atomic<bool> signalled{false};
+    g.engine->setStopSignal([&signalled] { return signalled ? QStringLiteral("SIGTERM alındı") : QString(); });
+    FakeHttpServer gateway([&](const FakeRequest &) {
+        if (by == StopBy::Signal)
+            signalled = true;
+        else
+            RawSql(dbPath, QStringLiteral("UPDATE tbl_param SET deger = '0' WHERE parametre = 'flg_kovaset'"));
+        return answerFirst ? FakeReply::text(QStringLiteral("ID: 7")) : FakeReply::silent();
+    });
+    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {gateway.url(QStringLiteral("/"))});
+
+    QElapsedTimer clock;
+    clock.start();
+    g.tick();
+    const qint64 took = clock.elapsed();
+    QVERIFY2(took < 10000, qPrintable(QString::number(took)));
+    qInfo("%s: the run ended %lld ms after it began", QTest::currentDataTag(), took);
+
+    QCOMPARE(gateway.requestCount(), 1);
+    QVERIFY(g.engine->hasEnded());
+    QCOMPARE(g.ended, QVector<int>{0});
+    QVERIFY(g.logText().contains(by == StopBy::Signal ? QStringLiteral("Kovaset sona erdi: SIGTERM alındı")
+                                                      : QStringLiteral("Kovaset sona erdi: flg_kovaset \"0\"")));
+    QCOMPARE(g.days(), QStringList{});
+    const QList<QVariantList> parts = g.folder.rows(QStringLiteral("SELECT sirket_kod, msgid FROM tbl_kovaset_parca"));
+    QCOMPARE(parts.size(), 1);
+    QCOMPARE(parts[0][0].toString(), QStringLiteral("01"));
+    if (answerFirst) {
+        QCOMPARE(parts[0][1].toString(), QStringLiteral("7"));
+        QCOMPARE(g.gidenRows().size(), 1);
+    } else {
+        // The body had gone out: it may have been sent, so never again today.
+        QVERIFY(parts[0][1].isNull());
+        QVERIFY(g.logText().contains(QStringLiteral("Tebrik isteği gitti, durdurma isteğiyle kesildi, yanıt gelmedi; "
+                                                    "gönderilmiş olabilir, bugün yeniden gönderilmeyecek: şirket 01")));
+        QCOMPARE(g.gidenRows().size(), 0);
+    }
+
+    // A later start on the same day sends only the part that was never asked for.
+    g.folder.exec(QStringLiteral("UPDATE tbl_param SET deger = '1' WHERE parametre = 'flg_kovaset'"));
+    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {g.gateway.url()});
+    g.newEngine();
+    g.clock = g.clock.addSecs(60);
+    g.tick();
+    QCOMPARE(g.bodies(),
+             QStringList{sendBody(QStringLiteral("ORVEK"), {{QStringLiteral("D"), QStringLiteral("5321234502")}})});
+    QCOMPARE(g.days(), QStringList{QStringLiteral("2026-12-10")});
+    QCOMPARE(int(g.logText().count(QStringLiteral("gönderilmiş olabilir"))), answerFirst ? 0 : 2);
+}
+
+// A reply with control bytes stands in the log as one readable line.
+void TestKovasetGreetings::garbageReplyIsOneLogLine()
+{
+    Greetings g;
+    g.erp->addContact(QStringLiteral("01"), person(QStringLiteral("A"), QStringLiteral("B"), QStringLiteral("532"),
+                                                   QStringLiteral("1234567"), QDate(1980, 12, 10)));
+    g.settings(QStringLiteral("01"), QStringLiteral("1"), QStringLiteral("D"), QStringLiteral("0"), QString());
+    g.gateway.setReply(QStringLiteral("1"),
+                       FakeReply::bytes(QByteArray("\0\x1b[2J05\r\nx\xff", 11) + QByteArray(300, 'z'), "text/plain"));
+    g.tick();
+    QFile f(g.log.file());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray bytes = f.readAll();
+    QCOMPARE(QString::fromUtf8(bytes).toUtf8(), bytes);
+    const QList<QByteArray> lines = bytes.split('\n');
+    const QByteArray *line = nullptr;
+    for (const QByteArray &l : lines)
+        if (l.contains("Tebrik gönderilemedi")) line = &l;
+    QVERIFY(line);
+    for (const char c : *line) QVERIFY2(uchar(c) >= 0x20, line->constData());
+    QVERIFY2(line->contains(QByteArray("yanıt \"\\x00\\x1B[2J05\\x0D\\x0Ax\xEF\xBF\xBD") + QByteArray(189, 'z') +
+                            "\"... (311 karakter)"),
+             line->constData());
 }
 
 void TestKovasetGreetings::companiesThatWait_data()
