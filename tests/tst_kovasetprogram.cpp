@@ -6,10 +6,12 @@
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
+#include "tests/support/KovasetFolder.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QMap>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
@@ -24,139 +26,6 @@
 
 namespace {
 const QString kStarted = QStringLiteral("Kovaset başladı");
-
-// A program folder holding a copy of Kovaset and of the shipped database.
-class KovasetFolder {
-public:
-    explicit KovasetFolder(bool withDatabase = true, const QString &nameTemplate = QStringLiteral("kovaset-XXXXXX"))
-        : m_dir(QDir::temp().filePath(nameTemplate))
-    {
-        QVERIFY2(m_dir.isValid(), "temporary folder");
-        QDir(m_dir.path()).mkpath(QStringLiteral("prog"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("config"));
-        QDir(m_dir.path()).mkpath(QStringLiteral("runtime"));
-        QFile::setPermissions(runtime(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QVERIFY(QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/Kovaset"), program()));
-        QFile::setPermissions(program(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        if (withDatabase) {
-            QVERIFY(QFile::copy(ProgramFolderFixture::shippedDatabase(), dbPath()));
-            QFile::setPermissions(dbPath(), QFile::ReadOwner | QFile::WriteOwner);
-        }
-        m_connection = QStringLiteral("kovaset-side-%1").arg(++s_connections);
-    }
-    ~KovasetFolder()
-    {
-        for (auto &p : m_processes) {
-            if (p->state() != QProcess::NotRunning) {
-                p->kill();
-                p->waitForFinished(10000);
-            }
-        }
-        if (QSqlDatabase::contains(m_connection)) {
-            QSqlDatabase::database(m_connection, false).close();
-            QSqlDatabase::removeDatabase(m_connection);
-        }
-    }
-
-    QString root() const { return m_dir.path(); }
-    QString folder() const { return m_dir.filePath(QStringLiteral("prog")); }
-    QString program() const { return folder() + QStringLiteral("/Kovaset"); }
-    QString dbPath() const { return folder() + QStringLiteral("/orvekdata.db"); }
-    QString config() const { return m_dir.filePath(QStringLiteral("config")); }
-    QString runtime() const { return m_dir.filePath(QStringLiteral("runtime")); }
-    QString entryPath() const { return config() + QStringLiteral("/autostart/brenvik-kovaset.desktop"); }
-    QString logText() const
-    {
-        QFile f(folder() + QStringLiteral("/kovaset.log"));
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
-
-    QProcess &start(const QStringList &args = {}) { return startProgram(program(), args); }
-    QProcess &startProgram(const QString &path, const QStringList &args)
-    {
-        auto p = std::make_unique<QProcess>();
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), config());
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime());
-        p->setProcessEnvironment(env);
-        p->setWorkingDirectory(m_dir.path());
-        p->start(path, args);
-        p->waitForStarted(10000);
-        m_processes.push_back(std::move(p));
-        return *m_processes.back();
-    }
-    // Runs a copy to its end; its exit status, or -1 when it did not end within the wait.
-    int run(const QStringList &args = {}, QString *stderrText = nullptr)
-    {
-        QProcess &p = start(args);
-        if (!p.waitForFinished(30000)) return -1;
-        if (stderrText) *stderrText = QString::fromUtf8(p.readAllStandardError());
-        return p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    }
-    static bool ended(QProcess &p, int waitMs = 30000)
-    {
-        return p.state() == QProcess::NotRunning || p.waitForFinished(waitMs);
-    }
-
-    QSqlDatabase db()
-    {
-        if (!QSqlDatabase::contains(m_connection)) {
-            QSqlDatabase d = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_connection);
-            d.setDatabaseName(dbPath());
-            d.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-            d.open();
-        }
-        return QSqlDatabase::database(m_connection);
-    }
-    QString flag()
-    {
-        QSqlQuery q(db());
-        q.exec(QStringLiteral("SELECT deger FROM tbl_param WHERE parametre = 'flg_kovaset'"));
-        return q.next() ? q.value(0).toString() : QStringLiteral("<none>");
-    }
-    void setFlag(const QString &value)
-    {
-        QSqlQuery q(db());
-        q.prepare(QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = 'flg_kovaset'"));
-        q.addBindValue(value);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text()));
-    }
-    void exec(const QString &sql, const QVariantList &binds = {})
-    {
-        QSqlQuery q(db());
-        q.prepare(sql);
-        for (const QVariant &b : binds) q.addBindValue(b);
-        QVERIFY2(q.exec(), qPrintable(q.lastError().text() + QStringLiteral(": ") + sql));
-    }
-    QVariant scalar(const QString &sql)
-    {
-        QSqlQuery q(db());
-        return q.exec(sql) && q.next() ? q.value(0) : QVariant();
-    }
-    void closeDb()
-    {
-        if (QSqlDatabase::contains(m_connection)) QSqlDatabase::database(m_connection, false).close();
-    }
-    void writeEntry(const QString &text)
-    {
-        QDir().mkpath(config() + QStringLiteral("/autostart"));
-        QFile f(entryPath());
-        QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        f.write(text.toUtf8());
-    }
-    QString entry() const
-    {
-        QFile f(entryPath());
-        return f.open(QIODevice::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
-    }
-    int countInLog(const QString &needle) const { return int(logText().count(needle)); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_connection;
-    std::vector<std::unique_ptr<QProcess>> m_processes;
-    static inline int s_connections = 0;
-};
 
 QString expectedEntry(const QString &exec)
 {
@@ -189,6 +58,8 @@ private slots:
     void program();
     void survivesAWriteTransactionOfAnotherProgram();
     void twentyDaysBesideTheMainProgram();
+    void noGreetingTwiceAcrossAKill_data();
+    void noGreetingTwiceAcrossAKill();
     void mainProgramThatStartedItFreesItsLock_data();
     void mainProgramThatStartedItFreesItsLock();
 };
@@ -382,44 +253,7 @@ void TestKovasetProgram::twentyDaysBesideTheMainProgram()
     const QDate first(2026, 12, 10);
     KovasetFolder k;
     FakeGateway gateway;
-    const QString erpFolder = k.root() + QStringLiteral("/erp");
-    {
-        ErpStandIn erp(erpFolder);
-        for (const QString &c : {QStringLiteral("01"), QStringLiteral("02")}) {
-            erp.addCompany(c, QStringLiteral("Şirket ") + c);
-            erp.addAccount(c,
-                           {{QStringLiteral("HesapKodu"), QStringLiteral("120.001")}, {QStringLiteral("KartTip"), 0}});
-            erp.begin(c);
-            for (int d = 0; d < days; ++d) {
-                const QDate day = first.addDays(d);
-                erp.addContact(c,
-                               {{QStringLiteral("Sirket"), QStringLiteral("120.001")},
-                                {QStringLiteral("Adi"), QStringLiteral("Kişi%1").arg(d)},
-                                {QStringLiteral("Soyadi"), QStringLiteral("S")},
-                                {QStringLiteral("CepTelBKod"), QStringLiteral("532")},
-                                {QStringLiteral("CepTel"), QStringLiteral("10000%1").arg(d, 2, 10, QLatin1Char('0'))},
-                                {QStringLiteral("DogumTar"), ErpStandIn::dayNumber(1980, day.month(), day.day())},
-                                {QStringLiteral("EvlTarih"), ErpStandIn::dayNumber(2001, day.month(), day.day())}});
-            }
-            erp.commit(c);
-            k.exec(
-                QStringLiteral("INSERT INTO tbl_kovaset_ayar (sirket_kod, flg_dgun_mesaj, dgun_mesaj, dgun_gonderen, "
-                               "flg_evyil_mesaj, evyil_mesaj, evyil_gonderen) "
-                               "VALUES (?, '1', 'D [##Adi##]', 'ORVEK', '1', 'E [##Adi##]', 'TALVANE')"),
-                {c});
-        }
-    }
-    base64 codec;
-    k.exec(QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi_i = 'demo', parola_i = 'gizli', flg_kaydet_i = '1', "
-                          "flg_gw = '1', url_ambrel = ?"),
-           {gateway.url()});
-    const QList<QPair<QString, QString>> erpSettings{
-        {QStringLiteral("OrvekServer"), QStringLiteral("sqlite:") + erpFolder},
-        {QStringLiteral("OrvekDatabase"), QStringLiteral("ORVEK")},
-        {QStringLiteral("OrvekUser"), QStringLiteral("sa")},
-        {QStringLiteral("OrvekPassword"), QStringLiteral("x")}};
-    for (const auto &p : erpSettings)
-        k.exec(QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"), {codec.Encode(p.second), p.first});
+    k.setUpGreetings(first, days, gateway.url());
 
     QProcess &helper = k.startProgram(QCoreApplication::applicationDirPath() + QStringLiteral("/kovaset-days"),
                                       {k.folder(), first.toString(Qt::ISODate), QString::number(days)});
@@ -457,6 +291,73 @@ void TestKovasetProgram::twentyDaysBesideTheMainProgram()
              days * 4);
     QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msg_tip = 'Hızlı mesaj'")).toInt(), writes);
     QCOMPARE(int(log.count(QStringLiteral("Günün tebrikleri tamamlandı"))), days);
+}
+
+void TestKovasetProgram::noGreetingTwiceAcrossAKill_data()
+{
+    QTest::addColumn<int>("heldRequest"); // the gateway reads it and never answers; 0: none
+    QTest::addColumn<bool>("beforeTheRun");
+    QTest::newRow("killed before its run") << 0 << true;
+    QTest::newRow("killed between the 1st part's request and its rows") << 1 << false;
+    QTest::newRow("killed between the 3rd part's request and its rows") << 3 << false;
+    QTest::newRow("killed after the run") << 0 << false;
+}
+
+// A run of four parts (two companies, two kinds) in a second process, killed with SIGKILL at
+// a point of the run, then started again on the same day: across both processes every part
+// reaches the gateway exactly once. A part whose request was out when the process died is
+// not sent again, and the restart says so.
+void TestKovasetProgram::noGreetingTwiceAcrossAKill()
+{
+    QFETCH(int, heldRequest);
+    QFETCH(bool, beforeTheRun);
+    const QDate day(2026, 12, 10);
+    KovasetFolder k;
+    FakeGateway gateway;
+    k.setUpGreetings(day, 1, gateway.url());
+    for (int i = 1; i < heldRequest; ++i) gateway.queueReply(QStringLiteral("1"), QStringLiteral("ID: 90%1").arg(i));
+    if (heldRequest > 0) gateway.queueReply(QStringLiteral("1"), FakeReply::silent());
+    const QString helperPath = QCoreApplication::applicationDirPath() + QStringLiteral("/kovaset-days");
+    const QStringList args{k.folder(), day.toString(Qt::ISODate), QStringLiteral("1")};
+
+    QProcess &first = k.startProgram(helperPath, beforeTheRun ? args + QStringList{QStringLiteral("wait")} : args);
+    if (beforeTheRun) {
+        QVERIFY(first.waitForReadyRead(30000));
+        QCOMPARE(first.readLine().trimmed(), QByteArray("ready"));
+    } else if (heldRequest > 0) {
+        QTRY_COMPARE_WITH_TIMEOUT(gateway.requestCount(), heldRequest, 30000);
+    } else {
+        QVERIFY(first.waitForFinished(30000));
+        QCOMPARE(first.exitCode(), 0);
+    }
+    if (first.state() != QProcess::NotRunning && first.processId() > 0) ::kill(pid_t(first.processId()), SIGKILL);
+    QVERIFY(KovasetFolder::ended(first));
+    const int sentBefore = gateway.requestCount();
+    QCOMPARE(sentBefore, beforeTheRun ? 0 : heldRequest > 0 ? heldRequest : 4);
+
+    QProcess &again = k.startProgram(helperPath, args);
+    QVERIFY(again.waitForFinished(30000));
+    QCOMPARE(again.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(again.exitCode(), 0);
+
+    // Every part once: kind by its originator, company by its number.
+    QMap<QString, int> perPart;
+    for (const QString &body : gateway.bodies())
+        ++perPart[FakeGateway::element(body, QStringLiteral("Originator")) + QLatin1Char('/') +
+                  FakeGateway::element(body, QStringLiteral("Number"))];
+    QMap<QString, int> once;
+    for (const char *part : {"ORVEK/5321010000", "TALVANE/5321010000", "ORVEK/5321020000", "TALVANE/5321020000"})
+        once[QString::fromLatin1(part)] = 1;
+    QCOMPARE(perPart, once);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM (SELECT DISTINCT sirket_kod, msg_tip FROM "
+                                     "tbl_kovaset_parca WHERE tarih = '2026-12-10')"))
+                 .toInt(),
+             4);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden")).toInt(), heldRequest > 0 ? 3 : 4);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_kovaset WHERE tarih = '2026-12-10'")).toInt(), 1);
+    const QString log = k.logText();
+    QCOMPARE(int(log.count(QStringLiteral("gönderilmiş olabilir, bugün yeniden gönderilmeyecek"))),
+             heldRequest > 0 ? 1 : 0);
 }
 
 void TestKovasetProgram::mainProgramThatStartedItFreesItsLock_data()
