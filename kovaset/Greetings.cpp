@@ -20,7 +20,6 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <optional>
 
 namespace {
 const QString kLogText = QStringLiteral("Doğum Günü - Evlilik Yıldönümü");
@@ -37,8 +36,7 @@ bool RequestMayHaveGoneOut(const Gateway &gw) { return gw.lastOutcome() == PostO
 
 // The progress row of a greeting part: msgid Null while its request may be out (written and
 // committed before the request goes), the gateway's message id once the accepted reply's
-// rows are written.
-// The completed row replaces the one written before the request.
+// rows are written; that completed row replaces the first one.
 JournalRow ProgressRow(const QString &day, const QString &company, const QString &kind, const QVariant &msgid)
 {
     JournalRow row{QStringLiteral("tbl_kovaset_parca"),
@@ -368,12 +366,15 @@ KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const 
     }
 
     // Nothing went out (or the gateway refused it): the part is free to be sent again.
-    const LocalWriteResult undo = RunLocalWrite([&](QSqlDatabase &db) {
-        SqlExec(db,
+    const LocalWriteResult undo = RunLocalWrite(
+        [&](QSqlDatabase &db) {
+            SqlExec(
+                db,
                 QStringLiteral("DELETE FROM tbl_kovaset_parca WHERE tarih = ? AND sirket_kod = ? AND msg_tip = ? AND "
                                "msgid IS NULL"),
                 {day, company.code, kind});
-    });
+        },
+        kLocalWriteWaitMs, {}, [this] { return stopRequested(); });
     const QString kept = undo.status == LocalWriteStatus::Written
                              ? QString()
                              : QStringLiteral("; gönderim kaydı silinemedi, bugün yeniden denenmeyecek: ") + undo.error;

@@ -45,32 +45,37 @@ bool KovasetEngine::signalStop()
     return true;
 }
 
-bool KovasetEngine::stopRequested()
+bool KovasetEngine::readStopFlag(bool unreadableStops)
 {
-    if (m_stopPending || m_ended) return true;
-    if (signalStop()) return true;
     try {
         if (GetParam(QStringLiteral("flg_kovaset")) == QLatin1String("0"))
             noteStop(QStringLiteral("flg_kovaset \"0\""), 0);
     } catch (const std::exception &e) {
-        noteStop(QStringLiteral("flg_kovaset okunamadı: ") + QString::fromStdString(e.what()), 1);
+        if (unreadableStops) noteStop(QStringLiteral("flg_kovaset okunamadı: ") + QString::fromStdString(e.what()), 1);
     }
     return m_stopPending;
 }
 
+bool KovasetEngine::stopRequested()
+{
+    if (m_stopPending || m_ended || signalStop()) return true;
+    return readStopFlag(true);
+}
+
 bool KovasetEngine::inFlightStop()
 {
-    if (m_stopPending || m_ended) return true;
-    if (signalStop()) return true;
+    if (m_stopPending || m_ended || signalStop()) return true;
     if (m_flagReadInFlight.isValid() && m_flagReadInFlight.elapsed() < kFlagReadInFlightMs) return false;
     m_flagReadInFlight.start();
-    try {
-        if (GetParam(QStringLiteral("flg_kovaset")) == QLatin1String("0"))
-            noteStop(QStringLiteral("flg_kovaset \"0\""), 0);
-    } catch (const std::exception &) {
-        // The stop check after the request sees it.
-    }
-    return m_stopPending;
+    // An unreadable flag aborts nothing here: the stop check after the request sees it.
+    return readStopFlag(false);
+}
+
+bool KovasetEngine::endIfStopped()
+{
+    if (!m_stopPending) return false;
+    end(m_stopReason, m_stopStatus);
+    return true;
 }
 
 void KovasetEngine::startTimers()
@@ -108,10 +113,8 @@ void KovasetEngine::onStopTick()
 {
     if (m_ended) return;
     setTimer(m_stopTimer, m_stopOn, false);
-    if (m_stopPending || signalStop()) {
-        end(m_stopReason, m_stopStatus);
-        return;
-    }
+    signalStop();
+    if (endIfStopped()) return;
     QString flag;
     try {
         flag = GetParam(QStringLiteral("flg_kovaset"));
@@ -137,10 +140,7 @@ void KovasetEngine::onGreetingTick()
         return;
     }
     Kovaset();
-    if (m_stopPending) {
-        end(m_stopReason, m_stopStatus);
-        return;
-    }
+    if (endIfStopped()) return;
     setTimer(m_greetingTimer, m_greetingOn, true);
 }
 
@@ -183,10 +183,7 @@ void KovasetEngine::onInteractiveTick()
                     m_log.write(QStringLiteral("İnteraktif döngü hatası: ") + QString::fromStdString(e.what()));
                 }
                 m_elapsedMs = 0;
-                if (m_stopPending) {
-                    end(m_stopReason, m_stopStatus);
-                    return;
-                }
+                if (endIfStopped()) return;
             }
         }
     }

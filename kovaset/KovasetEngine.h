@@ -118,6 +118,9 @@ private:
     void setTimer(QTimer &timer, bool &on, bool wanted);
     void noteStop(const QString &reason, int exitStatus);
     bool signalStop();
+    bool readStopFlag(bool unreadableStops);
+    // Ends the engine with the noted stop's reason; false when none was noted.
+    bool endIfStopped();
     PartResult sendPart(const Company &company, const QString &kind, const QString &text, const QString &originator,
                         const QVector<Contact> &contacts, const QDateTime &runAt);
     static QString partKey(const QString &day, const QString &code, const QString &kind);
