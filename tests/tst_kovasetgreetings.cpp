@@ -153,6 +153,19 @@ struct Greetings {
         }
     }
     void tick() { engine->onGreetingTick(); }
+    // The account's gateway: a server of the test's own.
+    void useGateway(const FakeHttpServer &server)
+    {
+        folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {server.url(QStringLiteral("/"))});
+    }
+    // A later start a minute on: a new engine on the simulated gateway, one tick.
+    void restartOnTheSimulatedGateway()
+    {
+        folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {gateway.url()});
+        newEngine();
+        clock = clock.addSecs(60);
+        tick();
+    }
     QStringList bodies() const { return gateway.bodies(); }
     QList<QVariantList> gidenRows()
     {
@@ -588,7 +601,7 @@ void TestKovasetGreetings::busyDatabaseJournalsThePart()
         }
         return FakeReply::text(QStringLiteral("ID: 501"));
     });
-    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {gateway.url(QStringLiteral("/"))});
+    g.useGateway(gateway);
     SetAcceptedWriteRetryMs(300);
     g.tick();
     SetAcceptedWriteRetryMs(0);
@@ -606,10 +619,7 @@ void TestKovasetGreetings::busyDatabaseJournalsThePart()
     QCOMPARE(g.days(), QStringList{});
 
     // A restarted engine writes the journal in first: company 01 is done, 02 is sent.
-    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {g.gateway.url()});
-    g.newEngine();
-    g.clock = g.clock.addSecs(60);
-    g.tick();
+    g.restartOnTheSimulatedGateway();
     QCOMPARE(g.bodies(),
              QStringList{sendBody(QStringLiteral("ORVEK"), {{QStringLiteral("D"), QStringLiteral("5321234502")}})});
     const QList<QVariantList> giden = g.gidenRows();
@@ -639,7 +649,7 @@ void TestKovasetGreetings::progressRowIsCommittedBeforeTheRequest()
                                              "FROM tbl_kovaset_parca"));
         return FakeReply::text(QStringLiteral("ID: 7"));
     });
-    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {gateway.url(QStringLiteral("/"))});
+    g.useGateway(gateway);
     g.tick();
     QCOMPARE(gateway.requestCount(), 1);
     QCOMPARE(seen, QStringLiteral("01|") + kBirthday + QStringLiteral("|<null>"));
@@ -681,7 +691,7 @@ void TestKovasetGreetings::stopDuringARun()
             RawSql(dbPath, QStringLiteral("UPDATE tbl_param SET deger = '0' WHERE parametre = 'flg_kovaset'"));
         return answerFirst ? FakeReply::text(QStringLiteral("ID: 7")) : FakeReply::silent();
     });
-    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {gateway.url(QStringLiteral("/"))});
+    g.useGateway(gateway);
 
     QElapsedTimer clock;
     clock.start();
@@ -712,10 +722,7 @@ void TestKovasetGreetings::stopDuringARun()
 
     // A later start on the same day sends only the part that was never asked for.
     g.folder.exec(QStringLiteral("UPDATE tbl_param SET deger = '1' WHERE parametre = 'flg_kovaset'"));
-    g.folder.exec(QStringLiteral("UPDATE tbl_ayarlar SET url_ambrel = ?"), {g.gateway.url()});
-    g.newEngine();
-    g.clock = g.clock.addSecs(60);
-    g.tick();
+    g.restartOnTheSimulatedGateway();
     QCOMPARE(g.bodies(),
              QStringList{sendBody(QStringLiteral("ORVEK"), {{QStringLiteral("D"), QStringLiteral("5321234502")}})});
     QCOMPARE(g.days(), QStringList{QStringLiteral("2026-12-10")});
