@@ -703,9 +703,13 @@ void TestInteractiveCycle::stopBeforeEveryRequest()
         for (const auto &m : three) rig.service.queueUnread(m.first, m.second);
     }
     if (holdSends) rig.gateway.setReply(QStringLiteral("1"), FakeReply::silent());
+    QElapsedTimer sincePoll; // "polled": half a second after the poll, once its first bytes are here
     const auto stop = [&] {
         if (stopWhen == QLatin1String("always")) return true;
-        if (stopWhen == QLatin1String("polled")) return rig.service.requestCount() > 0;
+        if (stopWhen == QLatin1String("polled")) {
+            if (rig.service.requestCount() > 0 && !sincePoll.isValid()) sincePoll.start();
+            return sincePoll.isValid() && sincePoll.elapsed() >= 500;
+        }
         return !rig.sendBodies().isEmpty();
     };
     rig.ctx.stopRequested = stop;
