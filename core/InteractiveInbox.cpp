@@ -3,10 +3,12 @@
 #include "core/DateText.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
+#include "core/TurkishCase.h"
 
 #include <QSqlError>
 #include <QSqlQuery>
 #include <functional>
+#include <map>
 
 namespace {
 const QString kSelectMessages = QStringLiteral("SELECT id, tarih, gsmno, msg FROM tbl_int_msgbox ");
@@ -92,8 +94,9 @@ SqlWhere InboxFilterWhere(const InboxFilter &filter)
     w.binds << filter.from.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:01")
             << filter.to.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 23:59:59");
     if (!filter.keyword.isEmpty()) {
-        w.text += QStringLiteral(" AND msg LIKE ? ESCAPE '\\'");
-        w.binds << LikePrefixPattern(filter.keyword);
+        // Both sides folded: LIKE itself ignores the case of the ASCII letters only.
+        w.text += QStringLiteral(" AND TURKISH_FOLD(msg) LIKE ? ESCAPE '\\'");
+        w.binds << LikePrefixPattern(TurkishFold(filter.keyword));
     }
     return w;
 }
@@ -110,12 +113,34 @@ RecordSet LoadInboxCounts(const std::optional<InboxFilter> &filter)
     OpenLocalDb();
     SqlWhere w;
     if (filter) w = InboxFilterWhere(*filter);
+    // Each spelling with its count and its first row; the spellings of one fold become one
+    // group here.
     QSqlQuery q = SqlExec(LocalDb(),
-                          QStringLiteral("SELECT COUNT(*) AS adet, msg FROM tbl_int_msgbox ") + w.text +
-                              QStringLiteral(" GROUP BY msg ORDER BY msg"),
+                          QStringLiteral("SELECT msg, COUNT(*), MIN(id) FROM tbl_int_msgbox ") + w.text +
+                              QStringLiteral(" GROUP BY msg COLLATE BINARY"),
                           w.binds);
+    struct Group {
+        qint64 count = 0;
+        QVariant name;
+        qint64 nameCount = 0;
+        qint64 nameFirstId = 0;
+    };
+    // Keyed by (not Null, fold): the Null texts first, then by their folded text.
+    std::map<std::pair<bool, QString>, Group> groups;
+    while (q.next()) {
+        const QVariant text = textValue(q.value(0));
+        const qint64 count = q.value(1).toLongLong();
+        const qint64 firstId = q.value(2).toLongLong();
+        Group &g = groups[{!text.isNull(), text.isNull() ? QString() : TurkishFold(text.toString())}];
+        g.count += count;
+        if (g.nameCount == 0 || count > g.nameCount || (count == g.nameCount && firstId < g.nameFirstId)) {
+            g.name = text;
+            g.nameCount = count;
+            g.nameFirstId = firstId;
+        }
+    }
     RecordSet rs = EmptyInboxCountSet();
-    while (q.next()) rs.addRow({QVariant(q.value(0).toLongLong()), textValue(q.value(1))});
+    for (const auto &entry : groups) rs.addRow({QVariant(entry.second.count), entry.second.name});
     return rs;
 }
 

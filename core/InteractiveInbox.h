@@ -29,7 +29,8 @@ RecordSet EmptyInboxSet();
 RecordSet EmptyInboxCountSet();
 
 // Messages stored from 00:00:01 of `from` to 23:59:59 of `to` whose text begins with
-// `keyword` (literally, without letter case; an empty keyword keeps every text).
+// `keyword` (literally, without letter case the Turkish way: TurkishFold; an empty keyword
+// keeps every text).
 struct InboxFilter {
     QDate from;
     QDate to;
@@ -47,7 +48,10 @@ QString LikePrefixPattern(const QString &prefix);
 
 // Every message (or those of the filter), newest first (by tarih, then by id).
 RecordSet LoadInboxMessages(const std::optional<InboxFilter> &filter = std::nullopt);
-// The number of messages per distinct text (or of those of the filter), ordered by the text.
+// The number of messages per text (or of those of the filter), texts that differ only in
+// letter case counted as one (TurkishFold, the same fold as the filter's). A group is named
+// by its most frequent spelling, of equally frequent ones the first stored (lowest id); the
+// groups are ordered by their folded text, the group of Null texts first.
 RecordSet LoadInboxCounts(const std::optional<InboxFilter> &filter = std::nullopt);
 
 // The answer sent to a message: the oldest answer row of it; "" when it has none.

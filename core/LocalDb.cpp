@@ -7,6 +7,7 @@
 #include "core/Gateway.h"
 #include "core/OrvekError.h"
 #include "core/Services.h"
+#include "core/TurkishCase.h"
 
 #include <QCoreApplication>
 #include <QDate>
@@ -145,17 +146,35 @@ void sqlDatePart(sqlite3_context *ctx, int, sqlite3_value **argv)
     sqlite3_result_int(ctx, Which == 0 ? d.day() : Which == 1 ? d.month() : d.year());
 }
 
+// The SQLite connection under a QSQLITE connection; nullptr for any other driver.
+sqlite3 *sqliteHandle(const QSqlDatabase &db)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+    return *static_cast<sqlite3 *const *>(handle.data());
+}
+
 void registerSqlServerFunctions(const QSqlDatabase &db)
 {
-    QVariant handle = db.driver()->handle();
-    if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        throw OrvekError(QStringLiteral("SQLite bağlantı tanıtıcısı alınamadı."));
-    sqlite3 *h = *static_cast<sqlite3 *const *>(handle.data());
+    sqlite3 *h = sqliteHandle(db);
+    if (!h) throw OrvekError(QStringLiteral("SQLite bağlantı tanıtıcısı alınamadı."));
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_function(h, "DATEADD", 3, flags, nullptr, sqlDateAdd, nullptr, nullptr);
     sqlite3_create_function(h, "DAY", 1, flags, nullptr, sqlDatePart<0>, nullptr, nullptr);
     sqlite3_create_function(h, "MONTH", 1, flags, nullptr, sqlDatePart<1>, nullptr, nullptr);
     sqlite3_create_function(h, "YEAR", 1, flags, nullptr, sqlDatePart<2>, nullptr, nullptr);
+}
+
+// TURKISH_FOLD(text): the text without case, the Turkish way; NULL stays NULL.
+void sqlTurkishFold(sqlite3_context *ctx, int, sqlite3_value **argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
+        sqlite3_result_null(ctx);
+        return;
+    }
+    const char *text = reinterpret_cast<const char *>(sqlite3_value_text(argv[0]));
+    const QByteArray folded = TurkishFold(QString::fromUtf8(text, sqlite3_value_bytes(argv[0]))).toUtf8();
+    sqlite3_result_text(ctx, folded.constData(), int(folded.size()), SQLITE_TRANSIENT);
 }
 
 void openErpStandIn(QSqlDatabase &db, const QString &folder, const QString &database)
@@ -213,6 +232,14 @@ void OpenLocalDb()
         q = QSqlQuery();
         db.close();
         throw OrvekError(err);
+    }
+    q = QSqlQuery();
+    // The texts of the local tables are compared without case through TURKISH_FOLD.
+    sqlite3 *h = sqliteHandle(db);
+    if (!h || sqlite3_create_function(h, "TURKISH_FOLD", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr, sqlTurkishFold,
+                                      nullptr, nullptr) != SQLITE_OK) {
+        db.close();
+        throw OrvekError(QStringLiteral("SQLite bağlantısına TURKISH_FOLD işlevi eklenemedi."));
     }
     MatchSidecarModes(LocalDbPath());
 }

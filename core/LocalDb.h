@@ -22,7 +22,9 @@ void SetProgramFolder(const QString &folder);
 QString LocalDbPath();
 
 // Opens gLocalDb when it is closed; does nothing when it is open. Never creates the file.
-// Throws OrvekError with the driver's description on failure.
+// The connection carries the SQL function TURKISH_FOLD(text): TurkishFold of the text
+// (core/TurkishCase.h), NULL for NULL. Throws OrvekError with the driver's description on
+// failure.
 void OpenLocalDb();
 // The same for gErpDb, built from gErpServer, gErpDatabase, gErpUser and gErpPassword as
 // they stand now. A server "sqlite:<folder>" opens the SQLite stand-in of the ERP server.

@@ -69,6 +69,10 @@ private slots:
     void filter_data();
     void filter();
     void countsPerText();
+    void turkishCaseFilter_data();
+    void turkishCaseFilter();
+    void turkishCaseCounts_data();
+    void turkishCaseCounts();
     void answerOfMessage();
     void updateAfterOtherWriters();
     void answerModeAllOrNothing();
@@ -324,16 +328,105 @@ void TestInteractive::filter()
 void TestInteractive::countsPerText()
 {
     ProgramFolderFixture fx;
-    for (int i = 0; i < 10; ++i) addMessage(fx, "2026-01-02 10:00:00", "1", i % 2 ? "bakiye" : "BAKIYE");
+    for (int i = 0; i < 10; ++i) addMessage(fx, "2026-01-02 10:00:00", "1", i % 2 ? "bakiye" : "BAKİYE");
     for (int i = 0; i < 3; ++i) addMessage(fx, "2026-01-02 10:00:00", "1", "abc");
     addMessage(fx, "2026-01-02 10:00:00", "1", "yardım");
     const RecordSet counts = LoadInboxCounts();
     QCOMPARE(counts.fieldNames(), QStringList({"adet", "msg"}));
-    QCOMPARE(counts.rowCount(), 3);
-    QCOMPARE(texts(counts, 1).at(0), QStringLiteral("abc"));
-    QCOMPARE(texts(counts, 1).at(1).toLower(), QStringLiteral("bakiye"));
-    QCOMPARE(texts(counts, 1).at(2), QStringLiteral("yardım"));
+    QCOMPARE(texts(counts, 1), QStringList({"abc", "BAKİYE", "yardım"}));
     QCOMPARE(texts(counts, 0), QStringList({"3", "10", "1"}));
+}
+
+namespace {
+// Turkish words in several spellings, one message each, newest last.
+const QStringList kTurkishWords = {"Şeker fiyatı", "şeker",   "ŞEKER KAMPANYASI",
+                                   "seker",        "ILIK su", "ılık",
+                                   "ilik",         "İNCİ",    "inci kefali",
+                                   "INCI",         "Işık",    "İstanbul",
+                                   "istanbul",     "BILGI",   "bilgi",
+                                   "Çiçek",        "ÇİÇEK",   "Öğrenci",
+                                   "ÖĞRENCİ",      "GÜL",     "gül",
+                                   "Evet",         "EVET"};
+} // namespace
+
+void TestInteractive::turkishCaseFilter_data()
+{
+    QTest::addColumn<QString>("keyword");
+    QTest::addColumn<QStringList>("messages"); // newest first
+    QTest::newRow("şe") << "şe" << QStringList({"ŞEKER KAMPANYASI", "şeker", "Şeker fiyatı"});
+    QTest::newRow("ŞE") << "ŞE" << QStringList({"ŞEKER KAMPANYASI", "şeker", "Şeker fiyatı"});
+    QTest::newRow("se is not şe") << "se" << QStringList({"seker"});
+    QTest::newRow("ılı: I is the capital of ı") << "ılı" << QStringList({"ılık", "ILIK su"});
+    QTest::newRow("ILI") << "ILI" << QStringList({"ılık", "ILIK su"});
+    QTest::newRow("ili: not ILIK") << "ili" << QStringList({"ilik"});
+    QTest::newRow("inci: İ is the capital of i") << "inci" << QStringList({"inci kefali", "İNCİ"});
+    QTest::newRow("İNCİ") << "İNCİ" << QStringList({"inci kefali", "İNCİ"});
+    QTest::newRow("INCI: not İNCİ") << "INCI" << QStringList({"INCI"});
+    QTest::newRow("ış") << "ış" << QStringList({"Işık"});
+    QTest::newRow("is") << "is" << QStringList({"istanbul", "İstanbul"});
+    QTest::newRow("bil") << "bil" << QStringList({"bilgi"});
+    QTest::newRow("BIL") << "BIL" << QStringList({"BILGI"});
+    QTest::newRow("çiç") << "çiç" << QStringList({"ÇİÇEK", "Çiçek"});
+    QTest::newRow("ÖĞR") << "ÖĞR" << QStringList({"ÖĞRENCİ", "Öğrenci"});
+    QTest::newRow("gül") << "gül" << QStringList({"gül", "GÜL"});
+    QTest::newRow("ASCII evet") << "evet" << QStringList({"EVET", "Evet"});
+    QTest::newRow("no prefix inside") << "kampanya" << QStringList();
+}
+
+void TestInteractive::turkishCaseFilter()
+{
+    QFETCH(QString, keyword);
+    QFETCH(QStringList, messages);
+    ProgramFolderFixture fx;
+    for (int i = 0; i < kTurkishWords.size(); ++i)
+        addMessage(fx, QStringLiteral("2026-04-01 10:%1:00").arg(i, 2, 10, QLatin1Char('0')), "1", kTurkishWords[i]);
+    const InboxFilter f{QDate(2026, 4, 1), QDate(2026, 4, 1), keyword};
+    QCOMPARE(texts(LoadInboxMessages(f), kInboxMsg), messages);
+    // The chart counts the same messages.
+    const RecordSet counts = LoadInboxCounts(f);
+    qint64 total = 0;
+    for (int i = 0; i < counts.rowCount(); ++i) total += counts.value(i, 0).toLongLong();
+    QCOMPARE(total, qint64(messages.size()));
+}
+
+void TestInteractive::turkishCaseCounts_data()
+{
+    QTest::addColumn<QStringList>("messages"); // in the order they are stored
+    QTest::addColumn<QString>("keyword");
+    QTest::addColumn<QStringList>("groups"); // "count name", ordered by the folded text
+    QTest::newRow("most frequent spelling names the group")
+        << QStringList({"şeker", "ŞEKER", "Şeker", "ŞEKER"}) << "" << QStringList({"4 ŞEKER"});
+    QTest::newRow("equally frequent: the first stored")
+        << QStringList({"EVET", "Evet", "evet", "Evet", "EVET"}) << "" << QStringList({"5 EVET"});
+    QTest::newRow("I/ı and İ/i") << QStringList({"ILIK", "ılık", "İNCİ", "inci", "BILGI", "bilgi", "INCI"}) << ""
+                                 << QStringList({"1 bilgi", "1 BILGI", "2 İNCİ", "2 ILIK", "1 INCI"});
+    QTest::newRow("Ş Ğ Ü Ö Ç") << QStringList({"çağ", "ÇAĞ", "Öğün", "ÖĞÜN", "şüphe", "ŞÜPHE", "süphe"}) << ""
+                               << QStringList({"1 süphe", "2 çağ", "2 Öğün", "2 şüphe"});
+    QTest::newRow("Null texts apart, first")
+        << QStringList({"a", "<null>", "", "<null>", "A"}) << "" << QStringList({"2 <null>", "1 ", "2 a"});
+    QTest::newRow("under the keyword filter")
+        << QStringList({"şeker", "ŞEKER al", "Şeker", "seker"}) << "Şe" << QStringList({"2 şeker", "1 ŞEKER al"});
+}
+
+void TestInteractive::turkishCaseCounts()
+{
+    QFETCH(QStringList, messages);
+    QFETCH(QString, keyword);
+    QFETCH(QStringList, groups);
+    ProgramFolderFixture fx;
+    for (const QString &m : std::as_const(messages))
+        fx.exec("INSERT INTO tbl_int_msgbox (tarih, gsmno, msg) VALUES ('2026-04-01 10:00:00', '1', ?)",
+                {m == QLatin1String("<null>") ? QVariant(QMetaType::fromType<QString>()) : QVariant(m)});
+    const RecordSet counts = keyword.isEmpty()
+                                 ? LoadInboxCounts()
+                                 : LoadInboxCounts(InboxFilter{QDate(2026, 4, 1), QDate(2026, 4, 1), keyword});
+    QStringList got;
+    for (int i = 0; i < counts.rowCount(); ++i) {
+        const QVariant name = counts.value(i, 1);
+        got << counts.value(i, 0).toString() + QLatin1Char(' ') +
+                   (name.isNull() ? QStringLiteral("<null>") : name.toString());
+    }
+    QCOMPARE(got, groups);
 }
 
 void TestInteractive::answerOfMessage()
