@@ -119,15 +119,17 @@ QStringList ReadMessageBodies(const QString &reply)
 {
     const QByteArray bytes = reply.toUtf8();
     pugi::xml_document doc;
-    const pugi::xml_parse_result parsed =
-        doc.load_buffer(bytes.constData(), size_t(bytes.size()), pugi::parse_default, pugi::encoding_utf8);
+    // parse_ws_pcdata: a text of blanks only is a text too, and blanks between the parts of a
+    // body stay.
+    const pugi::xml_parse_result parsed = doc.load_buffer(
+        bytes.constData(), size_t(bytes.size()), pugi::parse_default | pugi::parse_ws_pcdata, pugi::encoding_utf8);
     if (!parsed || !doc.document_element())
         throw OrvekError(QStringLiteral("Yanıt okunamadı: ") + QString::fromUtf8(parsed.description()));
     QStringList bodies;
     for (const pugi::xpath_node &n : doc.select_nodes("//msgbody")) {
         std::string text;
         collectText(n.node(), text);
-        bodies << QString::fromStdString(text).trimmed();
+        bodies << QString::fromStdString(text);
     }
     if (bodies.isEmpty()) throw OrvekError(QStringLiteral("Yanıtta mesaj metni bulunamadı."));
     return bodies;

@@ -73,8 +73,9 @@ private:
 // --- The text reply -----------------------------------------------------------------------
 
 // The texts of every msgbody element of an Action 15 reply, at any depth, in document order,
-// each trimmed. The reply is read as UTF-8 whatever its declaration says. Throws OrvekError
-// when the reply is no XML document or holds no msgbody element.
+// each as it stands (blanks and line breaks at either end included; XML reads a CR LF in the
+// reply as one line feed). The reply is read as UTF-8 whatever its declaration says. Throws
+// OrvekError when the reply is no XML document or holds no msgbody element.
 QStringList ReadMessageBodies(const QString &reply);
 
 // The information box text: one text in the "mesaj :" form, two or more numbered in the

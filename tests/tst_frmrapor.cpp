@@ -1045,8 +1045,12 @@ void TestFrmRapor::messageText_data()
     const QString stage0 = "Bağlantı Hatası! Mesaj merkezine bağlanılamıyor";
     const QString wrong = "Hatalı Kullanıcı Adı veya Parola";
 
-    QTest::newRow("2 one") << 2 << "<r><msgbody> Merhaba Şule </msgbody></r>" << one2 + "Merhaba Şule" << I
+    // The text as the gateway sent it, its blanks and line breaks at either end included.
+    QTest::newRow("2 one") << 2 << "<r><msgbody> Merhaba Şule </msgbody></r>" << one2 + " Merhaba Şule " << I
                            << "Brenvik";
+    QTest::newRow("2 line breaks") << 2 << "<r><msgbody>\n  Merhaba\nŞule\n</msgbody></r>"
+                                   << one2 + "\n  Merhaba\nŞule\n"
+                                   << I << "Brenvik";
     QTest::newRow("2 -1") << 2 << "-1" << kFetchFailure << C << u;
     QTest::newRow("2 HTML") << 2 << "<HTML>x" << kFetchFailure << C << u;
     QTest::newRow("2 01") << 2 << "01" << wrong << C << u;
@@ -1061,7 +1065,7 @@ void TestFrmRapor::messageText_data()
     QTest::newRow("0 three") << 0 << "<r><m><msgbody>a</msgbody></m><msgbody>b</msgbody><msgbody>c</msgbody></r>"
                              << many0 + "Mesaj 1 : a\r\nMesaj 2 : b\r\nMesaj 3 : c\r\n"
                              << I << "Brenvik";
-    QTest::newRow("0 one") << 0 << "<msgbody>tek</msgbody>" << one0 + "tek" << I << "Brenvik";
+    QTest::newRow("0 one") << 0 << "<msgbody>  tek\n</msgbody>" << one0 + "  tek\n" << I << "Brenvik";
     QTest::newRow("0 -1") << 0 << "-1"
                           << "Bağlantı hatası! Lütfen internet bağlantınızı kontrol ediniz.\r\nİnternet Bağlantınız "
                              "kapalı ya da bir güvenlik uygulaması internet bağlantınızı kontrol ediyor olabilir."

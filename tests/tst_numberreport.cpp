@@ -171,7 +171,18 @@ void TestNumberReport::messageBodies_data()
         QStringLiteral("100001 mesaj paketindeki 5321234567 numaralı GSM hattına giden mesaj :\r\n\r\n");
     const QString many =
         QStringLiteral("100001 mesaj paketindeki 5321234567 numaralı GSM hattına giden mesajlar :\r\n\r\n");
-    QTest::newRow("one") << "<r><msgbody>  Merhaba dünya \n</msgbody></r>" << one + "Merhaba dünya";
+    QTest::newRow("one") << "<r><msgbody>Merhaba dünya</msgbody></r>" << one + "Merhaba dünya";
+    // The text as the gateway sent it: nothing trimmed, nothing collapsed.
+    QTest::newRow("blanks at both ends") << "<r><msgbody>  Merhaba dünya  </msgbody></r>" << one + "  Merhaba dünya  ";
+    QTest::newRow("line breaks at both ends and inside")
+        << "<r><msgbody>\nMerhaba\n\ndünya\n</msgbody></r>" << one + "\nMerhaba\n\ndünya\n";
+    QTest::newRow("CR LF as XML reads it") << "<r><msgbody>a\r\nb\r\n</msgbody></r>" << one + "a\nb\n";
+    QTest::newRow("CR LF as characters") << "<r><msgbody>a&#13;&#10;b</msgbody></r>" << one + "a\r\nb";
+    QTest::newRow("blanks only") << "<r><msgbody>   </msgbody></r>" << one + "   ";
+    QTest::newRow("tab and runs of blanks") << "<r><msgbody>\ta   b\t</msgbody></r>" << one + "\ta   b\t";
+    QTest::newRow("blank between parts") << "<r><msgbody><b>x</b> <b>y</b></msgbody></r>" << one + "x y";
+    QTest::newRow("each of many as it stands")
+        << "<r><msgbody> bir</msgbody><msgbody>iki </msgbody></r>" << many + "Mesaj 1 :  bir\r\nMesaj 2 : iki \r\n";
     QTest::newRow("three at any depth in document order")
         << "<r><a><msgbody>bir</msgbody></a><msgbody>iki</msgbody><b><c><msgbody>üç</msgbody></c></b></r>"
         << many + "Mesaj 1 : bir\r\nMesaj 2 : iki\r\nMesaj 3 : üç\r\n";
