@@ -87,8 +87,8 @@ frmSonEkran::~frmSonEkran() = default;
 
 QString frmSonEkran::NetWarningText()
 {
-    return QStringLiteral(" Mesaj merkeziyle bağlantı kurulamıyor. Bilgisayarınız, güvenlik duvarı    "
-                          "denetiminde olabilir.SMS göndermek için internete bağlı olmanız             "
+    return QStringLiteral(" Mesaj merkeziyle bağlantı kurulamıyor. Bilgisayarınız, güvenlik duvarı "
+                          "denetiminde olabilir.SMS göndermek için internete bağlı olmanız "
                           "gerekmektedir ! Lütfen güvenlik ayarlarınızı kontrol ediniz.");
 }
 

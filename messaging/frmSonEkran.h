@@ -129,6 +129,8 @@ public:
     void cmdVazgec_Click();
     void Timer1_Timer();
 
+    // The red warning that the gateway cannot be reached. The label wraps it itself: the runs
+    // of blanks that once broke its lines are single blanks.
     static QString NetWarningText();
 
     // After an accepted send: writes its rows (FinishAcceptedSend, the over-limit state taken

@@ -281,7 +281,10 @@ void TestFrmSonEkran::loadAndFirstActivation()
     QCOMPARE(w->cbGonderen->currentText(), QStringLiteral("ORVEK"));
     QVERIFY(!w->cbGonderen->isEditable());
     QVERIFY(!w->lblNet->isVisible());
-    QCOMPARE(w->lblNet->text(), frmSonEkran::NetWarningText());
+    // One blank between words: the label does its own line breaks.
+    QCOMPARE(w->lblNet->text(), QStringLiteral(" Mesaj merkeziyle bağlantı kurulamıyor. Bilgisayarınız, güvenlik "
+                                               "duvarı denetiminde olabilir.SMS göndermek için internete bağlı "
+                                               "olmanız gerekmektedir ! Lütfen güvenlik ayarlarınızı kontrol ediniz."));
     QCOMPARE(w->lblToplam->text(), QStringLiteral(" 2"));
     QCOMPARE(w->SendList().rowCount(), 2);
     QCOMPARE(w->DataGrid1->model()->rowCount(), 2);
