@@ -263,6 +263,7 @@ void frmInteractiveSMS::refreshInbox()
         m_model->beginInsert(0, int(update.added.size()));
         m_rsMsgBox.insertRows(0, std::move(update.added));
         m_model->endInsert();
+        DataGrid1->fitColumns();
         break;
     case InboxUpdate::Kind::Reload:
         m_rsMsgBox = std::move(update.reloaded);
@@ -298,9 +299,8 @@ void frmInteractiveSMS::GridAyar()
     QTableView *view = DataGrid1->view();
     m_model->setColumnCaptions({QString(), QStringLiteral("Tarih"), QStringLiteral("GsmNo"), QStringLiteral("Mesaj")});
     view->setColumnHidden(kInboxId, true);
-    view->setColumnWidth(kInboxTarih, tw(1800));
-    view->setColumnWidth(kInboxGsmNo, tw(1300));
-    view->setColumnWidth(kInboxMsg, tw(4400));
+    DataGrid1->setDesignWidthsTw(kInboxTarih, {1800, 1300, 4400});
+    DataGrid1->fitColumns();
 }
 
 void frmInteractiveSMS::showCurrentMessage()

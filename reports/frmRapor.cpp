@@ -404,10 +404,14 @@ void frmRapor::Tab2Ayar()
 
 void frmRapor::Grid1Ayar()
 {
-    QTableView *v = DataGrid1->view();
-    v->setColumnHidden(0, true);
-    const int widths[] = {800, 1800, 3300, 1800};
-    for (int i = 0; i < 4; ++i) v->setColumnWidth(i + 1, tw(widths[i]));
+    DataGrid1->view()->setColumnHidden(0, true);
+    DataGrid1->setDesignWidthsTw(1, {800, 1800, 3300, 1800});
+    DataGrid1->fitColumns();
+}
+
+void frmRapor::fitReportColumns()
+{
+    for (DataGrid *grid : {DataGrid2, DataGrid3, DataGrid4}) grid->fitColumns();
 }
 
 // ---- The report --------------------------------------------------------------------------
@@ -445,20 +449,17 @@ void frmRapor::CreateFields1()
 void frmRapor::applyReportColumns()
 {
     const bool names = mFlgRaporad == QLatin1String("1");
-    const auto widths = [](DataGrid *grid, std::initializer_list<int> list) {
-        int c = 0;
-        for (int w : list) grid->view()->setColumnWidth(c++, tw(w));
-    };
     if (names) {
-        widths(DataGrid2, {1100, 1050, 1050, 1050});
-        widths(DataGrid3, {1100, 1050, 1100, 1050});
+        DataGrid2->setDesignWidthsTw(0, {1100, 1050, 1050, 1050});
+        DataGrid3->setDesignWidthsTw(0, {1100, 1050, 1100, 1050});
     } else {
-        widths(DataGrid2, {1100, 1050});
-        widths(DataGrid3, {1100, 1050});
+        DataGrid2->setDesignWidthsTw(0, {1100, 1050});
+        DataGrid3->setDesignWidthsTw(0, {1100, 1050});
     }
     QTableView *v4 = DataGrid4->view();
     for (int c = 0; c < rsKopuk1->recordSet().fieldCount(); ++c) v4->setColumnHidden(c, names && c >= 2);
-    widths(DataGrid4, {3200, 3200});
+    DataGrid4->setDesignWidthsTw(0, {3200, 3200});
+    fitReportColumns();
 }
 
 QString frmRapor::MesajDurumu(short gel) const { return ::MesajDurumu(gel); }
@@ -509,7 +510,10 @@ frmRapor::FetchScope::FetchScope(frmRapor *window) : m_window(window)
 frmRapor::FetchScope::~FetchScope()
 {
     --m_window->m_fetching;
-    if (!WorkForms::isUnloaded(m_window)) m_window->updateFetchControls();
+    if (WorkForms::isUnloaded(m_window)) return;
+    m_window->updateFetchControls();
+    // The rows are all there now: the columns fit them.
+    if (m_window->m_fetching == 0) m_window->fitReportColumns();
 }
 
 void frmRapor::updateFetchControls()

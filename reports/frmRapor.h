@@ -198,6 +198,8 @@ private:
     void buildControls();
     void connectHandlers();
     void applyReportColumns();
+    // The report grids' columns fitted to their rows (DataGrid::fitColumns).
+    void fitReportColumns();
     std::array<QCheckBox *, 4> stateBoxes(int tab) const;
     void applyStatusFilter(int tab);
     void viewReport(int tab);

@@ -165,6 +165,8 @@ private slots:
     void controlTexts();
     void startsTicked();
     void listOfSends();
+    void listColumnsFitTheirContents_data();
+    void listColumnsFitTheirContents();
     void layoutFollowsTheWindow();
     void listThatCannotBeRead();
     void reportColumns_data();
@@ -316,6 +318,61 @@ void TestFrmRapor::listOfSends()
     QCOMPARE(v->columnWidth(3), tw(3300));
     QCOMPARE(v->columnWidth(4), tw(1800));
     QCOMPARE(r.w->DataGrid1->currentRow(), 0);
+}
+
+void TestFrmRapor::listColumnsFitTheirContents_data()
+{
+    QTest::addColumn<int>("desktopWidth");
+    QTest::addColumn<bool>("messageWhole");
+    // Room for every column; too little for the long first message, which takes what the
+    // others leave; and too little even for that, where the message keeps its design width
+    // and the grid scrolls.
+    QTest::newRow("1600 wide") << 1600 << true;
+    QTest::newRow("1600 wide, long message") << 1600 << false;
+    QTest::newRow("1100 wide, long message") << 1100 << false;
+}
+
+void TestFrmRapor::listColumnsFitTheirContents()
+{
+    QFETCH(int, desktopWidth);
+    QFETCH(bool, messageWhole);
+    ReportWindow r;
+    r.fx.folder.exec("INSERT INTO tbl_giden (msgid, msg_tip, gateway, paket_boyut, mesaj, originator, tarih, gtarih, "
+                     "sirket_kod) VALUES ('100001', 'Yetkililere mesaj gönder', 'Brenvik', 2, ?, 'ORVEK', "
+                     "'2024-05-01 10:00:00', '2024-05-03 09:30:00', '01')",
+                     {messageWhole ? QStringLiteral("İlk Kayıt :Merhaba")
+                                   : QStringLiteral("İlk Kayıt :Sayın Çağlar Gıda Ltd. Şti., faturanızın ödemesi "
+                                                    "için teşekkür ederiz. İyi günler dileriz, Merkez Ticaret")});
+    r.fx.mdi()->resize(desktopWidth, 800);
+    r.open();
+    QCoreApplication::processEvents();
+    QTableView *v = r.w->DataGrid1->view();
+    const QFontMetrics fm(v->font());
+    const int margins = 1 + 2 * (v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, v) + 1);
+    const auto whole = [&](int column) {
+        return fm.horizontalAdvance(v->model()->index(0, column).data().toString()) + margins <= v->columnWidth(column);
+    };
+    for (int c = 1; c < v->model()->columnCount(); ++c) {
+        // msg_tip and gtarih, and every other short column, show whole; none below its design.
+        if (c != 3) QVERIFY2(whole(c), qPrintable(v->model()->headerData(c, Qt::Horizontal).toString()));
+    }
+    QVERIFY(v->columnWidth(1) >= tw(800));
+    QVERIFY(v->columnWidth(3) >= tw(3300));
+    QCOMPARE(whole(3), messageWhole);
+    // A whole message leaves no column past the grid's edge; a cut one uses all the room there
+    // is, or, where that is less than its design width, keeps that and the grid scrolls.
+    const auto fills = [&] {
+        int used = 0;
+        for (int c = 1; c < v->model()->columnCount(); ++c) used += v->columnWidth(c);
+        if (whole(3)) return used <= v->viewport()->width();
+        return used == v->viewport()->width() || (used > v->viewport()->width() && v->columnWidth(3) == tw(3300));
+    };
+    QVERIFY(fills());
+    // The columns follow the grid when the desktop changes.
+    r.fx.mdi()->resize(desktopWidth + 150, 800);
+    QCoreApplication::processEvents();
+    QVERIFY(fills());
+    for (int c : {1, 2, 4, 5}) QVERIFY(whole(c));
 }
 
 void TestFrmRapor::layoutFollowsTheWindow()
