@@ -19,25 +19,141 @@
 #include <QCursor>
 #include <QDate>
 #include <QDateEdit>
+#include <QGraphicsTextItem>
 #include <QGroupBox>
+#include <QHash>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSet>
 #include <QStyle>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTextDocument>
 #include <QToolTip>
 #include <QValueAxis>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 
 namespace {
 // Up to this many bars the axis names each bar; a longer chart names a bar when it is pointed
 // at (the category axis needs distinct names and grows slow over a few thousand of them).
 constexpr int kNamedBars = 200;
+// A bar's name takes at most this many lines under it.
+constexpr int kNameLines = 3;
+// The category axis gives each name an equal share of its whole width (the chart less its
+// margins), counting one share more at either end, and keeps this much of it free (px, with a
+// pixel for rounding): a name up to the rest is drawn whole, a wider one cut to "...".
+constexpr qreal kNamePadding = 2 * 4.0 + 1;
+// Marks a category apart from an equal one without showing anything.
+const QChar kInvisibleMark(0x200B);
+
+// How wide the axis takes a name to be: as a text item of the chart measures it (rich text,
+// half a pixel of margin all round).
+class NameMeasure {
+public:
+    explicit NameMeasure(const QFont &font)
+    {
+        m_item.document()->setDocumentMargin(0.5);
+        m_item.setFont(font);
+    }
+    qreal width(const QString &plain)
+    {
+        m_item.setHtml(plain.toHtmlEscaped());
+        return m_item.boundingRect().width();
+    }
+
+private:
+    QGraphicsTextItem m_item;
+};
+
+// The text broken at its blanks into lines of at most `width`; nothing when a word is wider
+// or the text needs more than kNameLines lines. Runs of blanks become one blank.
+std::optional<QStringList> wrappedName(const QString &text, NameMeasure &measure, qreal width)
+{
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    QStringList lines;
+    for (const QString &word : text.split(blanks, Qt::SkipEmptyParts)) {
+        if (measure.width(word) > width) return std::nullopt;
+        const QString longer = lines.isEmpty() ? QString() : lines.last() + QLatin1Char(' ') + word;
+        if (!lines.isEmpty() && measure.width(longer) <= width)
+            lines.last() = longer;
+        else
+            lines << word;
+        if (lines.size() > kNameLines) return std::nullopt;
+    }
+    return lines;
+}
+
+// The names of the bars of these texts, each bar `width` px wide for its name: the whole texts
+// when every one fits and no two different texts look alike; else the bar numbers (1, 2, ...:
+// the rows of the count grid) when the highest fits; else none (`shown` false: the axis shows
+// no names, as it would cut even an empty-looking one to "..."). Every category is distinct,
+// as the axis needs.
+struct BarNames {
+    QStringList categories;
+    bool shown = true;
+};
+
+BarNames barNames(const QStringList &texts, const QFont &font, qreal width)
+{
+    NameMeasure measure(font);
+    QStringList categories;
+    QSet<QString> seen;
+    const auto add = [&](QString c) {
+        if (c.isNull()) c = QStringLiteral(""); // the axis passes over a null name
+        while (seen.contains(c)) c += kInvisibleMark;
+        seen.insert(c);
+        categories << c;
+    };
+    QHash<QString, QString> textOfLook;
+    QStringList looks;
+    bool whole = width > 0;
+    for (int i = 0; whole && i < texts.size(); ++i) {
+        const std::optional<QStringList> lines = wrappedName(texts[i], measure, width);
+        const QString text = texts[i].isNull() ? QStringLiteral("") : texts[i];
+        if (!lines) {
+            whole = false;
+            break;
+        }
+        const QString look = lines->join(QLatin1Char('\n'));
+        const auto known = textOfLook.constFind(look);
+        if (known != textOfLook.constEnd() && *known != text) whole = false;
+        textOfLook.insert(look, text);
+        looks << look;
+    }
+    if (whole) {
+        // The axis draws its names as rich text.
+        for (const QString &look : std::as_const(looks))
+            add(look.toHtmlEscaped().replace(QLatin1Char('\n'), QStringLiteral("<br>")));
+        return BarNames{categories, true};
+    }
+    const bool numbers = width > 0 && measure.width(QString::number(texts.size())) <= width;
+    for (int i = 0; i < texts.size(); ++i) add(numbers ? QString::number(i + 1) : QString(kInvisibleMark));
+    return BarNames{categories, numbers};
+}
+
+// The text in as many lines of `width` as `lines`, cut with "…" when it needs more.
+QString elidedToLines(const QString &text, const QFontMetrics &fm, int width, int lines)
+{
+    const auto height = [&](const QString &t) {
+        return fm.boundingRect(QRect(0, 0, width, 100000), Qt::TextWordWrap, t).height();
+    };
+    const int room = lines * fm.lineSpacing();
+    if (height(text) <= room) return text;
+    const QChar ellipsis(0x2026);
+    qsizetype low = 0, high = text.size(); // text.left(low) + "…" fits, text.left(high) + "…" does not
+    while (high - low > 1) {
+        const qsizetype mid = (low + high) / 2;
+        (height(text.left(mid) + ellipsis) <= room ? low : high) = mid;
+    }
+    return text.left(low) + ellipsis;
+}
 
 QDateEdit *picker(QWidget *parent, const char *name, const TwRect &r)
 {
@@ -110,7 +226,13 @@ frmInteractiveGraf::frmInteractiveGraf(QWidget *parent) : QDialog(parent)
     m_chart->setAnimationOptions(QChart::NoAnimation);
     m_chart->legend()->hide();
     MSChart1 = NamedControl(new QChartView(m_chart, chart), "MSChart1");
-    SetGeometryTw(MSChart1, TwRect{3540, 120, 5580, 4320});
+    SetGeometryTw(MSChart1, TwRect{3540, 120, 5580, 3660});
+    BarText = MakeLabel(chart, "BarText", QString(), TwRect{3540, 3840, 5580, 600});
+    BarText->setTextFormat(Qt::PlainText);
+    BarText->setWordWrap(true);
+    BarText->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    connect(m_chart, &QChart::plotAreaChanged, this, &frmInteractiveGraf::nameBars, Qt::QueuedConnection);
+    connect(DataGrid2, &DataGrid::currentRowChanged, this, &frmInteractiveGraf::showBarText);
 
     DMSXpButton3 =
         MakeButton(this, "DMSXpButton3", QStringLiteral("Seçili kayıtları sil"), TwRect{120, 7560, 2160, 375});
@@ -126,6 +248,15 @@ frmInteractiveGraf::frmInteractiveGraf(QWidget *parent) : QDialog(parent)
     connect(DMSXpButton5, &QPushButton::clicked, this, &frmInteractiveGraf::DMSXpButton5_Click);
     connect(DMSXpButton6, &QPushButton::clicked, this, &frmInteractiveGraf::DMSXpButton6_Click);
     resize(tw(9600), tw(8100));
+}
+
+frmInteractiveGraf::~frmInteractiveGraf()
+{
+    // The chart and the count grid go after this window's members: nothing of them may call
+    // back into it.
+    m_chart->disconnect(this);
+    if (m_series) m_series->disconnect(this);
+    DataGrid2->disconnect(this);
 }
 
 void frmInteractiveGraf::showFailure(const QString &description)
@@ -179,13 +310,11 @@ void frmInteractiveGraf::GridAyar()
     QTableView *v1 = DataGrid1->view();
     m_model1->setColumnCaptions({QString(), QStringLiteral("Tarih"), QStringLiteral("GsmNo"), QStringLiteral("Mesaj")});
     v1->setColumnHidden(kInboxId, true);
-    v1->setColumnWidth(kInboxTarih, tw(1800));
-    v1->setColumnWidth(kInboxGsmNo, tw(1300));
-    v1->setColumnWidth(kInboxMsg, tw(3400));
-    QTableView *v2 = DataGrid2->view();
+    DataGrid1->setDesignWidthsTw(kInboxTarih, {1800, 1300, 3400});
+    DataGrid1->fitColumns();
     m_model2->setColumnCaptions({QStringLiteral("Adet"), QStringLiteral("Mesaj")});
-    v2->setColumnWidth(0, tw(800));
-    v2->setColumnWidth(1, tw(2150));
+    DataGrid2->setDesignWidthsTw(0, {800, 2150});
+    DataGrid2->fitColumns();
 }
 
 QList<qreal> frmInteractiveGraf::BarValues() const
@@ -201,11 +330,14 @@ void frmInteractiveGraf::GrafikRef()
 {
     m_chart->removeAllSeries();
     m_series = nullptr;
+    m_categoryAxis = nullptr;
+    m_namedBarWidth = -1;
     for (QAbstractAxis *axis : m_chart->axes()) {
         m_chart->removeAxis(axis);
         delete axis;
     }
     m_barLabels.clear();
+    showBarText(-1);
     const int bars = std::min(m_rs2.rowCount(), kChartMaxBars);
     if (bars == 0) return;
 
@@ -226,20 +358,14 @@ void frmInteractiveGraf::GrafikRef()
     m_chart->addSeries(m_series);
 
     if (bars <= kNamedBars) {
-        // One name per bar: equal texts (an empty and a Null text) are told apart by
-        // invisible marks, so the axis keeps one category per bar.
+        m_categoryAxis = new QBarCategoryAxis;
+        // Distinct placeholders until the plot area's width is known.
         QStringList categories;
-        QSet<QString> seen;
-        for (const QString &text : std::as_const(m_barLabels)) {
-            QString c = text.isNull() ? QStringLiteral("") : text; // the axis passes over a null name
-            while (seen.contains(c)) c += QChar(0x200B);
-            seen.insert(c);
-            categories << c;
-        }
-        auto *x = new QBarCategoryAxis;
-        x->append(categories);
-        m_chart->addAxis(x, Qt::AlignBottom);
-        m_series->attachAxis(x);
+        for (int i = 0; i < bars; ++i) categories << QString(i + 1, kInvisibleMark);
+        m_categoryAxis->append(categories);
+        m_categoryAxis->setLabelsVisible(false);
+        m_chart->addAxis(m_categoryAxis, Qt::AlignBottom);
+        m_series->attachAxis(m_categoryAxis);
     } else {
         auto *x = new QValueAxis;
         x->setRange(-0.5, bars - 0.5);
@@ -254,15 +380,47 @@ void frmInteractiveGraf::GrafikRef()
     if (highest < 10) y->setTickCount(int(highest) + 1);
     m_chart->addAxis(y, Qt::AlignLeft);
     m_series->attachAxis(y);
+    nameBars();
 
     connect(m_series, &QBarSeries::hovered, this, [this](bool status, int index, QBarSet *barSet) {
         if (!status || index < 0 || index >= m_barLabels.size()) {
             QToolTip::hideText();
+            showBarText(DataGrid2->currentRow());
             return;
         }
         QToolTip::showText(QCursor::pos(),
                            m_barLabels[index] + QStringLiteral(" : ") + QString::number(qint64(barSet->at(index))));
+        showBarText(index);
     });
+}
+
+void frmInteractiveGraf::nameBars()
+{
+    if (!m_categoryAxis || m_barLabels.isEmpty()) return;
+    if (m_chart->plotArea().width() <= 0) return;
+    const qreal axisWidth = m_chart->size().width() - m_chart->margins().left() - m_chart->margins().right();
+    const qreal width = axisWidth / (m_barLabels.size() + 2) - kNamePadding;
+    // A new name changes the axis's height, not the chart's width: nothing to do then.
+    if (std::abs(width - m_namedBarWidth) < 0.5) return;
+    m_namedBarWidth = width;
+    const BarNames names = barNames(m_barLabels, m_categoryAxis->labelsFont(), width);
+    m_categoryAxis->setLabelsVisible(names.shown);
+    m_categoryAxis->setCategories(names.categories);
+}
+
+void frmInteractiveGraf::showBarText(int index)
+{
+    if (index < 0 || index >= m_barLabels.size() || !m_series || m_series->count() == 0) {
+        BarText->clear();
+        BarText->setToolTip(QString());
+        return;
+    }
+    const qint64 count = qint64(m_series->barSets().first()->at(index));
+    const QString text =
+        QStringLiteral("%1. %2 : %3").arg(QString::number(index + 1), m_barLabels[index], QString::number(count));
+    const int lines = std::max(1, BarText->height() / std::max(1, BarText->fontMetrics().lineSpacing()));
+    BarText->setText(elidedToLines(text, BarText->fontMetrics(), BarText->width(), lines));
+    BarText->setToolTip(text);
 }
 
 void frmInteractiveGraf::DMSXpButton4_Click()

@@ -3,7 +3,11 @@
 // The query and chart window over the incoming messages: a modal window over the interactive
 // SMS window, a member of the work set. Tab 0 lists the messages (rs1), tab 1 the number of
 // messages per distinct text (rs2) in a grid and a bar chart, one bar per count row in the
-// grid's order (at most 32767). "Filtrele" reads both again for the day range of the pickers
+// grid's order (at most 32767). Each bar is named under it by its whole text, wrapped onto up
+// to three lines; when a text does not fit its bar that way, or two texts would look alike,
+// the bars carry their row numbers in the count grid instead (as far as a number fits a bar).
+// Pointing at a bar shows its text and count in a tip and in the line under the chart, which
+// also names the bar of the count grid's current row. "Filtrele" reads both again for the day range of the pickers
 // and the keyword (the leading text of the messages); "Tüm kayıtlar" and the deletes read
 // everything again. A failing read, filter, delete or chart shows what failed and leaves the
 // window usable. "Kapat", Escape and the close box unload it.
@@ -18,6 +22,7 @@
 #include <QStringList>
 
 class DataGrid;
+class QBarCategoryAxis;
 class QBarSeries;
 class QChart;
 class QChartView;
@@ -35,6 +40,7 @@ class frmInteractiveGraf : public QDialog {
     Q_OBJECT
 public:
     explicit frmInteractiveGraf(QWidget *parent = nullptr);
+    ~frmInteractiveGraf() override;
 
     QLabel *Label1 = nullptr; // heading
     QLabel *Image1 = nullptr;
@@ -52,6 +58,7 @@ public:
     DataGrid *DataGrid1 = nullptr;
     DataGrid *DataGrid2 = nullptr;
     QChartView *MSChart1 = nullptr;
+    QLabel *BarText = nullptr;           // under the chart: the number, text and count of one bar
     QPushButton *DMSXpButton3 = nullptr; // "Seçili kayıtları sil"
     QPushButton *DMSXpButton6 = nullptr; // "Tümünü sil"
     QPushButton *DMSXpButton5 = nullptr; // "Kayıtları Excel'e gönder"
@@ -85,6 +92,10 @@ private:
     void showCounts(RecordSet rs);
     void resetPickers();
     void showFailure(const QString &description);
+    // Names the bars for the width the plot area gives each of them now.
+    void nameBars();
+    // The line under the chart for bar `index` (-1: empty).
+    void showBarText(int index);
 
     RecordSet m_rs1;
     RecordSet m_rs2;
@@ -92,5 +103,7 @@ private:
     RecordSetModel *m_model2 = nullptr;
     QChart *m_chart = nullptr;
     QBarSeries *m_series = nullptr;
+    QBarCategoryAxis *m_categoryAxis = nullptr;
+    qreal m_namedBarWidth = -1; // the bar width the names were made for
     QStringList m_barLabels;
 };

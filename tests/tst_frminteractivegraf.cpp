@@ -14,10 +14,12 @@
 #include <QChartView>
 #include <QDateEdit>
 #include <QItemSelectionModel>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
+#include <QTextDocument>
 #include <QtTest>
 
 namespace {
@@ -62,6 +64,23 @@ QStringList column(const RecordSet &rs, int c)
 
 void click(QPushButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
 
+// What the axis shows under the bars, as plain text ("" for a bar without a name); nothing
+// while it shows no names.
+QStringList shownNames(frmInteractiveGraf *w)
+{
+    w->SSTab1->setCurrentIndex(1);
+    QCoreApplication::processEvents();
+    auto *axis = qobject_cast<QBarCategoryAxis *>(w->MSChart1->chart()->axes(Qt::Horizontal).value(0));
+    if (!axis || !axis->labelsVisible()) return {};
+    QStringList out;
+    for (const QString &c : axis->categories()) {
+        QTextDocument doc;
+        doc.setHtml(c);
+        out << doc.toPlainText().remove(QChar(0x200B)).replace(QLatin1Char('\n'), QLatin1Char('|'));
+    }
+    return out;
+}
+
 void selectRows(frmInteractiveGraf *w, const QList<int> &rows)
 {
     QTableView *v = w->DataGrid1->view();
@@ -93,6 +112,9 @@ private slots:
     void filteredExport();
     void failuresAreShown();
     void manyBarsStayOneEach();
+    void barNames_data();
+    void barNames();
+    void barTextUnderTheChart();
 };
 
 void TestFrmInteractiveGraf::loadsAllWithBarsPerText()
@@ -388,6 +410,62 @@ void TestFrmInteractiveGraf::manyBarsStayOneEach()
     auto *axis = qobject_cast<QBarCategoryAxis *>(w->MSChart1->chart()->axes(Qt::Horizontal).value(0));
     QVERIFY(axis);
     QCOMPARE(axis->count(), 2);
+}
+
+void TestFrmInteractiveGraf::barNames_data()
+{
+    QTest::addColumn<QStringList>("texts"); // one message each
+    QTest::addColumn<QStringList>("names"); // in the order of the count rows
+    QTest::newRow("short texts: whole") << QStringList({"EVET", "hayır", "bilgi"})
+                                        << QStringList({"bilgi", "EVET", "hayır"});
+    QTest::newRow("wrapped onto lines") << QStringList({"bakiye sorgu", "al", "b", "c", "d", "e"})
+                                        << QStringList({"al", "b", "bakiye|sorgu", "c", "d", "e"});
+    QTest::newRow("rich text shown as written")
+        << QStringList({"<b>a</b>", "a & b"}) << QStringList({"<b>a</b>", "a & b"});
+    // A text that would be cut: every bar carries its row number instead.
+    QTest::newRow("one text needs too many lines")
+        << QStringList({"evet", "hayır", "bilgi", "Kampanya hakkında bilgi almak istiyorum lütfen arayınız"})
+        << QStringList({"1", "2", "3", "4"});
+    QTest::newRow("a word too wide") << QStringList({"evet", "Hesapbakiyemiöğrenebilirmiyimacaba"})
+                                     << QStringList({"1", "2"});
+    // Two texts that only their blanks tell apart would look alike.
+    QTest::newRow("alike but for blanks") << QStringList({"a b", "a  b"}) << QStringList({"1", "2"});
+    QStringList many;
+    for (int i = 0; i < 60; ++i) many << QStringLiteral("metin %1").arg(i, 2, 10, QLatin1Char('0'));
+    // Not even a number fits a bar: the axis names none (the tip and the line under the chart do).
+    QTest::newRow("no room for numbers") << many << QStringList();
+}
+
+void TestFrmInteractiveGraf::barNames()
+{
+    QFETCH(QStringList, texts);
+    QFETCH(QStringList, names);
+    Env env;
+    for (const QString &t : std::as_const(texts)) env.message(today("10:00:00"), t);
+    frmInteractiveGraf *w = env.open();
+    QCOMPARE(shownNames(w), names);
+    QCOMPARE(w->BarValues().size(), texts.size());
+}
+
+void TestFrmInteractiveGraf::barTextUnderTheChart()
+{
+    Env env;
+    env.message(today("10:00:00"), "evet");
+    env.message(today("10:00:01"), "EVET");
+    env.message(today("10:00:02"), "Kampanya hakkında bilgi almak istiyorum");
+    frmInteractiveGraf *w = env.open();
+    w->SSTab1->setCurrentIndex(1);
+    auto *line = w->findChild<QLabel *>(QStringLiteral("BarText"));
+    QVERIFY(line);
+    QVERIFY(line->text().isEmpty());
+    w->DataGrid2->setCurrentRow(0);
+    QCOMPARE(line->text(), QStringLiteral("1. evet : 2"));
+    w->DataGrid2->setCurrentRow(1);
+    QCOMPARE(line->text(), QStringLiteral("2. Kampanya hakkında bilgi almak istiyorum : 1"));
+    QCOMPARE(line->textFormat(), Qt::PlainText);
+    // A new chart starts without a chosen bar.
+    click(w->DMSXpButton2);
+    QVERIFY(line->text().isEmpty());
 }
 
 QTEST_MAIN(TestFrmInteractiveGraf)
