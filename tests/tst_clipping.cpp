@@ -1,11 +1,14 @@
 // Every window at its design size, in the program's font: no text of a label, button, check
 // box, radio button, group box title, tab, grid header or tree item is wider (or, for
-// labels, taller) than its control leaves it, and no label cuts off the ink of its glyphs.
+// labels, taller) than its control leaves it, and no label cuts off the ink of its glyphs; no
+// grid cell is cut while its grid has room left; and a chart names each bar whole, no two bars
+// alike.
 //
 // A new window adds one line to windowTable(): its name and how it is opened on the desk
 // (a main window over the sample ERP stand-in, company 01, a fake gateway).
 
 #include "core/AppState.h"
+#include "interactive/frmInteractiveGraf.h"
 #include "messaging/frmSablon.h"
 #include "messaging/frmSonEkran.h"
 #include "shell/DesktopLook.h"
@@ -21,17 +24,25 @@
 #include "tests/support/MainWindowFixture.h"
 
 #include <QAbstractButton>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
 #include <QCheckBox>
+#include <QGraphicsTextItem>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QStandardItemModel>
 #include <QStyle>
 #include <QStyleOptionViewItem>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTextDocument>
 #include <QTreeView>
@@ -114,6 +125,43 @@ QWidget *openTemplatePicker(Desk &d)
     return picker;
 }
 
+// The report window over a few logged sends, the newest with a later send time.
+QWidget *openReportWindow(Desk &d)
+{
+    const auto send = [&d](const char *msgid, const char *kind, const char *tarih, const char *gtarih) {
+        d.main.folder.exec("INSERT INTO tbl_giden (msgid, msg_tip, gateway, paket_boyut, mesaj, originator, tarih, "
+                           "gtarih, sirket_kod) VALUES (?, ?, 'Brenvik', 2, ?, 'ORVEK', ?, ?, '01')",
+                           {msgid, kind,
+                            QStringLiteral("İlk Kayıt :Sayın Çağlar Gıda Ltd. Şti., %1 tarihli "
+                                           "faturanızın ödemesi için teşekkür ederiz.")
+                                .arg(tarih),
+                            tarih, gtarih});
+    };
+    send("100001", "Müşterilere mesaj gönder", "2024-05-01 10:00:00", "2024-05-01 10:00:00");
+    send("100002", "Yetkililere mesaj gönder", "2024-05-02 11:30:00", "2024-05-03 09:00:00");
+    send("100003", "Hızlı mesaj gönder", "2024-05-03 12:45:10", "2024-05-03 12:45:10");
+    return d.fromTree("RapMesaj", "frmRapor");
+}
+
+void addInboxMessages(Desk &d, const QStringList &texts)
+{
+    for (int i = 0; i < texts.size(); ++i)
+        d.main.folder.exec("INSERT INTO tbl_int_msgbox (tarih, gsmno, msg) VALUES (?, '+905321234567', ?)",
+                           {QStringLiteral("2024-05-01 10:%1:00").arg(i, 2, 10, QLatin1Char('0')), texts[i]});
+}
+
+const QStringList kShortInbox = {"EVET", "Evet", "hayır", "ŞEKER", "şeker", "bilgi", "İNCİ"};
+
+QWidget *openQueryWindow(Desk &d, const QStringList &texts)
+{
+    addInboxMessages(d, texts);
+    auto *w = WorkForms::get<frmInteractiveGraf>();
+    w->Form_Load();
+    w->SSTab1->setCurrentIndex(1);
+    w->show();
+    return w;
+}
+
 struct WindowCase {
     const char *name;
     std::function<QWidget *(Desk &)> open;
@@ -154,9 +202,42 @@ const std::vector<WindowCase> &windowTable()
         {"frmSablonlar", [](Desk &d) { return d.fromTree("Sablonlar", "frmSablonlar"); }},
         {"frmSablon", openTemplatePicker},
         {"frmSonEkran", openSendScreen},
-        {"frmInteractiveSMS", [](Desk &d) { return d.fromTree("GelenMesaj", "frmInteractiveSMS"); }},
+        {"frmSonEkran without connection",
+         [](Desk &d) {
+             QWidget *screen = openSendScreen(d);
+             static_cast<frmSonEkran *>(screen)->lblNet->setVisible(true);
+             return screen;
+         }},
+        {"frmInteractiveSMS",
+         [](Desk &d) {
+             addInboxMessages(d, kShortInbox);
+             return d.fromTree("GelenMesaj", "frmInteractiveSMS");
+         }},
+        {"frmInteractiveGraf short texts", [](Desk &d) { return openQueryWindow(d, kShortInbox); }},
+        {"frmInteractiveGraf wrapped texts",
+         [](Desk &d) {
+             return openQueryWindow(
+                 d, {"Kampanya hakkında bilgi almak istiyorum", "Kampanya hakkında bilgi verir misiniz", "KAMPANYA"});
+         }},
+        {"frmInteractiveGraf long texts",
+         [](Desk &d) {
+             return openQueryWindow(d, {"Kampanya hakkında bilgi almak istiyorum",
+                                        "Kampanya hakkında bilgi verir misiniz", "Kampanyanızdan yararlanmak istiyorum",
+                                        "Hesap bakiyemi öğrenebilir miyim", "Teşekkürler", "EVET"});
+         }},
+        {"frmInteractiveGraf many texts",
+         [](Desk &d) {
+             QStringList texts;
+             for (int i = 0; i < 40; ++i) texts << QStringLiteral("Kampanya %1").arg(i);
+             return openQueryWindow(d, texts);
+         }},
         {"frmAyarlar", [](Desk &d) { return d.fromTree("HesapAyar", "frmAyarlar"); }},
-        {"frmRapor", [](Desk &d) { return d.fromTree("RapMesaj", "frmRapor"); }},
+        {"frmRapor", openReportWindow},
+        {"frmRapor on a 1600x1000 desktop",
+         [](Desk &d) {
+             d.main.mdi()->resize(1600, 1000);
+             return openReportWindow(d);
+         }},
         {"frmBrw", [](Desk &d) { return d.fromTree("OnLineServisler", "frmBrw"); }},
     };
     return table;
@@ -318,6 +399,70 @@ void checkHeader(const QHeaderView *header, QStringList &out)
     }
 }
 
+// A cell is cut only when its grid has no room left for it: the columns fill the grid.
+void checkGrid(QTableView *view, QStringList &out)
+{
+    const QAbstractItemModel *model = view->model();
+    if (!model) return;
+    const QHeaderView *header = view->horizontalHeader();
+    int used = 0;
+    for (int c = 0; c < header->count(); ++c)
+        if (!view->isColumnHidden(c)) used += header->sectionSize(c);
+    const int room = view->viewport()->width() - used;
+    if (room <= 0) return;
+    // A cell draws its text inside the grid line and a margin on either side, and cuts it to
+    // "…" where it is wider.
+    const int margins =
+        (view->showGrid() ? 1 : 0) + 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, view) + 1);
+    const int rows = std::min(model->rowCount(), 500);
+    for (int c = 0; c < header->count(); ++c) {
+        if (view->isColumnHidden(c)) continue;
+        for (int r = 0; r < rows; ++r) {
+            const QModelIndex index = model->index(r, c);
+            const QString text = index.data().toString();
+            if (text.isEmpty()) continue;
+            const QVariant font = index.data(Qt::FontRole);
+            const QFontMetrics fm(font.isValid() ? font.value<QFont>() : view->font());
+            const int needed = fm.horizontalAdvance(text) + margins;
+            if (needed > header->sectionSize(c))
+                out << describe(view, text,
+                                tooWide(needed, header->sectionSize(c)) +
+                                    QStringLiteral(", with %1 px left in the grid").arg(room));
+        }
+    }
+}
+
+QString plainText(const QString &richText)
+{
+    QTextDocument doc;
+    doc.setHtml(richText);
+    return doc.toPlainText().remove(QChar(0x200B));
+}
+
+// The names under the bars: each one whole (as its category has it, not cut to "..."), and no
+// two alike.
+void checkChart(QChartView *view, QStringList &out)
+{
+    QChart *chart = view->chart();
+    QSet<QString> names;
+    for (QAbstractAxis *axis : chart->axes(Qt::Horizontal))
+        if (auto *categories = qobject_cast<QBarCategoryAxis *>(axis))
+            for (const QString &c : categories->categories()) names.insert(plainText(c));
+    const qreal plotBottom = chart->mapRectToScene(chart->plotArea()).bottom();
+    QSet<QString> shown;
+    for (QGraphicsItem *item : view->scene()->items()) {
+        auto *label = qgraphicsitem_cast<QGraphicsTextItem *>(item);
+        if (!label || !label->isVisible() || label->sceneBoundingRect().top() < plotBottom - 1) continue;
+        const QString text = label->toPlainText().remove(QChar(0x200B));
+        if (text.trimmed().isEmpty()) continue;
+        if (!names.contains(text))
+            out << describe(view, text, QStringLiteral("a bar's name cut short"));
+        else if (shown.contains(text))
+            out << describe(view, text, QStringLiteral("two bars with one name"));
+        shown.insert(text);
+    }
+}
+
 void checkTree(QTreeView *tree, QStringList &out)
 {
     tree->expandAll();
@@ -360,6 +505,10 @@ void checkShown(QWidget *window, QWidget *under, QStringList &out)
             checkHeader(header, out);
         else if (auto *tree = qobject_cast<QTreeView *>(w))
             checkTree(tree, out);
+        else if (auto *table = qobject_cast<QTableView *>(w))
+            checkGrid(table, out);
+        else if (auto *chart = qobject_cast<QChartView *>(w))
+            checkChart(chart, out);
     }
 }
 
@@ -449,6 +598,26 @@ void TestClipping::checkerSeesClippedTexts()
     tabs->addTab(new QWidget, QStringLiteral("Gönderim bazında rapor"));
     tabs->addTab(new QWidget, QStringLiteral("Tarih bazında rapor"));
     tabs->setGeometry(200, 0, 120, 80);
+    QStandardItemModel cells(1, 2);
+    cells.setItem(0, 0, new QStandardItem(QStringLiteral("Müşterilere mesaj gönder")));
+    cells.setItem(0, 1, new QStandardItem(QStringLiteral("x")));
+    auto *table = new QTableView(&window);
+    table->setModel(&cells);
+    table->setColumnWidth(0, 40);
+    table->setColumnWidth(1, 40);
+    table->setGeometry(200, 90, 190, 80);
+    auto *chart = new QChart;
+    auto *bars = new QBarSet(QStringLiteral("Adet"));
+    bars->append({3, 2});
+    auto *series = new QBarSeries;
+    series->append(bars);
+    chart->addSeries(series);
+    auto *names = new QBarCategoryAxis;
+    names->append({QStringLiteral("Kampanya hakkında bilgi A"), QStringLiteral("Kampanya hakkında bilgi B")});
+    chart->addAxis(names, Qt::AlignBottom);
+    series->attachAxis(names);
+    auto *chartView = new QChartView(chart, &window);
+    chartView->setGeometry(200, 175, 190, 120);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     const QString all = clippedTexts(&window).join(QLatin1Char('\n'));
@@ -462,6 +631,9 @@ void TestClipping::checkerSeesClippedTexts()
     QVERIFY2(all.contains(QStringLiteral("Tarih bazında rapor")), qPrintable(all));
     QVERIFY2(all.contains(QStringLiteral("Gönder")), qPrintable(all));
     QVERIFY2(!all.contains(QStringLiteral("Tamam")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("Müşterilere mesaj gönder")), qPrintable(all));
+    QVERIFY2(!all.contains(QStringLiteral("\"x\"")), qPrintable(all));
+    QVERIFY2(all.contains(QStringLiteral("a bar's name cut short")), qPrintable(all));
 }
 
 QTEST_MAIN(TestClipping)
