@@ -119,7 +119,7 @@ void quietServices()
 {
     Prompt::setHandler([](const QString &, PromptIcon, const QString &, PromptButtons) { return PromptAnswer::Ok; });
     Shell::Handlers h;
-    h.openFile = [](const QString &) { return true; };
+    h.openFile = [](const QString &, const Shell::Declined &) { return true; };
     Shell::setHandlers(h);
 }
 

@@ -1,7 +1,9 @@
 #include "core/PageAddresses.h"
 
 #include "ServiceAddresses.h"
+#include "core/LocalDb.h"
 
+#include <QDir>
 #include <QUrl>
 
 namespace {
@@ -37,3 +39,12 @@ QString ProductSiteAddress(GatewayKind gatewayKind, const QString &userName, con
 QString ProductSiteHost() { return QUrl(s(ServiceAddresses::kProductHomeUrl)).host(); }
 
 QString AdvertisementAddress() { return s(ServiceAddresses::kAdvertUrl) + QStringLiteral("?prm=Brenvik"); }
+
+QString HelpFilePath() { return QDir(ProgramFolder()).filePath(QString::fromLatin1(kHelpFileName)); }
+
+QString HelpPageAddress(const QString &path) { return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded); }
+
+QString HelpFileMissingText(const QString &path)
+{
+    return QStringLiteral("Yardım dosyası bulunamadı.\r\nAranan dosya: ") + QDir::toNativeSeparators(path);
+}

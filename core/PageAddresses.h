@@ -23,3 +23,13 @@ QString ProductSiteAddress(GatewayKind gatewayKind, const QString &userName, con
 QString ProductSiteHost();
 // The advertisement page of the send screen's browser pane.
 QString AdvertisementAddress();
+
+// The operator's guide that "Yardım Konuları" opens, beside the programs.
+constexpr const char *kHelpFileName = "brenvik.html";
+// Its path in the program folder.
+QString HelpFilePath();
+// Its address for the browser window: a file URL with every reserved character of the path
+// encoded (a folder name may hold "#", "?" or blanks).
+QString HelpPageAddress(const QString &path);
+// The box that says the guide is missing, naming the file looked for.
+QString HelpFileMissingText(const QString &path);

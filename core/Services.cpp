@@ -53,13 +53,13 @@ Shell::Handlers Shell::defaultHandlers()
     h.startProgram = [](const QString &path) { return QProcess::startDetached(path, {}); };
     auto xdgOpen = [](const QString &target) { return QProcess::startDetached(QStringLiteral("xdg-open"), {target}); };
     h.openUrl = xdgOpen;
-    h.openFile = xdgOpen;
+    h.openFile = [xdgOpen](const QString &path, const Declined &) { return xdgOpen(path); };
     return h;
 }
 
 bool Shell::startProgram(const QString &path) { return shellHandlers().startProgram(path); }
 bool Shell::openUrl(const QString &url) { return shellHandlers().openUrl(url); }
-bool Shell::openFile(const QString &path) { return shellHandlers().openFile(path); }
+bool Shell::openFile(const QString &path, const Declined &declined) { return shellHandlers().openFile(path, declined); }
 
 void Shell::setHandlers(Handlers handlers)
 {

@@ -25,17 +25,21 @@ public:
 
 class Shell {
 public:
+    // Told when an opener that took a document gives up on it afterwards.
+    using Declined = std::function<void()>;
     struct Handlers {
         std::function<bool(const QString &path)> startProgram;
         std::function<bool(const QString &url)> openUrl;
-        std::function<bool(const QString &path)> openFile;
+        std::function<bool(const QString &path, const Declined &declined)> openFile;
     };
     // Starts a program detached ("open" of an executable).
     static bool startProgram(const QString &path);
     // Opens a web address in the user's browser.
     static bool openUrl(const QString &url);
-    // Opens a document with its associated program.
-    static bool openFile(const QString &path);
+    // Opens a document with its associated program. False: no opener took it. An opener that
+    // took it may still find no program for the document's type (a desktop without one):
+    // `declined`, when given, then runs once, later, from the event loop.
+    static bool openFile(const QString &path, const Declined &declined = {});
     static void setHandlers(Handlers handlers);
     static Handlers defaultHandlers();
 };

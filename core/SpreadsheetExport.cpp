@@ -423,8 +423,13 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
         throw OrvekError(QStringLiteral("\"%1\" bulunamadı.").arg(QDir::toNativeSeparators(fileName)));
 
     gErrorText = kStageShow;
-    if (!Shell::openFile(fileName))
-        throw OrvekError(QStringLiteral("\"%1\" açılamadı.").arg(QDir::toNativeSeparators(fileName)));
+    const QString notOpened = QStringLiteral("\"%1\" açılamadı.").arg(QDir::toNativeSeparators(fileName));
+    // The desktop may find no spreadsheet program only after the export has returned: the
+    // same box then, told by the opener.
+    const auto declined = [notOpened] {
+        Prompt::show(notOpened + QStringLiteral("\r\n") + kStageShow, PromptIcon::Critical, kFailTitle);
+    };
+    if (!Shell::openFile(fileName, declined)) throw OrvekError(notOpened);
 }
 
 } // namespace

@@ -27,7 +27,8 @@ constexpr int kExportRowsPerSheet = 65535;
 // An existing file of that name is deleted first. The progress window's counters
 // gProgressTotal/gProgressDone, status line, speed line and timer are driven while the rows
 // are written; the window is hidden once the file is saved. Then the completion box is
-// shown and the file is opened in the spreadsheet program (Shell::openFile). Any failure
+// shown and the file is opened in the spreadsheet program (Shell::openFile; a desktop that
+// finds no program for it afterwards gets the failure box of that stage then). Any failure
 // shows one critical box (the failure's description, CR LF, the stage text gErrorText) and
 // returns normally; the progress window is then left to the caller. Memory use does not
 // grow with the number of rows.

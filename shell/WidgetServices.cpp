@@ -8,9 +8,13 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QUrl>
+
+#include <memory>
 
 namespace {
 PromptAnswer showMessageBox(const QString &text, PromptIcon icon, const QString &title, PromptButtons buttons)
@@ -65,6 +69,39 @@ PromptAnswer showMessageBox(const QString &text, PromptIcon icon, const QString 
 }
 } // namespace
 
+bool OpenDocument(const QString &path, const Shell::Declined &declined)
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    const QString xdgOpen = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (!xdgOpen.isEmpty()) {
+        // Parented to the application: it lives until xdg-open ends (it may keep the program
+        // it started in the foreground), at the latest until the program ends.
+        auto *process = new QProcess(QCoreApplication::instance());
+        process->setProgram(xdgOpen);
+        process->setArguments({path});
+        process->setStandardInputFile(QProcess::nullDevice());
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        auto listening = std::make_shared<bool>(true);
+        QObject::connect(process, &QProcess::finished, process,
+                         [process, listening, declined](int exitCode, QProcess::ExitStatus status) {
+                             const bool failed = status == QProcess::NormalExit && exitCode != 0;
+                             process->deleteLater();
+                             if (failed && *listening && declined) declined();
+                         });
+        QTimer::singleShot(kOpenerVerdictMs, process, [listening] { *listening = false; });
+        process->start();
+        if (!process->waitForStarted()) {
+            delete process;
+            return false;
+        }
+        return true;
+    }
+#else
+    Q_UNUSED(declined);
+#endif
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
 void InstallWidgetServices()
 {
     Prompt::setHandler(showMessageBox);
@@ -73,7 +110,7 @@ void InstallWidgetServices()
     });
     Shell::Handlers h = Shell::defaultHandlers();
     h.openUrl = [](const QString &url) { return QDesktopServices::openUrl(QUrl(url)); };
-    h.openFile = [](const QString &path) { return QDesktopServices::openUrl(QUrl::fromLocalFile(path)); };
+    h.openFile = OpenDocument;
     Shell::setHandlers(h);
 
     // The progress window: a reference loads it (hidden), show() shows it modeless, hide()

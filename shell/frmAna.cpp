@@ -257,6 +257,13 @@ void frmAna::KontorYukleGoster()
     NavigateBrowser(brw);
 }
 
+void frmAna::ShowOwnPage(const QString &address)
+{
+    DockedWindow *w = ShowWorkForm(QStringLiteral("frmBrw"));
+    gBrowserUrl = address;
+    NavigateBrowser(w);
+}
+
 void frmAna::RaporlarGoster(short Sekme) { ShowTabbed(QStringLiteral("frmRapor"), Sekme); }
 void frmAna::AyarlarGoster(short Sekme) { ShowTabbed(QStringLiteral("frmAyarlar"), Sekme); }
 void frmAna::InteraktifGoster(short Sekme) { ShowTabbed(QStringLiteral("frmInteractiveSMS"), Sekme); }

@@ -42,6 +42,9 @@ public:
     void OnLineServislerGoster();
     void KontorYukleGoster();
     void RaporlarGoster(short Sekme);
+    // The browser window on a page of the program's own (the operator's guide), like the
+    // other show procedures: the work set goes first.
+    void ShowOwnPage(const QString &address);
 
     // Gives every node whose caption does not fit beside its indentation in the tree's
     // visible width its caption as tooltip, and takes it from the others. Runs after the

@@ -13,9 +13,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QScreen>
 #include <QTreeWidget>
 
@@ -141,7 +142,19 @@ void frmMDI::miHakkinda_Click()
     about->activateWindow();
 }
 
-void frmMDI::miF1_Click() { Shell::openFile(QDir(ProgramFolder()).filePath(QString::fromLatin1(kHelpFileName))); }
+void frmMDI::miF1_Click()
+{
+    const QString path = HelpFilePath();
+    if (!QFileInfo(path).isFile()) {
+        Prompt::show(HelpFileMissingText(path), PromptIcon::Critical, QStringLiteral("Uyarı"));
+        return;
+    }
+    QPointer<frmMDI> self(this);
+    const auto showInBrowser = [self, path] {
+        if (self && self->m_ana) self->m_ana->ShowOwnPage(HelpPageAddress(path));
+    };
+    if (!Shell::openFile(path, showInBrowser)) showInBrowser();
+}
 
 void frmMDI::miWEB_Click() { Shell::openUrl(ProductSiteAddress(gGatewayKind, gUserName, gPassword, gCkey)); }
 

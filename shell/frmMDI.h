@@ -36,9 +36,6 @@ class frmMDI : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr const char *kDesignCaption = "Orvek® Talvane";
-    // The operator's guide beside the program, opened by "Yardım Konuları" (nothing is said
-    // when it is missing).
-    static constexpr const char *kHelpFileName = "brenvik.html";
 
     explicit frmMDI(QWidget *parent = nullptr);
     ~frmMDI() override;
@@ -65,6 +62,9 @@ public:
 
     void miKapat_Click();
     void miHakkinda_Click();
+    // The operator's guide beside the program: handed to the desktop's program for HTML
+    // files; where there is none (or it gives up on the file) shown in the browser window;
+    // a missing file is said in a box.
     void miF1_Click();
     void miWEB_Click();
 

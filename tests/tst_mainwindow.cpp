@@ -117,6 +117,8 @@ private slots:
     void nodesThatDoNotFitShowTheirCaption();
     void menus_data();
     void menus();
+    void helpTopics_data();
+    void helpTopics();
     void helpFileShipsBesideTheProgram();
     void kapatEndsWithoutCloseStep();
     void closingMainWindowEndsEverything();
@@ -485,22 +487,102 @@ void TestMainWindow::menus()
                        {"miHakkinda=Orvek® Talvane Hakkında", "miF1=Yardım Ko&nuları", "miWEB=" + ProductSiteHost()}));
     QCOMPARE(action(mdi, "miKapat")->text(), QStringLiteral("&Kapat"));
 
-    action(mdi, "miF1")->trigger();
-    QCOMPARE(fx.shell.openedFiles, QStringList({QDir(fx.folder.folder()).filePath("brenvik.html")}));
     action(mdi, "miWEB")->trigger();
     QCOMPARE(fx.shell.openedUrls, QStringList({ProductSiteAddress(ParseGatewayKind(kind).value_or(GatewayKind::None),
                                                                   "demo", "parola", "B001")}));
-    // A shell that fails says nothing.
+    // A shell that fails at the product site says nothing.
     fx.shell.result = false;
-    action(mdi, "miF1")->trigger();
+    action(mdi, "miWEB")->trigger();
     QCOMPARE(fx.prompts.count(), 0);
+}
+
+void TestMainWindow::helpTopics_data()
+{
+    QTest::addColumn<QString>("folderName"); // the program folder inside the fixture's
+    QTest::addColumn<bool>("filePresent");
+    QTest::addColumn<QString>("opener");       // "opens", "refuses", "gives up later"
+    QTest::addColumn<QString>("shownAddress"); // %F = the fixture's folder; "" = not shown
+    QTest::newRow("desktop program opens it") << "" << true << "opens"
+                                              << "";
+    QTest::newRow("no opener") << "" << true << "refuses"
+                               << "file://%F/brenvik.html";
+    QTest::newRow("opener finds no program for HTML") << "" << true << "gives up later"
+                                                      << "file://%F/brenvik.html";
+    QTest::newRow("folder name with blank, # and Turkish letters") << "Yardım #1" << true << "refuses"
+                                                                   << "file://%F/Yard%C4%B1m%20%231/brenvik.html";
+    QTest::newRow("file missing") << "" << false << "refuses"
+                                  << "";
+}
+
+// "Yardım Konuları" never does nothing: the desktop's program shows the guide, or else the
+// browser window does; a missing guide is said in a box.
+void TestMainWindow::helpTopics()
+{
+    QFETCH(QString, folderName);
+    QFETCH(bool, filePresent);
+    QFETCH(QString, opener);
+    QFETCH(QString, shownAddress);
+    MainWindowFixture fx;
+    QString folder = fx.folder.folder();
+    if (!folderName.isEmpty()) {
+        folder = QDir(folder).filePath(folderName);
+        QVERIFY(QDir().mkpath(folder));
+        SetProgramFolder(folder);
+    }
+    const QString path = QDir(folder).filePath(QStringLiteral("brenvik.html"));
+    if (filePresent) {
+        QFile page(path);
+        QVERIFY(page.open(QIODevice::WriteOnly));
+    }
+    fx.ana()->TreeView1->expandAll();
+    fx.clickNode("HizliMesaj"); // the work window the operator was in
+    QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmHizliMesaj"}));
+    const int navigations = fx.browser.navigations.size();
+    fx.shell.result = opener != QLatin1String("refuses");
+
+    action(fx.mdi(), "miF1")->trigger();
+    if (opener == QLatin1String("gives up later")) {
+        // Nothing is shown before the opener gives up, the guide once it does.
+        QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmHizliMesaj"}));
+        fx.shell.decline();
+    }
+
+    QCOMPARE(fx.shell.openedFiles, filePresent ? QStringList({path}) : QStringList());
+    if (shownAddress.isEmpty()) {
+        QCOMPARE(fx.browser.navigations.size(), navigations);
+        QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmHizliMesaj"}));
+    } else {
+        shownAddress.replace(QStringLiteral("%F"), fx.folder.folder());
+        QCOMPARE(fx.browser.navigations.mid(navigations), QStringList({shownAddress}));
+        QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
+        auto *brw = WorkForms::find<frmBrw>();
+        QCOMPARE(BrowserRecorder::lastAddressOf(brw->WebBrowser1), shownAddress);
+        QVERIFY(brw->isVisible());
+    }
+    if (filePresent) {
+        QCOMPARE(fx.prompts.count(), 0);
+    } else {
+        QCOMPARE(fx.prompts.count(), 1);
+        QCOMPARE(fx.prompts.last().text, "Yardım dosyası bulunamadı.\r\nAranan dosya: " + path);
+        QCOMPARE(fx.prompts.last().icon, PromptIcon::Critical);
+        QCOMPARE(fx.prompts.last().title, QStringLiteral("Uyarı"));
+    }
+
+    // An opener that gives up once the main window has gone shows nothing.
+    if (opener == QLatin1String("opens") && filePresent) {
+        fx.shell.result = true;
+        action(fx.mdi(), "miF1")->trigger();
+        delete fx.mdi();
+        fx.shell.decline();
+        QCOMPARE(fx.browser.navigations.size(), navigations);
+    }
 }
 
 // The build puts the operator's guide beside the executables and the shipped database, where
 // "Yardım Konuları" looks for it.
 void TestMainWindow::helpFileShipsBesideTheProgram()
 {
-    QFile help(QFileInfo(QStringLiteral(ORVEK_SHIPPED_DB)).dir().filePath(QString::fromLatin1(frmMDI::kHelpFileName)));
+    QFile help(QFileInfo(QStringLiteral(ORVEK_SHIPPED_DB)).dir().filePath(QString::fromLatin1(kHelpFileName)));
     QVERIFY2(help.open(QIODevice::ReadOnly), qPrintable(help.fileName()));
     const QString page = QString::fromUtf8(help.readAll());
     QVERIFY(page.contains(QStringLiteral("<html lang=\"tr\">")));

@@ -29,8 +29,9 @@ ShellRecorder::ShellRecorder()
         openedUrls << u;
         return result;
     };
-    h.openFile = [this](const QString &f) {
+    h.openFile = [this](const QString &f, const Shell::Declined &later) {
         openedFiles << f;
+        declined = later;
         return result;
     };
     Shell::setHandlers(h);

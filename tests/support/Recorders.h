@@ -45,6 +45,13 @@ public:
     QStringList openedUrls;
     QStringList openedFiles;
     bool result = true;
+    // What the last openFile asked to be told when its opener gives up later; decline() tells
+    // it, as a desktop without a program for the file would.
+    Shell::Declined declined;
+    void decline() const
+    {
+        if (declined) declined();
+    }
 };
 
 class FileDialogStub {

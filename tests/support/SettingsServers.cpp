@@ -75,7 +75,7 @@ SettingsServers::SettingsServers(ProgramFolderFixture &f) : folder(f)
         return true;
     };
     h.openUrl = [](const QString &) { return true; };
-    h.openFile = [](const QString &) { return true; };
+    h.openFile = [](const QString &, const Shell::Declined &) { return true; };
     Shell::setHandlers(h);
 }
 
