@@ -70,9 +70,9 @@ void Shell::setHandlers(Handlers handlers)
     shellHandlers() = std::move(handlers);
 }
 
-QString FileDialog::getSaveFileName(const QString &title, const QString &suggestedName, const QString &filter)
+QString FileDialog::getSaveFileName(const QString &title, const QString &startFolder, const QString &filter)
 {
-    if (fileDialogHandler()) return fileDialogHandler()(title, suggestedName, filter);
+    if (fileDialogHandler()) return fileDialogHandler()(title, startFolder, filter);
     return QString();
 }
 

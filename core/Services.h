@@ -46,9 +46,10 @@ public:
 
 class FileDialog {
 public:
-    using Handler = std::function<QString(const QString &title, const QString &suggestedName, const QString &filter)>;
-    // Asks for a file name to save to; returns "" when the operator cancels.
-    static QString getSaveFileName(const QString &title, const QString &suggestedName, const QString &filter);
+    using Handler = std::function<QString(const QString &title, const QString &startFolder, const QString &filter)>;
+    // Asks for a file name to save to, starting in `startFolder` (an existing folder) with an
+    // empty name; returns "" when the operator cancels.
+    static QString getSaveFileName(const QString &title, const QString &startFolder, const QString &filter);
     static void setHandler(Handler handler);
 };
 

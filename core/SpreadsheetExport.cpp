@@ -454,12 +454,22 @@ void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringLi
     Prompt::show(description + QStringLiteral("\r\n") + gErrorText, PromptIcon::Critical, kFailTitle);
 }
 
+namespace {
+QString saveDialogStartFolder()
+{
+    // The Documents location is named whether or not the folder exists; a missing one would
+    // make the dialog start in its parent with "Documents" as the proposed file name.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (!documents.isEmpty() && QFileInfo(documents).isDir()) return documents;
+    return QDir::homePath();
+}
+} // namespace
+
 QString GetExcelFileToSave()
 {
     const QString title = QStringLiteral("Save As");
     const QString filter = QStringLiteral("Microsoft Excel Dosyaları (*.xlsx)");
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    if (folder.isEmpty()) folder = QDir::homePath();
+    QString folder = saveDialogStartFolder();
 
     for (;;) {
         QString name = FileDialog::getSaveFileName(title, folder, filter);

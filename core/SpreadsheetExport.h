@@ -39,7 +39,9 @@ constexpr int kExportRowsPerSheet = 65535;
 void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringList &headers,
                    const std::function<bool()> &mustStop = {});
 
-// Asks for the workbook to save in a Save-As dialog (FileDialog). A name without an
-// extension gets ".xlsx"; if that file exists, the operator is asked before it is replaced.
-// Returns "" when the operator cancels.
+// Asks for the workbook to save in a Save-As dialog (FileDialog). The dialog opens with an
+// empty name in the user's Documents folder when that exists, else in the home folder. A
+// name without an extension gets ".xlsx"; if that file exists, the operator is asked before
+// it is replaced (when not, the dialog opens again in that file's folder). Returns "" when
+// the operator cancels.
 QString GetExcelFileToSave();

@@ -105,8 +105,9 @@ bool OpenDocument(const QString &path, const Shell::Declined &declined)
 void InstallWidgetServices()
 {
     Prompt::setHandler(showMessageBox);
-    FileDialog::setHandler([](const QString &title, const QString &suggested, const QString &filter) {
-        return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, suggested, filter);
+    FileDialog::setHandler([](const QString &title, const QString &startFolder, const QString &filter) {
+        // An existing folder as the dialog's start: it opens there with an empty name.
+        return QFileDialog::getSaveFileName(QApplication::activeWindow(), title, startFolder, filter);
     });
     Shell::Handlers h = Shell::defaultHandlers();
     h.openUrl = [](const QString &url) { return QDesktopServices::openUrl(QUrl(url)); };

@@ -93,6 +93,29 @@ XlsxSheet readSingleSheet(const QString &path)
     }
     return reader.sheet(0);
 }
+// Sets an environment variable for its lifetime.
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, const QByteArray &value)
+        : m_name(name), m_wasSet(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
+    {
+        qputenv(name, value);
+    }
+    ~ScopedEnv()
+    {
+        if (m_wasSet)
+            qputenv(m_name, m_old);
+        else
+            qunsetenv(m_name);
+    }
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    const char *m_name;
+    bool m_wasSet;
+    QByteArray m_old;
+};
 } // namespace
 
 class TestSpreadsheetExport : public QObject {
@@ -117,6 +140,8 @@ private slots:
     void failures();
     void fileToSave_data();
     void fileToSave();
+    void dialogStartsInAnExistingFolder_data();
+    void dialogStartsInAnExistingFolder();
 
 private:
     QTemporaryDir m_dir;
@@ -621,6 +646,8 @@ void TestSpreadsheetExport::fileToSave()
 
     QCOMPARE(dialog.titles, QStringList(dialogs, QStringLiteral("Save As")));
     QCOMPARE(dialog.filters, QStringList(dialogs, QStringLiteral("Microsoft Excel Dosyaları (*.xlsx)")));
+    // Asked again, the dialog opens where the operator was.
+    QCOMPARE(dialog.startFolders.mid(1), QStringList(dialogs - 1, dir.path()));
     QCOMPARE(prompts.count(), promptAnswers.size());
     for (const PromptRecord &r : prompts.records()) {
         QCOMPARE(r.text, QStringLiteral("var.xlsx zaten var.\r\nDeğiştirmek istiyor musunuz?"));
@@ -628,6 +655,55 @@ void TestSpreadsheetExport::fileToSave()
         QCOMPARE(r.title, QStringLiteral("Farklı Kaydetmeyi Onayla"));
         QCOMPARE(r.buttons, PromptButtons::YesNo);
     }
+}
+
+void TestSpreadsheetExport::dialogStartsInAnExistingFolder_data()
+{
+    QTest::addColumn<QString>("userDirs");    // the desktop's user-dirs.dirs, "" = none
+    QTest::addColumn<QStringList>("folders"); // made in the home folder
+    QTest::addColumn<QString>("file");        // a plain file made in the home folder
+    QTest::addColumn<QString>("start");       // relative to the home folder
+    const QString turkish = QStringLiteral("XDG_DOCUMENTS_DIR=\"$HOME/Belgeler\"\n");
+    QTest::newRow("Documents there") << "" << QStringList{"Documents"} << ""
+                                     << "Documents";
+    QTest::newRow("no Documents") << "" << QStringList() << ""
+                                  << "";
+    QTest::newRow("a file named Documents") << "" << QStringList() << "Documents"
+                                            << "";
+    QTest::newRow("Turkish desktop, Belgeler there") << turkish << QStringList{"Belgeler"} << ""
+                                                     << "Belgeler";
+    QTest::newRow("Turkish desktop, Belgeler missing") << turkish << QStringList{"Documents"} << ""
+                                                       << "";
+}
+
+// The dialog opens in a folder that exists, never with the name of a missing one proposed as
+// the file name.
+void TestSpreadsheetExport::dialogStartsInAnExistingFolder()
+{
+    QFETCH(QString, userDirs);
+    QFETCH(QStringList, folders);
+    QFETCH(QString, file);
+    QFETCH(QString, start);
+    QTemporaryDir home;
+    const ScopedEnv homeVar("HOME", QFile::encodeName(home.path()));
+    const ScopedEnv configVar("XDG_CONFIG_HOME", QFile::encodeName(home.filePath(QStringLiteral(".config"))));
+    for (const QString &f : folders) QVERIFY(QDir(home.path()).mkpath(f));
+    if (!file.isEmpty()) {
+        QFile plain(home.filePath(file));
+        QVERIFY(plain.open(QIODevice::WriteOnly));
+    }
+    if (!userDirs.isEmpty()) {
+        QVERIFY(QDir(home.path()).mkpath(QStringLiteral(".config")));
+        QFile dirs(home.filePath(QStringLiteral(".config/user-dirs.dirs")));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write(userDirs.toUtf8());
+    }
+    FileDialogStub dialog;
+
+    QCOMPARE(GetExcelFileToSave(), QString());
+
+    const QString expected = start.isEmpty() ? home.path() : home.filePath(start);
+    QCOMPARE(dialog.startFolders, QStringList({expected}));
 }
 
 QTEST_GUILESS_MAIN(TestSpreadsheetExport)

@@ -1,13 +1,34 @@
-// The Widgets implementations of the seams, as the running program installs them: xdg-open's
-// verdict on a document reaches the caller.
+// The Widgets implementations of the shell's file opening and of the save dialog, as the
+// running program installs them: xdg-open's verdict on a document reaches the caller, and the
+// save dialog opens in its folder with an empty name.
 
 #include "core/Services.h"
 #include "shell/WidgetServices.h"
 
+#include <QApplication>
 #include <QFile>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
+
+namespace {
+// Runs `look` on the first modal file dialog that opens, then cancels it.
+void lookAtDialog(const std::function<void(QFileDialog *)> &look, QTimer &poll)
+{
+    poll.setInterval(10);
+    QObject::connect(&poll, &QTimer::timeout, [&poll, look] {
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        poll.stop();
+        look(dialog);
+        dialog->reject();
+    });
+    poll.start();
+}
+} // namespace
 
 class TestWidgetServices : public QObject {
     Q_OBJECT
@@ -16,6 +37,8 @@ private slots:
     void cleanupTestCase();
     void opener_data();
     void opener();
+    void saveDialogOpensInItsFolder_data();
+    void saveDialogOpensInItsFolder();
 
 private:
     QByteArray m_path;
@@ -70,6 +93,35 @@ void TestWidgetServices::opener()
     QVERIFY(argument.open(QIODevice::ReadOnly));
     QCOMPARE(QString::fromUtf8(argument.readAll()), document);
     QCOMPARE(declines, declined ? 1 : 0);
+}
+
+void TestWidgetServices::saveDialogOpensInItsFolder_data()
+{
+    QTest::addColumn<QString>("startFolder"); // relative to a fresh folder
+    QTest::newRow("a folder") << "Belgeler";
+    QTest::newRow("a folder named like a file") << "rapor.xlsx";
+}
+
+void TestWidgetServices::saveDialogOpensInItsFolder()
+{
+    QFETCH(QString, startFolder);
+    QTemporaryDir dir;
+    QVERIFY(QDir(dir.path()).mkpath(startFolder));
+    const QString folder = dir.filePath(startFolder);
+    QString shownFolder, shownName = QStringLiteral("(none)");
+    QTimer poll;
+    lookAtDialog(
+        [&](QFileDialog *dialog) {
+            shownFolder = dialog->directory().absolutePath();
+            if (auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"))) shownName = name->text();
+        },
+        poll);
+
+    QCOMPARE(FileDialog::getSaveFileName(QStringLiteral("Save As"), folder,
+                                         QStringLiteral("Microsoft Excel Dosyaları (*.xlsx)")),
+             QString());
+    QCOMPARE(shownFolder, folder);
+    QCOMPARE(shownName, QString());
 }
 
 QTEST_MAIN(TestWidgetServices)

@@ -41,9 +41,9 @@ ShellRecorder::~ShellRecorder() { Shell::setHandlers(Shell::defaultHandlers()); 
 
 FileDialogStub::FileDialogStub()
 {
-    FileDialog::setHandler([this](const QString &title, const QString &suggested, const QString &filter) {
+    FileDialog::setHandler([this](const QString &title, const QString &startFolder, const QString &filter) {
         titles << title;
-        suggestedNames << suggested;
+        startFolders << startFolder;
         filters << filter;
         return m_names.isEmpty() ? QString() : m_names.dequeue();
     });

@@ -61,7 +61,7 @@ public:
     // Names answered by the next dialogs, in order; "" = the operator cancelled.
     void setNextFileName(const QString &name) { m_names.enqueue(name); }
     QStringList titles;
-    QStringList suggestedNames;
+    QStringList startFolders;
     QStringList filters;
 
 private:
