@@ -8,6 +8,7 @@
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
@@ -96,4 +97,13 @@ void frmHakkinda::closeEvent(QCloseEvent *event)
 {
     event->accept();
     WorkForms::unload(this);
+}
+
+void frmHakkinda::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Cancel)) {
+        Command1_Click();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }

@@ -30,6 +30,8 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    // Esc closes it, as "Kapat" does.
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void Form_Load();

@@ -707,6 +707,14 @@ void TestMainWindow::aboutBox()
     // Its close box is a full unload too.
     WorkForms::find<frmHakkinda>()->close();
     QVERIFY(!WorkForms::isLoaded<frmHakkinda>());
+    // So is Esc, wherever the focus stands in it.
+    for (bool onButton : {false, true}) {
+        action(fx.mdi(), "miHakkinda")->trigger();
+        frmHakkinda *box = WorkForms::find<frmHakkinda>();
+        QVERIFY(box && box->isVisible());
+        QTest::keyClick(onButton ? static_cast<QWidget *>(box->Command1) : box, Qt::Key_Escape);
+        QVERIFY2(!WorkForms::isLoaded<frmHakkinda>(), onButton ? "focus on Kapat" : "focus on the box");
+    }
 }
 
 void TestMainWindow::shellTabs_data()
