@@ -586,8 +586,26 @@ void TestMainWindow::helpFileShipsBesideTheProgram()
     QVERIFY2(help.open(QIODevice::ReadOnly), qPrintable(help.fileName()));
     const QString page = QString::fromUtf8(help.readAll());
     QVERIFY(page.contains(QStringLiteral("<html lang=\"tr\">")));
-    for (const char *topic :
-         {"Oturum açma", "Şirket seçimi", "süzme", "Alan ekle", "Gönderim", "şablonları", "Hızlı mesaj"})
+    for (const char *topic : {"Oturum açma",
+                              "Şirket seçimi",
+                              "süzme",
+                              "Alan ekle",
+                              "Gönderim",
+                              "şablonları",
+                              "Hızlı mesaj",
+                              "Bir SMS gönderimine ait rapor",
+                              "İki tarih arasındaki SMS raporları",
+                              "Bir GSM numarasına ait SMS raporları",
+                              "Durum süzgeci",
+                              "Excel'e gönder",
+                              "Kaydet",
+                              "Otomatik mesajlar",
+                              "Tüm Mesajlara Tek Cevap Gönder",
+                              "Anahtar kelime",
+                              "İnteraktif SMS - Sorgula ve Grafik",
+                              "kovaset.log",
+                              "Kovaset /Uninstall",
+                              "brenvik-kovaset.desktop"})
         QVERIFY2(page.contains(QString::fromUtf8(topic)), topic);
 }
 
