@@ -7,6 +7,8 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -69,10 +71,18 @@ int main(int argc, char *argv[])
     }
     const QString folder = QDir(args[1]).absolutePath();
     const QString erpFolder = QDir(folder).filePath(QStringLiteral("erp"));
-    QDir(erpFolder).removeRecursively();
-    {
-        ErpStandIn erp(erpFolder);
-        erp.fillSample();
+    // The programs only read the stand-in: it is made again when this tool is newer than it
+    // (the sample may have changed) or when an earlier fill did not finish.
+    const QFileInfo filled(QDir(erpFolder).filePath(QStringLiteral(".filled")));
+    if (!filled.exists() || filled.lastModified() < QFileInfo(app.applicationFilePath()).lastModified()) {
+        QDir(erpFolder).removeRecursively();
+        {
+            ErpStandIn erp(erpFolder);
+            erp.fillSample();
+        }
+        QFile mark(filled.filePath());
+        if (!mark.open(QIODevice::WriteOnly))
+            std::fprintf(stderr, "make-demo: cannot write %s\n", qPrintable(mark.fileName()));
     }
 
     bool ok = true;
@@ -84,6 +94,8 @@ int main(int argc, char *argv[])
             return 1;
         }
         base64 codec;
+        // One transaction: one write to the disk, not one per statement.
+        db.transaction();
         ok = exec(db,
                   QStringLiteral("UPDATE tbl_ayarlar SET kullanici_adi_i = 'demo', parola_i = 'demo', "
                                  "flg_kaydet_i = '0', flg_gw = '1', url_ambrel = ?"),
@@ -97,6 +109,8 @@ int main(int argc, char *argv[])
             ok = ok && exec(db, QStringLiteral("UPDATE tbl_param SET deger = ? WHERE parametre = ?"),
                             {codec.Encode(s.second), s.first});
         ok = ok && addSampleInbox(db);
+        if (ok) ok = db.commit();
+        if (!ok) db.rollback();
         db.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("demo"));
