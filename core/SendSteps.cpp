@@ -21,13 +21,6 @@ QString g_documentsFolder;
 bool holdsPage(const QString &reply) { return reply.contains(QLatin1String("<html"), Qt::CaseInsensitive); }
 } // namespace
 
-std::optional<QString> SendScreenLoginName()
-{
-    if (gGatewayKind == GatewayKind::Brenvik) return gUserName + QLatin1Char('-') + gCkey;
-    if (gGatewayKind == GatewayKind::Ambrel) return gUserName;
-    return std::nullopt;
-}
-
 bool IsAccountReply(const QString &reply)
 {
     return ReadSendScreenAccount(reply).reached && !IsWholeGatewayCode(reply) && !holdsPage(reply);

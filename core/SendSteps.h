@@ -21,10 +21,6 @@
 
 struct SentMessageRow;
 
-// The login name of the screen's gateway requests: hosted user-ckey, on-premises user.
-// Any other kind makes no request (nullopt); its reply stays empty.
-std::optional<QString> SendScreenLoginName();
-
 // --- Account reply (GetInfo) ------------------------------------------------------------
 
 struct SendScreenAccount {

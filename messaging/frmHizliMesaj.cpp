@@ -145,10 +145,12 @@ void frmHizliMesaj::Form_Load()
     // 1-3: credit and originators.
     Combo1->clear();
     QString reply;
-    if (const std::optional<QString> login = SendScreenLoginName()) {
+    // An account of no known gateway kind asks nothing.
+    if (gGatewayKind != GatewayKind::None) {
         Gateway gateway;
+        const QString login = GatewayUserName();
         const QString password = gPassword;
-        reply = RunOffThread(ConnectingText(), [&] { return gateway.GetInfo(*login, password); });
+        reply = RunOffThread(ConnectingText(), [&] { return gateway.GetInfo(login, password); });
     }
     const QuickAccount account = ReadQuickAccount(reply);
     m_accountRead = IsAccountReply(reply);

@@ -238,12 +238,13 @@ void frmSonEkran::Form_Activate()
 {
     ArrangeControls();
     if (cbGonderen->count() > 0) return;
-    const std::optional<QString> login = SendScreenLoginName();
     QString reply;
-    if (login) {
+    // An account of no known gateway kind asks nothing.
+    if (gGatewayKind != GatewayKind::None) {
         Gateway gateway;
+        const QString login = GatewayUserName();
         const QString password = gPassword;
-        reply = RunOffThread(ConnectingText(), [&] { return gateway.GetInfo(*login, password); });
+        reply = RunOffThread(ConnectingText(), [&] { return gateway.GetInfo(login, password); });
     }
     const SendScreenAccount account = ReadSendScreenAccount(reply);
     m_accountRead = IsAccountReply(reply);
@@ -349,12 +350,13 @@ void frmSonEkran::cmdGonder_Click()
         const QDate date = DTPicker1->date();
         const QTime time = DTPicker2->time();
         const QString sdate = ScheduledSendText(later, date, time);
-        const std::optional<QString> login = SendScreenLoginName();
+        const bool asks = gGatewayKind != GatewayKind::None;
+        const QString login = GatewayUserName();
         const QString password = gPassword;
         const QString reply =
-            login ? RunOffThread(ConnectingText(), [&] { return gateway.sendsms(*login, password, originator, sdate); })
-                  : QString();
-        if (login && SendOutcomeUnknown(reply, gateway.lastOutcome())) {
+            asks ? RunOffThread(ConnectingText(), [&] { return gateway.sendsms(login, password, originator, sdate); })
+                 : QString();
+        if (asks && SendOutcomeUnknown(reply, gateway.lastOutcome())) {
             // The gateway may have the messages: the list and the screen stay as they are.
             m_maybeSent = true;
             gateway.clearsmsbasket();

@@ -594,17 +594,18 @@ void frmRapor::fetch(ReportFetch kind)
         gErrorText = ReportTexts::stageGateway();
         if (op.yield()) return;
 
-        // The one gateway request of the fetch; no request for a kind without a login name.
+        // The one gateway request of the fetch; none for an account of no known gateway kind.
         // It runs off the window thread behind the progress window the fetch already shows.
-        const std::optional<QString> login = SendScreenLoginName();
+        const bool asks = gGatewayKind != GatewayKind::None;
+        const QString login = GatewayUserName();
         const QString password = gPassword;
         const QString fromDay = ReportRequestDay(firstDay);
         const QString toDay = ReportRequestDay(lastDay);
         const auto ask = [&]() -> QString {
-            if (!login) return QString();
+            if (!asks) return QString();
             Gateway gateway;
-            return package ? gateway.getmsgstatus(*login, password, messageId)
-                           : gateway.getmsgstatustodate(*login, password, fromDay, toDay);
+            return package ? gateway.getmsgstatus(login, password, messageId)
+                           : gateway.getmsgstatustodate(login, password, fromDay, toDay);
         };
         const QString reply = RunOffThread(QString(), ask, WaitWindow::AlreadyShown);
         if (op.mustStop()) return;

@@ -144,6 +144,7 @@ private slots:
     void loadShowsAccount();
     void loadWithoutAccount_data();
     void loadWithoutAccount();
+    void noGatewayKindAsksNothing();
     void answerWithoutAccount_data();
     void answerWithoutAccount();
     void numbersTypedAddedAndRemoved();
@@ -246,6 +247,19 @@ void TestFrmHizliMesaj::loadWithoutAccount()
     QVERIFY(q.sendBodies().isEmpty());
     QVERIFY(!q.closed());
     QCOMPARE(q.listed(), QStringList{"5331112233"});
+}
+
+void TestFrmHizliMesaj::noGatewayKindAsksNothing()
+{
+    QuickWindow q(QString{});
+    QVERIFY(q.open());
+    QCOMPARE(q.gateway.requestCount(), 0);
+    QCOMPARE(q.fx.prompts.texts(), QStringList{"Mesaj merkeziyle bağlantı kurulamıyor."});
+    q.add("5331112233");
+    q.w->txtMesaj->setPlainText("Merhaba");
+    q.send();
+    QCOMPARE(q.gateway.requestCount(), 0);
+    QCOMPARE(q.fx.prompts.last().text, GatewayUnreachableText());
 }
 
 void TestFrmHizliMesaj::answerWithoutAccount_data()

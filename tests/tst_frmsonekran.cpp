@@ -203,6 +203,7 @@ private slots:
     void busyDatabaseJournalsTheLogRow();
     void accountNotReadSendsNothing_data();
     void accountNotReadSendsNothing();
+    void noGatewayKindAsksNothing();
     void creditTest_data();
     void creditTest();
     void emptyOriginatorAsksForOne();
@@ -962,6 +963,19 @@ void TestFrmSonEkran::accountNotReadSendsNothing()
     QVERIFY(w->isVisible());
     QCOMPARE(w->SendList().rowCount(), 1);
     QVERIFY(w->cmdGonder->isEnabled());
+}
+
+void TestFrmSonEkran::noGatewayKindAsksNothing()
+{
+    SendFixture fx;
+    gGatewayKind = GatewayKind::None;
+    frmSonEkran *w = fx.open({{"5321234567", "a"}});
+    QCOMPARE(fx.gateway.requestCount(), 0);
+    QVERIFY(w->lblNet->isVisible());
+    click(w->cmdGonder);
+    QCOMPARE(fx.gateway.requestCount(), 0);
+    QCOMPARE(fx.main.prompts.last().text, GatewayUnreachableText());
+    QVERIFY(w->isVisible());
 }
 
 void TestFrmSonEkran::creditTest_data()

@@ -449,6 +449,8 @@ void TestGateway::gatewayUserName_data()
                             << "ali-C9";
     QTest::newRow("on-premises") << "Ambrel"
                                  << "ali";
+    QTest::newRow("other kind") << "brenvik"
+                                << "ali";
     QTest::newRow("no kind") << ""
                              << "ali";
 }

@@ -34,8 +34,6 @@ QStringList basketRows(const Gateway &gw)
 class TestSendSteps : public QObject {
     Q_OBJECT
 private slots:
-    void loginName_data();
-    void loginName();
     void readAccount_data();
     void readAccount();
     void confirmationText_data();
@@ -54,32 +52,6 @@ private slots:
     void templateRowSplit();
     void sendListModelTellsViews();
 };
-
-void TestSendSteps::loginName_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::addColumn<bool>("request");
-    QTest::addColumn<QString>("name");
-    QTest::newRow("hosted") << "Brenvik" << true << "ali-C9";
-    QTest::newRow("on-premises") << "Ambrel" << true << "ali";
-    QTest::newRow("other kind: no request") << "brenvik" << false << "";
-    QTest::newRow("empty kind: no request") << "" << false << "";
-}
-
-void TestSendSteps::loginName()
-{
-    QFETCH(QString, kind);
-    QFETCH(bool, request);
-    QFETCH(QString, name);
-    ResetAppState();
-    gGatewayKind = ParseGatewayKind(kind).value_or(GatewayKind::None);
-    gUserName = QStringLiteral("ali");
-    gCkey = QStringLiteral("C9");
-    const auto login = SendScreenLoginName();
-    QCOMPARE(login.has_value(), request);
-    if (request) QCOMPARE(*login, name);
-    ResetAppState();
-}
 
 void TestSendSteps::readAccount_data()
 {
