@@ -8,11 +8,6 @@
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
-
-bool isBreak(QChar c)
-{
-    return c == QLatin1Char('\r') || c == QLatin1Char('\n') || c == QChar(0x2028) || c == QChar(0x2029);
-}
 } // namespace
 
 QString QuickNoConnectionText() { return QStringLiteral("Mesaj merkeziyle bağlantı kurulamıyor."); }
@@ -66,8 +61,6 @@ QString QuickNumberMessage(QuickNumberCheck check)
     }
     return QString();
 }
-
-int QuickNumberKey(int keyAscii) { return (keyAscii >= 48 && keyAscii <= 57) || keyAscii == 8 ? keyAscii : 0; }
 
 QString QuickCountText(int count) { return QString::number(count) + QLatin1Char(' '); }
 
@@ -173,27 +166,4 @@ QString QuickSentNotLoggedText()
     return QStringLiteral("Mesaj başarıyla gönderildi.") + kCrLf +
            QStringLiteral("Ancak bilgisayarınız üzerindeki bir program veri tabanına veri girişine izin vermiyor.") +
            kCrLf + QStringLiteral("Bu sebeple gönderim raporu veri tabanına yazılamadı");
-}
-
-int QuickExcessCharacters(const QString &added, int length, int limit)
-{
-    int excess = length - limit;
-    qsizetype end = added.size();
-    while (excess > 0 && end > 0) {
-        qsizetype take = 1;
-        const QChar last = added.at(end - 1);
-        int weight = isBreak(last) ? 2 : 1;
-        if (end >= 2) {
-            const QChar before = added.at(end - 2);
-            if (last == QLatin1Char('\n') && before == QLatin1Char('\r'))
-                take = 2;
-            else if (last.isLowSurrogate() && before.isHighSurrogate()) {
-                take = 2;
-                weight = 2;
-            }
-        }
-        end -= take;
-        excess -= weight;
-    }
-    return int(added.size() - end);
 }

@@ -48,10 +48,6 @@ QuickNumberCheck CheckQuickNumber(const QString &typed, const QStringList &liste
 // The message of a refused number (information icon, empty title); "" for Accepted.
 QString QuickNumberMessage(QuickNumberCheck check);
 
-// The character filter of the number box: a digit or the erase key (8) passes, every other
-// character code becomes 0 (dropped).
-int QuickNumberKey(int keyAscii);
-
 // What the count box shows: the count followed by one blank.
 QString QuickCountText(int count);
 
@@ -114,9 +110,3 @@ QuickWriteResult WriteQuickSend(const SentMessageRow &logRow, bool saveAsTemplat
 // After an accepted send (information icon, title "Brenvik Uyarı").
 QString QuickSentText();
 QString QuickSentNotLoggedText();
-
-// --- The text box -------------------------------------------------------------------------
-
-// How many characters at the end of `added` must go so that a text of SmsLength `length` fits
-// `limit` (a line break counts two); never cuts a surrogate pair or a CR LF in two.
-int QuickExcessCharacters(const QString &added, int length, int limit);

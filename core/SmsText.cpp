@@ -41,3 +41,28 @@ int SmsLength(const QString &text)
 }
 
 int SmsRemaining(const QString &text) { return kSmsCounterSize - SmsLength(text); }
+
+int QuickExcessCharacters(const QString &added, int length, int limit)
+{
+    int excess = length - limit;
+    qsizetype end = added.size();
+    while (excess > 0 && end > 0) {
+        qsizetype take = 1;
+        const QChar last = added.at(end - 1);
+        int weight = isBreak(last) ? 2 : 1;
+        if (end >= 2) {
+            const QChar before = added.at(end - 2);
+            if (last == QLatin1Char('\n') && before == QLatin1Char('\r'))
+                take = 2;
+            else if (last.isLowSurrogate() && before.isHighSurrogate()) {
+                take = 2;
+                weight = 2;
+            }
+        }
+        end -= take;
+        excess -= weight;
+    }
+    return int(added.size() - end);
+}
+
+int QuickNumberKey(int keyAscii) { return (keyAscii >= 48 && keyAscii <= 57) || keyAscii == 8 ? keyAscii : 0; }

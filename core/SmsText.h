@@ -15,3 +15,11 @@ int SmsLength(const QString &text);
 
 // What a message counter shows: 160 minus SmsLength(text); negative when the text is longer.
 int SmsRemaining(const QString &text);
+
+// How many characters at the end of `added` must go so that a text of SmsLength `length` fits
+// `limit` (a line break counts two); never cuts a surrogate pair or a CR LF in two.
+int QuickExcessCharacters(const QString &added, int length, int limit);
+
+// The character filter of a number box: a digit or the erase key (8) passes, every other
+// character code becomes 0 (dropped).
+int QuickNumberKey(int keyAscii);

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/LocalDb.h"
-#include "core/QuickMessage.h"
+#include "core/SmsText.h"
 #include "core/Startup.h"
 #include "messaging/frmSablon.h"
 #include "shell/Controls.h"

@@ -1,6 +1,5 @@
 #include "shell/TextBox.h"
 
-#include "core/QuickMessage.h"
 #include "core/SmsText.h"
 
 #include <QLineEdit>

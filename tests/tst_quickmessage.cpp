@@ -21,8 +21,6 @@ private slots:
     void readAccount();
     void numberCheck_data();
     void numberCheck();
-    void numberKey_data();
-    void numberKey();
     void credit_data();
     void credit();
     void judgeReply_data();
@@ -32,8 +30,6 @@ private slots:
     void writeSend();
     void writeFailures_data();
     void writeFailures();
-    void excessCharacters_data();
-    void excessCharacters();
 };
 
 void TestQuickMessage::readAccount_data()
@@ -104,28 +100,6 @@ void TestQuickMessage::numberCheck()
     const QuickNumberCheck check = CheckQuickNumber(typed, listed);
     QCOMPARE(check == QuickNumberCheck::Accepted, message.isEmpty());
     QCOMPARE(QuickNumberMessage(check), message);
-}
-
-void TestQuickMessage::numberKey_data()
-{
-    QTest::addColumn<int>("key");
-    QTest::addColumn<int>("passed");
-    QTest::newRow("0") << 48 << 48;
-    QTest::newRow("9") << 57 << 57;
-    QTest::newRow("erase") << 8 << 8;
-    QTest::newRow("slash") << 47 << 0;
-    QTest::newRow("colon") << 58 << 0;
-    QTest::newRow("blank") << 32 << 0;
-    QTest::newRow("plus") << 43 << 0;
-    QTest::newRow("letter") << int('a') << 0;
-    QTest::newRow("enter") << 13 << 0;
-}
-
-void TestQuickMessage::numberKey()
-{
-    QFETCH(int, key);
-    QFETCH(int, passed);
-    QCOMPARE(QuickNumberKey(key), passed);
 }
 
 void TestQuickMessage::credit_data()
@@ -297,32 +271,6 @@ void TestQuickMessage::writeFailures()
     // Each write stands on its own.
     QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), logFails ? 0 : 1);
     QCOMPARE(fx.scalar("SELECT count(*) FROM tbl_sablonlar WHERE msgid='9'").toInt(), templateFails ? 0 : 1);
-}
-
-void TestQuickMessage::excessCharacters_data()
-{
-    QTest::addColumn<QString>("added");
-    QTest::addColumn<int>("length");
-    QTest::addColumn<int>("cut");
-
-    const QString para(QChar(0x2029));
-    QTest::newRow("fits") << "abc" << 160 << 0;
-    QTest::newRow("one over") << "abc" << 161 << 1;
-    QTest::newRow("all of it") << "abc" << 163 << 3;
-    QTest::newRow("more than added") << "abc" << 200 << 3;
-    QTest::newRow("break counts two") << QStringLiteral("ab") + para << 161 << 1;
-    QTest::newRow("break then letter") << QStringLiteral("a") + para + QStringLiteral("b") << 162 << 2;
-    QTest::newRow("CR LF kept whole") << "ab\r\n" << 161 << 2;
-    QTest::newRow("surrogate pair kept whole")
-        << QStringLiteral("a") + QString::fromUtf8("\xF0\x9F\x98\x80") << 161 << 2;
-}
-
-void TestQuickMessage::excessCharacters()
-{
-    QFETCH(QString, added);
-    QFETCH(int, length);
-    QFETCH(int, cut);
-    QCOMPARE(QuickExcessCharacters(added, length, 160), cut);
 }
 
 QTEST_GUILESS_MAIN(TestQuickMessage)

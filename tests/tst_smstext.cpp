@@ -7,6 +7,10 @@ class TestSmsText : public QObject {
 private slots:
     void lineBreaks_data();
     void lineBreaks();
+    void excessCharacters_data();
+    void excessCharacters();
+    void numberKey_data();
+    void numberKey();
 };
 
 void TestSmsText::lineBreaks_data()
@@ -45,6 +49,54 @@ void TestSmsText::lineBreaks()
     QCOMPARE(SmsLength(text), length);
     QCOMPARE(SmsLength(crlf), length);
     QCOMPARE(SmsRemaining(text), 160 - length);
+}
+
+void TestSmsText::excessCharacters_data()
+{
+    QTest::addColumn<QString>("added");
+    QTest::addColumn<int>("length");
+    QTest::addColumn<int>("cut");
+
+    const QString para(QChar(0x2029));
+    QTest::newRow("fits") << "abc" << 160 << 0;
+    QTest::newRow("one over") << "abc" << 161 << 1;
+    QTest::newRow("all of it") << "abc" << 163 << 3;
+    QTest::newRow("more than added") << "abc" << 200 << 3;
+    QTest::newRow("break counts two") << QStringLiteral("ab") + para << 161 << 1;
+    QTest::newRow("break then letter") << QStringLiteral("a") + para + QStringLiteral("b") << 162 << 2;
+    QTest::newRow("CR LF kept whole") << "ab\r\n" << 161 << 2;
+    QTest::newRow("surrogate pair kept whole")
+        << QStringLiteral("a") + QString::fromUtf8("\xF0\x9F\x98\x80") << 161 << 2;
+}
+
+void TestSmsText::excessCharacters()
+{
+    QFETCH(QString, added);
+    QFETCH(int, length);
+    QFETCH(int, cut);
+    QCOMPARE(QuickExcessCharacters(added, length, 160), cut);
+}
+
+void TestSmsText::numberKey_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("passed");
+    QTest::newRow("0") << 48 << 48;
+    QTest::newRow("9") << 57 << 57;
+    QTest::newRow("erase") << 8 << 8;
+    QTest::newRow("slash") << 47 << 0;
+    QTest::newRow("colon") << 58 << 0;
+    QTest::newRow("blank") << 32 << 0;
+    QTest::newRow("plus") << 43 << 0;
+    QTest::newRow("letter") << int('a') << 0;
+    QTest::newRow("enter") << 13 << 0;
+}
+
+void TestSmsText::numberKey()
+{
+    QFETCH(int, key);
+    QFETCH(int, passed);
+    QCOMPARE(QuickNumberKey(key), passed);
 }
 
 QTEST_GUILESS_MAIN(TestSmsText)
