@@ -28,7 +28,6 @@ namespace {
 
 constexpr int kDefaultRetryMs = 60000;
 constexpr int kTryBusyTimeoutMs = 250; // each try waits this long inside SQLite
-constexpr int kNormalBusyTimeoutMs = 5000;
 constexpr int kFirstPauseMs = 50;
 constexpr int kLongestPauseMs = 1000;
 
@@ -40,18 +39,6 @@ bool plainIdentifier(const QString &name)
 {
     static const QRegularExpression re(QStringLiteral("^[A-Za-z_][A-Za-z0-9_]*$"));
     return re.match(name).hasMatch();
-}
-
-void setBusyTimeout(const QSqlDatabase &db, int ms)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
-}
-
-void rollbackQuietly(const QSqlDatabase &db)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("ROLLBACK"));
 }
 
 bool syncToDisk(QFile &file)
@@ -247,21 +234,7 @@ AcceptedWriteResult WriteAfterAcceptedSend(const std::function<void(QSqlDatabase
     for (;;) {
         bool busy = false;
         try {
-            OpenLocalDb();
-            QSqlDatabase db = LocalDb();
-            setBusyTimeout(db, kTryBusyTimeoutMs);
-            struct Restore {
-                QSqlDatabase db;
-                ~Restore() { setBusyTimeout(db, kNormalBusyTimeoutMs); }
-            } restore{db};
-            execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"));
-            try {
-                if (writeInTransaction) writeInTransaction(db);
-                execOrThrow(db, QStringLiteral("COMMIT"));
-            } catch (...) {
-                rollbackQuietly(db);
-                throw;
-            }
+            InLocalTransaction(writeInTransaction, kTryBusyTimeoutMs);
             return AcceptedWriteResult::Written;
         } catch (const OrvekError &e) {
             busy = IsBusyOrLockedError(e.description());
@@ -306,16 +279,11 @@ void ReplayAcceptedWriteJournal()
     }
 
     try {
-        OpenLocalDb();
-        QSqlDatabase db = LocalDb();
-        execOrThrow(db, QStringLiteral("BEGIN IMMEDIATE"));
-        try {
+        InLocalTransaction([&](QSqlDatabase &db) {
             execOrThrow(db, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (anahtar TEXT PRIMARY KEY)").arg(kKeyTable));
             for (const JournalEntry &e : entries) {
-                QSqlQuery seen =
-                    SqlExec(db, QStringLiteral("SELECT 1 FROM %1 WHERE anahtar = ?").arg(kKeyTable), {e.key});
-                if (seen.next()) continue;
-                seen = QSqlQuery();
+                if (SqlExec(db, QStringLiteral("SELECT 1 FROM %1 WHERE anahtar = ?").arg(kKeyTable), {e.key}).next())
+                    continue;
                 try {
                     InsertJournalRow(db, e.row);
                 } catch (const OrvekError &err) {
@@ -326,15 +294,11 @@ void ReplayAcceptedWriteJournal()
                 }
                 execOrThrow(db, QStringLiteral("INSERT INTO %1 (anahtar) VALUES(?)").arg(kKeyTable), {e.key});
             }
-            execOrThrow(db, QStringLiteral("COMMIT"));
-        } catch (...) {
-            rollbackQuietly(db);
-            throw;
-        }
+        });
         if (!bad.isEmpty() && !appendLines(path + QStringLiteral(".bad"), bad)) return;
         if (!QFile::remove(path)) return;
         syncFolder(QFileInfo(path).absolutePath());
-        QSqlQuery clear(db);
+        QSqlQuery clear(LocalDb());
         clear.exec(QStringLiteral("DELETE FROM %1").arg(kKeyTable));
     } catch (...) {
         // The journal stays for the next start.

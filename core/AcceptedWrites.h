@@ -40,13 +40,12 @@ struct JournalRow {
 
 enum class AcceptedWriteResult { Written, Journaled, Failed };
 
-// Runs writeInTransaction inside "BEGIN IMMEDIATE" ... "COMMIT" on the local connection
-// (opened when closed). writeInTransaction throws OrvekError to fail; a failure that says
-// the database is busy or locked is tried again, with growing pauses, until
-// AcceptedWriteRetryMs() has passed since the first try, calling waitStep (when given)
-// repeatedly while each pause lasts (the window thread keeps its events going that way;
-// without it the thread sleeps). Any other failure, or the retries running out, appends
-// journalRows to the journal. Never throws.
+// Runs writeInTransaction in InLocalTransaction (core/LocalDb.h) on the local connection.
+// writeInTransaction throws OrvekError to fail; a failure that says the database is busy or
+// locked is tried again, with growing pauses, until AcceptedWriteRetryMs() has passed since
+// the first try, calling waitStep (when given) repeatedly while each pause lasts (the window
+// thread keeps its events going that way; without it the thread sleeps). Any other failure, or the retries running out,
+// appends journalRows to the journal. Never throws.
 AcceptedWriteResult WriteAfterAcceptedSend(const std::function<void(QSqlDatabase &)> &writeInTransaction,
                                            const QVector<JournalRow> &journalRows,
                                            const std::function<void()> &waitStep = {});

@@ -74,27 +74,16 @@ CompanyStepResult LoadCompanyList(QVector<ErpCompany> &companies)
 
 bool EnsureCompanySettingsRow(const QString &code)
 {
-    OpenLocalDb();
-    QSqlDatabase db = LocalDb();
     // The read and the write in one transaction: a second program never sees the gap.
-    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
     bool added = false;
-    try {
-        {
-            QSqlQuery q = SqlExec(db, QStringLiteral("SELECT * FROM tbl_kovaset_ayar WHERE sirket_kod = ?"), {code});
-            added = !q.next();
-        }
+    InLocalTransaction([&](QSqlDatabase &db) {
+        added = !SqlExec(db, QStringLiteral("SELECT * FROM tbl_kovaset_ayar WHERE sirket_kod = ?"), {code}).next();
         if (added)
             SqlExec(db,
                     QStringLiteral("INSERT INTO tbl_kovaset_ayar(sirket_kod,flg_dgun_mesaj,dgun_mesaj,dgun_gonderen,"
                                    "flg_evyil_mesaj,evyil_mesaj,evyil_gonderen) VALUES (?,'0','','','0','','')"),
                     {code});
-        SqlExec(db, QStringLiteral("COMMIT"));
-    } catch (...) {
-        QSqlQuery rollback(db);
-        rollback.exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
+    });
     if (added) CloseLocalDb();
     return added;
 }

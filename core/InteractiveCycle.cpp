@@ -137,12 +137,6 @@ bool numberOf(const QVariant &v, double &out)
     return ok && !std::isnan(out);
 }
 
-void rollback(QSqlDatabase &db)
-{
-    QSqlQuery q(db);
-    q.exec(QStringLiteral("ROLLBACK"));
-}
-
 bool localWrite(const InteractiveContext &ctx, const std::function<void(QSqlDatabase &)> &work, QString &error)
 {
     return ctx.runLocalWrite ? ctx.runLocalWrite(work, error) : RunLocalTransaction(work, error);
@@ -591,16 +585,7 @@ InteractiveContext InteractiveContextFromSettings(Gateway &gateway)
 bool RunLocalTransaction(const std::function<void(QSqlDatabase &)> &work, QString &error)
 {
     try {
-        OpenLocalDb();
-        QSqlDatabase db = LocalDb();
-        SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
-        try {
-            work(db);
-            SqlExec(db, QStringLiteral("COMMIT"));
-        } catch (...) {
-            rollback(db);
-            throw;
-        }
+        InLocalTransaction(work);
         return true;
     } catch (const std::exception &e) {
         error = errorText(e);

@@ -82,8 +82,8 @@ RecordSet RunErpQueryReconnectOnce(const QString &sql);
 // Every row of an executed query, with the query's column names and the driver's values.
 RecordSet ReadQueryRows(QSqlQuery &q);
 
-// One try of `work` in BEGIN IMMEDIATE ... COMMIT on the local connection (opened when it is
-// closed), rolled back on failure; the connection's busy timeout is the only wait.
+// One try of `work` in InLocalTransaction (core/LocalDb.h): the connection's busy timeout is
+// the only wait.
 bool RunLocalTransaction(const std::function<void(QSqlDatabase &)> &work, QString &error);
 
 enum class CycleResult {

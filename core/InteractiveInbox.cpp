@@ -39,21 +39,6 @@ RecordSet readMessages(const QString &sql, const QVariantList &binds)
     return rs;
 }
 
-// Runs the writes in one transaction: all of them or none.
-void inTransaction(const std::function<void(const QSqlDatabase &)> &writes)
-{
-    OpenLocalDb();
-    const QSqlDatabase db = LocalDb();
-    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
-    try {
-        writes(db);
-        SqlExec(db, QStringLiteral("COMMIT"));
-    } catch (...) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
-}
-
 QString isoText(const QVariant &tarih) { return tarih.isNull() ? QString() : ToIsoText(tarih.toDateTime()); }
 } // namespace
 
@@ -212,7 +197,7 @@ int InboxRowOfId(const RecordSet &rs, qint64 id)
 
 void SaveAnswerMode(const QString &mode, const QString &singleAnswer)
 {
-    inTransaction([&](const QSqlDatabase &) {
+    InLocalTransaction([&](const QSqlDatabase &) {
         SetParam(QStringLiteral("IntDonusTip"), mode);
         SetParam(QStringLiteral("Int1Mesaj"), singleAnswer);
     });
@@ -221,7 +206,7 @@ void SaveAnswerMode(const QString &mode, const QString &singleAnswer)
 void DeleteInboxMessages(const QVector<qint64> &ids)
 {
     if (ids.isEmpty()) return;
-    inTransaction([&](const QSqlDatabase &db) {
+    InLocalTransaction([&](const QSqlDatabase &db) {
         QSqlQuery q(db);
         if (!q.prepare(QStringLiteral("DELETE FROM tbl_int_msgbox WHERE id = ?")))
             throw OrvekError(q.lastError().text());
@@ -234,5 +219,5 @@ void DeleteInboxMessages(const QVector<qint64> &ids)
 
 void DeleteAllInboxMessages()
 {
-    inTransaction([](const QSqlDatabase &db) { SqlExec(db, QStringLiteral("DELETE FROM tbl_int_msgbox")); });
+    InLocalTransaction([](const QSqlDatabase &db) { SqlExec(db, QStringLiteral("DELETE FROM tbl_int_msgbox")); });
 }

@@ -69,25 +69,16 @@ std::optional<InteractiveRule> LoadRule(const QString &keyword)
 
 NewRuleOutcome InsertRule(const QString &keyword, const QString &companyCode)
 {
-    OpenLocalDb();
-    QSqlDatabase db = LocalDb();
-    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
-    try {
-        QSqlQuery found = SqlExec(db, QStringLiteral("SELECT 1 FROM tbl_int_parametre WHERE parametre = ?"), {keyword});
-        const bool exists = found.next();
-        found = QSqlQuery();
-        if (!exists) {
-            const InteractiveRule r = NewRuleValues(keyword, companyCode);
-            SqlExec(db, QStringLiteral("INSERT INTO tbl_int_parametre VALUES (?,?,?,?,?,?,?,?,?)"),
-                    {r.parametre, r.geridonus_tipi, r.sorgu_tablosu, r.sorgu_alani, r.sorgu_alan_tipi,
-                     nullable(r.donus_mesaj), r.flg_kayityok, nullable(r.kayityok_mesaj), r.sirket_kod});
-        }
-        SqlExec(db, QStringLiteral("COMMIT"));
-        return exists ? NewRuleOutcome::Duplicate : NewRuleOutcome::Inserted;
-    } catch (...) {
-        QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
+    bool exists = false;
+    InLocalTransaction([&](QSqlDatabase &db) {
+        exists = SqlExec(db, QStringLiteral("SELECT 1 FROM tbl_int_parametre WHERE parametre = ?"), {keyword}).next();
+        if (exists) return;
+        const InteractiveRule r = NewRuleValues(keyword, companyCode);
+        SqlExec(db, QStringLiteral("INSERT INTO tbl_int_parametre VALUES (?,?,?,?,?,?,?,?,?)"),
+                {r.parametre, r.geridonus_tipi, r.sorgu_tablosu, r.sorgu_alani, r.sorgu_alan_tipi,
+                 nullable(r.donus_mesaj), r.flg_kayityok, nullable(r.kayityok_mesaj), r.sirket_kod});
+    });
+    return exists ? NewRuleOutcome::Duplicate : NewRuleOutcome::Inserted;
 }
 
 int SaveRule(const InteractiveRule &rule, const QString &companyCode)

@@ -202,6 +202,12 @@ void openErpStandIn(QSqlDatabase &db, const QString &folder, const QString &data
 }
 
 QString valueText(const QVariant &v) { return v.isNull() ? QString() : v.toString(); }
+
+void setBusyTimeout(const QSqlDatabase &db, int ms)
+{
+    QSqlQuery q(db);
+    q.exec(QStringLiteral("PRAGMA busy_timeout = %1").arg(ms));
+}
 } // namespace
 
 QString ProgramFolder()
@@ -223,7 +229,7 @@ void OpenLocalDb()
     if (!db.isValid()) throw OrvekError(QStringLiteral("SQLite sürücüsü yüklenemedi."));
     // mode=rw: a missing file fails instead of appearing empty.
     db.setDatabaseName(QUrl::fromLocalFile(LocalDbPath()).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kLocalBusyTimeoutMs));
     if (!db.open()) throw OrvekError(dbErrorText(db.lastError()));
     // Opening is lazy in SQLite: read the schema now so an unreadable file fails here.
     QSqlQuery q(db);
@@ -339,6 +345,30 @@ QSqlQuery SqlExec(const QSqlDatabase &db, const QString &sql, const QVariantList
     for (const QVariant &v : binds) q.addBindValue(v);
     if (!q.exec()) throw OrvekError(dbErrorText(q.lastError()));
     return q;
+}
+
+void InLocalTransaction(const std::function<void(QSqlDatabase &)> &work, int busyTimeoutMs)
+{
+    OpenLocalDb();
+    QSqlDatabase db = LocalDb();
+    // Leaving without the commit, through a throw or a failed COMMIT, rolls back; a wait of
+    // this transaction's own gives the connection its usual wait back.
+    struct Guard {
+        QSqlDatabase &db;
+        bool ownWait;
+        bool open = false;
+        ~Guard()
+        {
+            if (open) QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+            if (ownWait) setBusyTimeout(db, kLocalBusyTimeoutMs);
+        }
+    } guard{db, busyTimeoutMs != kLocalBusyTimeoutMs};
+    if (guard.ownWait) setBusyTimeout(db, busyTimeoutMs);
+    SqlExec(db, QStringLiteral("BEGIN IMMEDIATE"));
+    guard.open = true;
+    if (work) work(db);
+    SqlExec(db, QStringLiteral("COMMIT"));
+    guard.open = false;
 }
 
 QString SqlQuote(const QString &value)

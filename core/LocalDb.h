@@ -10,11 +10,14 @@
 #include <QString>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 
 inline constexpr const char *kLocalConnection = "local";
 inline constexpr const char *kErpConnection = "erp";
 inline constexpr const char *kLocalDbFileName = "orvekdata.db";
 inline constexpr const char *kErpStandInPrefix = "sqlite:";
+// How long a statement on the local connection waits for a database another program holds.
+inline constexpr int kLocalBusyTimeoutMs = 5000;
 
 // The program folder: the executable's folder unless a test set another.
 QString ProgramFolder();
@@ -58,6 +61,20 @@ QString ErpSqlText(const QString &sql);
 
 // Runs a statement with bound values; throws OrvekError with the driver's text on failure.
 QSqlQuery SqlExec(const QSqlDatabase &db, const QString &sql, const QVariantList &binds = {});
+
+// The one way to write a transaction on the local connection (opened when it is closed):
+//
+//   InLocalTransaction([&](QSqlDatabase &db) {
+//       if (!SqlExec(db, "SELECT 1 FROM t WHERE k = ?", {k}).next()) SqlExec(db, "INSERT INTO t VALUES (?)", {k});
+//   });
+//
+// BEGIN IMMEDIATE takes the write lock before the work reads, so no other program writes in
+// between; a database that another program holds waits busyTimeoutMs inside SQLite and then
+// fails ("database is locked"). The work's return commits. A throw from the work or from
+// COMMIT rolls everything back and goes on to the caller (OrvekError for a failed statement).
+// A busyTimeoutMs other than kLocalBusyTimeoutMs holds for this transaction only (a caller
+// that tries again itself waits less per try).
+void InLocalTransaction(const std::function<void(QSqlDatabase &)> &work, int busyTimeoutMs = kLocalBusyTimeoutMs);
 
 // Every apostrophe doubled.
 QString SqlQuote(const QString &value);

@@ -2,18 +2,6 @@
 
 #include "core/DateText.h"
 #include "core/LocalDb.h"
-#include "core/OrvekError.h"
-
-#include <QSqlError>
-#include <QSqlQuery>
-
-namespace {
-[[noreturn]] void fail(const QSqlError &e)
-{
-    const QString t = e.text().trimmed();
-    throw OrvekError(t.isEmpty() ? QStringLiteral("Veritabanı hatası") : t);
-}
-} // namespace
 
 QVector<JournalRow> SentMessageJournalRows(const QVector<SentMessageRow> &rows)
 {
@@ -37,14 +25,5 @@ QVector<JournalRow> SentMessageJournalRows(const QVector<SentMessageRow> &rows)
 
 void InsertSentMessages(const QVector<SentMessageRow> &rows)
 {
-    OpenLocalDb();
-    QSqlDatabase db = LocalDb();
-    if (!db.transaction()) fail(db.lastError());
-    try {
-        InsertJournalRows(db, SentMessageJournalRows(rows));
-        if (!db.commit()) fail(db.lastError());
-    } catch (...) {
-        db.rollback();
-        throw;
-    }
+    InLocalTransaction([&](QSqlDatabase &db) { InsertJournalRows(db, SentMessageJournalRows(rows)); });
 }

@@ -22,10 +22,10 @@ struct LocalWriteResult {
 // How long a write waits for a locked database before it gives up.
 inline constexpr qint64 kLocalWriteWaitMs = 60000;
 
-// Runs `work` (which throws OrvekError on failure) inside BEGIN IMMEDIATE ... COMMIT on the
-// local connection, opening it when it is closed. A busy or locked database is tried again
-// until maxWaitMs have passed, calling waitStep between tries (a short sleep by default);
-// a stopWaiting that returns true between tries ends the wait early (Busy).
+// Runs `work` (which throws OrvekError on failure) in InLocalTransaction (core/LocalDb.h) on
+// the local connection. A busy or locked database is tried again until maxWaitMs have passed,
+// calling waitStep between tries (a short sleep by default); a stopWaiting that returns true
+// between tries ends the wait early (Busy).
 LocalWriteResult RunLocalWrite(const std::function<void(QSqlDatabase &)> &work, qint64 maxWaitMs = kLocalWriteWaitMs,
                                const std::function<void()> &waitStep = {},
                                const std::function<bool()> &stopWaiting = {});

@@ -1,4 +1,5 @@
 #include "ServiceAddresses.h"
+#include "core/AcceptedWrites.h"
 #include "core/AppState.h"
 #include "core/Base64.h"
 #include "core/LocalDb.h"
@@ -45,6 +46,9 @@ private slots:
     void dataAccessHint();
     void sqlQuote_data();
     void sqlQuote();
+    void transactionKeepsAllOrNothing_data();
+    void transactionKeepsAllOrNothing();
+    void transactionOnALockedDatabase();
     void paramsWithApostrophes();
     void setParamOfMissingNameAddsNothing();
     void saveAccountSettingsKeepsOtherAccount();
@@ -233,6 +237,79 @@ void TestLocalDb::sqlQuote()
 {
     QFETCH(QString, in);
     QTEST(SqlQuote(in), "out");
+}
+
+void TestLocalDb::transactionKeepsAllOrNothing_data()
+{
+    QTest::addColumn<QString>("failure");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("none: committed") << "" << true;
+    QTest::newRow("work throws OrvekError") << "orvek" << false;
+    QTest::newRow("work throws another exception") << "other" << false;
+    // A deferred foreign key fails only at COMMIT, and SQLite keeps the transaction open.
+    QTest::newRow("COMMIT fails") << "commit" << false;
+}
+
+void TestLocalDb::transactionKeepsAllOrNothing()
+{
+    QFETCH(QString, failure);
+    QFETCH(bool, kept);
+    ProgramFolderFixture fx;
+    fx.exec("CREATE TABLE t_parent (id INTEGER PRIMARY KEY)");
+    fx.exec("CREATE TABLE t_child (id INTEGER PRIMARY KEY, parent INTEGER REFERENCES t_parent(id) "
+            "DEFERRABLE INITIALLY DEFERRED)");
+    OpenLocalDb();
+    QVERIFY(QSqlQuery(LocalDb()).exec("PRAGMA foreign_keys = ON"));
+
+    bool threw = false;
+    try {
+        InLocalTransaction([&](QSqlDatabase &db) {
+            SqlExec(db, "INSERT INTO t_parent VALUES (1)");
+            SqlExec(db, "INSERT INTO t_child VALUES (1, ?)", {failure == "commit" ? 2 : 1});
+            // Nothing is visible to another program before the commit.
+            QCOMPARE(fx.scalar("SELECT count(*) FROM t_parent").toInt(), 0);
+            if (failure == "orvek") throw OrvekError("yazılamadı");
+            if (failure == "other") throw std::runtime_error("bitti");
+        });
+    } catch (const std::exception &) {
+        threw = true;
+    }
+    QCOMPARE(threw, !kept);
+    QCOMPARE(fx.scalar("SELECT count(*) FROM t_parent").toInt(), kept ? 1 : 0);
+    QCOMPARE(fx.scalar("SELECT count(*) FROM t_child").toInt(), kept ? 1 : 0);
+    // The connection has left the transaction: the next one begins and commits.
+    InLocalTransaction([](QSqlDatabase &db) { SqlExec(db, "INSERT INTO t_parent VALUES (5)"); });
+    QCOMPARE(fx.scalar("SELECT count(*) FROM t_parent WHERE id = 5").toInt(), 1);
+}
+
+void TestLocalDb::transactionOnALockedDatabase()
+{
+    ProgramFolderFixture fx;
+    OpenLocalDb();
+    const auto wait = [] {
+        QSqlQuery q = SqlExec(LocalDb(), "PRAGMA busy_timeout");
+        return q.next() ? q.value(0).toInt() : -1;
+    };
+    QCOMPARE(wait(), kLocalBusyTimeoutMs);
+    bool ran = false;
+    {
+        WriteLockHolder lock(fx.dbPath());
+        QVERIFY(lock.holds());
+        try {
+            InLocalTransaction([&](QSqlDatabase &) { ran = true; }, 50);
+            QFAIL("a held database must fail the transaction");
+        } catch (const OrvekError &e) {
+            // The text the retrying writers look for.
+            QVERIFY2(IsBusyOrLockedError(e.description()), qPrintable(e.description()));
+        }
+        QVERIFY(!ran);
+        QCOMPARE(wait(), kLocalBusyTimeoutMs);
+    }
+    // Free again: the work runs with the transaction's own wait, the usual one comes back.
+    int inside = -1;
+    InLocalTransaction([&](QSqlDatabase &) { inside = wait(); }, 50);
+    QCOMPARE(inside, 50);
+    QCOMPARE(wait(), kLocalBusyTimeoutMs);
 }
 
 void TestLocalDb::paramsWithApostrophes()
