@@ -13,6 +13,7 @@
 #include "kovaset/KovasetEngine.h"
 #include "kovaset/KovasetErp.h"
 #include "kovaset/KovasetLog.h"
+#include "kovaset/KovasetSettings.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 

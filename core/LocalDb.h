@@ -1,7 +1,7 @@
 #pragma once
 
-// Local database (orvekdata.db beside the program) and the ERP database connection, the
-// settings procedures over tbl_ayarlar / tbl_param, and the settings loader.
+// Local database (orvekdata.db beside the program) and the ERP database connection, the one
+// way to write a transaction, and the settings procedures over tbl_ayarlar / tbl_param.
 
 #include "core/GatewayKind.h"
 
@@ -87,14 +87,3 @@ QString GetParam(const QString &name);
 void SetParam(const QString &name, const QString &value);
 void SaveAccountSettings(const QString &user, const QString &password, const QString &ckey, const QString &flg,
                          GatewayKind kind, const QString &url);
-
-void GetMdacVersion();
-void LoadSettings();
-// The automatic program's settings loader: the same steps and readers as LoadSettings, its
-// own stage text for the ERP parameters. A failure shows the stage text and "Kovaset
-// uygulaması kapatılıyor..." (both critical, title "Kovaset"), ends the program through
-// Lifecycle and returns false. Sets no flag of the main program's own.
-bool KovasetLoadSettings();
-
-// The data access hint shown when the version test fails and the database cannot be opened.
-QString DataAccessHint(const QString &version);

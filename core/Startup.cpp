@@ -7,6 +7,7 @@
 #include "core/Gateway.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
+#include "core/SettingsLoader.h"
 
 #include <QCryptographicHash>
 #include <QDir>

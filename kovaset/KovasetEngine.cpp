@@ -4,6 +4,7 @@
 #include "core/InteractiveCycle.h"
 #include "core/LocalDb.h"
 #include "core/Services.h"
+#include "kovaset/KovasetSettings.h"
 
 #include <limits>
 

@@ -5,6 +5,7 @@
 #include "core/AppState.h"
 #include "core/LocalDb.h"
 #include "core/Services.h"
+#include "core/SettingsLoader.h"
 #include "tests/support/Fixtures.h"
 
 #include <QFile>

@@ -4,6 +4,7 @@
 #include "core/Base64.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
+#include "core/SettingsLoader.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"

@@ -4,6 +4,7 @@
 #include "core/Gateway.h"
 #include "core/LocalDb.h"
 #include "core/SettingsForm.h"
+#include "core/SettingsLoader.h"
 #include "core/Startup.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/SettingsServers.h"

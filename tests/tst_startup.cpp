@@ -4,6 +4,7 @@
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 #include "core/SentLog.h"
+#include "core/SettingsLoader.h"
 #include "core/Startup.h"
 #include "shell/StartupWindows.h"
 #include "shell/frmGiris.h"
