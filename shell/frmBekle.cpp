@@ -1,7 +1,7 @@
 #include "shell/frmBekle.h"
 
 #include "core/AppState.h"
-#include "core/ProgressFigures.h"
+#include "shell/ProgressFigures.h"
 
 #include <QGuiApplication>
 #include <QLabel>

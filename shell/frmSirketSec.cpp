@@ -1,7 +1,7 @@
 #include "shell/frmSirketSec.h"
 
-#include "core/CompanyChoice.h"
 #include "core/Services.h"
+#include "shell/CompanyChoice.h"
 #include "shell/Pictures.h"
 #include "shell/Twips.h"
 

@@ -1,6 +1,6 @@
 #include "core/AppState.h"
-#include "core/ProgressFigures.h"
 #include "core/Services.h"
+#include "shell/ProgressFigures.h"
 #include "shell/WidgetServices.h"
 #include "shell/frmBekle.h"
 

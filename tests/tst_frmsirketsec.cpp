@@ -1,6 +1,6 @@
 #include "core/AppState.h"
-#include "core/CompanyChoice.h"
 #include "core/LocalDb.h"
+#include "shell/CompanyChoice.h"
 #include "shell/Twips.h"
 #include "shell/frmSirketSec.h"
 #include "tests/support/Controls.h"

@@ -1,4 +1,4 @@
-#include "core/CompanyChoice.h"
+#include "shell/CompanyChoice.h"
 
 #include "core/AppState.h"
 #include "core/LocalDb.h"

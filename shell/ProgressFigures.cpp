@@ -1,4 +1,4 @@
-#include "core/ProgressFigures.h"
+#include "shell/ProgressFigures.h"
 
 #include <cmath>
 
