@@ -2,8 +2,8 @@
 // count of steps; a read line has a digit state and a number of at most ten characters, and
 // reading one line alone agrees with the walk.
 
-#include "core/Reports.h"
 #include "fuzz/FuzzInput.h"
+#include "reports/Reports.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

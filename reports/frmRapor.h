@@ -18,9 +18,9 @@
 
 #include "shell/DockedWindow.h"
 
-#include "core/NumberReport.h"
 #include "core/RecordSet.h"
-#include "core/Reports.h"
+#include "reports/NumberReport.h"
+#include "reports/Reports.h"
 
 #include <QString>
 #include <array>

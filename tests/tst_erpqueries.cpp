@@ -3,8 +3,8 @@
 #include "core/InteractiveCycle.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
-#include "core/Reports.h"
 #include "core/Templates.h"
+#include "reports/Reports.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/Fixtures.h"
 

@@ -2,8 +2,8 @@
 #include "core/Gateway.h"
 #include "core/HttpPoster.h"
 #include "core/Normalizers.h"
-#include "core/NumberReport.h"
 #include "core/OrvekError.h"
+#include "reports/NumberReport.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
 

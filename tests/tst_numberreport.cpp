@@ -1,5 +1,5 @@
-#include "core/NumberReport.h"
 #include "core/OrvekError.h"
+#include "reports/NumberReport.h"
 
 #include <QtTest>
 

@@ -1,7 +1,7 @@
 #include "core/AppState.h"
 #include "core/LocalDb.h"
 #include "core/RecordFilter.h"
-#include "core/Reports.h"
+#include "reports/Reports.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/Fixtures.h"
 

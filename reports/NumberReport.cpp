@@ -1,10 +1,10 @@
-#include "core/NumberReport.h"
+#include "reports/NumberReport.h"
 
 #include "core/AppState.h"
 #include "core/Gateway.h"
 #include "core/HttpPoster.h"
 #include "core/OrvekError.h"
-#include "core/Reports.h"
+#include "reports/Reports.h"
 
 #include <pugixml.hpp>
 

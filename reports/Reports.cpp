@@ -1,4 +1,4 @@
-#include "core/Reports.h"
+#include "reports/Reports.h"
 
 #include "core/AppState.h"
 #include "core/DateText.h"

@@ -1,4 +1,4 @@
-#include "core/ReportExport.h"
+#include "reports/ReportExport.h"
 
 QVector<RecordField> ReportExportFields(const RecordSet &report, bool numberTab)
 {
