@@ -5,7 +5,6 @@
 #include "core/GatewayKind.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
-#include "core/SendSteps.h"
 #include "core/Services.h"
 #include "core/SpreadsheetExport.h"
 #include "reports/NumberReport.h"
