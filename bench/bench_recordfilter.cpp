@@ -2,8 +2,8 @@
 // (the 23 columns and types of the contact person list).
 
 #include "core/ErpQueries.h"
-#include "core/FilterBuilder.h"
 #include "core/RecordSet.h"
+#include "messaging/FilterBuilder.h"
 
 #include <QDate>
 #include <benchmark/benchmark.h>

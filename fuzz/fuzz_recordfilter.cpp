@@ -3,10 +3,10 @@
 // in parentheses pass the same rows, and applying lines either filters exactly like their
 // joined text or leaves the previous filter in force.
 
-#include "core/FilterBuilder.h"
 #include "core/OrvekError.h"
 #include "core/RecordFilter.h"
 #include "core/RecordSet.h"
+#include "messaging/FilterBuilder.h"
 
 #include <QDate>
 #include <QDateTime>

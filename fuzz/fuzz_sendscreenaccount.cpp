@@ -1,8 +1,8 @@
 // libFuzzer target: the send screen's account reply reader. No credit without a line feed,
 // one name per further line feed, no line feed inside any value.
 
-#include "core/SendSteps.h"
 #include "fuzz/FuzzInput.h"
+#include "messaging/SendSteps.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

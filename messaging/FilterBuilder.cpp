@@ -1,4 +1,4 @@
-#include "core/FilterBuilder.h"
+#include "messaging/FilterBuilder.h"
 
 #include "core/OrvekError.h"
 #include "core/RecordFilter.h"

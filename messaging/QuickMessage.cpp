@@ -1,10 +1,10 @@
-#include "core/QuickMessage.h"
+#include "messaging/QuickMessage.h"
 
 #include "core/AppState.h"
 #include "core/Gateway.h"
 #include "core/OrvekError.h"
-#include "core/SendSteps.h"
 #include "core/Templates.h"
+#include "messaging/SendSteps.h"
 
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");

@@ -3,7 +3,7 @@
 // The steps of the quick message window (typed numbers, one text, its own send road) as plain
 // functions. The window reads its controls, calls these and shows the results. The steps that
 // are the same as the send screen's (login name, confirmation text, credit numbers, schedule
-// forms, the log writer) come from core/SendSteps.h and core/SentLog.h.
+// forms, the log writer) come from messaging/SendSteps.h and core/SentLog.h.
 
 #include "core/Gateway.h"
 #include "core/SentLog.h"

@@ -23,8 +23,8 @@
 
 #include "shell/DockedWindow.h"
 
-#include "core/FilterBuilder.h"
 #include "core/RecordSet.h"
+#include "messaging/FilterBuilder.h"
 
 #include <QString>
 #include <QVector>

@@ -1,4 +1,4 @@
-#include "core/SendList.h"
+#include "messaging/SendList.h"
 
 RecordSet MakeSendList()
 {

@@ -1,13 +1,13 @@
-#include "core/SendSteps.h"
+#include "messaging/SendSteps.h"
 
 #include "core/AppState.h"
 #include "core/DateText.h"
 #include "core/Gateway.h"
 #include "core/HttpPoster.h"
 #include "core/OrvekError.h"
-#include "core/SendList.h"
 #include "core/SentLog.h"
 #include "core/Templates.h"
+#include "messaging/SendList.h"
 
 #include <QDir>
 #include <QLocale>

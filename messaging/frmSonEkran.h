@@ -34,7 +34,7 @@
 #include "shell/DockedWindow.h"
 
 #include "core/RecordSet.h"
-#include "core/SendSteps.h"
+#include "messaging/SendSteps.h"
 #include "shell/Twips.h"
 
 #include <QPointer>

@@ -1,7 +1,7 @@
 #include "core/AppState.h"
 #include "core/Gateway.h"
-#include "core/QuickMessage.h"
 #include "core/SentLog.h"
+#include "messaging/QuickMessage.h"
 #include "tests/support/Fixtures.h"
 
 #include <QtTest>

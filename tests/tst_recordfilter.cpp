@@ -1,7 +1,7 @@
-#include "core/FilterBuilder.h"
 #include "core/OrvekError.h"
 #include "core/RecordFilter.h"
 #include "core/RecordSet.h"
+#include "messaging/FilterBuilder.h"
 
 #include <QDate>
 #include <QDateTime>

@@ -1,9 +1,9 @@
 #include "core/AppState.h"
 #include "core/Gateway.h"
 #include "core/OrvekError.h"
-#include "core/SendList.h"
-#include "core/SendSteps.h"
 #include "core/SentLog.h"
+#include "messaging/SendList.h"
+#include "messaging/SendSteps.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"
 

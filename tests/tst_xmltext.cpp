@@ -2,9 +2,9 @@
 #include "core/Gateway.h"
 #include "core/Gathwin.h"
 #include "core/Normalizers.h"
-#include "core/SendList.h"
-#include "core/SendSteps.h"
 #include "core/XmlText.h"
+#include "messaging/SendList.h"
+#include "messaging/SendSteps.h"
 #include "tests/support/FakeGateway.h"
 
 #include <QXmlStreamReader>
