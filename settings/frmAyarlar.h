@@ -3,10 +3,10 @@
 // The settings window, docked: tab 0 "Genel" (gateway account, ERP server, report option),
 // tab 1 "Otomatik mesajlar" (greetings of the current company, greeting hours), tab 2
 // "İnteraktif SMS" (interactive service account); below the tabs "Kaydet" and "Vazgeç".
-// Opened by the navigation (AyarlarGoster) on a tab. The rules live in core/SettingsForm.h:
+// Opened by the navigation (AyarlarGoster) on a tab. The rules live in settings/SettingsForm.h:
 // this window reads its controls, calls them and shows what they return.
 
-#include "core/SettingsForm.h"
+#include "settings/SettingsForm.h"
 #include "shell/DockedWindow.h"
 
 class QCheckBox;

@@ -3,9 +3,9 @@
 #include "core/Base64.h"
 #include "core/Gateway.h"
 #include "core/LocalDb.h"
-#include "core/SettingsForm.h"
 #include "core/SettingsLoader.h"
 #include "core/Startup.h"
+#include "settings/SettingsForm.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/SettingsServers.h"
 

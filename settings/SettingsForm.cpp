@@ -1,4 +1,4 @@
-#include "core/SettingsForm.h"
+#include "settings/SettingsForm.h"
 
 #include "core/AppState.h"
 #include "core/Base64.h"
