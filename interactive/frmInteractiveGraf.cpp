@@ -1,10 +1,10 @@
 #include "interactive/frmInteractiveGraf.h"
 
-#include "core/InteractiveInbox.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 #include "core/Services.h"
 #include "core/SpreadsheetExport.h"
+#include "interactive/InteractiveInbox.h"
 #include "shell/Controls.h"
 #include "shell/DataGrid.h"
 #include "shell/Twips.h"

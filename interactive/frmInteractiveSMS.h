@@ -12,8 +12,8 @@
 // stopped, until another work window replaces it. Its close handler also unloads the field
 // placeholder menu.
 
-#include "core/InteractiveInbox.h"
 #include "core/RecordSet.h"
+#include "interactive/InteractiveInbox.h"
 #include "shell/DockedWindow.h"
 
 #include <QString>

@@ -1,6 +1,6 @@
 #include "core/AppState.h"
-#include "core/InteractiveInbox.h"
 #include "core/LocalDb.h"
+#include "interactive/InteractiveInbox.h"
 #include "interactive/frmInteractiveGraf.h"
 #include "shell/DataGrid.h"
 #include "shell/WorkArea.h"

@@ -1,10 +1,10 @@
 #include "core/AppState.h"
 #include "core/ErpQueries.h"
-#include "core/InteractiveInbox.h"
 #include "core/InteractiveRules.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 #include "core/Templates.h"
+#include "interactive/InteractiveInbox.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/Fixtures.h"
 

@@ -1,4 +1,4 @@
-#include "core/InteractiveInbox.h"
+#include "interactive/InteractiveInbox.h"
 
 #include "core/DateText.h"
 #include "core/LocalDb.h"
