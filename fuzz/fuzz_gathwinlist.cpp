@@ -3,9 +3,9 @@
 // gives are whole messages only; the log form of any reply is one line without control
 // characters.
 
-#include "core/InteractiveCycle.h"
-#include "core/LogText.h"
 #include "fuzz/FuzzInput.h"
+#include "kovaset/InteractiveCycle.h"
+#include "kovaset/LogText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {

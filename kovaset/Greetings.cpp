@@ -8,7 +8,6 @@
 #include "core/Gateway.h"
 #include "core/GatewayKind.h"
 #include "core/LocalDb.h"
-#include "core/LogText.h"
 #include "core/OrvekError.h"
 #include "core/RecipientMerge.h"
 #include "core/SentLog.h"
@@ -16,6 +15,7 @@
 #include "kovaset/KovasetEngine.h"
 #include "kovaset/KovasetErp.h"
 #include "kovaset/LocalWrites.h"
+#include "kovaset/LogText.h"
 
 #include <QSqlError>
 #include <QSqlQuery>

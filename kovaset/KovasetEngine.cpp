@@ -1,9 +1,9 @@
 #include "kovaset/KovasetEngine.h"
 
 #include "core/AppState.h"
-#include "core/InteractiveCycle.h"
 #include "core/LocalDb.h"
 #include "core/Services.h"
+#include "kovaset/InteractiveCycle.h"
 #include "kovaset/KovasetSettings.h"
 
 #include <limits>

@@ -1,7 +1,7 @@
 #include "kovaset/KovasetLog.h"
 
 #include "core/LocalDb.h"
-#include "core/LogText.h"
+#include "kovaset/LogText.h"
 
 #include <QDir>
 #include <QFile>

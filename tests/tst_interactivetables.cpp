@@ -3,8 +3,8 @@
 // reader.
 
 #include "core/AppState.h"
-#include "core/InteractiveCycle.h"
 #include "core/InteractiveRules.h"
+#include "kovaset/InteractiveCycle.h"
 #include "tests/support/Fixtures.h"
 
 #include <QDate>

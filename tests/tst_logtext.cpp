@@ -1,5 +1,5 @@
 // Replies from outside as they stand in a log line: cut, escaped, one readable line.
-#include "core/LogText.h"
+#include "kovaset/LogText.h"
 
 #include <QtTest>
 

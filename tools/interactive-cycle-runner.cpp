@@ -6,8 +6,8 @@
 //   interactive-cycle-runner <program-folder> <service-url> <gateway-url> <messages>
 #include "core/Gateway.h"
 #include "core/Gathwin.h"
-#include "core/InteractiveCycle.h"
 #include "core/LocalDb.h"
+#include "kovaset/InteractiveCycle.h"
 
 #include <QCoreApplication>
 #include <QThread>

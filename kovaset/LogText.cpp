@@ -1,4 +1,4 @@
-#include "core/LogText.h"
+#include "kovaset/LogText.h"
 
 namespace {
 void appendHex(QString &out, const char *prefix, uint code, int digits)

@@ -1,4 +1,4 @@
-#include "core/InteractiveCycle.h"
+#include "kovaset/InteractiveCycle.h"
 
 #include "core/AcceptedWrites.h"
 #include "core/AppState.h"
@@ -9,10 +9,10 @@
 #include "core/HttpPoster.h"
 #include "core/InteractiveRules.h"
 #include "core/LocalDb.h"
-#include "core/LogText.h"
 #include "core/Normalizers.h"
 #include "core/OrvekError.h"
 #include "core/ValueText.h"
+#include "kovaset/LogText.h"
 
 #include <QDir>
 #include <QFileInfo>
