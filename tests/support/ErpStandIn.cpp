@@ -177,7 +177,7 @@ void ErpStandIn::fillSample()
                         {"CepTelBKod", bkod},
                         {"CepTel", tel}});
     };
-    const QVariant none(QMetaType(QMetaType::Int));
+    const QVariant none{QMetaType(QMetaType::Int)};
     contact(c1, "120.001", QStringLiteral("Ayşe"), QStringLiteral("Yılmaz"), "532", "1234567", "K",
             dayNumber(1980, 3, 15), dayNumber(2005, 6, 20));
     contact(c1, "120.001", QStringLiteral("İsmail"), QStringLiteral("Öztürk"), "505", "7654321", "E", none, none);
