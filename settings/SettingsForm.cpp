@@ -367,35 +367,45 @@ SettingsBox GatewayUnreachableBox()
     return SettingsBox{GatewayUnreachableText(), PromptIcon::Critical, kAccountTitle};
 }
 
-SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccount &loaded,
-                                 const SettingsExchanges &exchanges)
-{
-    if (std::optional<SettingsSaveOutcome> refused = RefusedValues(values, loaded)) return *refused;
-    const base64 codec;
+namespace {
 
-    // 1. ERP server: tried first; nothing is stored when it does not open.
-    if (!exchanges.tryErp(values.server, values.database, values.serverUser, values.serverPassword))
+// What a save carries from step to step once the ERP server has been tried.
+struct SaveRun {
+    const SettingsValues &values;
+    const SettingsExchanges &exchanges;
+    const base64 codec;
+    QString runPermissionBefore;
+    bool stopWritten = false;
+    bool accountSaved = false;
+
+    // From step 2 on, a step can end the save after earlier ones stored. Once the automatic
+    // program has been told to end, such an end gives it back its run permission.
+    SettingsSaveOutcome ended(SettingsSaveOutcome out) const
+    {
+        if (stopWritten) RestoreRunPermission(runPermissionBefore);
+        out.closeCaption = accountSaved;
+        return out;
+    }
+};
+
+// A step's end of the save; unset, the save goes on with the next step.
+using StepEnd = std::optional<SettingsSaveOutcome>;
+
+// 1. ERP server: tried first; nothing is stored when it does not open.
+StepEnd ErpServerStep(SaveRun &run)
+{
+    const SettingsValues &values = run.values;
+    if (!run.exchanges.tryErp(values.server, values.database, values.serverUser, values.serverPassword))
         return stop(SettingsBox{QStringLiteral("Orvek® veritabanı bağlantısı kurulamıyor.") + crlf() +
                                     QStringLiteral("Lütfen sunucu bilgilerinin doğruluğunu kontrol ediniz."),
                                 PromptIcon::Critical, kBrenvikTitle},
                     kGeneralTab, QStringLiteral("txtSunucuAdi"));
-
-    // From here on a step can end the save after earlier ones stored. Once the automatic
-    // program has been told to end, such an end gives it back its run permission.
-    QString runPermissionBefore;
-    bool stopWritten = false;
-    bool accountSaved = false;
-    const auto ended = [&](SettingsSaveOutcome out) {
-        if (stopWritten) RestoreRunPermission(runPermissionBefore);
-        out.closeCaption = accountSaved;
-        return out;
-    };
     try {
-        runPermissionBefore = GetParam(QStringLiteral("flg_kovaset"));
-        SetParam(QStringLiteral("OrvekServer"), encoded(codec, values.server));
-        SetParam(QStringLiteral("OrvekDatabase"), encoded(codec, values.database));
-        SetParam(QStringLiteral("OrvekUser"), encoded(codec, values.serverUser));
-        SetParam(QStringLiteral("OrvekPassword"), encoded(codec, values.serverPassword));
+        run.runPermissionBefore = GetParam(QStringLiteral("flg_kovaset"));
+        SetParam(QStringLiteral("OrvekServer"), encoded(run.codec, values.server));
+        SetParam(QStringLiteral("OrvekDatabase"), encoded(run.codec, values.database));
+        SetParam(QStringLiteral("OrvekUser"), encoded(run.codec, values.serverUser));
+        SetParam(QStringLiteral("OrvekPassword"), encoded(run.codec, values.serverPassword));
     } catch (const OrvekError &e) {
         return failed(e);
     }
@@ -403,110 +413,160 @@ SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccou
     gErpDatabase = values.database;
     gErpUser = values.serverUser;
     gErpPassword = values.serverPassword;
+    return std::nullopt;
+}
 
-    // 2. Report option; the automatic program is told to end.
+// 2. Report option; the automatic program is told to end.
+StepEnd ReportOptionAndStopStep(SaveRun &run)
+{
     try {
-        SetParam(QStringLiteral("flg_raporad"), flagText(values.reportNames));
+        SetParam(QStringLiteral("flg_raporad"), flagText(run.values.reportNames));
         SetParam(QStringLiteral("flg_kovaset"), QStringLiteral("0"));
-        stopWritten = true;
+        run.stopWritten = true;
     } catch (const OrvekError &e) {
         return failed(e);
     }
+    return std::nullopt;
+}
 
-    // 3. Gateway account of the selected option, tried at its gateway.
-    if (values.option != GatewayKind::None) {
-        const bool hosted = values.option == GatewayKind::Brenvik;
-        const QString user = hosted ? values.orvekUser : values.ambrelUser;
-        const QString password = hosted ? values.orvekPassword : values.ambrelPassword;
-        const QString ckey = hosted ? values.orvekClientCode : QString();
-        const QString userBox = hosted ? QStringLiteral("txtOrvekKullanici") : QStringLiteral("txtAmbrelKullanici");
-        const QString url = hosted ? HostedGatewayAddress() : values.ambrelUrl;
-        const QString reply = exchanges.getInfo(url, hosted ? user + QLatin1Char('-') + ckey : user, password);
-        if (reply == QLatin1String("01") || reply == QLatin1String("03"))
-            return ended(stop(SettingsBox{QStringLiteral("Kullanıcı bilgilerinizde hata var. Lütfen kontrol ediniz."),
+// 3. Gateway account of the selected option, tried at its gateway.
+StepEnd AccountStep(SaveRun &run)
+{
+    const SettingsValues &values = run.values;
+    if (values.option == GatewayKind::None) return std::nullopt;
+    const bool hosted = values.option == GatewayKind::Brenvik;
+    const QString user = hosted ? values.orvekUser : values.ambrelUser;
+    const QString password = hosted ? values.orvekPassword : values.ambrelPassword;
+    const QString ckey = hosted ? values.orvekClientCode : QString();
+    const QString userBox = hosted ? QStringLiteral("txtOrvekKullanici") : QStringLiteral("txtAmbrelKullanici");
+    const QString url = hosted ? HostedGatewayAddress() : values.ambrelUrl;
+    const QString reply = run.exchanges.getInfo(url, hosted ? user + QLatin1Char('-') + ckey : user, password);
+    if (reply == QLatin1String("01") || reply == QLatin1String("03"))
+        return run.ended(stop(SettingsBox{QStringLiteral("Kullanıcı bilgilerinizde hata var. Lütfen kontrol ediniz."),
                                           PromptIcon::Critical, kAccountTitle},
                               kGeneralTab, userBox));
-        // Every other error reply, "-1" and HTML pages among them: nothing was reached that
-        // answers for the account; the account in use stays.
-        if (IsSettingsErrorReply(reply)) return ended(stop(GatewayUnreachableBox(), -1, QString()));
-        const bool saveFlag = hosted ? values.saveOrvek : values.saveAmbrel;
-        try {
-            SaveAccountSettings(user, password, ckey, flagText(saveFlag), values.option,
-                                hosted ? QString() : values.ambrelUrl);
-        } catch (const OrvekError &e) {
-            return ended(failed(e));
-        }
-        SetCurrentKind(values.option);
-        gGatewayUrl = url;
-        gUserName = user;
-        gPassword = password;
-        gCkey = ckey;
-        gFlgKaydet = flagText(saveFlag);
-        accountSaved = true;
-    }
-
-    // 4. Account change: the greetings of the company are switched off and the window is
-    // filled again. The automatic program stays stopped, also when the reset fails: the other
-    // companies' greetings still name the earlier account's originators, and the operator is
-    // asked to set them anew.
-    if (AccountDiffers(LoadedAccount{CurrentKind(), gUserName, gCkey}, loaded)) {
-        SettingsSaveOutcome out;
-        try {
-            OpenLocalDb();
-            SqlExec(LocalDb(),
-                    QStringLiteral("UPDATE tbl_kovaset_ayar SET flg_dgun_mesaj = '0', dgun_gonderen = '', "
-                                   "flg_evyil_mesaj = '0', evyil_gonderen = '' WHERE sirket_kod = ?"),
-                    {gCompanyCode});
-            out.end = SettingsSaveOutcome::End::AccountReset;
-            out.box = AccountResetBox();
-            out.tab = kGreetingsTab;
-        } catch (const OrvekError &e) {
-            out = failed(e);
-        }
-        out.closeCaption = accountSaved;
-        return out;
-    }
-
-    // 5, 6. Greetings. 7. Greeting hours.
+    // Every other error reply, "-1" and HTML pages among them: nothing was reached that
+    // answers for the account; the account in use stays.
+    if (IsSettingsErrorReply(reply)) return run.ended(stop(GatewayUnreachableBox(), -1, QString()));
+    const bool saveFlag = hosted ? values.saveOrvek : values.saveAmbrel;
     try {
-        for (const GreetingStep &g : GreetingSteps(values)) WriteGreeting(g);
-        SetParam(QStringLiteral("KovasetBasla"), values.start.toString(QStringLiteral("HH:mm:ss")));
-        SetParam(QStringLiteral("KovasetBitir"), values.end.toString(QStringLiteral("HH:mm:ss")));
+        SaveAccountSettings(user, password, ckey, flagText(saveFlag), values.option,
+                            hosted ? QString() : values.ambrelUrl);
     } catch (const OrvekError &e) {
-        return ended(failed(e));
+        return run.ended(failed(e));
     }
+    SetCurrentKind(values.option);
+    gGatewayUrl = url;
+    gUserName = user;
+    gPassword = password;
+    gCkey = ckey;
+    gFlgKaydet = flagText(saveFlag);
+    run.accountSaved = true;
+    return std::nullopt;
+}
 
-    // 8. Interactive account, tried at the service unless the service is off and no account
-    // is typed.
+// 4. Account change: the greetings of the company are switched off and the window is
+// filled again. The automatic program stays stopped, also when the reset fails: the other
+// companies' greetings still name the earlier account's originators, and the operator is
+// asked to set them anew.
+StepEnd AccountChangeStep(const SaveRun &run, const LoadedAccount &loaded)
+{
+    if (!AccountDiffers(LoadedAccount{CurrentKind(), gUserName, gCkey}, loaded)) return std::nullopt;
+    SettingsSaveOutcome out;
+    try {
+        OpenLocalDb();
+        SqlExec(LocalDb(),
+                QStringLiteral("UPDATE tbl_kovaset_ayar SET flg_dgun_mesaj = '0', dgun_gonderen = '', "
+                               "flg_evyil_mesaj = '0', evyil_gonderen = '' WHERE sirket_kod = ?"),
+                {gCompanyCode});
+        out.end = SettingsSaveOutcome::End::AccountReset;
+        out.box = AccountResetBox();
+        out.tab = kGreetingsTab;
+    } catch (const OrvekError &e) {
+        out = failed(e);
+    }
+    out.closeCaption = run.accountSaved;
+    return out;
+}
+
+// 5, 6. Birthday and wedding-anniversary greetings.
+StepEnd GreetingsStep(const SaveRun &run)
+{
+    try {
+        for (const GreetingStep &g : GreetingSteps(run.values)) WriteGreeting(g);
+    } catch (const OrvekError &e) {
+        return run.ended(failed(e));
+    }
+    return std::nullopt;
+}
+
+// 7. Greeting hours.
+StepEnd GreetingHoursStep(const SaveRun &run)
+{
+    try {
+        SetParam(QStringLiteral("KovasetBasla"), run.values.start.toString(QStringLiteral("HH:mm:ss")));
+        SetParam(QStringLiteral("KovasetBitir"), run.values.end.toString(QStringLiteral("HH:mm:ss")));
+    } catch (const OrvekError &e) {
+        return run.ended(failed(e));
+    }
+    return std::nullopt;
+}
+
+// 8. Interactive account, tried at the service unless the service is off and no account
+// is typed.
+StepEnd InteractiveAccountStep(const SaveRun &run)
+{
+    const SettingsValues &values = run.values;
     const QString intUser = values.interactiveUser;
     const QString intPassword = values.interactivePassword;
     const bool withoutAccount = !values.interactiveOn && (intUser.isEmpty() || intPassword.isEmpty());
     if (!withoutAccount) {
-        const QString reply = exchanges.listGathwin(intUser, intPassword, QStringLiteral("REC READ"));
+        const QString reply = run.exchanges.listGathwin(intUser, intPassword, QStringLiteral("REC READ"));
         bool clearAccount = false;
         const SettingsBox refusal = InteractiveCheckRefusal(reply, clearAccount);
         if (!refusal.text.isEmpty()) {
             SettingsSaveOutcome out = stop(refusal, kInteractiveTab, QStringLiteral("txtIntKullanici"));
             out.clearInteractiveAccount = clearAccount;
-            return ended(out);
+            return run.ended(out);
         }
     }
     try {
         SetParam(QStringLiteral("flg_interaktif"), flagText(values.interactiveOn));
-        SetParam(QStringLiteral("IntKullanici"), withoutAccount ? QString() : codec.Encode(intUser));
-        SetParam(QStringLiteral("IntParola"), withoutAccount ? QString() : codec.Encode(intPassword));
+        SetParam(QStringLiteral("IntKullanici"), withoutAccount ? QString() : run.codec.Encode(intUser));
+        SetParam(QStringLiteral("IntParola"), withoutAccount ? QString() : run.codec.Encode(intPassword));
         SetParam(QStringLiteral("IntPeriyot"), values.period);
     } catch (const OrvekError &e) {
-        return ended(failed(e));
+        return run.ended(failed(e));
     }
+    return std::nullopt;
+}
 
-    // 9. Completion: the window sets the caption and shows the box, then FinishSettingsSave.
+// 9. Completion: the window sets the caption and shows the box, then FinishSettingsSave.
+SettingsSaveOutcome Completion(const SaveRun &run)
+{
     SettingsSaveOutcome out;
     out.end = SettingsSaveOutcome::End::Completed;
     out.box = SettingsSavedBox();
-    out.closeCaption = accountSaved;
-    out.runPermissionBefore = runPermissionBefore;
+    out.closeCaption = run.accountSaved;
+    out.runPermissionBefore = run.runPermissionBefore;
     return out;
+}
+
+} // namespace
+
+SettingsSaveOutcome SaveSettings(const SettingsValues &values, const LoadedAccount &loaded,
+                                 const SettingsExchanges &exchanges)
+{
+    if (std::optional<SettingsSaveOutcome> refused = RefusedValues(values, loaded)) return *refused;
+    SaveRun run{values, exchanges, base64(), QString()};
+    if (StepEnd end = ErpServerStep(run)) return *end;
+    if (StepEnd end = ReportOptionAndStopStep(run)) return *end;
+    if (StepEnd end = AccountStep(run)) return *end;
+    if (StepEnd end = AccountChangeStep(run, loaded)) return *end;
+    if (StepEnd end = GreetingsStep(run)) return *end;
+    if (StepEnd end = GreetingHoursStep(run)) return *end;
+    if (StepEnd end = InteractiveAccountStep(run)) return *end;
+    return Completion(run);
 }
 
 std::optional<SettingsBox> FinishSettingsSave(const QString &runPermissionBefore)
