@@ -30,6 +30,7 @@
 #include <QTableView>
 
 #include <exception>
+#include <functional>
 
 namespace {
 const QString kVazgec = QStringLiteral("Vazgeç");
@@ -556,159 +557,230 @@ void frmRapor::viewReport(int tab)
 void frmRapor::RaporCek() { fetch(ReportFetch::Package); }
 void frmRapor::RaporCek2() { fetch(ReportFetch::DateRange); }
 
+namespace {
+
+// What one fetch of tab 0 or tab 1 works on.
+struct FetchRun {
+    FetchRun(WorkOperation &operation, ReportFetch fetch)
+        : op(operation), kind(fetch), package(fetch == ReportFetch::Package)
+    {}
+    WorkOperation &op;
+    ReportFetch kind;
+    bool package;                               // tab 0: one logged send; tab 1: a range of days
+    std::array<QCheckBox *, 4> boxes{};         // the tab's state boxes
+    QLineEdit *totalBox = nullptr;              // Text1 / Text6
+    std::array<QLineEdit *, 4> stateCounters{}; // Text2 to Text5 / Text7 to Text10
+    QLineEdit *messageIdBox = nullptr;          // Text11 (tab 0)
+    QLineEdit *firstDayBox = nullptr;           // Text12 (tab 1)
+    QLineEdit *lastDayBox = nullptr;            // Text13 (tab 1)
+    DataGrid *grid = nullptr;
+    ReportDataControl *report = nullptr;
+    bool withNames = false; // report rows carry the contact's names
+    QString messageId;
+    QDate firstDay;
+    QDate lastDay;
+};
+
+void TickStateBoxes(const std::array<QCheckBox *, 4> &boxes)
+{
+    for (QCheckBox *c : boxes) {
+        c->setEnabled(false);
+        c->setChecked(true);
+    }
+}
+
+void EnableStateBoxes(const std::array<QCheckBox *, 4> &boxes)
+{
+    for (QCheckBox *c : boxes) c->setEnabled(true);
+}
+
+// The one gateway request of the fetch; none for an account of no known gateway kind. It runs
+// off the window thread behind the progress window the fetch already shows. Unset: the fetch
+// has to stop.
+std::optional<QString> AskGateway(const FetchRun &run)
+{
+    ProgressWindow::setStatus(ReportTexts::asking());
+    gErrorText = ReportTexts::stageGateway();
+    if (run.op.yield()) return std::nullopt;
+
+    const bool asks = gGatewayKind != GatewayKind::None;
+    const QString login = GatewayUserName();
+    const QString password = gPassword;
+    const QString fromDay = ReportRequestDay(run.firstDay);
+    const QString toDay = ReportRequestDay(run.lastDay);
+    const auto ask = [&]() -> QString {
+        if (!asks) return QString();
+        Gateway gateway;
+        return run.package ? gateway.getmsgstatus(login, password, run.messageId)
+                           : gateway.getmsgstatustodate(login, password, fromDay, toDay);
+    };
+    const QString reply = RunOffThread(QString(), ask, WaitWindow::AlreadyShown);
+    if (run.op.mustStop()) return std::nullopt;
+    return reply;
+}
+
+// The reply judged: the boxes of a failed exchange and of the range codes, else a fresh
+// report and the summary's heads. Whether the reply has lines to read (false: the fetch
+// ends here).
+bool StartReport(const FetchRun &run, const QString &reply, const std::function<void()> &createFields)
+{
+    const ReportReplyJudgement judged = JudgeReportReply(run.kind, reply);
+    if (judged.kind == ReportReplyKind::NoConnection || judged.kind == ReportReplyKind::WrongAccount) {
+        Prompt::show(judged.text, judged.icon, judged.title);
+        if (!run.package && !run.op.mustStop()) TickStateBoxes(run.boxes);
+        return false;
+    }
+    if (run.op.yield()) return false;
+    createFields();
+    if (judged.kind == ReportReplyKind::DateRangeCode) {
+        Prompt::show(judged.text, judged.icon, judged.title);
+        return false;
+    }
+    gProgressDone = 0;
+    gProgressTotal = 0;
+    ProgressWindow::showSpeed(true);
+    if (run.package) {
+        run.messageIdBox->setText(run.messageId);
+    } else {
+        run.firstDayBox->setText(ReportSummaryDay(run.firstDay));
+        run.lastDayBox->setText(ReportSummaryDay(run.lastDay));
+    }
+    if (judged.kind == ReportReplyKind::Empty) {
+        if (!run.package) EnableStateBoxes(run.boxes);
+        return false;
+    }
+    return true;
+}
+
+void ShowLineCount(const FetchRun &run, const ReportLineReader &reader)
+{
+    gProgressTotal = reader.lineCount();
+    run.totalBox->setText(QString::number(reader.lineCount()));
+    for (QLineEdit *t : run.stateCounters) t->setText(QStringLiteral("0"));
+}
+
+// With the report option: the contacts of the company, read once for every line. Whether
+// the fetch goes on.
+bool LoadContactNames(const FetchRun &run, ContactNames &names)
+{
+    if (!run.withNames) return true;
+    ProgressWindow::setStatus(ReportTexts::connectingErp());
+    gErrorText = ReportTexts::stageErp();
+    if (run.op.yield()) return false;
+    OpenErpDb();
+    names = ContactNames::load();
+    return true;
+}
+
+// Whether the fetch goes on.
+bool EnterBuildingStage(const FetchRun &run)
+{
+    ProgressWindow::showSpeed(true);
+    ProgressWindow::runTimer(true);
+    ProgressWindow::setStatus(ReportTexts::building());
+    gErrorText = ReportTexts::stageLines();
+    return !run.op.yield();
+}
+
+// Every line a report row, counted into the state boxes, up to a cancel or an unreadable
+// line. Whether the fetch goes on (false: the window has to stop).
+bool ReadLines(const FetchRun &run, ReportLineReader &reader, const ContactNames &names)
+{
+    std::array<int, kDeliveryStateCount> counts{};
+    const auto showCounts = [&] {
+        for (int i = 0; i < kDeliveryStateCount; ++i)
+            run.stateCounters[size_t(i)]->setText(QString::number(counts[size_t(i)]));
+        run.report->catchUp();
+    };
+    RecordSet &report = run.report->recordSet();
+    report.reserve(reader.lineCount());
+    const QString noName;
+    QElapsedTimer slice;
+    slice.start();
+    bool unreadable = false;
+    ReportLine line;
+    for (;;) {
+        if (gCancelRequested) break;
+        if (slice.elapsed() >= kFetchSliceMs) {
+            showCounts();
+            if (run.op.yield()) return false;
+            slice.restart();
+            if (gCancelRequested) break;
+        }
+        const ReportLineReader::Step step = reader.next(line);
+        if (step == ReportLineReader::Step::End) break;
+        if (step == ReportLineReader::Step::Unreadable) {
+            unreadable = true;
+            break;
+        }
+        const DeliveryState state = DeliveryStateOf(line.status);
+        ++counts[size_t(state)];
+        RecordRow row;
+        if (run.withNames) {
+            const ContactNames::Names *n = names.find(line.number);
+            row = {line.number, n ? n->ad : noName, n ? n->soyad : noName, DeliveryStateText(state)};
+        } else {
+            row = {line.number, DeliveryStateText(state)};
+        }
+        run.report->append(std::move(row));
+        ++gProgressDone;
+    }
+    showCounts();
+    if (run.grid) run.grid->setCurrentRow(report.rowCount() - 1);
+    if (unreadable) Prompt::show(gErrorText, PromptIcon::Critical, kUyari);
+    return true;
+}
+
+} // namespace
+
 void frmRapor::fetch(ReportFetch kind)
 {
     const bool package = kind == ReportFetch::Package;
     const int tab = package ? 0 : 1;
-    const std::array<QCheckBox *, 4> boxes = stateBoxes(tab);
-    QLineEdit *totalBox = package ? Text1 : Text6;
-    const std::array<QLineEdit *, 4> stateCounters = package ? std::array<QLineEdit *, 4>{Text2, Text3, Text4, Text5}
-                                                             : std::array<QLineEdit *, 4>{Text7, Text8, Text9, Text10};
-    DataGrid *grid = ReportGrid(tab);
-
     WorkOperation op(this);
+    FetchRun run(op, kind);
+    run.boxes = stateBoxes(tab);
+    run.totalBox = package ? Text1 : Text6;
+    run.stateCounters = package ? std::array<QLineEdit *, 4>{Text2, Text3, Text4, Text5}
+                                : std::array<QLineEdit *, 4>{Text7, Text8, Text9, Text10};
+    run.messageIdBox = Text11;
+    run.firstDayBox = Text12;
+    run.lastDayBox = Text13;
+    run.grid = ReportGrid(tab);
+    run.report = rsKopuk1;
+
     FetchScope scope(this);
     // A cancel left over from before does not empty this run; "Vazgeç" stops it from here on.
     gCancelRequested = false;
-    const auto tickBoxes = [&boxes] {
-        for (QCheckBox *c : boxes) {
-            c->setEnabled(false);
-            c->setChecked(true);
-        }
-    };
-    tickBoxes();
+    TickStateBoxes(run.boxes);
 
-    QString messageId;
     if (package) {
         if (m_list.rowCount() == 0) return;
         int row = DataGrid1->currentRow();
         if (row < 0 || row >= m_list.rowCount()) row = 0;
-        messageId = m_list.value(row, 1).toString();
+        run.messageId = m_list.value(row, 1).toString();
     }
-    const QDate firstDay = DTPicker1->date();
-    const QDate lastDay = DTPicker2->date();
+    run.firstDay = DTPicker1->date();
+    run.lastDay = DTPicker2->date();
 
     try {
-        ProgressWindow::setStatus(ReportTexts::asking());
-        gErrorText = ReportTexts::stageGateway();
-        if (op.yield()) return;
-
-        // The one gateway request of the fetch; none for an account of no known gateway kind.
-        // It runs off the window thread behind the progress window the fetch already shows.
-        const bool asks = gGatewayKind != GatewayKind::None;
-        const QString login = GatewayUserName();
-        const QString password = gPassword;
-        const QString fromDay = ReportRequestDay(firstDay);
-        const QString toDay = ReportRequestDay(lastDay);
-        const auto ask = [&]() -> QString {
-            if (!asks) return QString();
-            Gateway gateway;
-            return package ? gateway.getmsgstatus(login, password, messageId)
-                           : gateway.getmsgstatustodate(login, password, fromDay, toDay);
-        };
-        const QString reply = RunOffThread(QString(), ask, WaitWindow::AlreadyShown);
-        if (op.mustStop()) return;
-
-        const ReportReplyJudgement judged = JudgeReportReply(kind, reply);
-        if (judged.kind == ReportReplyKind::NoConnection || judged.kind == ReportReplyKind::WrongAccount) {
-            Prompt::show(judged.text, judged.icon, judged.title);
-            if (!package && !op.mustStop()) tickBoxes();
-            return;
-        }
-        if (op.yield()) return;
-        CreateFields1();
-        if (judged.kind == ReportReplyKind::DateRangeCode) {
-            Prompt::show(judged.text, judged.icon, judged.title);
-            return;
-        }
-        gProgressDone = 0;
-        gProgressTotal = 0;
-        ProgressWindow::showSpeed(true);
-        if (package) {
-            Text11->setText(messageId);
-        } else {
-            Text12->setText(ReportSummaryDay(firstDay));
-            Text13->setText(ReportSummaryDay(lastDay));
-        }
-        if (judged.kind == ReportReplyKind::Empty) {
-            if (!package)
-                for (QCheckBox *c : boxes) c->setEnabled(true);
-            return;
-        }
+        const std::optional<QString> reply = AskGateway(run);
+        if (!reply || !StartReport(run, *reply, [this] { CreateFields1(); })) return;
 
         ProgressWindow::setStatus(ReportTexts::counting());
         if (op.yield()) return;
-        ReportLineReader reader(reply);
-        gProgressTotal = reader.lineCount();
-        totalBox->setText(QString::number(reader.lineCount()));
-        for (QLineEdit *t : stateCounters) t->setText(QStringLiteral("0"));
-
-        const bool withNames = mFlgRaporad == QLatin1String("1");
+        ReportLineReader reader(*reply);
+        ShowLineCount(run, reader);
+        run.withNames = mFlgRaporad == QLatin1String("1");
         ContactNames names;
-        if (withNames) {
-            ProgressWindow::setStatus(ReportTexts::connectingErp());
-            gErrorText = ReportTexts::stageErp();
-            if (op.yield()) return;
-            OpenErpDb();
-            names = ContactNames::load();
-        }
-
-        ProgressWindow::showSpeed(true);
-        ProgressWindow::runTimer(true);
-        ProgressWindow::setStatus(ReportTexts::building());
-        gErrorText = ReportTexts::stageLines();
-        if (op.yield()) return;
-
-        std::array<int, kDeliveryStateCount> counts{};
-        const auto showCounts = [&] {
-            for (int i = 0; i < kDeliveryStateCount; ++i)
-                stateCounters[size_t(i)]->setText(QString::number(counts[size_t(i)]));
-            rsKopuk1->catchUp();
-        };
-        RecordSet &report = rsKopuk1->recordSet();
-        report.reserve(reader.lineCount());
-        const QString noName;
-        QElapsedTimer slice;
-        slice.start();
-        bool unreadable = false;
-        ReportLine line;
-        for (;;) {
-            if (gCancelRequested) break;
-            if (slice.elapsed() >= kFetchSliceMs) {
-                showCounts();
-                if (op.yield()) return;
-                slice.restart();
-                if (gCancelRequested) break;
-            }
-            const ReportLineReader::Step step = reader.next(line);
-            if (step == ReportLineReader::Step::End) break;
-            if (step == ReportLineReader::Step::Unreadable) {
-                unreadable = true;
-                break;
-            }
-            const DeliveryState state = DeliveryStateOf(line.status);
-            ++counts[size_t(state)];
-            RecordRow row;
-            if (withNames) {
-                const ContactNames::Names *n = names.find(line.number);
-                row = {line.number, n ? n->ad : noName, n ? n->soyad : noName, DeliveryStateText(state)};
-            } else {
-                row = {line.number, DeliveryStateText(state)};
-            }
-            rsKopuk1->append(std::move(row));
-            ++gProgressDone;
-        }
-        showCounts();
-        if (grid) grid->setCurrentRow(report.rowCount() - 1);
-        if (unreadable) Prompt::show(gErrorText, PromptIcon::Critical, kUyari);
+        if (!LoadContactNames(run, names) || !EnterBuildingStage(run) || !ReadLines(run, reader, names)) return;
     } catch (const std::exception &) {
         if (op.mustStop()) return;
         rsKopuk1->catchUp();
         Prompt::show(gErrorText, PromptIcon::Critical, kUyari);
     }
     if (op.mustStop()) return;
-    if (!package)
-        for (QCheckBox *c : boxes) c->setEnabled(true);
+    if (!package) EnableStateBoxes(run.boxes);
 }
 
 // ---- Cancel and close --------------------------------------------------------------------------
