@@ -113,21 +113,58 @@ QString KovasetEngine::partKey(const QString &day, const QString &code, const QS
     return day + QLatin1Char('|') + code + QLatin1Char('|') + kind;
 }
 
+// What the greetings run of one day starts from.
+struct KovasetEngine::GreetingDay {
+    QVector<Company> companies;
+    QSet<QString> done;                         // keys of the parts recorded today
+    QVector<QPair<QString, QString>> maybeSent; // (company, kind) of parts whose request may be out
+};
+
+// One greeting part as it goes out: one company, one kind.
+struct KovasetEngine::GreetingPart {
+    const Company &company;
+    QString kind;
+    QString originator;
+    QDateTime runAt;
+    QString day;
+    QString what;  // "şirket <code>, <kind>" for the log
+    int count = 0; // rows in the basket
+    QString key = QString();
+};
+
 void KovasetEngine::Kovaset()
 {
     // One date and time for the whole run.
     const QDateTime runAt = now();
-    const QDate today = runAt.date();
-    const QString day = dayText(today);
-    const QString time = runAt.toString(QStringLiteral("HH:mm:ss"));
+    const QString day = dayText(runAt.date());
 
-    QVector<Company> companies;
-    QSet<QString> done;
-    QVector<QPair<QString, QString>> maybeSent; // (company, kind) of parts whose request may be out
+    GreetingDay state;
+    if (!readGreetingDay(runAt, state)) return;
+    logMaybeSentParts(day, state);
+    if (state.companies.isEmpty()) return;
+
+    bool allDone = true;
+    for (const Company &c : state.companies) {
+        if (m_ended || stopRequested()) return;
+        const PartResult r = greetCompany(c, state, runAt);
+        if (r == PartResult::Stopped) return;
+        if (r == PartResult::Failed) allDone = false;
+    }
+    if (!allDone) return;
+    markGreetingDay(day);
+}
+
+// The greeting window, the day mark, the companies and the parts recorded today. False when
+// the run ends here: outside the window, the day done, or its state not readable (then
+// nothing is sent).
+bool KovasetEngine::readGreetingDay(const QDateTime &runAt, GreetingDay &state)
+{
+    const QString day = dayText(runAt.date());
+    const QString time = runAt.toString(QStringLiteral("HH:mm:ss"));
     try {
         const QString basla = GetParam(QStringLiteral("KovasetBasla"));
         const QString bitir = GetParam(QStringLiteral("KovasetBitir"));
-        if (time < basla || time > bitir) return;
+        if (time < basla || time > bitir) return false;
 
         OpenLocalDb();
         // Progress rows of parts that an earlier run could only journal go in before the
@@ -135,7 +172,7 @@ void KovasetEngine::Kovaset()
         ReplayAcceptedWriteJournal();
         {
             QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT tarih FROM tbl_kovaset WHERE tarih = ?"), {day});
-            if (q.next()) return;
+            if (q.next()) return false;
         }
         {
             QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT * FROM tbl_kovaset_ayar"));
@@ -148,7 +185,7 @@ void KovasetEngine::Kovaset()
                 c.anniversaries = textOf(q.value(5)) == QLatin1String("1");
                 c.anniversaryText = textOf(q.value(6));
                 c.anniversaryOriginator = textOf(q.value(7));
-                companies.append(c);
+                state.companies.append(c);
             }
             if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
         }
@@ -158,19 +195,24 @@ void KovasetEngine::Kovaset()
                 {day});
             while (q.next()) {
                 const QString key = partKey(day, textOf(q.value(0)), textOf(q.value(1)));
-                done.insert(key);
-                if (q.value(2).isNull()) maybeSent.append({textOf(q.value(0)), textOf(q.value(1))});
+                state.done.insert(key);
+                if (q.value(2).isNull()) state.maybeSent.append({textOf(q.value(0)), textOf(q.value(1))});
             }
             if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
         }
     } catch (const std::exception &e) {
         // Without the day's state nothing is sent.
         m_log.write(QStringLiteral("Tebrik çalışması yapılamadı: ") + describe(e));
-        return;
+        return false;
     }
-    // Parts whose request went out without a reply that was written (no answer, or the
-    // program ended before the rows): they may have been sent, so not again today.
-    for (const auto &part : maybeSent) {
+    return true;
+}
+
+// Parts whose request went out without a reply that was written (no answer, or the program
+// ended before the rows): they may have been sent, so not again today. Logged once each.
+void KovasetEngine::logMaybeSentParts(const QString &day, const GreetingDay &state)
+{
+    for (const auto &part : state.maybeSent) {
         const QString key = partKey(day, part.first, part.second);
         if (m_partsDoneHere.contains(key) || m_maybeSentLogged.contains(key)) continue;
         m_maybeSentLogged.insert(key);
@@ -179,78 +221,86 @@ void KovasetEngine::Kovaset()
                            "bugün yeniden gönderilmeyecek: şirket %1, %2")
                 .arg(part.first, part.second));
     }
-    if (companies.isEmpty()) return;
+}
 
-    bool allDone = true;
-    for (const Company &c : companies) {
-        if (m_ended || stopRequested()) return;
-        const bool birthdayDue = c.birthdays && !done.contains(partKey(day, c.code, BirthdayKind())) &&
-                                 !m_partsDoneHere.contains(partKey(day, c.code, BirthdayKind()));
-        const bool anniversaryDue = c.anniversaries && !done.contains(partKey(day, c.code, AnniversaryKind())) &&
-                                    !m_partsDoneHere.contains(partKey(day, c.code, AnniversaryKind()));
-        if (!birthdayDue && !anniversaryDue) continue;
-        if (!IsPlainCompanyCode(c.code)) {
-            m_log.write(QStringLiteral("Şirket kodu geçersiz, tebrik gönderilmedi: ") + ReplyForLog(c.code));
-            allDone = false;
-            continue;
-        }
-
-        // One query per company; only today's persons are kept.
-        QVector<Contact> birthdays, anniversaries;
-        QString error;
-        const ErpQueryStatus status = RunErpQueryReconnectingOnce(
-            KovasetErpQueryFor(QStringLiteral("Kovaset"), c.code),
-            [&](QSqlQuery &q) {
-                birthdays.clear();
-                anniversaries.clear();
-                const QSqlRecord rec = q.record();
-                const int adi = rec.indexOf(QStringLiteral("Adi")), soyadi = rec.indexOf(QStringLiteral("Soyadi"));
-                const int prefix = rec.indexOf(QStringLiteral("CepTelBKod")),
-                          number = rec.indexOf(QStringLiteral("CepTel"));
-                const int dg = rec.indexOf(QStringLiteral("DgGun")), da = rec.indexOf(QStringLiteral("DgAy")),
-                          dy = rec.indexOf(QStringLiteral("DgYil"));
-                const int eg = rec.indexOf(QStringLiteral("EvGun")), ea = rec.indexOf(QStringLiteral("EvAy")),
-                          ey = rec.indexOf(QStringLiteral("EvYil"));
-                while (q.next()) {
-                    const bool b = birthdayDue && IsGreetingDay(q.value(dg), q.value(da), q.value(dy), today);
-                    const bool a = anniversaryDue && IsGreetingDay(q.value(eg), q.value(ea), q.value(ey), today);
-                    if (!b && !a) continue;
-                    const Contact person{q.value(adi), q.value(soyadi), q.value(prefix), q.value(number)};
-                    if (b) birthdays.append(person);
-                    if (a) anniversaries.append(person);
-                }
-            },
-            &error);
-        if (status == ErpQueryStatus::NoConnection) {
-            m_log.write(QStringLiteral("ERP veritabanına bağlanılamadı: ") + error);
-            Prompt::show(QStringLiteral("Orvek® veritabanıyla bağlantı sağlanamadı. Kovaset.exe uygulaması "
-                                        "kapatılıyor..."),
-                         PromptIcon::Critical, QStringLiteral("Orvek® Talvane"));
-            Lifecycle::endProgram();
-            return;
-        }
-        if (status == ErpQueryStatus::Failed) {
-            m_log.write(QStringLiteral("Şirket %1 için ERP sorgusu çalışmadı, sonraki turda denenecek: ").arg(c.code) +
-                        error);
-            allDone = false;
-            continue;
-        }
-
-        if (birthdayDue) {
-            const PartResult r = sendPart(c, BirthdayKind(), c.birthdayText, c.birthdayOriginator, birthdays, runAt);
-            if (r == PartResult::Stopped || m_ended) return;
-            if (r == PartResult::Failed) allDone = false;
-        }
-        if (anniversaryDue) {
-            const PartResult r =
-                sendPart(c, AnniversaryKind(), c.anniversaryText, c.anniversaryOriginator, anniversaries, runAt);
-            if (r == PartResult::Stopped || m_ended) return;
-            if (r == PartResult::Failed) allDone = false;
-        }
+// The parts of one company that are due: one ERP query, then each kind sent. Failed when a
+// part is left for a later run; Stopped when the run ends here.
+KovasetEngine::PartResult KovasetEngine::greetCompany(const Company &c, const GreetingDay &state,
+                                                      const QDateTime &runAt)
+{
+    const QDate today = runAt.date();
+    const QString day = dayText(today);
+    const bool birthdayDue = c.birthdays && !state.done.contains(partKey(day, c.code, BirthdayKind())) &&
+                             !m_partsDoneHere.contains(partKey(day, c.code, BirthdayKind()));
+    const bool anniversaryDue = c.anniversaries && !state.done.contains(partKey(day, c.code, AnniversaryKind())) &&
+                                !m_partsDoneHere.contains(partKey(day, c.code, AnniversaryKind()));
+    if (!birthdayDue && !anniversaryDue) return PartResult::Done;
+    if (!IsPlainCompanyCode(c.code)) {
+        m_log.write(QStringLiteral("Şirket kodu geçersiz, tebrik gönderilmedi: ") + ReplyForLog(c.code));
+        return PartResult::Failed;
     }
-    if (!allDone) return;
 
-    // Every part of every company is done: the day is marked.
+    // One query per company; only today's persons are kept.
+    QVector<Contact> birthdays, anniversaries;
+    QString error;
+    const ErpQueryStatus status = RunErpQueryReconnectingOnce(
+        KovasetErpQueryFor(QStringLiteral("Kovaset"), c.code),
+        [&](QSqlQuery &q) { keepTodaysContacts(q, birthdayDue, anniversaryDue, today, birthdays, anniversaries); },
+        &error);
+    if (status == ErpQueryStatus::NoConnection) {
+        m_log.write(QStringLiteral("ERP veritabanına bağlanılamadı: ") + error);
+        Prompt::show(QStringLiteral("Orvek® veritabanıyla bağlantı sağlanamadı. Kovaset.exe uygulaması "
+                                    "kapatılıyor..."),
+                     PromptIcon::Critical, QStringLiteral("Orvek® Talvane"));
+        Lifecycle::endProgram();
+        return PartResult::Stopped;
+    }
+    if (status == ErpQueryStatus::Failed) {
+        m_log.write(QStringLiteral("Şirket %1 için ERP sorgusu çalışmadı, sonraki turda denenecek: ").arg(c.code) +
+                    error);
+        return PartResult::Failed;
+    }
+
+    bool failed = false;
+    if (birthdayDue) {
+        const PartResult r = sendPart(c, BirthdayKind(), c.birthdayText, c.birthdayOriginator, birthdays, runAt);
+        if (r == PartResult::Stopped || m_ended) return PartResult::Stopped;
+        if (r == PartResult::Failed) failed = true;
+    }
+    if (anniversaryDue) {
+        const PartResult r =
+            sendPart(c, AnniversaryKind(), c.anniversaryText, c.anniversaryOriginator, anniversaries, runAt);
+        if (r == PartResult::Stopped || m_ended) return PartResult::Stopped;
+        if (r == PartResult::Failed) failed = true;
+    }
+    return failed ? PartResult::Failed : PartResult::Done;
+}
+
+void KovasetEngine::keepTodaysContacts(QSqlQuery &q, bool birthdayDue, bool anniversaryDue, const QDate &today,
+                                       QVector<Contact> &birthdays, QVector<Contact> &anniversaries)
+{
+    birthdays.clear();
+    anniversaries.clear();
+    const QSqlRecord rec = q.record();
+    const int adi = rec.indexOf(QStringLiteral("Adi")), soyadi = rec.indexOf(QStringLiteral("Soyadi"));
+    const int prefix = rec.indexOf(QStringLiteral("CepTelBKod")), number = rec.indexOf(QStringLiteral("CepTel"));
+    const int dg = rec.indexOf(QStringLiteral("DgGun")), da = rec.indexOf(QStringLiteral("DgAy")),
+              dy = rec.indexOf(QStringLiteral("DgYil"));
+    const int eg = rec.indexOf(QStringLiteral("EvGun")), ea = rec.indexOf(QStringLiteral("EvAy")),
+              ey = rec.indexOf(QStringLiteral("EvYil"));
+    while (q.next()) {
+        const bool b = birthdayDue && IsGreetingDay(q.value(dg), q.value(da), q.value(dy), today);
+        const bool a = anniversaryDue && IsGreetingDay(q.value(eg), q.value(ea), q.value(ey), today);
+        if (!b && !a) continue;
+        const Contact person{q.value(adi), q.value(soyadi), q.value(prefix), q.value(number)};
+        if (b) birthdays.append(person);
+        if (a) anniversaries.append(person);
+    }
+}
+
+// Every part of every company is done: the day is marked.
+void KovasetEngine::markGreetingDay(const QString &day)
+{
     const LocalWriteResult mark = RunLocalWrite([&](QSqlDatabase &db) {
         SqlExec(db, QStringLiteral("INSERT OR IGNORE INTO tbl_kovaset (tarih) VALUES (?)"), {day});
     });
@@ -277,30 +327,19 @@ KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const 
                                                   const QString &originator, const QVector<Contact> &contacts,
                                                   const QDateTime &runAt)
 {
-    const QString day = dayText(runAt.date());
-    const QString what = QStringLiteral("şirket %1, %2").arg(company.code, kind);
+    GreetingPart part{company,
+                      kind,
+                      originator,
+                      runAt,
+                      dayText(runAt.date()),
+                      QStringLiteral("şirket %1, %2").arg(company.code, kind)};
     m_gateway.clearsmsbasket();
-    m_gateway.reserveBasket(int(contacts.size()));
-    QSet<QString> used;
-    used.reserve(int(contacts.size()));
-    int count = 0;
-    for (const Contact &person : contacts) {
-        const QString number = RecipientNumber(person.prefix, person.number);
-        if (number.isEmpty() || used.contains(number)) continue;
-        try {
-            m_gateway.addtosmsbasket(GreetingText(text, person.adi, person.soyadi), number);
-        } catch (const std::exception &e) {
-            m_log.write(QStringLiteral("Tebrik sepete eklenemedi (%1): ").arg(what) + describe(e));
-            continue;
-        }
-        used.insert(number);
-        ++count;
-    }
-    if (count == 0) {
-        m_log.write(QStringLiteral("Bugün tebrik edilecek kişi yok: ") + what);
+    part.count = fillBasket(part, text, contacts);
+    if (part.count == 0) {
+        m_log.write(QStringLiteral("Bugün tebrik edilecek kişi yok: ") + part.what);
         return PartResult::Done;
     }
-    const QString key = partKey(day, company.code, kind);
+    part.key = partKey(part.day, company.code, kind);
     if (stopRequested()) {
         m_gateway.clearsmsbasket();
         return PartResult::Stopped;
@@ -308,15 +347,15 @@ KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const 
 
     // Before the request goes, the part is recorded as being sent (committed), so that no
     // restart after a crash can send it a second time.
-    const LocalWriteResult intent =
-        RunLocalWrite([&](QSqlDatabase &db) { InsertJournalRow(db, ProgressRow(day, company.code, kind, QVariant())); },
-                      AcceptedWriteRetryMs(), {}, [this] { return stopRequested(); });
+    const LocalWriteResult intent = RunLocalWrite(
+        [&](QSqlDatabase &db) { InsertJournalRow(db, ProgressRow(part.day, company.code, kind, QVariant())); },
+        AcceptedWriteRetryMs(), {}, [this] { return stopRequested(); });
     if (intent.status != LocalWriteStatus::Written) {
         m_gateway.clearsmsbasket();
         if (stopPending()) return PartResult::Stopped;
-        m_log.write(
-            QStringLiteral("Tebrik gönderilmedi, gönderim kaydı yazılamadı (sonraki turda denenecek): %1: ").arg(what) +
-            intent.error);
+        m_log.write(QStringLiteral("Tebrik gönderilmedi, gönderim kaydı yazılamadı (sonraki turda denenecek): %1: ")
+                        .arg(part.what) +
+                    intent.error);
         return PartResult::Failed;
     }
 
@@ -327,60 +366,90 @@ KovasetEngine::PartResult KovasetEngine::sendPart(const Company &company, const 
     // A stop that came while the request ran (it may have ended the request).
     const bool stopped = stopPending();
 
-    if (parsed.accepted) {
-        SentMessageRow row;
-        row.msgid = parsed.messageId;
-        row.msg_tip = kind;
-        row.gateway = GatewayKindText(gGatewayKind);
-        row.paket_boyut = count;
-        row.mesaj = kLogText;
-        row.originator = originator;
-        row.tarih = runAt;
-        row.gtarih = runAt;
-        row.sirket_kod = company.code;
-        const AcceptedWriteResult w = WriteAcceptedPart(row, day, company.code, kind);
-        // Written or not, it went out: this run never sends the part again.
-        m_partsDoneHere.insert(key);
-        if (w == AcceptedWriteResult::Written)
-            m_log.write(
-                QStringLiteral("Tebrik gönderildi: %1, %2 mesaj, msgid %3").arg(what).arg(count).arg(row.msgid));
-        else
-            m_log.write(QStringLiteral("Tebrik gönderildi, kaydı %1: %2, %3 mesaj, msgid %4, tarih %5")
-                            .arg(w == AcceptedWriteResult::Journaled ? QStringLiteral("sonra tamamlanacak")
-                                                                     : QStringLiteral("yazılamadı"),
-                                 what)
-                            .arg(count)
-                            .arg(row.msgid, runAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
-        return stopped ? PartResult::Stopped : PartResult::Done;
-    }
-
+    if (parsed.accepted) return partAccepted(part, parsed, stopped);
     if (RequestMayHaveGoneOut(m_gateway)) {
         // The progress row stays as it was written before the request.
-        m_partsDoneHere.insert(key);
+        m_partsDoneHere.insert(part.key);
         m_log.write(
             QStringLiteral("Tebrik isteği %1, yanıt gelmedi; gönderilmiş olabilir, bugün yeniden "
                            "gönderilmeyecek: %2, %3 mesaj")
-                .arg(stopped ? QStringLiteral("gitti, durdurma isteğiyle kesildi") : QStringLiteral("gitti"), what)
-                .arg(count));
+                .arg(stopped ? QStringLiteral("gitti, durdurma isteğiyle kesildi") : QStringLiteral("gitti"), part.what)
+                .arg(part.count));
         return stopped ? PartResult::Stopped : PartResult::Done;
     }
+    return partNotSent(part, reply, stopped);
+}
 
-    // Nothing went out (or the gateway refused it): the part is free to be sent again.
+// The basket of a part: one row per distinct number of today's persons. The rows put in.
+int KovasetEngine::fillBasket(const GreetingPart &part, const QString &text, const QVector<Contact> &contacts)
+{
+    m_gateway.reserveBasket(int(contacts.size()));
+    QSet<QString> used;
+    used.reserve(int(contacts.size()));
+    int count = 0;
+    for (const Contact &person : contacts) {
+        const QString number = RecipientNumber(person.prefix, person.number);
+        if (number.isEmpty() || used.contains(number)) continue;
+        try {
+            m_gateway.addtosmsbasket(GreetingText(text, person.adi, person.soyadi), number);
+        } catch (const std::exception &e) {
+            m_log.write(QStringLiteral("Tebrik sepete eklenemedi (%1): ").arg(part.what) + describe(e));
+            continue;
+        }
+        used.insert(number);
+        ++count;
+    }
+    return count;
+}
+
+// An accepted part: its log row and its completed progress row.
+KovasetEngine::PartResult KovasetEngine::partAccepted(const GreetingPart &part, const GatewaySendReply &parsed,
+                                                      bool stopped)
+{
+    SentMessageRow row;
+    row.msgid = parsed.messageId;
+    row.msg_tip = part.kind;
+    row.gateway = GatewayKindText(gGatewayKind);
+    row.paket_boyut = part.count;
+    row.mesaj = kLogText;
+    row.originator = part.originator;
+    row.tarih = part.runAt;
+    row.gtarih = part.runAt;
+    row.sirket_kod = part.company.code;
+    const AcceptedWriteResult w = WriteAcceptedPart(row, part.day, part.company.code, part.kind);
+    // Written or not, it went out: this run never sends the part again.
+    m_partsDoneHere.insert(part.key);
+    if (w == AcceptedWriteResult::Written)
+        m_log.write(
+            QStringLiteral("Tebrik gönderildi: %1, %2 mesaj, msgid %3").arg(part.what).arg(part.count).arg(row.msgid));
+    else
+        m_log.write(QStringLiteral("Tebrik gönderildi, kaydı %1: %2, %3 mesaj, msgid %4, tarih %5")
+                        .arg(w == AcceptedWriteResult::Journaled ? QStringLiteral("sonra tamamlanacak")
+                                                                 : QStringLiteral("yazılamadı"),
+                             part.what)
+                        .arg(part.count)
+                        .arg(row.msgid, part.runAt.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))));
+    return stopped ? PartResult::Stopped : PartResult::Done;
+}
+
+// Nothing went out (or the gateway refused it): the part is free to be sent again.
+KovasetEngine::PartResult KovasetEngine::partNotSent(const GreetingPart &part, const QString &reply, bool stopped)
+{
     const LocalWriteResult undo = RunLocalWrite(
         [&](QSqlDatabase &db) {
             SqlExec(
                 db,
                 QStringLiteral("DELETE FROM tbl_kovaset_parca WHERE tarih = ? AND sirket_kod = ? AND msg_tip = ? AND "
                                "msgid IS NULL"),
-                {day, company.code, kind});
+                {part.day, part.company.code, part.kind});
         },
         kLocalWriteWaitMs, {}, [this] { return stopRequested(); });
     const QString kept = undo.status == LocalWriteStatus::Written
                              ? QString()
                              : QStringLiteral("; gönderim kaydı silinemedi, bugün yeniden denenmeyecek: ") + undo.error;
     if (stopped)
-        m_log.write(QStringLiteral("Tebrik durdurma isteğiyle gönderilmedi: %1").arg(what) + kept);
+        m_log.write(QStringLiteral("Tebrik durdurma isteğiyle gönderilmedi: %1").arg(part.what) + kept);
     else
-        m_log.write(QStringLiteral("Tebrik gönderilemedi: %1, yanıt %2").arg(what, ReplyForLog(reply)) + kept);
+        m_log.write(QStringLiteral("Tebrik gönderilemedi: %1, yanıt %2").arg(part.what, ReplyForLog(reply)) + kept);
     return stopped ? PartResult::Stopped : PartResult::Failed;
 }

@@ -35,6 +35,8 @@
 #include <QVector>
 #include <functional>
 
+class QSqlQuery;
+
 class KovasetEngine : public QObject {
     Q_OBJECT
 public:
@@ -121,8 +123,20 @@ private:
     bool readStopFlag(bool unreadableStops);
     // Ends the engine with the noted stop's reason; false when none was noted.
     bool endIfStopped();
+    // Steps of the greetings run (Greetings.cpp).
+    struct GreetingDay;
+    struct GreetingPart;
+    bool readGreetingDay(const QDateTime &runAt, GreetingDay &state);
+    void logMaybeSentParts(const QString &day, const GreetingDay &state);
+    PartResult greetCompany(const Company &c, const GreetingDay &state, const QDateTime &runAt);
+    static void keepTodaysContacts(QSqlQuery &q, bool birthdayDue, bool anniversaryDue, const QDate &today,
+                                   QVector<Contact> &birthdays, QVector<Contact> &anniversaries);
+    void markGreetingDay(const QString &day);
     PartResult sendPart(const Company &company, const QString &kind, const QString &text, const QString &originator,
                         const QVector<Contact> &contacts, const QDateTime &runAt);
+    int fillBasket(const GreetingPart &part, const QString &text, const QVector<Contact> &contacts);
+    PartResult partAccepted(const GreetingPart &part, const GatewaySendReply &parsed, bool stopped);
+    PartResult partNotSent(const GreetingPart &part, const QString &reply, bool stopped);
     static QString partKey(const QString &day, const QString &code, const QString &kind);
 
     KovasetLog &m_log;
