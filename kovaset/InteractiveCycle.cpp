@@ -625,6 +625,139 @@ AnswerResult TekMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const
     return sendAnswer(ctx, GSMNo, SingleAnswerText(msg), QStringLiteral("-1"), gelenid);
 }
 
+namespace {
+
+// Where a keyword answer takes its fields from: a row of the rule's ERP result, or none.
+struct RuleAnswerRow {
+    bool found = false;
+    RecordSet oneRow;                // the result of a search by number
+    const RecordSet *rows = nullptr; // the result of a search by value (else oneRow)
+    int at = 0;
+    const RecordSet &result() const { return rows ? *rows : oneRow; }
+};
+
+// The rule of the keyword, or the default rule; false when there is none or it could not be
+// read.
+bool RuleOfKeyword(InteractiveContext &ctx, const QString &keyword, const QString &who, RuleRow &rule)
+{
+    try {
+        return findRule(ctx, keyword, rule);
+    } catch (const std::exception &e) {
+        logLine(ctx, who + QStringLiteral(": kural okunamadı: ") + errorText(e));
+        return false;
+    }
+}
+
+// By the sender's number: the query narrowed to the contact of that number. False when the
+// query failed.
+bool SearchByNumber(InteractiveContext &ctx, const RuleRow &rule, const QString &query, const QString &number,
+                    const QString &who, RuleAnswerRow &match)
+{
+    const QString sql = query + QStringLiteral(" AND TYTK.CepTelBKod = ") + number.left(3) +
+                        QStringLiteral(" AND TYTK.CepTel = ") + number.right(7);
+    try {
+        match.oneRow = normalizedRows(ctx.runErpQuery(sql), rule.sorgu_tablosu);
+    } catch (const std::exception &e) {
+        logLine(ctx, who + QStringLiteral(": ERP sorgusu çalışmadı: ") + errorText(e));
+        return false;
+    }
+    match.found = match.oneRow.rowCount() > 0;
+    return true;
+}
+
+// The first row whose column `field` holds the number x (-1: none), the column's lookup built
+// at its first use in the cycle.
+int FirstRowOfNumber(InteractiveContext::ValueSearch &search, const QString &columnKey, int field, double x)
+{
+    if (!search.byNumber.contains(columnKey)) {
+        QHash<double, int> &index = search.byNumber[columnKey];
+        for (int r = 0; r < search.rows.rowCount(); ++r) {
+            double v = 0;
+            if (numberOf(search.rows.value(r, field), v) && !index.contains(v + 0.0)) index.insert(v + 0.0, r);
+        }
+    }
+    return search.byNumber[columnKey].value(x + 0.0, -1);
+}
+
+// The first row whose column `field` holds `value` without letter case (-1: none).
+int FirstRowOfText(InteractiveContext::ValueSearch &search, const QString &columnKey, int field, const QString &value)
+{
+    if (!search.byText.contains(columnKey)) {
+        QHash<QString, int> &index = search.byText[columnKey];
+        for (int r = 0; r < search.rows.rowCount(); ++r) {
+            const QVariant v = search.rows.value(r, field);
+            if (v.isNull()) continue;
+            const QString k = caseless(ValueText(v));
+            if (!index.contains(k)) index.insert(k, r);
+        }
+    }
+    return search.byText[columnKey].value(caseless(value), -1);
+}
+
+// By the value after the keyword: the kind's whole result, fetched once per cycle, searched
+// in the rule's column. False when the search cannot be made.
+bool SearchByValue(InteractiveContext &ctx, const RuleRow &rule, const QString &query, const QString &typed,
+                   const QString &who, RuleAnswerRow &match)
+{
+    const QString key = rule.sirket_kod + QLatin1Char('\n') + rule.sorgu_tablosu;
+    std::shared_ptr<InteractiveContext::ValueSearch> &search = ctx.valueSearches[key];
+    if (!search) {
+        search = std::make_shared<InteractiveContext::ValueSearch>();
+        try {
+            search->rows = normalizedRows(ctx.runErpQuery(query), rule.sorgu_tablosu);
+        } catch (const std::exception &e) {
+            search->failed = true;
+            logLine(ctx, who + QStringLiteral(": ERP sorgusu çalışmadı: ") + errorText(e));
+        }
+    }
+    if (search->failed) return false;
+    const QString column = DoubleApostrophe(rule.sorgu_alani);
+    const int field = search->rows.fieldIndex(column);
+    if (field < 0) {
+        logLine(ctx, who + QStringLiteral(": sorgu sütunu bulunamadı: ") + column);
+        return false;
+    }
+    const QString columnKey = search->rows.field(field).name;
+    const QString value = trimBlanks(typed);
+    int hit = -1;
+    if (rule.sorgu_alan_tipi == QStringLiteral("Sayı")) {
+        double x = 0;
+        if (!numberOf(value, x)) return false;
+        hit = FirstRowOfNumber(*search, columnKey, field, x);
+    } else {
+        hit = FirstRowOfText(*search, columnKey, field, value);
+    }
+    match.found = hit >= 0;
+    match.rows = &search->rows;
+    match.at = hit;
+    return true;
+}
+
+// The ERP search of a company's rule, by its geridonus_tipi. False when the message gets no
+// answer.
+bool SearchRuleCompany(InteractiveContext &ctx, const RuleRow &rule, const QString &number, const QString &value,
+                       const QString &who, RuleAnswerRow &match)
+{
+    if (!IsPlainCompanyCode(rule.sirket_kod)) {
+        logLine(ctx, who + QStringLiteral(": kuralın şirket kodu geçersiz: ") + rule.sirket_kod);
+        return false;
+    }
+    const QString query = InteractiveErpQuery(rule.sorgu_tablosu);
+    if (query.isEmpty()) {
+        logLine(ctx, who + QStringLiteral(": kuralın sorgu türü bilinmiyor: ") + rule.sorgu_tablosu);
+        return false;
+    }
+    bool numeric = false;
+    const double tipi = rule.geridonus_tipi.trimmed().toDouble(&numeric);
+    if (!ctx.runErpQuery) return false;
+    if (numeric && tipi == 0) return SearchByNumber(ctx, rule, query, number, who, match);
+    if (numeric && tipi == 1) return SearchByValue(ctx, rule, query, value, who, match);
+    logLine(ctx, who + QStringLiteral(": kuralın geri dönüş tipi geçersiz: ") + rule.geridonus_tipi);
+    return false;
+}
+
+} // namespace
+
 AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, qint64 gelenid)
 {
     const QString number = NormalizeGsmNumber(GSMNo);
@@ -633,106 +766,132 @@ AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const
     const QString who = messageName(gelenid, GSMNo);
 
     RuleRow rule;
-    try {
-        if (!findRule(ctx, split.keyword, rule)) return AnswerResult::NotSent;
-    } catch (const std::exception &e) {
-        logLine(ctx, who + QStringLiteral(": kural okunamadı: ") + errorText(e));
-        return AnswerResult::NotSent;
-    }
+    if (!RuleOfKeyword(ctx, split.keyword, who, rule)) return AnswerResult::NotSent;
     gCompanyCode = rule.sirket_kod;
 
-    bool found = false;
-    RecordSet oneRow;
-    const RecordSet *rows = &oneRow;
-    int at = 0;
+    RuleAnswerRow match;
     // The default rule belongs to every company: there is no company to search.
-    if (rule.sirket_kod != QLatin1String("-1")) {
-        if (!IsPlainCompanyCode(rule.sirket_kod)) {
-            logLine(ctx, who + QStringLiteral(": kuralın şirket kodu geçersiz: ") + rule.sirket_kod);
-            return AnswerResult::NotSent;
-        }
-        const QString query = InteractiveErpQuery(rule.sorgu_tablosu);
-        if (query.isEmpty()) {
-            logLine(ctx, who + QStringLiteral(": kuralın sorgu türü bilinmiyor: ") + rule.sorgu_tablosu);
-            return AnswerResult::NotSent;
-        }
-        bool numeric = false;
-        const double tipi = rule.geridonus_tipi.trimmed().toDouble(&numeric);
-        if (!ctx.runErpQuery) return AnswerResult::NotSent;
-        if (numeric && tipi == 0) {
-            const QString sql = query + QStringLiteral(" AND TYTK.CepTelBKod = ") + number.left(3) +
-                                QStringLiteral(" AND TYTK.CepTel = ") + number.right(7);
-            try {
-                oneRow = normalizedRows(ctx.runErpQuery(sql), rule.sorgu_tablosu);
-            } catch (const std::exception &e) {
-                logLine(ctx, who + QStringLiteral(": ERP sorgusu çalışmadı: ") + errorText(e));
-                return AnswerResult::NotSent;
-            }
-            found = oneRow.rowCount() > 0;
-        } else if (numeric && tipi == 1) {
-            const QString key = rule.sirket_kod + QLatin1Char('\n') + rule.sorgu_tablosu;
-            std::shared_ptr<InteractiveContext::ValueSearch> &search = ctx.valueSearches[key];
-            if (!search) {
-                search = std::make_shared<InteractiveContext::ValueSearch>();
-                try {
-                    search->rows = normalizedRows(ctx.runErpQuery(query), rule.sorgu_tablosu);
-                } catch (const std::exception &e) {
-                    search->failed = true;
-                    logLine(ctx, who + QStringLiteral(": ERP sorgusu çalışmadı: ") + errorText(e));
-                }
-            }
-            if (search->failed) return AnswerResult::NotSent;
-            const QString column = DoubleApostrophe(rule.sorgu_alani);
-            const int field = search->rows.fieldIndex(column);
-            if (field < 0) {
-                logLine(ctx, who + QStringLiteral(": sorgu sütunu bulunamadı: ") + column);
-                return AnswerResult::NotSent;
-            }
-            const QString columnKey = search->rows.field(field).name;
-            const QString value = trimBlanks(split.value);
-            int hit = -1;
-            if (rule.sorgu_alan_tipi == QStringLiteral("Sayı")) {
-                double x = 0;
-                if (!numberOf(value, x)) return AnswerResult::NotSent;
-                if (!search->byNumber.contains(columnKey)) {
-                    QHash<double, int> &index = search->byNumber[columnKey];
-                    for (int r = 0; r < search->rows.rowCount(); ++r) {
-                        double v = 0;
-                        if (numberOf(search->rows.value(r, field), v) && !index.contains(v + 0.0))
-                            index.insert(v + 0.0, r);
-                    }
-                }
-                hit = search->byNumber[columnKey].value(x + 0.0, -1);
-            } else {
-                if (!search->byText.contains(columnKey)) {
-                    QHash<QString, int> &index = search->byText[columnKey];
-                    for (int r = 0; r < search->rows.rowCount(); ++r) {
-                        const QVariant v = search->rows.value(r, field);
-                        if (v.isNull()) continue;
-                        const QString k = caseless(ValueText(v));
-                        if (!index.contains(k)) index.insert(k, r);
-                    }
-                }
-                hit = search->byText[columnKey].value(caseless(value), -1);
-            }
-            found = hit >= 0;
-            rows = &search->rows;
-            at = hit;
-        } else {
-            logLine(ctx, who + QStringLiteral(": kuralın geri dönüş tipi geçersiz: ") + rule.geridonus_tipi);
-            return AnswerResult::NotSent;
-        }
-    }
+    if (rule.sirket_kod != QLatin1String("-1") && !SearchRuleCompany(ctx, rule, number, split.value, who, match))
+        return AnswerResult::NotSent;
 
     QString text;
-    if (!found) {
+    if (!match.found) {
         if (rule.flg_kayityok == QLatin1String("0")) return AnswerResult::NotSent;
         text = rule.kayityok_mesaj;
     } else {
-        text = MesajHazirla(rule.donus_mesaj, *rows, at);
+        text = MesajHazirla(rule.donus_mesaj, match.result(), match.at);
     }
     return sendAnswer(ctx, GSMNo, NormalizeGsmText(text).left(Gateway::kMessageSize), gCompanyCode, gelenid);
 }
+
+namespace {
+
+struct CycleSettings {
+    QString user;
+    QString password;
+    QString mode;   // IntDonusTip
+    QString single; // Int1Mesaj
+};
+
+// 1-2. The settings. False when the cycle ends here: the service is off, or the local
+// database cannot be read (then nothing is fetched: the service would mark the messages
+// read and they could not be stored).
+bool ReadCycleSettings(const InteractiveContext &ctx, CycleSettings &settings, CycleOutcome &out)
+{
+    try {
+        if (GetParam(QStringLiteral("flg_interaktif")) == QLatin1String("0")) return false;
+        const base64 codec;
+        const auto decoded = [&codec](const QString &name) {
+            const QString stored = GetParam(name);
+            try {
+                return codec.Decode(stored);
+            } catch (const OrvekError &) {
+                return QString(); // an empty or broken value: the request carries an empty one
+            }
+        };
+        settings.user = decoded(QStringLiteral("IntKullanici"));
+        settings.password = decoded(QStringLiteral("IntParola"));
+        settings.mode = GetParam(QStringLiteral("IntDonusTip"));
+        settings.single = GetParam(QStringLiteral("Int1Mesaj"));
+    } catch (const std::exception &e) {
+        out.result = CycleResult::SettingsFailed;
+        logLine(ctx, QStringLiteral("Etkileşimli servis ayarları okunamadı: ") + errorText(e));
+        return false;
+    }
+    return true;
+}
+
+// A request without a whole reply. When the service began to answer, it may have marked the
+// messages read already: the whole messages of the part that came are kept and answered.
+void ExchangeNotAnswered(InteractiveContext &ctx, const PostResult &posted, const CycleSettings &settings,
+                         CycleOutcome &out)
+{
+    out.result = CycleResult::ExchangeFailed;
+    out.reply = HttpPoster::failure();
+    if (posted.outcome == PostOutcome::SentNoAnswer && !posted.body.isEmpty()) {
+        const QString part = HttpPoster::decodeBody(posted.body, posted.charset);
+        const GathwinList list = ParseGathwinList(part);
+        out.result = CycleResult::Incomplete;
+        out.rawFile = keepRawReply(ctx, posted.body);
+        logLine(ctx, QStringLiteral("Etkileşimli servisin yanıtı yarıda kaldı (%1; %2 bayt geldi): %3 tam mesaj "
+                                    "saklanıyor; gelen kısım ")
+                             .arg(posted.stopped ? QStringLiteral("durdurma isteği") : posted.error)
+                             .arg(posted.body.size())
+                             .arg(list.messages.size()) +
+                         rawFileForLog(out.rawFile));
+        keepAndAnswer(ctx, list.messages, settings.mode, settings.single, out);
+        return;
+    }
+    QString why;
+    if (posted.outcome == PostOutcome::SentNoAnswer)
+        why = posted.stopped ? QStringLiteral(" (istek gitti, durdurma isteğiyle kesildi; yanıt gelmedi)")
+                             : QStringLiteral(" (istek gitti, yanıt gelmedi: ") + posted.error + QLatin1Char(')');
+    logLine(ctx, QStringLiteral("Etkileşimli servise ulaşılamadı.") + why);
+}
+
+// 5. "err...": the service is switched off until the settings are saved again.
+void SwitchServiceOff(const InteractiveContext &ctx, const QString &reply, CycleOutcome &out)
+{
+    out.result = CycleResult::ServiceError;
+    try {
+        SetParam(QStringLiteral("flg_interaktif"), QStringLiteral("0"));
+        logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı ") + serviceReplyForLog(reply) +
+                         QStringLiteral(": etkileşimli servis kapatıldı."));
+    } catch (const std::exception &e) {
+        logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı ") + serviceReplyForLog(reply) +
+                         QStringLiteral("; servis kapatılamadı: ") + errorText(e));
+    }
+}
+
+// 7. The list: its messages kept and answered.
+void KeepList(InteractiveContext &ctx, const PostResult &posted, const CycleSettings &settings, CycleOutcome &out)
+{
+    const QString &reply = posted.reply;
+    const GathwinList list = ParseGathwinList(reply);
+    if (!list.wellFormed) {
+        if (!mayHoldMessages(reply)) {
+            out.result = CycleResult::Unreadable;
+            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı okunamadı (") + list.error +
+                             QStringLiteral("), hiçbir mesaj saklanmadı. Yanıt: ") + serviceReplyForLog(reply));
+            return;
+        }
+        // A list that does not read whole: its whole messages are kept as usual, the reply
+        // itself beside the database for whoever recovers the rest.
+        out.result = CycleResult::Incomplete;
+        out.rawFile = keepRawReply(ctx, posted.body);
+        logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı tam okunamadı (%1%2): %3 tam mesaj saklanıyor; yanıtın "
+                                    "kendisi ")
+                             .arg(list.error, list.nulDropped ? QStringLiteral("; NUL karakterleri atıldı") : QString())
+                             .arg(list.messages.size()) +
+                         rawFileForLog(out.rawFile));
+        keepAndAnswer(ctx, list.messages, settings.mode, settings.single, out);
+        return;
+    }
+    out.result = CycleResult::Fetched;
+    keepAndAnswer(ctx, list.messages, settings.mode, settings.single, out);
+}
+
+} // namespace
 
 CycleOutcome InteractiveStart(InteractiveContext &ctx)
 {
@@ -748,76 +907,27 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
         }
     } clearAtEnd{ctx};
 
-    // 1-2. The settings. When the local database cannot be read, nothing is fetched: the
-    // service would mark the messages read and they could not be stored.
-    QString user, password, mode, single;
-    try {
-        if (GetParam(QStringLiteral("flg_interaktif")) == QLatin1String("0")) return out;
-        const base64 codec;
-        const auto decoded = [&codec](const QString &name) {
-            const QString stored = GetParam(name);
-            try {
-                return codec.Decode(stored);
-            } catch (const OrvekError &) {
-                return QString(); // an empty or broken value: the request carries an empty one
-            }
-        };
-        user = decoded(QStringLiteral("IntKullanici"));
-        password = decoded(QStringLiteral("IntParola"));
-        mode = GetParam(QStringLiteral("IntDonusTip"));
-        single = GetParam(QStringLiteral("Int1Mesaj"));
-    } catch (const std::exception &e) {
-        out.result = CycleResult::SettingsFailed;
-        logLine(ctx, QStringLiteral("Etkileşimli servis ayarları okunamadı: ") + errorText(e));
-        return out;
-    }
+    // 1-2. The settings.
+    CycleSettings settings;
+    if (!ReadCycleSettings(ctx, settings, out)) return out;
 
     // 3-4. The request.
     if (stopped(ctx)) {
         out.result = CycleResult::Stopped;
         return out;
     }
-    const PostResult posted =
-        HttpPoster::exchange(KovasetGathwinAddress(), GathwinRequest(user, password, QStringLiteral("REC UNREAD")));
+    const PostResult posted = HttpPoster::exchange(
+        KovasetGathwinAddress(), GathwinRequest(settings.user, settings.password, QStringLiteral("REC UNREAD")));
     if (posted.outcome != PostOutcome::Answered) {
-        out.result = CycleResult::ExchangeFailed;
-        out.reply = HttpPoster::failure();
-        if (posted.outcome == PostOutcome::SentNoAnswer && !posted.body.isEmpty()) {
-            // The service began to answer: it may have marked the messages read already.
-            const QString part = HttpPoster::decodeBody(posted.body, posted.charset);
-            const GathwinList list = ParseGathwinList(part);
-            out.result = CycleResult::Incomplete;
-            out.rawFile = keepRawReply(ctx, posted.body);
-            logLine(ctx, QStringLiteral("Etkileşimli servisin yanıtı yarıda kaldı (%1; %2 bayt geldi): %3 tam mesaj "
-                                        "saklanıyor; gelen kısım ")
-                                 .arg(posted.stopped ? QStringLiteral("durdurma isteği") : posted.error)
-                                 .arg(posted.body.size())
-                                 .arg(list.messages.size()) +
-                             rawFileForLog(out.rawFile));
-            keepAndAnswer(ctx, list.messages, mode, single, out);
-            return out;
-        }
-        QString why;
-        if (posted.outcome == PostOutcome::SentNoAnswer)
-            why = posted.stopped ? QStringLiteral(" (istek gitti, durdurma isteğiyle kesildi; yanıt gelmedi)")
-                                 : QStringLiteral(" (istek gitti, yanıt gelmedi: ") + posted.error + QLatin1Char(')');
-        logLine(ctx, QStringLiteral("Etkileşimli servise ulaşılamadı.") + why);
+        ExchangeNotAnswered(ctx, posted, settings, out);
         return out;
     }
     const QString &reply = posted.reply;
     out.reply = reply;
 
-    // 5. "err...": the service is switched off until the settings are saved again.
+    // 5. "err...": the service is switched off.
     if (reply.startsWith(QLatin1String("err"))) {
-        out.result = CycleResult::ServiceError;
-        try {
-            SetParam(QStringLiteral("flg_interaktif"), QStringLiteral("0"));
-            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı ") + serviceReplyForLog(reply) +
-                             QStringLiteral(": etkileşimli servis kapatıldı."));
-        } catch (const std::exception &e) {
-            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı ") + serviceReplyForLog(reply) +
-                             QStringLiteral("; servis kapatılamadı: ") + errorText(e));
-        }
+        SwitchServiceOff(ctx, reply, out);
         return out;
     }
     // 6. No new messages.
@@ -825,30 +935,8 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
         out.result = CycleResult::NoMessages;
         return out;
     }
-
     // 7. The list.
-    const GathwinList list = ParseGathwinList(reply);
-    if (!list.wellFormed) {
-        if (!mayHoldMessages(reply)) {
-            out.result = CycleResult::Unreadable;
-            logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı okunamadı (") + list.error +
-                             QStringLiteral("), hiçbir mesaj saklanmadı. Yanıt: ") + serviceReplyForLog(reply));
-            return out;
-        }
-        // A list that does not read whole: its whole messages are kept as usual, the reply
-        // itself beside the database for whoever recovers the rest.
-        out.result = CycleResult::Incomplete;
-        out.rawFile = keepRawReply(ctx, posted.body);
-        logLine(ctx, QStringLiteral("Etkileşimli servis yanıtı tam okunamadı (%1%2): %3 tam mesaj saklanıyor; yanıtın "
-                                    "kendisi ")
-                             .arg(list.error, list.nulDropped ? QStringLiteral("; NUL karakterleri atıldı") : QString())
-                             .arg(list.messages.size()) +
-                         rawFileForLog(out.rawFile));
-        keepAndAnswer(ctx, list.messages, mode, single, out);
-        return out;
-    }
-    out.result = CycleResult::Fetched;
-    keepAndAnswer(ctx, list.messages, mode, single, out);
+    KeepList(ctx, posted, settings, out);
     return out;
 }
 
