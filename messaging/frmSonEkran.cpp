@@ -22,11 +22,13 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTableView>
 #include <QTimeEdit>
 #include <QTimer>
 
 #include <exception>
+#include <optional>
 
 namespace {
 const QString kVazgec = QStringLiteral("Vazgeç");
@@ -295,6 +297,101 @@ void frmSonEkran::goToFirstRow()
     if (Adodc1->rowCount() > 0) DataGrid1->setCurrentIndex(Adodc1->index(0, 0));
 }
 
+namespace {
+
+const QString kConfirmTitle = QStringLiteral("Brenvik Mesaj Gönderim Onayı");
+
+// A Yes/No question of the send; true when the answer is Yes and the screen is still there.
+bool AnsweredYes(QWidget *screen, const QString &question)
+{
+    if (Prompt::show(question, PromptIcon::Question, kConfirmTitle, PromptButtons::YesNo) != PromptAnswer::Yes)
+        return false;
+    return !WorkForms::isUnloaded(screen);
+}
+
+// The account, the credit and the originator; the originator when they all pass, else unset
+// after the refusal's box.
+std::optional<QString> CheckedOriginator(bool accountRead, const QString &credit, const QString &total,
+                                         QComboBox *originators)
+{
+    if (!accountRead) {
+        Prompt::show(GatewayUnreachableText(), PromptIcon::Critical, QStringLiteral("Brenvik Uyarı"));
+        return std::nullopt;
+    }
+    if (!HasEnoughCredit(credit, total)) {
+        Prompt::show(QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"), PromptIcon::Information,
+                     QStringLiteral("Brenvik Uyarı"));
+        return std::nullopt;
+    }
+    const QString originator = originators->currentText();
+    if (originator.isEmpty()) {
+        Prompt::show(QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"), PromptIcon::Information,
+                     QStringLiteral("Uyarı"));
+        originators->setFocus();
+        return std::nullopt;
+    }
+    return originator;
+}
+
+// The one sendsms of the basket, off the window thread (none for an account of no known
+// gateway kind). Unset when its outcome is unknown: the gateway may have the messages, so
+// the list and the screen stay as they are and a further send asks first (maybeSent).
+std::optional<QString> SendBasket(Gateway &gateway, const QString &originator, const QString &sdate, bool &maybeSent)
+{
+    const bool asks = gGatewayKind != GatewayKind::None;
+    const QString login = GatewayUserName();
+    const QString password = gPassword;
+    const QString reply =
+        asks ? RunOffThread(ConnectingText(), [&] { return gateway.sendsms(login, password, originator, sdate); })
+             : QString();
+    if (asks && SendOutcomeUnknown(reply, gateway.lastOutcome())) {
+        maybeSent = true;
+        gateway.clearsmsbasket();
+        Prompt::show(SendOutcomeUnknownText(), PromptIcon::Exclamation, QStringLiteral("Uyarı"));
+        return std::nullopt;
+    }
+    return reply;
+}
+
+// A reply other than an accepted send: its box, the basket emptied.
+void ShowRefusedSend(const SendReplyJudgement &judged, QLabel *netWarning, Gateway &gateway)
+{
+    if (judged.showNetWarning) netWarning->setVisible(true);
+    Prompt::show(judged.text, judged.icon, judged.title);
+    gateway.clearsmsbasket();
+}
+
+// What the accepted send writes: its log row, its template, the numbers left out.
+AcceptedSend AcceptedSendOf(const QString &messageId, const RecordSet &list, const QString &originator,
+                            const QDateTime &sentAt, const QDateTime &sendAt, bool saveAsTemplate,
+                            const QString &templateKind)
+{
+    AcceptedSend send;
+    send.messageId = messageId;
+    send.sendList = &list;
+    send.originator = originator;
+    send.sentAt = sentAt;
+    send.sendAt = sendAt;
+    send.saveAsTemplate = saveAsTemplate;
+    send.templateKind = templateKind;
+    send.messageText = gMessageText;
+    return send;
+}
+
+// The accepted send's rows and the file of the numbers left out; then the basket emptied.
+AcceptedSendResult CompleteSend(const AcceptedSend &send, Gateway &gateway)
+{
+    // The numbers left out are written to their file even when the operator leaves the screen
+    // meanwhile: from a copy, which a merge started from another window cannot replace.
+    const RecordSet overLimit = gOverLimitRecipients;
+    const AcceptedSendResult result =
+        frmSonEkran::CompleteAcceptedSend(send, overLimit, [] { return Lifecycle::ended(); });
+    gateway.clearsmsbasket();
+    return result;
+}
+
+} // namespace
+
 void frmSonEkran::cmdGonder_Click()
 {
     // The list is complete only once the opener has finished filling it; a send that runs
@@ -303,93 +400,42 @@ void frmSonEkran::cmdGonder_Click()
     const RecordSet &list = SendList();
     if (list.rowCount() == 0) return;
 
-    if (m_maybeSent) {
-        if (Prompt::show(ResendQuestionText(), PromptIcon::Question, QStringLiteral("Brenvik Mesaj Gönderim Onayı"),
-                         PromptButtons::YesNo) != PromptAnswer::Yes)
-            return;
-        if (WorkForms::isUnloaded(this)) return;
-    }
+    if (m_maybeSent && !AnsweredYes(this, ResendQuestionText())) return;
     const bool later = chkIleriTarih->isChecked();
-    const QString question =
-        SendConfirmationText(list.rowCount(), cbGonderen->currentText(), later, DTPicker1->date(), DTPicker2->time());
-    if (Prompt::show(question, PromptIcon::Question, QStringLiteral("Brenvik Mesaj Gönderim Onayı"),
-                     PromptButtons::YesNo) != PromptAnswer::Yes)
+    if (!AnsweredYes(this, SendConfirmationText(list.rowCount(), cbGonderen->currentText(), later, DTPicker1->date(),
+                                                DTPicker2->time())))
         return;
-    if (WorkForms::isUnloaded(this)) return;
 
     WorkOperation op(this);
     m_sending = true;
     updateButtons();
-    struct SendingEnds {
-        frmSonEkran *w;
-        ~SendingEnds()
-        {
-            w->m_sending = false;
-            w->updateButtons();
-        }
-    } sendingEnds{this};
+    const auto sendingEnds = qScopeGuard([this] {
+        m_sending = false;
+        updateButtons();
+    });
     Gateway &gateway = sendGateway();
     try {
-        if (!m_accountRead) {
-            Prompt::show(GatewayUnreachableText(), PromptIcon::Critical, QStringLiteral("Brenvik Uyarı"));
-            return;
-        }
-        if (!HasEnoughCredit(lblKontor->text(), lblToplam->text())) {
-            Prompt::show(QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"), PromptIcon::Information,
-                         QStringLiteral("Brenvik Uyarı"));
-            return;
-        }
-        const QString originator = cbGonderen->currentText();
-        if (originator.isEmpty()) {
-            Prompt::show(QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"), PromptIcon::Information,
-                         QStringLiteral("Uyarı"));
-            cbGonderen->setFocus();
-            return;
-        }
+        const std::optional<QString> originator =
+            CheckedOriginator(m_accountRead, lblKontor->text(), lblToplam->text(), cbGonderen);
+        if (!originator) return;
         FillSendBasket(gateway, list);
         const QDate date = DTPicker1->date();
         const QTime time = DTPicker2->time();
-        const QString sdate = ScheduledSendText(later, date, time);
-        const bool asks = gGatewayKind != GatewayKind::None;
-        const QString login = GatewayUserName();
-        const QString password = gPassword;
-        const QString reply =
-            asks ? RunOffThread(ConnectingText(), [&] { return gateway.sendsms(login, password, originator, sdate); })
-                 : QString();
-        if (asks && SendOutcomeUnknown(reply, gateway.lastOutcome())) {
-            // The gateway may have the messages: the list and the screen stay as they are.
-            m_maybeSent = true;
-            gateway.clearsmsbasket();
-            Prompt::show(SendOutcomeUnknownText(), PromptIcon::Exclamation, QStringLiteral("Uyarı"));
-            return;
-        }
+        const std::optional<QString> reply =
+            SendBasket(gateway, *originator, ScheduledSendText(later, date, time), m_maybeSent);
+        if (!reply) return;
         const QDateTime sentAt = QDateTime::currentDateTime();
         const QDateTime sendAt = later ? ScheduledSendTime(date, time) : sentAt;
 
-        const SendReplyJudgement judged = JudgeSendReply(reply);
+        const SendReplyJudgement judged = JudgeSendReply(*reply);
         if (judged.kind != SendReplyKind::Accepted) {
-            if (judged.showNetWarning) lblNet->setVisible(true);
-            Prompt::show(judged.text, judged.icon, judged.title);
-            gateway.clearsmsbasket();
+            ShowRefusedSend(judged, lblNet, gateway);
             if (!judged.keepScreen && !op.mustStop()) Unload();
             return;
         }
-
         goToFirstRow();
-        AcceptedSend send;
-        send.messageId = judged.messageId;
-        send.sendList = &list;
-        send.originator = originator;
-        send.sentAt = sentAt;
-        send.sendAt = sendAt;
-        send.saveAsTemplate = SaveAsTemplate;
-        send.templateKind = TemplateKind;
-        send.messageText = gMessageText;
-        // The numbers left out are written to their file even when the operator leaves the screen
-        // meanwhile: from a copy, which a merge started from another window cannot replace.
-        const RecordSet overLimit = gOverLimitRecipients;
-        const AcceptedSendResult result = CompleteAcceptedSend(send, overLimit, [] { return Lifecycle::ended(); });
-        gateway.clearsmsbasket();
+        const AcceptedSendResult result = CompleteSend(
+            AcceptedSendOf(judged.messageId, list, *originator, sentAt, sendAt, SaveAsTemplate, TemplateKind), gateway);
         // The export lets the message loop run: the operator may have left the screen.
         if (op.mustStop()) return;
         if (result.logWritten) {
