@@ -90,6 +90,72 @@ QByteArray charsetOf(const char *contentType)
     return cs;
 }
 
+// The request's headers: the XML content type, and "Expect:", which switches off the
+// 100-continue round trip that curl adds to large bodies. Null when out of memory.
+curl_slist *RequestHeaders()
+{
+    curl_slist *headers = curl_slist_append(nullptr, "Content-Type: text/xml; charset=utf-8");
+    if (headers) {
+        curl_slist *more = curl_slist_append(headers, "Expect:");
+        if (more) headers = more;
+    }
+    return headers;
+}
+
+// Every option of the exchange; false when curl refuses one.
+bool SetExchangeOptions(CURL *c, char *errorBuffer, const QByteArray &urlBytes, const QByteArray &bodyBytes,
+                        curl_slist *headers, ReplySink &sink, StopState &stop)
+{
+    bool ok = curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_URL, urlBytes.constData()) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_POST, 1L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(bodyBytes.size())) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_POSTFIELDS, bodyBytes.constData()) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collectBody) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(gConnectTimeoutMs.load())) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(gTotalTimeoutMs.load())) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(gLowSpeedSeconds.load())) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+    if (ok && *stop.test)
+        ok = curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &onProgress) == CURLE_OK &&
+             curl_easy_setopt(c, CURLOPT_XFERINFODATA, &stop) == CURLE_OK &&
+             curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
+    return ok;
+}
+
+// A failed transfer: whether the peer may hold the whole request. It may when curl wrote the
+// request line and the last body byte to the socket, or when a reply had begun (the peer
+// read the request).
+PostOutcome FailedTransferOutcome(CURL *c, qsizetype bodySize)
+{
+    curl_off_t uploaded = 0;
+    long requestSize = 0;
+    long headerSize = 0;
+    long status = 0;
+    if (curl_easy_getinfo(c, CURLINFO_SIZE_UPLOAD_T, &uploaded) != CURLE_OK) uploaded = 0;
+    if (curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestSize) != CURLE_OK) requestSize = 0;
+    if (curl_easy_getinfo(c, CURLINFO_HEADER_SIZE, &headerSize) != CURLE_OK) headerSize = 0;
+    if (curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) status = 0;
+    const bool bodyOut = requestSize > 0 && uploaded >= curl_off_t(bodySize);
+    const bool replyBegun = headerSize > 0 || status != 0;
+    return bodyOut || replyBegun ? PostOutcome::SentNoAnswer : PostOutcome::NotSent;
+}
+
+// Why a transfer failed.
+QString FailedTransferError(const StopState &stop, const ReplySink &sink, const char *errorBuffer, CURLcode code)
+{
+    if (stop.stopped) return QStringLiteral("stop requested");
+    if (sink.overLimit) return QStringLiteral("reply longer than %1 bytes").arg(sink.limit);
+    return QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+}
+
 } // namespace
 
 QString HttpPoster::decodeBody(const QByteArray &body, const QByteArray &charset)
@@ -146,45 +212,16 @@ PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBy
     const QByteArray urlBytes = url.toUtf8();
     ReplySink sink;
     sink.limit = gReplyLimit.load();
-
-    // "Expect:" switches off the 100-continue round trip that curl adds to large bodies.
-    curl_slist *headers = curl_slist_append(nullptr, "Content-Type: text/xml; charset=utf-8");
-    if (headers) {
-        curl_slist *more = curl_slist_append(headers, "Expect:");
-        if (more) headers = more;
-    }
-    std::unique_ptr<curl_slist, SlistDeleter> headerList(headers);
+    std::unique_ptr<curl_slist, SlistDeleter> headerList(RequestHeaders());
     if (!headerList) {
         result.error = QStringLiteral("out of memory");
         return result;
     }
-
     StopState stop;
     stop.test = &stopTest;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     CURL *c = curl.get();
-    bool ok = curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_URL, urlBytes.constData()) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_POST, 1L) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(bodyBytes.size())) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_POSTFIELDS, bodyBytes.constData()) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_HTTPHEADER, headerList.get()) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collectBody) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, long(gConnectTimeoutMs.load())) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, long(gTotalTimeoutMs.load())) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, long(gLowSpeedSeconds.load())) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
-    if (ok && stopTest)
-        ok = curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &onProgress) == CURLE_OK &&
-             curl_easy_setopt(c, CURLOPT_XFERINFODATA, &stop) == CURLE_OK &&
-             curl_easy_setopt(c, CURLOPT_NOPROGRESS, 0L) == CURLE_OK;
-    if (!ok) {
+    if (!SetExchangeOptions(c, errorBuffer, urlBytes, bodyBytes, headerList.get(), sink, stop)) {
         result.error = QStringLiteral("curl refused an option");
         return result;
     }
@@ -200,27 +237,9 @@ PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBy
         return result;
     }
     result.body = std::move(sink.body);
-
-    // Whether the peer may hold the whole request: curl wrote the request line and the
-    // last body byte to the socket, or a reply had begun (the peer read the request).
-    curl_off_t uploaded = 0;
-    long requestSize = 0;
-    long headerSize = 0;
-    long status = 0;
-    if (curl_easy_getinfo(c, CURLINFO_SIZE_UPLOAD_T, &uploaded) != CURLE_OK) uploaded = 0;
-    if (curl_easy_getinfo(c, CURLINFO_REQUEST_SIZE, &requestSize) != CURLE_OK) requestSize = 0;
-    if (curl_easy_getinfo(c, CURLINFO_HEADER_SIZE, &headerSize) != CURLE_OK) headerSize = 0;
-    if (curl_easy_getinfo(c, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) status = 0;
-    const bool bodyOut = requestSize > 0 && uploaded >= curl_off_t(bodyBytes.size());
-    const bool replyBegun = headerSize > 0 || status != 0;
-    result.outcome = bodyOut || replyBegun ? PostOutcome::SentNoAnswer : PostOutcome::NotSent;
+    result.outcome = FailedTransferOutcome(c, bodyBytes.size());
     result.stopped = stop.stopped;
-    if (stop.stopped)
-        result.error = QStringLiteral("stop requested");
-    else if (sink.overLimit)
-        result.error = QStringLiteral("reply longer than %1 bytes").arg(sink.limit);
-    else
-        result.error = QString::fromUtf8(errorBuffer[0] ? errorBuffer : curl_easy_strerror(code));
+    result.error = FailedTransferError(stop, sink, errorBuffer, code);
     return result;
 }
 
