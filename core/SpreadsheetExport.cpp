@@ -321,16 +321,15 @@ double dateColumnWidth(QMetaType::Type type)
     }
 }
 
-void exportRows(const RecordSet &rs, const QString &fileName, const QStringList &headers,
-                const std::function<bool()> &mustStop)
+// Lets the events run; throws ExportStopped when the caller says stop.
+void yieldOrStop(const std::function<bool()> &mustStop)
 {
-    const auto yield = [&] {
-        ::yield();
-        if (mustStop && mustStop()) throw ExportStopped{};
-    };
-    // Delete the existing file.
-    yield();
-    gErrorText = kStageDelete;
+    ::yield();
+    if (mustStop && mustStop()) throw ExportStopped{};
+}
+
+void deleteExisting(const QString &fileName)
+{
     const QFileInfo existing(fileName);
     if (existing.exists() || existing.isSymLink()) {
         QFile f(fileName);
@@ -338,82 +337,67 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
             throw OrvekError(
                 QStringLiteral("\"%1\" silinemedi: %2").arg(QDir::toNativeSeparators(fileName), f.errorString()));
     }
+}
 
-    yield();
+// The records of one sheet, from `next` up to `end`; `next` is left after the last one
+// written. The owner of rs may remove rows while the export yields: it stops at its end then.
+void writeSheetRows(Writer &writer, const RecordSet &rs, int &next, int end, TimeSlice &slice,
+                    const std::function<bool()> &mustStop)
+{
+    const int fields = rs.fieldCount();
+    for (lxw_row_t row = 1; next < end && next < rs.rowCount(); ++next, ++row) {
+        const RecordRow &record = rs.row(next);
+        const int present = qMin(fields, int(record.size()));
+        for (int c = 0; c < present; ++c) {
+            // A text is written from where the set holds it; any other cell (an empty
+            // or Null text too) as its value says.
+            QStringView t;
+            if (record.textView(c, t) && !t.isEmpty())
+                writer.text(row, lxw_col_t(c), t);
+            else
+                writer.cell(row, lxw_col_t(c), record.at(c));
+        }
+        const bool ran = slice.runEventsIfDue();
+        ++gProgressDone;
+        if ((slice.runEventsIfDue() || ran) && mustStop && mustStop()) throw ExportStopped{};
+    }
+}
+
+// One sheet: its date columns' widths, the heading row, then its records, at most up to the
+// `rows` that the export began with.
+void writeSheet(Workbook &wb, const Formats &formats, const RecordSet &rs, int rows, const QStringList &headers,
+                int page, int &next, TimeSlice &slice, const std::function<bool()> &mustStop)
+{
+    const int fields = rs.fieldCount();
+    const int headings = headers.size() > fields ? int(headers.size()) - 1 : int(headers.size());
+    ProgressWindow::runTimer(true);
+    lxw_worksheet *ws = wb.addSheet(sheetName(page));
+    Writer writer(ws, formats, page);
+
+    for (int c = 0; c < fields; ++c) {
+        const double width = dateColumnWidth(rs.field(c).type);
+        if (width > 0)
+            writer.check(worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), width, nullptr), 0, lxw_col_t(c));
+    }
+
+    // Rows are written in order (constant memory), so the heading row comes first.
+    gErrorText = kStageHeaders;
+    for (int j = 0; j < headings; ++j) writer.text(0, lxw_col_t(j), headers.at(j));
     gErrorText = kStageWrite;
 
-    const int rows = rs.rowCount();
-    const int fields = rs.fieldCount();
-    gProgressTotal = rows;
-    gProgressDone = 0;
-    ProgressWindow::showSpeed(true);
-    ProgressWindow::runTimer(true);
+    ProgressWindow::setStatus(QStringLiteral("Sayfa ") + QString::number(page) +
+                              QStringLiteral(" kayıtları oluşturuluyor..."));
+    yieldOrStop(mustStop);
+    writeSheetRows(writer, rs, next, qMin(rows, next + kExportRowsPerSheet), slice, mustStop);
+    ProgressWindow::runTimer(false);
+    yieldOrStop(mustStop);
+    ProgressWindow::setStatus(QStringLiteral("Sayfa ") + QString::number(page) + QStringLiteral(" kaydediliyor..."));
+    yieldOrStop(mustStop);
+}
 
-    Workbook wb(fileName);
-    Formats formats;
-    formats.date = wb.numberFormat("dd.mm.yyyy");
-    formats.dateTime = wb.numberFormat("dd.mm.yyyy hh:mm:ss");
-    formats.time = wb.numberFormat("hh:mm:ss");
-
-    const int pages = rows == 0 ? 1 : (rows + kExportRowsPerSheet - 1) / kExportRowsPerSheet;
-    const int headings = headers.size() > fields ? int(headers.size()) - 1 : int(headers.size());
-
-    int next = 0;    // next record of rs
-    TimeSlice slice; // the rows' yields: events about once a frame, not after every row
-    for (int page = 1; page <= pages; ++page) {
-        ProgressWindow::runTimer(true);
-        lxw_worksheet *ws = wb.addSheet(sheetName(page));
-        Writer writer(ws, formats, page);
-
-        for (int c = 0; c < fields; ++c) {
-            const double width = dateColumnWidth(rs.field(c).type);
-            if (width > 0)
-                writer.check(worksheet_set_column(ws, lxw_col_t(c), lxw_col_t(c), width, nullptr), 0, lxw_col_t(c));
-        }
-
-        // Rows are written in order (constant memory), so the heading row comes first.
-        gErrorText = kStageHeaders;
-        for (int j = 0; j < headings; ++j) writer.text(0, lxw_col_t(j), headers.at(j));
-        gErrorText = kStageWrite;
-
-        ProgressWindow::setStatus(QStringLiteral("Sayfa ") + QString::number(page) +
-                                  QStringLiteral(" kayıtları oluşturuluyor..."));
-        yield();
-        const int end = qMin(rows, next + kExportRowsPerSheet);
-        // The owner of rs may remove rows while the export yields: stop at its end then.
-        for (lxw_row_t row = 1; next < end && next < rs.rowCount(); ++next, ++row) {
-            const RecordRow &record = rs.row(next);
-            const int present = qMin(fields, int(record.size()));
-            for (int c = 0; c < present; ++c) {
-                // A text is written from where the set holds it; any other cell (an empty
-                // or Null text too) as its value says.
-                QStringView t;
-                if (record.textView(c, t) && !t.isEmpty())
-                    writer.text(row, lxw_col_t(c), t);
-                else
-                    writer.cell(row, lxw_col_t(c), record.at(c));
-            }
-            const bool ran = slice.runEventsIfDue();
-            ++gProgressDone;
-            if ((slice.runEventsIfDue() || ran) && mustStop && mustStop()) throw ExportStopped{};
-        }
-        ProgressWindow::runTimer(false);
-        yield();
-        ProgressWindow::setStatus(QStringLiteral("Sayfa ") + QString::number(page) +
-                                  QStringLiteral(" kaydediliyor..."));
-        yield();
-    }
-
-    ProgressWindow::setStatus(QStringLiteral("Sayfa adları oluşturuluyor..."));
-    yield();
-    ProgressWindow::setStatus(QStringLiteral("Sayfa başlık bilgileri ekleniyor..."));
-    gErrorText = kStageHeaders;
-    const lxw_error saved = wb.close(fileName);
-    if (saved != LXW_NO_ERROR) {
-        QFile::remove(fileName); // no half-written workbook stays behind
-        throw OrvekError(describe(saved, fileName));
-    }
-
+// The saved workbook shown: the done box, then the file opened.
+void showExported(const QString &fileName)
+{
     gErrorText = kStageRead;
     ProgressWindow::hide();
     Prompt::show(kDoneText, PromptIcon::Information, kDoneTitle);
@@ -430,6 +414,46 @@ void exportRows(const RecordSet &rs, const QString &fileName, const QStringList 
         Prompt::show(notOpened + QStringLiteral("\r\n") + kStageShow, PromptIcon::Critical, kFailTitle);
     };
     if (!Shell::openFile(fileName, declined)) throw OrvekError(notOpened);
+}
+
+void exportRows(const RecordSet &rs, const QString &fileName, const QStringList &headers,
+                const std::function<bool()> &mustStop)
+{
+    // Delete the existing file.
+    yieldOrStop(mustStop);
+    gErrorText = kStageDelete;
+    deleteExisting(fileName);
+
+    yieldOrStop(mustStop);
+    gErrorText = kStageWrite;
+
+    const int rows = rs.rowCount();
+    gProgressTotal = rows;
+    gProgressDone = 0;
+    ProgressWindow::showSpeed(true);
+    ProgressWindow::runTimer(true);
+
+    Workbook wb(fileName);
+    Formats formats;
+    formats.date = wb.numberFormat("dd.mm.yyyy");
+    formats.dateTime = wb.numberFormat("dd.mm.yyyy hh:mm:ss");
+    formats.time = wb.numberFormat("hh:mm:ss");
+
+    const int pages = rows == 0 ? 1 : (rows + kExportRowsPerSheet - 1) / kExportRowsPerSheet;
+    int next = 0;    // next record of rs
+    TimeSlice slice; // the rows' yields: events about once a frame, not after every row
+    for (int page = 1; page <= pages; ++page) writeSheet(wb, formats, rs, rows, headers, page, next, slice, mustStop);
+
+    ProgressWindow::setStatus(QStringLiteral("Sayfa adları oluşturuluyor..."));
+    yieldOrStop(mustStop);
+    ProgressWindow::setStatus(QStringLiteral("Sayfa başlık bilgileri ekleniyor..."));
+    gErrorText = kStageHeaders;
+    const lxw_error saved = wb.close(fileName);
+    if (saved != LXW_NO_ERROR) {
+        QFile::remove(fileName); // no half-written workbook stays behind
+        throw OrvekError(describe(saved, fileName));
+    }
+    showExported(fileName);
 }
 
 } // namespace
