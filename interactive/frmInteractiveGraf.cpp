@@ -155,15 +155,6 @@ QString elidedToLines(const QString &text, const QFontMetrics &fm, int width, in
     return text.left(low) + ellipsis;
 }
 
-QDateEdit *picker(QWidget *parent, const char *name, const TwRect &r)
-{
-    auto *d = NamedControl(new QDateEdit(parent), name);
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    d->setCalendarPopup(true);
-    SetGeometryTw(d, r);
-    return d;
-}
-
 DataGrid *grid(QWidget *parent, const char *name, RecordSetModel *model, const TwRect &r)
 {
     auto *g = NamedControl(new DataGrid(parent), name);
@@ -196,9 +187,9 @@ frmInteractiveGraf::frmInteractiveGraf(QWidget *parent) : QDialog(parent)
                                       "Görebilirsiniz."),
                        TwRect{120, 240, 9120, 255});
     Label3 = MakeLabel(Frame1, "Label3", QStringLiteral("Başlangıç Tarihi :"), TwRect{120, 690, 1560, 255});
-    DTPicker1 = picker(Frame1, "DTPicker1", TwRect{1740, 645, 1560, 315});
+    DTPicker1 = MakeDatePicker(Frame1, "DTPicker1", TwRect{1740, 645, 1560, 315});
     Label4 = MakeLabel(Frame1, "Label4", QStringLiteral("Bitiş Tarihi :"), TwRect{3480, 690, 1200, 255});
-    DTPicker2 = picker(Frame1, "DTPicker2", TwRect{4740, 645, 1560, 315});
+    DTPicker2 = MakeDatePicker(Frame1, "DTPicker2", TwRect{4740, 645, 1560, 315});
     Label5 = MakeLabel(Frame1, "Label5", QStringLiteral("Parametre :"), TwRect{120, 1110, 1560, 255});
     Text1 = NamedControl(new QLineEdit(Frame1), "Text1");
     SetGeometryTw(Text1, TwRect{1740, 1065, 4560, 315});

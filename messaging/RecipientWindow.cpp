@@ -7,6 +7,7 @@
 #include "core/SmsText.h"
 #include "messaging/ErpDataControl.h"
 #include "messaging/frmSablon.h"
+#include "shell/Controls.h"
 #include "shell/DataGrid.h"
 #include "shell/TextBox.h"
 #include "shell/Twips.h"
@@ -46,20 +47,6 @@ T *make(QWidget *parent, const char *name, const TwRect &r)
     w->setObjectName(QString::fromLatin1(name));
     SetGeometryTw(w, r);
     return w;
-}
-
-QLabel *label(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    QLabel *l = make<QLabel>(parent, name, r);
-    l->setText(caption);
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    QPushButton *b = make<QPushButton>(parent, name, r);
-    b->setText(caption);
-    return b;
 }
 
 void setTextColour(QWidget *w, const QColor &colour)
@@ -146,9 +133,9 @@ RecipientWindow::RecipientWindow(const RecipientWindowMembers &members) : m_memb
     buildFilterFrame();
     buildMessageFrame();
 
-    Command4 =
-        button(this, "Command4", QStringLiteral("İleri >>"),
-               TwRect{10200 - RecipientLayout::kCommand4Width - 75, 8300 - 645, RecipientLayout::kCommand4Width, 375});
+    Command4 = MakeButton(
+        this, "Command4", QStringLiteral("İleri >>"),
+        TwRect{10200 - RecipientLayout::kCommand4Width - 75, 8300 - 645, RecipientLayout::kCommand4Width, 375});
     Command4->setEnabled(hasSendHandler());
     connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
 }
@@ -161,12 +148,12 @@ void RecipientWindow::buildHeader()
     Frame3->setFrameShape(QFrame::StyledPanel);
     Frame3->setAutoFillBackground(true);
     Frame3->setBackgroundRole(QPalette::Base);
-    Label6 = label(Frame3, "Label6", QString::fromUtf8(m_members.title), TwRect{240, 210, 9000, 300});
+    Label6 = MakeLabel(Frame3, "Label6", QString::fromUtf8(m_members.title), TwRect{240, 210, 9000, 300});
     QFont bold = Label6->font();
     bold.setBold(true);
     bold.setPointSizeF(bold.pointSizeF() * 1.2);
     Label6->setFont(bold);
-    Label8 = label(Frame3, "Label8", QString::fromUtf8(m_members.description), TwRect{240, 510, 9500, 255});
+    Label8 = MakeLabel(Frame3, "Label8", QString::fromUtf8(m_members.description), TwRect{240, 510, 9500, 255});
 }
 
 void RecipientWindow::buildFilterFrame()
@@ -175,10 +162,10 @@ void RecipientWindow::buildFilterFrame()
     Frame2 = make<QGroupBox>(this, "Frame2", TwRect{10200 - w - 75, RecipientLayout::kFrame3Height - 75, w, 4800});
     Frame2->setTitle(QStringLiteral("Filtre uygula"));
 
-    label(Frame2, "Label2", QStringLiteral("Alan adı :"), TwRect{120, 300, 1500, 255});
+    MakeLabel(Frame2, "Label2", QStringLiteral("Alan adı :"), TwRect{120, 300, 1500, 255});
     Combo1 = make<QComboBox>(Frame2, "Combo1", TwRect{120, 540, w - 240, 315});
 
-    label(Frame2, "Label3", QStringLiteral("Değer tipi :"), TwRect{120, 930, 1500, 255});
+    MakeLabel(Frame2, "Label3", QStringLiteral("Değer tipi :"), TwRect{120, 930, 1500, 255});
     Option1 = make<QRadioButton>(Frame2, "Option1", TwRect{120, 1170, 870, 255});
     Option1->setText(QStringLiteral("Metin"));
     Option2 = make<QRadioButton>(Frame2, "Option2", TwRect{1020, 1170, 870, 255});
@@ -187,12 +174,12 @@ void RecipientWindow::buildFilterFrame()
     Option3->setText(QStringLiteral("Tarih"));
     Option1->setChecked(true);
 
-    label(Frame2, "Label4", QStringLiteral("Eğer :"), TwRect{120, 1530, 1500, 255});
+    MakeLabel(Frame2, "Label4", QStringLiteral("Eğer :"), TwRect{120, 1530, 1500, 255});
     Combo2 = make<QComboBox>(Frame2, "Combo2", TwRect{120, 1770, w - 240, 315});
     Combo2->addItems(FilterOperatorsAtOpen());
     Combo2->setCurrentIndex(-1);
 
-    label(Frame2, "Label5", QStringLiteral("Değer :"), TwRect{120, 2160, 1500, 255});
+    MakeLabel(Frame2, "Label5", QStringLiteral("Değer :"), TwRect{120, 2160, 1500, 255});
     txtDeger = make<QLineEdit>(Frame2, "txtDeger", TwRect{120, 2400, w - 240, 315});
     txtDeger->installEventFilter(this);
     txtTarih = make<QLineEdit>(Frame2, "txtTarih", TwRect{120, 2400, w - 240, 315});
@@ -200,12 +187,12 @@ void RecipientWindow::buildFilterFrame()
     txtTarih->setMaxLength(10);
     txtTarih->hide();
 
-    Command6 = button(Frame2, "Command6", QStringLiteral("Ekle"), TwRect{120, 2790, 1335, 375});
-    Command7 = button(Frame2, "Command7", QStringLiteral("Sil"), TwRect{w - 120 - 1335, 2790, 1335, 375});
+    Command6 = MakeButton(Frame2, "Command6", QStringLiteral("Ekle"), TwRect{120, 2790, 1335, 375});
+    Command7 = MakeButton(Frame2, "Command7", QStringLiteral("Sil"), TwRect{w - 120 - 1335, 2790, 1335, 375});
     List1 = make<QListWidget>(Frame2, "List1", TwRect{120, RecipientLayout::kList1Top, w - 240, 970});
-    Command2 = button(Frame2, "Command2", QStringLiteral("Filtrele"), TwRect{120, 4800 - 590, 1335, 375});
+    Command2 = MakeButton(Frame2, "Command2", QStringLiteral("Filtrele"), TwRect{120, 4800 - 590, 1335, 375});
     Command3 =
-        button(Frame2, "Command3", QStringLiteral("Filtre kaldır"), TwRect{w - 120 - 1335, 4800 - 590, 1335, 375});
+        MakeButton(Frame2, "Command3", QStringLiteral("Filtre kaldır"), TwRect{w - 120 - 1335, 4800 - 590, 1335, 375});
 
     // A click runs the handler also on the option already chosen (and the arrow keys click).
     connect(Option1, &QRadioButton::clicked, this, [this] { Option1_Click(); });
@@ -227,16 +214,16 @@ void RecipientWindow::buildMessageFrame()
     txtMesaj->setTabChangesFocus(true);
     connect(txtMesaj, &QPlainTextEdit::textChanged, this, [this] { txtMesaj_Change(); });
 
-    Label7 = label(Frame1, "Label7", QStringLiteral("160"),
-                   TwRect{fw - RecipientLayout::kLabel1Width - RecipientLayout::kLabel7Width - 105, 1410,
-                          RecipientLayout::kLabel7Width, 255});
+    Label7 = MakeLabel(Frame1, "Label7", QStringLiteral("160"),
+                       TwRect{fw - RecipientLayout::kLabel1Width - RecipientLayout::kLabel7Width - 105, 1410,
+                              RecipientLayout::kLabel7Width, 255});
     Label7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setTextColour(Label7, Qt::black);
-    Label1 = label(Frame1, "Label1", QStringLiteral("/ 160"),
-                   TwRect{fw - RecipientLayout::kLabel1Width - 45, 1410, RecipientLayout::kLabel1Width, 255});
+    Label1 = MakeLabel(Frame1, "Label1", QStringLiteral("/ 160"),
+                       TwRect{fw - RecipientLayout::kLabel1Width - 45, 1410, RecipientLayout::kLabel1Width, 255});
 
-    Command1 = button(Frame1, "Command1", QStringLiteral("Alan ekle"), TwRect{90, 1380, 1215, 375});
-    Command5 = button(Frame1, "Command5", QStringLiteral("Mesaj şablonu seç"), TwRect{1380, 1380, 1815, 375});
+    Command1 = MakeButton(Frame1, "Command1", QStringLiteral("Alan ekle"), TwRect{90, 1380, 1215, 375});
+    Command5 = MakeButton(Frame1, "Command5", QStringLiteral("Mesaj şablonu seç"), TwRect{1380, 1380, 1815, 375});
     chkSablonKaydet = make<QCheckBox>(Frame1, "chkSablonKaydet", TwRect{3330, 1350, 3600, 255});
     chkSablonKaydet->setText(QStringLiteral("Mesajı şablon olarak kaydet."));
     if (m_members.duplicateOption) {

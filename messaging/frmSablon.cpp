@@ -3,6 +3,7 @@
 #include "core/OrvekError.h"
 #include "core/Services.h"
 #include "core/Templates.h"
+#include "shell/Controls.h"
 #include "shell/DataGrid.h"
 #include "shell/Pictures.h"
 #include "shell/TextBox.h"
@@ -23,15 +24,6 @@ constexpr int kBandHeight = 855;
 constexpr int kPictureSize = 480;
 constexpr int kButtonWidth = 1095;
 constexpr int kButtonHeight = 375;
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    SetGeometryTw(b, TwRect{0, 0, kButtonWidth, kButtonHeight});
-    return b;
-}
 } // namespace
 
 frmSablon::frmSablon(QWidget *parent) : QDialog(parent)
@@ -65,8 +57,8 @@ frmSablon::frmSablon(QWidget *parent) : QDialog(parent)
     DataGrid1->view()->horizontalHeader()->setStretchLastSection(false);
     connect(DataGrid1->view(), &QTableView::doubleClicked, this, [this] { Command1_Click(); });
 
-    Command1 = button(this, "Command1", QStringLiteral("Seç"));
-    Command2 = button(this, "Command2", QStringLiteral("Vazgeç"));
+    Command1 = MakeButton(this, "Command1", QStringLiteral("Seç"), TwRect{0, 0, kButtonWidth, kButtonHeight});
+    Command2 = MakeButton(this, "Command2", QStringLiteral("Vazgeç"), TwRect{0, 0, kButtonWidth, kButtonHeight});
     connect(Command1, &QPushButton::clicked, this, &frmSablon::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmSablon::Command2_Click);
     resize(tw(6500), tw(4500));

@@ -6,6 +6,7 @@
 #include "core/Services.h"
 #include "core/SmsText.h"
 #include "core/Templates.h"
+#include "shell/Controls.h"
 #include "shell/DataGrid.h"
 #include "shell/TextBox.h"
 #include "shell/Twips.h"
@@ -37,31 +38,6 @@ constexpr int kGridTop = 1680;
 constexpr int kFrame1Height = 1815;
 constexpr int kFrame2Height = 855;
 constexpr int kButtonWidth = 1215, kButtonHeight = 375;
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, const TwRect &r)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    SetGeometryTw(l, r);
-    return l;
-}
-
-QPushButton *button(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *b = new QPushButton(caption, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    SetGeometryTw(b, r);
-    return b;
-}
-
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *f = new QGroupBox(caption, parent);
-    f->setObjectName(QString::fromLatin1(name));
-    SetGeometryTw(f, r);
-    return f;
-}
 } // namespace
 
 frmSablonlar::frmSablonlar()
@@ -77,19 +53,19 @@ frmSablonlar::frmSablonlar()
     band.setColor(QPalette::Window, Qt::white);
     Frame3->setPalette(band);
     SetGeometryTw(Frame3, TwRect{120, kFrame3Top, 9135, kFrame3Height});
-    Label6 = label(Frame3, "Label6", QStringLiteral("Mesaj şablonları"), TwRect{240, 210, 6000, 300});
+    Label6 = MakeLabel(Frame3, "Label6", QStringLiteral("Mesaj şablonları"), TwRect{240, 210, 6000, 300});
     QFont title = Label6->font();
     title.setBold(true);
     title.setPointSizeF(title.pointSizeF() * 1.2);
     Label6->setFont(title);
-    Label8 = label(Frame3, "Label8",
-                   QStringLiteral("Mesaj gönderimlerinizde kullanabileceğiniz mesaj şablonları "
-                                  "oluşturmanızı ve oluşturuduğunuz şablonları düzenlemenizi sağlar."),
-                   TwRect{240, 540, 8775, 375});
+    Label8 = MakeLabel(Frame3, "Label8",
+                       QStringLiteral("Mesaj gönderimlerinizde kullanabileceğiniz mesaj şablonları "
+                                      "oluşturmanızı ve oluşturuduğunuz şablonları düzenlemenizi sağlar."),
+                       TwRect{240, 540, 8775, 375});
     Label8->setWordWrap(true);
 
-    Frame4 = frame(this, "Frame4", QString(), TwRect{120, kFrame4Top, 9135, kFrame4Height});
-    Label2 = label(Frame4, "Label2", QStringLiteral("Kaynak tablo :"), TwRect{240, 330, 1335, 255});
+    Frame4 = MakeFrame(this, "Frame4", QString(), TwRect{120, kFrame4Top, 9135, kFrame4Height});
+    Label2 = MakeLabel(Frame4, "Label2", QStringLiteral("Kaynak tablo :"), TwRect{240, 330, 1335, 255});
     Combo1 = new QComboBox(Frame4);
     Combo1->setObjectName(QStringLiteral("Combo1"));
     Combo1->setEditable(false);
@@ -109,24 +85,24 @@ frmSablonlar::frmSablonlar()
     DataGrid1->view()->horizontalHeader()->setStretchLastSection(false);
     connect(DataGrid1, &DataGrid::currentRowChanged, this, [this] { DataGrid1_RowColChange(); });
 
-    Frame1 = frame(this, "Frame1", QStringLiteral("Mesaj içeriği"), TwRect{120, 4000, 9135, kFrame1Height});
+    Frame1 = MakeFrame(this, "Frame1", QStringLiteral("Mesaj içeriği"), TwRect{120, 4000, 9135, kFrame1Height});
     txtMesaj = new QPlainTextEdit(Frame1);
     txtMesaj->setObjectName(QStringLiteral("txtMesaj"));
     txtMesaj->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtMesaj->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     SetGeometryTw(txtMesaj, TwRect{120, 270, 8910, 1020});
     connect(txtMesaj, &QPlainTextEdit::textChanged, this, [this] { txtMesaj_Change(); });
-    Command1 = button(Frame1, "Command1", QStringLiteral("Alan ekle"), TwRect{120, 1365, kButtonWidth, 345});
-    Label7 = label(Frame1, "Label7", QStringLiteral("160"), TwRect{8040, 1410, 495, 255});
+    Command1 = MakeButton(Frame1, "Command1", QStringLiteral("Alan ekle"), TwRect{120, 1365, kButtonWidth, 345});
+    Label7 = MakeLabel(Frame1, "Label7", QStringLiteral("160"), TwRect{8040, 1410, 495, 255});
     Label7->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    Label1 = label(Frame1, "Label1", QStringLiteral("/ 160"), TwRect{8565, 1410, 495, 255});
+    Label1 = MakeLabel(Frame1, "Label1", QStringLiteral("/ 160"), TwRect{8565, 1410, 495, 255});
     connect(Command1, &QPushButton::clicked, this, &frmSablonlar::Command1_Click);
 
-    Frame2 = frame(this, "Frame2", QString(), TwRect{120, 6000, 9135, kFrame2Height});
-    Command5 = button(Frame2, "Command5", kNew, TwRect{3915, 300, kButtonWidth, kButtonHeight});
-    Command4 = button(Frame2, "Command4", kChange, TwRect{5230, 300, kButtonWidth, kButtonHeight});
-    Command3 = button(Frame2, "Command3", QStringLiteral("Sil"), TwRect{6545, 300, kButtonWidth, kButtonHeight});
-    Command2 = button(Frame2, "Command2", QStringLiteral("Vazgeç"), TwRect{7860, 300, kButtonWidth, kButtonHeight});
+    Frame2 = MakeFrame(this, "Frame2", QString(), TwRect{120, 6000, 9135, kFrame2Height});
+    Command5 = MakeButton(Frame2, "Command5", kNew, TwRect{3915, 300, kButtonWidth, kButtonHeight});
+    Command4 = MakeButton(Frame2, "Command4", kChange, TwRect{5230, 300, kButtonWidth, kButtonHeight});
+    Command3 = MakeButton(Frame2, "Command3", QStringLiteral("Sil"), TwRect{6545, 300, kButtonWidth, kButtonHeight});
+    Command2 = MakeButton(Frame2, "Command2", QStringLiteral("Vazgeç"), TwRect{7860, 300, kButtonWidth, kButtonHeight});
     connect(Command5, &QPushButton::clicked, this, &frmSablonlar::Command5_Click);
     connect(Command4, &QPushButton::clicked, this, &frmSablonlar::Command4_Click);
     connect(Command3, &QPushButton::clicked, this, &frmSablonlar::Command3_Click);

@@ -10,6 +10,7 @@
 #include "messaging/SendSteps.h"
 #include "reports/frmRapor.h"
 #include "shell/BrowserView.h"
+#include "shell/Controls.h"
 #include "shell/OffThread.h"
 
 #include <QCheckBox>
@@ -47,14 +48,6 @@ constexpr int kFrame1Height = 1290;
 constexpr int kFrame2Height = 30;
 constexpr int kNetHeight = 780;
 constexpr int kBrowserHeight = 1500;
-
-QLabel *label(QWidget *parent, const char *name, const QString &text, const TwRect &r)
-{
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    SetGeometryTw(l, r);
-    return l;
-}
 
 QString describe(const std::exception &e)
 {
@@ -127,15 +120,15 @@ void frmSonEkran::buildControls()
     Frame1->setFrameShape(QFrame::NoFrame);
     SetGeometryTw(Frame1, TwRect{kGridLeft, 0, 8600, kFrame1Height});
 
-    Label1 = label(Frame1, "Label1", QStringLiteral("Gönderen :"), TwRect{120, 165, 1600, 255});
+    Label1 = MakeLabel(Frame1, "Label1", QStringLiteral("Gönderen :"), TwRect{120, 165, 1600, 255});
     cbGonderen = new QComboBox(Frame1);
     cbGonderen->setObjectName(QStringLiteral("cbGonderen"));
     cbGonderen->setEditable(false);
     SetGeometryTw(cbGonderen, TwRect{1800, 120, 2400, 315});
-    Label2 = label(Frame1, "Label2", QStringLiteral("Toplam mesaj :"), TwRect{120, 585, 1600, 255});
-    lblToplam = label(Frame1, "lblToplam", QString(), TwRect{1800, 585, 2400, 255});
-    Label3 = label(Frame1, "Label3", QStringLiteral("Mevcut krediniz :"), TwRect{120, 945, 1600, 255});
-    lblKontor = label(Frame1, "lblKontor", QString(), TwRect{1800, 945, 2400, 255});
+    Label2 = MakeLabel(Frame1, "Label2", QStringLiteral("Toplam mesaj :"), TwRect{120, 585, 1600, 255});
+    lblToplam = MakeLabel(Frame1, "lblToplam", QString(), TwRect{1800, 585, 2400, 255});
+    Label3 = MakeLabel(Frame1, "Label3", QStringLiteral("Mevcut krediniz :"), TwRect{120, 945, 1600, 255});
+    lblKontor = MakeLabel(Frame1, "lblKontor", QString(), TwRect{1800, 945, 2400, 255});
 
     chkIleriTarih = new QCheckBox(QStringLiteral("İleri tarihe gönderim yap"), Frame1);
     chkIleriTarih->setObjectName(QStringLiteral("chkIleriTarih"));
@@ -149,8 +142,8 @@ void frmSonEkran::buildControls()
     DTPicker2->setObjectName(QStringLiteral("DTPicker2"));
     DTPicker2->setDisplayFormat(QStringLiteral("HH:mm:ss"));
     SetGeometryTw(DTPicker2, TwRect{6180, 525, 1200, 315});
-    Label4 = label(Frame1, "Label4", QStringLiteral("Sistem tarihiniz:"), TwRect{4560, 945, 1500, 255});
-    Label5 = label(Frame1, "Label5", QString(), TwRect{6120, 945, 2400, 255});
+    Label4 = MakeLabel(Frame1, "Label4", QStringLiteral("Sistem tarihiniz:"), TwRect{4560, 945, 1500, 255});
+    Label5 = MakeLabel(Frame1, "Label5", QString(), TwRect{6120, 945, 2400, 255});
 
     cmdGonder = new QPushButton(QStringLiteral("Gönder"), this);
     cmdGonder->setObjectName(QStringLiteral("cmdGonder"));

@@ -10,6 +10,7 @@
 #include "reports/NumberReport.h"
 #include "reports/ReportDataControl.h"
 #include "reports/ReportExport.h"
+#include "shell/Controls.h"
 #include "shell/DataGrid.h"
 #include "shell/OffThread.h"
 #include "shell/Twips.h"
@@ -57,72 +58,27 @@ constexpr int kPanelButtonWidth = 1635;
 constexpr int kBoxHeight = 330;
 constexpr int kRowPitch = 390;
 
-QLabel *makeLabel(QWidget *parent, const char *name, const QString &text, const TwRect &r)
+// A box of the summary: read only, showing its start value.
+QLineEdit *summaryBox(QWidget *parent, const char *name, const QString &text, const TwRect &r)
 {
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
-    SetGeometryTw(l, r);
-    return l;
-}
-
-QLineEdit *makeTextBox(QWidget *parent, const char *name, const QString &text, const TwRect &r)
-{
-    auto *t = new QLineEdit(text, parent);
-    t->setObjectName(QString::fromLatin1(name));
+    auto *t = MakeTextBox(parent, name, r);
+    t->setText(text);
     t->setReadOnly(true);
-    SetGeometryTw(t, r);
     return t;
 }
 
-QCheckBox *makeCheck(QWidget *parent, const char *name, const TwRect &r)
+// A state box of the summary: ticked, and disabled until a fetch has filled the report.
+QCheckBox *stateBox(QWidget *parent, const char *name, const TwRect &r)
 {
-    auto *c = new QCheckBox(parent);
-    c->setObjectName(QString::fromLatin1(name));
+    auto *c = MakeCheckBox(parent, name, QString(), r);
     c->setChecked(true);
     c->setEnabled(false);
-    SetGeometryTw(c, r);
     return c;
-}
-
-QPushButton *makeButton(QWidget *parent, const char *name, const QString &text, const TwRect &r)
-{
-    auto *b = new QPushButton(text, parent);
-    b->setObjectName(QString::fromLatin1(name));
-    b->setAutoDefault(false);
-    SetGeometryTw(b, r);
-    return b;
-}
-
-QGroupBox *makeGroup(QWidget *parent, const char *name, const QString &title, const TwRect &r)
-{
-    auto *g = new QGroupBox(title, parent);
-    g->setObjectName(QString::fromLatin1(name));
-    SetGeometryTw(g, r);
-    return g;
-}
-
-QDateEdit *makePicker(QWidget *parent, const char *name, const TwRect &r)
-{
-    auto *d = new QDateEdit(parent);
-    d->setObjectName(QString::fromLatin1(name));
-    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
-    d->setCalendarPopup(true);
-    SetGeometryTw(d, r);
-    return d;
-}
-
-QFrame *makeFrame(QWidget *parent, const char *name)
-{
-    auto *f = new QFrame(parent);
-    f->setObjectName(QString::fromLatin1(name));
-    f->setFrameShape(QFrame::NoFrame);
-    return f;
 }
 
 DataGrid *makeGrid(QWidget *parent, const char *name, const QString &caption)
 {
-    auto *g = new DataGrid(parent);
-    g->setObjectName(QString::fromLatin1(name));
+    auto *g = NamedControl(new DataGrid(parent), name);
     g->setCaption(caption);
     // Fixed row heights: a report of many rows costs no measuring of its rows.
     g->view()->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -157,123 +113,24 @@ frmRapor::~frmRapor() = default;
 
 void frmRapor::buildControls()
 {
-    frRapor = new QFrame(this);
-    frRapor->setObjectName(QStringLiteral("frRapor"));
+    frRapor = NamedControl(new QFrame(this), "frRapor");
     frRapor->setFrameShape(QFrame::StyledPanel);
-    SSTab1 = new QTabWidget(frRapor);
-    SSTab1->setObjectName(QStringLiteral("SSTab1"));
+    SSTab1 = NamedControl(new QTabWidget(frRapor), "SSTab1");
 
-    frSMS = makeFrame(nullptr, "frSMS");
-    frTarih = makeFrame(nullptr, "frTarih");
-    frGSM = makeFrame(nullptr, "frGSM");
+    frSMS = NamedControl(new QFrame(nullptr), "frSMS");
+    frTarih = NamedControl(new QFrame(nullptr), "frTarih");
+    frGSM = NamedControl(new QFrame(nullptr), "frGSM");
     SSTab1->addTab(frSMS, QStringLiteral("Bir SMS gönderimine ait rapor"));
     SSTab1->addTab(frTarih, QStringLiteral("İki tarih arasındaki SMS raporları"));
     SSTab1->addTab(frGSM, QStringLiteral("Bir GSM numarasına ait SMS raporları"));
 
-    rsRapor1 = new RecordSetModel(this);
-    rsRapor1->setObjectName(QStringLiteral("rsRapor1"));
+    rsRapor1 = NamedControl(new RecordSetModel(this), "rsRapor1");
     rsRapor1->setRecordSet(&m_list);
-    rsKopuk1 = new ReportDataControl(this);
-    rsKopuk1->setObjectName(QStringLiteral("rsKopuk1"));
+    rsKopuk1 = NamedControl(new ReportDataControl(this), "rsKopuk1");
 
-    // Tab 0: the list of sends, the report and its summary.
-    DataGrid1 = makeGrid(frSMS, "DataGrid1", QStringLiteral("Yapılan SMS gönderimlerinin listesi"));
-    DataGrid1->view()->setModel(rsRapor1);
-    DataGrid2 = makeGrid(frSMS, "DataGrid2", QStringLiteral("Gönderime ait SMS raporu"));
-    DataGrid2->view()->setModel(rsKopuk1->addGrid());
-    frOzet1 = makeFrame(frSMS, "frOzet1");
-    const int frame2Height = summaryHeight(6);
-    SetGeometryTw(frOzet1, TwRect{0, 0, kOzetWidth, 480 + frame2Height + 105 + kButtonHeight});
-    cmdMsgGoster = makeButton(frOzet1, "cmdMsgGoster", QStringLiteral("Mesaj göster"),
-                              TwRect{0, 0, kPanelButtonWidth, kButtonHeight});
-    cmdRaporGoruntule_1 = makeButton(frOzet1, "cmdRaporGoruntule_1", QStringLiteral("Rapor görüntüle"),
-                                     TwRect{kOzetWidth - kPanelButtonWidth, 0, kPanelButtonWidth, kButtonHeight});
-    Frame2 = makeGroup(frOzet1, "Frame2", QStringLiteral("Özet"), TwRect{0, 480, kOzetWidth, frame2Height});
-    Label11 = makeLabel(Frame2, "Label11", QStringLiteral("Mesaj ID :"), rowLabel(0));
-    Text11 = makeTextBox(Frame2, "Text11", QStringLiteral("0"), rowBox(0));
-    Label1 = makeLabel(Frame2, "Label1", QStringLiteral("Gönderilen Toplam :"), rowLabel(1));
-    Text1 = makeTextBox(Frame2, "Text1", QStringLiteral("0"), rowBox(1));
-    Check1 = makeCheck(Frame2, "Check1", rowCheck(2));
-    Label2 = makeLabel(Frame2, "Label2", QStringLiteral("Bekleyen SMS :"), rowLabel(2));
-    Text2 = makeTextBox(Frame2, "Text2", QStringLiteral("0"), rowBox(2));
-    Check2 = makeCheck(Frame2, "Check2", rowCheck(3));
-    Label3 = makeLabel(Frame2, "Label3", QStringLiteral("İletilen SMS :"), rowLabel(3));
-    Text3 = makeTextBox(Frame2, "Text3", QStringLiteral("0"), rowBox(3));
-    Check3 = makeCheck(Frame2, "Check3", rowCheck(4));
-    Label4 = makeLabel(Frame2, "Label4", QStringLiteral("Zaman Aşımı :"), rowLabel(4));
-    Text4 = makeTextBox(Frame2, "Text4", QStringLiteral("0"), rowBox(4));
-    Check4 = makeCheck(Frame2, "Check4", rowCheck(5));
-    Label5 = makeLabel(Frame2, "Label5", QStringLiteral("Reddedilen SMS :"), rowLabel(5));
-    Text5 = makeTextBox(Frame2, "Text5", QStringLiteral("0"), rowBox(5));
-    const int bottom1 = 480 + frame2Height + 105;
-    cmdExceleGonder_1 = makeButton(frOzet1, "cmdExceleGonder_1", QStringLiteral("Excel'e gönder"),
-                                   TwRect{0, bottom1, kPanelButtonWidth, kButtonHeight});
-    cmdVazgec_1 = makeButton(frOzet1, "cmdVazgec_1", kVazgec,
-                             TwRect{kOzetWidth - kPanelButtonWidth, bottom1, kPanelButtonWidth, kButtonHeight});
-
-    // Tab 1: the range, the report and its summary.
-    Frame3 = makeGroup(frTarih, "Frame3", QStringLiteral("Tarih aralığı"),
-                       TwRect{kGridLeft, kRangeFrameTop, 9000, kRangeFrameHeight});
-    Label6 = makeLabel(Frame3, "Label6", QStringLiteral("Başlangıç tarihi :"), TwRect{120, 345, 1620, 255});
-    DTPicker1 = makePicker(Frame3, "DTPicker1", TwRect{1800, 300, 1560, kBoxHeight});
-    Label7 = makeLabel(Frame3, "Label7", QStringLiteral("Bitiş tarihi :"), TwRect{3600, 345, 1200, 255});
-    DTPicker2 = makePicker(Frame3, "DTPicker2", TwRect{4860, 300, 1560, kBoxHeight});
-    cmdRaporGoruntule_2 = makeButton(Frame3, "cmdRaporGoruntule_2", QStringLiteral("Rapor görüntüle"),
-                                     TwRect{0, 270, kRaporGoruntule2Width, kButtonHeight});
-    DataGrid3 = makeGrid(frTarih, "DataGrid3", QStringLiteral("SMS raporu"));
-    DataGrid3->view()->setModel(rsKopuk1->addGrid());
-    frOzet2 = makeFrame(frTarih, "frOzet2");
-    const int frame4Height = summaryHeight(7);
-    SetGeometryTw(frOzet2, TwRect{0, 0, kOzetWidth, 75 + frame4Height + 105 + kButtonHeight});
-    Frame4 = makeGroup(frOzet2, "Frame4", QStringLiteral("Özet"), TwRect{0, 75, kOzetWidth, frame4Height});
-    Label17 = makeLabel(Frame4, "Label17", QStringLiteral("Rapor başlangıcı:"), rowLabel(0));
-    Text12 = makeTextBox(Frame4, "Text12", QStringLiteral("00.00.0000"), rowBox(0));
-    Label18 = makeLabel(Frame4, "Label18", QStringLiteral("Rapor Bitişi:"), rowLabel(1));
-    Text13 = makeTextBox(Frame4, "Text13", QStringLiteral("00.00.0000"), rowBox(1));
-    Label8 = makeLabel(Frame4, "Label8", QStringLiteral("Gönderilen Toplam :"), rowLabel(2));
-    Text6 = makeTextBox(Frame4, "Text6", QStringLiteral("0"), rowBox(2));
-    Check5 = makeCheck(Frame4, "Check5", rowCheck(3));
-    Label9 = makeLabel(Frame4, "Label9", QStringLiteral("Bekleyen SMS :"), rowLabel(3));
-    Text7 = makeTextBox(Frame4, "Text7", QStringLiteral("0"), rowBox(3));
-    Check6 = makeCheck(Frame4, "Check6", rowCheck(4));
-    Label10 = makeLabel(Frame4, "Label10", QStringLiteral("İletilen SMS :"), rowLabel(4));
-    Text8 = makeTextBox(Frame4, "Text8", QStringLiteral("0"), rowBox(4));
-    Check7 = makeCheck(Frame4, "Check7", rowCheck(5));
-    Label12 = makeLabel(Frame4, "Label12", QStringLiteral("Zaman Aşımı :"), rowLabel(5));
-    Text9 = makeTextBox(Frame4, "Text9", QStringLiteral("0"), rowBox(5));
-    Check8 = makeCheck(Frame4, "Check8", rowCheck(6));
-    Label13 = makeLabel(Frame4, "Label13", QStringLiteral("Reddedilen SMS :"), rowLabel(6));
-    Text10 = makeTextBox(Frame4, "Text10", QStringLiteral("0"), rowBox(6));
-    const int bottom2 = 75 + frame4Height + 105;
-    cmdExceleGonder_2 = makeButton(frOzet2, "cmdExceleGonder_2", QStringLiteral("Excel'e gönder"),
-                                   TwRect{0, bottom2, kPanelButtonWidth, kButtonHeight});
-    cmdVazgec_2 = makeButton(frOzet2, "cmdVazgec_2", kVazgec,
-                             TwRect{kOzetWidth - kPanelButtonWidth, bottom2, kPanelButtonWidth, kButtonHeight});
-
-    // Tab 2: the range, the number, the report and its buttons.
-    Frame5 = makeGroup(frGSM, "Frame5", QStringLiteral("Tarih aralığı"),
-                       TwRect{kGridLeft, kRangeFrameTop, 9000, kRangeFrameHeight});
-    Label15 = makeLabel(Frame5, "Label15", QStringLiteral("Başlangıç tarihi :"), TwRect{120, 345, 1620, 255});
-    DTPicker3 = makePicker(Frame5, "DTPicker3", TwRect{1800, 300, 1560, kBoxHeight});
-    Label16 = makeLabel(Frame5, "Label16", QStringLiteral("Bitiş tarihi :"), TwRect{3600, 345, 1200, 255});
-    DTPicker4 = makePicker(Frame5, "DTPicker4", TwRect{4860, 300, 1560, kBoxHeight});
-    Frame6 = makeGroup(Frame5, "Frame6", QStringLiteral("GSM Numarası"), TwRect{0, 15, kFrame6Width, 705});
-    txtGsmNo = new QLineEdit(Frame6);
-    txtGsmNo->setObjectName(QStringLiteral("txtGsmNo"));
-    txtGsmNo->setMaxLength(10);
-    SetGeometryTw(txtGsmNo, TwRect{105, 300, 1200, kBoxHeight});
-    cmdRaporGoruntule_3 = makeButton(Frame6, "cmdRaporGoruntule_3", QStringLiteral("Rapor görüntüle"),
-                                     TwRect{1365, 270, 1590, kButtonHeight});
-    DataGrid4 = makeGrid(frGSM, "DataGrid4", QString());
-    auto *numberModel = rsKopuk1->addGrid();
-    numberModel->setHeaders({QStringLiteral("MsgID"), QStringLiteral("Tarih")});
-    DataGrid4->view()->setModel(numberModel);
-    SetGeometryTw(DataGrid4, TwRect{kGridLeft, kDataGrid4Top, 9000, 3000});
-    cmdMesajGoster = makeButton(frGSM, "cmdMesajGoster", QStringLiteral("Mesaj göster"),
-                                TwRect{0, 0, kTab2ButtonWidth, kButtonHeight});
-    cmdExceleGonder_3 = makeButton(frGSM, "cmdExceleGonder_3", QStringLiteral("Excel'e gönder"),
-                                   TwRect{0, 0, kTab2ButtonWidth, kButtonHeight});
-    cmdVazgec_3 = makeButton(frGSM, "cmdVazgec_3", kVazgec, TwRect{0, 0, kVazgec3Width, kButtonHeight});
+    buildPackageTab();
+    buildRangeTab();
+    buildNumberTab();
 
     SetGeometryTw(DataGrid1, TwRect{kGridLeft, kDataGrid1Top, 9000, 2000});
     SetGeometryTw(DataGrid2, TwRect{kGridLeft, 2640, 5000, 2000});
@@ -281,6 +138,112 @@ void frmRapor::buildControls()
 
     // A fresh window shows an empty report of the default option until it loads.
     CreateFields1();
+}
+
+// Tab 0: the list of sends, the report and its summary.
+void frmRapor::buildPackageTab()
+{
+    DataGrid1 = makeGrid(frSMS, "DataGrid1", QStringLiteral("Yapılan SMS gönderimlerinin listesi"));
+    DataGrid1->view()->setModel(rsRapor1);
+    DataGrid2 = makeGrid(frSMS, "DataGrid2", QStringLiteral("Gönderime ait SMS raporu"));
+    DataGrid2->view()->setModel(rsKopuk1->addGrid());
+    frOzet1 = NamedControl(new QFrame(frSMS), "frOzet1");
+    const int frame2Height = summaryHeight(6);
+    SetGeometryTw(frOzet1, TwRect{0, 0, kOzetWidth, 480 + frame2Height + 105 + kButtonHeight});
+    cmdMsgGoster = MakeButton(frOzet1, "cmdMsgGoster", QStringLiteral("Mesaj göster"),
+                              TwRect{0, 0, kPanelButtonWidth, kButtonHeight});
+    cmdRaporGoruntule_1 = MakeButton(frOzet1, "cmdRaporGoruntule_1", QStringLiteral("Rapor görüntüle"),
+                                     TwRect{kOzetWidth - kPanelButtonWidth, 0, kPanelButtonWidth, kButtonHeight});
+    Frame2 = MakeFrame(frOzet1, "Frame2", QStringLiteral("Özet"), TwRect{0, 480, kOzetWidth, frame2Height});
+    Label11 = MakeLabel(Frame2, "Label11", QStringLiteral("Mesaj ID :"), rowLabel(0));
+    Text11 = summaryBox(Frame2, "Text11", QStringLiteral("0"), rowBox(0));
+    Label1 = MakeLabel(Frame2, "Label1", QStringLiteral("Gönderilen Toplam :"), rowLabel(1));
+    Text1 = summaryBox(Frame2, "Text1", QStringLiteral("0"), rowBox(1));
+    Check1 = stateBox(Frame2, "Check1", rowCheck(2));
+    Label2 = MakeLabel(Frame2, "Label2", QStringLiteral("Bekleyen SMS :"), rowLabel(2));
+    Text2 = summaryBox(Frame2, "Text2", QStringLiteral("0"), rowBox(2));
+    Check2 = stateBox(Frame2, "Check2", rowCheck(3));
+    Label3 = MakeLabel(Frame2, "Label3", QStringLiteral("İletilen SMS :"), rowLabel(3));
+    Text3 = summaryBox(Frame2, "Text3", QStringLiteral("0"), rowBox(3));
+    Check3 = stateBox(Frame2, "Check3", rowCheck(4));
+    Label4 = MakeLabel(Frame2, "Label4", QStringLiteral("Zaman Aşımı :"), rowLabel(4));
+    Text4 = summaryBox(Frame2, "Text4", QStringLiteral("0"), rowBox(4));
+    Check4 = stateBox(Frame2, "Check4", rowCheck(5));
+    Label5 = MakeLabel(Frame2, "Label5", QStringLiteral("Reddedilen SMS :"), rowLabel(5));
+    Text5 = summaryBox(Frame2, "Text5", QStringLiteral("0"), rowBox(5));
+    const int bottom1 = 480 + frame2Height + 105;
+    cmdExceleGonder_1 = MakeButton(frOzet1, "cmdExceleGonder_1", QStringLiteral("Excel'e gönder"),
+                                   TwRect{0, bottom1, kPanelButtonWidth, kButtonHeight});
+    cmdVazgec_1 = MakeButton(frOzet1, "cmdVazgec_1", kVazgec,
+                             TwRect{kOzetWidth - kPanelButtonWidth, bottom1, kPanelButtonWidth, kButtonHeight});
+}
+
+// Tab 1: the range, the report and its summary.
+void frmRapor::buildRangeTab()
+{
+    Frame3 = MakeFrame(frTarih, "Frame3", QStringLiteral("Tarih aralığı"),
+                       TwRect{kGridLeft, kRangeFrameTop, 9000, kRangeFrameHeight});
+    Label6 = MakeLabel(Frame3, "Label6", QStringLiteral("Başlangıç tarihi :"), TwRect{120, 345, 1620, 255});
+    DTPicker1 = MakeDatePicker(Frame3, "DTPicker1", TwRect{1800, 300, 1560, kBoxHeight});
+    Label7 = MakeLabel(Frame3, "Label7", QStringLiteral("Bitiş tarihi :"), TwRect{3600, 345, 1200, 255});
+    DTPicker2 = MakeDatePicker(Frame3, "DTPicker2", TwRect{4860, 300, 1560, kBoxHeight});
+    cmdRaporGoruntule_2 = MakeButton(Frame3, "cmdRaporGoruntule_2", QStringLiteral("Rapor görüntüle"),
+                                     TwRect{0, 270, kRaporGoruntule2Width, kButtonHeight});
+    DataGrid3 = makeGrid(frTarih, "DataGrid3", QStringLiteral("SMS raporu"));
+    DataGrid3->view()->setModel(rsKopuk1->addGrid());
+    frOzet2 = NamedControl(new QFrame(frTarih), "frOzet2");
+    const int frame4Height = summaryHeight(7);
+    SetGeometryTw(frOzet2, TwRect{0, 0, kOzetWidth, 75 + frame4Height + 105 + kButtonHeight});
+    Frame4 = MakeFrame(frOzet2, "Frame4", QStringLiteral("Özet"), TwRect{0, 75, kOzetWidth, frame4Height});
+    Label17 = MakeLabel(Frame4, "Label17", QStringLiteral("Rapor başlangıcı:"), rowLabel(0));
+    Text12 = summaryBox(Frame4, "Text12", QStringLiteral("00.00.0000"), rowBox(0));
+    Label18 = MakeLabel(Frame4, "Label18", QStringLiteral("Rapor Bitişi:"), rowLabel(1));
+    Text13 = summaryBox(Frame4, "Text13", QStringLiteral("00.00.0000"), rowBox(1));
+    Label8 = MakeLabel(Frame4, "Label8", QStringLiteral("Gönderilen Toplam :"), rowLabel(2));
+    Text6 = summaryBox(Frame4, "Text6", QStringLiteral("0"), rowBox(2));
+    Check5 = stateBox(Frame4, "Check5", rowCheck(3));
+    Label9 = MakeLabel(Frame4, "Label9", QStringLiteral("Bekleyen SMS :"), rowLabel(3));
+    Text7 = summaryBox(Frame4, "Text7", QStringLiteral("0"), rowBox(3));
+    Check6 = stateBox(Frame4, "Check6", rowCheck(4));
+    Label10 = MakeLabel(Frame4, "Label10", QStringLiteral("İletilen SMS :"), rowLabel(4));
+    Text8 = summaryBox(Frame4, "Text8", QStringLiteral("0"), rowBox(4));
+    Check7 = stateBox(Frame4, "Check7", rowCheck(5));
+    Label12 = MakeLabel(Frame4, "Label12", QStringLiteral("Zaman Aşımı :"), rowLabel(5));
+    Text9 = summaryBox(Frame4, "Text9", QStringLiteral("0"), rowBox(5));
+    Check8 = stateBox(Frame4, "Check8", rowCheck(6));
+    Label13 = MakeLabel(Frame4, "Label13", QStringLiteral("Reddedilen SMS :"), rowLabel(6));
+    Text10 = summaryBox(Frame4, "Text10", QStringLiteral("0"), rowBox(6));
+    const int bottom2 = 75 + frame4Height + 105;
+    cmdExceleGonder_2 = MakeButton(frOzet2, "cmdExceleGonder_2", QStringLiteral("Excel'e gönder"),
+                                   TwRect{0, bottom2, kPanelButtonWidth, kButtonHeight});
+    cmdVazgec_2 = MakeButton(frOzet2, "cmdVazgec_2", kVazgec,
+                             TwRect{kOzetWidth - kPanelButtonWidth, bottom2, kPanelButtonWidth, kButtonHeight});
+}
+
+// Tab 2: the range, the number, the report and its buttons.
+void frmRapor::buildNumberTab()
+{
+    Frame5 = MakeFrame(frGSM, "Frame5", QStringLiteral("Tarih aralığı"),
+                       TwRect{kGridLeft, kRangeFrameTop, 9000, kRangeFrameHeight});
+    Label15 = MakeLabel(Frame5, "Label15", QStringLiteral("Başlangıç tarihi :"), TwRect{120, 345, 1620, 255});
+    DTPicker3 = MakeDatePicker(Frame5, "DTPicker3", TwRect{1800, 300, 1560, kBoxHeight});
+    Label16 = MakeLabel(Frame5, "Label16", QStringLiteral("Bitiş tarihi :"), TwRect{3600, 345, 1200, 255});
+    DTPicker4 = MakeDatePicker(Frame5, "DTPicker4", TwRect{4860, 300, 1560, kBoxHeight});
+    Frame6 = MakeFrame(Frame5, "Frame6", QStringLiteral("GSM Numarası"), TwRect{0, 15, kFrame6Width, 705});
+    txtGsmNo = MakeTextBox(Frame6, "txtGsmNo", TwRect{105, 300, 1200, kBoxHeight});
+    txtGsmNo->setMaxLength(10);
+    cmdRaporGoruntule_3 = MakeButton(Frame6, "cmdRaporGoruntule_3", QStringLiteral("Rapor görüntüle"),
+                                     TwRect{1365, 270, 1590, kButtonHeight});
+    DataGrid4 = makeGrid(frGSM, "DataGrid4", QString());
+    auto *numberModel = rsKopuk1->addGrid();
+    numberModel->setHeaders({QStringLiteral("MsgID"), QStringLiteral("Tarih")});
+    DataGrid4->view()->setModel(numberModel);
+    SetGeometryTw(DataGrid4, TwRect{kGridLeft, kDataGrid4Top, 9000, 3000});
+    cmdMesajGoster = MakeButton(frGSM, "cmdMesajGoster", QStringLiteral("Mesaj göster"),
+                                TwRect{0, 0, kTab2ButtonWidth, kButtonHeight});
+    cmdExceleGonder_3 = MakeButton(frGSM, "cmdExceleGonder_3", QStringLiteral("Excel'e gönder"),
+                                   TwRect{0, 0, kTab2ButtonWidth, kButtonHeight});
+    cmdVazgec_3 = MakeButton(frGSM, "cmdVazgec_3", kVazgec, TwRect{0, 0, kVazgec3Width, kButtonHeight});
 }
 
 void frmRapor::connectHandlers()

@@ -196,6 +196,9 @@ protected:
 
 private:
     void buildControls();
+    void buildPackageTab();
+    void buildRangeTab();
+    void buildNumberTab();
     void connectHandlers();
     void applyReportColumns();
     // The report grids' columns fitted to their rows (DataGrid::fitColumns).

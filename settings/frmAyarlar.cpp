@@ -39,17 +39,9 @@ constexpr int kBlockGap = 100; // between the tab control and the button frame
 
 QLineEdit *lineEdit(QWidget *parent, const char *name, const TwRect &r, bool password = false)
 {
-    auto *e = NamedControl(new QLineEdit(parent), name);
+    auto *e = MakeTextBox(parent, name, r);
     if (password) e->setEchoMode(QLineEdit::Password);
-    SetGeometryTw(e, r);
     return e;
-}
-
-QCheckBox *checkBox(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
-{
-    auto *c = NamedControl(new QCheckBox(caption, parent), name);
-    SetGeometryTw(c, r);
-    return c;
 }
 
 QTimeEdit *timePicker(QWidget *parent, const char *name, const TwRect &r)
@@ -152,8 +144,8 @@ void frmAyarlar::buildGeneralTab(QWidget *page)
     txtOrvekParola = lineEdit(frOrvekHesap, "txtOrvekParola", TwRect{1560, 750, 2460, 315}, true);
     MakeLabel(frOrvekHesap, "OrvekClientCodeLabel", QStringLiteral("Client kodu :"), TwRect{120, 1170, 1380, 255});
     txtOrvekBayiKodu = lineEdit(frOrvekHesap, "txtOrvekBayiKodu", TwRect{1560, 1140, 2460, 315});
-    chkKaydetOrvek =
-        checkBox(frOrvekHesap, "chkKaydetOrvek", QStringLiteral("Bilgilerimi kaydet"), TwRect{1560, 1560, 2460, 285});
+    chkKaydetOrvek = MakeCheckBox(frOrvekHesap, "chkKaydetOrvek", QStringLiteral("Bilgilerimi kaydet"),
+                                  TwRect{1560, 1560, 2460, 285});
 
     MakeLabel(frAyarSecenek, "AmbrelUrlLabel", QStringLiteral("Ambrel adresi:"), TwRect{4380, 990, 1380, 255});
     txtAmbrelYolu = lineEdit(frAyarSecenek, "txtAmbrelYolu", TwRect{5820, 960, 2640, 315});
@@ -175,8 +167,8 @@ void frmAyarlar::buildGeneralTab(QWidget *page)
     txtAmbrelKullanici = lineEdit(frAmbrelHesap, "txtAmbrelKullanici", TwRect{1560, 300, 2400, 315});
     MakeLabel(frAmbrelHesap, "AmbrelPasswordLabel", QStringLiteral("Parola :"), TwRect{120, 690, 1380, 255});
     txtAmbrelParola = lineEdit(frAmbrelHesap, "txtAmbrelParola", TwRect{1560, 660, 2400, 315}, true);
-    chkKaydetAmbrel =
-        checkBox(frAmbrelHesap, "chkKaydetAmbrel", QStringLiteral("Bilgilerimi kaydet"), TwRect{1560, 990, 2400, 285});
+    chkKaydetAmbrel = MakeCheckBox(frAmbrelHesap, "chkKaydetAmbrel", QStringLiteral("Bilgilerimi kaydet"),
+                                   TwRect{1560, 990, 2400, 285});
 
     Command4 = MakeButton(frAyarSecenek, "Command4", QStringLiteral("Kontör bilgisi"), TwRect{4380, 3180, 1980, 345});
     Command8 = MakeButton(frAyarSecenek, "Command8", QStringLiteral("Kontör yükle"), TwRect{6480, 3180, 1980, 345});
@@ -194,9 +186,9 @@ void frmAyarlar::buildGeneralTab(QWidget *page)
         MakeButton(frSunucuAyar, "cmdBaglantiSina", QStringLiteral("Bağlantıyı sına"), TwRect{6480, 1095, 1980, 345});
 
     Frame4 = MakeFrame(page, "Frame4", QStringLiteral("Raporlama"), TwRect{100, 5340, 8580, 630});
-    chkAdSoyad = checkBox(Frame4, "chkAdSoyad",
-                          QStringLiteral("SMS raporlarında Yetkili Ad / Soyad bilgilerini göster. (Önerilmez)"),
-                          TwRect{120, 270, 8340, 285});
+    chkAdSoyad = MakeCheckBox(Frame4, "chkAdSoyad",
+                              QStringLiteral("SMS raporlarında Yetkili Ad / Soyad bilgilerini göster. (Önerilmez)"),
+                              TwRect{120, 270, 8340, 285});
     Label31 = MakeLabel(page, "Label31",
                         QStringLiteral("NOT : Genel sekmesinde yapılan değişiklikler tüm şirket tanımlarını etkiler."),
                         TwRect{100, 6030, 8580, 255});
@@ -301,7 +293,7 @@ void frmAyarlar::buildGreetingsTab(QWidget *page)
     for (const Twin &t : twins) {
         // The text with its counter at the left, the buttons and the originator at the right.
         QGroupBox *f = *t.frame = MakeFrame(page, t.frameName, t.caption, TwRect{100, t.top, 8580, 2520});
-        *t.on = checkBox(f, t.onName, t.onCaption, TwRect{120, 270, 5400, 285});
+        *t.on = MakeCheckBox(f, t.onName, t.onCaption, TwRect{120, 270, 5400, 285});
         *t.textLabel = MakeLabel(f, t.textLabelName, QStringLiteral("Mesaj içeriği:"), TwRect{120, 600, 1800, 255});
         *t.text = MakeMessageBox(f, t.textName, TwRect{120, 870, 4500, 1260});
         *t.counter = MakeLabel(f, t.counterName, QStringLiteral("160"), TwRect{3300, 2160, 660, 255});
@@ -317,7 +309,7 @@ void frmAyarlar::buildGreetingsTab(QWidget *page)
         QFont bold = (*t.chosen)->font();
         bold.setBold(true);
         (*t.chosen)->setFont(bold);
-        *t.asTemplate = checkBox(f, t.asTemplateName, t.asTemplateCaption, TwRect{4800, 2130, 3660, 285});
+        *t.asTemplate = MakeCheckBox(f, t.asTemplateName, t.asTemplateCaption, TwRect{4800, 2130, 3660, 285});
     }
 
     Frame3 = MakeFrame(page, "Frame3", QStringLiteral("Kontrol saati"), TwRect{100, 5220, 8580, 720});
@@ -352,7 +344,7 @@ void frmAyarlar::buildInteractiveTab(QWidget *page)
     txtDk = lineEdit(Frame6, "txtDk", TwRect{3720, 1200, 600, 315});
     MakeLabel(Frame6, "PeriodTail", QStringLiteral("dakikada bir kontrol et."), TwRect{4380, 1230, 3000, 255});
     chkInteraktif =
-        checkBox(Frame6, "chkInteraktif", QStringLiteral("Servisi çalıştır."), TwRect{120, 1650, 3300, 285});
+        MakeCheckBox(Frame6, "chkInteraktif", QStringLiteral("Servisi çalıştır."), TwRect{120, 1650, 3300, 285});
 
     Frame8 = MakeFrame(page, "Frame8", QString(), TwRect{100, 3420, 8580, 660});
     Label29 =

@@ -22,6 +22,29 @@ QGroupBox *MakeFrame(QWidget *parent, const char *name, const QString &caption, 
     return g;
 }
 
+QCheckBox *MakeCheckBox(QWidget *parent, const char *name, const QString &caption, const TwRect &r)
+{
+    auto *c = NamedControl(new QCheckBox(caption, parent), name);
+    SetGeometryTw(c, r);
+    return c;
+}
+
+QLineEdit *MakeTextBox(QWidget *parent, const char *name, const TwRect &r)
+{
+    auto *e = NamedControl(new QLineEdit(parent), name);
+    SetGeometryTw(e, r);
+    return e;
+}
+
+QDateEdit *MakeDatePicker(QWidget *parent, const char *name, const TwRect &r)
+{
+    auto *d = NamedControl(new QDateEdit(parent), name);
+    d->setDisplayFormat(QStringLiteral("dd.MM.yyyy"));
+    d->setCalendarPopup(true);
+    SetGeometryTw(d, r);
+    return d;
+}
+
 QPlainTextEdit *MakeMessageBox(QWidget *parent, const char *name, const TwRect &r)
 {
     auto *t = NamedControl(new QPlainTextEdit(parent), name);

@@ -5,8 +5,11 @@
 
 #include "shell/Twips.h"
 
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QString>
@@ -21,5 +24,9 @@ T *NamedControl(T *w, const char *name)
 QLabel *MakeLabel(QWidget *parent, const char *name, const QString &caption, const TwRect &r);
 QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption, const TwRect &r);
 QGroupBox *MakeFrame(QWidget *parent, const char *name, const QString &caption, const TwRect &r);
+QCheckBox *MakeCheckBox(QWidget *parent, const char *name, const QString &caption, const TwRect &r);
+QLineEdit *MakeTextBox(QWidget *parent, const char *name, const TwRect &r);
+// A date picker showing dd.MM.yyyy, with its calendar to drop down.
+QDateEdit *MakeDatePicker(QWidget *parent, const char *name, const TwRect &r);
 // A message text box: its vertical scroll bar always shown, Tab moving to the next control.
 QPlainTextEdit *MakeMessageBox(QWidget *parent, const char *name, const TwRect &r);

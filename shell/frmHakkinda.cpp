@@ -1,6 +1,7 @@
 #include "shell/frmHakkinda.h"
 
 #include "core/AppState.h"
+#include "shell/Controls.h"
 #include "shell/Pictures.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
@@ -16,10 +17,8 @@
 namespace {
 QLabel *centredLabel(QWidget *parent, const char *name, const QString &text, const TwRect &r)
 {
-    auto *l = new QLabel(text, parent);
-    l->setObjectName(QString::fromLatin1(name));
+    auto *l = MakeLabel(parent, name, text, r);
     l->setAlignment(Qt::AlignCenter);
-    SetGeometryTw(l, r);
     return l;
 }
 } // namespace
