@@ -194,123 +194,85 @@ void frmAyarlar::buildGeneralTab(QWidget *page)
                         TwRect{100, 6030, 8580, 255});
 }
 
+namespace {
+// The controls of one greeting's frame and their names: the birthday and the anniversary
+// frames are built alike.
+struct GreetingControls {
+    QGroupBox **frame;
+    const char *frameName;
+    QString caption;
+    int top;
+    QCheckBox **on;
+    const char *onName;
+    QString onCaption;
+    QLabel **textLabel;
+    const char *textLabelName;
+    QPlainTextEdit **text;
+    const char *textName;
+    QLabel **counter;
+    const char *counterName;
+    QLabel **limit;
+    const char *limitName;
+    QPushButton **names;
+    const char *namesName;
+    QPushButton **pick;
+    const char *pickName;
+    QLabel **chooseLabel;
+    const char *chooseLabelName;
+    QComboBox **list;
+    const char *listName;
+    QLabel **chosenLabel;
+    const char *chosenLabelName;
+    QLabel **chosen;
+    const char *chosenName;
+    QCheckBox **asTemplate;
+    const char *asTemplateName;
+    QString asTemplateCaption;
+};
+
+// The text with its counter at the left, the buttons and the originator at the right.
+void BuildGreetingFrame(QWidget *page, const GreetingControls &t)
+{
+    QGroupBox *f = *t.frame = MakeFrame(page, t.frameName, t.caption, TwRect{100, t.top, 8580, 2520});
+    *t.on = MakeCheckBox(f, t.onName, t.onCaption, TwRect{120, 270, 5400, 285});
+    *t.textLabel = MakeLabel(f, t.textLabelName, QStringLiteral("Mesaj içeriği:"), TwRect{120, 600, 1800, 255});
+    *t.text = MakeMessageBox(f, t.textName, TwRect{120, 870, 4500, 1260});
+    *t.counter = MakeLabel(f, t.counterName, QStringLiteral("160"), TwRect{3300, 2160, 660, 255});
+    (*t.counter)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    *t.limit = MakeLabel(f, t.limitName, QStringLiteral("/ 160"), TwRect{3990, 2160, 630, 255});
+    *t.names = MakeButton(f, t.namesName, QStringLiteral("Ad - Soyad ekle"), TwRect{4800, 870, 1680, 345});
+    *t.pick = MakeButton(f, t.pickName, QStringLiteral("Mesaj şablonu seç"), TwRect{6540, 870, 1920, 345});
+    *t.chooseLabel = MakeLabel(f, t.chooseLabelName, QStringLiteral("Seçiniz :"), TwRect{4800, 1350, 1050, 255});
+    *t.list = NamedControl(new QComboBox(f), t.listName);
+    SetGeometryTw(*t.list, TwRect{5880, 1320, 2580, 315});
+    *t.chosenLabel = MakeLabel(f, t.chosenLabelName, QStringLiteral("Gönderen:"), TwRect{4800, 1740, 1050, 255});
+    *t.chosen = MakeLabel(f, t.chosenName, QString(), TwRect{5880, 1740, 2580, 255});
+    QFont bold = (*t.chosen)->font();
+    bold.setBold(true);
+    (*t.chosen)->setFont(bold);
+    *t.asTemplate = MakeCheckBox(f, t.asTemplateName, t.asTemplateCaption, TwRect{4800, 2130, 3660, 285});
+}
+} // namespace
+
 void frmAyarlar::buildGreetingsTab(QWidget *page)
 {
-    struct Twin {
-        QGroupBox **frame;
-        const char *frameName;
-        QString caption;
-        int top;
-        QCheckBox **on;
-        const char *onName;
-        QString onCaption;
-        QLabel **textLabel;
-        const char *textLabelName;
-        QPlainTextEdit **text;
-        const char *textName;
-        QLabel **counter;
-        const char *counterName;
-        QLabel **limit;
-        const char *limitName;
-        QPushButton **names;
-        const char *namesName;
-        QPushButton **pick;
-        const char *pickName;
-        QLabel **chooseLabel;
-        const char *chooseLabelName;
-        QComboBox **list;
-        const char *listName;
-        QLabel **chosenLabel;
-        const char *chosenLabelName;
-        QLabel **chosen;
-        const char *chosenName;
-        QCheckBox **asTemplate;
-        const char *asTemplateName;
-        QString asTemplateCaption;
+    // clang-format off
+    const GreetingControls greetings[] = {
+        {&Frame1, "Frame1", QStringLiteral("Doğum günü tebriği"), 60,
+         &chkDGun, "chkDGun", QStringLiteral("Doğum günü gelenlere otomatik mesaj gönder."),
+         &Label12, "Label12", &txtDGunMesaj, "txtDGunMesaj", &Label24, "Label24", &Label15, "Label15",
+         &Command1, "Command1", &Command6, "Command6", &Label22, "Label22", &cbDGunOrg, "cbDGunOrg",
+         &Label14, "Label14", &lblDGunOrg, "lblDGunOrg",
+         &chkDGunSablon, "chkDGunSablon", QStringLiteral("Mesajı şablon olarak kaydet")},
+        {&Frame2, "Frame2", QStringLiteral("Evlilik yıldönümü tebriği"), 2640,
+         &chkEvYil, "chkEvYil", QStringLiteral("Evlilik yıldönümü gelenlere otomatik mesaj gönder."),
+         &Label13, "Label13", &txtEvYilMesaj, "txtEvYilMesaj", &Label25, "Label25", &Label16, "Label16",
+         &Command2, "Command2", &Command7, "Command7", &Label23, "Label23", &cbEvYilOrg, "cbEvYilOrg",
+         &Label17, "Label17", &lblEvYilOrg, "lblEvYilOrg",
+         &chkEvYilSablon, "chkEvYilSablon", QStringLiteral("Mesaj şablon olarak kaydet")},
     };
-    const Twin twins[] = {
-        {&Frame1,
-         "Frame1",
-         QStringLiteral("Doğum günü tebriği"),
-         60,
-         &chkDGun,
-         "chkDGun",
-         QStringLiteral("Doğum günü gelenlere otomatik mesaj gönder."),
-         &Label12,
-         "Label12",
-         &txtDGunMesaj,
-         "txtDGunMesaj",
-         &Label24,
-         "Label24",
-         &Label15,
-         "Label15",
-         &Command1,
-         "Command1",
-         &Command6,
-         "Command6",
-         &Label22,
-         "Label22",
-         &cbDGunOrg,
-         "cbDGunOrg",
-         &Label14,
-         "Label14",
-         &lblDGunOrg,
-         "lblDGunOrg",
-         &chkDGunSablon,
-         "chkDGunSablon",
-         QStringLiteral("Mesajı şablon olarak kaydet")},
-        {&Frame2,
-         "Frame2",
-         QStringLiteral("Evlilik yıldönümü tebriği"),
-         2640,
-         &chkEvYil,
-         "chkEvYil",
-         QStringLiteral("Evlilik yıldönümü gelenlere otomatik mesaj gönder."),
-         &Label13,
-         "Label13",
-         &txtEvYilMesaj,
-         "txtEvYilMesaj",
-         &Label25,
-         "Label25",
-         &Label16,
-         "Label16",
-         &Command2,
-         "Command2",
-         &Command7,
-         "Command7",
-         &Label23,
-         "Label23",
-         &cbEvYilOrg,
-         "cbEvYilOrg",
-         &Label17,
-         "Label17",
-         &lblEvYilOrg,
-         "lblEvYilOrg",
-         &chkEvYilSablon,
-         "chkEvYilSablon",
-         QStringLiteral("Mesaj şablon olarak kaydet")},
-    };
-    for (const Twin &t : twins) {
-        // The text with its counter at the left, the buttons and the originator at the right.
-        QGroupBox *f = *t.frame = MakeFrame(page, t.frameName, t.caption, TwRect{100, t.top, 8580, 2520});
-        *t.on = MakeCheckBox(f, t.onName, t.onCaption, TwRect{120, 270, 5400, 285});
-        *t.textLabel = MakeLabel(f, t.textLabelName, QStringLiteral("Mesaj içeriği:"), TwRect{120, 600, 1800, 255});
-        *t.text = MakeMessageBox(f, t.textName, TwRect{120, 870, 4500, 1260});
-        *t.counter = MakeLabel(f, t.counterName, QStringLiteral("160"), TwRect{3300, 2160, 660, 255});
-        (*t.counter)->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        *t.limit = MakeLabel(f, t.limitName, QStringLiteral("/ 160"), TwRect{3990, 2160, 630, 255});
-        *t.names = MakeButton(f, t.namesName, QStringLiteral("Ad - Soyad ekle"), TwRect{4800, 870, 1680, 345});
-        *t.pick = MakeButton(f, t.pickName, QStringLiteral("Mesaj şablonu seç"), TwRect{6540, 870, 1920, 345});
-        *t.chooseLabel = MakeLabel(f, t.chooseLabelName, QStringLiteral("Seçiniz :"), TwRect{4800, 1350, 1050, 255});
-        *t.list = NamedControl(new QComboBox(f), t.listName);
-        SetGeometryTw(*t.list, TwRect{5880, 1320, 2580, 315});
-        *t.chosenLabel = MakeLabel(f, t.chosenLabelName, QStringLiteral("Gönderen:"), TwRect{4800, 1740, 1050, 255});
-        *t.chosen = MakeLabel(f, t.chosenName, QString(), TwRect{5880, 1740, 2580, 255});
-        QFont bold = (*t.chosen)->font();
-        bold.setBold(true);
-        (*t.chosen)->setFont(bold);
-        *t.asTemplate = MakeCheckBox(f, t.asTemplateName, t.asTemplateCaption, TwRect{4800, 2130, 3660, 285});
-    }
+    // clang-format on
+    for (const GreetingControls &t : greetings) BuildGreetingFrame(page, t);
 
     Frame3 = MakeFrame(page, "Frame3", QStringLiteral("Kontrol saati"), TwRect{100, 5220, 8580, 720});
     MakeLabel(Frame3, "CheckHoursLabel", QStringLiteral("Mesaj gönderimleri için veritabanı kontrolünü saat"),
