@@ -11,6 +11,7 @@
 #include "shell/frmBekle.h"
 #include "shell/frmBrw.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
@@ -104,15 +105,22 @@ struct ReportWindow {
     {
         QStringList out;
         const QList<QLineEdit *> boxes =
-            tab == 0 ? QList<QLineEdit *>{w->Text11, w->Text1, w->Text2, w->Text3, w->Text4, w->Text5}
-                     : QList<QLineEdit *>{w->Text12, w->Text13, w->Text6, w->Text7, w->Text8, w->Text9, w->Text10};
+            tab == 0 ? QList<QLineEdit *>{Control<QLineEdit>(w, "Text11"), Control<QLineEdit>(w, "Text1"),
+                                          Control<QLineEdit>(w, "Text2"),  Control<QLineEdit>(w, "Text3"),
+                                          Control<QLineEdit>(w, "Text4"),  Control<QLineEdit>(w, "Text5")}
+                     : QList<QLineEdit *>{Control<QLineEdit>(w, "Text12"), Control<QLineEdit>(w, "Text13"),
+                                          Control<QLineEdit>(w, "Text6"),  Control<QLineEdit>(w, "Text7"),
+                                          Control<QLineEdit>(w, "Text8"),  Control<QLineEdit>(w, "Text9"),
+                                          Control<QLineEdit>(w, "Text10")};
         for (QLineEdit *t : boxes) out << t->text();
         return out;
     }
     QList<QCheckBox *> boxes(int tab) const
     {
-        return tab == 0 ? QList<QCheckBox *>{w->Check1, w->Check2, w->Check3, w->Check4}
-                        : QList<QCheckBox *>{w->Check5, w->Check6, w->Check7, w->Check8};
+        return tab == 0 ? QList<QCheckBox *>{Control<QCheckBox>(w, "Check1"), Control<QCheckBox>(w, "Check2"),
+                                             Control<QCheckBox>(w, "Check3"), Control<QCheckBox>(w, "Check4")}
+                        : QList<QCheckBox *>{Control<QCheckBox>(w, "Check5"), Control<QCheckBox>(w, "Check6"),
+                                             Control<QCheckBox>(w, "Check7"), Control<QCheckBox>(w, "Check8")};
     }
     QString boxStates(int tab) const
     {
@@ -123,22 +131,26 @@ struct ReportWindow {
     }
     void view(int tab)
     {
-        QTest::mouseClick(tab == 0 ? w->cmdRaporGoruntule_1 : w->cmdRaporGoruntule_2, Qt::LeftButton);
+        QTest::mouseClick(tab == 0 ? Control<QPushButton>(w, "cmdRaporGoruntule_1")
+                                   : Control<QPushButton>(w, "cmdRaporGoruntule_2"),
+                          Qt::LeftButton);
     }
     QStringList promptTexts() const { return fx.prompts.texts(); }
     // A number report on tab 2 from the reply `reply`.
     void numberReport(const QString &reply, const QString &gsmNo = QStringLiteral("5321234567"))
     {
-        w->SSTab1->setCurrentIndex(2);
-        w->txtGsmNo->setText(gsmNo);
+        Control<QTabWidget>(w, "SSTab1")->setCurrentIndex(2);
+        Control<QLineEdit>(w, "txtGsmNo")->setText(gsmNo);
         gateway.queueReply("14", reply);
-        QTest::mouseClick(w->cmdRaporGoruntule_3, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(w, "cmdRaporGoruntule_3"), Qt::LeftButton);
     }
     bool tab2Idle() const
     {
-        return w->cmdRaporGoruntule_3->isEnabled() && w->cmdMesajGoster->isEnabled() &&
-               w->cmdExceleGonder_3->isEnabled() && w->cmdVazgec_3->isEnabled() && w->SSTab1->tabBar()->isEnabled() &&
-               !frmBekle::isLoaded();
+        return Control<QPushButton>(w, "cmdRaporGoruntule_3")->isEnabled() &&
+               Control<QPushButton>(w, "cmdMesajGoster")->isEnabled() &&
+               Control<QPushButton>(w, "cmdExceleGonder_3")->isEnabled() &&
+               Control<QPushButton>(w, "cmdVazgec_3")->isEnabled() &&
+               Control<QTabWidget>(w, "SSTab1")->tabBar()->isEnabled() && !frmBekle::isLoaded();
     }
 };
 
@@ -286,13 +298,14 @@ void TestFrmRapor::startsTicked()
     QCOMPARE(r.counters(1), QStringList({"00.00.0000", "00.00.0000", "0", "0", "0", "0", "0"}));
     QCOMPARE(r.boxStates(0), QStringLiteral("xdxdxdxd"));
     QCOMPARE(r.boxStates(1), QStringLiteral("xdxdxdxd"));
-    for (QDateEdit *d : {r.w->DTPicker1, r.w->DTPicker2, r.w->DTPicker3, r.w->DTPicker4})
+    for (QDateEdit *d : {Control<QDateEdit>(r.w, "DTPicker1"), Control<QDateEdit>(r.w, "DTPicker2"),
+                         Control<QDateEdit>(r.w, "DTPicker3"), Control<QDateEdit>(r.w, "DTPicker4")})
         QCOMPARE(d->date(), QDate::currentDate());
-    QCOMPARE(r.w->DTPicker1->displayFormat(), QStringLiteral("dd.MM.yyyy"));
-    QCOMPARE(r.w->txtGsmNo->maxLength(), 10);
-    QCOMPARE(r.w->SSTab1->currentIndex(), 1);
-    QVERIFY(r.w->frTarih->isVisible());
-    QVERIFY(!r.w->frSMS->isVisible());
+    QCOMPARE(Control<QDateEdit>(r.w, "DTPicker1")->displayFormat(), QStringLiteral("dd.MM.yyyy"));
+    QCOMPARE(Control<QLineEdit>(r.w, "txtGsmNo")->maxLength(), 10);
+    QCOMPARE(Control<QTabWidget>(r.w, "SSTab1")->currentIndex(), 1);
+    QVERIFY(Control<QFrame>(r.w, "frTarih")->isVisible());
+    QVERIFY(!Control<QFrame>(r.w, "frSMS")->isVisible());
     QVERIFY(gReportFilter.isEmpty());
 }
 
@@ -305,7 +318,7 @@ void TestFrmRapor::listOfSends()
     r.logSend("G1", "2024-06-10 07:00:00", "Ambrel", "-1");
     r.logSend("C1", "2024-12-02 10:00:00", "Brenvik", "02");
     r.open();
-    QTableView *v = r.w->DataGrid1->view();
+    QTableView *v = Control<DataGrid>(r.w, "DataGrid1")->view();
     QAbstractItemModel *m = v->model();
     QStringList ids;
     for (int row = 0; row < m->rowCount(); ++row) ids << m->index(row, 1).data().toString();
@@ -317,7 +330,7 @@ void TestFrmRapor::listOfSends()
     QCOMPARE(v->columnWidth(2), tw(1800));
     QCOMPARE(v->columnWidth(3), tw(3300));
     QCOMPARE(v->columnWidth(4), tw(1800));
-    QCOMPARE(r.w->DataGrid1->currentRow(), 0);
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid1")->currentRow(), 0);
 }
 
 void TestFrmRapor::listColumnsFitTheirContents_data()
@@ -346,7 +359,7 @@ void TestFrmRapor::listColumnsFitTheirContents()
     r.fx.mdi()->resize(desktopWidth, 800);
     r.open();
     QCoreApplication::processEvents();
-    QTableView *v = r.w->DataGrid1->view();
+    QTableView *v = Control<DataGrid>(r.w, "DataGrid1")->view();
     const QFontMetrics fm(v->font());
     const int margins = 1 + 2 * (v->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, v) + 1);
     const auto whole = [&](int column) {
@@ -382,39 +395,51 @@ void TestFrmRapor::layoutFollowsTheWindow()
     r.open();
     QCoreApplication::processEvents();
     frmRapor *w = r.w;
+    auto *frRapor = Control<QFrame>(w, "frRapor");
+    auto *SSTab1 = Control<QTabWidget>(w, "SSTab1");
+    auto *frSMS = Control<QFrame>(w, "frSMS");
+    auto *DataGrid1 = Control<DataGrid>(w, "DataGrid1");
+    auto *DataGrid2 = Control<DataGrid>(w, "DataGrid2");
+    auto *DataGrid3 = Control<DataGrid>(w, "DataGrid3");
+    auto *frOzet1 = Control<QFrame>(w, "frOzet1");
+    auto *Frame3 = Control<QGroupBox>(w, "Frame3");
+    auto *cmdVazgec_3 = Control<QPushButton>(w, "cmdVazgec_3");
+    auto *cmdExceleGonder_3 = Control<QPushButton>(w, "cmdExceleGonder_3");
     QCOMPARE(w->geometry(),
              QRect(tw(2800), 0, tw(r.fx.mdi()->ScaleWidth() - 2850), tw(r.fx.mdi()->ScaleHeight() - 60)));
-    QCOMPARE(w->frRapor->geometry(), QRect(tw(25), tw(25), tw(WidthTw(w) - 75), tw(HeightTw(w) - 75)));
-    QCOMPARE(w->SSTab1->geometry(), QRect(tw(LeftTw(w->frRapor) + 75), tw(TopTw(w->frRapor) + 150),
-                                          tw(WidthTw(w->frRapor) - 225), tw(HeightTw(w->frRapor) - 250)));
-    const int fw = WidthTw(w->SSTab1) - 225;
-    const int fh = HeightTw(w->SSTab1) - 450;
+    QCOMPARE(frRapor->geometry(), QRect(tw(25), tw(25), tw(WidthTw(w) - 75), tw(HeightTw(w) - 75)));
+    QCOMPARE(SSTab1->geometry(), QRect(tw(LeftTw(frRapor) + 75), tw(TopTw(frRapor) + 150), tw(WidthTw(frRapor) - 225),
+                                       tw(HeightTw(frRapor) - 250)));
+    const int fw = WidthTw(SSTab1) - 225;
+    const int fh = HeightTw(SSTab1) - 450;
     // The frames' pages hold what the layout gives them.
-    QVERIFY(WidthTw(w->frSMS) >= fw);
-    QVERIFY(HeightTw(w->frSMS) >= fh);
-    QCOMPARE(w->DataGrid1->geometry(), QRect(tw(120), tw(240), tw(fw - 250), tw(fh / 2 - 1000)));
-    const int g1 = HeightTw(w->DataGrid1);
-    QCOMPARE(w->DataGrid2->geometry(), QRect(tw(120), tw(g1 + 400), tw(fw - 3375 - 300), tw(fh - g1 - 600)));
-    QCOMPARE(w->frOzet1->pos(), QPoint(tw(WidthTw(w->DataGrid2) + 200), tw(g1 + 400)));
-    QCOMPARE(w->Frame3->width(), tw(fw - 225));
-    QCOMPARE(w->DataGrid3->geometry(),
-             QRect(tw(120), tw(HeightTw(w->Frame3) + 250), tw(fw - 3375 - 300), tw(fh - HeightTw(w->Frame3) - 450)));
-    QCOMPARE(w->frOzet2->pos(), QPoint(tw(WidthTw(w->DataGrid3) + 180), tw(HeightTw(w->Frame3) + 175)));
-    QCOMPARE(w->Frame6->x(), tw(fw - 3015 - 225));
-    QCOMPARE(w->DataGrid4->geometry(), QRect(tw(120), tw(960), tw(fw - 225), tw(fh - 1500)));
-    QCOMPARE(w->cmdVazgec_3->pos(), QPoint(tw(fw - 1410 - 100), tw(fh - 375 - 100)));
-    QCOMPARE(w->cmdExceleGonder_3->pos(), QPoint(tw(LeftTw(w->cmdVazgec_3) - 1335 - 100), w->cmdVazgec_3->y()));
-    QCOMPARE(w->cmdMesajGoster->pos(), QPoint(tw(LeftTw(w->cmdExceleGonder_3) - 1335 - 100), w->cmdVazgec_3->y()));
+    QVERIFY(WidthTw(frSMS) >= fw);
+    QVERIFY(HeightTw(frSMS) >= fh);
+    QCOMPARE(DataGrid1->geometry(), QRect(tw(120), tw(240), tw(fw - 250), tw(fh / 2 - 1000)));
+    const int g1 = HeightTw(DataGrid1);
+    QCOMPARE(DataGrid2->geometry(), QRect(tw(120), tw(g1 + 400), tw(fw - 3375 - 300), tw(fh - g1 - 600)));
+    QCOMPARE(frOzet1->pos(), QPoint(tw(WidthTw(DataGrid2) + 200), tw(g1 + 400)));
+    QCOMPARE(Frame3->width(), tw(fw - 225));
+    QCOMPARE(DataGrid3->geometry(),
+             QRect(tw(120), tw(HeightTw(Frame3) + 250), tw(fw - 3375 - 300), tw(fh - HeightTw(Frame3) - 450)));
+    QCOMPARE(Control<QFrame>(w, "frOzet2")->pos(), QPoint(tw(WidthTw(DataGrid3) + 180), tw(HeightTw(Frame3) + 175)));
+    QCOMPARE(Control<QGroupBox>(w, "Frame6")->x(), tw(fw - 3015 - 225));
+    QCOMPARE(Control<DataGrid>(w, "DataGrid4")->geometry(), QRect(tw(120), tw(960), tw(fw - 225), tw(fh - 1500)));
+    QCOMPARE(cmdVazgec_3->pos(), QPoint(tw(fw - 1410 - 100), tw(fh - 375 - 100)));
+    QCOMPARE(cmdExceleGonder_3->pos(), QPoint(tw(LeftTw(cmdVazgec_3) - 1335 - 100), cmdVazgec_3->y()));
+    QCOMPARE(Control<QPushButton>(w, "cmdMesajGoster")->pos(),
+             QPoint(tw(LeftTw(cmdExceleGonder_3) - 1335 - 100), cmdVazgec_3->y()));
     // The summary panel and the number tab's buttons stand inside their pages.
     const auto inside = [](QWidget *c) {
         return c->geometry().right() < c->parentWidget()->width() &&
                c->geometry().bottom() < c->parentWidget()->height();
     };
-    QVERIFY(inside(w->frOzet1));
-    w->SSTab1->setCurrentIndex(2);
+    QVERIFY(inside(frOzet1));
+    SSTab1->setCurrentIndex(2);
     QCoreApplication::processEvents();
-    QVERIFY2(inside(w->cmdVazgec_3),
-             qPrintable(QStringLiteral("%1 in %2").arg(w->cmdVazgec_3->geometry().bottom()).arg(w->frGSM->height())));
+    QVERIFY2(inside(cmdVazgec_3), qPrintable(QStringLiteral("%1 in %2")
+                                                 .arg(cmdVazgec_3->geometry().bottom())
+                                                 .arg(Control<QFrame>(w, "frGSM")->height())));
 }
 
 void TestFrmRapor::listThatCannotBeRead()
@@ -427,10 +452,10 @@ void TestFrmRapor::listThatCannotBeRead()
     QCOMPARE(r.fx.prompts.last().icon, PromptIcon::Critical);
     // The window opens with an empty list: the send report asks nothing, the date report works.
     QVERIFY(r.w && r.w->isVisible());
-    QCOMPARE(r.w->DataGrid1->view()->model()->rowCount(), 0);
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid1")->view()->model()->rowCount(), 0);
     r.view(0);
     QCOMPARE(r.gateway.requestCount(), 0);
-    r.w->SSTab1->setCurrentIndex(1);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(1);
     r.gateway.queueReply("17", "1 5321234567 3\n");
     r.view(1);
     QCOMPARE(r.rows(), QStringList{"5321234567|İletildi"});
@@ -453,9 +478,9 @@ void TestFrmRapor::reportColumns()
     r.open(2);
     QCOMPARE(r.w->ReportSet().fieldNames(), fields);
     const bool names = fields.size() == 4;
-    QTableView *g2 = r.w->DataGrid2->view();
-    QTableView *g3 = r.w->DataGrid3->view();
-    QTableView *g4 = r.w->DataGrid4->view();
+    QTableView *g2 = Control<DataGrid>(r.w, "DataGrid2")->view();
+    QTableView *g3 = Control<DataGrid>(r.w, "DataGrid3")->view();
+    QTableView *g4 = Control<DataGrid>(r.w, "DataGrid4")->view();
     QCOMPARE(g2->columnWidth(0), tw(1100));
     QCOMPARE(g2->columnWidth(1), tw(1050));
     QCOMPARE(g2->model()->headerData(1, Qt::Horizontal).toString(), fields.at(1));
@@ -516,14 +541,14 @@ void TestFrmRapor::packageFetch()
     r.open();
     // A first report, of the older send.
     r.gateway.queueReply("11", "5051111111 3\n");
-    r.w->DataGrid1->setCurrentRow(1);
+    Control<DataGrid>(r.w, "DataGrid1")->setCurrentRow(1);
     r.view(0);
     QCOMPARE(r.rows(), QStringList{"5051111111|İletildi"});
     QCOMPARE(r.counters(0), QStringList({"100001", "1", "0", "1", "0", "0"}));
 
-    r.w->DataGrid1->setCurrentRow(0);
-    r.w->Check2->setEnabled(true);
-    r.w->Check2->setChecked(false);
+    Control<DataGrid>(r.w, "DataGrid1")->setCurrentRow(0);
+    Control<QCheckBox>(r.w, "Check2")->setEnabled(true);
+    Control<QCheckBox>(r.w, "Check2")->setChecked(false);
     r.gateway.queueReply("11", reply);
     r.view(0);
     QCOMPARE(r.rows(), rows);
@@ -536,12 +561,12 @@ void TestFrmRapor::packageFetch()
     // Whatever the reply: the boxes ticked and usable again, the buttons back, the progress
     // window gone, the last row read current.
     QCOMPARE(r.boxStates(0), QStringLiteral("xexexexe"));
-    QVERIFY(r.w->cmdRaporGoruntule_1->isEnabled());
-    QVERIFY(r.w->cmdExceleGonder_1->isEnabled());
-    QVERIFY(r.w->cmdMsgGoster->isEnabled());
-    QVERIFY(r.w->SSTab1->tabBar()->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdRaporGoruntule_1")->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdExceleGonder_1")->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdMsgGoster")->isEnabled());
+    QVERIFY(Control<QTabWidget>(r.w, "SSTab1")->tabBar()->isEnabled());
     QVERIFY(!frmBekle::isLoaded());
-    QCOMPARE(r.w->DataGrid2->currentRow(), current);
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid2")->currentRow(), current);
     const bool kept = prompts == QStringList{kTab0NoNet} || prompts == QStringList{kWrongAccount};
     QCOMPARE(gProgressDone, qint64(kept ? 1 : rows.size()));
 }
@@ -630,17 +655,17 @@ void TestFrmRapor::dateRangeFetch()
     ReportWindow r(kind);
     r.open(1);
     // A first report, of one day.
-    r.w->DTPicker1->setDate(QDate(2024, 1, 1));
-    r.w->DTPicker2->setDate(QDate(2024, 1, 1));
+    Control<QDateEdit>(r.w, "DTPicker1")->setDate(QDate(2024, 1, 1));
+    Control<QDateEdit>(r.w, "DTPicker2")->setDate(QDate(2024, 1, 1));
     r.gateway.queueReply("17", "100000 5051111111 5\n");
     r.view(1);
     QCOMPARE(r.rows(), QStringList{"5051111111|Zaman Aşımı"});
     r.gateway.clearRequests();
 
-    r.w->DTPicker1->setDate(QDate(2024, 3, 7));
-    r.w->DTPicker2->setDate(QDate(2024, 4, 30));
-    r.w->Check8->setEnabled(true);
-    r.w->Check8->setChecked(false);
+    Control<QDateEdit>(r.w, "DTPicker1")->setDate(QDate(2024, 3, 7));
+    Control<QDateEdit>(r.w, "DTPicker2")->setDate(QDate(2024, 4, 30));
+    Control<QCheckBox>(r.w, "Check8")->setEnabled(true);
+    Control<QCheckBox>(r.w, "Check8")->setChecked(false);
     r.gateway.queueReply("17", reply);
     r.view(1);
     const QString user = kind == QLatin1String("Brenvik") ? "demo-B001" : "demo";
@@ -658,10 +683,10 @@ void TestFrmRapor::dateRangeFetch()
         QCOMPARE(r.fx.prompts.last().title, title);
     }
     QCOMPARE(r.boxStates(1), QStringLiteral("xexexexe"));
-    QVERIFY(r.w->cmdRaporGoruntule_2->isEnabled());
-    QVERIFY(r.w->cmdExceleGonder_2->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdRaporGoruntule_2")->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdExceleGonder_2")->isEnabled());
     QVERIFY(!frmBekle::isLoaded());
-    QCOMPARE(r.w->SSTab1->currentIndex(), 1);
+    QCOMPARE(Control<QTabWidget>(r.w, "SSTab1")->currentIndex(), 1);
 }
 
 void TestFrmRapor::noRequestForAnotherKind()
@@ -671,7 +696,7 @@ void TestFrmRapor::noRequestForAnotherKind()
     r.open();
     gGatewayKind = GatewayKind::None;
     r.view(0);
-    r.w->SSTab1->setCurrentIndex(1);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(1);
     r.view(1);
     QCOMPARE(r.gateway.requestCount(), 0);
     QCOMPARE(r.fx.prompts.count(), 0);
@@ -737,7 +762,7 @@ void TestFrmRapor::unreachableErp()
     QCOMPARE(r.rows(), QStringList{});
     QCOMPARE(r.counters(0), QStringList({"4711", "0", "0", "0", "0", "0"}));
     QCOMPARE(r.boxStates(0), QStringLiteral("xexexexe"));
-    QVERIFY(r.w->cmdRaporGoruntule_1->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdRaporGoruntule_1")->isEnabled());
 }
 
 void TestFrmRapor::statusFilter()
@@ -748,28 +773,28 @@ void TestFrmRapor::statusFilter()
     r.gateway.queueReply("11", statusLines(10));
     r.view(0);
     QCOMPARE(r.rows().size(), 10);
-    QCOMPARE(r.w->DataGrid2->currentRow(), 9);
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid2")->currentRow(), 9);
     // The boxes stood ticked: ticking them again changed nothing, so no filter was built.
     QCOMPARE(gReportFilter, QString());
 
-    QTest::mouseClick(r.w->Check1, Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>(r.w, "Check1"), Qt::LeftButton);
     QCOMPARE(gReportFilter, QStringLiteral("Durum = 'İletildi' OR Durum = 'Zaman Aşımı' OR Durum = 'Reddedildi'"));
     QCOMPARE(r.rows().size(), 6);
-    QCOMPARE(r.w->DataGrid2->view()->model()->rowCount(), 6);
-    QCOMPARE(r.w->DataGrid2->currentRow(), 0);
-    QCOMPARE(r.w->DataGrid2->view()->columnWidth(0), tw(1100));
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid2")->view()->model()->rowCount(), 6);
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid2")->currentRow(), 0);
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid2")->view()->columnWidth(0), tw(1100));
 
-    r.w->Check3->setChecked(false); // a tick made in code filters too
-    r.w->Check4->setChecked(false);
+    Control<QCheckBox>(r.w, "Check3")->setChecked(false); // a tick made in code filters too
+    Control<QCheckBox>(r.w, "Check4")->setChecked(false);
     QCOMPARE(gReportFilter, QStringLiteral("Durum = 'İletildi'"));
     QCOMPARE(r.rows(), QStringList({"5300000000|İletildi", "5300000005|İletildi"}));
 
     // The other tab's boxes do not speak for the shown tab's report.
-    r.w->Check5->setChecked(false);
+    Control<QCheckBox>(r.w, "Check5")->setChecked(false);
     QCOMPARE(gReportFilter, QStringLiteral("Durum = 'İletildi'"));
 
     // No box ticked: the whole report.
-    QTest::mouseClick(r.w->Check2, Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>(r.w, "Check2"), Qt::LeftButton);
     QCOMPARE(gReportFilter, QString());
     QCOMPARE(r.rows().size(), 10);
 }
@@ -781,8 +806,8 @@ void TestFrmRapor::fetchTicksTheBoxesAgain()
     r.open();
     r.gateway.queueReply("11", statusLines(5));
     r.view(0);
-    QTest::mouseClick(r.w->Check1, Qt::LeftButton);
-    QTest::mouseClick(r.w->Check2, Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>(r.w, "Check1"), Qt::LeftButton);
+    QTest::mouseClick(Control<QCheckBox>(r.w, "Check2"), Qt::LeftButton);
     QCOMPARE(r.rows().size(), 2);
     // A second fetch ticks every box first: the whole new report shows, with the counts of
     // this fetch alone.
@@ -801,11 +826,11 @@ void TestFrmRapor::tabChangeEmptiesTheReport()
     r.gateway.queueReply("11", statusLines(5));
     r.view(0);
     QCOMPARE(r.rows().size(), 5);
-    r.w->SSTab1->setCurrentIndex(1);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(1);
     QVERIFY(r.rows().isEmpty());
-    r.w->SSTab1->setCurrentIndex(0);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(0);
     QVERIFY(r.rows().isEmpty());
-    QCOMPARE(r.w->DataGrid2->view()->model()->rowCount(), 0);
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid2")->view()->model()->rowCount(), 0);
     QCOMPARE(r.counters(0), QStringList({"4711", "5", "2", "1", "1", "1"}));
 }
 
@@ -816,21 +841,23 @@ void TestFrmRapor::resizeKeepsPickedDatesAndBoxes()
     r.open(1);
     r.gateway.queueReply("17", statusLines(5, "4711 "));
     r.view(1);
-    r.w->DTPicker1->setDate(QDate(2024, 2, 29));
-    r.w->DTPicker4->setDate(QDate(2024, 3, 1));
-    QTest::mouseClick(r.w->Check6, Qt::LeftButton);
+    Control<QDateEdit>(r.w, "DTPicker1")->setDate(QDate(2024, 2, 29));
+    Control<QDateEdit>(r.w, "DTPicker4")->setDate(QDate(2024, 3, 1));
+    QTest::mouseClick(Control<QCheckBox>(r.w, "Check6"), Qt::LeftButton);
     const QStringList narrowed = r.rows();
     QCOMPARE(narrowed.size(), 4);
 
     r.fx.mdi()->resize(r.fx.mdi()->width() + 120, r.fx.mdi()->height() + 60);
     QCoreApplication::processEvents();
-    QCOMPARE(r.w->DTPicker1->date(), QDate(2024, 2, 29));
-    QCOMPARE(r.w->DTPicker4->date(), QDate(2024, 3, 1));
-    QVERIFY(!r.w->Check6->isChecked());
+    QCOMPARE(Control<QDateEdit>(r.w, "DTPicker1")->date(), QDate(2024, 2, 29));
+    QCOMPARE(Control<QDateEdit>(r.w, "DTPicker4")->date(), QDate(2024, 3, 1));
+    QVERIFY(!Control<QCheckBox>(r.w, "Check6")->isChecked());
     QCOMPARE(r.rows(), narrowed);
     // The docked geometry and the tab layout followed the new size.
     QCOMPARE(r.w->width(), tw(r.fx.mdi()->ScaleWidth() - 2850));
-    QCOMPARE(r.w->cmdRaporGoruntule_2->x(), tw(WidthTw(r.w->Frame3) - WidthTw(r.w->cmdRaporGoruntule_2) - 100));
+    QCOMPARE(Control<QPushButton>(r.w, "cmdRaporGoruntule_2")->x(),
+             tw(WidthTw(Control<QGroupBox>(r.w, "Frame3")) - WidthTw(Control<QPushButton>(r.w, "cmdRaporGoruntule_2")) -
+                100));
 }
 
 void TestFrmRapor::cancelAndClose()
@@ -838,21 +865,21 @@ void TestFrmRapor::cancelAndClose()
     ReportWindow r;
     r.logSend("4711", "2024-05-01 10:00:00");
     r.open(1);
-    QTest::mouseClick(r.w->cmdVazgec_2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdVazgec_2"), Qt::LeftButton);
     QVERIFY(gCancelRequested);
-    QCOMPARE(r.w->cmdVazgec_2->text(), QStringLiteral("Kapat"));
-    QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Vazgeç"));
+    QCOMPARE(Control<QPushButton>(r.w, "cmdVazgec_2")->text(), QStringLiteral("Kapat"));
+    QCOMPARE(Control<QPushButton>(r.w, "cmdVazgec_1")->text(), QStringLiteral("Vazgeç"));
     QCOMPARE(r.fx.prompts.count(), 0);
     // A fetch starts afresh: a cancel pressed before it does not empty it.
-    r.w->SSTab1->setCurrentIndex(0);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(0);
     r.gateway.queueReply("11", statusLines(3));
     r.view(0);
     QCOMPARE(r.rows().size(), 3);
     QVERIFY(!gCancelRequested);
 
-    r.w->SSTab1->setCurrentIndex(1);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(1);
     gCancelRequested = true;
-    QTest::mouseClick(r.w->cmdVazgec_2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdVazgec_2"), Qt::LeftButton);
     QVERIFY(!gCancelRequested);
     QVERIFY(!WorkForms::isLoaded<frmRapor>());
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList{"frmBrw"});
@@ -872,13 +899,16 @@ void TestFrmRapor::cancelDuringFetchKeepsRows()
     whenDuringFetch(
         r.w, [] { return gProgressDone > 0; },
         [&] {
-            tabsDuring = r.w->SSTab1->tabBar()->isEnabled();
-            viewDuring = r.w->cmdRaporGoruntule_1->isEnabled();
-            exportDuring = r.w->cmdExceleGonder_1->isEnabled() || r.w->cmdExceleGonder_3->isEnabled();
-            otherViewDuring = r.w->cmdRaporGoruntule_2->isEnabled() || r.w->cmdMesajGoster->isEnabled();
-            cancelDuring = r.w->cmdVazgec_1->isEnabled() && r.w->cmdVazgec_3->isEnabled();
+            tabsDuring = Control<QTabWidget>(r.w, "SSTab1")->tabBar()->isEnabled();
+            viewDuring = Control<QPushButton>(r.w, "cmdRaporGoruntule_1")->isEnabled();
+            exportDuring = Control<QPushButton>(r.w, "cmdExceleGonder_1")->isEnabled() ||
+                           Control<QPushButton>(r.w, "cmdExceleGonder_3")->isEnabled();
+            otherViewDuring = Control<QPushButton>(r.w, "cmdRaporGoruntule_2")->isEnabled() ||
+                              Control<QPushButton>(r.w, "cmdMesajGoster")->isEnabled();
+            cancelDuring = Control<QPushButton>(r.w, "cmdVazgec_1")->isEnabled() &&
+                           Control<QPushButton>(r.w, "cmdVazgec_3")->isEnabled();
             progressShown = frmBekle::isLoaded() && frmBekle::instance()->isVisible();
-            QTest::mouseClick(r.w->cmdVazgec_1, Qt::LeftButton);
+            QTest::mouseClick(Control<QPushButton>(r.w, "cmdVazgec_1"), Qt::LeftButton);
         });
     r.view(0);
     QVERIFY(!tabsDuring);
@@ -892,15 +922,17 @@ void TestFrmRapor::cancelDuringFetchKeepsRows()
     QVERIFY(kept < total);
     QCOMPARE(qint64(kept), gProgressDone);
     QCOMPARE(gProgressTotal, qint64(total));
-    QCOMPARE(r.w->Text1->text(), QString::number(total));
+    QCOMPARE(Control<QLineEdit>(r.w, "Text1")->text(), QString::number(total));
     int counted = 0;
-    for (QLineEdit *t : {r.w->Text2, r.w->Text3, r.w->Text4, r.w->Text5}) counted += t->text().toInt();
+    for (QLineEdit *t : {Control<QLineEdit>(r.w, "Text2"), Control<QLineEdit>(r.w, "Text3"),
+                         Control<QLineEdit>(r.w, "Text4"), Control<QLineEdit>(r.w, "Text5")})
+        counted += t->text().toInt();
     QCOMPARE(counted, kept);
-    QCOMPARE(r.w->DataGrid2->view()->model()->rowCount(), kept);
-    QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Kapat"));
+    QCOMPARE(Control<DataGrid>(r.w, "DataGrid2")->view()->model()->rowCount(), kept);
+    QCOMPARE(Control<QPushButton>(r.w, "cmdVazgec_1")->text(), QStringLiteral("Kapat"));
     QVERIFY(!frmBekle::isLoaded());
-    QVERIFY(r.w->SSTab1->tabBar()->isEnabled());
-    QVERIFY(r.w->cmdRaporGoruntule_1->isEnabled());
+    QVERIFY(Control<QTabWidget>(r.w, "SSTab1")->tabBar()->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdRaporGoruntule_1")->isEnabled());
     QCOMPARE(r.boxStates(0), QStringLiteral("xexexexe"));
     QCOMPARE(r.fx.prompts.count(), 0);
 }
@@ -914,7 +946,7 @@ void TestFrmRapor::navigationDuringFetch()
     whenDuringFetch(
         r.w, [] { return gProgressDone > 0; },
         [&] {
-            r.fx.ana()->TreeView1->expandAll();
+            Control<QTreeWidget>(r.fx.ana(), "TreeView1")->expandAll();
             r.fx.clickNode(QStringLiteral("RapTarih"));
         });
     QPointer<frmRapor> first = r.w;
@@ -923,9 +955,9 @@ void TestFrmRapor::navigationDuringFetch()
     frmRapor *second = WorkForms::find<frmRapor>();
     QVERIFY(second);
     QVERIFY(second != first.data());
-    QCOMPARE(second->SSTab1->currentIndex(), 1);
+    QCOMPARE(Control<QTabWidget>(second, "SSTab1")->currentIndex(), 1);
     QVERIFY(second->ReportSet().rowCount() == 0);
-    QVERIFY(second->SSTab1->tabBar()->isEnabled());
+    QVERIFY(Control<QTabWidget>(second, "SSTab1")->tabBar()->isEnabled());
     MainWindowFixture::flushDeletes();
     QVERIFY(first.isNull());
 }
@@ -934,16 +966,16 @@ void TestFrmRapor::enterAndEscape()
 {
     ReportWindow r;
     r.open();
-    QSignalSpy number(r.w->cmdRaporGoruntule_3, &QPushButton::clicked);
-    r.w->DataGrid1->view()->setFocus();
-    QTest::keyClick(r.w->DataGrid1->view(), Qt::Key_Return);
+    QSignalSpy number(Control<QPushButton>(r.w, "cmdRaporGoruntule_3"), &QPushButton::clicked);
+    Control<DataGrid>(r.w, "DataGrid1")->view()->setFocus();
+    QTest::keyClick(Control<DataGrid>(r.w, "DataGrid1")->view(), Qt::Key_Return);
     QCOMPARE(number.count(), 0);
-    r.w->SSTab1->setCurrentIndex(2);
-    r.w->txtGsmNo->setFocus();
-    QTest::keyClick(r.w->txtGsmNo, Qt::Key_Return);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(2);
+    Control<QLineEdit>(r.w, "txtGsmNo")->setFocus();
+    QTest::keyClick(Control<QLineEdit>(r.w, "txtGsmNo"), Qt::Key_Return);
     QCOMPARE(number.count(), 1);
-    QTest::keyClick(r.w->txtGsmNo, Qt::Key_Escape);
-    QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Kapat"));
+    QTest::keyClick(Control<QLineEdit>(r.w, "txtGsmNo"), Qt::Key_Escape);
+    QCOMPARE(Control<QPushButton>(r.w, "cmdVazgec_1")->text(), QStringLiteral("Kapat"));
     QVERIFY(gCancelRequested);
 }
 
@@ -1022,8 +1054,8 @@ void TestFrmRapor::numberFetchRequestBody()
     QFETCH(QString, user);
     ReportWindow r(kind);
     r.open(2);
-    r.w->DTPicker3->setDate(QDate(2024, 3, 9));
-    r.w->DTPicker4->setDate(QDate(2024, 2, 1));
+    Control<QDateEdit>(r.w, "DTPicker3")->setDate(QDate(2024, 3, 9));
+    Control<QDateEdit>(r.w, "DTPicker4")->setDate(QDate(2024, 2, 1));
     r.numberReport("08", "5ab 345678");
     QCOMPARE(r.gateway.bodies(),
              QStringList{"<MainReportRoot><UserName>" + user +
@@ -1047,7 +1079,7 @@ void TestFrmRapor::numberCheckSendsNothing()
     r.open(2);
     r.w->show();
     r.numberReport("1 x\n", number);
-    QTest::mouseClick(r.w->cmdMesajGoster, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdMesajGoster"), Qt::LeftButton);
     QCOMPARE(r.gateway.requestCount(), 0);
     QCOMPARE(r.promptTexts(), QStringList({kBadNumber, kBadNumber}));
     for (const PromptRecord &p : r.fx.prompts.records()) {
@@ -1055,7 +1087,7 @@ void TestFrmRapor::numberCheckSendsNothing()
         QCOMPARE(p.title, QStringLiteral("Uyarı"));
     }
     QVERIFY(r.tab2Idle());
-    QCOMPARE(QApplication::focusWidget(), r.w->txtGsmNo);
+    QCOMPARE(QApplication::focusWidget(), Control<QLineEdit>(r.w, "txtGsmNo"));
 }
 
 void TestFrmRapor::stageMarkOnFailure()
@@ -1077,7 +1109,7 @@ void TestFrmRapor::stageMarkOnFailure()
     QCOMPARE(gStageMark, QStringLiteral("1"));
     r.fx.prompts.clear();
     gGatewayUrl = FakeHttpServer::refusedUrl();
-    QTest::mouseClick(r.w->cmdRaporGoruntule_3, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdRaporGoruntule_3"), Qt::LeftButton);
     QCOMPARE(r.promptTexts(), QStringList{"1" + kFetchFailure});
     QCOMPARE(r.rows(), QStringList{"5|a"});
     QVERIFY(r.tab2Idle());
@@ -1160,7 +1192,9 @@ void TestFrmRapor::messageText()
         r.gateway.queueReply("15", FakeReply::closed());
     else
         r.gateway.queueReply("15", reply);
-    QTest::mouseClick(tab == 0 ? r.w->cmdMsgGoster : r.w->cmdMesajGoster, Qt::LeftButton);
+    QTest::mouseClick(tab == 0 ? Control<QPushButton>(r.w, "cmdMsgGoster")
+                               : Control<QPushButton>(r.w, "cmdMesajGoster"),
+                      Qt::LeftButton);
     QCOMPARE(r.fx.prompts.count(), 1);
     // The number tab's failure box ends with the failure's own description.
     if (tab == 2 && icon == int(PromptIcon::Critical) && text.startsWith(QStringLiteral("Tanımlanamayan")))
@@ -1173,7 +1207,7 @@ void TestFrmRapor::messageText()
     // Nothing stored, the report as it was, the buttons back.
     QCOMPARE(r.w->ReportSet().rowCount(), 1);
     QVERIFY(r.tab2Idle());
-    QVERIFY(r.w->cmdMsgGoster->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdMsgGoster")->isEnabled());
 }
 
 void TestFrmRapor::messageTextRequestBodies()
@@ -1183,19 +1217,19 @@ void TestFrmRapor::messageTextRequestBodies()
     r.open();
     r.gateway.queueReply("11", "5051111111 3\n5052222222 3\n");
     r.view(0);
-    r.w->DataGrid2->setCurrentRow(1);
+    Control<DataGrid>(r.w, "DataGrid2")->setCurrentRow(1);
     r.gateway.clearRequests();
     r.gateway.queueReply("15", "<msgbody>x</msgbody>");
-    QTest::mouseClick(r.w->cmdMsgGoster, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdMsgGoster"), Qt::LeftButton);
     QCOMPARE(r.gateway.lastBody(), QStringLiteral("<MainReportRoot><UserName>demo</UserName><PassWord>parola</PassWord>"
                                                   "<Action>15</Action><GsmNo>5052222222</GsmNo><MsgID>4711</MsgID>"
                                                   "</MainReportRoot>"));
 
     r.numberReport("31 a\n32 b\n", "5ab3456789");
-    r.w->DataGrid4->setCurrentRow(1);
+    Control<DataGrid>(r.w, "DataGrid4")->setCurrentRow(1);
     r.gateway.clearRequests();
     r.gateway.queueReply("15", "<msgbody>x</msgbody>");
-    QTest::mouseClick(r.w->cmdMesajGoster, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdMesajGoster"), Qt::LeftButton);
     QCOMPARE(r.gateway.lastBody(), QStringLiteral("<MainReportRoot><UserName>demo</UserName><PassWord>parola</PassWord>"
                                                   "<Action>15</Action><GsmNo>5ab3456789</GsmNo><MsgID>32</MsgID>"
                                                   "</MainReportRoot>"));
@@ -1228,11 +1262,11 @@ void TestFrmRapor::requestsLeaveTheWindowRunning()
     timer.start();
     if (request == QLatin1String("14")) {
         r.gateway.queueReply("14", FakeReply::delayed(400, "8 02.05.2024 11:30:00\n"));
-        QTest::mouseClick(r.w->cmdRaporGoruntule_3, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(r.w, "cmdRaporGoruntule_3"), Qt::LeftButton);
         QCOMPARE(r.rows(), QStringList{"8|02.05.2024 11:30:00"});
     } else {
         r.gateway.queueReply("15", FakeReply::delayed(400, "<msgbody>Merhaba</msgbody>"));
-        QTest::mouseClick(r.w->cmdMesajGoster, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(r.w, "cmdMesajGoster"), Qt::LeftButton);
         QCOMPARE(r.fx.prompts.count(), 1);
         QVERIFY2(r.fx.prompts.last().text.contains(QStringLiteral("Merhaba")), qPrintable(r.fx.prompts.last().text));
     }
@@ -1246,17 +1280,17 @@ void TestFrmRapor::messageTextNeedsAReport()
 {
     ReportWindow r;
     r.open(2);
-    r.w->txtGsmNo->setText("5321234567");
-    QTest::mouseClick(r.w->cmdMesajGoster, Qt::LeftButton);
-    r.w->SSTab1->setCurrentIndex(0);
-    QTest::mouseClick(r.w->cmdMsgGoster, Qt::LeftButton);
+    Control<QLineEdit>(r.w, "txtGsmNo")->setText("5321234567");
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdMesajGoster"), Qt::LeftButton);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(0);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdMsgGoster"), Qt::LeftButton);
     QCOMPARE(r.promptTexts(), QStringList({"Önce Rapor Çekmelisiniz", "Önce Rapor Çekmelisiniz"}));
     QCOMPARE(r.gateway.requestCount(), 0);
     // A report on tab 2, then a tab change: empty again.
     r.numberReport("7 a\n");
-    r.w->SSTab1->setCurrentIndex(0);
+    Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(0);
     r.fx.prompts.clear();
-    QTest::mouseClick(r.w->cmdMsgGoster, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdMsgGoster"), Qt::LeftButton);
     QCOMPARE(r.promptTexts(), QStringList{"Önce Rapor Çekmelisiniz"});
 }
 
@@ -1268,7 +1302,9 @@ const QString kNoReport = QStringLiteral("Önce Rapor Çekmelisiniz");
 
 QPushButton *exportButton(frmRapor *w, int tab)
 {
-    return tab == 0 ? w->cmdExceleGonder_1 : tab == 1 ? w->cmdExceleGonder_2 : w->cmdExceleGonder_3;
+    return tab == 0   ? Control<QPushButton>(w, "cmdExceleGonder_1")
+           : tab == 1 ? Control<QPushButton>(w, "cmdExceleGonder_2")
+                      : Control<QPushButton>(w, "cmdExceleGonder_3");
 }
 
 // A report of tab `tab` fetched through the window: five numbers in the states 3, 0, 5, 2, 1.
@@ -1364,7 +1400,7 @@ void TestFrmRapor::exportTab()
     r.fx.prompts.clear();
     QTest::mouseClick(exportButton(r.w, tab), Qt::LeftButton);
     QCOMPARE(r.promptTexts(), QStringList{kNoReport});
-    QVERIFY(r.w->SSTab1->tabBar()->isEnabled());
+    QVERIFY(Control<QTabWidget>(r.w, "SSTab1")->tabBar()->isEnabled());
     QVERIFY(exportButton(r.w, tab)->isEnabled());
     QVERIFY(!frmBekle::isLoaded());
 }
@@ -1375,7 +1411,7 @@ void TestFrmRapor::exportChecks()
     r.open();
     FileDialogStub dialog;
     for (int tab = 0; tab < 3; ++tab) {
-        r.w->SSTab1->setCurrentIndex(tab);
+        Control<QTabWidget>(r.w, "SSTab1")->setCurrentIndex(tab);
         QTest::mouseClick(exportButton(r.w, tab), Qt::LeftButton);
     }
     QCOMPARE(r.promptTexts(), QStringList({kNoReport, kNoReport, kNoReport}));
@@ -1388,7 +1424,7 @@ void TestFrmRapor::exportChecks()
         fetchFor(t, tab);
         for (QCheckBox *c : t.boxes(tab)) c->setChecked(false);
         for (QCheckBox *c : t.boxes(1 - tab)) c->setChecked(true);
-        t.w->rsKopuk1->setFilterText(QString()); // rows visible, yet no box ticked
+        Control<ReportDataControl>(t.w, "rsKopuk1")->setFilterText(QString()); // rows visible, yet no box ticked
         t.fx.prompts.clear();
         FileDialogStub d;
         QTest::mouseClick(exportButton(t.w, tab), Qt::LeftButton);
@@ -1418,12 +1454,12 @@ void TestFrmRapor::exportStopsWithoutFile()
     else
         dialog.setNextFileName(QString());
     r.fx.prompts.clear();
-    QTest::mouseClick(r.w->cmdExceleGonder_1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdExceleGonder_1"), Qt::LeftButton);
     QCOMPARE(r.promptTexts(), QStringList{kExportQuestion});
     QCOMPARE(dialog.titles.size(), answerNo ? 0 : 1);
     QCOMPARE(r.w->ReportSet().rowCount(), 5);
     QVERIFY(QDir(r.fx.folder.folder()).entryList({"*.xlsx"}).isEmpty());
-    QVERIFY(r.w->cmdExceleGonder_1->isEnabled());
+    QVERIFY(Control<QPushButton>(r.w, "cmdExceleGonder_1")->isEnabled());
 }
 
 void TestFrmRapor::exportUnwritablePath()
@@ -1433,7 +1469,7 @@ void TestFrmRapor::exportUnwritablePath()
     FileDialogStub dialog;
     dialog.setNextFileName(r.fx.folder.folder() + "/yok/klasör/rapor.xlsx");
     r.fx.prompts.clear();
-    QTest::mouseClick(r.w->cmdExceleGonder_2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdExceleGonder_2"), Qt::LeftButton);
     // The spreadsheet export's own failure box, then the report is emptied all the same.
     QCOMPARE(r.fx.prompts.count(), 2);
     QCOMPARE(r.fx.prompts.last().icon, PromptIcon::Critical);
@@ -1453,7 +1489,7 @@ void TestFrmRapor::exportTwoSheets()
     FileDialogStub dialog;
     const QString path = r.fx.folder.folder() + "/iki.xlsx";
     dialog.setNextFileName(path);
-    QTest::mouseClick(r.w->cmdExceleGonder_3, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdExceleGonder_3"), Qt::LeftButton);
     XlsxReader x;
     QVERIFY(x.open(path));
     QCOMPARE(x.sheetNames(), QStringList({"Sayfa1", "Sayfa2"}));
@@ -1467,8 +1503,9 @@ void TestFrmRapor::exportCancelDuringCopy()
     ReportWindow r;
     r.open();
     r.w->CreateFields1();
-    for (int i = 0; i < 400000; ++i) r.w->rsKopuk1->append({QString::number(5300000000LL + i), "İletildi"});
-    r.w->rsKopuk1->catchUp();
+    for (int i = 0; i < 400000; ++i)
+        Control<ReportDataControl>(r.w, "rsKopuk1")->append({QString::number(5300000000LL + i), "İletildi"});
+    Control<ReportDataControl>(r.w, "rsKopuk1")->catchUp();
     FileDialogStub dialog;
     const QString path = r.fx.folder.folder() + "/iptal.xlsx";
     dialog.setNextFileName(path);
@@ -1477,13 +1514,13 @@ void TestFrmRapor::exportCancelDuringCopy()
         r.w, [&] { return r.w->isFetching(); },
         [&] {
             pressed = !frmBekle::isLoaded();
-            QTest::mouseClick(r.w->cmdVazgec_1, Qt::LeftButton);
+            QTest::mouseClick(Control<QPushButton>(r.w, "cmdVazgec_1"), Qt::LeftButton);
         });
-    QTest::mouseClick(r.w->cmdExceleGonder_1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(r.w, "cmdExceleGonder_1"), Qt::LeftButton);
     if (!pressed) QSKIP("the copy ended before its first turn of the event loop");
     QVERIFY(!QFileInfo::exists(path));
     QCOMPARE(r.w->ReportSet().totalRowCount(), 0);
-    QCOMPARE(r.w->cmdVazgec_1->text(), QStringLiteral("Kapat"));
+    QCOMPARE(Control<QPushButton>(r.w, "cmdVazgec_1")->text(), QStringLiteral("Kapat"));
     gCancelRequested = false;
 }
 
