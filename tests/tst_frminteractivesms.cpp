@@ -10,6 +10,7 @@
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
 #include "shell/frmPop.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/XlsxReader.h"
@@ -64,7 +65,7 @@ struct Env {
 
     frmInteractiveSMS *open(const char *leaf = "GelenMesaj")
     {
-        main.ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(main.ana(), "TreeView1")->expandAll();
         main.clickNode(QString::fromLatin1(leaf));
         auto *w = WorkForms::find<frmInteractiveSMS>();
         if (w && !QTest::qWaitForWindowExposed(w)) qWarning("interactive window not exposed");
@@ -109,7 +110,7 @@ QList<qint64> gridIds(frmInteractiveSMS *w)
 
 qint64 selectedId(frmInteractiveSMS *w)
 {
-    const int row = w->DataGrid1->currentRow();
+    const int row = Control<DataGrid>(w, "DataGrid1")->currentRow();
     return row < 0 ? -1 : w->rsMsgBox().value(row, 0).toLongLong();
 }
 
@@ -136,39 +137,48 @@ QStringList menuCaptions()
 
 void pickKind(frmInteractiveSMS *w, const QString &kind)
 {
-    const int i = w->Combo1->findText(kind);
+    const int i = Control<QComboBox>(w, "Combo1")->findText(kind);
     QVERIFY(i >= 0);
-    w->Combo1->setCurrentIndex(i);
-    emit w->Combo1->activated(i);
+    Control<QComboBox>(w, "Combo1")->setCurrentIndex(i);
+    emit Control<QComboBox>(w, "Combo1")->activated(i);
 }
 
 void selectRule(frmInteractiveSMS *w, const QString &keyword)
 {
-    const auto items = w->List1->findItems(keyword, Qt::MatchExactly);
+    const auto items = Control<QListWidget>(w, "List1")->findItems(keyword, Qt::MatchExactly);
     QVERIFY(!items.isEmpty());
-    w->List1->setCurrentItem(items.first());
+    Control<QListWidget>(w, "List1")->setCurrentItem(items.first());
 }
 
 bool locked(frmInteractiveSMS *w)
 {
-    const bool listSide = w->List1->isEnabled() && w->DMSXpButton1->isEnabled() && w->DMSXpButton4->isEnabled() &&
-                          w->DMSXpButton2->isEnabled();
+    const bool listSide =
+        Control<QListWidget>(w, "List1")->isEnabled() && Control<QPushButton>(w, "DMSXpButton1")->isEnabled() &&
+        Control<QPushButton>(w, "DMSXpButton4")->isEnabled() && Control<QPushButton>(w, "DMSXpButton2")->isEnabled();
     bool fields = false;
-    for (QWidget *c : std::initializer_list<QWidget *>{w->Option2, w->Option5, w->Combo1, w->Combo2, w->Combo3,
-                                                       w->Text5, w->Check1, w->Text4, w->DMSXpButton5})
+    for (QWidget *c : std::initializer_list<QWidget *>{
+             Control<QRadioButton>(w, "Option2"), Control<QRadioButton>(w, "Option5"), Control<QComboBox>(w, "Combo1"),
+             Control<QComboBox>(w, "Combo2"), Control<QComboBox>(w, "Combo3"), Control<QPlainTextEdit>(w, "Text5"),
+             Control<QCheckBox>(w, "Check1"), Control<QPlainTextEdit>(w, "Text4"),
+             Control<QPushButton>(w, "DMSXpButton5")})
         fields = fields || c->isEnabled();
-    return listSide && !fields && w->DMSXpButton7->text() == QStringLiteral("Değiştir");
+    return listSide && !fields && Control<QPushButton>(w, "DMSXpButton7")->text() == QStringLiteral("Değiştir");
 }
 
 bool editing(frmInteractiveSMS *w)
 {
-    const bool listSide = w->List1->isEnabled() || w->DMSXpButton1->isEnabled() || w->DMSXpButton4->isEnabled() ||
-                          w->DMSXpButton2->isEnabled();
+    const bool listSide =
+        Control<QListWidget>(w, "List1")->isEnabled() || Control<QPushButton>(w, "DMSXpButton1")->isEnabled() ||
+        Control<QPushButton>(w, "DMSXpButton4")->isEnabled() || Control<QPushButton>(w, "DMSXpButton2")->isEnabled();
     bool fields = true;
-    for (QWidget *c : std::initializer_list<QWidget *>{w->Option2, w->Option5, w->Combo1, w->Combo2, w->Combo3,
-                                                       w->Text5, w->Check1, w->Text4, w->DMSXpButton5})
+    for (QWidget *c : std::initializer_list<QWidget *>{
+             Control<QRadioButton>(w, "Option2"), Control<QRadioButton>(w, "Option5"), Control<QComboBox>(w, "Combo1"),
+             Control<QComboBox>(w, "Combo2"), Control<QComboBox>(w, "Combo3"), Control<QPlainTextEdit>(w, "Text5"),
+             Control<QCheckBox>(w, "Check1"), Control<QPlainTextEdit>(w, "Text4"),
+             Control<QPushButton>(w, "DMSXpButton5")})
         fields = fields && c->isEnabled();
-    return !listSide && fields && w->DMSXpButton7->text() == QStringLiteral("Kaydet") && w->DMSXpButton7->isEnabled();
+    return !listSide && fields && Control<QPushButton>(w, "DMSXpButton7")->text() == QStringLiteral("Kaydet") &&
+           Control<QPushButton>(w, "DMSXpButton7")->isEnabled();
 }
 
 // Runs `step` on the keyword dialog once "Yeni" has shown it.
@@ -188,10 +198,10 @@ void onKeywordDialog(std::function<void(frmInteractiveSMSprm *)> step)
 void addRule(frmInteractiveSMS *w, const QString &typed)
 {
     onKeywordDialog([typed](frmInteractiveSMSprm *d) {
-        QTest::keyClicks(d->Text1, typed);
-        QTest::mouseClick(d->DMSXpButton1, Qt::LeftButton);
+        QTest::keyClicks(Control<QLineEdit>(d, "Text1"), typed);
+        QTest::mouseClick(Control<QPushButton>(d, "DMSXpButton1"), Qt::LeftButton);
     });
-    click(w->DMSXpButton1);
+    click(Control<QPushButton>(w, "DMSXpButton1"));
 }
 
 // Sends text as the operator's typing does: every character a key event carrying it.
@@ -236,10 +246,10 @@ void TestFrmInteractiveSMS::opensOnInboxWithSelectedMessage()
     env.answer(b, "ikinci cevap");
     frmInteractiveSMS *w = env.open();
     QVERIFY(w);
-    QCOMPARE(w->SSTab1->currentIndex(), 0);
+    QCOMPARE(Control<QTabWidget>(w, "SSTab1")->currentIndex(), 0);
     QCOMPARE(env.prompts().count(), 0);
     QCOMPARE(gridIds(w), QList<qint64>({b, a}));
-    QTableView *view = w->DataGrid1->view();
+    QTableView *view = Control<DataGrid>(w, "DataGrid1")->view();
     QVERIFY(view->isColumnHidden(0));
     QAbstractItemModel *m = view->model();
     QCOMPARE(m->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Tarih"));
@@ -250,21 +260,22 @@ void TestFrmInteractiveSMS::opensOnInboxWithSelectedMessage()
     QVERIFY(view->editTriggers() == QAbstractItemView::NoEditTriggers);
     // The newest message is the current one, with the first answer sent to it.
     QCOMPARE(selectedId(w), b);
-    QCOMPARE(TextBoxText(w->Text3), QStringLiteral("bilgi"));
-    QCOMPARE(TextBoxText(w->Text1), QStringLiteral("ilk cevap"));
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text3")), QStringLiteral("bilgi"));
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text1")), QStringLiteral("ilk cevap"));
     // Another row: its text, and no answer empties the answer box.
-    w->DataGrid1->setCurrentRow(1);
-    QCOMPARE(TextBoxText(w->Text3), QStringLiteral("BAKIYE 120.001"));
-    QCOMPARE(TextBoxText(w->Text1), QString());
-    QVERIFY(w->Timer1->isActive());
-    QCOMPARE(w->Timer1->interval(), 6000);
+    Control<DataGrid>(w, "DataGrid1")->setCurrentRow(1);
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text3")), QStringLiteral("BAKIYE 120.001"));
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text1")), QString());
+    QVERIFY(Control<QTimer>(w, "Timer1")->isActive());
+    QCOMPARE(Control<QTimer>(w, "Timer1")->interval(), 6000);
     // The rule editor: its list with the default rule shown, locked.
-    QCOMPARE(listTexts(w->List1), QStringList({"noprm"}));
+    QCOMPARE(listTexts(Control<QListWidget>(w, "List1")), QStringList({"noprm"}));
     QCOMPARE(w->List1Tag(), QStringLiteral("noprm"));
     QVERIFY(locked(w));
-    QCOMPARE(comboTexts(w->Combo1), QStringList({"BakiyeMesaj", "YetkiliMesaj", "ChkMesaj", "GrupMesaj"}));
-    QCOMPARE(comboTexts(w->Combo2), ErpColumnNames("BakiyeMesaj"));
-    QCOMPARE(comboTexts(w->Combo3), QStringList({"Metin", "Sayı"}));
+    QCOMPARE(comboTexts(Control<QComboBox>(w, "Combo1")),
+             QStringList({"BakiyeMesaj", "YetkiliMesaj", "ChkMesaj", "GrupMesaj"}));
+    QCOMPARE(comboTexts(Control<QComboBox>(w, "Combo2")), ErpColumnNames("BakiyeMesaj"));
+    QCOMPARE(comboTexts(Control<QComboBox>(w, "Combo3")), QStringList({"Metin", "Sayı"}));
     QCOMPARE(menuCaptions(), ErpColumnNames("BakiyeMesaj"));
 }
 
@@ -288,9 +299,9 @@ void TestFrmInteractiveSMS::refreshKeepsTheMessage()
     const qint64 c = env.message("2026-03-05 11:00:00", "3", "üçüncü");
     env.answer(b, "b'ye cevap");
     frmInteractiveSMS *w = env.open();
-    w->DataGrid1->setCurrentRow(1); // b
+    Control<DataGrid>(w, "DataGrid1")->setCurrentRow(1); // b
     QCOMPARE(selectedId(w), b);
-    QCOMPARE(TextBoxText(w->Text1), QStringLiteral("b'ye cevap"));
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text1")), QStringLiteral("b'ye cevap"));
 
     qint64 expected = b;
     QString text = QStringLiteral("ikinci"), answer = QStringLiteral("b'ye cevap");
@@ -322,8 +333,8 @@ void TestFrmInteractiveSMS::refreshKeepsTheMessage()
     QCOMPARE(gridIds(w), stored);
     QCOMPARE(selectedId(w), expected);
     // The boxes show the selected message; an empty inbox leaves them as they were.
-    QCOMPARE(TextBoxText(w->Text3), text);
-    QCOMPARE(TextBoxText(w->Text1), answer);
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text3")), text);
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text1")), answer);
     QCOMPARE(env.prompts().count(), 0);
     Q_UNUSED(a);
 }
@@ -359,11 +370,11 @@ void TestFrmInteractiveSMS::answerModeShown()
     env.db().exec("UPDATE tbl_param SET deger = ? WHERE parametre = 'IntDonusTip'", {mode});
     env.db().exec("UPDATE tbl_param SET deger = 'Mesajınız alındı, teşekkürler' WHERE parametre = 'Int1Mesaj'");
     frmInteractiveSMS *w = env.open("GeriDonus");
-    QCOMPARE(w->SSTab1->currentIndex(), 1);
-    QCOMPARE(w->Option1->isChecked(), checked == "Option1");
-    QCOMPARE(w->Option3->isChecked(), checked == "Option3");
-    QCOMPARE(w->Option4->isChecked(), checked == "Option4");
-    QCOMPARE(TextBoxText(w->Text2), text);
+    QCOMPARE(Control<QTabWidget>(w, "SSTab1")->currentIndex(), 1);
+    QCOMPARE(Control<QRadioButton>(w, "Option1")->isChecked(), checked == "Option1");
+    QCOMPARE(Control<QRadioButton>(w, "Option3")->isChecked(), checked == "Option3");
+    QCOMPARE(Control<QRadioButton>(w, "Option4")->isChecked(), checked == "Option4");
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text2")), text);
 }
 
 void TestFrmInteractiveSMS::answerModeSaved_data()
@@ -388,13 +399,14 @@ void TestFrmInteractiveSMS::answerModeSaved()
     env.db().exec("UPDATE tbl_param SET deger = '7' WHERE parametre = 'IntDonusTip'");
     frmInteractiveSMS *w = env.open("GeriDonus");
     if (!option.isEmpty()) w->findChild<QRadioButton *>(option)->click();
-    SetTextBoxText(w->Text2, QStringLiteral("Sayın müşterimiz, 'talebiniz' alındı\r\nİyi günler"));
-    QCOMPARE(w->DMSXpButton3->text(), QStringLiteral("Vazgeç"));
-    click(w->DMSXpButton2);
+    SetTextBoxText(Control<QPlainTextEdit>(w, "Text2"),
+                   QStringLiteral("Sayın müşterimiz, 'talebiniz' alındı\r\nİyi günler"));
+    QCOMPARE(Control<QPushButton>(w, "DMSXpButton3")->text(), QStringLiteral("Vazgeç"));
+    click(Control<QPushButton>(w, "DMSXpButton2"));
     QCOMPARE(env.prompts().texts(), QStringList({kSaved}));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Information);
     QCOMPARE(env.prompts().last().title, QStringLiteral("Uyarı"));
-    QCOMPARE(w->DMSXpButton3->text(), QStringLiteral("Kapat"));
+    QCOMPARE(Control<QPushButton>(w, "DMSXpButton3")->text(), QStringLiteral("Kapat"));
     QCOMPARE(env.db().scalar("SELECT deger FROM tbl_param WHERE parametre = 'IntDonusTip'").toString(), mode);
     QCOMPARE(env.db().scalar("SELECT deger FROM tbl_param WHERE parametre = 'Int1Mesaj'").toString(),
              QStringLiteral("Sayın müşterimiz, 'talebiniz' alındı\r\nİyi günler"));
@@ -406,15 +418,15 @@ void TestFrmInteractiveSMS::failingSaveShowsAndKeepsCaption()
     frmInteractiveSMS *w = env.open("GeriDonus");
     env.db().exec("CREATE TRIGGER fail_write BEFORE UPDATE ON tbl_param WHEN NEW.parametre = 'Int1Mesaj' "
                   "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-    w->Option1->click();
-    SetTextBoxText(w->Text2, QStringLiteral("tek cevap"));
-    click(w->DMSXpButton2);
+    Control<QRadioButton>(w, "Option1")->click();
+    SetTextBoxText(Control<QPlainTextEdit>(w, "Text2"), QStringLiteral("tek cevap"));
+    click(Control<QPushButton>(w, "DMSXpButton2"));
     QCOMPARE(env.prompts().count(), 1);
     QVERIFY(env.prompts().last().text.startsWith(QStringLiteral("Tanımlanamayan bir hata oluştu.\r\n")));
     QVERIFY(env.prompts().last().text.contains(QStringLiteral("disk full")));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Critical);
     QCOMPARE(env.prompts().last().title, QStringLiteral("Uyarı"));
-    QCOMPARE(w->DMSXpButton3->text(), QStringLiteral("Vazgeç"));
+    QCOMPARE(Control<QPushButton>(w, "DMSXpButton3")->text(), QStringLiteral("Vazgeç"));
     // Neither value was written.
     QCOMPARE(env.db().scalar("SELECT deger FROM tbl_param WHERE parametre = 'IntDonusTip'").toString(),
              QStringLiteral("0"));
@@ -424,8 +436,9 @@ void TestFrmInteractiveSMS::answerBoxesTakeNoEnterAndAtMost160()
 {
     Env env;
     frmInteractiveSMS *w = env.open("GeriDonus");
-    click(w->DMSXpButton7); // editing: the rule's boxes take input
-    for (QPlainTextEdit *box : {w->Text2, w->Text5, w->Text4}) {
+    click(Control<QPushButton>(w, "DMSXpButton7")); // editing: the rule's boxes take input
+    for (QPlainTextEdit *box : {Control<QPlainTextEdit>(w, "Text2"), Control<QPlainTextEdit>(w, "Text5"),
+                                Control<QPlainTextEdit>(w, "Text4")}) {
         box->setFocus();
         QTest::keyClicks(box, QStringLiteral("ab"));
         QTest::keyClick(box, Qt::Key_Return);
@@ -449,7 +462,7 @@ void TestFrmInteractiveSMS::exportGatesAndFile()
     QTemporaryDir out;
     const QString file = out.filePath("gelen.xlsx");
     // Empty inbox.
-    click(w->DMSXpButton6);
+    click(Control<QPushButton>(w, "DMSXpButton6"));
     QCOMPARE(env.prompts().texts(), QStringList({"İnteraktif SMS hesabınıza gelen bir mesaj yok."}));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Information);
     env.prompts().clear();
@@ -459,13 +472,13 @@ void TestFrmInteractiveSMS::exportGatesAndFile()
     w->Timer1_Timer();
     // Refused at the question, then at the file dialog: nothing is written.
     env.prompts().setNextAnswer(PromptAnswer::No);
-    click(w->DMSXpButton6);
+    click(Control<QPushButton>(w, "DMSXpButton6"));
     QCOMPARE(env.prompts().last().text,
              QStringLiteral("Mesaj raporlarını Excel'e kopyalamak istediğinizden emin misiniz?"));
     QCOMPARE(env.prompts().last().buttons, PromptButtons::YesNo);
     QCOMPARE(env.prompts().last().title, QStringLiteral("Uyarı"));
     env.files.setNextFileName(QString());
-    click(w->DMSXpButton6);
+    click(Control<QPushButton>(w, "DMSXpButton6"));
     QVERIFY(!QFile::exists(file));
 
     env.prompts().clear();
@@ -475,13 +488,16 @@ void TestFrmInteractiveSMS::exportGatesAndFile()
     QTimer during;
     during.setInterval(0);
     connect(&during, &QTimer::timeout, [&] {
-        if (startsEnabled.isEmpty()) startsEnabled << w->DMSXpButton6->isEnabled() << w->DMSXpButton8->isEnabled();
+        if (startsEnabled.isEmpty())
+            startsEnabled << Control<QPushButton>(w, "DMSXpButton6")->isEnabled()
+                          << Control<QPushButton>(w, "DMSXpButton8")->isEnabled();
     });
     during.start();
-    click(w->DMSXpButton6);
+    click(Control<QPushButton>(w, "DMSXpButton6"));
     during.stop();
     QCOMPARE(startsEnabled, QList<bool>({false, false}));
-    QVERIFY(w->DMSXpButton6->isEnabled() && w->DMSXpButton8->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "DMSXpButton6")->isEnabled() &&
+            Control<QPushButton>(w, "DMSXpButton8")->isEnabled());
     QCOMPARE(env.prompts().count(), 2); // the question and the completion box
     QCOMPARE(w->ExportColumns(), QStringList({"id", "tarih", "gsmno", "msg"}));
     XlsxReader reader;
@@ -539,25 +555,25 @@ void TestFrmInteractiveSMS::newRule()
         QCOMPARE(env.prompts().count(), 0);
         QCOMPARE(cells(env.ruleRow(keyword)),
                  QStringList({keyword, "0", "BakiyeMesaj", "", "Metin", "NULL", "0", "NULL", "01"}));
-        QCOMPARE(listTexts(w->List1), QStringList({"noprm", "MERKEZ", keyword}));
+        QCOMPARE(listTexts(Control<QListWidget>(w, "List1")), QStringList({"noprm", "MERKEZ", keyword}));
     }
-    QCOMPARE(w->List1->currentItem()->text(), shown);
+    QCOMPARE(Control<QListWidget>(w, "List1")->currentItem()->text(), shown);
     QCOMPARE(w->List1Tag(), shown);
     QVERIFY(locked(w));
     if (inserted) {
-        QVERIFY(w->Option2->isChecked());
-        QCOMPARE(w->Combo1->currentText(), QStringLiteral("BakiyeMesaj"));
-        QCOMPARE(comboTexts(w->Combo2), ErpColumnNames("BakiyeMesaj"));
-        QCOMPARE(w->Combo2->currentText(), QStringLiteral("HesapKodu"));
-        QCOMPARE(w->Combo3->currentText(), QStringLiteral("Metin"));
-        QCOMPARE(TextBoxText(w->Text5), QString());
-        QCOMPARE(TextBoxText(w->Text4), QString());
-        QVERIFY(!w->Check1->isChecked());
+        QVERIFY(Control<QRadioButton>(w, "Option2")->isChecked());
+        QCOMPARE(Control<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("BakiyeMesaj"));
+        QCOMPARE(comboTexts(Control<QComboBox>(w, "Combo2")), ErpColumnNames("BakiyeMesaj"));
+        QCOMPARE(Control<QComboBox>(w, "Combo2")->currentText(), QStringLiteral("HesapKodu"));
+        QCOMPARE(Control<QComboBox>(w, "Combo3")->currentText(), QStringLiteral("Metin"));
+        QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text5")), QString());
+        QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text4")), QString());
+        QVERIFY(!Control<QCheckBox>(w, "Check1")->isChecked());
     } else {
-        QVERIFY(w->Option5->isChecked());
-        QCOMPARE(w->Combo1->currentText(), QStringLiteral("ChkMesaj"));
-        QCOMPARE(w->Combo2->currentText(), QStringLiteral("Kod1"));
-        QCOMPARE(TextBoxText(w->Text5), QStringLiteral("Sayın [##Unvan1##]"));
+        QVERIFY(Control<QRadioButton>(w, "Option5")->isChecked());
+        QCOMPARE(Control<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("ChkMesaj"));
+        QCOMPARE(Control<QComboBox>(w, "Combo2")->currentText(), QStringLiteral("Kod1"));
+        QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text5")), QStringLiteral("Sayın [##Unvan1##]"));
     }
 }
 
@@ -570,40 +586,41 @@ void TestFrmInteractiveSMS::keywordDialogKeysAndPaste()
     // Keys: blanks, punctuation and Turkish letters are dropped, the 21st character too;
     // Enter does nothing; a paste with a blank is refused; empty "Tamam" keeps the dialog.
     onKeywordDialog([&](frmInteractiveSMSprm *d) {
+        auto *Text1 = Control<QLineEdit>(d, "Text1");
         QCOMPARE(d->windowTitle(), QStringLiteral("Parametre Girişi"));
-        QCOMPARE(d->Label1->text(), QStringLiteral("Parametre Ekle"));
-        QCOMPARE(d->Label3->text(), QStringLiteral("Alan Seçiniz :"));
-        QVERIFY(d->Text1->text().isEmpty());
-        QTest::mouseClick(d->DMSXpButton1, Qt::LeftButton);
+        QCOMPARE(Control<QLabel>(d, "Label1")->text(), QStringLiteral("Parametre Ekle"));
+        QCOMPARE(Control<QLabel>(d, "Label3")->text(), QStringLiteral("Alan Seçiniz :"));
+        QVERIFY(Text1->text().isEmpty());
+        QTest::mouseClick(Control<QPushButton>(d, "DMSXpButton1"), Qt::LeftButton);
         QCOMPARE(env.prompts().texts(), QStringList({"Parametre alanı boş geçilemez"}));
         QCOMPARE(env.prompts().last().icon, PromptIcon::Information);
         QVERIFY(d->isVisible());
-        typeText(d->Text1, QStringLiteral("ab c-ğ.ş'1"));
-        QCOMPARE(d->Text1->text(), QStringLiteral("abc1"));
-        QTest::keyClick(d->Text1, Qt::Key_Return);
+        typeText(Text1, QStringLiteral("ab c-ğ.ş'1"));
+        QCOMPARE(Text1->text(), QStringLiteral("abc1"));
+        QTest::keyClick(Text1, Qt::Key_Return);
         QVERIFY(d->isVisible());
         QApplication::clipboard()->setText(QStringLiteral("x y"));
-        d->Text1->paste();
-        QCOMPARE(d->Text1->text(), QStringLiteral("abc1"));
+        Text1->paste();
+        QCOMPARE(Text1->text(), QStringLiteral("abc1"));
         QApplication::clipboard()->setText(QStringLiteral("DEF"));
-        d->Text1->paste();
-        QCOMPARE(d->Text1->text(), QStringLiteral("abc1DEF"));
-        QTest::keyClicks(d->Text1, QString(30, QLatin1Char('z')));
-        QCOMPARE(d->Text1->text().size(), 20);
+        Text1->paste();
+        QCOMPARE(Text1->text(), QStringLiteral("abc1DEF"));
+        QTest::keyClicks(Text1, QString(30, QLatin1Char('z')));
+        QCOMPARE(Text1->text().size(), 20);
         // Escape is "Vazgeç": nothing is handed over.
-        QTest::keyClick(d->Text1, Qt::Key_Escape);
+        QTest::keyClick(Text1, Qt::Key_Escape);
         checked = true;
     });
-    click(w->DMSXpButton1);
+    click(Control<QPushButton>(w, "DMSXpButton1"));
     QVERIFY(checked);
     QVERIFY(w->NewKeyword.isEmpty());
     QCOMPARE(env.rules(), before);
     // "Vazgeç" after typing hands over nothing either.
     onKeywordDialog([](frmInteractiveSMSprm *d) {
-        QTest::keyClicks(d->Text1, QStringLiteral("abc"));
-        QTest::mouseClick(d->DMSXpButton2, Qt::LeftButton);
+        QTest::keyClicks(Control<QLineEdit>(d, "Text1"), QStringLiteral("abc"));
+        QTest::mouseClick(Control<QPushButton>(d, "DMSXpButton2"), Qt::LeftButton);
     });
-    click(w->DMSXpButton1);
+    click(Control<QPushButton>(w, "DMSXpButton1"));
     QVERIFY(w->NewKeyword.isEmpty());
     QCOMPARE(env.rules(), before);
     QCOMPARE(env.prompts().count(), 1);
@@ -614,37 +631,39 @@ void TestFrmInteractiveSMS::editAndSave()
     Env env;
     env.rule("'ABC1','0','BakiyeMesaj','','Metin',NULL,'0',NULL,'01'");
     frmInteractiveSMS *w = env.open("GeriDonus");
+    auto *Text5 = Control<QPlainTextEdit>(w, "Text5");
+    auto *Combo2 = Control<QComboBox>(w, "Combo2");
     selectRule(w, "ABC1");
     QVERIFY(locked(w));
-    click(w->DMSXpButton7);
+    click(Control<QPushButton>(w, "DMSXpButton7"));
     QVERIFY(editing(w));
-    QCOMPARE(QApplication::focusWidget(), w->Text5);
-    SetTextBoxText(w->Text5, QStringLiteral("silinecek"));
+    QCOMPARE(QApplication::focusWidget(), Text5);
+    SetTextBoxText(Text5, QStringLiteral("silinecek"));
     // Another kind: its columns in the list and in the field menu, the first chosen, the
     // answer emptied.
     pickKind(w, "GrupMesaj");
-    QCOMPARE(comboTexts(w->Combo2), ErpColumnNames("GrupMesaj"));
+    QCOMPARE(comboTexts(Combo2), ErpColumnNames("GrupMesaj"));
     QCOMPARE(menuCaptions(), ErpColumnNames("GrupMesaj"));
-    QCOMPARE(w->Combo2->currentText(), QStringLiteral("HesapKodu"));
-    QCOMPARE(TextBoxText(w->Text5), QString());
-    w->Option5->click();
-    w->Combo2->setCurrentIndex(w->Combo2->findText("GrupKod"));
-    w->Combo3->setCurrentIndex(w->Combo3->findText("Sayı"));
+    QCOMPARE(Combo2->currentText(), QStringLiteral("HesapKodu"));
+    QCOMPARE(TextBoxText(Text5), QString());
+    Control<QRadioButton>(w, "Option5")->click();
+    Combo2->setCurrentIndex(Combo2->findText("GrupKod"));
+    Control<QComboBox>(w, "Combo3")->setCurrentIndex(Control<QComboBox>(w, "Combo3")->findText("Sayı"));
     // "Alan ekle" puts a placeholder at the caret.
-    SetTextBoxText(w->Text5, QStringLiteral("Grubunuz: 'x' "));
-    w->Text5->moveCursor(QTextCursor::End);
-    click(w->DMSXpButton5);
+    SetTextBoxText(Text5, QStringLiteral("Grubunuz: 'x' "));
+    Text5->moveCursor(QTextCursor::End);
+    click(Control<QPushButton>(w, "DMSXpButton5"));
     frmPop::instance()->AltmnuAry_Click(ErpColumnNames("GrupMesaj").indexOf("GrupKodAck"));
-    frmPop::instance()->mnuGizli->hide();
-    QCOMPARE(TextBoxText(w->Text5), QStringLiteral("Grubunuz: 'x' [##GrupKodAck##]"));
-    w->Check1->setChecked(true);
-    SetTextBoxText(w->Text4, QString());
-    click(w->DMSXpButton7);
+    Control<QMenu>(frmPop::instance(), "mnuGizli")->hide();
+    QCOMPARE(TextBoxText(Text5), QStringLiteral("Grubunuz: 'x' [##GrupKodAck##]"));
+    Control<QCheckBox>(w, "Check1")->setChecked(true);
+    SetTextBoxText(Control<QPlainTextEdit>(w, "Text4"), QString());
+    click(Control<QPushButton>(w, "DMSXpButton7"));
     QVERIFY(locked(w));
     QCOMPARE(env.ruleRow("ABC1"),
              Row({"ABC1", "1", "GrupMesaj", "GrupKod", "Sayı", "Grubunuz: 'x' [##GrupKodAck##]", "1", "", "01"}));
     // The editor keeps the values as entered.
-    QCOMPARE(w->Combo1->currentText(), QStringLiteral("GrupMesaj"));
+    QCOMPARE(Control<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("GrupMesaj"));
     QCOMPARE(env.prompts().count(), 0);
 }
 
@@ -654,19 +673,19 @@ void TestFrmInteractiveSMS::savingSharedAndOwnRules()
     env.rule("'ORTAK','0','BakiyeMesaj','','Metin',NULL,'0',NULL,'-1'");
     env.rule("'SUBE','0','BakiyeMesaj','','Metin',NULL,'0',NULL,'02'");
     frmInteractiveSMS *w = env.open("GeriDonus");
-    QCOMPARE(listTexts(w->List1), QStringList({"noprm", "ORTAK"}));
+    QCOMPARE(listTexts(Control<QListWidget>(w, "List1")), QStringList({"noprm", "ORTAK"}));
     // 'noprm' is saved as the shared row.
-    click(w->DMSXpButton7);
-    SetTextBoxText(w->Text4, QStringLiteral("Kaydınız bulunamadı"));
-    w->Check1->setChecked(true);
-    click(w->DMSXpButton7);
+    click(Control<QPushButton>(w, "DMSXpButton7"));
+    SetTextBoxText(Control<QPlainTextEdit>(w, "Text4"), QStringLiteral("Kaydınız bulunamadı"));
+    Control<QCheckBox>(w, "Check1")->setChecked(true);
+    click(Control<QPushButton>(w, "DMSXpButton7"));
     QCOMPARE(env.ruleRow("noprm"),
              Row({"noprm", "0", "BakiyeMesaj", "HesapKodu", "Metin", "", "1", "Kaydınız bulunamadı", "-1"}));
     // A shared rule other than 'noprm' is listed but not the company's to save.
     selectRule(w, "ORTAK");
-    click(w->DMSXpButton7);
-    SetTextBoxText(w->Text5, QStringLiteral("değişmez"));
-    click(w->DMSXpButton7);
+    click(Control<QPushButton>(w, "DMSXpButton7"));
+    SetTextBoxText(Control<QPlainTextEdit>(w, "Text5"), QStringLiteral("değişmez"));
+    click(Control<QPushButton>(w, "DMSXpButton7"));
     QVERIFY(env.ruleRow("ORTAK")[5].isNull());
     QCOMPARE(cells(env.ruleRow("SUBE")),
              QStringList({"SUBE", "0", "BakiyeMesaj", "", "Metin", "NULL", "0", "NULL", "02"}));
@@ -681,31 +700,31 @@ void TestFrmInteractiveSMS::editorStartsFromNewRuleValues()
     env.rule("'UC','0','BakiyeMesaj','','Metin',NULL,'0',NULL,'01'");
     frmInteractiveSMS *w = env.open("GeriDonus");
     selectRule(w, "BIR");
-    QVERIFY(w->Option5->isChecked());
-    QVERIFY(w->Check1->isChecked());
-    QCOMPARE(TextBoxText(w->Text4), QStringLiteral("bulunamadı"));
-    QCOMPARE(w->Combo3->currentText(), QStringLiteral("Sayı"));
+    QVERIFY(Control<QRadioButton>(w, "Option5")->isChecked());
+    QVERIFY(Control<QCheckBox>(w, "Check1")->isChecked());
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text4")), QStringLiteral("bulunamadı"));
+    QCOMPARE(Control<QComboBox>(w, "Combo3")->currentText(), QStringLiteral("Sayı"));
     // A rule of Null columns after it: nothing of the first rule stays.
     selectRule(w, "IKI");
     QCOMPARE(w->List1Tag(), QStringLiteral("IKI"));
-    QVERIFY(w->Option5->isChecked()); // a type other than "0"
-    QCOMPARE(w->Combo1->currentText(), QStringLiteral("BakiyeMesaj"));
-    QCOMPARE(comboTexts(w->Combo2), ErpColumnNames("BakiyeMesaj"));
-    QCOMPARE(w->Combo3->currentText(), QStringLiteral("Metin"));
-    QVERIFY(!w->Check1->isChecked());
-    QCOMPARE(TextBoxText(w->Text5), QString());
-    QCOMPARE(TextBoxText(w->Text4), QString());
+    QVERIFY(Control<QRadioButton>(w, "Option5")->isChecked()); // a type other than "0"
+    QCOMPARE(Control<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("BakiyeMesaj"));
+    QCOMPARE(comboTexts(Control<QComboBox>(w, "Combo2")), ErpColumnNames("BakiyeMesaj"));
+    QCOMPARE(Control<QComboBox>(w, "Combo3")->currentText(), QStringLiteral("Metin"));
+    QVERIFY(!Control<QCheckBox>(w, "Check1")->isChecked());
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text5")), QString());
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text4")), QString());
     // A rule deleted by the other program meanwhile: no keyword to save under.
     selectRule(w, "BIR");
     env.db().exec("DELETE FROM tbl_int_parametre WHERE parametre = 'UC'");
     selectRule(w, "UC");
     QVERIFY(w->List1Tag().isEmpty());
-    QVERIFY(!w->Check1->isChecked());
-    QCOMPARE(TextBoxText(w->Text4), QString());
+    QVERIFY(!Control<QCheckBox>(w, "Check1")->isChecked());
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text4")), QString());
     const QList<Row> before = env.rules();
-    click(w->DMSXpButton7);
-    SetTextBoxText(w->Text5, QStringLiteral("yazılmaz"));
-    click(w->DMSXpButton7);
+    click(Control<QPushButton>(w, "DMSXpButton7"));
+    SetTextBoxText(Control<QPlainTextEdit>(w, "Text5"), QStringLiteral("yazılmaz"));
+    click(Control<QPushButton>(w, "DMSXpButton7"));
     QVERIFY(locked(w));
     QCOMPARE(env.rules(), before);
 }
@@ -719,14 +738,14 @@ void TestFrmInteractiveSMS::failedSaveReloadsRule()
     selectRule(w, "ABC1");
     env.db().exec("CREATE TRIGGER fail_write BEFORE UPDATE ON tbl_int_parametre "
                   "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
-    click(w->DMSXpButton7);
-    SetTextBoxText(w->Text5, QStringLiteral("yeni"));
-    click(w->DMSXpButton7);
+    click(Control<QPushButton>(w, "DMSXpButton7"));
+    SetTextBoxText(Control<QPlainTextEdit>(w, "Text5"), QStringLiteral("yeni"));
+    click(Control<QPushButton>(w, "DMSXpButton7"));
     QCOMPARE(env.prompts().texts(), QStringList({kRuleError}));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Critical);
     QCOMPARE(env.prompts().last().title, QStringLiteral("Uyarı"));
     QVERIFY(locked(w));
-    QCOMPARE(TextBoxText(w->Text5), QStringLiteral("eski"));
+    QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text5")), QStringLiteral("eski"));
     QCOMPARE(env.ruleRow("ABC1")[5].toString(), QStringLiteral("eski"));
 }
 
@@ -740,14 +759,14 @@ void TestFrmInteractiveSMS::deleteRule()
     // No: nothing.
     selectRule(w, "ABC1");
     env.prompts().setNextAnswer(PromptAnswer::No);
-    click(w->DMSXpButton4);
+    click(Control<QPushButton>(w, "DMSXpButton4"));
     QCOMPARE(env.prompts().texts(), QStringList({question}));
     QCOMPARE(env.prompts().last().buttons, PromptButtons::YesNo);
     QCOMPARE(env.rules().size(), 3);
     // The default rule: refused after the question.
     env.prompts().clear();
     selectRule(w, "noprm");
-    click(w->DMSXpButton4);
+    click(Control<QPushButton>(w, "DMSXpButton4"));
     QCOMPARE(
         env.prompts().texts(),
         QStringList({question, "noprm parametresi sistem tarafından kullanılan ilk parametredir. Silinmesi yasaktır"}));
@@ -756,10 +775,10 @@ void TestFrmInteractiveSMS::deleteRule()
     env.prompts().clear();
     for (const QString &k : {QStringLiteral("ABC1"), QStringLiteral("ORTAK")}) {
         selectRule(w, k);
-        click(w->DMSXpButton4);
+        click(Control<QPushButton>(w, "DMSXpButton4"));
         QVERIFY(env.ruleRow(k).isEmpty());
-        QVERIFY(!listTexts(w->List1).contains(k));
-        QCOMPARE(w->List1->currentRow(), 0);
+        QVERIFY(!listTexts(Control<QListWidget>(w, "List1")).contains(k));
+        QCOMPARE(Control<QListWidget>(w, "List1")->currentRow(), 0);
         QCOMPARE(w->List1Tag(), QStringLiteral("noprm"));
     }
     QCOMPARE(env.prompts().count(), 2);
@@ -770,11 +789,11 @@ void TestFrmInteractiveSMS::deleteRule()
                   "BEGIN SELECT RAISE(ABORT, 'disk full'); END");
     env.prompts().clear();
     selectRule(w, "SIL");
-    click(w->DMSXpButton4);
+    click(Control<QPushButton>(w, "DMSXpButton4"));
     QCOMPARE(env.prompts().texts(), QStringList({question, kRuleError}));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Critical);
-    QCOMPARE(listTexts(w->List1), QStringList({"noprm", "SIL"}));
-    QCOMPARE(w->List1->currentItem()->text(), QStringLiteral("SIL"));
+    QCOMPARE(listTexts(Control<QListWidget>(w, "List1")), QStringList({"noprm", "SIL"}));
+    QCOMPARE(Control<QListWidget>(w, "List1")->currentItem()->text(), QStringLiteral("SIL"));
     // The connection stayed open through it all.
     QVERIFY(LocalDb().isOpen());
 }
@@ -789,9 +808,10 @@ void TestFrmInteractiveSMS::erpDownDisablesWindow()
     QCOMPARE(env.prompts().texts(), QStringList({kErpDown, kErpDown}));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Critical);
     QCOMPARE(env.prompts().last().title, QStringLiteral("Brenvik"));
-    QVERIFY(!w->SSTab1->isEnabled());
-    for (QWidget *c : w->SSTab1->findChildren<QWidget *>()) QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
-    QVERIFY(!w->Timer1->isActive());
+    QVERIFY(!Control<QTabWidget>(w, "SSTab1")->isEnabled());
+    for (QWidget *c : Control<QTabWidget>(w, "SSTab1")->findChildren<QWidget *>())
+        QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
+    QVERIFY(!Control<QTimer>(w, "Timer1")->isActive());
     // The inbox was read before; the local rules stay as they are.
     QCOMPARE(w->rsMsgBox().rowCount(), 1);
     QCOMPARE(env.rules().size(), 1);
@@ -808,9 +828,9 @@ void TestFrmInteractiveSMS::chartWindowOpensModally()
         seen = qobject_cast<frmInteractiveGraf *>(QApplication::activeModalWidget());
         if (!seen) return;
         modal = seen->isModal() && seen->isVisible();
-        QTest::mouseClick(seen->DMSXpButton1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(seen, "DMSXpButton1"), Qt::LeftButton);
     });
-    click(w->DMSXpButton8);
+    click(Control<QPushButton>(w, "DMSXpButton8"));
     QVERIFY(modal);
     QCOMPARE(env.prompts().count(), 0);
     QVERIFY(!WorkForms::isLoaded<frmInteractiveGraf>());
