@@ -9,6 +9,7 @@
 #include "shell/frmAna.h"
 #include "shell/frmBrw.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/SettingsServers.h"
 
@@ -50,12 +51,12 @@ struct SettingsWindow {
     }
     frmAyarlar *open(const QString &key = QStringLiteral("HesapAyar"))
     {
-        fx.ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(fx.ana(), "TreeView1")->expandAll();
         fx.clickNode(key);
         w = WorkForms::find<frmAyarlar>();
         return w;
     }
-    void save() { QTest::mouseClick(w->Command3, Qt::LeftButton); }
+    void save() { QTest::mouseClick(Control<QPushButton>(w, "Command3"), Qt::LeftButton); }
     QStringList getInfoUsers() const
     {
         QStringList users;
@@ -134,9 +135,10 @@ void TestFrmAyarlar::opensOnTab()
     QFETCH(int, tab);
     SettingsWindow s;
     QVERIFY(s.open(leaf));
-    QCOMPARE(s.w->SSTab1->currentIndex(), tab);
+    QCOMPARE(Control<QTabWidget>(s.w, "SSTab1")->currentIndex(), tab);
     QStringList captions;
-    for (int i = 0; i < s.w->SSTab1->count(); ++i) captions << s.w->SSTab1->tabText(i);
+    for (int i = 0; i < Control<QTabWidget>(s.w, "SSTab1")->count(); ++i)
+        captions << Control<QTabWidget>(s.w, "SSTab1")->tabText(i);
     QCOMPARE(captions, (QStringList{"Genel", "Otomatik mesajlar", "İnteraktif SMS"}));
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList{"frmAyarlar"});
     QCOMPARE(s.fx.prompts.count(), 0);
@@ -196,12 +198,14 @@ void TestFrmAyarlar::designCaptions()
     QVERIFY2(control, qPrintable(name));
     QCOMPARE(text(control), caption);
     // Design state of the greeting frames: disabled, the template boxes excepted.
-    QVERIFY(!w->txtDGunMesaj->isEnabled() && !w->cbEvYilOrg->isEnabled() && !w->Command7->isEnabled());
-    QVERIFY(w->chkDGunSablon->isEnabled() && w->chkEvYilSablon->isEnabled());
-    QCOMPARE(w->txtOrvekParola->echoMode(), QLineEdit::Password);
-    QCOMPARE(w->txtSrvParola->echoMode(), QLineEdit::Password);
-    QCOMPARE(w->txtIntParola->echoMode(), QLineEdit::Password);
-    QCOMPARE(w->DTPicker1->displayFormat(), QStringLiteral("HH:mm:ss"));
+    QVERIFY(!Control<QPlainTextEdit>(w, "txtDGunMesaj")->isEnabled() &&
+            !Control<QComboBox>(w, "cbEvYilOrg")->isEnabled() && !Control<QPushButton>(w, "Command7")->isEnabled());
+    QVERIFY(Control<QCheckBox>(w, "chkDGunSablon")->isEnabled() &&
+            Control<QCheckBox>(w, "chkEvYilSablon")->isEnabled());
+    QCOMPARE(Control<QLineEdit>(w, "txtOrvekParola")->echoMode(), QLineEdit::Password);
+    QCOMPARE(Control<QLineEdit>(w, "txtSrvParola")->echoMode(), QLineEdit::Password);
+    QCOMPARE(Control<QLineEdit>(w, "txtIntParola")->echoMode(), QLineEdit::Password);
+    QCOMPARE(Control<QTimeEdit>(w, "DTPicker1")->displayFormat(), QStringLiteral("HH:mm:ss"));
     WorkForms::unload(w);
 }
 
@@ -212,50 +216,56 @@ void TestFrmAyarlar::fillShowsAccountAndGreetings()
                      {QString(170, QLatin1Char('a'))});
     QVERIFY(s.open(QStringLiteral("Kovaset")));
     frmAyarlar *w = s.w;
+    auto *chkDGun = Control<QCheckBox>(w, "chkDGun");
+    auto *cbDGunOrg = Control<QComboBox>(w, "cbDGunOrg");
+    auto *lblDGunOrg = Control<QLabel>(w, "lblDGunOrg");
     QCOMPARE(s.fx.prompts.count(), 0);
-    QVERIFY(w->optBrenvik->isChecked());
-    QCOMPARE(w->txtOrvekKullanici->text(), QStringLiteral("demo"));
-    QCOMPARE(w->txtOrvekBayiKodu->text(), QStringLiteral("B001"));
-    QVERIFY(w->chkKaydetOrvek->isChecked());
-    QVERIFY(w->txtOrvekKullanici->isEnabled());
-    QVERIFY(!w->txtAmbrelYolu->isEnabled() && !w->txtAmbrelKullanici->isEnabled());
-    QVERIFY(!w->Command8->isHidden());
-    QCOMPARE(w->txtSunucuAdi->text(), s.servers.erpServer());
-    QCOMPARE(w->txtDk->text(), QStringLiteral("5"));
-    QCOMPARE(w->DTPicker1->time(), QTime(9, 0, 0));
-    QCOMPARE(w->DTPicker2->time(), QTime(18, 0, 0));
+    QVERIFY(Control<QRadioButton>(w, "optBrenvik")->isChecked());
+    QCOMPARE(Control<QLineEdit>(w, "txtOrvekKullanici")->text(), QStringLiteral("demo"));
+    QCOMPARE(Control<QLineEdit>(w, "txtOrvekBayiKodu")->text(), QStringLiteral("B001"));
+    QVERIFY(Control<QCheckBox>(w, "chkKaydetOrvek")->isChecked());
+    QVERIFY(Control<QLineEdit>(w, "txtOrvekKullanici")->isEnabled());
+    QVERIFY(!Control<QLineEdit>(w, "txtAmbrelYolu")->isEnabled() &&
+            !Control<QLineEdit>(w, "txtAmbrelKullanici")->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "Command8")->isHidden());
+    QCOMPARE(Control<QLineEdit>(w, "txtSunucuAdi")->text(), s.servers.erpServer());
+    QCOMPARE(Control<QLineEdit>(w, "txtDk")->text(), QStringLiteral("5"));
+    QCOMPARE(Control<QTimeEdit>(w, "DTPicker1")->time(), QTime(9, 0, 0));
+    QCOMPARE(Control<QTimeEdit>(w, "DTPicker2")->time(), QTime(18, 0, 0));
     QCOMPARE(s.getInfoUsers(), QStringList{"demo-B001"});
 
     // The stored greeting opens its frame; the counter shows the overflow in red.
-    QVERIFY(w->chkDGun->isChecked());
-    QVERIFY(w->txtDGunMesaj->isEnabled() && w->cbDGunOrg->isEnabled() && w->Command1->isEnabled());
-    QCOMPARE(w->Label24->text(), QStringLiteral("-10"));
-    QCOMPARE(w->Label24->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::red));
-    QVERIFY(!w->txtEvYilMesaj->isEnabled());
-    QCOMPARE(w->Label25->text(), QStringLiteral("160"));
-    QCOMPARE(w->Label25->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::black));
+    QVERIFY(chkDGun->isChecked());
+    QVERIFY(Control<QPlainTextEdit>(w, "txtDGunMesaj")->isEnabled() && cbDGunOrg->isEnabled() &&
+            Control<QPushButton>(w, "Command1")->isEnabled());
+    QCOMPARE(Control<QLabel>(w, "Label24")->text(), QStringLiteral("-10"));
+    QCOMPARE(Control<QLabel>(w, "Label24")->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::red));
+    QVERIFY(!Control<QPlainTextEdit>(w, "txtEvYilMesaj")->isEnabled());
+    QCOMPARE(Control<QLabel>(w, "Label25")->text(), QStringLiteral("160"));
+    QCOMPARE(Control<QLabel>(w, "Label25")->palette().color(QPalette::Active, QPalette::WindowText), QColor(Qt::black));
 
     // Both lists hold the originators with none chosen; the label shows the stored one.
-    for (QComboBox *list : {w->cbDGunOrg, w->cbEvYilOrg}) {
+    for (QComboBox *list : {cbDGunOrg, Control<QComboBox>(w, "cbEvYilOrg")}) {
         QCOMPARE(list->count(), 2);
         QCOMPARE(list->itemText(1), QStringLiteral("TALVANE"));
         QCOMPARE(list->currentIndex(), -1);
     }
-    QCOMPARE(w->lblDGunOrg->text(), QStringLiteral("ESKI"));
+    QCOMPARE(lblDGunOrg->text(), QStringLiteral("ESKI"));
     QCOMPARE(w->LoadedUser, QStringLiteral("demo"));
     QCOMPARE(w->LoadedClientCode, QStringLiteral("B001"));
     QCOMPARE(w->LoadedGateway, QStringLiteral("Brenvik"));
 
     // Only the operator's choice sets the label.
-    w->cbDGunOrg->setCurrentIndex(0);
-    QCOMPARE(w->lblDGunOrg->text(), QStringLiteral("ESKI"));
-    emit w->cbDGunOrg->activated(1);
-    QCOMPARE(w->lblDGunOrg->text(), QStringLiteral("TALVANE"));
+    cbDGunOrg->setCurrentIndex(0);
+    QCOMPARE(lblDGunOrg->text(), QStringLiteral("ESKI"));
+    emit cbDGunOrg->activated(1);
+    QCOMPARE(lblDGunOrg->text(), QStringLiteral("TALVANE"));
 
     // Unticking closes the frame.
-    QTest::mouseClick(w->chkDGun, Qt::LeftButton, Qt::NoModifier, QPoint(5, w->chkDGun->height() / 2));
-    QVERIFY(!w->chkDGun->isChecked());
-    QVERIFY(!w->txtDGunMesaj->isEnabled() && !w->lblDGunOrg->isEnabled() && !w->Command6->isEnabled());
+    QTest::mouseClick(chkDGun, Qt::LeftButton, Qt::NoModifier, QPoint(5, chkDGun->height() / 2));
+    QVERIFY(!chkDGun->isChecked());
+    QVERIFY(!Control<QPlainTextEdit>(w, "txtDGunMesaj")->isEnabled() && !lblDGunOrg->isEnabled() &&
+            !Control<QPushButton>(w, "Command6")->isEnabled());
 }
 
 void TestFrmAyarlar::fillAmbrelAccount()
@@ -267,15 +277,16 @@ void TestFrmAyarlar::fillAmbrelAccount()
     gFlgKaydet = QStringLiteral("0");
     QVERIFY(s.open());
     frmAyarlar *w = s.w;
-    QVERIFY(w->optAmbrel->isChecked());
-    QCOMPARE(w->txtAmbrelYolu->text(), s.servers.gateway.url());
-    QCOMPARE(w->txtAmbrelKullanici->text(), QStringLiteral("yerel"));
-    QVERIFY(!w->chkKaydetAmbrel->isChecked());
-    QVERIFY(w->txtAmbrelYolu->isEnabled());
-    QCOMPARE(w->txtOrvekKullanici->text(), QString());
-    QCOMPARE(w->txtOrvekBayiKodu->text(), QString());
-    QVERIFY(!w->txtOrvekKullanici->isEnabled() && !w->chkKaydetOrvek->isEnabled());
-    QVERIFY(w->Command8->isHidden());
+    QVERIFY(Control<QRadioButton>(w, "optAmbrel")->isChecked());
+    QCOMPARE(Control<QLineEdit>(w, "txtAmbrelYolu")->text(), s.servers.gateway.url());
+    QCOMPARE(Control<QLineEdit>(w, "txtAmbrelKullanici")->text(), QStringLiteral("yerel"));
+    QVERIFY(!Control<QCheckBox>(w, "chkKaydetAmbrel")->isChecked());
+    QVERIFY(Control<QLineEdit>(w, "txtAmbrelYolu")->isEnabled());
+    QCOMPARE(Control<QLineEdit>(w, "txtOrvekKullanici")->text(), QString());
+    QCOMPARE(Control<QLineEdit>(w, "txtOrvekBayiKodu")->text(), QString());
+    QVERIFY(!Control<QLineEdit>(w, "txtOrvekKullanici")->isEnabled() &&
+            !Control<QCheckBox>(w, "chkKaydetOrvek")->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "Command8")->isHidden());
     QCOMPARE(s.getInfoUsers(), QStringList{"yerel"});
     QCOMPARE(w->LoadedClientCode, QString());
 }
@@ -291,9 +302,9 @@ void TestFrmAyarlar::fillFailureShownOnce()
     QCOMPARE(s.fx.prompts.last().icon, PromptIcon::Critical);
     QCOMPARE(s.fx.prompts.last().title, QStringLiteral("Brenvik"));
     // Everything after the failures was filled all the same.
-    QCOMPARE(s.w->txtVtAdi->text(), QStringLiteral("ORVEK"));
-    QVERIFY(s.w->chkEvYil->isChecked());
-    QCOMPARE(s.w->DTPicker1->time(), QTime(9, 0, 0));
+    QCOMPARE(Control<QLineEdit>(s.w, "txtVtAdi")->text(), QStringLiteral("ORVEK"));
+    QVERIFY(Control<QCheckBox>(s.w, "chkEvYil")->isChecked());
+    QCOMPARE(Control<QTimeEdit>(s.w, "DTPicker1")->time(), QTime(9, 0, 0));
     QCOMPARE(s.w->LoadedUser, QStringLiteral("demo"));
 }
 
@@ -305,10 +316,12 @@ void TestFrmAyarlar::firstInstallRoad()
     QVERIFY(s.open(QStringLiteral("Kovaset")));
     frmAyarlar *w = s.w;
     QCOMPARE(s.fx.prompts.count(), 0);
-    for (QWidget *c : std::initializer_list<QWidget *>{w->chkDGun, w->chkEvYil, w->chkDGunSablon, w->chkEvYilSablon,
-                                                       w->txtDGunMesaj, w->txtEvYilMesaj})
+    for (QWidget *c : std::initializer_list<QWidget *>{
+             Control<QCheckBox>(w, "chkDGun"), Control<QCheckBox>(w, "chkEvYil"),
+             Control<QCheckBox>(w, "chkDGunSablon"), Control<QCheckBox>(w, "chkEvYilSablon"),
+             Control<QPlainTextEdit>(w, "txtDGunMesaj"), Control<QPlainTextEdit>(w, "txtEvYilMesaj")})
         QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
-    QCOMPARE(w->DTPicker1->time(), QTime(9, 0, 0));
+    QCOMPARE(Control<QTimeEdit>(w, "DTPicker1")->time(), QTime(9, 0, 0));
 
     s.save();
     QCOMPARE(s.fx.prompts.texts(), QStringList{kSaved});
@@ -321,15 +334,15 @@ void TestFrmAyarlar::saveCompletes()
 {
     SettingsWindow s;
     QVERIFY(s.open());
-    s.w->chkAdSoyad->setChecked(true);
-    s.w->DTPicker2->setTime(QTime(7, 5, 0));
+    Control<QCheckBox>(s.w, "chkAdSoyad")->setChecked(true);
+    Control<QTimeEdit>(s.w, "DTPicker2")->setTime(QTime(7, 5, 0));
     s.servers.clearWrites();
     s.save();
     QCOMPARE(s.fx.prompts.count(), 1);
     QCOMPARE(s.fx.prompts.last().text, kSaved);
     QCOMPARE(s.fx.prompts.last().icon, PromptIcon::Information);
     QCOMPARE(s.fx.prompts.last().title, QStringLiteral("Brenvik"));
-    QCOMPARE(s.w->Command5->text(), QStringLiteral("Kapat"));
+    QCOMPARE(Control<QPushButton>(s.w, "Command5")->text(), QStringLiteral("Kapat"));
     QCOMPARE(s.fx.mdi()->windowTitle(), QStringLiteral("Orvek® Talvane [Kullanıcı : demo Şirket : Merkez Ticaret]"));
     QCOMPARE(s.servers.param("flg_raporad"), QStringLiteral("1"));
     QCOMPARE(s.servers.param("KovasetBitir"), QStringLiteral("07:05:00"));
@@ -344,7 +357,7 @@ void TestFrmAyarlar::accountChangeRefills()
     s.fx.folder.exec("UPDATE tbl_kovaset_ayar SET flg_dgun_mesaj='1', dgun_mesaj='Merhaba', dgun_gonderen='ORVEK'");
     QVERIFY(s.open());
     const QString captionBefore = s.fx.mdi()->windowTitle();
-    s.w->txtOrvekKullanici->setText(QStringLiteral("Demo"));
+    Control<QLineEdit>(s.w, "txtOrvekKullanici")->setText(QStringLiteral("Demo"));
     s.servers.gateway.queueReply(QStringLiteral("4"), QStringLiteral("900\nORVEK\n")); // the account test
     s.servers.gateway.queueReply(QStringLiteral("4"), QStringLiteral("900\nYENI\n"));  // the refill
     s.save();
@@ -353,14 +366,14 @@ void TestFrmAyarlar::accountChangeRefills()
     QCOMPARE(s.fx.prompts.last().title, QStringLiteral("Brenvik Kullanıcı hesapları"));
     QVERIFY(s.fx.prompts.last().text.startsWith(QStringLiteral("Kullanıcı hesap bilgileriniz başarıyla kaydedildi.")));
     QCOMPARE(s.getInfoUsers(), (QStringList{"demo-B001", "Demo-B001", "Demo-B001"}));
-    QCOMPARE(s.w->SSTab1->currentIndex(), 1);
-    QVERIFY(!s.w->chkDGun->isChecked());
-    QVERIFY(!s.w->txtDGunMesaj->isEnabled());
-    QCOMPARE(s.w->lblDGunOrg->text(), QString());
-    QCOMPARE(s.w->txtDGunMesaj->toPlainText(), QStringLiteral("Merhaba"));
-    QCOMPARE(s.w->cbDGunOrg->itemText(0), QStringLiteral("YENI"));
+    QCOMPARE(Control<QTabWidget>(s.w, "SSTab1")->currentIndex(), 1);
+    QVERIFY(!Control<QCheckBox>(s.w, "chkDGun")->isChecked());
+    QVERIFY(!Control<QPlainTextEdit>(s.w, "txtDGunMesaj")->isEnabled());
+    QCOMPARE(Control<QLabel>(s.w, "lblDGunOrg")->text(), QString());
+    QCOMPARE(Control<QPlainTextEdit>(s.w, "txtDGunMesaj")->toPlainText(), QStringLiteral("Merhaba"));
+    QCOMPARE(Control<QComboBox>(s.w, "cbDGunOrg")->itemText(0), QStringLiteral("YENI"));
     QCOMPARE(s.w->LoadedUser, QStringLiteral("Demo"));
-    QCOMPARE(s.w->Command5->text(), QStringLiteral("Kapat"));
+    QCOMPARE(Control<QPushButton>(s.w, "Command5")->text(), QStringLiteral("Kapat"));
     QCOMPARE(s.servers.param("flg_kovaset"), QStringLiteral("0"));
     QVERIFY(s.servers.launches.isEmpty());
     QCOMPARE(s.fx.mdi()->windowTitle(), captionBefore);
@@ -415,37 +428,37 @@ void TestFrmAyarlar::stoppedSaveBoxThenTabThenFocus()
     s.fx.folder.exec("UPDATE tbl_kovaset_ayar SET flg_dgun_mesaj='1', dgun_mesaj='Merhaba', dgun_gonderen='ORVEK'");
     QVERIFY(s.open(leaf));
     frmAyarlar *w = s.w;
-    const int openedOn = w->SSTab1->currentIndex();
+    const int openedOn = Control<QTabWidget>(w, "SSTab1")->currentIndex();
     QVERIFY(openedOn != tab);
-    w->chkAdSoyad->setChecked(true);
-    if (setup == QLatin1String("user")) w->txtOrvekKullanici->setText(QStringLiteral(" "));
-    if (setup == QLatin1String("birthday")) w->txtDGunMesaj->clear();
+    Control<QCheckBox>(w, "chkAdSoyad")->setChecked(true);
+    if (setup == QLatin1String("user")) Control<QLineEdit>(w, "txtOrvekKullanici")->setText(QStringLiteral(" "));
+    if (setup == QLatin1String("birthday")) Control<QPlainTextEdit>(w, "txtDGunMesaj")->clear();
     if (setup == QLatin1String("err 01")) {
-        w->txtIntKullanici->setText(QStringLiteral("isim"));
-        w->txtIntParola->setText(QStringLiteral("yanlis"));
+        Control<QLineEdit>(w, "txtIntKullanici")->setText(QStringLiteral("isim"));
+        Control<QLineEdit>(w, "txtIntParola")->setText(QStringLiteral("yanlis"));
         s.servers.gathwin.setReply(QStringLiteral("err 01"));
     }
-    if (setup == QLatin1String("period")) w->txtDk->clear();
-    if (setup == QLatin1String("erp")) w->txtVtAdi->setText(QStringLiteral("YOK"));
+    if (setup == QLatin1String("period")) Control<QLineEdit>(w, "txtDk")->clear();
+    if (setup == QLatin1String("erp")) Control<QLineEdit>(w, "txtVtAdi")->setText(QStringLiteral("YOK"));
     s.servers.clearWrites();
 
     int tabAtBox = -2;
     QString boxText;
     Prompt::setHandler([&](const QString &t, PromptIcon, const QString &, PromptButtons) {
         boxText = t;
-        tabAtBox = w->SSTab1->currentIndex();
+        tabAtBox = Control<QTabWidget>(w, "SSTab1")->currentIndex();
         return PromptAnswer::Ok;
     });
     s.save();
     Prompt::setHandler({});
     QCOMPARE(boxText, box);
     QCOMPARE(tabAtBox, openedOn);
-    QCOMPARE(w->SSTab1->currentIndex(), tab);
+    QCOMPARE(Control<QTabWidget>(w, "SSTab1")->currentIndex(), tab);
     QCOMPARE(w->focusWidget() ? w->focusWidget()->objectName() : QString(), focus);
     QVERIFY(w->focusWidget()->isVisible());
     if (setup == QLatin1String("err 01")) {
-        QCOMPARE(w->txtIntKullanici->text(), QString());
-        QCOMPARE(w->txtIntParola->text(), QString());
+        QCOMPARE(Control<QLineEdit>(w, "txtIntKullanici")->text(), QString());
+        QCOMPARE(Control<QLineEdit>(w, "txtIntParola")->text(), QString());
     }
     // A refused value changes nothing; a refusal of the service after the earlier steps gives
     // the automatic program its run permission back and starts it again.
@@ -464,7 +477,7 @@ void TestFrmAyarlar::periodBoxTakesDigitsOnly()
 {
     SettingsWindow s;
     QVERIFY(s.open(QStringLiteral("Interaktif")));
-    QLineEdit *dk = s.w->txtDk;
+    QLineEdit *dk = Control<QLineEdit>(s.w, "txtDk");
     dk->clear();
     dk->setFocus();
     typeText(dk, QStringLiteral("1a-. ,2ş"));
@@ -490,32 +503,34 @@ void TestFrmAyarlar::namePlaceholdersAndCounter()
                      {QStringLiteral("a\r\nb")});
     QVERIFY(s.open(QStringLiteral("Kovaset")));
     frmAyarlar *w = s.w;
+    auto *txtDGunMesaj = Control<QPlainTextEdit>(w, "txtDGunMesaj");
+    auto *txtEvYilMesaj = Control<QPlainTextEdit>(w, "txtEvYilMesaj");
     // A line break counts two.
-    QCOMPARE(w->Label25->text(), QStringLiteral("156"));
+    QCOMPARE(Control<QLabel>(w, "Label25")->text(), QStringLiteral("156"));
 
-    QTextCursor c = w->txtDGunMesaj->textCursor();
+    QTextCursor c = txtDGunMesaj->textCursor();
     c.setPosition(0);
-    w->txtDGunMesaj->setTextCursor(c);
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
-    QCOMPARE(w->txtDGunMesaj->toPlainText(), QStringLiteral("[##Adi##] [##Soyadi##]Merhaba"));
-    QCOMPARE(w->txtDGunMesaj->textCursor().position(), w->txtDGunMesaj->toPlainText().size());
-    QCOMPARE(w->focusWidget(), w->txtDGunMesaj);
-    QCOMPARE(w->Label24->text(), QString::number(160 - 29));
+    txtDGunMesaj->setTextCursor(c);
+    QTest::mouseClick(Control<QPushButton>(w, "Command1"), Qt::LeftButton);
+    QCOMPARE(txtDGunMesaj->toPlainText(), QStringLiteral("[##Adi##] [##Soyadi##]Merhaba"));
+    QCOMPARE(txtDGunMesaj->textCursor().position(), txtDGunMesaj->toPlainText().size());
+    QCOMPARE(w->focusWidget(), txtDGunMesaj);
+    QCOMPARE(Control<QLabel>(w, "Label24")->text(), QString::number(160 - 29));
 
     // A selection is not replaced: the placeholders go before it.
-    c = w->txtEvYilMesaj->textCursor();
+    c = txtEvYilMesaj->textCursor();
     c.setPosition(2);
     c.setPosition(3, QTextCursor::KeepAnchor);
-    w->txtEvYilMesaj->setTextCursor(c);
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QCOMPARE(w->txtEvYilMesaj->toPlainText(), QStringLiteral("a\n[##Adi##] [##Soyadi##]b"));
-    c = w->txtEvYilMesaj->textCursor();
+    txtEvYilMesaj->setTextCursor(c);
+    QTest::mouseClick(Control<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QCOMPARE(txtEvYilMesaj->toPlainText(), QStringLiteral("a\n[##Adi##] [##Soyadi##]b"));
+    c = txtEvYilMesaj->textCursor();
     c.setPosition(1);
     c.setPosition(0, QTextCursor::KeepAnchor);
-    w->txtEvYilMesaj->setTextCursor(c);
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QCOMPARE(w->txtEvYilMesaj->toPlainText(), QStringLiteral("[##Adi##] [##Soyadi##]a\n[##Adi##] [##Soyadi##]b"));
-    QCOMPARE(w->Label25->text(), QString::number(160 - 4 - 2 * 22));
+    txtEvYilMesaj->setTextCursor(c);
+    QTest::mouseClick(Control<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QCOMPARE(txtEvYilMesaj->toPlainText(), QStringLiteral("[##Adi##] [##Soyadi##]a\n[##Adi##] [##Soyadi##]b"));
+    QCOMPARE(Control<QLabel>(w, "Label25")->text(), QString::number(160 - 4 - 2 * 22));
 }
 
 void TestFrmAyarlar::templatePicker()
@@ -530,12 +545,13 @@ void TestFrmAyarlar::templatePicker()
         frmSablon *p = WorkForms::find<frmSablon>();
         if (!p) return;
         caption = p->windowTitle();
-        QTest::mouseClick(p->Command1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(p, "Command1"), Qt::LeftButton);
     });
-    QTest::mouseClick(s.w->Command7, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(s.w, "Command7"), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("Mesaj şablonları - Evlilik yıldönümü tebriği"));
-    QCOMPARE(s.w->txtEvYilMesaj->toPlainText(), QStringLiteral("Nice mutlu yıllara [##Adi##]"));
-    QCOMPARE(s.w->Label25->text(), QString::number(160 - 28));
+    QCOMPARE(Control<QPlainTextEdit>(s.w, "txtEvYilMesaj")->toPlainText(),
+             QStringLiteral("Nice mutlu yıllara [##Adi##]"));
+    QCOMPARE(Control<QLabel>(s.w, "Label25")->text(), QString::number(160 - 28));
 }
 
 void TestFrmAyarlar::serverButtons()
@@ -544,11 +560,11 @@ void TestFrmAyarlar::serverButtons()
     QVERIFY(s.open());
     frmAyarlar *w = s.w;
     s.servers.clearWrites();
-    QTest::mouseClick(w->cmdBaglantiSina, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "cmdBaglantiSina"), Qt::LeftButton);
     QCOMPARE(s.fx.prompts.last().text, QStringLiteral("Bağlantı kuruldu."));
     QCOMPARE(s.fx.prompts.last().icon, PromptIcon::Information);
-    w->txtVtAdi->setText(QStringLiteral("YOK"));
-    QTest::mouseClick(w->cmdBaglantiSina, Qt::LeftButton);
+    Control<QLineEdit>(w, "txtVtAdi")->setText(QStringLiteral("YOK"));
+    QTest::mouseClick(Control<QPushButton>(w, "cmdBaglantiSina"), Qt::LeftButton);
     QCOMPARE(s.fx.prompts.last().text,
              QStringLiteral("Bağlantı kurulamadı. Lütfen sunucu bilgilerinizi kontrol ediniz."));
     QCOMPARE(s.fx.prompts.last().icon, PromptIcon::Critical);
@@ -556,9 +572,9 @@ void TestFrmAyarlar::serverButtons()
     QCOMPARE(s.servers.writes(), QStringList());
 
     // The credit of the account in use, not of the boxes.
-    w->txtOrvekKullanici->setText(QStringLiteral("baska"));
+    Control<QLineEdit>(w, "txtOrvekKullanici")->setText(QStringLiteral("baska"));
     s.servers.gateway.setReply(QStringLiteral("4"), QStringLiteral("321\nORVEK\n"));
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QCOMPARE(s.fx.prompts.last().text, QStringLiteral("Mevcut kontörünüz : 321"));
     QCOMPARE(s.fx.prompts.last().icon, PromptIcon::Information);
     QCOMPARE(s.fx.prompts.last().title, QString());
@@ -577,7 +593,7 @@ void TestFrmAyarlar::creditQueryLeavesTheWindowRunning()
     });
     s.servers.gateway.setReply(QStringLiteral("4"), FakeReply::delayed(400, QStringLiteral("321\nORVEK\n")));
     timer.start();
-    QTest::mouseClick(s.w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(s.w, "Command4"), Qt::LeftButton);
     timer.stop();
     QCOMPARE(s.fx.prompts.last().text, QStringLiteral("Mevcut kontörünüz : 321"));
     QVERIFY2(ticksDuringWait > 5, qPrintable(QString::number(ticksDuringWait)));
@@ -589,9 +605,9 @@ void TestFrmAyarlar::leavingDropsEdits()
     {
         SettingsWindow s;
         QVERIFY(s.open());
-        s.w->txtDk->setText(QStringLiteral("99"));
+        Control<QLineEdit>(s.w, "txtDk")->setText(QStringLiteral("99"));
         s.servers.clearWrites();
-        QTest::mouseClick(s.w->Command5, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(s.w, "Command5"), Qt::LeftButton);
         MainWindowFixture::flushDeletes();
         QVERIFY(s.w.isNull());
         QCOMPARE(WorkForms::loadedWorkForms(), QStringList{"frmBrw"});
@@ -601,7 +617,7 @@ void TestFrmAyarlar::leavingDropsEdits()
     {
         SettingsWindow s;
         QVERIFY(s.open());
-        QTest::mouseClick(s.w->Command8, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(s.w, "Command8"), Qt::LeftButton);
         MainWindowFixture::flushDeletes();
         QVERIFY(s.w.isNull());
         QCOMPARE(WorkForms::loadedWorkForms(), QStringList{"frmBrw"});
@@ -616,8 +632,8 @@ void TestFrmAyarlar::blockStaysCentred()
         s.fx.mdi()->resize(size);
         QCoreApplication::processEvents();
         frmAyarlar *w = s.w;
-        const QRect tab = w->SSTab1->geometry();
-        const QRect buttons = w->Frame5->geometry();
+        const QRect tab = Control<QTabWidget>(w, "SSTab1")->geometry();
+        const QRect buttons = Control<QFrame>(w, "Frame5")->geometry();
         QCOMPARE(tab.size(), QSize(tw(8900), tw(7050)));
         QVERIFY2(qAbs(tab.left() - (w->width() - tab.width()) / 2) <= 1, qPrintable(QString::number(tab.left())));
         QVERIFY(qAbs(buttons.left() - (w->width() - buttons.width()) / 2) <= 1);
@@ -632,13 +648,15 @@ void TestFrmAyarlar::switchToAmbrel()
     SettingsWindow s;
     QVERIFY(s.open());
     frmAyarlar *w = s.w;
-    QTest::mouseClick(w->optAmbrel, Qt::LeftButton, Qt::NoModifier, QPoint(5, w->optAmbrel->height() / 2));
-    QVERIFY(w->optAmbrel->isChecked());
-    QVERIFY(w->txtAmbrelYolu->isEnabled() && !w->txtOrvekKullanici->isEnabled());
+    auto *optAmbrel = Control<QRadioButton>(w, "optAmbrel");
+    QTest::mouseClick(optAmbrel, Qt::LeftButton, Qt::NoModifier, QPoint(5, optAmbrel->height() / 2));
+    QVERIFY(optAmbrel->isChecked());
+    QVERIFY(Control<QLineEdit>(w, "txtAmbrelYolu")->isEnabled() &&
+            !Control<QLineEdit>(w, "txtOrvekKullanici")->isEnabled());
     const QString address = s.servers.gateway.server().url(QStringLiteral("/yerel/sms.asp"));
-    w->txtAmbrelYolu->setText(address);
-    w->txtAmbrelKullanici->setText(QStringLiteral("yerel"));
-    w->txtAmbrelParola->setText(QStringLiteral("gizli"));
+    Control<QLineEdit>(w, "txtAmbrelYolu")->setText(address);
+    Control<QLineEdit>(w, "txtAmbrelKullanici")->setText(QStringLiteral("yerel"));
+    Control<QLineEdit>(w, "txtAmbrelParola")->setText(QStringLiteral("gizli"));
     s.save();
     QCOMPARE(s.fx.prompts.count(), 1);
     QCOMPARE(s.fx.prompts.last().title, QStringLiteral("Brenvik Kullanıcı hesapları"));
@@ -650,11 +668,11 @@ void TestFrmAyarlar::switchToAmbrel()
     const auto requests = s.servers.gateway.requests();
     QCOMPARE(requests.at(1).path, QByteArray("/yerel/sms.asp"));
     QCOMPARE(requests.at(2).path, QByteArray("/yerel/sms.asp"));
-    QVERIFY(w->optAmbrel->isChecked());
-    QVERIFY(w->Command8->isHidden());
-    QCOMPARE(w->txtOrvekKullanici->text(), QStringLiteral("demo"));
+    QVERIFY(optAmbrel->isChecked());
+    QVERIFY(Control<QPushButton>(w, "Command8")->isHidden());
+    QCOMPARE(Control<QLineEdit>(w, "txtOrvekKullanici")->text(), QStringLiteral("demo"));
     QCOMPARE(w->LoadedGateway, QStringLiteral("Ambrel"));
-    QCOMPARE(w->SSTab1->currentIndex(), 1);
+    QCOMPARE(Control<QTabWidget>(w, "SSTab1")->currentIndex(), 1);
     QCOMPARE(s.fx.folder.scalar("SELECT flg_gw FROM tbl_ayarlar").toString(), QStringLiteral("1"));
 }
 
@@ -666,12 +684,13 @@ void TestFrmAyarlar::captionsFitAtDefaultSize()
     auto *w = WorkForms::get<frmAyarlar>();
     w->frmMDIForm = fx.mdi();
     w->Show();
-    QVERIFY(w->SSTab1->geometry().right() < w->width() && w->SSTab1->x() >= 0);
-    QVERIFY(w->Frame5->geometry().bottom() < w->height());
-    for (int t = 0; t < w->SSTab1->count(); ++t) {
-        w->SSTab1->setCurrentIndex(t);
+    auto *SSTab1 = Control<QTabWidget>(w, "SSTab1");
+    QVERIFY(SSTab1->geometry().right() < w->width() && SSTab1->x() >= 0);
+    QVERIFY(Control<QFrame>(w, "Frame5")->geometry().bottom() < w->height());
+    for (int t = 0; t < SSTab1->count(); ++t) {
+        SSTab1->setCurrentIndex(t);
         QCoreApplication::processEvents();
-        for (QWidget *c : w->SSTab1->widget(t)->findChildren<QWidget *>()) {
+        for (QWidget *c : SSTab1->widget(t)->findChildren<QWidget *>()) {
             if (c->objectName().startsWith(QLatin1String("qt_"))) continue;
             QWidget *p = c->parentWidget();
             QVERIFY2(c->geometry().right() < p->width() && c->geometry().bottom() < p->height(),
