@@ -5,6 +5,7 @@
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 #include "tests/support/MainWindowFixture.h"
 
 #include <QLineEdit>
@@ -117,8 +118,8 @@ void TestFrmSablon::choiceReplacesWholeText()
     Caller caller;
     caller.txtMesaj->setPlainText("daha önce yazılan");
     const Seen seen = pick(kind, title, caller.txtMesaj, [](frmSablon *p) {
-        p->DataGrid1->setCurrentRow(1);
-        click(p->Command1);
+        Control<DataGrid>(p, "DataGrid1")->setCurrentRow(1);
+        click(Control<QPushButton>(p, "Command1"));
     });
     QCOMPARE(seen.caption, QStringLiteral("Mesaj şablonları - ") + title);
     QCOMPARE(seen.rows, QStringList({QStringLiteral("ilk şablon"), text}));
@@ -135,9 +136,9 @@ void TestFrmSablon::emptyKindRefusesChoice()
     caller.txtMesaj->setPlainText("yazılan");
     bool stayedOpen = false;
     const Seen seen = pick("GrupMesaj", QStringLiteral("Gruplara mesaj gönder"), caller.txtMesaj, [&](frmSablon *p) {
-        click(p->Command1);
+        click(Control<QPushButton>(p, "Command1"));
         stayedOpen = p->isVisible() && WorkForms::find<frmSablon>() == p;
-        click(p->Command2);
+        click(Control<QPushButton>(p, "Command2"));
     });
     QVERIFY(seen.rows.isEmpty());
     QVERIFY(stayedOpen);
@@ -155,7 +156,7 @@ void TestFrmSablon::cancelKeepsText()
     Caller caller;
     caller.txtMesaj->setPlainText("yazılan\nikinci satır");
     pick("YetkiliMesaj", QStringLiteral("Yetkililere mesaj gönder"), caller.txtMesaj,
-         [](frmSablon *p) { click(p->Command2); });
+         [](frmSablon *p) { click(Control<QPushButton>(p, "Command2")); });
     QCOMPARE(caller.text(), QStringLiteral("yazılan\r\nikinci satır"));
     // The close box and Escape close it the same way.
     pick("YetkiliMesaj", "x", caller.txtMesaj, [](frmSablon *p) { p->close(); });
@@ -176,14 +177,14 @@ void TestFrmSablon::kindFilterAndFreshList()
     fx.folder.exec("INSERT INTO tbl_sablonlar (msgid,sablon_tip) VALUES('00','EvYilMesaj')");
     Caller caller;
     Seen seen = pick("EvYilMesaj", QStringLiteral("Evlilik yıldönümü tebriği"), caller.txtMesaj,
-                     [](frmSablon *p) { click(p->Command2); });
+                     [](frmSablon *p) { click(Control<QPushButton>(p, "Command2")); });
     QCOMPARE(seen.rows, QStringList({"evlilik 1", "evlilik 2", QStringLiteral("yarım"), ""}));
     // Every opening reads the templates again.
     InsertTemplate("EvYilMesaj", "sonradan", "00");
     caller.txtMesaj->setPlainText("dolu");
     seen = pick("EvYilMesaj", QStringLiteral("Evlilik yıldönümü tebriği"), caller.txtMesaj, [](frmSablon *p) {
-        p->DataGrid1->setCurrentRow(3);
-        click(p->Command1);
+        Control<DataGrid>(p, "DataGrid1")->setCurrentRow(3);
+        click(Control<QPushButton>(p, "Command1"));
     });
     QCOMPARE(seen.rows.size(), 5);
     QCOMPARE(seen.rows.last(), QStringLiteral("sonradan"));
@@ -197,7 +198,8 @@ void TestFrmSablon::sameForEveryCompany()
     Caller caller;
     for (const char *company : {"01", "02"}) {
         gCompanyCode = QString::fromLatin1(company);
-        const Seen seen = pick("ChkMesaj", "x", caller.txtMesaj, [](frmSablon *p) { click(p->Command2); });
+        const Seen seen =
+            pick("ChkMesaj", "x", caller.txtMesaj, [](frmSablon *p) { click(Control<QPushButton>(p, "Command2")); });
         QCOMPARE(seen.rows, QStringList({"herkese"}));
     }
 }
@@ -208,7 +210,8 @@ void TestFrmSablon::lineEditTarget()
     InsertTemplate("DGunMesaj", "İyi ki doğdun [##Ad##]", "00");
     QLineEdit box;
     box.setText("eski");
-    pick("DGunMesaj", QStringLiteral("Doğum günü tebriği"), &box, [](frmSablon *p) { click(p->Command1); });
+    pick("DGunMesaj", QStringLiteral("Doğum günü tebriği"), &box,
+         [](frmSablon *p) { click(Control<QPushButton>(p, "Command1")); });
     QCOMPARE(box.text(), QStringLiteral("İyi ki doğdun [##Ad##]"));
 }
 
@@ -229,7 +232,8 @@ void TestFrmSablon::placedOverMainWindow()
     fx.mdi()->resize(tw(12000), tw(9000));
     QTRY_COMPARE(fx.mdi()->width(), tw(12000));
     Caller caller;
-    const Seen seen = pick("HizliMesaj", "x", caller.txtMesaj, [](frmSablon *p) { click(p->Command2); });
+    const Seen seen =
+        pick("HizliMesaj", "x", caller.txtMesaj, [](frmSablon *p) { click(Control<QPushButton>(p, "Command2")); });
     const int cw = fx.mdi()->ScaleWidth(), ch = fx.mdi()->ScaleHeight();
     QCOMPARE(seen.size, QSize(tw(cw / 2), tw(ch / 2)));
     const QPoint origin = fx.mdi()->frameGeometry().topLeft();
