@@ -9,6 +9,7 @@
 #include "shell/frmAna.h"
 #include "shell/frmMDI.h"
 #include "shell/frmPop.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/MainWindowFixture.h"
 
@@ -65,7 +66,7 @@ struct Env {
     // Opens the window the way the navigation does.
     frmSablonlar *open()
     {
-        main.ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(main.ana(), "TreeView1")->expandAll();
         main.clickNode(QStringLiteral("Sablonlar"));
         auto *w = WorkForms::find<frmSablonlar>();
         if (w && !QTest::qWaitForWindowExposed(w)) qWarning("template window not exposed");
@@ -82,7 +83,7 @@ QStringList gridTexts(frmSablonlar *w)
 
 QString editorText(frmSablonlar *w)
 {
-    QString t = w->txtMesaj->toPlainText();
+    QString t = Control<QPlainTextEdit>(w, "txtMesaj")->toPlainText();
     return t.replace(QLatin1String("\n"), QLatin1String("\r\n"));
 }
 
@@ -105,19 +106,21 @@ void type(QPlainTextEdit *box, const QString &text)
 
 void pickKind(frmSablonlar *w, const QString &kind)
 {
-    const int i = w->Combo1->findText(kind);
+    const int i = Control<QComboBox>(w, "Combo1")->findText(kind);
     QVERIFY(i >= 0);
-    w->Combo1->setCurrentIndex(i);
-    emit w->Combo1->activated(i);
+    Control<QComboBox>(w, "Combo1")->setCurrentIndex(i);
+    emit Control<QComboBox>(w, "Combo1")->activated(i);
 }
 
 void click(QPushButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
 
 bool browseState(frmSablonlar *w)
 {
-    return !w->txtMesaj->isEnabled() && !w->Frame1->isEnabled() && !w->Command1->isEnabled() &&
-           w->Command3->isEnabled() && w->Command4->isEnabled() && w->Command5->isEnabled() &&
-           w->Command4->text() == QStringLiteral("Değiştir") && w->Command5->text() == QStringLiteral("Yeni");
+    return !Control<QPlainTextEdit>(w, "txtMesaj")->isEnabled() && !Control<QGroupBox>(w, "Frame1")->isEnabled() &&
+           !Control<QPushButton>(w, "Command1")->isEnabled() && Control<QPushButton>(w, "Command3")->isEnabled() &&
+           Control<QPushButton>(w, "Command4")->isEnabled() && Control<QPushButton>(w, "Command5")->isEnabled() &&
+           Control<QPushButton>(w, "Command4")->text() == QStringLiteral("Değiştir") &&
+           Control<QPushButton>(w, "Command5")->text() == QStringLiteral("Yeni");
 }
 
 QStringList menuCaptions()
@@ -160,23 +163,24 @@ void TestFrmSablonlar::opensFromNavigationInBrowse()
     frmSablonlar *w = env.open();
     QVERIFY(w);
     QVERIFY(w->isVisible());
-    QCOMPARE(w->Combo1->currentText(), QStringLiteral("BakiyeMesaj"));
+    QCOMPARE(Control<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("BakiyeMesaj"));
     QStringList kinds;
-    for (int i = 0; i < w->Combo1->count(); ++i) kinds << w->Combo1->itemText(i);
+    for (int i = 0; i < Control<QComboBox>(w, "Combo1")->count(); ++i)
+        kinds << Control<QComboBox>(w, "Combo1")->itemText(i);
     QCOMPARE(kinds, QStringList({"BakiyeMesaj", "ChkMesaj", "GrupMesaj", "YetkiliMesaj", "DGunMesaj", "EvYilMesaj",
                                  "HizliMesaj"}));
-    QVERIFY(!w->Combo1->isEditable());
+    QVERIFY(!Control<QComboBox>(w, "Combo1")->isEditable());
     QCOMPARE(gridTexts(w), QStringList({"ilk", "ikinci"}));
-    QVERIFY(w->DataGrid1->view()->isColumnHidden(0));
-    QCOMPARE(w->DataGrid1->caption(), QStringLiteral("Mesaj şablonları"));
-    QCOMPARE(w->Label6->text(), QStringLiteral("Mesaj şablonları"));
-    QCOMPARE(w->Frame1->title(), QStringLiteral("Mesaj içeriği"));
+    QVERIFY(Control<DataGrid>(w, "DataGrid1")->view()->isColumnHidden(0));
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->caption(), QStringLiteral("Mesaj şablonları"));
+    QCOMPARE(Control<QLabel>(w, "Label6")->text(), QStringLiteral("Mesaj şablonları"));
+    QCOMPARE(Control<QGroupBox>(w, "Frame1")->title(), QStringLiteral("Mesaj içeriği"));
     QVERIFY(browseState(w));
     QCOMPARE(editorText(w), QStringLiteral("ilk"));
-    QCOMPARE(w->Label7->text(), QStringLiteral("157"));
+    QCOMPARE(Control<QLabel>(w, "Label7")->text(), QStringLiteral("157"));
     QCOMPARE(env.prompts().count(), 0);
     // Another row puts its text into the editor.
-    w->DataGrid1->setCurrentRow(1);
+    Control<DataGrid>(w, "DataGrid1")->setCurrentRow(1);
     QCOMPARE(editorText(w), QStringLiteral("ikinci"));
 }
 
@@ -198,17 +202,18 @@ void TestFrmSablonlar::roundTrip()
     QFETCH(QString, changed);
     Env env;
     frmSablonlar *w = env.open();
+    auto *txtMesaj = Control<QPlainTextEdit>(w, "txtMesaj");
     pickKind(w, "ChkMesaj");
     QCOMPARE(gridTexts(w), QStringList());
 
     // New
-    click(w->Command5);
-    QCOMPARE(w->Command5->text(), QStringLiteral("Kaydet"));
-    QVERIFY(w->txtMesaj->isEnabled() && w->Command1->isEnabled());
-    QVERIFY(!w->Command3->isEnabled() && !w->Command4->isEnabled());
-    type(w->txtMesaj, text);
+    click(Control<QPushButton>(w, "Command5"));
+    QCOMPARE(Control<QPushButton>(w, "Command5")->text(), QStringLiteral("Kaydet"));
+    QVERIFY(txtMesaj->isEnabled() && Control<QPushButton>(w, "Command1")->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "Command3")->isEnabled() && !Control<QPushButton>(w, "Command4")->isEnabled());
+    type(txtMesaj, text);
     QCOMPARE(editorText(w), text);
-    click(w->Command5);
+    click(Control<QPushButton>(w, "Command5"));
     QCOMPARE(env.prompts().texts(), QStringList({kSaveQuestion, kSaved}));
     QCOMPARE(env.prompts().records()[0].icon, PromptIcon::Question);
     QCOMPARE(env.prompts().records()[0].buttons, PromptButtons::YesNo);
@@ -231,15 +236,15 @@ void TestFrmSablonlar::roundTrip()
     QCOMPARE(editorText(w), text);
 
     // Change
-    click(w->Command4);
-    QCOMPARE(w->Command4->text(), QStringLiteral("Kaydet"));
-    QVERIFY(w->txtMesaj->isEnabled());
-    QVERIFY(!w->Command3->isEnabled() && !w->Command5->isEnabled());
+    click(Control<QPushButton>(w, "Command4"));
+    QCOMPARE(Control<QPushButton>(w, "Command4")->text(), QStringLiteral("Kaydet"));
+    QVERIFY(txtMesaj->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "Command3")->isEnabled() && !Control<QPushButton>(w, "Command5")->isEnabled());
     QCOMPARE(editorText(w), text);
-    w->txtMesaj->selectAll();
-    QTest::keyClick(w->txtMesaj, Qt::Key_Delete);
-    type(w->txtMesaj, changed);
-    click(w->Command4);
+    txtMesaj->selectAll();
+    QTest::keyClick(txtMesaj, Qt::Key_Delete);
+    type(txtMesaj, changed);
+    click(Control<QPushButton>(w, "Command4"));
     QCOMPARE(env.prompts().texts(), QStringList({kChangeQuestion, kSaved}));
     env.prompts().clear();
     rows = env.db().rows("SELECT msgid, sablon_tip, sablon_p1, sablon_p2 FROM tbl_sablonlar");
@@ -253,7 +258,7 @@ void TestFrmSablonlar::roundTrip()
     QVERIFY(browseState(w));
 
     // Delete: the last template of the kind leaves an empty grid and an empty editor.
-    click(w->Command3);
+    click(Control<QPushButton>(w, "Command3"));
     QCOMPARE(env.prompts().texts(), QStringList({kDeleteQuestion}));
     QCOMPARE(env.db().scalar("SELECT count(*) FROM tbl_sablonlar").toInt(), 0);
     QCOMPARE(gridTexts(w), QStringList());
@@ -277,9 +282,9 @@ void TestFrmSablonlar::newRefusesEmptyText()
     QFETCH(bool, saved);
     Env env;
     frmSablonlar *w = env.open();
-    click(w->Command5);
-    type(w->txtMesaj, text);
-    click(w->Command5);
+    click(Control<QPushButton>(w, "Command5"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), text);
+    click(Control<QPushButton>(w, "Command5"));
     if (saved) {
         QCOMPARE(env.prompts().texts(), QStringList({kSaveQuestion, kSaved}));
         QCOMPARE(gridTexts(w), QStringList({text}));
@@ -288,9 +293,9 @@ void TestFrmSablonlar::newRefusesEmptyText()
     QCOMPARE(env.prompts().texts(), QStringList({kEnterText}));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Information);
     QCOMPARE(env.prompts().last().title, QString());
-    QCOMPARE(w->Command5->text(), QStringLiteral("Kaydet"));
-    QVERIFY(w->txtMesaj->isEnabled());
-    QVERIFY(w->txtMesaj->hasFocus());
+    QCOMPARE(Control<QPushButton>(w, "Command5")->text(), QStringLiteral("Kaydet"));
+    QVERIFY(Control<QPlainTextEdit>(w, "txtMesaj")->isEnabled());
+    QVERIFY(Control<QPlainTextEdit>(w, "txtMesaj")->hasFocus());
     QCOMPARE(env.db().scalar("SELECT count(*) FROM tbl_sablonlar").toInt(), 0);
 }
 
@@ -300,27 +305,27 @@ void TestFrmSablonlar::refusedQuestionsWriteNothing()
     const qint64 id = InsertTemplate("BakiyeMesaj", "eski", "00");
     frmSablonlar *w = env.open();
     // New, answered No: still New, the text still there.
-    click(w->Command5);
-    type(w->txtMesaj, "yeni");
+    click(Control<QPushButton>(w, "Command5"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), "yeni");
     env.prompts().setNextAnswer(PromptAnswer::No);
-    click(w->Command5);
+    click(Control<QPushButton>(w, "Command5"));
     QCOMPARE(env.prompts().texts(), QStringList({kSaveQuestion}));
-    QCOMPARE(w->Command5->text(), QStringLiteral("Kaydet"));
+    QCOMPARE(Control<QPushButton>(w, "Command5")->text(), QStringLiteral("Kaydet"));
     QCOMPARE(editorText(w), QStringLiteral("yeni"));
     pickKind(w, "BakiyeMesaj");
     // Change, answered No.
-    click(w->Command4);
-    type(w->txtMesaj, " değişti");
+    click(Control<QPushButton>(w, "Command4"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), " değişti");
     env.prompts().clear();
     env.prompts().setNextAnswer(PromptAnswer::No);
-    click(w->Command4);
+    click(Control<QPushButton>(w, "Command4"));
     QCOMPARE(env.prompts().texts(), QStringList({kChangeQuestion}));
-    QCOMPARE(w->Command4->text(), QStringLiteral("Kaydet"));
+    QCOMPARE(Control<QPushButton>(w, "Command4")->text(), QStringLiteral("Kaydet"));
     pickKind(w, "BakiyeMesaj");
     // Delete, answered No.
     env.prompts().clear();
     env.prompts().setNextAnswer(PromptAnswer::No);
-    click(w->Command3);
+    click(Control<QPushButton>(w, "Command3"));
     QCOMPARE(env.prompts().texts(), QStringList({kDeleteQuestion}));
     QCOMPARE(env.db().rows("SELECT id, sablon_p1 FROM tbl_sablonlar"),
              QList<QVariantList>({{id, QStringLiteral("eski")}}));
@@ -333,12 +338,12 @@ void TestFrmSablonlar::changeSavesEmptyTextAndWritesCurrentRow()
     const qint64 second = InsertTemplate("GrupMesaj", sample(400), "ID42");
     frmSablonlar *w = env.open();
     pickKind(w, "GrupMesaj");
-    click(w->Command4);
+    click(Control<QPushButton>(w, "Command4"));
     // Picking another row while changing puts its text in the editor; the save writes to it.
-    w->DataGrid1->setCurrentRow(1);
+    Control<DataGrid>(w, "DataGrid1")->setCurrentRow(1);
     QCOMPARE(editorText(w), sample(400));
-    w->txtMesaj->clear();
-    click(w->Command4);
+    Control<QPlainTextEdit>(w, "txtMesaj")->clear();
+    click(Control<QPushButton>(w, "Command4"));
     QCOMPARE(env.prompts().texts(), QStringList({kChangeQuestion, kSaved}));
     QCOMPARE(env.db().rows("SELECT id, msgid, sablon_p1, sablon_p2 FROM tbl_sablonlar ORDER BY id"),
              QList<QVariantList>(
@@ -353,8 +358,8 @@ void TestFrmSablonlar::emptyKindRefusesChangeAndDelete()
     Env env;
     frmSablonlar *w = env.open();
     pickKind(w, "HizliMesaj");
-    click(w->Command4);
-    click(w->Command3);
+    click(Control<QPushButton>(w, "Command4"));
+    click(Control<QPushButton>(w, "Command3"));
     QCOMPARE(env.prompts().texts(), QStringList({"Değiştirilecek kayıt bulunamadı.", "Silinecek kayıt bulunamadı."}));
     for (const auto &r : env.prompts().records()) {
         QCOMPARE(r.icon, PromptIcon::Information);
@@ -389,10 +394,10 @@ void TestFrmSablonlar::kindFilterAndOtherWriters()
     }
     // A whole long greeting text is changed by the split rule like any other template.
     pickKind(w, "DGunMesaj");
-    click(w->Command4);
-    QTest::keyClick(w->txtMesaj, Qt::Key_End, Qt::ControlModifier);
-    QTest::keyClicks(w->txtMesaj, "!");
-    click(w->Command4);
+    click(Control<QPushButton>(w, "Command4"));
+    QTest::keyClick(Control<QPlainTextEdit>(w, "txtMesaj"), Qt::Key_End, Qt::ControlModifier);
+    QTest::keyClicks(Control<QPlainTextEdit>(w, "txtMesaj"), "!");
+    click(Control<QPushButton>(w, "Command4"));
     const auto rows = env.db().rows("SELECT sablon_p1, sablon_p2 FROM tbl_sablonlar WHERE sablon_tip = 'DGunMesaj'");
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0][0].toString().size(), 255);
@@ -405,8 +410,8 @@ void TestFrmSablonlar::pickingKindDropsTypedText()
     Env env;
     InsertTemplate("YetkiliMesaj", "yetkili", "00");
     frmSablonlar *w = env.open();
-    click(w->Command5);
-    type(w->txtMesaj, "yarım kalan");
+    click(Control<QPushButton>(w, "Command5"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), "yarım kalan");
     pickKind(w, "YetkiliMesaj");
     QVERIFY(browseState(w));
     QCOMPARE(editorText(w), QStringLiteral("yetkili"));
@@ -436,12 +441,12 @@ void TestFrmSablonlar::fieldListOfEachKind()
     QCOMPARE(menuCaptions(), columns);
 
     // "Alan ekle" in New pops the menu; an item puts its placeholder at the caret.
-    click(w->Command5);
-    type(w->txtMesaj, "Sayın ");
-    click(w->Command1);
-    QMenu *menu = frmPop::instance()->mnuGizli;
+    click(Control<QPushButton>(w, "Command5"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), "Sayın ");
+    click(Control<QPushButton>(w, "Command1"));
+    QMenu *menu = Control<QMenu>(frmPop::instance(), "mnuGizli");
     QTRY_VERIFY(menu->isVisible());
-    QCOMPARE(frmPop::instance()->TargetTextBox.data(), static_cast<QWidget *>(w->txtMesaj));
+    QCOMPARE(frmPop::instance()->TargetTextBox.data(), static_cast<QWidget *>(Control<QPlainTextEdit>(w, "txtMesaj")));
     frmPop::instance()->AltmnuAry().last()->trigger();
     menu->hide();
     QCOMPARE(editorText(w), QStringLiteral("Sayın ") + frmPop::placeholder(columns.last()));
@@ -459,14 +464,14 @@ void TestFrmSablonlar::quickMessageKindHasNoFields()
     pickKind(w, "HizliMesaj");
     QCOMPARE(env.prompts().count(), 0);
     QCOMPARE(menuCaptions(), before);
-    click(w->Command5);
-    click(w->Command1);
+    click(Control<QPushButton>(w, "Command5"));
+    click(Control<QPushButton>(w, "Command1"));
     QCOMPARE(
         env.prompts().texts(),
         QStringList({QStringLiteral("Hızlı mesaj gönderim şablonlarında alan ekleme özelliğini kullanamazsınız.")}));
     QCOMPARE(env.prompts().last().title, QStringLiteral("Brenvik"));
     QCOMPARE(env.prompts().last().icon, PromptIcon::Information);
-    QVERIFY(!frmPop::instance()->mnuGizli->isVisible());
+    QVERIFY(!Control<QMenu>(frmPop::instance(), "mnuGizli")->isVisible());
     QCOMPARE(editorText(w), QString());
 }
 
@@ -493,11 +498,12 @@ void TestFrmSablonlar::counter()
     QFETCH(bool, red);
     Env env;
     frmSablonlar *w = env.open();
-    click(w->Command5);
-    type(w->txtMesaj, text);
-    QCOMPARE(w->Label7->text(), shown);
-    QCOMPARE(w->Label7->palette().color(QPalette::WindowText), red ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    QCOMPARE(w->Label1->text(), QStringLiteral("/ 160"));
+    click(Control<QPushButton>(w, "Command5"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), text);
+    QCOMPARE(Control<QLabel>(w, "Label7")->text(), shown);
+    QCOMPARE(Control<QLabel>(w, "Label7")->palette().color(QPalette::WindowText),
+             red ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    QCOMPARE(Control<QLabel>(w, "Label1")->text(), QStringLiteral("/ 160"));
 }
 
 void TestFrmSablonlar::erpUnreachableDisablesWindow()
@@ -514,8 +520,8 @@ void TestFrmSablonlar::erpUnreachableDisablesWindow()
     // What was done before the failure stays: the kind's templates are listed.
     QCOMPARE(gridTexts(w), QStringList({"listelenir"}));
     for (QWidget *c : w->findChildren<QWidget *>()) QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
-    QVERIFY(!w->Combo1->isEnabled());
-    QVERIFY(!w->DataGrid1->isEnabled());
+    QVERIFY(!Control<QComboBox>(w, "Combo1")->isEnabled());
+    QVERIFY(!Control<DataGrid>(w, "DataGrid1")->isEnabled());
     QVERIFY(w->isVisible());
 }
 
@@ -524,33 +530,34 @@ void TestFrmSablonlar::failedSaveKeepsEditorAndTable()
     Env env;
     const qint64 id = InsertTemplate("BakiyeMesaj", "eski", "00");
     frmSablonlar *w = env.open();
+    auto *Command5 = Control<QPushButton>(w, "Command5");
     env.db().exec("CREATE TRIGGER kilit1 BEFORE INSERT ON tbl_sablonlar BEGIN SELECT RAISE(ABORT, 'kilitli'); END");
     env.db().exec("CREATE TRIGGER kilit2 BEFORE UPDATE ON tbl_sablonlar BEGIN SELECT RAISE(ABORT, 'kilitli'); END");
     env.db().exec("CREATE TRIGGER kilit3 BEFORE DELETE ON tbl_sablonlar BEGIN SELECT RAISE(ABORT, 'kilitli'); END");
 
-    click(w->Command5);
-    type(w->txtMesaj, "yeni şablon");
-    click(w->Command5);
+    click(Command5);
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), "yeni şablon");
+    click(Command5);
     QCOMPARE(env.prompts().count(), 2);
     QCOMPARE(env.prompts().last().icon, PromptIcon::Critical);
     QCOMPARE(env.prompts().last().title, QStringLiteral("Brenvik"));
     QVERIFY(env.prompts().last().text.startsWith(QStringLiteral("Mesaj şablonu kaydedilemedi.\r\n")));
     QVERIFY(env.prompts().last().text.contains(QStringLiteral("kilitli")));
-    QCOMPARE(w->Command5->text(), QStringLiteral("Kaydet"));
+    QCOMPARE(Command5->text(), QStringLiteral("Kaydet"));
     QCOMPARE(editorText(w), QStringLiteral("yeni şablon"));
 
     pickKind(w, "BakiyeMesaj");
-    click(w->Command4);
-    type(w->txtMesaj, "!");
+    click(Control<QPushButton>(w, "Command4"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), "!");
     env.prompts().clear();
-    click(w->Command4);
+    click(Control<QPushButton>(w, "Command4"));
     QCOMPARE(env.prompts().count(), 2);
     QVERIFY(env.prompts().last().text.startsWith(QStringLiteral("Mesaj şablonu kaydedilemedi.\r\n")));
-    QCOMPARE(w->Command4->text(), QStringLiteral("Kaydet"));
+    QCOMPARE(Control<QPushButton>(w, "Command4")->text(), QStringLiteral("Kaydet"));
 
     pickKind(w, "BakiyeMesaj");
     env.prompts().clear();
-    click(w->Command3);
+    click(Control<QPushButton>(w, "Command3"));
     QCOMPARE(env.prompts().count(), 2);
     QVERIFY(env.prompts().last().text.startsWith(QStringLiteral("Mesaj şablonu silinemedi.\r\n")));
     QCOMPARE(env.db().rows("SELECT id, sablon_p1 FROM tbl_sablonlar"),
@@ -558,10 +565,10 @@ void TestFrmSablonlar::failedSaveKeepsEditorAndTable()
 
     // The window stays usable once the database takes writes again.
     env.db().exec("DROP TRIGGER kilit1");
-    click(w->Command5);
-    type(w->txtMesaj, "sonunda");
+    click(Command5);
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), "sonunda");
     env.prompts().clear();
-    click(w->Command5);
+    click(Command5);
     QCOMPARE(env.prompts().texts(), QStringList({kSaveQuestion, kSaved}));
     QCOMPARE(gridTexts(w), QStringList({"eski", "sonunda"}));
 }
@@ -572,17 +579,17 @@ void TestFrmSablonlar::cancelLeavesEditing()
     InsertTemplate("BakiyeMesaj", "bir", "00");
     InsertTemplate("BakiyeMesaj", "iki", "00");
     frmSablonlar *w = env.open();
-    click(w->Command2); // nothing to leave
+    click(Control<QPushButton>(w, "Command2")); // nothing to leave
     QVERIFY(browseState(w));
-    w->DataGrid1->setCurrentRow(1);
-    click(w->Command4);
-    type(w->txtMesaj, " yazıldı");
-    click(w->Command2);
+    Control<DataGrid>(w, "DataGrid1")->setCurrentRow(1);
+    click(Control<QPushButton>(w, "Command4"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), " yazıldı");
+    click(Control<QPushButton>(w, "Command2"));
     QVERIFY(browseState(w));
     QCOMPARE(editorText(w), QStringLiteral("iki"));
-    click(w->Command5);
-    type(w->txtMesaj, "yeni");
-    click(w->Command2);
+    click(Control<QPushButton>(w, "Command5"));
+    type(Control<QPlainTextEdit>(w, "txtMesaj"), "yeni");
+    click(Control<QPushButton>(w, "Command2"));
     QVERIFY(browseState(w));
     QCOMPARE(editorText(w), QStringLiteral("iki"));
     QCOMPARE(env.prompts().count(), 0);
@@ -596,17 +603,20 @@ void TestFrmSablonlar::layoutFollowsMainWindow()
     env.main.mdi()->resize(tw(15000), tw(10500));
     QTRY_COMPARE(w->width(), tw(env.main.mdi()->ScaleWidth() - 2850));
     const int width = WidthTw(w), height = HeightTw(w);
-    QCOMPARE(w->Frame2->geometry(), QRect(tw(120), tw(height - 855 - 225), tw(width - 225), tw(855)));
-    QCOMPARE(w->Frame1->y(), tw(height - 1815 - 855 - 225));
-    QCOMPARE(w->DataGrid1->geometry().top(), tw(1680));
-    QCOMPARE(w->DataGrid1->height(), tw(height - 1680 - 1815 - 855 - 225));
-    QCOMPARE(w->Frame3->y(), tw(-90));
+    QCOMPARE(Control<QGroupBox>(w, "Frame2")->geometry(),
+             QRect(tw(120), tw(height - 855 - 225), tw(width - 225), tw(855)));
+    QCOMPARE(Control<QGroupBox>(w, "Frame1")->y(), tw(height - 1815 - 855 - 225));
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->geometry().top(), tw(1680));
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->height(), tw(height - 1680 - 1815 - 855 - 225));
+    QCOMPARE(Control<QFrame>(w, "Frame3")->y(), tw(-90));
     // The buttons stand right-aligned: 150 twips to the edge, 100 between them.
-    const int f2 = WidthTw(w->Frame2);
-    QCOMPARE(w->Command2->x(), tw(f2 - 1215 - 150));
-    QCOMPARE(w->Command5->x(), tw(f2 - 4 * 1215 - 450));
-    QCOMPARE(w->Label1->x(), tw(WidthTw(w->Frame1) - WidthTw(w->Label1) - 75));
-    QCOMPARE(w->DataGrid1->view()->columnWidth(1), tw(WidthTw(w->DataGrid1) - 330));
+    const int f2 = WidthTw(Control<QGroupBox>(w, "Frame2"));
+    QCOMPARE(Control<QPushButton>(w, "Command2")->x(), tw(f2 - 1215 - 150));
+    QCOMPARE(Control<QPushButton>(w, "Command5")->x(), tw(f2 - 4 * 1215 - 450));
+    QCOMPARE(Control<QLabel>(w, "Label1")->x(),
+             tw(WidthTw(Control<QGroupBox>(w, "Frame1")) - WidthTw(Control<QLabel>(w, "Label1")) - 75));
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->view()->columnWidth(1),
+             tw(WidthTw(Control<DataGrid>(w, "DataGrid1")) - 330));
 }
 
 QTEST_MAIN(TestFrmSablonlar)
