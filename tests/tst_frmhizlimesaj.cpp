@@ -16,6 +16,7 @@
 #include "shell/frmAna.h"
 #include "shell/frmBrw.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
 
@@ -87,7 +88,7 @@ struct QuickWindow {
 
     frmHizliMesaj *open()
     {
-        fx.ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(fx.ana(), "TreeView1")->expandAll();
         fx.clickNode(QStringLiteral("HizliMesaj"));
         w = WorkForms::find<frmHizliMesaj>();
         return w;
@@ -95,15 +96,16 @@ struct QuickWindow {
     // Types a number key by key, as the operator does, and presses "Ekle".
     void add(const QString &keys)
     {
-        w->txtGSM->setFocus();
-        QTest::keyClicks(w->txtGSM, keys);
-        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        Control<QLineEdit>(w, "txtGSM")->setFocus();
+        QTest::keyClicks(Control<QLineEdit>(w, "txtGSM"), keys);
+        QTest::mouseClick(Control<QPushButton>(w, "Command1"), Qt::LeftButton);
     }
-    void send() { QTest::mouseClick(w->Command3, Qt::LeftButton); }
+    void send() { QTest::mouseClick(Control<QPushButton>(w, "Command3"), Qt::LeftButton); }
     QStringList listed() const
     {
         QStringList l;
-        for (int i = 0; i < w->List1->count(); ++i) l << w->List1->item(i)->text();
+        for (int i = 0; i < Control<QListWidget>(w, "List1")->count(); ++i)
+            l << Control<QListWidget>(w, "List1")->item(i)->text();
         return l;
     }
     QStringList sendBodies() const
@@ -191,19 +193,19 @@ void TestFrmHizliMesaj::loadShowsAccount()
     QCOMPARE(q.gateway.bodies(),
              QStringList{QStringLiteral("<MainReportRoot><UserName>") + user +
                          QStringLiteral("</UserName><PassWord>parola</PassWord><Action>4</Action></MainReportRoot>")});
-    QCOMPARE(w->txtKontor->text(), QStringLiteral("1500 "));
-    QCOMPARE(w->Combo1->count(), 2);
-    QCOMPARE(w->Combo1->itemText(1), QStringLiteral("TALVANE"));
-    QCOMPARE(w->Combo1->currentText(), QStringLiteral("ORVEK"));
-    QCOMPARE(!w->Command6->isHidden(), kind == QLatin1String("Brenvik"));
-    QCOMPARE(w->txtMesajSay->text(), QStringLiteral(" 0"));
-    QCOMPARE(w->Label5->text(), QStringLiteral("0 / 160"));
+    QCOMPARE(Control<QLineEdit>(w, "txtKontor")->text(), QStringLiteral("1500 "));
+    QCOMPARE(Control<QComboBox>(w, "Combo1")->count(), 2);
+    QCOMPARE(Control<QComboBox>(w, "Combo1")->itemText(1), QStringLiteral("TALVANE"));
+    QCOMPARE(Control<QComboBox>(w, "Combo1")->currentText(), QStringLiteral("ORVEK"));
+    QCOMPARE(!Control<QPushButton>(w, "Command6")->isHidden(), kind == QLatin1String("Brenvik"));
+    QCOMPARE(Control<QLineEdit>(w, "txtMesajSay")->text(), QStringLiteral(" 0"));
+    QCOMPARE(Control<QLabel>(w, "Label5")->text(), QStringLiteral("0 / 160"));
     QCOMPARE(w->mGsmCount, 0);
-    QVERIFY(!w->chkIleriTarih->isChecked());
-    QCOMPARE(w->DTPicker1->date(), QDate::currentDate());
-    QVERIFY(w->Timer1->isActive());
-    QCOMPARE(w->Timer1->interval(), 1000);
-    QVERIFY(FromTurkishDateTime(w->Label11->text()).isValid());
+    QVERIFY(!Control<QCheckBox>(w, "chkIleriTarih")->isChecked());
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker1")->date(), QDate::currentDate());
+    QVERIFY(Control<QTimer>(w, "Timer1")->isActive());
+    QCOMPARE(Control<QTimer>(w, "Timer1")->interval(), 1000);
+    QVERIFY(FromTurkishDateTime(Control<QLabel>(w, "Label11")->text()).isValid());
     QCOMPARE(q.fx.prompts.count(), 0);
 }
 
@@ -231,15 +233,15 @@ void TestFrmHizliMesaj::loadWithoutAccount()
     QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Critical);
     QCOMPARE(q.fx.prompts.last().title, QString());
     QVERIFY(q.w->isVisible());
-    QCOMPARE(q.w->txtKontor->text(), QStringLiteral(" 0"));
-    QCOMPARE(q.w->Combo1->count(), 0);
+    QCOMPARE(Control<QLineEdit>(q.w, "txtKontor")->text(), QStringLiteral(" 0"));
+    QCOMPARE(Control<QComboBox>(q.w, "Combo1")->count(), 0);
 
     // The gateway answers again by the time of the send; the credit " 0" was never read, so
     // the send stops at the credit step with the connection box, not the credit box.
     q.gateway.clearScript();
     gGatewayUrl = q.gateway.url();
     q.add("5331112233");
-    q.w->txtMesaj->setPlainText("Merhaba");
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Merhaba");
     q.send();
     QCOMPARE(q.fx.prompts.texts().mid(1), (QStringList{confirmation(1, QString()), GatewayUnreachableText()}));
     QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Critical);
@@ -280,13 +282,13 @@ void TestFrmHizliMesaj::answerWithoutAccount()
     q.gateway.setReply(QStringLiteral("4"), reply);
     QVERIFY(q.open());
     QCOMPARE(q.fx.prompts.count(), 0);
-    QCOMPARE(q.w->txtKontor->text(), credit);
+    QCOMPARE(Control<QLineEdit>(q.w, "txtKontor")->text(), credit);
     q.gateway.clearScript();
     q.add("5331112233");
-    q.w->txtMesaj->setPlainText("Merhaba");
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Merhaba");
     q.send();
-    QCOMPARE(q.fx.prompts.texts(),
-             (QStringList{confirmation(1, q.w->Combo1->currentText()), GatewayUnreachableText()}));
+    QCOMPARE(q.fx.prompts.texts(), (QStringList{confirmation(1, Control<QComboBox>(q.w, "Combo1")->currentText()),
+                                                GatewayUnreachableText()}));
     QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Critical);
     QCOMPARE(q.fx.prompts.last().title, QStringLiteral("Brenvik Uyarı"));
     QVERIFY(q.sendBodies().isEmpty());
@@ -298,6 +300,8 @@ void TestFrmHizliMesaj::numbersTypedAddedAndRemoved()
     QuickWindow q;
     QVERIFY(q.open());
     PromptRecorder &p = q.fx.prompts;
+    auto *txtMesajSay = Control<QLineEdit>(q.w, "txtMesajSay");
+    auto *txtGSM = Control<QLineEdit>(q.w, "txtGSM");
     const auto lastIs = [&p](const QString &text) {
         return p.count() > 0 && p.last().text == text && p.last().icon == PromptIcon::Information &&
                p.last().title.isEmpty();
@@ -309,56 +313,56 @@ void TestFrmHizliMesaj::numbersTypedAddedAndRemoved()
     q.add("2125556677");
     QCOMPARE(p.count(), 0);
     QCOMPARE(q.listed(), (QStringList{"5321112233", "5442223344", "2125556677"}));
-    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("3 "));
+    QCOMPARE(txtMesajSay->text(), QStringLiteral("3 "));
     QCOMPARE(q.w->mGsmCount, 3);
-    QCOMPARE(q.w->txtGSM->text(), QString());
+    QCOMPARE(txtGSM->text(), QString());
 
     q.add("5321112233");
     QVERIFY(lastIs("Bu numara listede mevcut"));
-    QCOMPARE(q.w->txtGSM->text(), QStringLiteral("5321112233"));
-    q.w->txtGSM->clear();
+    QCOMPARE(txtGSM->text(), QStringLiteral("5321112233"));
+    txtGSM->clear();
     q.add("");
     QVERIFY(lastIs("Lütfen GSM numarası giriniz."));
     q.add("0532111223");
     QVERIFY(lastIs("Girdiğiniz GSM numarası hatalı. Lütfen tekrar deneyiniz."));
-    q.w->txtGSM->clear();
+    txtGSM->clear();
     q.add("532111223");
     QVERIFY(lastIs("Girdiğiniz GSM numarası hatalı. Lütfen tekrar deneyiniz."));
     QCOMPARE(q.listed().size(), 3);
-    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("3 "));
+    QCOMPARE(txtMesajSay->text(), QStringLiteral("3 "));
 
     // "Sil" needs a selected entry.
-    q.w->List1->setFocus();
-    QTest::mouseClick(q.w->Command2, Qt::LeftButton);
+    Control<QListWidget>(q.w, "List1")->setFocus();
+    QTest::mouseClick(Control<QPushButton>(q.w, "Command2"), Qt::LeftButton);
     QVERIFY(lastIs("Lütfen silmek istediğiniz GSM numarasını seçiniz."));
     QCOMPARE(q.listed().size(), 3);
-    q.w->List1->setCurrentRow(1);
-    QTest::mouseClick(q.w->Command2, Qt::LeftButton);
+    Control<QListWidget>(q.w, "List1")->setCurrentRow(1);
+    QTest::mouseClick(Control<QPushButton>(q.w, "Command2"), Qt::LeftButton);
     QCOMPARE(q.listed(), (QStringList{"5321112233", "2125556677"}));
-    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("2 "));
+    QCOMPARE(txtMesajSay->text(), QStringLiteral("2 "));
     for (int i = 0; i < 2; ++i) {
-        q.w->List1->setCurrentRow(0);
-        QTest::mouseClick(q.w->Command2, Qt::LeftButton);
+        Control<QListWidget>(q.w, "List1")->setCurrentRow(0);
+        QTest::mouseClick(Control<QPushButton>(q.w, "Command2"), Qt::LeftButton);
     }
-    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("0 "));
+    QCOMPARE(txtMesajSay->text(), QStringLiteral("0 "));
     QCOMPARE(q.w->mGsmCount, 0);
-    QTest::mouseClick(q.w->Command2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(q.w, "Command2"), Qt::LeftButton);
     QVERIFY(lastIs("Listede GSM numarası bulunamadı."));
 
     // Enter in the number box adds the number, as "Ekle" does, with the same checks; it never
     // presses "Gönder".
     p.clear();
-    q.w->txtGSM->clear();
-    q.w->txtGSM->setFocus();
-    QTest::keyClicks(q.w->txtGSM, "5331112233");
-    QTest::keyClick(q.w->txtGSM, Qt::Key_Return);
-    QTest::keyClicks(q.w->txtGSM, "5442223344");
-    QTest::keyClick(q.w->txtGSM, Qt::Key_Enter, Qt::KeypadModifier);
+    txtGSM->clear();
+    txtGSM->setFocus();
+    QTest::keyClicks(txtGSM, "5331112233");
+    QTest::keyClick(txtGSM, Qt::Key_Return);
+    QTest::keyClicks(txtGSM, "5442223344");
+    QTest::keyClick(txtGSM, Qt::Key_Enter, Qt::KeypadModifier);
     QCOMPARE(p.count(), 0);
     QCOMPARE(q.listed(), (QStringList{"5331112233", "5442223344"}));
-    QCOMPARE(q.w->txtMesajSay->text(), QStringLiteral("2 "));
-    QVERIFY(q.w->txtGSM->text().isEmpty());
-    QTest::keyClick(q.w->txtGSM, Qt::Key_Return);
+    QCOMPARE(txtMesajSay->text(), QStringLiteral("2 "));
+    QVERIFY(txtGSM->text().isEmpty());
+    QTest::keyClick(txtGSM, Qt::Key_Return);
     QVERIFY(lastIs("Lütfen GSM numarası giriniz."));
     QCOMPARE(p.count(), 1);
     QVERIFY(q.sendBodies().isEmpty());
@@ -368,21 +372,22 @@ void TestFrmHizliMesaj::sendToSeveralNumbers()
 {
     QuickWindow q;
     QVERIFY(q.open());
+    auto *txtMesaj = Control<QPlainTextEdit>(q.w, "txtMesaj");
     q.add("5331112233");
     q.add("5442223344");
     q.add("1234567890");
-    q.w->Combo1->setCurrentIndex(1);
-    q.w->txtMesaj->setFocus();
-    typeText(q.w->txtMesaj, QStringLiteral("Günaydın & <hoş> geldiniz~"));
-    QTest::keyClick(q.w->txtMesaj, Qt::Key_Return, Qt::ControlModifier);
-    typeText(q.w->txtMesaj, QStringLiteral("Şükrü Bey"));
+    Control<QComboBox>(q.w, "Combo1")->setCurrentIndex(1);
+    txtMesaj->setFocus();
+    typeText(txtMesaj, QStringLiteral("Günaydın & <hoş> geldiniz~"));
+    QTest::keyClick(txtMesaj, Qt::Key_Return, Qt::ControlModifier);
+    typeText(txtMesaj, QStringLiteral("Şükrü Bey"));
     const QString typed = QStringLiteral("Günaydın & <hoş> geldiniz~\r\nŞükrü Bey");
     QCOMPARE(q.w->messageText(), typed);
-    QCOMPARE(q.w->Label5->text(), QStringLiteral("37 / 160"));
+    QCOMPARE(Control<QLabel>(q.w, "Label5")->text(), QStringLiteral("37 / 160"));
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
 
     // Enter inside the message box presses "Gönder".
-    QTest::keyClick(q.w->txtMesaj, Qt::Key_Return);
+    QTest::keyClick(txtMesaj, Qt::Key_Return);
     const QDateTime after = QDateTime::currentDateTime().addSecs(1);
 
     const QString normalised = QStringLiteral("Gunaydin - [hos] geldiniz Sukru Bey");
@@ -414,7 +419,7 @@ void TestFrmHizliMesaj::sendToSeveralNumbers()
     auto *report = WorkForms::find<frmRapor>();
     QVERIFY(report);
     QVERIFY(report->isVisible());
-    QCOMPARE(report->SSTab1->currentIndex(), 0);
+    QCOMPARE(Control<QTabWidget>(report, "SSTab1")->currentIndex(), 0);
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList{"frmRapor"});
 }
 
@@ -423,8 +428,8 @@ void TestFrmHizliMesaj::templateRowAfterSend()
     QuickWindow q;
     QVERIFY(q.open());
     q.add("5331112233");
-    q.w->txtMesaj->setPlainText(QStringLiteral("İndirim'de\nbuluşalım"));
-    q.w->chkSablon->setChecked(true);
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText(QStringLiteral("İndirim'de\nbuluşalım"));
+    Control<QCheckBox>(q.w, "chkSablon")->setChecked(true);
     q.send();
     QCOMPARE(q.fx.prompts.last().text, kSent);
     QCOMPARE(q.fx.folder.rows("SELECT msgid,sablon_tip,sablon_p1,sablon_p2 FROM tbl_sablonlar WHERE msgid<>'00'"),
@@ -463,7 +468,7 @@ void TestFrmHizliMesaj::replies()
     QVERIFY(q.open());
     q.add("5331112233");
     q.add("5442223344");
-    q.w->txtMesaj->setPlainText("Merhaba");
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Merhaba");
     q.send();
 
     QCOMPARE(q.sendBodies().size(), 1);
@@ -492,10 +497,10 @@ void TestFrmHizliMesaj::scheduledSend()
     QuickWindow q;
     QVERIFY(q.open());
     q.add("5331112233");
-    q.w->txtMesaj->setPlainText("Randevunuz yarın");
-    q.w->chkIleriTarih->setChecked(true);
-    q.w->DTPicker1->setDate(QDate(2026, 3, 5));
-    q.w->DTPicker2->setTime(QTime(9, 7, 0));
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Randevunuz yarın");
+    Control<QCheckBox>(q.w, "chkIleriTarih")->setChecked(true);
+    Control<QDateEdit>(q.w, "DTPicker1")->setDate(QDate(2026, 3, 5));
+    Control<QTimeEdit>(q.w, "DTPicker2")->setTime(QTime(9, 7, 0));
     q.send();
     QCOMPARE(q.fx.prompts.records().at(0).text,
              QStringLiteral("Mesajınız 1 kişiye, 05.03.2026 saat 09:07:00 de ORVEK originator bilgisiyle "
@@ -545,7 +550,7 @@ void TestFrmHizliMesaj::checksBeforeSending()
     q.gateway.setCredit(credit);
     QVERIFY(q.open());
     for (int i = 0; i < numbers; ++i) q.add(QStringLiteral("53311122%1").arg(i, 2, 10, QLatin1Char('0')));
-    q.w->txtMesaj->setPlainText(text);
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText(text);
     if (!answerYes) q.fx.prompts.setNextAnswer(PromptAnswer::No);
     q.send();
     QCOMPARE(q.fx.prompts.texts(), prompts);
@@ -561,8 +566,8 @@ void TestFrmHizliMesaj::failedLogWriteKeepsSendAccepted()
     QVERIFY(QDir().mkpath(AcceptedWriteJournalPath()));
     QVERIFY(q.open());
     q.add("5331112233");
-    q.w->txtMesaj->setPlainText("Merhaba");
-    q.w->chkSablon->setChecked(true);
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Merhaba");
+    Control<QCheckBox>(q.w, "chkSablon")->setChecked(true);
     q.send();
     QCOMPARE(q.fx.prompts.texts(), (QStringList{confirmation(1, "ORVEK"), kNotLogged}));
     QCOMPARE(q.fx.prompts.last().icon, PromptIcon::Information);
@@ -596,7 +601,7 @@ void TestFrmHizliMesaj::sendWithoutReply()
     QVERIFY(q.open());
     q.add("5331112233");
     q.add("5442223344");
-    q.w->txtMesaj->setPlainText("Merhaba");
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Merhaba");
     HttpPoster::setTimeouts(1000, 2500);
     HttpPoster::setLowSpeedSeconds(1);
     if (peer == QLatin1String("silent")) q.gateway.setReply(QStringLiteral("1"), FakeReply::silent());
@@ -662,7 +667,7 @@ void TestFrmHizliMesaj::unansweredSendIsFoundInTheDateReport()
     QVERIFY(q.open());
     q.add("5331112233");
     q.add("5442223344");
-    q.w->txtMesaj->setPlainText("Merhaba");
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Merhaba");
     // The gateway takes the send and then stays silent past the client's limits.
     HttpPoster::setTimeouts(1000, 2500);
     HttpPoster::setLowSpeedSeconds(1);
@@ -683,13 +688,14 @@ void TestFrmHizliMesaj::unansweredSendIsFoundInTheDateReport()
     RaporlarGoster(1);
     auto *report = WorkForms::find<frmRapor>();
     QVERIFY(report);
-    QCOMPARE(report->SSTab1->currentIndex(), 1);
+    QCOMPARE(Control<QTabWidget>(report, "SSTab1")->currentIndex(), 1);
     for (int tab : {1, 2})
-        QVERIFY2(box.contains(QLatin1Char('"') + report->SSTab1->tabText(tab) + QLatin1Char('"')),
-                 qPrintable(report->SSTab1->tabText(tab)));
-    QVERIFY(!box.contains(report->SSTab1->tabText(0)));
+        QVERIFY2(
+            box.contains(QLatin1Char('"') + Control<QTabWidget>(report, "SSTab1")->tabText(tab) + QLatin1Char('"')),
+            qPrintable(Control<QTabWidget>(report, "SSTab1")->tabText(tab)));
+    QVERIFY(!box.contains(Control<QTabWidget>(report, "SSTab1")->tabText(0)));
     q.gateway.clearRequests();
-    QTest::mouseClick(report->cmdRaporGoruntule_2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(report, "cmdRaporGoruntule_2"), Qt::LeftButton);
     QCOMPARE(q.gateway.actions(), QStringList{"17"});
     QStringList numbers;
     for (int r = 0; r < report->ReportSet().rowCount(); ++r) numbers << report->ReportSet().value(r, 0).toString();
@@ -701,7 +707,7 @@ void TestFrmHizliMesaj::busyDatabaseJournalsTheLogRow()
     QuickWindow q;
     QVERIFY(q.open());
     q.add("5331112233");
-    q.w->txtMesaj->setPlainText("Merhaba");
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Merhaba");
     SetAcceptedWriteRetryMs(300);
     {
         // A second connection holds the write lock through the whole send.
@@ -723,13 +729,13 @@ void TestFrmHizliMesaj::messageBoxHoldsAt160()
 {
     QuickWindow q;
     QVERIFY(q.open());
-    QPlainTextEdit *box = q.w->txtMesaj;
+    QPlainTextEdit *box = Control<QPlainTextEdit>(q.w, "txtMesaj");
     box->setFocus();
 
     // Typing stops at 160.
     QTest::keyClicks(box, QString(170, QLatin1Char('a')));
     QCOMPARE(q.w->messageText(), QString(160, QLatin1Char('a')));
-    QCOMPARE(q.w->Label5->text(), QStringLiteral("160 / 160"));
+    QCOMPARE(Control<QLabel>(q.w, "Label5")->text(), QStringLiteral("160 / 160"));
 
     // A line break counts two: it does not fit after 159 characters, it fits after 158.
     box->setPlainText(QString(159, QLatin1Char('b')));
@@ -740,7 +746,7 @@ void TestFrmHizliMesaj::messageBoxHoldsAt160()
     box->moveCursor(QTextCursor::End);
     QTest::keyClick(box, Qt::Key_Return, Qt::ControlModifier);
     QCOMPARE(q.w->messageText(), QString(158, QLatin1Char('b')) + QStringLiteral("\r\n"));
-    QCOMPARE(q.w->Label5->text(), QStringLiteral("160 / 160"));
+    QCOMPARE(Control<QLabel>(q.w, "Label5")->text(), QStringLiteral("160 / 160"));
 
     // A paste in the middle keeps what fits of the pasted text and all that stood after it.
     box->setPlainText(QString(150, QLatin1Char('c')) + QStringLiteral("SON"));
@@ -754,7 +760,7 @@ void TestFrmHizliMesaj::messageBoxHoldsAt160()
     const QString longText = QStringLiteral("Sayın müşterimiz,\r\n") + QString(200, QLatin1Char('d'));
     box->setPlainText(longText);
     QCOMPARE(q.w->messageText(), longText.left(160));
-    QCOMPARE(q.w->Label5->text(), QStringLiteral("160 / 160"));
+    QCOMPARE(Control<QLabel>(q.w, "Label5")->text(), QStringLiteral("160 / 160"));
     q.add("5331112233");
     q.send();
     QCOMPARE(q.fx.prompts.last().text, kSent);
@@ -781,7 +787,7 @@ void TestFrmHizliMesaj::templatePick()
     QVERIFY(q.open());
     InsertTemplate(QStringLiteral("ChkMesaj"), QStringLiteral("başka bir pencerenin"), QStringLiteral("00"));
     InsertTemplate(QStringLiteral("HizliMesaj"), stored, QStringLiteral("00"));
-    q.w->txtMesaj->setPlainText(QStringLiteral("önceki metin"));
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText(QStringLiteral("önceki metin"));
 
     QString caption;
     QStringList rows;
@@ -790,14 +796,14 @@ void TestFrmHizliMesaj::templatePick()
         if (!p || !p->isVisible()) return;
         caption = p->windowTitle();
         for (int i = 0; i < p->rsSablon().rowCount(); ++i) rows << p->rsSablon().value(i, 0).toString();
-        QTest::mouseClick(p->Command1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(p, "Command1"), Qt::LeftButton);
     });
-    QTest::mouseClick(q.w->Command5, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(q.w, "Command5"), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("Mesaj şablonları - Hızlı mesaj gönder"));
     QCOMPARE(rows, QStringList{stored});
     QVERIFY(!WorkForms::isLoaded<frmSablon>());
     QCOMPARE(q.w->messageText(), shown);
-    QCOMPARE(q.w->Label5->text(), QString::number(SmsLength(shown)) + QStringLiteral(" / 160"));
+    QCOMPARE(Control<QLabel>(q.w, "Label5")->text(), QString::number(SmsLength(shown)) + QStringLiteral(" / 160"));
 
     // The cut text is what goes out and what the log keeps.
     q.add("5331112233");
@@ -840,11 +846,12 @@ void TestFrmHizliMesaj::layout()
         const int inner = WidthTw(w);
         QCOMPARE(w->geometry(),
                  QRect(tw(2800), 0, tw(q.fx.mdi()->ScaleWidth() - 2850), tw(q.fx.mdi()->ScaleHeight() - 60)));
-        QCOMPARE(w->Frame3->width(), tw(inner - 175));
-        QCOMPARE(w->Frame1->width(), tw(inner - 175));
-        QCOMPARE(w->Frame1->y(), tw(HeightTw(w->Frame3) - 90));
-        QCOMPARE(w->Frame4->x(), tw(WidthTw(w->Frame2) + 175));
-        QCOMPARE(w->Frame4->width(), tw(WidthTw(w->Frame1) - WidthTw(w->Frame2) - 275));
+        QCOMPARE(Control<QFrame>(w, "Frame3")->width(), tw(inner - 175));
+        QCOMPARE(Control<QFrame>(w, "Frame1")->width(), tw(inner - 175));
+        QCOMPARE(Control<QFrame>(w, "Frame1")->y(), tw(HeightTw(Control<QFrame>(w, "Frame3")) - 90));
+        QCOMPARE(Control<QGroupBox>(w, "Frame4")->x(), tw(WidthTw(Control<QGroupBox>(w, "Frame2")) + 175));
+        QCOMPARE(Control<QGroupBox>(w, "Frame4")->width(),
+                 tw(WidthTw(Control<QFrame>(w, "Frame1")) - WidthTw(Control<QGroupBox>(w, "Frame2")) - 275));
     }
 }
 
