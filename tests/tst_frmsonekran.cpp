@@ -9,10 +9,12 @@
 #include "messaging/SendSteps.h"
 #include "messaging/frmSonEkran.h"
 #include "reports/frmRapor.h"
+#include "shell/BrowserView.h"
 #include "shell/DockedWindow.h"
 #include "shell/OffThread.h"
 #include "shell/WorkArea.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
 #include "tests/support/XlsxReader.h"
@@ -241,7 +243,7 @@ void TestFrmSonEkran::layoutRule()
     frmSonEkran *w = fx.open({{"5321234567", "a"}});
     QVERIFY(w->isVisible());
     fx.main.mdi()->resize(1000, 700);
-    QTRY_COMPARE(w->DataGrid1->width(), tw(WidthTw(w) - 245));
+    QTRY_COMPARE(Control<QTableView>(w, "DataGrid1")->width(), tw(WidthTw(w) - 245));
 }
 
 void TestFrmSonEkran::removeButtonClearOfTheSeparator_data()
@@ -258,13 +260,14 @@ void TestFrmSonEkran::removeButtonClearOfTheSeparator()
     SendFixture fx;
     fx.main.mdi()->resize(mainWindow);
     frmSonEkran *w = fx.open({{"5321234567", "a"}});
-    QTRY_COMPARE(w->DataGrid1->width(), tw(WidthTw(w) - 245));
-    const QRect button = w->cmdLstCikart->geometry();
-    for (const QWidget *other : {static_cast<const QWidget *>(w->Frame2), static_cast<const QWidget *>(w->Frame1),
-                                 static_cast<const QWidget *>(w->DataGrid1)})
+    QTRY_COMPARE(Control<QTableView>(w, "DataGrid1")->width(), tw(WidthTw(w) - 245));
+    const QRect button = Control<QPushButton>(w, "cmdLstCikart")->geometry();
+    for (const QWidget *other : {static_cast<const QWidget *>(Control<QFrame>(w, "Frame2")),
+                                 static_cast<const QWidget *>(Control<QFrame>(w, "Frame1")),
+                                 static_cast<const QWidget *>(Control<QTableView>(w, "DataGrid1"))})
         QVERIFY2(!button.intersects(other->geometry()), qPrintable(other->objectName()));
     // Still a button that holds its caption.
-    QVERIFY(button.height() >= w->cmdLstCikart->fontMetrics().height() + 4);
+    QVERIFY(button.height() >= Control<QPushButton>(w, "cmdLstCikart")->fontMetrics().height() + 4);
 }
 
 void TestFrmSonEkran::loadAndFirstActivation()
@@ -277,36 +280,40 @@ void TestFrmSonEkran::loadAndFirstActivation()
     QCOMPARE(fx.gateway.bodies(),
              QStringList{"<MainReportRoot><UserName>demo-B001</UserName><PassWord>parola</PassWord><Action>4</Action>"
                          "</MainReportRoot>"});
-    QCOMPARE(w->lblKontor->text(), QStringLiteral(" 1500"));
-    QCOMPARE(w->cbGonderen->count(), 2);
-    QCOMPARE(w->cbGonderen->currentText(), QStringLiteral("ORVEK"));
-    QVERIFY(!w->cbGonderen->isEditable());
-    QVERIFY(!w->lblNet->isVisible());
+    QCOMPARE(Control<QLabel>(w, "lblKontor")->text(), QStringLiteral(" 1500"));
+    QCOMPARE(Control<QComboBox>(w, "cbGonderen")->count(), 2);
+    QCOMPARE(Control<QComboBox>(w, "cbGonderen")->currentText(), QStringLiteral("ORVEK"));
+    QVERIFY(!Control<QComboBox>(w, "cbGonderen")->isEditable());
+    QVERIFY(!Control<QLabel>(w, "lblNet")->isVisible());
     // One blank between words: the label does its own line breaks.
-    QCOMPARE(w->lblNet->text(), QStringLiteral(" Mesaj merkeziyle bağlantı kurulamıyor. Bilgisayarınız, güvenlik "
-                                               "duvarı denetiminde olabilir.SMS göndermek için internete bağlı "
-                                               "olmanız gerekmektedir ! Lütfen güvenlik ayarlarınızı kontrol ediniz."));
-    QCOMPARE(w->lblToplam->text(), QStringLiteral(" 2"));
+    QCOMPARE(Control<QLabel>(w, "lblNet")->text(),
+             QStringLiteral(" Mesaj merkeziyle bağlantı kurulamıyor. Bilgisayarınız, güvenlik "
+                            "duvarı denetiminde olabilir.SMS göndermek için internete bağlı "
+                            "olmanız gerekmektedir ! Lütfen güvenlik ayarlarınızı kontrol ediniz."));
+    QCOMPARE(Control<QLabel>(w, "lblToplam")->text(), QStringLiteral(" 2"));
     QCOMPARE(w->SendList().rowCount(), 2);
-    QCOMPARE(w->DataGrid1->model()->rowCount(), 2);
-    QCOMPARE(w->DataGrid1->model()->data(w->DataGrid1->model()->index(1, 1)).toString(),
+    QCOMPARE(Control<QTableView>(w, "DataGrid1")->model()->rowCount(), 2);
+    QCOMPARE(Control<QTableView>(w, "DataGrid1")
+                 ->model()
+                 ->data(Control<QTableView>(w, "DataGrid1")->model()->index(1, 1))
+                 .toString(),
              QStringLiteral("Merhaba Ayşe"));
-    QCOMPARE(w->DTPicker1->date(), QDate::currentDate());
-    QVERIFY(qAbs(w->DTPicker2->time().secsTo(QTime::currentTime())) < 120);
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker1")->date(), QDate::currentDate());
+    QVERIFY(qAbs(Control<QTimeEdit>(w, "DTPicker2")->time().secsTo(QTime::currentTime())) < 120);
 
     // The advertisement pane and the program-wide browser address.
     const QString advert = QString::fromUtf8(ServiceAddresses::kAdvertUrl) + QStringLiteral("?prm=Brenvik");
     QCOMPARE(gBrowserUrl, advert);
-    QCOMPARE(BrowserRecorder::lastAddressOf(w->WebBrowser1), advert);
+    QCOMPARE(BrowserRecorder::lastAddressOf(Control<BrowserView>(w, "WebBrowser1")), advert);
     const QUrl url(advert);
     QCOMPARE(url.path() + QLatin1Char('?') + url.query(), QStringLiteral("/reklam/?prm=Brenvik"));
 
     // The clock.
-    QVERIFY(w->Timer1->isActive());
-    QCOMPARE(w->Timer1->interval(), 1000);
-    w->Label5->clear();
+    QVERIFY(Control<QTimer>(w, "Timer1")->isActive());
+    QCOMPARE(Control<QTimer>(w, "Timer1")->interval(), 1000);
+    Control<QLabel>(w, "Label5")->clear();
     w->Timer1_Timer();
-    QVERIFY(FromTurkishDateTime(w->Label5->text()).isValid());
+    QVERIFY(FromTurkishDateTime(Control<QLabel>(w, "Label5")->text()).isValid());
 
     // Another activation (a box closing, the window shown again) asks nothing again.
     w->hide();
@@ -342,9 +349,9 @@ void TestFrmSonEkran::accountReplyFailures()
     SendFixture fx;
     fx.gateway.setReply(QStringLiteral("4"), reply);
     frmSonEkran *w = fx.open({{"5321234567", "x"}});
-    QVERIFY(w->lblNet->isVisible());
-    QCOMPARE(w->lblKontor->text(), credit);
-    QCOMPARE(w->cbGonderen->count(), originators.size());
+    QVERIFY(Control<QLabel>(w, "lblNet")->isVisible());
+    QCOMPARE(Control<QLabel>(w, "lblKontor")->text(), credit);
+    QCOMPARE(Control<QComboBox>(w, "cbGonderen")->count(), originators.size());
     QCOMPARE(fx.main.prompts.count(), 0);
     QVERIFY(w->isVisible());
 }
@@ -484,16 +491,16 @@ void TestFrmSonEkran::acceptedSendEndToEnd()
     const QString longText = QStringLiteral("Sayın Müşterimiz & ") + QString(200, QLatin1Char('z'));
     frmSonEkran *w =
         fx.open({{"5441112233", longText}, {"", "numarası olmayan"}, {"5321234567", "Merhaba <Ali>"}}, saveAsTemplate);
-    w->cbGonderen->setCurrentIndex(1);
+    Control<QComboBox>(w, "cbGonderen")->setCurrentIndex(1);
     const QDate day(2020, 1, 9);
     const QTime time(7, 5, 9);
     if (later) {
-        w->chkIleriTarih->setChecked(true);
-        w->DTPicker1->setDate(day);
-        w->DTPicker2->setTime(time);
+        Control<QCheckBox>(w, "chkIleriTarih")->setChecked(true);
+        Control<QDateEdit>(w, "DTPicker1")->setDate(day);
+        Control<QTimeEdit>(w, "DTPicker2")->setTime(time);
     }
     const QDateTime before = QDateTime::currentDateTime().addSecs(-1);
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     const QDateTime after = QDateTime::currentDateTime().addSecs(1);
 
     // Confirmation, then the outcome.
@@ -591,7 +598,7 @@ void TestFrmSonEkran::overLimitFileSurvivesLeavingTheScreen()
         gOverLimitRecipients.addRow({QStringLiteral("Başka gönderim")});
     });
     leave.start();
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     leave.stop();
     TimeSlice::setLength(-1);
     QVERIFY(left);
@@ -610,7 +617,7 @@ void TestFrmSonEkran::acceptedSendWithFailedLogWrite()
     gOverLimitRecipients.appendField(QStringLiteral("Unvan1"));
     gOverLimitRecipients.addRow({QStringLiteral("Uzun Mesajlı")});
     frmSonEkran *w = fx.open({{"5321234567", "a"}}, true);
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QStringList texts = fx.main.prompts.texts();
     QCOMPARE(texts.value(1), SentButNotLoggedText());
     QCOMPARE(texts.value(2), SentWithOverLimitText());
@@ -638,15 +645,15 @@ void TestFrmSonEkran::noSecondSendWhileTheExportRuns()
     h.show = [&] {
         if (!enabled.isEmpty()) return; // the operator clicks once
         enabled << QStringLiteral("%1%2%3")
-                       .arg(w->cmdGonder->isEnabled())
-                       .arg(w->cmdLstCikart->isEnabled())
-                       .arg(w->cmdVazgec->isEnabled());
+                       .arg(Control<QPushButton>(w, "cmdGonder")->isEnabled())
+                       .arg(Control<QPushButton>(w, "cmdLstCikart")->isEnabled())
+                       .arg(Control<QPushButton>(w, "cmdVazgec")->isEnabled());
         w->cmdGonder_Click();
         w->cmdVazgec_Click();
         w->cmdLstCikart_Click();
     };
     ProgressWindow::setHandlers(h);
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     ProgressWindow::setHandlers({});
     QCOMPARE(enabled, QStringList{"000"});
     QCOMPARE(fx.sendBodies().size(), 1);
@@ -693,7 +700,7 @@ void TestFrmSonEkran::failedReplies()
     SendFixture fx;
     fx.gateway.setReply(QStringLiteral("1"), reply);
     frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.main.prompts.count(), 2);
     QCOMPARE(fx.main.prompts.last().text, text);
     QCOMPARE(int(fx.main.prompts.last().icon), icon);
@@ -707,9 +714,9 @@ void TestFrmSonEkran::failedReplies()
     QCOMPARE(WorkForms::isLoaded<frmSonEkran>(), stays);
     if (stays) {
         QVERIFY(w->isVisible());
-        QCOMPARE(w->lblNet->isVisible(), net);
+        QCOMPARE(Control<QLabel>(w, "lblNet")->isVisible(), net);
         QCOMPARE(w->SendList().rowCount(), 2);
-        QVERIFY(w->cmdGonder->isEnabled());
+        QVERIFY(Control<QPushButton>(w, "cmdGonder")->isEnabled());
     } else {
         MainWindowFixture::flushDeletes();
         QVERIFY(fx.screen.isNull());
@@ -721,8 +728,8 @@ void TestFrmSonEkran::blockedReplyKeepsListForAnotherTry()
     SendFixture fx;
     fx.gateway.queueReply(QStringLiteral("1"), QStringLiteral("05"));
     frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
-    click(w->cmdGonder);
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
+    click(Control<QPushButton>(w, "cmdGonder"));
     // The second request carries the list once: the basket was emptied after the refusal.
     const QStringList bodies = fx.sendBodies();
     QCOMPARE(bodies.size(), 2);
@@ -808,8 +815,8 @@ void TestFrmSonEkran::sendWithoutReply()
         gGatewayUrl = FakeHttpServer::refusedUrl(QStringLiteral("/sms/com.strova"));
         break;
     }
-    WaitWatch watch(w->cmdGonder);
-    click(w->cmdGonder);
+    WaitWatch watch(Control<QPushButton>(w, "cmdGonder"));
+    click(Control<QPushButton>(w, "cmdGonder"));
     watch.timer.stop();
     HttpPoster::resetTimeouts();
 
@@ -838,8 +845,8 @@ void TestFrmSonEkran::sendWithoutReply()
         QVERIFY(WorkForms::isLoaded<frmSonEkran>());
         QVERIFY(w->isVisible());
         QCOMPARE(w->SendList().rowCount(), 2);
-        QVERIFY(w->cmdGonder->isEnabled());
-        QVERIFY(!w->lblNet->isVisible());
+        QVERIFY(Control<QPushButton>(w, "cmdGonder")->isEnabled());
+        QVERIFY(!Control<QLabel>(w, "lblNet")->isVisible());
         QCOMPARE(gMessageText, QStringLiteral("Merhaba [##Unvan1##]"));
     } else {
         QCOMPARE(box.text, "Lütfen İnternet Bağlantınızı Kontrol Ediniz." + kCrLf +
@@ -855,14 +862,14 @@ void TestFrmSonEkran::secondTryAfterNoReplyAsksFirst()
     HttpPoster::setLowSpeedSeconds(1);
     fx.gateway.queueReply(QStringLiteral("1"), FakeReply::silent());
     frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     HttpPoster::resetTimeouts();
     QCOMPARE(fx.main.prompts.last().text, SendOutcomeUnknownText());
 
     // No: nothing more is asked or sent.
     fx.main.prompts.clear();
     fx.main.prompts.setNextAnswer(PromptAnswer::No);
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.main.prompts.count(), 1);
     QCOMPARE(fx.main.prompts.last().text, ResendQuestionText());
     QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Question);
@@ -872,7 +879,7 @@ void TestFrmSonEkran::secondTryAfterNoReplyAsksFirst()
 
     // Yes: the usual confirmation, then the same list once.
     fx.main.prompts.clear();
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.main.prompts.count(), 3);
     QCOMPARE(fx.main.prompts.records()[0].text, ResendQuestionText());
     QCOMPARE(fx.main.prompts.records()[1].buttons, PromptButtons::YesNo);
@@ -897,7 +904,7 @@ void TestFrmSonEkran::busyDatabaseJournalsTheLogRow()
         WriteLockHolder lock(fx.main.folder.dbPath());
         const int before = ticks;
         timer.start();
-        click(w->cmdGonder);
+        click(Control<QPushButton>(w, "cmdGonder"));
         timer.stop();
         // The window thread kept running while the write waited for the lock.
         QVERIFY(ticks > before);
@@ -945,14 +952,14 @@ void TestFrmSonEkran::accountNotReadSendsNothing()
     else
         fx.gateway.setReply(QStringLiteral("4"), reply);
     frmSonEkran *w = fx.open({{"5321234567", "a"}});
-    QCOMPARE(w->lblNet->isVisible(), netWarning);
+    QCOMPARE(Control<QLabel>(w, "lblNet")->isVisible(), netWarning);
     QCOMPARE(fx.main.prompts.count(), 0);
 
     // By the send the gateway answers again, but no credit was read: the connection box, not
     // an unexpected failure over an empty credit; nothing is sent and the screen stays.
     fx.gateway.clearScript();
     gGatewayUrl = fx.gateway.url();
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.main.prompts.count(), 2);
     QCOMPARE(fx.main.prompts.records()[0].buttons, PromptButtons::YesNo);
     const PromptRecord &box = fx.main.prompts.last();
@@ -962,7 +969,7 @@ void TestFrmSonEkran::accountNotReadSendsNothing()
     QCOMPARE(fx.sendBodies().size(), 0);
     QVERIFY(w->isVisible());
     QCOMPARE(w->SendList().rowCount(), 1);
-    QVERIFY(w->cmdGonder->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "cmdGonder")->isEnabled());
 }
 
 void TestFrmSonEkran::noGatewayKindAsksNothing()
@@ -994,7 +1001,7 @@ void TestFrmSonEkran::creditTest()
     SendFixture fx;
     fx.gateway.setCredit(credit);
     frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}, {"5321234569", "c"}});
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.sendBodies().size(), sent ? 1 : 0);
     if (!sent) {
         QCOMPARE(fx.main.prompts.last().text, QStringLiteral("SMS Göndermek İçin Yeterli Krediniz Yok"));
@@ -1009,17 +1016,17 @@ void TestFrmSonEkran::emptyOriginatorAsksForOne()
     SendFixture fx;
     fx.gateway.setReply(QStringLiteral("4"), QStringLiteral("10\n\nORVEK\n"));
     frmSonEkran *w = fx.open({{"5321234567", "a"}});
-    QCOMPARE(w->cbGonderen->count(), 2);
-    QVERIFY(!w->lblNet->isVisible());
+    QCOMPARE(Control<QComboBox>(w, "cbGonderen")->count(), 2);
+    QVERIFY(!Control<QLabel>(w, "lblNet")->isVisible());
     fx.main.mdi()->activateWindow();
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.main.prompts.count(), 2);
     QCOMPARE(fx.main.prompts.records()[0].text,
              QStringLiteral("Mesajınız 1 kişiye  originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?"));
     QCOMPARE(fx.main.prompts.last().text, QStringLiteral("SMS Göndermek İçin Gönderen Bölümünü Seçmelisiniz"));
     QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Information);
     QCOMPARE(fx.main.prompts.last().title, QStringLiteral("Uyarı"));
-    QTRY_VERIFY(w->cbGonderen->hasFocus());
+    QTRY_VERIFY(Control<QComboBox>(w, "cbGonderen")->hasFocus());
     QCOMPARE(fx.sendBodies().size(), 0);
 }
 
@@ -1028,7 +1035,7 @@ void TestFrmSonEkran::emptyListDoesNothing()
     SendFixture fx;
     frmSonEkran *w = fx.open({});
     fx.gateway.clearRequests();
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.main.prompts.count(), 0);
     QCOMPARE(fx.gateway.requestCount(), 0);
     QVERIFY(w->isVisible());
@@ -1043,27 +1050,27 @@ void TestFrmSonEkran::removingRows()
         QStringLiteral("Seçtiğiniz kaydı mesaj gönderim listesinden çıkartmak istediğinizden emin misiniz?");
 
     // No current row: asked, nothing removed.
-    click(w->cmdLstCikart);
+    click(Control<QPushButton>(w, "cmdLstCikart"));
     QCOMPARE(fx.main.prompts.last().text, question);
     QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Question);
     QCOMPARE(fx.main.prompts.last().title, QStringLiteral("Brenvik SMS Gönderimi"));
     QCOMPARE(fx.main.prompts.last().buttons, PromptButtons::YesNo);
     QCOMPARE(w->SendList().rowCount(), 3);
 
-    w->DataGrid1->setCurrentIndex(w->DataGrid1->model()->index(1, 0));
+    Control<QTableView>(w, "DataGrid1")->setCurrentIndex(Control<QTableView>(w, "DataGrid1")->model()->index(1, 0));
     fx.main.prompts.setNextAnswer(PromptAnswer::No);
-    click(w->cmdLstCikart);
+    click(Control<QPushButton>(w, "cmdLstCikart"));
     QCOMPARE(w->SendList().rowCount(), 3);
-    click(w->cmdLstCikart);
+    click(Control<QPushButton>(w, "cmdLstCikart"));
     QCOMPARE(w->SendList().rowCount(), 2);
     QCOMPARE(w->SendList().value(0, 0).toString(), QStringLiteral("5321234567"));
     QCOMPARE(w->SendList().value(1, 0).toString(), QStringLiteral("5321234569"));
     // The total follows the list ...
-    QCOMPARE(w->lblToplam->text(), QStringLiteral(" 2"));
+    QCOMPARE(Control<QLabel>(w, "lblToplam")->text(), QStringLiteral(" 2"));
 
     // ... so a credit of 2 covers the two rows left, and the package size logs them.
     fx.main.prompts.clear();
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(
         fx.main.prompts.records()[0].text,
         QStringLiteral("Mesajınız 2 kişiye ORVEK originator bilgisiyle gönderilecektir. Devam etmek istiyor musunuz?"));
@@ -1077,16 +1084,16 @@ void TestFrmSonEkran::pickersKeepOperatorsTimeThroughConfirmation()
 {
     SendFixture fx;
     frmSonEkran *w = fx.open({{"5321234567", "a"}});
-    w->chkIleriTarih->setChecked(true);
+    Control<QCheckBox>(w, "chkIleriTarih")->setChecked(true);
     const QDate day = QDate::currentDate().addDays(3);
-    w->DTPicker1->setDate(day);
-    w->DTPicker2->setTime(QTime(23, 59, 0));
+    Control<QDateEdit>(w, "DTPicker1")->setDate(day);
+    Control<QTimeEdit>(w, "DTPicker2")->setTime(QTime(23, 59, 0));
     fx.main.prompts.setNextAnswer(PromptAnswer::No);
-    click(w->cmdGonder);
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.sendBodies().size(), 0);
-    QCOMPARE(w->DTPicker1->date(), day);
-    QCOMPARE(w->DTPicker2->time(), QTime(23, 59, 0));
-    click(w->cmdGonder);
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker1")->date(), day);
+    QCOMPARE(Control<QTimeEdit>(w, "DTPicker2")->time(), QTime(23, 59, 0));
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(FakeGateway::element(fx.sendBodies().value(0), QStringLiteral("SDate")),
              day.toString(QStringLiteral("ddMMyyyy")) + QStringLiteral("2359"));
     QCOMPARE(fx.main.folder.scalar("SELECT gtarih FROM tbl_giden").toString(),
@@ -1098,9 +1105,9 @@ void TestFrmSonEkran::fillingDisablesSendAndRemove()
     SendFixture fx;
     frmSonEkran *w = fx.open({{"5321234567", "a"}});
     w->beginFilling();
-    QVERIFY(!w->cmdGonder->isEnabled());
-    QVERIFY(!w->cmdLstCikart->isEnabled());
-    QVERIFY(w->cmdVazgec->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "cmdGonder")->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "cmdLstCikart")->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "cmdVazgec")->isEnabled());
     w->cmdGonder_Click();
     w->cmdLstCikart_Click();
     QCOMPARE(fx.main.prompts.count(), 0);
@@ -1109,8 +1116,8 @@ void TestFrmSonEkran::fillingDisablesSendAndRemove()
     QVERIFY_THROWS_EXCEPTION(OrvekError, w->appendRecipient(QStringLiteral("05321234567"), QStringLiteral("x")));
     QCOMPARE(w->SendList().rowCount(), 1);
     w->endFilling();
-    QVERIFY(w->cmdGonder->isEnabled());
-    QVERIFY(w->cmdLstCikart->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "cmdGonder")->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "cmdLstCikart")->isEnabled());
 }
 
 void TestFrmSonEkran::cancelThenClose()
@@ -1120,25 +1127,25 @@ void TestFrmSonEkran::cancelThenClose()
     w->beginFilling();
     w->appendRecipient(QStringLiteral("5321234567"), QStringLiteral("a"));
     w->setAddedCount(1);
-    QCOMPARE(w->cmdVazgec->text(), QStringLiteral("Vazgeç"));
-    click(w->cmdVazgec);
+    QCOMPARE(Control<QPushButton>(w, "cmdVazgec")->text(), QStringLiteral("Vazgeç"));
+    click(Control<QPushButton>(w, "cmdVazgec"));
     QVERIFY(gCancelRequested);
-    QCOMPARE(w->cmdVazgec->text(), QStringLiteral("Kapat"));
-    QVERIFY(!w->cmdGonder->isEnabled());
+    QCOMPARE(Control<QPushButton>(w, "cmdVazgec")->text(), QStringLiteral("Kapat"));
+    QVERIFY(!Control<QPushButton>(w, "cmdGonder")->isEnabled());
     w->endFilling();
     // A partly filled list can no longer be sent; rows can still be removed.
-    QVERIFY(!w->cmdGonder->isEnabled());
-    QVERIFY(w->cmdLstCikart->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "cmdGonder")->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "cmdLstCikart")->isEnabled());
     w->cmdGonder_Click();
     QCOMPARE(fx.main.prompts.count(), 0);
 
-    click(w->cmdVazgec);
+    click(Control<QPushButton>(w, "cmdVazgec"));
     QVERIFY(!gCancelRequested);
     QVERIFY(fx.caller->isVisible());
     QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
     QVERIFY(fx.screen->CallerForm.isNull());
     QVERIFY(fx.screen->frmMDIForm.isNull());
-    QVERIFY(!fx.screen->Timer1->isActive());
+    QVERIFY(!Control<QTimer>(fx.screen, "Timer1")->isActive());
     MainWindowFixture::flushDeletes();
     QVERIFY(fx.screen.isNull());
 }
@@ -1149,8 +1156,8 @@ void TestFrmSonEkran::cancelOnACompleteListCloses()
     SendFixture fx;
     frmSonEkran *w = fx.open({{"5321234567", "a"}, {"5321234568", "b"}});
     QVERIFY(!w->isFilling());
-    QCOMPARE(w->cmdVazgec->text(), QStringLiteral("Vazgeç"));
-    click(w->cmdVazgec);
+    QCOMPARE(Control<QPushButton>(w, "cmdVazgec")->text(), QStringLiteral("Vazgeç"));
+    click(Control<QPushButton>(w, "cmdVazgec"));
     QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
     QVERIFY(fx.caller->isVisible());
     QVERIFY(!gCancelRequested);
