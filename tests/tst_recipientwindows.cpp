@@ -10,6 +10,7 @@
 #include "shell/frmAna.h"
 #include "shell/frmMDI.h"
 #include "shell/frmPop.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/MainWindowFixture.h"
 
@@ -49,7 +50,7 @@ struct RecipientFixture {
     {
         erp.configure();
         gCompanyCode = QStringLiteral("01");
-        main.ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(main.ana(), "TreeView1")->expandAll();
     }
     ~RecipientFixture() { RecipientWindow::setSendHandler(nullptr); }
 
@@ -101,16 +102,16 @@ QColor textColour(const QWidget *w) { return w->palette().color(w->foregroundRol
 void addLine(RecipientWindow *w, QRadioButton *type, const QString &field, const QString &op, const QString &value)
 {
     QTest::mouseClick(type, Qt::LeftButton);
-    w->Combo1->setCurrentText(field);
-    w->Combo2->setCurrentText(op);
-    if (type == w->Option3) {
-        w->txtTarih->clear();
-        w->txtTarih->setCursorPosition(0);
-        QTest::keyClicks(w->txtTarih, value);
+    Control<QComboBox>(w, "Combo1")->setCurrentText(field);
+    Control<QComboBox>(w, "Combo2")->setCurrentText(op);
+    if (type == Control<QRadioButton>(w, "Option3")) {
+        Control<QLineEdit>(w, "txtTarih")->clear();
+        Control<QLineEdit>(w, "txtTarih")->setCursorPosition(0);
+        QTest::keyClicks(Control<QLineEdit>(w, "txtTarih"), value);
     } else {
-        w->txtDeger->setText(value);
+        Control<QLineEdit>(w, "txtDeger")->setText(value);
     }
-    QTest::mouseClick(w->Command6, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command6"), Qt::LeftButton);
 }
 } // namespace
 
@@ -164,7 +165,7 @@ void TestRecipientWindows::openingSizeShowsEveryColumn()
     RecipientWindow *w = fx.open(node, className);
     QVERIFY(w);
     QCoreApplication::processEvents();
-    QTableView *view = w->DataGrid1->view();
+    QTableView *view = Control<DataGrid>(w, "DataGrid1")->view();
     const int last = std::min(int(RecipientGridColumnWidths().size()), view->model()->columnCount()) - 1;
     QVERIFY(last >= 0);
     QHeaderView *header = view->horizontalHeader();
@@ -247,20 +248,22 @@ void TestRecipientWindows::windowAgainstStandIn()
     QCOMPARE(w->frmMDIForm.data(), fx.main.mdi());
     QCOMPARE(QString::fromLatin1(w->members().kindKey), kind);
 
-    QCOMPARE(w->Label6->text(), title);
-    QCOMPARE(w->Label8->text(), description);
-    QCOMPARE(w->DataGrid1->caption(), caption);
-    QCOMPARE(w->dataControl->objectName(), dataControl);
-    QCOMPARE(w->findChild<ErpDataControl *>(dataControl), w->dataControl);
+    QCOMPARE(Control<QLabel>(w, "Label6")->text(), title);
+    QCOMPARE(Control<QLabel>(w, "Label8")->text(), description);
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->caption(), caption);
+    // The window's one data control, under its name.
+    const QList<ErpDataControl *> data = w->findChildren<ErpDataControl *>();
+    QCOMPARE(data.size(), 1);
+    QCOMPARE(data.first()->objectName(), dataControl);
 
     // Every column of the query, in its order, in the grid, the field list and the field menu.
     const QStringList names = ErpColumnNames(kind);
     QCOMPARE(names.size(), columns);
-    QTableView *view = w->DataGrid1->view();
+    QTableView *view = Control<DataGrid>(w, "DataGrid1")->view();
     QCOMPARE(headerNames(view), names);
-    QCOMPARE(view->model()->rowCount(), w->dataControl->RecordCount());
-    QCOMPARE(comboItems(w->Combo1), names);
-    QCOMPARE(w->Combo1->currentText(), QString());
+    QCOMPARE(view->model()->rowCount(), data.first()->RecordCount());
+    QCOMPARE(comboItems(Control<QComboBox>(w, "Combo1")), names);
+    QCOMPARE(Control<QComboBox>(w, "Combo1")->currentText(), QString());
     QCOMPARE(menuCaptions(), names);
 
     QStringList shown;
@@ -274,23 +277,22 @@ void TestRecipientWindows::windowAgainstStandIn()
         QCOMPARE(view->columnWidth(c), std::max(tw(widths[c]), view->horizontalHeader()->sectionSizeHint(c)));
 
     // The frame as it opens.
-    QCOMPARE(w->Frame2->title(), QStringLiteral("Filtre uygula"));
-    QCOMPARE(w->Frame1->title(), QStringLiteral("Mesaj içeriği"));
-    QVERIFY(w->Option1->isChecked());
-    QCOMPARE(comboItems(w->Combo2), QStringList({"=", "<", ">", "<=", ">=", "<>", "like"}));
-    QCOMPARE(w->Combo2->currentText(), QString());
-    QVERIFY(w->txtDeger->isVisible());
-    QVERIFY(!w->txtTarih->isVisible());
-    QCOMPARE(w->List1->count(), 0);
-    QCOMPARE(w->Label7->text(), QStringLiteral("160"));
-    QCOMPARE(w->Label1->text(), QStringLiteral("/ 160"));
-    QCOMPARE(w->Command4->text(), QStringLiteral("İleri >>"));
-    QVERIFY(!w->Command4->isEnabled()); // no send hand-over installed
-    QVERIFY(!w->chkSablonKaydet->isChecked());
-    QCOMPARE(w->chkSablonKaydet->text(), QStringLiteral("Mesajı şablon olarak kaydet."));
+    QCOMPARE(Control<QGroupBox>(w, "Frame2")->title(), QStringLiteral("Filtre uygula"));
+    QCOMPARE(Control<QGroupBox>(w, "Frame1")->title(), QStringLiteral("Mesaj içeriği"));
+    QVERIFY(Control<QRadioButton>(w, "Option1")->isChecked());
+    QCOMPARE(comboItems(Control<QComboBox>(w, "Combo2")), QStringList({"=", "<", ">", "<=", ">=", "<>", "like"}));
+    QCOMPARE(Control<QComboBox>(w, "Combo2")->currentText(), QString());
+    QVERIFY(Control<QLineEdit>(w, "txtDeger")->isVisible());
+    QVERIFY(!Control<QLineEdit>(w, "txtTarih")->isVisible());
+    QCOMPARE(Control<QListWidget>(w, "List1")->count(), 0);
+    QCOMPARE(Control<QLabel>(w, "Label7")->text(), QStringLiteral("160"));
+    QCOMPARE(Control<QLabel>(w, "Label1")->text(), QStringLiteral("/ 160"));
+    QCOMPARE(Control<QPushButton>(w, "Command4")->text(), QStringLiteral("İleri >>"));
+    QVERIFY(!Control<QPushButton>(w, "Command4")->isEnabled()); // no send hand-over installed
+    QVERIFY(!Control<QCheckBox>(w, "chkSablonKaydet")->isChecked());
+    QCOMPARE(Control<QCheckBox>(w, "chkSablonKaydet")->text(), QStringLiteral("Mesajı şablon olarak kaydet."));
     auto *dup = w->findChild<QCheckBox *>("chkMukerrer");
     QCOMPARE(dup != nullptr, duplicateOption);
-    QCOMPARE(w->chkMukerrer, dup);
     if (dup) {
         QCOMPARE(dup->text(), QStringLiteral("Mükerrer gönderimlerin yapılmasına izin ver."));
         QVERIFY(!dup->isChecked());
@@ -306,10 +308,10 @@ void TestRecipientWindows::queryWithoutRows()
     RecipientWindow *w = fx.open("GrupMesaj", "frmGrupMesaj");
     QVERIFY(w);
     QCOMPARE(fx.main.prompts.count(), 0);
-    QCOMPARE(w->DataGrid1->caption(), QStringLiteral("Müşteri grup bilgileri (Toplam : 0 kayıt)"));
-    QCOMPARE(comboItems(w->Combo1), ErpColumnNames("GrupMesaj"));
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->caption(), QStringLiteral("Müşteri grup bilgileri (Toplam : 0 kayıt)"));
+    QCOMPARE(comboItems(Control<QComboBox>(w, "Combo1")), ErpColumnNames("GrupMesaj"));
     QCOMPARE(menuCaptions(), ErpColumnNames("GrupMesaj"));
-    QVERIFY(w->Command6->isEnabled());
+    QVERIFY(Control<QPushButton>(w, "Command6")->isEnabled());
 }
 
 void TestRecipientWindows::failedLoad_data()
@@ -364,15 +366,15 @@ void TestRecipientWindows::failedLoad()
     const QList<QWidget *> controls = w->findChildren<QWidget *>();
     QVERIFY(controls.size() > 25);
     for (QWidget *c : controls) QVERIFY2(!c->isEnabled(), qPrintable(c->objectName()));
-    QCOMPARE(w->DataGrid1->caption(), gridTitle);
-    QCOMPARE(w->DataGrid1->view()->model()->rowCount(), 0);
-    QCOMPARE(w->Combo1->count(), 0);
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->caption(), gridTitle);
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->view()->model()->rowCount(), 0);
+    QCOMPARE(Control<QComboBox>(w, "Combo1")->count(), 0);
     QCOMPARE(menuCaptions(), QStringList({QString()})); // not refilled
 
     // Even a send hand-over does not enable "İleri >>" on a window without rows; another leaf
     // replaces the window.
     RecipientWindow::setSendHandler([](RecipientWindow &) {});
-    QVERIFY(!w->Command4->isEnabled());
+    QVERIFY(!Control<QPushButton>(w, "Command4")->isEnabled());
     QPointer<RecipientWindow> failed = w;
     fx.main.clickNode("OnLineServisler");
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
@@ -414,14 +416,15 @@ void TestRecipientWindows::layoutFollowsMainWindow()
         QCOMPARE(w->height(), tw(fx.main.mdi()->ScaleHeight() - 60));
         QCOMPARE(w->pos(), QPoint(tw(2800), 0));
         const RecipientLayout r = RecipientLayout::compute(WidthTw(w), HeightTw(w));
-        QCOMPARE(w->Frame2->geometry().topLeft(), QPoint(tw(r.frame2Left), tw(r.frame2Top)));
-        QCOMPARE(w->Frame2->height(), tw(r.frame2Height));
-        QCOMPARE(w->DataGrid1->geometry(), QRect(tw(90), tw(r.gridTop), tw(r.gridWidth), tw(r.gridHeight)));
-        QCOMPARE(w->Frame1->y(), tw(r.frame1Top));
-        QCOMPARE(w->Frame1->width(), tw(r.frame1Width));
-        QCOMPARE(w->Label7->x(), tw(r.label7Left));
-        QCOMPARE(w->Command4->pos(), QPoint(tw(r.command4Left), tw(r.command4Top)));
-        QCOMPARE(w->List1->height(), tw(r.list1Height));
+        QCOMPARE(Control<QGroupBox>(w, "Frame2")->geometry().topLeft(), QPoint(tw(r.frame2Left), tw(r.frame2Top)));
+        QCOMPARE(Control<QGroupBox>(w, "Frame2")->height(), tw(r.frame2Height));
+        QCOMPARE(Control<DataGrid>(w, "DataGrid1")->geometry(),
+                 QRect(tw(90), tw(r.gridTop), tw(r.gridWidth), tw(r.gridHeight)));
+        QCOMPARE(Control<QGroupBox>(w, "Frame1")->y(), tw(r.frame1Top));
+        QCOMPARE(Control<QGroupBox>(w, "Frame1")->width(), tw(r.frame1Width));
+        QCOMPARE(Control<QLabel>(w, "Label7")->x(), tw(r.label7Left));
+        QCOMPARE(Control<QPushButton>(w, "Command4")->pos(), QPoint(tw(r.command4Left), tw(r.command4Top)));
+        QCOMPARE(Control<QListWidget>(w, "List1")->height(), tw(r.list1Height));
     }
 }
 
@@ -451,11 +454,11 @@ void TestRecipientWindows::counter()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
-    w->txtMesaj->setPlainText(QString(200, 'x')); // red first, so black has to come back
-    w->txtMesaj->setPlainText(text);
-    QCOMPARE(w->Label7->text(), shown);
-    QCOMPARE(textColour(w->Label7), red ? QColor(255, 0, 0) : QColor(0, 0, 0));
-    QCOMPARE(w->Label1->text(), QStringLiteral("/ 160"));
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText(QString(200, 'x')); // red first, so black has to come back
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText(text);
+    QCOMPARE(Control<QLabel>(w, "Label7")->text(), shown);
+    QCOMPARE(textColour(Control<QLabel>(w, "Label7")), red ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    QCOMPARE(Control<QLabel>(w, "Label1")->text(), QStringLiteral("/ 160"));
     // The hand-over reads the text with CR LF breaks.
     QCOMPARE(w->messageText(), QString(text).replace("\n", "\r\n"));
 }
@@ -465,11 +468,11 @@ void TestRecipientWindows::counterCountsTypedLineBreakAsTwo()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("BakiyeGonder", "frmBakiyeGonder");
     QVERIFY(w);
-    QTest::keyClicks(w->txtMesaj, "ab");
-    QCOMPARE(w->Label7->text(), QStringLiteral("158"));
-    QTest::keyClick(w->txtMesaj, Qt::Key_Return);
-    QTest::keyClicks(w->txtMesaj, "c");
-    QCOMPARE(w->Label7->text(), QStringLiteral("155"));
+    QTest::keyClicks(Control<QPlainTextEdit>(w, "txtMesaj"), "ab");
+    QCOMPARE(Control<QLabel>(w, "Label7")->text(), QStringLiteral("158"));
+    QTest::keyClick(Control<QPlainTextEdit>(w, "txtMesaj"), Qt::Key_Return);
+    QTest::keyClicks(Control<QPlainTextEdit>(w, "txtMesaj"), "c");
+    QCOMPARE(Control<QLabel>(w, "Label7")->text(), QStringLiteral("155"));
     QCOMPARE(w->messageText(), QStringLiteral("ab\r\nc"));
 }
 
@@ -478,17 +481,17 @@ void TestRecipientWindows::fieldMenuInsertsPlaceholder()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
     QVERIFY(w);
-    w->txtMesaj->setPlainText("Sayın ");
-    QTest::mouseClick(w->Command1, Qt::LeftButton);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText("Sayın ");
+    QTest::mouseClick(Control<QPushButton>(w, "Command1"), Qt::LeftButton);
     frmPop *pop = frmPop::instance();
-    QTRY_VERIFY(pop->mnuGizli->isVisible());
+    QTRY_VERIFY(Control<QMenu>(pop, "mnuGizli")->isVisible());
     QCOMPARE(pop->TargetForm.data(), w);
-    QCOMPARE(pop->TargetTextBox.data(), w->txtMesaj);
+    QCOMPARE(pop->TargetTextBox.data(), Control<QPlainTextEdit>(w, "txtMesaj"));
     const int item = int(ErpColumnNames("YetkiliMesaj").indexOf("Unvan1"));
     pop->AltmnuAry().at(item)->trigger();
-    pop->mnuGizli->hide();
-    QCOMPARE(w->txtMesaj->toPlainText(), QStringLiteral("[##Unvan1##]Sayın "));
-    QCOMPARE(w->Label7->text(), QString::number(160 - 12 - 6));
+    Control<QMenu>(pop, "mnuGizli")->hide();
+    QCOMPARE(Control<QPlainTextEdit>(w, "txtMesaj")->toPlainText(), QStringLiteral("[##Unvan1##]Sayın "));
+    QCOMPARE(Control<QLabel>(w, "Label7")->text(), QString::number(160 - 12 - 6));
 }
 
 void TestRecipientWindows::templatePickReplacesMessage()
@@ -498,7 +501,7 @@ void TestRecipientWindows::templatePickReplacesMessage()
     InsertTemplate("YetkiliMesaj", QStringLiteral("Sayın [##YetkiliAdi##],\r\nbakiyeniz hazır."), "00");
     RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
     QVERIFY(w);
-    w->txtMesaj->setPlainText("eski metin");
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText("eski metin");
 
     QString caption;
     QStringList rows;
@@ -507,15 +510,15 @@ void TestRecipientWindows::templatePickReplacesMessage()
         if (!p || !p->isVisible()) return;
         caption = p->windowTitle();
         for (int i = 0; i < p->rsSablon().rowCount(); ++i) rows << p->rsSablon().value(i, 0).toString();
-        p->DataGrid1->setCurrentRow(0);
-        QTest::mouseClick(p->Command1, Qt::LeftButton);
+        Control<DataGrid>(p, "DataGrid1")->setCurrentRow(0);
+        QTest::mouseClick(Control<QPushButton>(p, "Command1"), Qt::LeftButton);
     });
-    QTest::mouseClick(w->Command5, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command5"), Qt::LeftButton);
     QCOMPARE(caption, QStringLiteral("Mesaj şablonları - Yetkililere mesaj gönder"));
     QCOMPARE(rows, QStringList({QStringLiteral("Sayın [##YetkiliAdi##],\r\nbakiyeniz hazır.")}));
     // The whole text replaced, placeholders as stored; the counter follows (CR LF counts two).
     QCOMPARE(w->messageText(), QStringLiteral("Sayın [##YetkiliAdi##],\r\nbakiyeniz hazır."));
-    QCOMPARE(w->Label7->text(), QString::number(160 - 41));
+    QCOMPARE(Control<QLabel>(w, "Label7")->text(), QString::number(160 - 41));
     QVERIFY(!WorkForms::isLoaded("frmSablon"));
 }
 
@@ -524,51 +527,54 @@ void TestRecipientWindows::conditionLines()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
     QVERIFY(w);
+    auto *Command6 = Control<QPushButton>(w, "Command6");
+    auto *Combo2 = Control<QComboBox>(w, "Combo2");
 
     // Each missing input: its warning, titled "Uyarı", the focus on it, and no line.
-    w->txtMesaj->setFocus();
-    QTest::mouseClick(w->Command6, Qt::LeftButton);
-    QTRY_COMPARE(QApplication::focusWidget(), w->Combo1);
-    w->Combo1->setCurrentText("YetkiliAdi");
-    QTest::mouseClick(w->Command6, Qt::LeftButton);
-    QTRY_COMPARE(QApplication::focusWidget(), w->Combo2);
-    w->Combo2->setCurrentText("like");
-    QTest::mouseClick(w->Command6, Qt::LeftButton);
-    QTRY_COMPARE(QApplication::focusWidget(), w->txtDeger);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setFocus();
+    QTest::mouseClick(Command6, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), Control<QComboBox>(w, "Combo1"));
+    Control<QComboBox>(w, "Combo1")->setCurrentText("YetkiliAdi");
+    QTest::mouseClick(Command6, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), Combo2);
+    Combo2->setCurrentText("like");
+    QTest::mouseClick(Command6, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), Control<QLineEdit>(w, "txtDeger"));
     QCOMPARE(fx.main.prompts.texts(), QStringList({"Alan Adı Seçiniz", "Operatör Seçiniz", "Lütfen Değer Giriniz"}));
     for (const PromptRecord &r : fx.main.prompts.records()) {
         QCOMPARE(r.icon, PromptIcon::Information);
         QCOMPARE(r.title, QStringLiteral("Uyarı"));
     }
-    QCOMPARE(w->List1->count(), 0);
+    QCOMPARE(Control<QListWidget>(w, "List1")->count(), 0);
     fx.main.prompts.clear();
 
     // Before any type is clicked the seven operators stay, "<" on text included.
-    w->Combo2->setCurrentText("<");
-    w->txtDeger->setText("O'Brien *");
-    QTest::mouseClick(w->Command6, Qt::LeftButton);
+    Combo2->setCurrentText("<");
+    Control<QLineEdit>(w, "txtDeger")->setText("O'Brien *");
+    QTest::mouseClick(Command6, Qt::LeftButton);
     // A click on the option already chosen gives its operators too.
-    w->txtMesaj->setFocus();
-    QTest::mouseClick(w->Option1, Qt::LeftButton);
-    QTRY_COMPARE(QApplication::focusWidget(), w->Combo2);
-    QCOMPARE(comboItems(w->Combo2), QStringList({"=", "<>", "like"}));
-    QCOMPARE(w->Combo2->currentText(), QString());
-    addLine(w, w->Option2, "MedeniHali", ">=", "2");
-    QCOMPARE(comboItems(w->Combo2), QStringList({"=", "<", ">", "<=", ">=", "<>"}));
-    addLine(w, w->Option3, "DogumTarihi", "<>", "15031980");
-    QVERIFY(w->txtTarih->isVisible());
-    QVERIFY(!w->txtDeger->isVisible());
+    Control<QPlainTextEdit>(w, "txtMesaj")->setFocus();
+    QTest::mouseClick(Control<QRadioButton>(w, "Option1"), Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), Combo2);
+    QCOMPARE(comboItems(Combo2), QStringList({"=", "<>", "like"}));
+    QCOMPARE(Combo2->currentText(), QString());
+    addLine(w, Control<QRadioButton>(w, "Option2"), "MedeniHali", ">=", "2");
+    QCOMPARE(comboItems(Combo2), QStringList({"=", "<", ">", "<=", ">=", "<>"}));
+    addLine(w, Control<QRadioButton>(w, "Option3"), "DogumTarihi", "<>", "15031980");
+    QVERIFY(Control<QLineEdit>(w, "txtTarih")->isVisible());
+    QVERIFY(!Control<QLineEdit>(w, "txtDeger")->isVisible());
     // An untouched date box counts as empty.
-    w->txtTarih->clear();
-    QTest::mouseClick(w->Command6, Qt::LeftButton);
+    Control<QLineEdit>(w, "txtTarih")->clear();
+    QTest::mouseClick(Command6, Qt::LeftButton);
     QCOMPARE(fx.main.prompts.texts(), QStringList({"Lütfen Değer Giriniz"}));
-    addLine(w, w->Option1, "Unvan1", "=", "Işık Tekstil A.Ş.");
-    QCOMPARE(comboItems(w->Combo2), QStringList({"=", "<>", "like"}));
+    addLine(w, Control<QRadioButton>(w, "Option1"), "Unvan1", "=", "Işık Tekstil A.Ş.");
+    QCOMPARE(comboItems(Combo2), QStringList({"=", "<>", "like"}));
     // The value box kept what "Sayı" left in it until the line above replaced it.
-    QCOMPARE(listLines(w->List1), QStringList({"YetkiliAdi < 'O'Brien *'", "MedeniHali >= 2",
-                                               "DogumTarihi <> #15/03/1980#", "Unvan1 = 'Işık Tekstil A.Ş.'"}));
+    QCOMPARE(listLines(Control<QListWidget>(w, "List1")),
+             QStringList({"YetkiliAdi < 'O'Brien *'", "MedeniHali >= 2", "DogumTarihi <> #15/03/1980#",
+                          "Unvan1 = 'Işık Tekstil A.Ş.'"}));
     // Adding lines filters nothing yet.
-    QCOMPARE(w->dataControl->RecordCount(), 5);
+    QCOMPARE(Control<ErpDataControl>(w, w->members().dataControl)->RecordCount(), 5);
 }
 
 void TestRecipientWindows::numberBoxTakesDigitsOnly()
@@ -576,15 +582,16 @@ void TestRecipientWindows::numberBoxTakesDigitsOnly()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
-    QTest::keyClicks(w->txtDeger, "Ab1");
-    QTest::mouseClick(w->Option2, Qt::LeftButton);
-    QTest::keyClicks(w->txtDeger, "2-3,4.x5");
-    QCOMPARE(w->txtDeger->text(), QStringLiteral("Ab12345"));
-    QTest::keyClick(w->txtDeger, Qt::Key_Backspace);
-    QCOMPARE(w->txtDeger->text(), QStringLiteral("Ab1234"));
-    QTest::mouseClick(w->Option1, Qt::LeftButton);
-    QTest::keyClicks(w->txtDeger, "-y");
-    QCOMPARE(w->txtDeger->text(), QStringLiteral("Ab1234-y"));
+    auto *txtDeger = Control<QLineEdit>(w, "txtDeger");
+    QTest::keyClicks(txtDeger, "Ab1");
+    QTest::mouseClick(Control<QRadioButton>(w, "Option2"), Qt::LeftButton);
+    QTest::keyClicks(txtDeger, "2-3,4.x5");
+    QCOMPARE(txtDeger->text(), QStringLiteral("Ab12345"));
+    QTest::keyClick(txtDeger, Qt::Key_Backspace);
+    QCOMPARE(txtDeger->text(), QStringLiteral("Ab1234"));
+    QTest::mouseClick(Control<QRadioButton>(w, "Option1"), Qt::LeftButton);
+    QTest::keyClicks(txtDeger, "-y");
+    QCOMPARE(txtDeger->text(), QStringLiteral("Ab1234-y"));
 }
 
 void TestRecipientWindows::filterAppliedRefusedAndRemoved()
@@ -592,44 +599,46 @@ void TestRecipientWindows::filterAppliedRefusedAndRemoved()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
     QVERIFY(w);
+    auto *Command2 = Control<QPushButton>(w, "Command2");
+    auto *DataGrid1 = Control<DataGrid>(w, "DataGrid1");
     const QString title = QStringLiteral("Müşteri yetkili bilgileri (Toplam : %1 kayıt)");
-    QTableView *view = w->DataGrid1->view();
+    QTableView *view = DataGrid1->view();
     QHeaderView *header = view->horizontalHeader();
     header->resizeSection(1, 333); // the operator's width survives filtering
 
     // "Filtrele" with no line does nothing.
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QTest::mouseClick(w->Command3, Qt::LeftButton);
-    QCOMPARE(w->DataGrid1->caption(), title.arg(5));
+    QTest::mouseClick(Command2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(DataGrid1->caption(), title.arg(5));
 
     // Turkish case: 'i*' is İsmail, not Irmak.
-    addLine(w, w->Option1, "YetkiliAdi", "like", "i*");
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QCOMPARE(w->DataGrid1->caption(), title.arg(1));
+    addLine(w, Control<QRadioButton>(w, "Option1"), "YetkiliAdi", "like", "i*");
+    QTest::mouseClick(Command2, Qt::LeftButton);
+    QCOMPARE(DataGrid1->caption(), title.arg(1));
     QCOMPARE(view->model()->rowCount(), 1);
     QCOMPARE(view->model()->index(0, 3).data().toString(), QStringLiteral("İsmail"));
     QCOMPARE(header->sectionSize(1), 333);
 
     // Two lines must both hold: women born before 1980.
-    w->List1->clear();
-    addLine(w, w->Option1, "Cinsiyet", "=", "k");
-    addLine(w, w->Option3, "DogumTarihi", "<", "01011980");
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QCOMPARE(w->DataGrid1->caption(), title.arg(1));
+    Control<QListWidget>(w, "List1")->clear();
+    addLine(w, Control<QRadioButton>(w, "Option1"), "Cinsiyet", "=", "k");
+    addLine(w, Control<QRadioButton>(w, "Option3"), "DogumTarihi", "<", "01011980");
+    QTest::mouseClick(Command2, Qt::LeftButton);
+    QCOMPARE(DataGrid1->caption(), title.arg(1));
     QCOMPARE(view->model()->index(0, 3).data().toString(), QStringLiteral("Çiğdem"));
     QCOMPARE(fx.main.prompts.count(), 0);
 
     // A refused line: the message names it; the filter and the count in force stay.
-    addLine(w, w->Option1, "Unvan1", "=", "O'Brien");
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    addLine(w, Control<QRadioButton>(w, "Option1"), "Unvan1", "=", "O'Brien");
+    QTest::mouseClick(Command2, Qt::LeftButton);
     QCOMPARE(fx.main.prompts.count(), 1);
     QVERIFY2(fx.main.prompts.last().text.startsWith(kFilterMessage), qPrintable(fx.main.prompts.last().text));
     QVERIFY(fx.main.prompts.last().text.contains("3."));
     QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Critical);
     QCOMPARE(fx.main.prompts.last().title, QStringLiteral("Brenvik"));
-    QCOMPARE(w->DataGrid1->caption(), title.arg(1));
+    QCOMPARE(DataGrid1->caption(), title.arg(1));
     QCOMPARE(view->model()->rowCount(), 1);
-    QCOMPARE(w->List1->count(), 3);
+    QCOMPARE(Control<QListWidget>(w, "List1")->count(), 3);
 
     // "Filtre kaldır" runs the query again: a row added on the server meanwhile shows.
     fx.erp.addContact("01", {{"Sirket", "120.004"},
@@ -638,35 +647,35 @@ void TestRecipientWindows::filterAppliedRefusedAndRemoved()
                              {"Cinsiyet", "K"},
                              {"CepTelBKod", "555"},
                              {"CepTel", "1010101"}});
-    QTest::mouseClick(w->Command3, Qt::LeftButton);
-    QCOMPARE(w->DataGrid1->caption(), title.arg(6));
+    QTest::mouseClick(Control<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(DataGrid1->caption(), title.arg(6));
     QCOMPARE(view->model()->rowCount(), 6);
-    QCOMPARE(w->List1->count(), 3); // the lines stay
+    QCOMPARE(Control<QListWidget>(w, "List1")->count(), 3); // the lines stay
     QCOMPARE(header->sectionSize(1), 333);
 
     // The two good lines again filter the fresh rows.
-    delete w->List1->takeItem(2);
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QCOMPARE(w->DataGrid1->caption(), title.arg(1));
+    delete Control<QListWidget>(w, "List1")->takeItem(2);
+    QTest::mouseClick(Command2, Qt::LeftButton);
+    QCOMPARE(DataGrid1->caption(), title.arg(1));
 
     // When the query cannot run again, the rows held stay, all shown, and the caption counts them.
     gCompanyCode = QStringLiteral("99");
     fx.main.prompts.clear();
-    QTest::mouseClick(w->Command3, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command3"), Qt::LeftButton);
     QCOMPARE(fx.main.prompts.count(), 1);
     QVERIFY(
         fx.main.prompts.last().text.startsWith("Grup bilgileri görüntülenemiyor.\r\nSistemin ürettiği hata mesajı : "));
-    QCOMPARE(w->DataGrid1->caption(), title.arg(6));
+    QCOMPARE(DataGrid1->caption(), title.arg(6));
     QCOMPARE(view->model()->rowCount(), 6);
 
     // Every opening starts afresh: no lines, no filter, an empty value box.
     gCompanyCode = QStringLiteral("01");
-    w->txtDeger->setText("kalan");
+    Control<QLineEdit>(w, "txtDeger")->setText("kalan");
     RecipientWindow *again = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
     QVERIFY(again && again != w);
-    QCOMPARE(again->List1->count(), 0);
-    QCOMPARE(again->txtDeger->text(), QString());
-    QCOMPARE(again->DataGrid1->caption(), title.arg(6));
+    QCOMPARE(Control<QListWidget>(again, "List1")->count(), 0);
+    QCOMPARE(Control<QLineEdit>(again, "txtDeger")->text(), QString());
+    QCOMPARE(Control<DataGrid>(again, "DataGrid1")->caption(), title.arg(6));
 }
 
 void TestRecipientWindows::removingLines()
@@ -674,31 +683,32 @@ void TestRecipientWindows::removingLines()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
-    addLine(w, w->Option1, "HesapKodu", "=", "120.001");
-    addLine(w, w->Option1, "HesapKodu", "=", "120.001"); // the same line twice is kept twice
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QCOMPARE(w->DataGrid1->caption(), QStringLiteral("Müşteri bilgileri (Toplam : 3 kayıt)"));
+    auto *List1 = Control<QListWidget>(w, "List1");
+    addLine(w, Control<QRadioButton>(w, "Option1"), "HesapKodu", "=", "120.001");
+    addLine(w, Control<QRadioButton>(w, "Option1"), "HesapKodu", "=", "120.001"); // the same line twice is kept twice
+    QTest::mouseClick(Control<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->caption(), QStringLiteral("Müşteri bilgileri (Toplam : 3 kayıt)"));
 
     // "Sil" with no line selected does nothing.
-    w->List1->setCurrentRow(-1);
-    QTest::mouseClick(w->Command7, Qt::LeftButton);
-    QCOMPARE(w->List1->count(), 2);
+    List1->setCurrentRow(-1);
+    QTest::mouseClick(Control<QPushButton>(w, "Command7"), Qt::LeftButton);
+    QCOMPARE(List1->count(), 2);
     QCOMPARE(fx.main.prompts.count(), 0);
 
     // Removing the selected line leaves none selected, so a second "Sil" removes nothing.
-    w->List1->setCurrentRow(0);
-    QTest::mouseClick(w->Command7, Qt::LeftButton);
-    QTest::mouseClick(w->Command7, Qt::LeftButton);
-    QCOMPARE(w->List1->count(), 1);
+    List1->setCurrentRow(0);
+    QTest::mouseClick(Control<QPushButton>(w, "Command7"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command7"), Qt::LeftButton);
+    QCOMPARE(List1->count(), 1);
 
     // With every line gone the filter stays: "Filtrele" and "Filtre kaldır" do nothing.
-    w->List1->setCurrentRow(0);
-    QTest::mouseClick(w->Command7, Qt::LeftButton);
-    QCOMPARE(w->List1->count(), 0);
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QTest::mouseClick(w->Command3, Qt::LeftButton);
-    QCOMPARE(w->DataGrid1->caption(), QStringLiteral("Müşteri bilgileri (Toplam : 3 kayıt)"));
-    QCOMPARE(w->DataGrid1->view()->model()->rowCount(), 3);
+    List1->setCurrentRow(0);
+    QTest::mouseClick(Control<QPushButton>(w, "Command7"), Qt::LeftButton);
+    QCOMPARE(List1->count(), 0);
+    QTest::mouseClick(Control<QPushButton>(w, "Command2"), Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command3"), Qt::LeftButton);
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->caption(), QStringLiteral("Müşteri bilgileri (Toplam : 3 kayıt)"));
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->view()->model()->rowCount(), 3);
 }
 
 void TestRecipientWindows::removeNeedsASelectedLine()
@@ -706,23 +716,24 @@ void TestRecipientWindows::removeNeedsASelectedLine()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
-    addLine(w, w->Option1, "HesapKodu", "=", "120.001");
-    addLine(w, w->Option1, "HesapKodu", "=", "120.002");
+    auto *List1 = Control<QListWidget>(w, "List1");
+    addLine(w, Control<QRadioButton>(w, "Option1"), "HesapKodu", "=", "120.001");
+    addLine(w, Control<QRadioButton>(w, "Option1"), "HesapKodu", "=", "120.002");
     // The keyboard focus entering the list makes a line current without selecting it.
-    w->List1->setFocus(Qt::TabFocusReason);
-    QVERIFY(w->List1->selectedItems().isEmpty());
-    QTest::mouseClick(w->Command7, Qt::LeftButton);
-    QCOMPARE(w->List1->count(), 2);
+    List1->setFocus(Qt::TabFocusReason);
+    QVERIFY(List1->selectedItems().isEmpty());
+    QTest::mouseClick(Control<QPushButton>(w, "Command7"), Qt::LeftButton);
+    QCOMPARE(List1->count(), 2);
     // A line unselected again (Ctrl+click) is not removed either.
-    w->List1->setCurrentRow(1);
-    w->List1->item(1)->setSelected(false);
-    QTest::mouseClick(w->Command7, Qt::LeftButton);
-    QCOMPARE(w->List1->count(), 2);
+    List1->setCurrentRow(1);
+    List1->item(1)->setSelected(false);
+    QTest::mouseClick(Control<QPushButton>(w, "Command7"), Qt::LeftButton);
+    QCOMPARE(List1->count(), 2);
     // The selected line goes, whichever is current.
-    w->List1->setCurrentRow(0);
-    w->List1->setCurrentRow(1, QItemSelectionModel::NoUpdate);
-    QTest::mouseClick(w->Command7, Qt::LeftButton);
-    QCOMPARE(listLines(w->List1), QStringList({"HesapKodu = '120.002'"}));
+    List1->setCurrentRow(0);
+    List1->setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    QTest::mouseClick(Control<QPushButton>(w, "Command7"), Qt::LeftButton);
+    QCOMPARE(listLines(List1), QStringList({"HesapKodu = '120.002'"}));
     QCOMPARE(fx.main.prompts.count(), 0);
 }
 
@@ -731,16 +742,17 @@ void TestRecipientWindows::numberBoxLetsTabMoveOn()
     RecipientFixture fx;
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
-    QTest::mouseClick(w->Option2, Qt::LeftButton);
-    w->txtDeger->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), w->txtDeger);
-    QTest::keyClick(w->txtDeger, Qt::Key_Tab);
-    QTRY_VERIFY(QApplication::focusWidget() != w->txtDeger);
-    w->txtDeger->setFocus();
-    QTRY_COMPARE(QApplication::focusWidget(), w->txtDeger);
-    QTest::keyClick(w->txtDeger, Qt::Key_Backtab, Qt::ShiftModifier);
-    QTRY_VERIFY(QApplication::focusWidget() != w->txtDeger);
-    QCOMPARE(w->txtDeger->text(), QString());
+    auto *txtDeger = Control<QLineEdit>(w, "txtDeger");
+    QTest::mouseClick(Control<QRadioButton>(w, "Option2"), Qt::LeftButton);
+    txtDeger->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), txtDeger);
+    QTest::keyClick(txtDeger, Qt::Key_Tab);
+    QTRY_VERIFY(QApplication::focusWidget() != txtDeger);
+    txtDeger->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), txtDeger);
+    QTest::keyClick(txtDeger, Qt::Key_Backtab, Qt::ShiftModifier);
+    QTRY_VERIFY(QApplication::focusWidget() != txtDeger);
+    QCOMPARE(txtDeger->text(), QString());
 }
 
 void TestRecipientWindows::sendHandlerBehindNextButton()
@@ -753,19 +765,19 @@ void TestRecipientWindows::sendHandlerBehindNextButton()
     });
     RecipientWindow *w = fx.open("GrupMesaj", "frmGrupMesaj");
     QVERIFY(w);
-    QVERIFY(w->Command4->isEnabled());
-    addLine(w, w->Option1, "YetkiliAdi", "=", "Ayşe");
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
-    w->txtMesaj->setPlainText("Merhaba\n[##Unvan1##]");
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QVERIFY(Control<QPushButton>(w, "Command4")->isEnabled());
+    addLine(w, Control<QRadioButton>(w, "Option1"), "YetkiliAdi", "=", "Ayşe");
+    QTest::mouseClick(Control<QPushButton>(w, "Command2"), Qt::LeftButton);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText("Merhaba\n[##Unvan1##]");
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QCOMPARE(calls, QStringList({"frmGrupMesaj:1:Merhaba\r\n[##Unvan1##]"}));
     QVERIFY(!w->isVisible());
     // Shown again it keeps its rows, filter, lines and text.
     w->Show();
     QVERIFY(w->isVisible());
     QCOMPARE(w->recordSet().rowCount(), 1);
-    QCOMPARE(w->List1->count(), 1);
-    QCOMPARE(w->txtMesaj->toPlainText(), QStringLiteral("Merhaba\n[##Unvan1##]"));
+    QCOMPARE(Control<QListWidget>(w, "List1")->count(), 1);
+    QCOMPARE(Control<QPlainTextEdit>(w, "txtMesaj")->toPlainText(), QStringLiteral("Merhaba\n[##Unvan1##]"));
 }
 
 QTEST_MAIN(TestRecipientWindows)
