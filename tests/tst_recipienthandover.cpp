@@ -14,6 +14,7 @@
 #include "shell/frmAna.h"
 #include "shell/frmBekle.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
@@ -66,7 +67,7 @@ struct HandOverFixture {
         gGatewayUrl = gateway.url();
         SetDocumentsFolder(dir.path());
         InstallRecipientHandOver();
-        main.ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(main.ana(), "TreeView1")->expandAll();
     }
     ~HandOverFixture()
     {
@@ -85,11 +86,11 @@ struct HandOverFixture {
 
 void addLine(RecipientWindow *w, const QString &field, const QString &op, const QString &value)
 {
-    QTest::mouseClick(w->Option1, Qt::LeftButton);
-    w->Combo1->setCurrentText(field);
-    w->Combo2->setCurrentText(op);
-    w->txtDeger->setText(value);
-    QTest::mouseClick(w->Command6, Qt::LeftButton);
+    QTest::mouseClick(Control<QRadioButton>(w, "Option1"), Qt::LeftButton);
+    Control<QComboBox>(w, "Combo1")->setCurrentText(field);
+    Control<QComboBox>(w, "Combo2")->setCurrentText(op);
+    Control<QLineEdit>(w, "txtDeger")->setText(value);
+    QTest::mouseClick(Control<QPushButton>(w, "Command6"), Qt::LeftButton);
 }
 
 QStringList sendListRows(const frmSonEkran *screen)
@@ -149,13 +150,13 @@ void TestRecipientHandOver::noRowUnderFilter()
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
     addLine(w, "HesapKodu", "=", "999.999");
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command2"), Qt::LeftButton);
     QCOMPARE(w->recordSet().rowCount(), 0);
     gSendKind = "önceki";
     gMessageText = "önceki metin";
-    w->txtMesaj->setPlainText("Merhaba");
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText("Merhaba");
     fx.main.prompts.clear();
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QCOMPARE(fx.main.prompts.count(), 1);
     QCOMPARE(fx.main.prompts.last().text, NoRecipientRowsText());
     QCOMPARE(fx.main.prompts.last().text, QStringLiteral("Mesaj gönderilecek kayıt bulunamadı."));
@@ -172,19 +173,19 @@ void TestRecipientHandOver::emptyText()
     HandOverFixture fx;
     RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
     QVERIFY(w);
-    w->Command4->setFocus();
+    Control<QPushButton>(w, "Command4")->setFocus();
     fx.main.prompts.clear();
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QCOMPARE(fx.main.prompts.count(), 1);
     QCOMPARE(fx.main.prompts.last().text, QStringLiteral("Lütfen gönderilecek mesajı giriniz."));
     QCOMPARE(fx.main.prompts.last().icon, PromptIcon::Information);
     QCOMPARE(fx.main.prompts.last().title, kBrenvik);
     QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
-    QTRY_VERIFY(w->txtMesaj->hasFocus());
+    QTRY_VERIFY(Control<QPlainTextEdit>(w, "txtMesaj")->hasFocus());
 
     // One blank is a text: the run starts.
-    w->txtMesaj->setPlainText(" ");
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText(" ");
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     frmSonEkran *screen = WorkForms::find<frmSonEkran>();
     QVERIFY(screen);
     QCOMPARE(screen->SendList().rowCount(), 5); // Aynur's number is Ayşe's
@@ -210,9 +211,9 @@ void TestRecipientHandOver::unreadableTextStaysInWindow()
     RecipientWindow *w = fx.open("GrupMesaj", "frmGrupMesaj");
     QVERIFY(w);
     gCancelRequested = true;
-    w->txtMesaj->setPlainText(text);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText(text);
     fx.main.prompts.clear();
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QCOMPARE(fx.main.prompts.count(), 1);
     QCOMPARE(fx.main.prompts.last().text,
              QStringLiteral("Tanımlanamayan bir hata oluştu.\r\nSistemin ürettiği hata mesajı : ") + description);
@@ -266,15 +267,16 @@ void TestRecipientHandOver::handOverPerWindow()
     RecipientWindow *w = fx.open(node, className);
     QVERIFY(w);
     addLine(w, "HesapKodu", "=", "120.001");
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command2"), Qt::LeftButton);
     QCOMPARE(w->recordSet().rowCount(), 4);
-    if (w->chkMukerrer) w->chkMukerrer->setChecked(allowDuplicates);
-    w->chkSablonKaydet->setChecked(saveAsTemplate);
-    w->txtMesaj->setPlainText("[##HesapKodu##] [##YetkiliAdi##]");
+    // frmBakiyeGonder has no duplicate option.
+    if (auto *duplicates = w->findChild<QCheckBox *>("chkMukerrer")) duplicates->setChecked(allowDuplicates);
+    Control<QCheckBox>(w, "chkSablonKaydet")->setChecked(saveAsTemplate);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText("[##HesapKodu##] [##YetkiliAdi##]");
     gOverLimitRecipients.appendField("eski");
     fx.main.prompts.clear();
 
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
 
     QVERIFY(fx.main.prompts.records().isEmpty());
     frmSonEkran *screen = WorkForms::find<frmSonEkran>();
@@ -302,10 +304,10 @@ void TestRecipientHandOver::handOverPerWindow()
         rows.sort();
     }
     QCOMPARE(sendListRows(screen), rows);
-    QCOMPARE(screen->lblToplam->text(), QStringLiteral(" %1").arg(rows.size()));
-    QCOMPARE(screen->Adodc1->rowCount(), int(rows.size()));
-    QVERIFY(screen->cmdGonder->isEnabled()); // the filling has ended
-    QVERIFY(screen->cmdLstCikart->isEnabled());
+    QCOMPARE(Control<QLabel>(screen, "lblToplam")->text(), QStringLiteral(" %1").arg(rows.size()));
+    QCOMPARE(Control<SendListModel>(screen, "Adodc1")->rowCount(), int(rows.size()));
+    QVERIFY(Control<QPushButton>(screen, "cmdGonder")->isEnabled()); // the filling has ended
+    QVERIFY(Control<QPushButton>(screen, "cmdLstCikart")->isEnabled());
     QCOMPARE(gProgressTotal, 4);
     QCOMPARE(gProgressDone, 4);
     QVERIFY(!frmBekle::isLoaded());
@@ -314,10 +316,10 @@ void TestRecipientHandOver::handOverPerWindow()
 
     // "Vazgeç" on the complete list brings the recipient window back with its filter; a
     // second run starts from the first row again.
-    QTest::mouseClick(screen->cmdVazgec, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(screen, "cmdVazgec"), Qt::LeftButton);
     QVERIFY(!WorkForms::isLoaded<frmSonEkran>());
     QVERIFY(w->isVisible());
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     screen = WorkForms::find<frmSonEkran>();
     QVERIFY(screen);
     QCOMPARE(screen->SendList().rowCount(), int(rows.size()));
@@ -329,8 +331,8 @@ void TestRecipientHandOver::staleCancelIsCleared()
     RecipientWindow *w = fx.open("YetkiliMesaj", "frmYetkiliMesaj");
     QVERIFY(w);
     gCancelRequested = true; // left by an earlier run that was cancelled with nothing taken
-    w->txtMesaj->setPlainText("Merhaba");
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText("Merhaba");
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     frmSonEkran *screen = WorkForms::find<frmSonEkran>();
     QVERIFY(screen);
     QCOMPARE(screen->SendList().rowCount(), 5);
@@ -343,9 +345,9 @@ void TestRecipientHandOver::everyTextOverLimit()
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
     // 154 characters, a line break that counts two, then the seven-character account code: 163.
-    w->txtMesaj->setPlainText(QString(154, 'x') + "\n[##HesapKodu##]");
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText(QString(154, 'x') + "\n[##HesapKodu##]");
     fx.main.prompts.clear();
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QCOMPARE(fx.main.prompts.count(), 1);
     QCOMPARE(fx.main.prompts.last().text,
              QStringLiteral("Gönderilecek mesajlar 160 karakterden uzun olduğundan mesaj gönderimi yapılamıyor.\r\n"
@@ -361,9 +363,9 @@ void TestRecipientHandOver::everyTextOverLimit()
     QCOMPARE(gOverLimitRecipients.value(0, "CepTelBKod").toString(), w->recordSet().value(0, "CepTelBKod").toString());
 
     // 151 characters, the line break and the account code: 160, within the limit.
-    w->txtMesaj->setPlainText(QString(151, 'x') + "\n[##HesapKodu##]");
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText(QString(151, 'x') + "\n[##HesapKodu##]");
     fx.main.prompts.clear();
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QVERIFY(fx.main.prompts.records().isEmpty());
     frmSonEkran *screen = WorkForms::find<frmSonEkran>();
     QVERIFY(screen);
@@ -389,25 +391,25 @@ void TestRecipientHandOver::cancelDuringLoop()
     HandOverFixture fx;
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
-    w->txtMesaj->setPlainText(text);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText(text);
     fx.main.prompts.clear();
     bool duringLoop = false;
     atFirstYield([&] {
         frmSonEkran *screen = WorkForms::find<frmSonEkran>();
         QVERIFY(screen && screen->isVisible());
         // While filling: no send, no removal; the progress window runs with its speed line.
-        QVERIFY(!screen->cmdGonder->isEnabled());
-        QVERIFY(!screen->cmdLstCikart->isEnabled());
+        QVERIFY(!Control<QPushButton>(screen, "cmdGonder")->isEnabled());
+        QVERIFY(!Control<QPushButton>(screen, "cmdLstCikart")->isEnabled());
         QVERIFY(frmBekle::isLoaded());
         QVERIFY(frmBekle::instance()->isVisible());
-        QVERIFY(frmBekle::instance()->Label2->isVisible());
-        QVERIFY(frmBekle::instance()->lblIslemHiz->isVisible());
-        QVERIFY(frmBekle::instance()->Timer1->isActive());
+        QVERIFY(Control<QLabel>(frmBekle::instance(), "Label2")->isVisible());
+        QVERIFY(Control<QLabel>(frmBekle::instance(), "lblIslemHiz")->isVisible());
+        QVERIFY(Control<QTimer>(frmBekle::instance(), "Timer1")->isActive());
         QCOMPARE(gProgressTotal, 6);
-        QTest::mouseClick(screen->cmdVazgec, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(screen, "cmdVazgec"), Qt::LeftButton);
         duringLoop = true;
     });
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QVERIFY(duringLoop);
     QVERIFY(!frmBekle::isLoaded());
     QCOMPARE(gProgressDone, 1); // the row in progress was finished, the next not read
@@ -418,9 +420,9 @@ void TestRecipientHandOver::cancelDuringLoop()
         QVERIFY(screen->isVisible());
         QVERIFY(!w->isVisible());
         QCOMPARE(screen->SendList().rowCount(), taken);
-        QCOMPARE(screen->lblToplam->text(), QStringLiteral(" 1"));
-        QCOMPARE(screen->cmdVazgec->text(), QStringLiteral("Kapat"));
-        QVERIFY(!screen->cmdGonder->isEnabled()); // a partly filled list is not sent
+        QCOMPARE(Control<QLabel>(screen, "lblToplam")->text(), QStringLiteral(" 1"));
+        QCOMPARE(Control<QPushButton>(screen, "cmdVazgec")->text(), QStringLiteral("Kapat"));
+        QVERIFY(!Control<QPushButton>(screen, "cmdGonder")->isEnabled()); // a partly filled list is not sent
         QVERIFY(fx.main.prompts.records().isEmpty());
     } else {
         QCOMPARE(fx.main.prompts.count(), 1);
@@ -453,7 +455,7 @@ void TestRecipientHandOver::cancelAtLaterYield()
     RecipientWindow *w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
     const int rows = w->recordSet().rowCount();
-    w->txtMesaj->setPlainText("[##Unvan1##]");
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText("[##Unvan1##]");
     fx.main.prompts.clear();
 
     // A zero timer runs once per run of the message loop; the third run while the screen
@@ -469,10 +471,10 @@ void TestRecipientHandOver::cancelAtLaterYield()
         if (++seen != 3) return;
         doneAtClick = gProgressDone;
         takenAtClick = screen->SendList().rowCount();
-        QTest::mouseClick(screen->cmdVazgec, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(screen, "cmdVazgec"), Qt::LeftButton);
     });
     tick.start();
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     tick.stop();
 
     frmSonEkran *screen = WorkForms::find<frmSonEkran>();
@@ -485,11 +487,11 @@ void TestRecipientHandOver::cancelAtLaterYield()
         QVERIFY(doneAtClick >= 2 && doneAtClick + 1 < rows);
         QCOMPARE(gProgressDone, doneAtClick + 1);
         QCOMPARE(screen->SendList().rowCount(), takenAtClick + 1);
-        QCOMPARE(screen->cmdVazgec->text(), QStringLiteral("Kapat"));
-        QVERIFY(!screen->cmdGonder->isEnabled());
+        QCOMPARE(Control<QPushButton>(screen, "cmdVazgec")->text(), QStringLiteral("Kapat"));
+        QVERIFY(!Control<QPushButton>(screen, "cmdGonder")->isEnabled());
     } else {
         QCOMPARE(gProgressDone, rows);
-        QVERIFY(screen->cmdGonder->isEnabled());
+        QVERIFY(Control<QPushButton>(screen, "cmdGonder")->isEnabled());
     }
 }
 
@@ -509,14 +511,14 @@ void TestRecipientHandOver::navigationDuringLoop()
     HandOverFixture fx;
     QPointer<RecipientWindow> w = fx.open("ChkMesaj", "frmChkMesaj");
     QVERIFY(w);
-    w->txtMesaj->setPlainText("[##Unvan1##]");
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText("[##Unvan1##]");
     QPointer<frmSonEkran> screen;
     atFirstYield([&] {
         screen = WorkForms::find<frmSonEkran>();
         fx.main.clickNode(node);
     });
     fx.main.prompts.clear();
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     QVERIFY(screen);
     QVERIFY(fx.main.prompts.records().isEmpty());
     QVERIFY(!frmBekle::isLoaded());
@@ -528,8 +530,8 @@ void TestRecipientHandOver::navigationDuringLoop()
     // The window opened by the navigation works as usual.
     if (auto *again = qobject_cast<RecipientWindow *>(WorkForms::find(loaded.first()))) {
         QVERIFY(again->isVisible());
-        again->txtMesaj->setPlainText("Merhaba");
-        QTest::mouseClick(again->Command4, Qt::LeftButton);
+        Control<QPlainTextEdit>(again, "txtMesaj")->setPlainText("Merhaba");
+        QTest::mouseClick(Control<QPushButton>(again, "Command4"), Qt::LeftButton);
         QVERIFY(WorkForms::isLoaded<frmSonEkran>());
         QVERIFY(WorkForms::find<frmSonEkran>()->SendList().rowCount() > 0);
     }
@@ -546,14 +548,14 @@ void TestRecipientHandOver::mainRoadEndToEnd()
     QVERIFY(w);
     QCOMPARE(w->recordSet().rowCount(), 6);
     addLine(w, "HesapKodu", "=", "120.001");
-    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command2"), Qt::LeftButton);
     QCOMPARE(w->recordSet().rowCount(), 4);
-    w->chkSablonKaydet->setChecked(true);
-    w->chkMukerrer->setChecked(true); // Aynur has Ayşe's number
+    Control<QCheckBox>(w, "chkSablonKaydet")->setChecked(true);
+    Control<QCheckBox>(w, "chkMukerrer")->setChecked(true); // Aynur has Ayşe's number
     // Ayşe, the only one with a birth date, goes over 160 characters.
     const QString filler(110, 'x');
     const QString typed = "Sayın [##YetkiliAdi##] [##YetkiliSoyadi##],\n[##Unvan1##] " + filler + " [##DogumTarihi##]";
-    w->txtMesaj->setPlainText(typed);
+    Control<QPlainTextEdit>(w, "txtMesaj")->setPlainText(typed);
     QString typedCrLf = typed;
     typedCrLf.replace("\n", "\r\n");
     auto merged = [&](const QString &name, const QString &surname, const QString &born) {
@@ -562,14 +564,14 @@ void TestRecipientHandOver::mainRoadEndToEnd()
     fx.main.prompts.clear();
 
     // "İleri >>": the send screen comes in the window's place with the merged rows.
-    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(w, "Command4"), Qt::LeftButton);
     frmSonEkran *screen = WorkForms::find<frmSonEkran>();
     QVERIFY(screen);
     QVERIFY(screen->isVisible());
     QVERIFY(!w->isVisible());
     QVERIFY(fx.main.prompts.records().isEmpty());
-    QCOMPARE(screen->lblKontor->text(), QStringLiteral(" 50"));
-    QCOMPARE(screen->cbGonderen->currentText(), QStringLiteral("ORVEK"));
+    QCOMPARE(Control<QLabel>(screen, "lblKontor")->text(), QStringLiteral(" 50"));
+    QCOMPARE(Control<QComboBox>(screen, "cbGonderen")->currentText(), QStringLiteral("ORVEK"));
     QCOMPARE(merged("Ayşe", "Yılmaz", "15.03.1980").size(), 163);
     QCOMPARE(gOverLimitRecipients.rowCount(), 1);
     QCOMPARE(gOverLimitRecipients.value(0, "YetkiliAdi").toString(), QStringLiteral("Ayşe"));
@@ -577,12 +579,12 @@ void TestRecipientHandOver::mainRoadEndToEnd()
                                   "5321234567:" + merged("Aynur", "Yılmaz", ""),
                                   "5421112233:" + merged("Gülşen", "Çelik", "")};
     QCOMPARE(sendListRows(screen), expected);
-    QCOMPARE(screen->lblToplam->text(), QStringLiteral(" 3"));
-    QVERIFY(screen->cmdGonder->isEnabled());
+    QCOMPARE(Control<QLabel>(screen, "lblToplam")->text(), QStringLiteral(" 3"));
+    QVERIFY(Control<QPushButton>(screen, "cmdGonder")->isEnabled());
 
     // "Gönder", confirmed: one request with the whole list, normalised.
     fx.gateway.clearRequests();
-    QTest::mouseClick(screen->cmdGonder, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(screen, "cmdGonder"), Qt::LeftButton);
     QCOMPARE(fx.gateway.actions(), QStringList({"1"}));
     const QString body = fx.gateway.lastBody();
     for (const QString &row : expected) {
