@@ -4,6 +4,7 @@
 #include "interactive/frmInteractiveGraf.h"
 #include "shell/DataGrid.h"
 #include "shell/WorkArea.h"
+#include "tests/support/Controls.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"
 #include "tests/support/XlsxReader.h"
@@ -68,9 +69,10 @@ void click(QPushButton *b) { QTest::mouseClick(b, Qt::LeftButton); }
 // while it shows no names.
 QStringList shownNames(frmInteractiveGraf *w)
 {
-    w->SSTab1->setCurrentIndex(1);
+    Control<QTabWidget>(w, "SSTab1")->setCurrentIndex(1);
     QCoreApplication::processEvents();
-    auto *axis = qobject_cast<QBarCategoryAxis *>(w->MSChart1->chart()->axes(Qt::Horizontal).value(0));
+    auto *axis =
+        qobject_cast<QBarCategoryAxis *>(Control<QChartView>(w, "MSChart1")->chart()->axes(Qt::Horizontal).value(0));
     if (!axis || !axis->labelsVisible()) return {};
     QStringList out;
     for (const QString &c : axis->categories()) {
@@ -83,7 +85,7 @@ QStringList shownNames(frmInteractiveGraf *w)
 
 void selectRows(frmInteractiveGraf *w, const QList<int> &rows)
 {
-    QTableView *v = w->DataGrid1->view();
+    QTableView *v = Control<DataGrid>(w, "DataGrid1")->view();
     v->clearSelection();
     for (int r : rows)
         v->selectionModel()->select(v->model()->index(r, 1), QItemSelectionModel::Select | QItemSelectionModel::Rows);
@@ -91,10 +93,10 @@ void selectRows(frmInteractiveGraf *w, const QList<int> &rows)
 
 void filterBy(frmInteractiveGraf *w, QDate from, QDate to, const QString &keyword)
 {
-    w->DTPicker1->setDate(from);
-    w->DTPicker2->setDate(to);
-    w->Text1->setText(keyword);
-    click(w->DMSXpButton4);
+    Control<QDateEdit>(w, "DTPicker1")->setDate(from);
+    Control<QDateEdit>(w, "DTPicker2")->setDate(to);
+    Control<QLineEdit>(w, "Text1")->setText(keyword);
+    click(Control<QPushButton>(w, "DMSXpButton4"));
 }
 } // namespace
 
@@ -127,15 +129,15 @@ void TestFrmInteractiveGraf::loadsAllWithBarsPerText()
     QCOMPARE(env.prompts.count(), 0);
     QCOMPARE(w->windowTitle(), QStringLiteral("İnteraktif SMS - Sorgula ve Grafik"));
     QVERIFY(w->isModal());
-    QCOMPARE(w->DTPicker1->date(), QDate::currentDate());
-    QCOMPARE(w->DTPicker2->date(), QDate::currentDate());
-    QCOMPARE(w->DTPicker1->displayFormat(), QStringLiteral("dd.MM.yyyy"));
-    QCOMPARE(w->DataGrid1->view()->selectionMode(), QAbstractItemView::ExtendedSelection);
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker1")->date(), QDate::currentDate());
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker2")->date(), QDate::currentDate());
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker1")->displayFormat(), QStringLiteral("dd.MM.yyyy"));
+    QCOMPARE(Control<DataGrid>(w, "DataGrid1")->view()->selectionMode(), QAbstractItemView::ExtendedSelection);
     // Every message, newest first, whatever the pickers show.
     QCOMPARE(w->rs1().rowCount(), 14);
     QCOMPARE(w->rs1().value(13, kInboxMsg).toString(), QStringLiteral("abc"));
-    QVERIFY(w->DataGrid1->view()->isColumnHidden(0));
-    QAbstractItemModel *m2 = w->DataGrid2->view()->model();
+    QVERIFY(Control<DataGrid>(w, "DataGrid1")->view()->isColumnHidden(0));
+    QAbstractItemModel *m2 = Control<DataGrid>(w, "DataGrid2")->view()->model();
     QCOMPARE(m2->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Adet"));
     QCOMPARE(m2->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Mesaj"));
     // Counts ordered by the text, one bar per count row in that order, as high as its count.
@@ -147,7 +149,8 @@ void TestFrmInteractiveGraf::loadsAllWithBarsPerText()
     QCOMPARE(w->BarLabels()[2], QStringLiteral("yardım"));
     QVERIFY(w->ChartSeries());
     QCOMPARE(w->ChartSeries()->count(), 1);
-    auto *axis = qobject_cast<QBarCategoryAxis *>(w->MSChart1->chart()->axes(Qt::Horizontal).value(0));
+    auto *axis =
+        qobject_cast<QBarCategoryAxis *>(Control<QChartView>(w, "MSChart1")->chart()->axes(Qt::Horizontal).value(0));
     QVERIFY(axis);
     QCOMPARE(axis->count(), 3);
 }
@@ -185,11 +188,11 @@ void TestFrmInteractiveGraf::dayBounds()
     QCOMPARE(w->BarValues(), bars);
     QCOMPARE(env.prompts.count(), 0);
     // The pickers keep their values; "Tüm kayıtlar" shows everything again and keeps them.
-    QCOMPARE(w->DTPicker1->date(), from);
-    click(w->DMSXpButton2);
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker1")->date(), from);
+    click(Control<QPushButton>(w, "DMSXpButton2"));
     QCOMPARE(w->rs1().rowCount(), 6);
     QCOMPARE(w->BarValues().size(), 6);
-    QCOMPARE(w->DTPicker2->date(), to);
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker2")->date(), to);
 }
 
 void TestFrmInteractiveGraf::keywords_data()
@@ -252,24 +255,24 @@ void TestFrmInteractiveGraf::deleteSelectedUnderFilter()
     // Rows 0 and 2 of the filtered grid are c and a, not the rows at those places unfiltered.
     selectRows(w, {0, 2});
     env.prompts.setNextAnswer(PromptAnswer::No);
-    click(w->DMSXpButton3);
+    click(Control<QPushButton>(w, "DMSXpButton3"));
     QCOMPARE(env.prompts.texts(), QStringList({kPluralQuestion}));
     QCOMPARE(env.prompts.last().title, QStringLiteral("Uyarı"));
     QCOMPARE(env.prompts.last().buttons, PromptButtons::YesNo);
     QCOMPARE(env.count(), 5);
-    click(w->DMSXpButton3);
+    click(Control<QPushButton>(w, "DMSXpButton3"));
     QCOMPARE(env.prompts.last().text, kPluralQuestion);
     QCOMPARE(env.db.scalar("SELECT group_concat(id) FROM (SELECT id FROM tbl_int_msgbox ORDER BY id)").toString(),
              QStringLiteral("%1,%2,%3").arg(old).arg(other).arg(b));
     // The answers stay; the filter is gone and the pickers show today.
     QCOMPARE(env.db.scalar("SELECT COUNT(*) FROM tbl_int_donus").toInt(), 1);
     QCOMPARE(w->rs1().rowCount(), 3);
-    QCOMPARE(w->DTPicker1->date(), QDate::currentDate());
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker1")->date(), QDate::currentDate());
     QCOMPARE(w->BarValues().size(), 3);
     // One row: the singular question.
     env.prompts.clear();
     selectRows(w, {0});
-    click(w->DMSXpButton3);
+    click(Control<QPushButton>(w, "DMSXpButton3"));
     QCOMPARE(env.prompts.texts(), QStringList({kSingleQuestion}));
     QCOMPARE(env.count(), 2);
     Q_UNUSED(c);
@@ -280,14 +283,14 @@ void TestFrmInteractiveGraf::deleteGates()
     Env env;
     frmInteractiveGraf *w = env.open();
     // An empty inbox: the deletes of rows and the export do nothing and say nothing.
-    click(w->DMSXpButton3);
-    click(w->DMSXpButton5);
+    click(Control<QPushButton>(w, "DMSXpButton3"));
+    click(Control<QPushButton>(w, "DMSXpButton5"));
     QCOMPARE(env.prompts.count(), 0);
     QVERIFY(!w->ChartSeries());
     env.message(today("10:00:00"), "a");
-    click(w->DMSXpButton2);
-    w->DataGrid1->view()->clearSelection();
-    click(w->DMSXpButton3);
+    click(Control<QPushButton>(w, "DMSXpButton2"));
+    Control<DataGrid>(w, "DataGrid1")->view()->clearSelection();
+    click(Control<QPushButton>(w, "DMSXpButton3"));
     QCOMPARE(env.prompts.texts(), QStringList({"Silmek istediğiniz kayıt ya da kayıtları seçiniz"}));
     QCOMPARE(env.prompts.last().icon, PromptIcon::Information);
     QCOMPARE(env.count(), 1);
@@ -303,20 +306,20 @@ void TestFrmInteractiveGraf::deleteAll()
     QCOMPARE(w->rs1().rowCount(), 1);
     // No: nothing deleted, but the filter goes and the pickers show today.
     env.prompts.setNextAnswer(PromptAnswer::No);
-    click(w->DMSXpButton6);
+    click(Control<QPushButton>(w, "DMSXpButton6"));
     QCOMPARE(env.prompts.last().text, QStringLiteral("Kayıtların Tümünü Silmek İstediğinizden Emin misiniz?"));
     QCOMPARE(env.prompts.last().title, QStringLiteral("İnteraktif SMS - Gelen Mesajlar"));
     QCOMPARE(env.count(), 2);
     QCOMPARE(w->rs1().rowCount(), 2);
-    QCOMPARE(w->DTPicker1->date(), QDate::currentDate());
+    QCOMPARE(Control<QDateEdit>(w, "DTPicker1")->date(), QDate::currentDate());
     // Yes: every message, whatever the filter; a message after it gets a new id.
     filterBy(w, QDate(2025, 1, 1), QDate(2025, 1, 1), QString());
-    click(w->DMSXpButton6);
+    click(Control<QPushButton>(w, "DMSXpButton6"));
     QCOMPARE(env.count(), 0);
     QCOMPARE(w->rs1().rowCount(), 0);
     QVERIFY(!w->ChartSeries());
     QVERIFY(env.message(today("11:00:00"), "c") > last);
-    click(w->DMSXpButton2);
+    click(Control<QPushButton>(w, "DMSXpButton2"));
     QCOMPARE(w->rs1().rowCount(), 1);
 }
 
@@ -333,14 +336,14 @@ void TestFrmInteractiveGraf::filteredExport()
     const QString file = out.filePath("grafik.xlsx");
     // Refused, then cancelled at the file dialog: nothing written.
     env.prompts.setNextAnswer(PromptAnswer::No);
-    click(w->DMSXpButton5);
+    click(Control<QPushButton>(w, "DMSXpButton5"));
     QCOMPARE(env.prompts.last().text, QStringLiteral("Kayıtları Excel'e Aktarmak İstiyor musunuz?"));
     QCOMPARE(env.prompts.last().title, QStringLiteral("İnteraktif SMS - Veri Aktarma"));
     env.files.setNextFileName(QString());
-    click(w->DMSXpButton5);
+    click(Control<QPushButton>(w, "DMSXpButton5"));
     QVERIFY(!QFile::exists(file));
     env.files.setNextFileName(file);
-    click(w->DMSXpButton5);
+    click(Control<QPushButton>(w, "DMSXpButton5"));
     QVERIFY(w->isEnabled());
     XlsxReader reader;
     QVERIFY2(reader.open(file), qPrintable(reader.error()));
@@ -363,7 +366,7 @@ void TestFrmInteractiveGraf::failuresAreShown()
                                "BEGIN SELECT RAISE(ABORT, 'disk full'); END")
                     .arg(a));
     selectRows(w, {0, 1});
-    click(w->DMSXpButton3);
+    click(Control<QPushButton>(w, "DMSXpButton3"));
     QCOMPARE(env.prompts.count(), 2);
     QVERIFY(env.prompts.last().text.startsWith(QStringLiteral("Tanımlanamayan bir hata oluştu.\r\n")));
     QVERIFY(env.prompts.last().text.contains(QStringLiteral("disk full")));
@@ -381,7 +384,7 @@ void TestFrmInteractiveGraf::failuresAreShown()
     QCOMPARE(w->rs1().rowCount(), 2);
     // "Tüm kayıtlar" passes over its failing steps silently.
     env.prompts.clear();
-    click(w->DMSXpButton2);
+    click(Control<QPushButton>(w, "DMSXpButton2"));
     QCOMPARE(env.prompts.count(), 0);
     QVERIFY(w->isVisible());
 }
@@ -405,9 +408,10 @@ void TestFrmInteractiveGraf::manyBarsStayOneEach()
     // Two equal labels on a short chart still make two categories.
     filterBy(w, QDate::currentDate(), QDate::currentDate(), QString());
     env.db.exec("DELETE FROM tbl_int_msgbox WHERE msg LIKE 'metin%'");
-    click(w->DMSXpButton2);
+    click(Control<QPushButton>(w, "DMSXpButton2"));
     QCOMPARE(w->BarValues(), QList<qreal>({1, 1}));
-    auto *axis = qobject_cast<QBarCategoryAxis *>(w->MSChart1->chart()->axes(Qt::Horizontal).value(0));
+    auto *axis =
+        qobject_cast<QBarCategoryAxis *>(Control<QChartView>(w, "MSChart1")->chart()->axes(Qt::Horizontal).value(0));
     QVERIFY(axis);
     QCOMPARE(axis->count(), 2);
 }
@@ -454,17 +458,17 @@ void TestFrmInteractiveGraf::barTextUnderTheChart()
     env.message(today("10:00:01"), "EVET");
     env.message(today("10:00:02"), "Kampanya hakkında bilgi almak istiyorum");
     frmInteractiveGraf *w = env.open();
-    w->SSTab1->setCurrentIndex(1);
+    Control<QTabWidget>(w, "SSTab1")->setCurrentIndex(1);
     auto *line = w->findChild<QLabel *>(QStringLiteral("BarText"));
     QVERIFY(line);
     QVERIFY(line->text().isEmpty());
-    w->DataGrid2->setCurrentRow(0);
+    Control<DataGrid>(w, "DataGrid2")->setCurrentRow(0);
     QCOMPARE(line->text(), QStringLiteral("1. evet : 2"));
-    w->DataGrid2->setCurrentRow(1);
+    Control<DataGrid>(w, "DataGrid2")->setCurrentRow(1);
     QCOMPARE(line->text(), QStringLiteral("2. Kampanya hakkında bilgi almak istiyorum : 1"));
     QCOMPARE(line->textFormat(), Qt::PlainText);
     // A new chart starts without a chosen bar.
-    click(w->DMSXpButton2);
+    click(Control<QPushButton>(w, "DMSXpButton2"));
     QVERIFY(line->text().isEmpty());
 }
 
