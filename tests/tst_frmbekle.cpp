@@ -3,6 +3,7 @@
 #include "shell/ProgressFigures.h"
 #include "shell/WidgetServices.h"
 #include "shell/frmBekle.h"
+#include "tests/support/Controls.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -160,15 +161,15 @@ void TestFrmBekle::ticksRefreshTheLabels()
     gProgressDone = 30;
     w->Timer1_Timer();
     QCOMPARE(w->ticks(), 3);
-    QCOMPARE(w->ProgressBar1->value(), 25);
+    QCOMPARE(Control<QProgressBar>(w, "ProgressBar1")->value(), 25);
     QCOMPARE(w->windowTitle(), QStringLiteral("30/120 (%25)"));
-    QCOMPARE(w->lblIslemHiz->text(), "10" + kSpeed);
+    QCOMPARE(Control<QLabel>(w, "lblIslemHiz")->text(), "10" + kSpeed);
     // Over the total the bar keeps its value and the caption shows it.
     gProgressDone = 130;
     w->Timer1_Timer();
-    QCOMPARE(w->ProgressBar1->value(), 25);
+    QCOMPARE(Control<QProgressBar>(w, "ProgressBar1")->value(), 25);
     QCOMPARE(w->windowTitle(), QStringLiteral("130/120 (%25)"));
-    QCOMPARE(w->lblIslemHiz->text(), "32" + kSpeed); // 32.5 to the even neighbour
+    QCOMPARE(Control<QLabel>(w, "lblIslemHiz")->text(), "32" + kSpeed); // 32.5 to the even neighbour
 }
 
 void TestFrmBekle::newLoadCountsTicksAgain()
@@ -177,14 +178,14 @@ void TestFrmBekle::newLoadCountsTicksAgain()
     gProgressDone = 50;
     frmBekle *w = frmBekle::instance();
     for (int i = 0; i < 5; ++i) w->Timer1_Timer();
-    QCOMPARE(w->lblIslemHiz->text(), "10" + kSpeed);
+    QCOMPARE(Control<QLabel>(w, "lblIslemHiz")->text(), "10" + kSpeed);
     frmBekle::unload();
     QVERIFY(!frmBekle::isLoaded());
     flushDeletes();
     w = frmBekle::instance();
-    QCOMPARE(w->ProgressBar1->value(), 0);
+    QCOMPARE(Control<QProgressBar>(w, "ProgressBar1")->value(), 0);
     w->Timer1_Timer();
-    QCOMPARE(w->lblIslemHiz->text(), "50" + kSpeed);
+    QCOMPARE(Control<QLabel>(w, "lblIslemHiz")->text(), "50" + kSpeed);
     // The counters belong to the operation: the window never resets them.
     QCOMPARE(gProgressDone, 50);
     QCOMPARE(gProgressTotal, 100);
@@ -199,19 +200,19 @@ void TestFrmBekle::seamDrivesTheWindow()
     QPointer<frmBekle> w = frmBekle::instance();
     QVERIFY(w->isVisible());
     ProgressWindow::setStatus(QStringLiteral("Sayfa 1 kayıtları oluşturuluyor..."));
-    QCOMPARE(w->Label1->text(), QStringLiteral("Sayfa 1 kayıtları oluşturuluyor..."));
-    QVERIFY(w->Label1->width() >= w->Label1->sizeHint().width());
+    QCOMPARE(Control<QLabel>(w, "Label1")->text(), QStringLiteral("Sayfa 1 kayıtları oluşturuluyor..."));
+    QVERIFY(Control<QLabel>(w, "Label1")->width() >= Control<QLabel>(w, "Label1")->sizeHint().width());
     ProgressWindow::showSpeed(true);
-    QVERIFY(!w->Label2->isHidden() && !w->lblIslemHiz->isHidden());
+    QVERIFY(!Control<QLabel>(w, "Label2")->isHidden() && !Control<QLabel>(w, "lblIslemHiz")->isHidden());
     ProgressWindow::runTimer(true);
-    QVERIFY(w->Timer1->isActive());
+    QVERIFY(Control<QTimer>(w, "Timer1")->isActive());
     gProgressDone = 2;
     // The timer, not the operation, writes the figures.
     QTRY_COMPARE_WITH_TIMEOUT(w->windowTitle(), QStringLiteral("2/4 (%50)"), 10000);
     ProgressWindow::runTimer(false);
-    QVERIFY(!w->Timer1->isActive());
+    QVERIFY(!Control<QTimer>(w, "Timer1")->isActive());
     ProgressWindow::showSpeed(false);
-    QVERIFY(w->Label2->isHidden() && w->lblIslemHiz->isHidden());
+    QVERIFY(Control<QLabel>(w, "Label2")->isHidden() && Control<QLabel>(w, "lblIslemHiz")->isHidden());
     ProgressWindow::hide();
     QVERIFY(!frmBekle::isLoaded());
     QVERIFY(!w->isVisible());
@@ -228,7 +229,7 @@ void TestFrmBekle::hiddenWindowStillTicks()
     QVERIFY(frmBekle::isLoaded());
     frmBekle *w = frmBekle::instance();
     QVERIFY(!w->isVisible());
-    QTRY_COMPARE_WITH_TIMEOUT(w->ProgressBar1->value(), 100, 10000);
+    QTRY_COMPARE_WITH_TIMEOUT(Control<QProgressBar>(w, "ProgressBar1")->value(), 100, 10000);
     QCOMPARE(w->windowTitle(), QStringLiteral("10/10 (%100)"));
     ProgressWindow::hide();
     QVERIFY(!frmBekle::isLoaded());
@@ -255,19 +256,19 @@ void TestFrmBekle::longStatusWidensTheWindow()
     frmBekle *w = frmBekle::instance();
     QVERIFY(QTest::qWaitForWindowExposed(w));
     const QRect screen = w->screen()->geometry();
-    const int barWidth = w->ProgressBar1->width();
+    const int barWidth = Control<QProgressBar>(w, "ProgressBar1")->width();
 
     // A report's wait text is longer than the line: all of it shows, right edge on the screen's.
     ProgressWindow::setStatus(QStringLiteral("Raporunuzdaki Kayıt Sayısı Hesaplanıyor...Lütfen Bekleyiniz."));
     QTRY_COMPARE(w->frameGeometry().right(), screen.right());
-    QVERIFY(w->Label1->geometry().right() < w->width());
-    QVERIFY(w->Label1->width() >= w->Label1->sizeHint().width());
-    QCOMPARE(w->width() - w->ProgressBar1->width(), 344 - barWidth);
+    QVERIFY(Control<QLabel>(w, "Label1")->geometry().right() < w->width());
+    QVERIFY(Control<QLabel>(w, "Label1")->width() >= Control<QLabel>(w, "Label1")->sizeHint().width());
+    QCOMPARE(w->width() - Control<QProgressBar>(w, "ProgressBar1")->width(), 344 - barWidth);
 
     // A short text gives the window its own size back.
     ProgressWindow::setStatus(QStringLiteral("Mesaj merkezine bağlanılıyor…"));
     QCOMPARE(w->size(), QSize(344, 73));
-    QCOMPARE(w->ProgressBar1->width(), barWidth);
+    QCOMPARE(Control<QProgressBar>(w, "ProgressBar1")->width(), barWidth);
     QTRY_COMPARE(w->frameGeometry().right(), screen.right());
     ProgressWindow::hide();
 }
