@@ -1,4 +1,5 @@
 #include "shell/frmPop.h"
+#include "tests/support/Controls.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -169,11 +170,11 @@ void TestFrmPop::fillingFollowsTheLastCaller()
     const QStringList chk = {"HesapKodu", "Unvan1", "Unvan2", "YetkiliAdi", "CepTelBKod", "CepTel"};
     pop->setColumns(chk);
     QCOMPARE(captions(), chk);
-    QCOMPARE(pop->mnuGizli->actions(), pop->AltmnuAry());
+    QCOMPARE(Control<QMenu>(pop, "mnuGizli")->actions(), pop->AltmnuAry());
     // A shorter list leaves nothing of the longer one.
     pop->setColumns({"Ad", "Soyad"});
     QCOMPARE(captions(), QStringList({"Ad", "Soyad"}));
-    QCOMPARE(pop->mnuGizli->actions().size(), 2);
+    QCOMPARE(Control<QMenu>(pop, "mnuGizli")->actions().size(), 2);
     // With no columns item 0 keeps its caption.
     pop->setColumns({});
     QCOMPARE(captions(), QStringList({"Ad"}));
@@ -189,12 +190,13 @@ void TestFrmPop::menuClickInsertsAtCaret()
     pop->popup(&caller.form, caller.box, caller.form.mapToGlobal(QPoint(10, 10)));
     QCOMPARE(pop->TargetForm.data(), &caller.form);
     QCOMPARE(pop->TargetTextBox.data(), caller.box);
-    QTRY_VERIFY(pop->mnuGizli->isVisible());
+    QTRY_VERIFY(Control<QMenu>(pop, "mnuGizli")->isVisible());
     QVERIFY(!pop->isVisible());
     QAction *item = pop->AltmnuAry().at(1);
-    QTest::mouseClick(pop->mnuGizli, Qt::LeftButton, {}, pop->mnuGizli->actionGeometry(item).center());
+    QTest::mouseClick(Control<QMenu>(pop, "mnuGizli"), Qt::LeftButton, {},
+                      Control<QMenu>(pop, "mnuGizli")->actionGeometry(item).center());
     QTRY_COMPARE(caller.text(), QStringLiteral("A[##Unvan1##]B"));
-    QVERIFY(!pop->mnuGizli->isVisible());
+    QVERIFY(!Control<QMenu>(pop, "mnuGizli")->isVisible());
     QCOMPARE(caller.caret(), 14);
 }
 
