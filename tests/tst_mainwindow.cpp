@@ -16,6 +16,7 @@
 #include "shell/frmHakkinda.h"
 #include "shell/frmMDI.h"
 #include "shell/frmPop.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/MainWindowFixture.h"
 
@@ -180,7 +181,7 @@ void TestMainWindow::navigationTree()
     if (kind == QLatin1String("Brenvik")) expected << Row{"Servisler", "KontorYukle", "Kontör Yükleme", 13};
     QStringList want, got;
     for (const Row &r : expected) want << rowText(r);
-    QTreeWidget *tree = fx.ana()->TreeView1;
+    QTreeWidget *tree = Control<QTreeWidget>(fx.ana(), "TreeView1");
     for (const Row &r : treeRows(tree)) got << rowText(r);
     QCOMPARE(got, want);
 
@@ -274,7 +275,7 @@ void TestMainWindow::leafOpensItsWindowAlone()
         ErpStandIn(erpDir.path()).configure();
         gCompanyCode = QStringLiteral("01");
     }
-    fx.ana()->TreeView1->expandAll();
+    Control<QTreeWidget>(fx.ana(), "TreeView1")->expandAll();
     // Something else open first, with a second, hidden window behind it.
     fx.clickNode(key == QLatin1String("RapNumara") ? "HesapAyar" : "RapNumara");
     WorkForms::get<frmInteractiveGraf>()->hide();
@@ -305,7 +306,7 @@ void TestMainWindow::openingTheSameWindowReloadsIt()
     QVERIFY(first.isNull());
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
 
-    fx.ana()->TreeView1->expandAll();
+    Control<QTreeWidget>(fx.ana(), "TreeView1")->expandAll();
     fx.clickNode("RapTarih");
     QPointer<QWidget> report = WorkForms::find("frmRapor");
     QCOMPARE(currentTab(report), 1);
@@ -347,7 +348,7 @@ void TestMainWindow::erpGuard()
     QFETCH(QString, key);
     QFETCH(bool, blocked);
     MainWindowFixture fx(account("Brenvik", false));
-    fx.ana()->TreeView1->expandAll();
+    Control<QTreeWidget>(fx.ana(), "TreeView1")->expandAll();
     QTreeWidgetItem *item = fx.ana()->node(key);
     const bool expandedBefore = item->isExpanded();
     QPointer<frmBrw> brw = WorkForms::find<frmBrw>();
@@ -404,7 +405,7 @@ void TestMainWindow::browserPagesUnencoded()
     QCOMPARE(credit, CreditTopUpAddress("K 1&2", "ali veli&co", "p?w&x y"));
     QVERIFY(credit.endsWith("?Company=K 1&2&Username=ali veli&co&Password=p?w&x y"));
     QCOMPARE(gBrowserUrl, credit);
-    QCOMPARE(BrowserRecorder::lastAddressOf(WorkForms::find<frmBrw>()->WebBrowser1), credit);
+    QCOMPARE(BrowserRecorder::lastAddressOf(Control<BrowserView>(WorkForms::find<frmBrw>(), "WebBrowser1")), credit);
     QCOMPARE(fx.browser.navigations.size(), 3);
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
 }
@@ -414,7 +415,7 @@ void TestMainWindow::browserPagesUnencoded()
 void TestMainWindow::nodesThatDoNotFitShowTheirCaption()
 {
     MainWindowFixture fx;
-    QTreeWidget *tree = fx.ana()->TreeView1;
+    QTreeWidget *tree = Control<QTreeWidget>(fx.ana(), "TreeView1");
     tree->expandAll();
     QCoreApplication::processEvents();
     QStringList tips;
@@ -443,16 +444,16 @@ void TestMainWindow::layout()
 
     frmAna *ana = fx.ana();
     QCOMPARE(ana->geometry(), QRect(0, 0, tw(2800), tw(ch - 5)));
-    QCOMPARE(ana->TreeView1->height(), tw(toTwips(ana->height()) - 1200));
-    QCOMPARE(ana->TreeView1->pos(), QPoint(0, tw(1155)));
+    QCOMPARE(Control<QTreeWidget>(ana, "TreeView1")->height(), tw(toTwips(ana->height()) - 1200));
+    QCOMPARE(Control<QTreeWidget>(ana, "TreeView1")->pos(), QPoint(0, tw(1155)));
 
     frmBrw *brw = WorkForms::find<frmBrw>();
     QCOMPARE(brw->geometry(), QRect(tw(2800), 0, tw(cw - 2850), tw(ch - 60)));
     // The browser keeps its width, centred, at full height less 10 twips.
-    QCOMPARE(brw->WebBrowser1->width(), tw(frmBrw::kBrowserWidth));
-    QCOMPARE(brw->WebBrowser1->x(), tw((toTwips(brw->width()) - frmBrw::kBrowserWidth) / 2));
-    QCOMPARE(brw->WebBrowser1->y(), 0);
-    QCOMPARE(brw->WebBrowser1->height(), tw(toTwips(brw->height()) - 10));
+    QCOMPARE(Control<BrowserView>(brw, "WebBrowser1")->width(), tw(frmBrw::kBrowserWidth));
+    QCOMPARE(Control<BrowserView>(brw, "WebBrowser1")->x(), tw((toTwips(brw->width()) - frmBrw::kBrowserWidth) / 2));
+    QCOMPARE(Control<BrowserView>(brw, "WebBrowser1")->y(), 0);
+    QCOMPARE(Control<BrowserView>(brw, "WebBrowser1")->height(), tw(toTwips(brw->height()) - 10));
 
     // Shrunk below the panel: the panel keeps 2800 twips, the browser window keeps the size
     // it could not take.
@@ -534,7 +535,7 @@ void TestMainWindow::helpTopics()
         QFile page(path);
         QVERIFY(page.open(QIODevice::WriteOnly));
     }
-    fx.ana()->TreeView1->expandAll();
+    Control<QTreeWidget>(fx.ana(), "TreeView1")->expandAll();
     fx.clickNode("HizliMesaj"); // the work window the operator was in
     QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmHizliMesaj"}));
     const int navigations = fx.browser.navigations.size();
@@ -556,7 +557,7 @@ void TestMainWindow::helpTopics()
         QCOMPARE(fx.browser.navigations.mid(navigations), QStringList({shownAddress}));
         QCOMPARE(WorkForms::loadedWorkForms(), QStringList({"frmBrw"}));
         auto *brw = WorkForms::find<frmBrw>();
-        QCOMPARE(BrowserRecorder::lastAddressOf(brw->WebBrowser1), shownAddress);
+        QCOMPARE(BrowserRecorder::lastAddressOf(Control<BrowserView>(brw, "WebBrowser1")), shownAddress);
         QVERIFY(brw->isVisible());
     }
     if (filePresent) {
@@ -694,17 +695,17 @@ void TestMainWindow::aboutBox()
     QVERIFY(!about->isModal());
     QVERIFY(about->isWindow());
     QCOMPARE(about->size(), QSize(tw(5190), tw(4575)));
-    QCOMPARE(about->Label1->text(), QStringLiteral("Orvek® Talvane 1.0"));
-    QCOMPARE(about->lblKullaniciAdi->text(), QStringLiteral("Kullanıcı adı"));
-    QCOMPARE(about->lblKullanici->text(), QStringLiteral("demo"));
-    QCOMPARE(about->lblBayiKodu->text(), QStringLiteral("Client kodu"));
-    QCOMPARE(about->lblBayiKodu->isVisible(), clientCodeShown);
-    QCOMPARE(about->lblBayi->isVisible(), clientCodeShown);
-    if (clientCodeShown) QCOMPARE(about->lblBayi->text(), ckey);
-    QCOMPARE(about->Command1->text(), QStringLiteral("Kapat"));
-    QCOMPARE(about->Command1->geometry(), QRect(tw(1920), tw(4080), tw(1335), tw(375)));
-    QVERIFY(!about->Label2->text().isEmpty());
-    QCOMPARE(about->Label2->parentWidget(), about->Frame1);
+    QCOMPARE(Control<QLabel>(about, "Label1")->text(), QStringLiteral("Orvek® Talvane 1.0"));
+    QCOMPARE(Control<QLabel>(about, "lblKullaniciAdi")->text(), QStringLiteral("Kullanıcı adı"));
+    QCOMPARE(Control<QLabel>(about, "lblKullanici")->text(), QStringLiteral("demo"));
+    QCOMPARE(Control<QLabel>(about, "lblBayiKodu")->text(), QStringLiteral("Client kodu"));
+    QCOMPARE(Control<QLabel>(about, "lblBayiKodu")->isVisible(), clientCodeShown);
+    QCOMPARE(Control<QLabel>(about, "lblBayi")->isVisible(), clientCodeShown);
+    if (clientCodeShown) QCOMPARE(Control<QLabel>(about, "lblBayi")->text(), ckey);
+    QCOMPARE(Control<QPushButton>(about, "Command1")->text(), QStringLiteral("Kapat"));
+    QCOMPARE(Control<QPushButton>(about, "Command1")->geometry(), QRect(tw(1920), tw(4080), tw(1335), tw(375)));
+    QVERIFY(!Control<QLabel>(about, "Label2")->text().isEmpty());
+    QCOMPARE(Control<QLabel>(about, "Label2")->parentWidget(), Control<QGroupBox>(about, "Frame1"));
 
     // Not a work window: navigation leaves it open. Opened again, it is the same box with the
     // values of its first load.
@@ -712,16 +713,16 @@ void TestMainWindow::aboutBox()
     gUserName = "baska";
     action(fx.mdi(), "miHakkinda")->trigger();
     QCOMPARE(WorkForms::find<frmHakkinda>(), about);
-    QCOMPARE(about->lblKullanici->text(), QStringLiteral("demo"));
+    QCOMPARE(Control<QLabel>(about, "lblKullanici")->text(), QStringLiteral("demo"));
 
     // "Kapat" unloads it; the next opening loads it afresh.
     QPointer<frmHakkinda> old = about;
-    QTest::mouseClick(about->Command1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(about, "Command1"), Qt::LeftButton);
     QVERIFY(!WorkForms::isLoaded<frmHakkinda>());
     MainWindowFixture::flushDeletes();
     QVERIFY(old.isNull());
     action(fx.mdi(), "miHakkinda")->trigger();
-    QCOMPARE(WorkForms::find<frmHakkinda>()->lblKullanici->text(), QStringLiteral("baska"));
+    QCOMPARE(Control<QLabel>(WorkForms::find<frmHakkinda>(), "lblKullanici")->text(), QStringLiteral("baska"));
     // Its close box is a full unload too.
     WorkForms::find<frmHakkinda>()->close();
     QVERIFY(!WorkForms::isLoaded<frmHakkinda>());
@@ -730,7 +731,7 @@ void TestMainWindow::aboutBox()
         action(fx.mdi(), "miHakkinda")->trigger();
         frmHakkinda *box = WorkForms::find<frmHakkinda>();
         QVERIFY(box && box->isVisible());
-        QTest::keyClick(onButton ? static_cast<QWidget *>(box->Command1) : box, Qt::Key_Escape);
+        QTest::keyClick(onButton ? static_cast<QWidget *>(Control<QPushButton>(box, "Command1")) : box, Qt::Key_Escape);
         QVERIFY2(!WorkForms::isLoaded<frmHakkinda>(), onButton ? "focus on Kapat" : "focus on the box");
     }
 }
@@ -765,7 +766,7 @@ void TestMainWindow::shellTabs()
         QCOMPARE(w->findChildren<QPushButton *>().size(), 0);
     if (auto *graf = qobject_cast<frmInteractiveGraf *>(w)) {
         graf->show();
-        QTest::mouseClick(graf->DMSXpButton1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(graf, "DMSXpButton1"), Qt::LeftButton);
         QVERIFY(!WorkForms::isLoaded<frmInteractiveGraf>());
     }
     WorkForms::unload(window);
@@ -774,7 +775,7 @@ void TestMainWindow::shellTabs()
 void TestMainWindow::interactiveWindowUnloadsPlaceholderMenu()
 {
     MainWindowFixture fx;
-    fx.ana()->TreeView1->expandAll();
+    Control<QTreeWidget>(fx.ana(), "TreeView1")->expandAll();
     fx.clickNode("GelenMesaj");
     QPointer<frmPop> menu = frmPop::instance();
     WorkForms::unload<frmInteractiveSMS>();
@@ -797,7 +798,7 @@ void TestMainWindow::releaseWindowsAtTheEnd()
     MainWindowFixture fx;
     QPointer<frmMDI> mdi = fx.mdi();
     QPointer<frmBrw> brw = WorkForms::find<frmBrw>();
-    QPointer<QWidget> view = brw->WebBrowser1;
+    QPointer<QWidget> view = Control<BrowserView>(brw, "WebBrowser1");
     action(mdi, "miHakkinda")->trigger();
     QPointer<frmHakkinda> about = WorkForms::find<frmHakkinda>();
     QPointer<frmBekle> progress = frmBekle::instance();
@@ -834,7 +835,7 @@ void TestMainWindow::reportWindowLoadClearsCancelFlag()
     MainWindowFixture fx;
     gCancelRequested = true;
     if (byNavigation) {
-        fx.ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(fx.ana(), "TreeView1")->expandAll();
         fx.clickNode("RapTarih");
     } else {
         auto *report = WorkForms::get<frmRapor>();
