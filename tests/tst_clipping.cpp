@@ -19,6 +19,7 @@
 #include "shell/frmHakkinda.h"
 #include "shell/frmMDI.h"
 #include "shell/frmSirketSec.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
@@ -73,7 +74,7 @@ struct Desk {
         gCompanyCode = QStringLiteral("01");
         gCompanyName = QStringLiteral("Merkez Ticaret");
         gGatewayUrl = gateway.url();
-        main.ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(main.ana(), "TreeView1")->expandAll();
     }
     ~Desk()
     {
@@ -157,7 +158,7 @@ QWidget *openQueryWindow(Desk &d, const QStringList &texts)
     addInboxMessages(d, texts);
     auto *w = WorkForms::get<frmInteractiveGraf>();
     w->Form_Load();
-    w->SSTab1->setCurrentIndex(1);
+    Control<QTabWidget>(w, "SSTab1")->setCurrentIndex(1);
     w->show();
     return w;
 }
@@ -188,9 +189,9 @@ const std::vector<WindowCase> &windowTable()
          [](Desk &) {
              frmBekle *w = frmBekle::instance();
              // With the speed line an export shows.
-             w->Label2->show();
-             w->lblIslemHiz->setText(QStringLiteral("1250 kayıt/sn"));
-             w->lblIslemHiz->show();
+             Control<QLabel>(w, "Label2")->show();
+             Control<QLabel>(w, "lblIslemHiz")->setText(QStringLiteral("1250 kayıt/sn"));
+             Control<QLabel>(w, "lblIslemHiz")->show();
              w->show();
              return w;
          }},
@@ -205,7 +206,7 @@ const std::vector<WindowCase> &windowTable()
         {"frmSonEkran without connection",
          [](Desk &d) {
              QWidget *screen = openSendScreen(d);
-             static_cast<frmSonEkran *>(screen)->lblNet->setVisible(true);
+             Control<QLabel>(screen, "lblNet")->setVisible(true);
              return screen;
          }},
         {"frmInteractiveSMS",
