@@ -9,6 +9,7 @@
 #include "shell/frmGiris.h"
 #include "shell/frmMDI.h"
 #include "tests/support/BrowserRecorder.h"
+#include "tests/support/Controls.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/MainWindowFixture.h"
@@ -128,9 +129,9 @@ void TestStartWindows::mainWindowOnScreenAfterEitherRoad()
             if (auto *g = qobject_cast<frmGiris *>(w); g && g->isVisible()) login = g;
         QVERIFY(login);
         QVERIFY(!frmMDI::instance());
-        QTest::keyClicks(login->txtUserName, QStringLiteral("veli"));
-        QTest::keyClicks(login->txtPassWord, QStringLiteral("gizli"));
-        QTest::mouseClick(login->btnOturumAc, Qt::LeftButton);
+        QTest::keyClicks(Control<QLineEdit>(login, "txtUserName"), QStringLiteral("veli"));
+        QTest::keyClicks(Control<QLineEdit>(login, "txtPassWord"), QStringLiteral("gizli"));
+        QTest::mouseClick(Control<QPushButton>(login, "btnOturumAc"), Qt::LeftButton);
     }
     QPointer<frmMDI> mdi = frmMDI::instance();
     QVERIFY(mdi);
