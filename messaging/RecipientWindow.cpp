@@ -333,7 +333,8 @@ void RecipientWindow::Command5_Click()
     // The picker runs its own event loop; the window outlives it even when it is unloaded
     // meanwhile.
     WorkForms::KeepAlive keep(this);
-    frmSablon::Pick(QString::fromLatin1(m_members.kindKey), QString::fromUtf8(m_members.title), txtMesaj);
+    const auto text = frmSablon::Pick(QString::fromLatin1(m_members.kindKey), QString::fromUtf8(m_members.title), this);
+    if (text) SetTextBoxText(txtMesaj, *text);
 }
 
 void RecipientWindow::txtMesaj_Change()

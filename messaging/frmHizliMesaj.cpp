@@ -327,9 +327,11 @@ void frmHizliMesaj::Command4_Click() { OnLineServislerGoster(); }
 
 void frmHizliMesaj::Command5_Click()
 {
-    // The picker replaces the box's text; the box's limit cuts a longer template to 160.
+    // The chosen template replaces the box's text; the box's limit cuts a longer one to 160.
     WorkForms::KeepAlive keep(this);
-    frmSablon::Pick(QString::fromLatin1(kQuickTemplateKind), QString::fromUtf8(kQuickMessageKind), txtMesaj);
+    const auto text =
+        frmSablon::Pick(QString::fromLatin1(kQuickTemplateKind), QString::fromUtf8(kQuickMessageKind), this);
+    if (text) SetTextBoxText(txtMesaj, *text);
     if (WorkForms::isUnloaded(this)) return;
     txtMesaj->setFocus();
 }

@@ -6,7 +6,6 @@
 #include "shell/Controls.h"
 #include "shell/DataGrid.h"
 #include "shell/Pictures.h"
-#include "shell/TextBox.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
 #include "shell/frmMDI.h"
@@ -64,15 +63,22 @@ frmSablon::frmSablon(QWidget *parent) : QDialog(parent)
     resize(tw(6500), tw(4500));
 }
 
-void frmSablon::Pick(const QString &kind, const QString &callerTitle, QWidget *targetTextBox)
+std::optional<QString> frmSablon::Pick(const QString &kind, const QString &callerTitle, QWidget *opener)
 {
     QPointer<frmSablon> picker = WorkForms::get<frmSablon>();
     picker->TemplateKind = kind;
     picker->CallerTitle = callerTitle;
-    picker->TargetTextBox = targetTextBox;
+    picker->Opener = opener;
+    std::optional<QString> chosen;
+    const QMetaObject::Connection taken =
+        connect(picker, &frmSablon::TemplateChosen, picker, [&chosen](const QString &text) { chosen = text; });
     picker->exec();
     // Closed by its buttons, its close box or an unload of the work set: unloaded either way.
-    if (picker) WorkForms::unload(picker);
+    if (picker) {
+        disconnect(taken);
+        WorkForms::unload(picker);
+    }
+    return chosen;
 }
 
 void frmSablon::showEvent(QShowEvent *event)
@@ -104,7 +110,7 @@ void frmSablon::Form_Load()
 void frmSablon::PlaceOverMainWindow()
 {
     QWidget *main = frmMDI::instance();
-    if (!main && TargetTextBox) main = TargetTextBox->window();
+    if (!main && Opener) main = Opener->window();
     if (!main || main == this) return;
     int clientWidth = toTwips(main->width());
     int clientHeight = toTwips(main->height());
@@ -150,7 +156,7 @@ void frmSablon::Command1_Click()
     }
     int row = DataGrid1->currentRow();
     if (row < 0 || row >= m_rsSablon.rowCount()) row = 0;
-    if (TargetTextBox) SetTextBoxText(TargetTextBox, m_rsSablon.value(row, 0).toString());
+    emit TemplateChosen(m_rsSablon.value(row, 0).toString());
     close();
 }
 
@@ -178,6 +184,6 @@ void frmSablon::Form_QueryUnload()
 {
     m_rsSablon.clear();
     m_model->reset();
-    TargetTextBox = nullptr;
+    Opener = nullptr;
     m_loaded = false; // a picker shown again reads the templates again
 }

@@ -1,17 +1,20 @@
 #pragma once
 
 // The template picker: a modal window listing the stored templates of one message kind; "Seç"
-// replaces the whole text of the opener's message box with the chosen template and closes the
-// picker, "Vazgeç" closes it and leaves the box as it was.
+// hands the chosen template's whole text back to the opener and closes the picker, "Vazgeç"
+// closes it and hands back nothing. The picker never touches the opener's controls: the
+// opener puts the text into its own message box.
 //
 // Opening, from any window with a message box:
 //
-//     frmSablon::Pick(QStringLiteral("ChkMesaj"), QStringLiteral("Müşterilere mesaj gönder"), txtMesaj);
+//     const auto text = frmSablon::Pick(QStringLiteral("ChkMesaj"), QStringLiteral("Müşterilere mesaj gönder"), this);
+//     if (text) SetTextBoxText(txtMesaj, *text);
 //
 // or step by step on the program-wide instance (a member of the work set):
 //
 //     frmSablon *p = WorkForms::get<frmSablon>();
-//     p->TemplateKind = ...; p->CallerTitle = ...; p->TargetTextBox = txtMesaj;
+//     p->TemplateKind = ...; p->CallerTitle = ...; p->Opener = this;
+//     connect(p, &frmSablon::TemplateChosen, this, ...);
 //     p->exec();                                // returns when the picker has closed
 //
 // The picker runs its own event loop; an opener that does more after it keeps its own window
@@ -19,17 +22,18 @@
 // when the main window closes):
 //
 //     WorkForms::KeepAlive keep(this);
-//     frmSablon::Pick(...);
+//     const auto text = frmSablon::Pick(...);
 //     if (WorkForms::isUnloaded(this)) return;
 //
-// Every closing unloads the picker, so each opening reads the kind's templates afresh. The
-// target box may be a QLineEdit, QPlainTextEdit or QTextEdit; its text changes only by "Seç".
+// Every closing unloads the picker, so each opening reads the kind's templates afresh.
 
 #include "core/RecordSet.h"
 
 #include <QDialog>
 #include <QPointer>
 #include <QString>
+
+#include <optional>
 
 class DataGrid;
 class QFrame;
@@ -44,13 +48,15 @@ public:
 
     explicit frmSablon(QWidget *parent = nullptr);
 
-    // Opens a fresh picker modally and returns when it has closed.
-    static void Pick(const QString &kind, const QString &callerTitle, QWidget *targetTextBox);
+    // Opens a fresh picker modally and returns when it has closed: the text chosen with "Seç"
+    // (empty for a template stored without text), nothing when it closed otherwise.
+    static std::optional<QString> Pick(const QString &kind, const QString &callerTitle, QWidget *opener);
 
-    // Inputs, set by the opener before the picker is shown.
+    // Inputs, set by the opener before the picker is shown. Without a main window the picker
+    // centres on the opener's window.
     QString TemplateKind;
     QString CallerTitle;
-    QPointer<QWidget> TargetTextBox;
+    QPointer<QWidget> Opener;
 
     QFrame *Frame1 = nullptr;
     QLabel *Picture1 = nullptr;
@@ -64,6 +70,10 @@ public:
 
     void Command1_Click();
     void Command2_Click();
+
+signals:
+    // "Seç" chose a template: its whole text. The picker closes right after.
+    void TemplateChosen(const QString &text);
 
 protected:
     void showEvent(QShowEvent *event) override;

@@ -547,7 +547,7 @@ void frmAyarlar::Command2_Click() { insertPlaceholders(txtEvYilMesaj); }
 void frmAyarlar::pickTemplate(const char *kind, const QString &title, QPlainTextEdit *box)
 {
     WorkForms::KeepAlive keep(this);
-    frmSablon::Pick(QString::fromLatin1(kind), title, box);
+    if (const auto text = frmSablon::Pick(QString::fromLatin1(kind), title, this)) SetTextBoxText(box, *text);
 }
 
 void frmAyarlar::Command6_Click() { pickTemplate("DGunMesaj", QStringLiteral("Doğum günü tebriği"), txtDGunMesaj); }

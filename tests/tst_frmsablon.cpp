@@ -2,6 +2,7 @@
 #include "core/Templates.h"
 #include "messaging/frmSablon.h"
 #include "shell/DataGrid.h"
+#include "shell/TextBox.h"
 #include "shell/Twips.h"
 #include "shell/WorkArea.h"
 #include "shell/frmMDI.h"
@@ -51,8 +52,8 @@ struct Seen {
     QPoint pos;
 };
 
-// Opens the picker as the openers do and runs `act` on it while it is up; returns what the
-// picker showed.
+// Opens the picker as the openers do, from the window of `box`, and runs `act` on it while it
+// is up; the chosen text goes into `box`. Returns what the picker showed.
 Seen pick(const QString &kind, const QString &title, QWidget *box, std::function<void(frmSablon *)> act)
 {
     Seen seen;
@@ -68,7 +69,7 @@ Seen pick(const QString &kind, const QString &title, QWidget *box, std::function
         seen.pos = p->pos();
         act(p);
     });
-    frmSablon::Pick(kind, title, box);
+    if (const auto text = frmSablon::Pick(kind, title, box)) SetTextBoxText(box, *text);
     return seen;
 }
 
@@ -86,6 +87,7 @@ private slots:
     void kindFilterAndFreshList();
     void sameForEveryCompany();
     void lineEditTarget();
+    void choiceHandedBackOnly();
     void unloadOfWorkSetEndsPicker();
     void placedOverMainWindow();
 };
@@ -213,6 +215,28 @@ void TestFrmSablon::lineEditTarget()
     pick("DGunMesaj", QStringLiteral("Doğum günü tebriği"), &box,
          [](frmSablon *p) { click(Control<QPushButton>(p, "Command1")); });
     QCOMPARE(box.text(), QStringLiteral("İyi ki doğdun [##Ad##]"));
+}
+
+void TestFrmSablon::choiceHandedBackOnly()
+{
+    // The picker returns the choice and leaves the opener's controls to the opener.
+    MainWindowFixture fx;
+    InsertTemplate("ChkMesaj", "şablon", "00");
+    Caller caller;
+    caller.txtMesaj->setPlainText("yazılan");
+    QStringList signalled;
+    QTimer::singleShot(0, [&] {
+        frmSablon *p = WorkForms::find<frmSablon>();
+        QObject::connect(p, &frmSablon::TemplateChosen, [&](const QString &text) { signalled << text; });
+        click(Control<QPushButton>(p, "Command1"));
+    });
+    QCOMPARE(frmSablon::Pick("ChkMesaj", "x", &caller.form), std::optional<QString>(QStringLiteral("şablon")));
+    QCOMPARE(signalled, QStringList{QStringLiteral("şablon")});
+    QCOMPARE(caller.text(), QStringLiteral("yazılan"));
+
+    QTimer::singleShot(0, [] { click(Control<QPushButton>(WorkForms::find<frmSablon>(), "Command2")); });
+    QCOMPARE(frmSablon::Pick("ChkMesaj", "x", &caller.form), std::optional<QString>());
+    QVERIFY(!WorkForms::isLoaded<frmSablon>());
 }
 
 void TestFrmSablon::unloadOfWorkSetEndsPicker()
