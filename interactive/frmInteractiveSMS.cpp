@@ -558,6 +558,7 @@ void frmInteractiveSMS::DMSXpButton1_Click()
         frmInteractiveSMSprm dialog(this);
         dialog.exec();
         if (WorkForms::isUnloaded(this)) return;
+        NewKeyword = dialog.Keyword();
     }
     if (NewKeyword.isEmpty()) return;
     const QString keyword = NewKeyword;

@@ -74,7 +74,7 @@ public:
 
     QTimer *Timer1 = nullptr;
 
-    // The keyword that the keyword dialog returns; empty for none.
+    // The keyword that the keyword dialog returned to "Yeni"; empty for none.
     QString NewKeyword;
 
     // The inbox as the grid shows it (id, tarih, gsmno, msg, newest first).

@@ -2,7 +2,6 @@
 
 #include "core/InteractiveRules.h"
 #include "core/Services.h"
-#include "interactive/frmInteractiveSMS.h"
 #include "shell/Twips.h"
 
 #include <QKeyEvent>
@@ -11,7 +10,7 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 
-frmInteractiveSMSprm::frmInteractiveSMSprm(frmInteractiveSMS *owner) : QDialog(owner), m_owner(owner)
+frmInteractiveSMSprm::frmInteractiveSMSprm(QWidget *parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("frmInteractiveSMSprm"));
     setWindowTitle(QStringLiteral("Parametre Girişi"));
@@ -56,7 +55,7 @@ void frmInteractiveSMSprm::DMSXpButton1_Click()
         Prompt::show(QStringLiteral("Parametre alanı boş geçilemez"), PromptIcon::Information, QStringLiteral("Uyarı"));
         return;
     }
-    if (m_owner) m_owner->NewKeyword = KeywordUpper(text);
+    m_keyword = KeywordUpper(text);
     accept();
 }
 
@@ -64,7 +63,7 @@ void frmInteractiveSMSprm::DMSXpButton2_Click() { reject(); }
 
 void frmInteractiveSMSprm::reject()
 {
-    if (m_owner) m_owner->NewKeyword.clear();
+    m_keyword.clear();
     QDialog::reject();
 }
 

@@ -1,22 +1,28 @@
 #pragma once
 
 // The keyword dialog of the rule editor ("Yeni"), modal, made afresh for every new rule. Its
-// box takes up to 20 ASCII letters and digits, typed or pasted. "Tamam" hands the keyword in
-// capitals to the interactive SMS window (NewKeyword) and closes; an empty box is refused.
-// "Vazgeç", Escape and the close box hand over nothing. Enter does nothing.
+// box takes up to 20 ASCII letters and digits, typed or pasted. "Tamam" keeps the keyword in
+// capitals for the opener (Keyword()) and closes; an empty box is refused. "Vazgeç", Escape
+// and the close box leave no keyword. Enter does nothing.
+//
+//     frmInteractiveSMSprm dialog(this);
+//     dialog.exec();
+//     NewKeyword = dialog.Keyword();
 
 #include <QDialog>
-#include <QPointer>
+#include <QString>
 
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class frmInteractiveSMS;
 
 class frmInteractiveSMSprm : public QDialog {
     Q_OBJECT
 public:
-    explicit frmInteractiveSMSprm(frmInteractiveSMS *owner);
+    explicit frmInteractiveSMSprm(QWidget *parent = nullptr);
+
+    // The keyword "Tamam" accepted, in capitals; empty before and after any other closing.
+    const QString &Keyword() const { return m_keyword; }
 
     QLabel *Label1 = nullptr; // heading
     QLabel *Label2 = nullptr; // instruction
@@ -33,5 +39,5 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    QPointer<frmInteractiveSMS> m_owner;
+    QString m_keyword;
 };
