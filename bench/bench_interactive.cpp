@@ -13,6 +13,7 @@
 #include "shell/DataGrid.h"
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/MainWindowFixture.h"
 
@@ -81,7 +82,7 @@ struct InboxEnv {
     }
     frmInteractiveSMS *open()
     {
-        main->ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(main->ana(), "TreeView1")->expandAll();
         main->clickNode(QStringLiteral("GelenMesaj"));
         QCoreApplication::processEvents();
         return WorkForms::find<frmInteractiveSMS>();
@@ -97,7 +98,7 @@ void BM_InboxTickNothingNew(benchmark::State &state)
 {
     InboxEnv env;
     frmInteractiveSMS *w = env.open();
-    w->DataGrid1->setCurrentRow(500);
+    Control<DataGrid>(w, "DataGrid1")->setCurrentRow(500);
     for (auto _ : state) w->Timer1_Timer();
     if (w->rsMsgBox().rowCount() != kMessages) state.SkipWithError("rows lost");
 }
@@ -107,7 +108,7 @@ void BM_InboxTickTenNew(benchmark::State &state)
 {
     InboxEnv env;
     frmInteractiveSMS *w = env.open();
-    w->DataGrid1->setCurrentRow(500);
+    Control<DataGrid>(w, "DataGrid1")->setCurrentRow(500);
     const qint64 kept = w->rsMsgBox().value(500, 0).toLongLong();
     QDateTime stamp(kFirstDay.addDays(200), QTime(9, 0));
     for (auto _ : state) {
@@ -120,7 +121,7 @@ void BM_InboxTickTenNew(benchmark::State &state)
         state.ResumeTiming();
         w->Timer1_Timer();
     }
-    const int row = w->DataGrid1->currentRow();
+    const int row = Control<DataGrid>(w, "DataGrid1")->currentRow();
     if (row < 0 || w->rsMsgBox().value(row, 0).toLongLong() != kept) state.SkipWithError("selection lost");
 }
 BENCHMARK(BM_InboxTickTenNew)->Unit(benchmark::kMillisecond)->Iterations(50);
@@ -146,10 +147,10 @@ void BM_ChartOpen(benchmark::State &state, bool showChart)
     for (auto _ : state) {
         auto *g = WorkForms::get<frmInteractiveGraf>();
         g->Form_Load();
-        if (showChart) g->SSTab1->setCurrentIndex(1);
+        if (showChart) Control<QTabWidget>(g, "SSTab1")->setCurrentIndex(1);
         g->show();
         QCoreApplication::processEvents();
-        if (showChart) g->MSChart1->grab();
+        if (showChart) Control<QChartView>(g, "MSChart1")->grab();
         state.PauseTiming();
         if (g->BarValues().size() != state.range(0)) state.SkipWithError("bars lost");
         WorkForms::unload(g);
@@ -167,10 +168,11 @@ void BM_ChartFilterTenDays(benchmark::State &state)
     g->Form_Load();
     g->show();
     QCoreApplication::processEvents();
-    g->DTPicker1->setDate(kFirstDay.addDays(40));
-    g->DTPicker2->setDate(kFirstDay.addDays(49));
+    Control<QDateEdit>(g, "DTPicker1")->setDate(kFirstDay.addDays(40));
+    Control<QDateEdit>(g, "DTPicker2")->setDate(kFirstDay.addDays(49));
+    auto *query = Control<QPushButton>(g, "DMSXpButton4");
     for (auto _ : state) {
-        g->DMSXpButton4->click();
+        query->click();
         QCoreApplication::processEvents();
     }
     if (g->rs1().rowCount() < 9000 || g->rs1().rowCount() > 11000) state.SkipWithError("wrong range");
@@ -210,13 +212,14 @@ void BM_List1Click(benchmark::State &state)
     gCompanyCode = QStringLiteral("01");
     main->folder.exec(
         "INSERT INTO tbl_int_parametre VALUES ('ABC','1','YetkiliMesaj','Cinsiyet','Metin','a','1','b','01')");
-    main->ana()->TreeView1->expandAll();
+    Control<QTreeWidget>(main->ana(), "TreeView1")->expandAll();
     main->clickNode(QStringLiteral("GeriDonus"));
     auto *w = WorkForms::find<frmInteractiveSMS>();
+    auto *list = Control<QListWidget>(w, "List1");
     int row = 0;
     for (auto _ : state) {
         row = 1 - row;
-        w->List1->setCurrentRow(row);
+        list->setCurrentRow(row);
     }
     if (main->prompts.count() != 0) state.SkipWithError("ERP failed");
     UnloadWorkForms();

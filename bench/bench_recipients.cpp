@@ -16,6 +16,7 @@
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/MainWindowFixture.h"
 
@@ -39,6 +40,9 @@ int benchRows()
     return ok && n > 0 ? n : 100000;
 }
 const int kRows = benchRows();
+
+// The window's data control, by its name.
+ErpDataControl *dataControl(RecipientWindow *w) { return Control<ErpDataControl>(w, w->members().dataControl); }
 
 // The main window over a stand-in company "01" of 100,000 accounts with one contact person
 // each, the names, dates and codes varied.
@@ -80,7 +84,7 @@ struct Scene {
         erp->commit("01");
         erp->configure();
         gCompanyCode = QStringLiteral("01");
-        main->ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(main->ana(), "TreeView1")->expandAll();
     }
 
     // Opens the contact person window from the navigation and lets the grid paint.
@@ -88,9 +92,9 @@ struct Scene {
     {
         main->clickNode(QStringLiteral("YetkiliMesaj"));
         auto *w = WorkForms::find<frmYetkiliMesaj>();
-        if (!w || w->dataControl->RecordCount() != kRows) return nullptr;
+        if (!w || dataControl(w)->RecordCount() != kRows) return nullptr;
         QApplication::processEvents();
-        w->DataGrid1->view()->viewport()->repaint();
+        Control<DataGrid>(w, "DataGrid1")->view()->viewport()->repaint();
         return w;
     }
 
@@ -148,18 +152,22 @@ void BM_FilterThreeConditions(benchmark::State &state)
         state.SkipWithError("the window did not load its rows");
         return;
     }
-    w->List1->clear();
-    w->List1->addItems({"YetkiliAdi like 'a*'", "DogumTarihi >= #01/01/1970#", "Kod1 = 'istanbul'"});
+    auto *list = Control<QListWidget>(w, "List1");
+    list->clear();
+    list->addItems({"YetkiliAdi like 'a*'", "DogumTarihi >= #01/01/1970#", "Kod1 = 'istanbul'"});
+    ErpDataControl *data = dataControl(w);
+    auto *filter = Control<QPushButton>(w, "Command2");
+    QWidget *grid = Control<DataGrid>(w, "DataGrid1")->view()->viewport();
     int shown = 0;
     for (auto _ : state) {
         state.PauseTiming();
         w->recordSet().clearFilter();
-        w->dataControl->rowsChanged();
+        data->rowsChanged();
         QApplication::processEvents();
         state.ResumeTiming();
-        w->Command2->click();
-        w->DataGrid1->view()->viewport()->repaint();
-        shown = w->dataControl->RecordCount();
+        filter->click();
+        grid->repaint();
+        shown = data->RecordCount();
     }
     if (shown == 0 || shown == kRows) state.SkipWithError("the filter did not narrow the rows");
     state.counters["shown"] = shown;

@@ -23,6 +23,7 @@
 #include "shell/WidgetServices.h"
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
@@ -109,8 +110,8 @@ struct ShownReport {
     }
     bool complete(int lines) const
     {
-        return w->ReportSet().rowCount() == lines && w->Text1->text() == QString::number(lines) &&
-               w->DataGrid2->view()->model()->rowCount() == lines && gProgressDone == lines;
+        return w->ReportSet().rowCount() == lines && Control<QLineEdit>(w, "Text1")->text() == QString::number(lines) &&
+               Control<DataGrid>(w, "DataGrid2")->view()->model()->rowCount() == lines && gProgressDone == lines;
     }
 };
 
@@ -118,8 +119,9 @@ void BM_PackageReport(benchmark::State &state)
 {
     const bool names = state.range(0) == 1;
     ShownReport shown(kLines, names);
+    auto *view = Control<QPushButton>(shown.w, "cmdRaporGoruntule_1");
     for (auto _ : state) {
-        QTest::mouseClick(shown.w->cmdRaporGoruntule_1, Qt::LeftButton);
+        QTest::mouseClick(view, Qt::LeftButton);
         state.PauseTiming();
         if (!shown.complete(kLines)) state.SkipWithError("report incomplete");
         if (names && shown.w->ReportSet().value(kLines - 1, 1).toString() != QStringLiteral("Ayşe Nur"))
@@ -133,15 +135,17 @@ BENCHMARK(BM_PackageReport)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->Iter
 void BM_StatusBoxClick(benchmark::State &state)
 {
     ShownReport shown(kLines, false);
-    QTest::mouseClick(shown.w->cmdRaporGoruntule_1, Qt::LeftButton);
+    QTest::mouseClick(Control<QPushButton>(shown.w, "cmdRaporGoruntule_1"), Qt::LeftButton);
     if (!shown.complete(kLines)) state.SkipWithError("report incomplete");
     QCoreApplication::processEvents();
+    auto *box = Control<QCheckBox>(shown.w, "Check2");
+    QAbstractItemModel *grid = Control<DataGrid>(shown.w, "DataGrid2")->view()->model();
     for (auto _ : state) {
-        const bool narrowing = shown.w->Check2->isChecked();
-        QTest::mouseClick(shown.w->Check2, Qt::LeftButton);
+        const bool narrowing = box->isChecked();
+        QTest::mouseClick(box, Qt::LeftButton);
         QCoreApplication::processEvents();
         state.PauseTiming();
-        const int rows = shown.w->DataGrid2->view()->model()->rowCount();
+        const int rows = grid->rowCount();
         if (narrowing ? rows >= kLines : rows != kLines) state.SkipWithError("grid not narrowed");
         state.ResumeTiming();
     }
@@ -155,13 +159,15 @@ void BM_NumberReport(benchmark::State &state)
     list.reserve(kLines * 28);
     for (int i = 0; i < kLines; ++i) list += QString::number(200000 + i) + QStringLiteral(" 01.05.2024 10:00:00\n");
     shown.gateway.setReply(QStringLiteral("14"), list);
-    shown.w->SSTab1->setCurrentIndex(2);
-    shown.w->txtGsmNo->setText(QStringLiteral("5321234567"));
+    Control<QTabWidget>(shown.w, "SSTab1")->setCurrentIndex(2);
+    Control<QLineEdit>(shown.w, "txtGsmNo")->setText(QStringLiteral("5321234567"));
     QCoreApplication::processEvents();
+    auto *view = Control<QPushButton>(shown.w, "cmdRaporGoruntule_3");
+    QAbstractItemModel *grid = Control<DataGrid>(shown.w, "DataGrid4")->view()->model();
     for (auto _ : state) {
-        QTest::mouseClick(shown.w->cmdRaporGoruntule_3, Qt::LeftButton);
+        QTest::mouseClick(view, Qt::LeftButton);
         state.PauseTiming();
-        if (shown.w->ReportSet().rowCount() != kLines || shown.w->DataGrid4->view()->model()->rowCount() != kLines)
+        if (shown.w->ReportSet().rowCount() != kLines || grid->rowCount() != kLines)
             state.SkipWithError("list incomplete");
         state.ResumeTiming();
     }
@@ -177,7 +183,7 @@ void BM_ReportExport(benchmark::State &state)
     const QString path = shown.fx->folder.folder() + QStringLiteral("/rapor.xlsx");
     for (auto _ : state) {
         state.PauseTiming();
-        QTest::mouseClick(shown.w->cmdRaporGoruntule_1, Qt::LeftButton);
+        QTest::mouseClick(Control<QPushButton>(shown.w, "cmdRaporGoruntule_1"), Qt::LeftButton);
         if (!shown.complete(kLines)) state.SkipWithError("report incomplete");
         const RecordSet rows = shown.w->ReportSet();
         QFile::remove(path);
@@ -187,7 +193,7 @@ void BM_ReportExport(benchmark::State &state)
         if (alone)
             ExportToExcel(rows, path, rows.fieldNames());
         else
-            QTest::mouseClick(shown.w->cmdExceleGonder_1, Qt::LeftButton);
+            QTest::mouseClick(Control<QPushButton>(shown.w, "cmdExceleGonder_1"), Qt::LeftButton);
         state.PauseTiming();
         if (!QFile::exists(path) || shown.fx->prompts.count() == 0 ||
             shown.fx->prompts.last().icon != PromptIcon::Information)

@@ -38,6 +38,7 @@
 #include "shell/WorkArea.h"
 #include "shell/frmAna.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/MainWindowFixture.h"
@@ -203,9 +204,10 @@ void BM_Gonder(benchmark::State &state)
         Prompt::setHandler([](const QString &, PromptIcon, const QString &, PromptButtons buttons) {
             return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
         });
+        QPushButton *send = Control<QPushButton>(screen, "cmdGonder");
         ColdMemory();
         const qint64 start = steadyNs();
-        screen->cmdGonder->click();
+        send->click();
         Prompt::setHandler(nullptr);
         const qint64 arrived = gw0.lastArrival();
         if (arrived < start || WorkForms::find<frmSonEkran>()) {
@@ -279,7 +281,7 @@ struct RoadWindows {
         gCompanyCode = QStringLiteral("01");
         gGatewayUrl = loopback().fake.url();
         InstallRecipientHandOver();
-        fx->ana()->TreeView1->expandAll();
+        Control<QTreeWidget>(fx->ana(), "TreeView1")->expandAll();
         fx->clickNode(QStringLiteral("YetkiliMesaj"));
         window = WorkForms::find<frmYetkiliMesaj>();
         if (!window || window->recordSet().rowCount() != rows) {
@@ -288,7 +290,7 @@ struct RoadWindows {
         }
         QString plain = kText;
         plain.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        window->txtMesaj->setPlainText(plain);
+        Control<QPlainTextEdit>(window, "txtMesaj")->setPlainText(plain);
         QCoreApplication::processEvents();
     }
     ~RoadWindows()
@@ -368,10 +370,11 @@ void BM_Road(benchmark::State &state)
             if (!accepted && (text == SentText() || text == SentWithOverLimitText())) accepted = steadyNs();
             return buttons == PromptButtons::YesNo ? PromptAnswer::Yes : PromptAnswer::Ok;
         });
+        QPushButton *next = Control<QPushButton>(windows.window, "Command4");
         ColdMemory();
         const qint64 start = steadyNs();
-        windows.window->Command4->click();
-        if (frmSonEkran *screen = WorkForms::find<frmSonEkran>()) screen->cmdGonder->click();
+        next->click();
+        if (frmSonEkran *screen = WorkForms::find<frmSonEkran>()) Control<QPushButton>(screen, "cmdGonder")->click();
         Prompt::setHandler(nullptr);
         if (!accepted) {
             state.SkipWithError("the send was not accepted");

@@ -4,6 +4,7 @@
 #include "shell/DesktopLook.h"
 #include "shell/frmAna.h"
 #include "shell/frmMDI.h"
+#include "tests/support/Controls.h"
 
 #include <QCoreApplication>
 #include <QTreeWidget>
@@ -34,7 +35,7 @@ frmAna *MainWindowFixture::ana() const { return m_mdi->Ana(); }
 
 void MainWindowFixture::clickNode(const QString &key)
 {
-    QTreeWidget *tree = ana()->TreeView1;
+    QTreeWidget *tree = Control<QTreeWidget>(ana(), "TreeView1");
     QTreeWidgetItem *item = ana()->node(key);
     if (!item) {
         qWarning("no node %s", qPrintable(key));
