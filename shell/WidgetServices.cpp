@@ -120,18 +120,7 @@ void InstallWidgetServices()
     progress.show = [] { frmBekle::instance()->show(); };
     progress.hide = [] { frmBekle::unload(); };
     progress.setStatus = [](const QString &text) { frmBekle::instance()->setStatusText(text); };
-    progress.showSpeed = [](bool shown) {
-        frmBekle *w = frmBekle::instance();
-        w->Label2->setVisible(shown);
-        w->lblIslemHiz->setVisible(shown);
-    };
-    progress.runTimer = [](bool running) {
-        QTimer *timer = frmBekle::instance()->Timer1;
-        if (running) {
-            if (!timer->isActive()) timer->start();
-        } else {
-            timer->stop();
-        }
-    };
+    progress.showSpeed = [](bool shown) { frmBekle::instance()->showSpeed(shown); };
+    progress.runTimer = [](bool running) { frmBekle::instance()->runTimer(running); };
     ProgressWindow::setHandlers(progress);
 }

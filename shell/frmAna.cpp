@@ -105,6 +105,8 @@ QTreeWidgetItem *frmAna::addNode(const QString &parentKey, const QString &key, c
     return item;
 }
 
+void frmAna::fitTreeToPanel() { SetHeightTw(TreeView1, NavigationTreeHeight(HeightTw(this))); }
+
 QTreeWidgetItem *frmAna::node(const QString &key) const
 {
     for (QTreeWidgetItemIterator it(TreeView1); *it; ++it)
@@ -152,7 +154,7 @@ void frmAna::BuildNavigationTree()
     brw->frmMDIForm = m_mdi;
     brw->Show();
     gBrowserUrl = WebClientAddress(gCkey, gUserName);
-    brw->WebBrowser1->Navigate(gBrowserUrl);
+    brw->navigate(gBrowserUrl);
 
     for (QTreeWidgetItemIterator it(TreeView1); *it; ++it) {
         const QString key = (*it)->data(0, kKeyRole).toString();
@@ -237,7 +239,7 @@ void frmAna::ShowTabbed(const QString &name, short Sekme)
 void frmAna::NavigateBrowser(DockedWindow *browserWindow)
 {
     auto *brw = qobject_cast<frmBrw *>(browserWindow);
-    if (brw && !WorkForms::isUnloaded(brw)) brw->WebBrowser1->Navigate(gBrowserUrl);
+    if (brw && !WorkForms::isUnloaded(brw)) brw->navigate(gBrowserUrl);
 }
 
 void frmAna::OnLineServislerGoster()

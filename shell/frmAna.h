@@ -31,13 +31,17 @@ public:
 
     explicit frmAna(frmMDI *mainWindow);
 
+private:
     QFrame *frOrvekLogo = nullptr;
     QLabel *Image1 = nullptr;
     QTreeWidget *TreeView1 = nullptr;
 
+public:
     void Form_Load();
     void TreeView1_NodeClick(QTreeWidgetItem *node);
     QTreeWidgetItem *node(const QString &key) const;
+    // The tree's height from the panel's (the main window's resize sets the panel's first).
+    void fitTreeToPanel();
 
     void OnLineServislerGoster();
     void KontorYukleGoster();

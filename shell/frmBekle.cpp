@@ -104,6 +104,20 @@ frmBekle::frmBekle() : QDialog(nullptr, Qt::Dialog | Qt::MSWindowsFixedSizeDialo
     Form_Load();
 }
 
+void frmBekle::showSpeed(bool shown)
+{
+    Label2->setVisible(shown);
+    lblIslemHiz->setVisible(shown);
+}
+
+void frmBekle::runTimer(bool running)
+{
+    if (!running)
+        Timer1->stop();
+    else if (!Timer1->isActive())
+        Timer1->start();
+}
+
 void frmBekle::setStatusText(const QString &text)
 {
     Label1->setText(text);

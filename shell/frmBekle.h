@@ -26,13 +26,20 @@ public:
     // one whose tick count starts at 0 again.
     static void unload();
 
+private:
     QLabel *Label1 = nullptr;
     QProgressBar *ProgressBar1 = nullptr;
     QLabel *Label2 = nullptr;
     QLabel *lblIslemHiz = nullptr;
     QTimer *Timer1 = nullptr;
 
+public:
     int ticks() const { return m_ticks; }
+
+    // Shows or hides the speed line (its caption and value).
+    void showSpeed(bool shown);
+    // Starts Timer1 unless it runs, or stops it.
+    void runTimer(bool running);
 
     // Shows text on the status line. A text longer than the line widens the window (never
     // below its own size) so nothing is cut off, and the window keeps its right edge on the

@@ -11,6 +11,8 @@ frmBrw::frmBrw()
     WebBrowser1->resize(tw(kBrowserWidth), tw(kBrowserHeight));
 }
 
+void frmBrw::navigate(const QString &url) { WebBrowser1->Navigate(url); }
+
 void frmBrw::ArrangeControls()
 {
     SetLeftTw(WebBrowser1, BrowserLeft(WidthTw(this), WidthTw(WebBrowser1)));

@@ -15,7 +15,9 @@ public:
     static constexpr int kBrowserHeight = 7815; // design height, twips
 
     frmBrw();
-    BrowserView *WebBrowser1 = nullptr;
+
+    // Opens an address in the browser.
+    void navigate(const QString &url);
 
     // The browser's left and height from the window's client size (twips).
     static constexpr int BrowserLeft(int clientWidth, int browserWidth) { return (clientWidth - browserWidth) / 2; }
@@ -23,4 +25,7 @@ public:
 
 protected:
     void ArrangeControls() override;
+
+private:
+    BrowserView *WebBrowser1 = nullptr;
 };

@@ -15,6 +15,7 @@ class frmGiris : public QDialog {
 public:
     explicit frmGiris(QWidget *parent = nullptr);
 
+private:
     QLabel *imgInfo;
     QLabel *lblUserName;
     QLineEdit *txtUserName;
@@ -26,6 +27,7 @@ public:
     QPushButton *btnOturumAc;
     QPushButton *btnVazgec;
 
+public:
     void Form_Load();
     void btnOturumAc_Click();
     void btnVazgec_Click();

@@ -15,6 +15,7 @@ class frmHakkinda : public QWidget {
 public:
     frmHakkinda();
 
+private:
     QLabel *Label1 = nullptr;
     QLabel *Image1 = nullptr;
     QLabel *Image2 = nullptr;
@@ -26,6 +27,7 @@ public:
     QLabel *lblBayi = nullptr;
     QPushButton *Command1 = nullptr;
 
+public:
     void Command1_Click();
 
 protected:

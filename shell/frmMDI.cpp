@@ -86,7 +86,7 @@ void frmMDI::MDIForm_Resize()
         SetWidthTw(m_ana, kNavigationPanelWidth);
     }
     SetHeightTw(m_ana, NavigationPanelHeight(ScaleHeight()));
-    SetHeightTw(m_ana->TreeView1, NavigationTreeHeight(HeightTw(m_ana)));
+    m_ana->fitTreeToPanel();
     emit Resize();
 }
 

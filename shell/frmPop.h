@@ -27,7 +27,10 @@ public:
     // The placeholder of a column name: "[##" + name + "##]", the name unchanged.
     static QString placeholder(const QString &column);
 
+private:
     QMenu *mnuGizli = nullptr;
+
+public:
     // Item 0 exists from the start with an empty caption and is never removed.
     const QList<QAction *> &AltmnuAry() const { return m_items; }
 

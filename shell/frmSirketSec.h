@@ -18,11 +18,13 @@ public:
     // Node data role holding the node's key ("SIR" + company code).
     static constexpr int KeyRole = Qt::UserRole;
 
+private:
     QLabel *Image1;
     QLabel *Label1;
     QTreeWidget *tw1;
     QPushButton *Command1;
 
+public:
     // Fills the list. False when the program has ended (no ERP connection, no company):
     // the window must not be shown then.
     bool Form_Load();
