@@ -10,8 +10,6 @@
 #include "shell/frmBekle.h"
 #include "shell/frmMDI.h"
 
-#include <QCheckBox>
-#include <QPlainTextEdit>
 #include <QPointer>
 
 namespace {
@@ -61,7 +59,7 @@ void RecipientHandOver(RecipientWindow &window)
     const QString text = window.messageText();
     if (text.isEmpty()) {
         Prompt::show(NoMessageTextText(), PromptIcon::Information, kBrenvik);
-        if (!WorkForms::isUnloaded(&window)) window.txtMesaj->setFocus();
+        if (!WorkForms::isUnloaded(&window)) window.focusMessageBox();
         return;
     }
     // Every row is merged with the same text: a text the merge cannot read fails before the
@@ -86,7 +84,7 @@ void RecipientHandOver(RecipientWindow &window)
     op.watch(screen);
     screen->CallerForm = &window;
     screen->frmMDIForm = frmMDI::instance() ? frmMDI::instance() : window.frmMDIForm.data();
-    screen->SaveAsTemplate = window.chkSablonKaydet->checkState() != Qt::Unchecked;
+    screen->SaveAsTemplate = window.saveAsTemplate();
     screen->TemplateKind = QString::fromLatin1(members.kindKey);
     screen->Show();
     window.hide();
@@ -96,8 +94,8 @@ void RecipientHandOver(RecipientWindow &window)
     startProgress(rows.rowCount());
 
     RecipientMergeHooks hooks;
-    if (QCheckBox *duplicates = window.chkMukerrer)
-        hooks.duplicateTest = [duplicates] { return duplicates->checkState() == Qt::Unchecked; };
+    if (window.hasDuplicateOption())
+        hooks.duplicateTest = [w = &window] { return !w->duplicatesAllowed(); };
     hooks.take = [screen](const QString &gsmNo, const QString &mesaj, int count) {
         screen->appendRecipient(gsmNo, mesaj);
         screen->setAddedCount(count);

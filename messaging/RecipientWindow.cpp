@@ -240,6 +240,14 @@ RecordSet &RecipientWindow::recordSet() { return dataControl->Recordset(); }
 
 QString RecipientWindow::messageText() const { return TextBoxText(txtMesaj); }
 
+bool RecipientWindow::saveAsTemplate() const { return chkSablonKaydet->checkState() != Qt::Unchecked; }
+
+bool RecipientWindow::hasDuplicateOption() const { return chkMukerrer != nullptr; }
+
+bool RecipientWindow::duplicatesAllowed() const { return chkMukerrer && chkMukerrer->checkState() != Qt::Unchecked; }
+
+void RecipientWindow::focusMessageBox() { txtMesaj->setFocus(); }
+
 void RecipientWindow::setSendHandler(SendHandler handler) { sendHandler() = std::move(handler); }
 
 bool RecipientWindow::hasSendHandler() { return bool(sendHandler()); }

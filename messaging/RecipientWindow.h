@@ -17,9 +17,10 @@
 //   Command4    "İleri >>": runs the send hand-over installed with setSendHandler()
 //
 // The hand-over behind "İleri >>" works on what this header gives: recordSet() (the rows under
-// the filter in force), messageText() (txtMesaj with CR LF line breaks), chkSablonKaydet,
-// chkMukerrer (nullptr in frmBakiyeGonder), members() (kind key, window title). It hides the
-// window with hide() and shows it again with Show().
+// the filter in force), messageText() (txtMesaj with CR LF line breaks), saveAsTemplate()
+// (chkSablonKaydet), hasDuplicateOption() and duplicatesAllowed() (chkMukerrer), members()
+// (kind key, window title), focusMessageBox(). It hides the window with hide() and shows it
+// again with Show().
 
 #include "shell/DockedWindow.h"
 
@@ -94,6 +95,7 @@ public:
 
     const RecipientWindowMembers &members() const { return m_members; }
 
+private:
     // Header
     QFrame *Frame3 = nullptr;
     QLabel *Label6 = nullptr;
@@ -126,12 +128,22 @@ public:
     QCheckBox *chkMukerrer = nullptr; // nullptr in frmBakiyeGonder
     QPushButton *Command4 = nullptr;
 
+public:
     // The rows as the filter in force shows them.
     RecordSet &recordSet();
     // txtMesaj's text with every line break as CR LF.
     QString messageText() const;
     // Whether the load failed (every control disabled until the window closes).
     bool loadFailed() const { return m_loadFailed; }
+    // Whether chkSablonKaydet is ticked (any state but unticked).
+    bool saveAsTemplate() const;
+    // Whether the window has chkMukerrer (all but frmBakiyeGonder), and whether it is ticked
+    // (any state but unticked; false without the box). Read when asked, so a merge that
+    // yields sees the box as it stands.
+    bool hasDuplicateOption() const;
+    bool duplicatesAllowed() const;
+    // Puts the focus in txtMesaj.
+    void focusMessageBox();
 
     // The send hand-over behind "İleri >>", program-wide. Without one the button stays
     // disabled; with one it is enabled in every window that loaded its rows.
