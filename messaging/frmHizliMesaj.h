@@ -31,6 +31,7 @@ class frmHizliMesaj : public DockedWindow {
 public:
     frmHizliMesaj();
 
+private:
     QFrame *Frame3 = nullptr;    // header band
     QFrame *Frame1 = nullptr;    // body
     QGroupBox *Frame2 = nullptr; // "Mesaj gönderilecek numaralar"
@@ -55,6 +56,7 @@ public:
     QPushButton *Command6 = nullptr; // "Kontör yükle"
     QTimer *Timer1 = nullptr;
 
+public:
     // The count of numbers in List1.
     int mGsmCount = 0;
 

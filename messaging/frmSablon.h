@@ -58,6 +58,7 @@ public:
     QString CallerTitle;
     QPointer<QWidget> Opener;
 
+private:
     QFrame *Frame1 = nullptr;
     QLabel *Picture1 = nullptr;
     QLabel *Label1 = nullptr;
@@ -65,6 +66,7 @@ public:
     QPushButton *Command1 = nullptr; // "Seç"
     QPushButton *Command2 = nullptr; // "Vazgeç"
 
+public:
     // The templates of the kind, one field "Sablon".
     const RecordSet &rsSablon() const { return m_rsSablon; }
 

@@ -32,6 +32,7 @@ class frmSablonlar : public DockedWindow {
 public:
     frmSablonlar();
 
+private:
     // Header band
     QFrame *Frame3 = nullptr;
     QLabel *Label6 = nullptr;
@@ -55,6 +56,7 @@ public:
     QPushButton *Command3 = nullptr; // "Sil"
     QPushButton *Command2 = nullptr; // "Vazgeç"
 
+public:
     const RecordSet &rsMesajlar() const { return m_rsMesajlar; }
     // The result columns of the kind's ERP query last read (empty for "HizliMesaj").
     const QStringList &rsSorguTipColumns() const { return m_queryColumns; }

@@ -83,8 +83,11 @@ public:
 
     // The send list (GsmNo 10, Mesaj 255), in the order the rows were added.
     const RecordSet &SendList() const;
+
+private:
     SendListModel *Adodc1 = nullptr;
 
+public:
     // --- Filling, for the opener ---------------------------------------------------------
     // While the list is being filled "Gönder" and "Listeden çıkart" are disabled.
     void beginFilling();
@@ -99,6 +102,7 @@ public:
     // While filling, the label and the grid catch up at most every 100 ms and at endFilling.
     void setAddedCount(int count);
 
+private:
     // --- Controls --------------------------------------------------------------------------
     QTableView *DataGrid1 = nullptr;
     QPushButton *cmdLstCikart = nullptr;
@@ -121,6 +125,7 @@ public:
     BrowserView *WebBrowser1 = nullptr;
     QTimer *Timer1 = nullptr;
 
+public:
     // --- Handlers --------------------------------------------------------------------------
     void cmdGonder_Click();
     void cmdLstCikart_Click();

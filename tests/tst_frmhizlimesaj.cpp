@@ -258,7 +258,7 @@ void TestFrmHizliMesaj::noGatewayKindAsksNothing()
     QCOMPARE(q.gateway.requestCount(), 0);
     QCOMPARE(q.fx.prompts.texts(), QStringList{"Mesaj merkeziyle bağlantı kurulamıyor."});
     q.add("5331112233");
-    q.w->txtMesaj->setPlainText("Merhaba");
+    Control<QPlainTextEdit>(q.w, "txtMesaj")->setPlainText("Merhaba");
     q.send();
     QCOMPARE(q.gateway.requestCount(), 0);
     QCOMPARE(q.fx.prompts.last().text, GatewayUnreachableText());

@@ -978,8 +978,8 @@ void TestFrmSonEkran::noGatewayKindAsksNothing()
     gGatewayKind = GatewayKind::None;
     frmSonEkran *w = fx.open({{"5321234567", "a"}});
     QCOMPARE(fx.gateway.requestCount(), 0);
-    QVERIFY(w->lblNet->isVisible());
-    click(w->cmdGonder);
+    QVERIFY(Control<QLabel>(w, "lblNet")->isVisible());
+    click(Control<QPushButton>(w, "cmdGonder"));
     QCOMPARE(fx.gateway.requestCount(), 0);
     QCOMPARE(fx.main.prompts.last().text, GatewayUnreachableText());
     QVERIFY(w->isVisible());
