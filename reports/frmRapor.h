@@ -46,6 +46,7 @@ public:
     // "1": report rows carry the contact's names; "0": number and state only.
     QString mFlgRaporad = QStringLiteral("0");
 
+private:
     // --- Controls ----------------------------------------------------------------------
     QFrame *frRapor = nullptr;
     QTabWidget *SSTab1 = nullptr;
@@ -128,6 +129,7 @@ public:
     RecordSetModel *rsRapor1 = nullptr;
     ReportDataControl *rsKopuk1 = nullptr;
 
+public:
     // --- Data ----------------------------------------------------------------------------
     const RecordSet &ReportList() const { return m_list; }
     // The report (rsKopuk1's record set) and its current row in the current tab's grid
