@@ -26,6 +26,7 @@ class frmAyarlar : public DockedWindow {
 public:
     frmAyarlar();
 
+private:
     QTabWidget *SSTab1 = nullptr;
 
     // Tab 0 "Genel"
@@ -103,6 +104,7 @@ public:
     QPushButton *Command3 = nullptr; // "Kaydet"
     QPushButton *Command5 = nullptr; // "Vazgeç" / "Kapat"
 
+public:
     // The account the last filling showed.
     QString LoadedGateway;
     QString LoadedUser;
