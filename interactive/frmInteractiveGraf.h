@@ -42,6 +42,7 @@ public:
     explicit frmInteractiveGraf(QWidget *parent = nullptr);
     ~frmInteractiveGraf() override;
 
+private:
     QLabel *Label1 = nullptr; // heading
     QLabel *Image1 = nullptr;
     QGroupBox *Frame1 = nullptr;
@@ -64,6 +65,7 @@ public:
     QPushButton *DMSXpButton5 = nullptr; // "Kayıtları Excel'e gönder"
     QPushButton *DMSXpButton1 = nullptr; // "Kapat"
 
+public:
     const RecordSet &rs1() const { return m_rs1; }
     const RecordSet &rs2() const { return m_rs2; }
     // The chart's series (nullptr while it has no bars), and the label and height of each bar.

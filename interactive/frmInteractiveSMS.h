@@ -37,6 +37,7 @@ class frmInteractiveSMS : public DockedWindow {
 public:
     frmInteractiveSMS();
 
+private:
     QTabWidget *SSTab1 = nullptr;
     // Tab 0: inbox
     QGroupBox *Frame1 = nullptr;
@@ -74,6 +75,7 @@ public:
 
     QTimer *Timer1 = nullptr;
 
+public:
     // The keyword that the keyword dialog returned to "Yeni"; empty for none.
     QString NewKeyword;
 

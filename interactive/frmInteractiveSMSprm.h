@@ -24,6 +24,7 @@ public:
     // The keyword "Tamam" accepted, in capitals; empty before and after any other closing.
     const QString &Keyword() const { return m_keyword; }
 
+private:
     QLabel *Label1 = nullptr; // heading
     QLabel *Label2 = nullptr; // instruction
     QLabel *Label3 = nullptr; // "Alan Seçiniz :"
@@ -31,6 +32,7 @@ public:
     QPushButton *DMSXpButton1 = nullptr; // "Tamam"
     QPushButton *DMSXpButton2 = nullptr; // "Vazgeç"
 
+public:
     void DMSXpButton1_Click();
     void DMSXpButton2_Click();
     void reject() override;
