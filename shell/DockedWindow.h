@@ -10,11 +10,12 @@
 //         Q_OBJECT
 //     public:
 //         frmRapor();                         // builds the controls (objectName = their names)
-//         QTabWidget *SSTab1;
 //     protected:
 //         void Form_Load() override;          // what the window does when it loads
 //         void ArrangeControls() override;    // lays out the controls (twips, shell/Twips.h)
 //         bool Form_QueryUnload() override;   // extra close steps; true refuses the unload
+//     private:
+//         QTabWidget *SSTab1 = nullptr;       // controls are private; tests find them by name
 //     };
 //
 // and open it the way the navigation does:
