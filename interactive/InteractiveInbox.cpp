@@ -141,7 +141,18 @@ QString InboxAnswer(qint64 messageId)
 InboxSignature ReadInboxSignature()
 {
     OpenLocalDb();
-    QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT COUNT(*), COALESCE(MAX(id), 0) FROM tbl_int_msgbox"));
+    // The shipped database keeps the number of rows in a table of its own, through triggers
+    // that every writer's connection runs; a database without them is counted, which walks
+    // the whole date index.
+    QSqlQuery kept = SqlExec(LocalDb(), QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name IN "
+                                                       "('int_msgbox_count', 'int_msgbox_count_insert', "
+                                                       "'int_msgbox_count_delete')"));
+    const bool countKept = kept.next() && kept.value(0).toInt() == 3;
+    kept = QSqlQuery();
+    // One statement, so both figures describe the same moment.
+    QSqlQuery q = SqlExec(LocalDb(), QStringLiteral("SELECT (%1), (SELECT COALESCE(MAX(id), 0) FROM tbl_int_msgbox)")
+                                         .arg(countKept ? QStringLiteral("SELECT n FROM int_msgbox_count LIMIT 1")
+                                                        : QStringLiteral("SELECT COUNT(*) FROM tbl_int_msgbox")));
     InboxSignature s;
     if (q.next()) {
         s.count = q.value(0).toLongLong();
@@ -159,8 +170,10 @@ InboxUpdate ReadInboxUpdate(const RecordSet &current, const InboxSignature &know
     // Only new rows, all of them newer than the newest row shown: put them on top.
     if (known.count >= 0 && u.signature.count > known.count && u.signature.maxId > known.maxId &&
         current.totalRowCount() == known.count) {
-        QSqlQuery q =
-            SqlExec(LocalDb(), kSelectMessages + QStringLiteral("WHERE id > ?") + kNewestFirst, {known.maxId});
+        // The rows after the newest known id, found through the id; "+tarih" keeps the date
+        // index out, which would walk every row for this order. The few rows are sorted alone.
+        QSqlQuery q = SqlExec(LocalDb(), kSelectMessages + QStringLiteral("WHERE id > ? ORDER BY +tarih DESC, id DESC"),
+                              {known.maxId});
         QVector<RecordRow> rows;
         QVector<QString> tarih;
         while (q.next()) {

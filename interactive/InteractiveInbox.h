@@ -57,8 +57,9 @@ RecordSet LoadInboxCounts(const std::optional<InboxFilter> &filter = std::nullop
 // The answer sent to a message: the oldest answer row of it; "" when it has none.
 QString InboxAnswer(qint64 messageId);
 
-// The state of the inbox in two figures. Rows are never updated and ids never come back, so
-// the inbox has changed exactly when one of them has.
+// The state of the inbox in two figures, the number of rows and the largest id. Rows are never
+// updated and ids never come back, so the inbox has changed exactly when one of them has.
+// In the shipped database both are read from a few pages, however large the inbox.
 struct InboxSignature {
     qint64 count = -1;
     qint64 maxId = -1;

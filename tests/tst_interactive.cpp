@@ -50,6 +50,19 @@ void failWritesWhere(ProgramFolderFixture &fx, const QString &table, const QStri
                            "full'); END")
                 .arg(event, table, when));
 }
+// The rows of the set as text, in order: id, tarih, gsmno, msg.
+QStringList shown(const RecordSet &rs)
+{
+    QStringList out;
+    for (int i = 0; i < rs.totalRowCount(); ++i) {
+        const RecordRow row = rs.row(i);
+        QStringList cells;
+        for (int c = kInboxId; c <= kInboxMsg; ++c)
+            cells << (row.value(c).isNull() ? QStringLiteral("<null>") : row.value(c).toString());
+        out << cells.join(QLatin1Char('|'));
+    }
+    return out;
+}
 } // namespace
 
 class TestInteractive : public QObject {
@@ -75,6 +88,8 @@ private slots:
     void turkishCaseCounts();
     void answerOfMessage();
     void updateAfterOtherWriters();
+    void updateShowsWhatIsStored_data();
+    void updateShowsWhatIsStored();
     void answerModeAllOrNothing();
     void deleteByIds();
     void fieldNamesOfKinds();
@@ -490,6 +505,89 @@ void TestInteractive::updateAfterOtherWriters()
     u = ReadInboxUpdate(u.reloaded, u.signature);
     QCOMPARE(u.kind, InboxUpdate::Kind::Reload);
     QCOMPARE(u.reloaded.rowCount(), 0);
+}
+
+void TestInteractive::updateShowsWhatIsStored_data()
+{
+    QTest::addColumn<bool>("countKept"); // the shipped database, or one without the kept count
+    QTest::addColumn<bool>("here");      // the change on the program's own connection
+    QTest::addColumn<QStringList>("change");
+    QTest::addColumn<int>("kind");
+    const int none = int(InboxUpdate::Kind::None);
+    const int prepend = int(InboxUpdate::Kind::Prepend);
+    const int reload = int(InboxUpdate::Kind::Reload);
+    const QString add = QStringLiteral("INSERT INTO tbl_int_msgbox (tarih, gsmno, msg) VALUES ");
+    struct Case {
+        const char *name;
+        bool here;
+        QStringList change;
+        int kind;
+    };
+    const QList<Case> cases = {
+        {"nothing", false, {}, none},
+        {"new rows from another connection",
+         false,
+         {add + "('2026-01-03 09:00:00', '4', 'd')", add + "('2026-01-03 09:00:01', '5', NULL)"},
+         prepend},
+        {"new rows from this connection", true, {add + "('2026-01-03 09:00:00', NULL, 'd')"}, prepend},
+        {"new rows in the second of the top",
+         false,
+         {add + "('2026-01-02 10:00:05', '4', 'd')", add + "('2026-01-02 10:00:05', '5', 'e')"},
+         prepend},
+        {"a new row older than the top", false, {add + "('2026-01-02 10:00:04', '4', 'd')"}, reload},
+        {"a new row without a date", false, {add + "(NULL, '4', 'd')"}, reload},
+        {"a new row with a date that is no date", false, {add + "('yarın', '4', 'd')"}, reload},
+        {"a row deleted by another connection", false, {"DELETE FROM tbl_int_msgbox WHERE id = 2"}, reload},
+        {"a row deleted here", true, {"DELETE FROM tbl_int_msgbox WHERE id = 2"}, reload},
+        {"the newest row deleted", false, {"DELETE FROM tbl_int_msgbox WHERE id = 5"}, reload},
+        {"a row deleted and a new one added",
+         false,
+         {"DELETE FROM tbl_int_msgbox WHERE id = 1", add + "('2026-01-03 09:00:00', '4', 'd')"},
+         reload},
+        {"a row added below the largest id",
+         false,
+         {"INSERT INTO tbl_int_msgbox (id, tarih, gsmno, msg) VALUES (3, '2026-01-03 09:00:00', '4', 'd')"},
+         reload},
+        {"everything deleted", true, {"DELETE FROM tbl_int_msgbox"}, reload},
+    };
+    for (const bool kept : {true, false})
+        for (const Case &c : cases)
+            QTest::addRow("%s%s", c.name, kept ? "" : ", count not kept") << kept << c.here << c.change << c.kind;
+}
+
+void TestInteractive::updateShowsWhatIsStored()
+{
+    QFETCH(bool, countKept);
+    QFETCH(bool, here);
+    QFETCH(QStringList, change);
+    QFETCH(int, kind);
+    ProgramFolderFixture fx;
+    if (!countKept) {
+        fx.exec("DROP TRIGGER int_msgbox_count_insert");
+        fx.exec("DROP TRIGGER int_msgbox_count_delete");
+        fx.exec("DROP TABLE int_msgbox_count");
+    }
+    const QString add = QStringLiteral("INSERT INTO tbl_int_msgbox (id, tarih, gsmno, msg) VALUES ");
+    fx.exec(add + "(1, '2026-01-02 10:00:00', '1', 'a')");
+    fx.exec(add + "(2, '2026-01-02 10:00:05', '2', 'b')");
+    fx.exec(add + "(5, '2026-01-02 10:00:05', '3', 'c')");
+    RecordSet rs = LoadInboxMessages();
+    const InboxSignature known = ReadInboxSignature();
+    QCOMPARE(known.count, 3);
+    QCOMPARE(known.maxId, 5);
+
+    OpenLocalDb();
+    for (const QString &sql : change) here ? void(SqlExec(LocalDb(), sql)) : fx.exec(sql);
+    const InboxUpdate u = ReadInboxUpdate(rs, known);
+    QCOMPARE(int(u.kind), kind);
+    if (u.kind == InboxUpdate::Kind::Prepend) rs.insertRows(0, u.added);
+    if (u.kind == InboxUpdate::Kind::Reload) rs = u.reloaded;
+    // The rows shown are the stored ones in their order, and the new figures describe them:
+    // the next look finds nothing new.
+    QCOMPARE(shown(rs), shown(LoadInboxMessages()));
+    QCOMPARE(u.signature.count, fx.scalar("SELECT COUNT(*) FROM tbl_int_msgbox").toLongLong());
+    QCOMPARE(u.signature.maxId, fx.scalar("SELECT COALESCE(MAX(id), 0) FROM tbl_int_msgbox").toLongLong());
+    QCOMPARE(ReadInboxUpdate(rs, u.signature).kind, InboxUpdate::Kind::None);
 }
 
 void TestInteractive::answerModeAllOrNothing()

@@ -157,6 +157,9 @@ void TestInteractiveTwoProcess::cyclesBesideTheMainProgram()
     }
     QCOMPARE(ids.size(), kMessages);
     for (int i = 0; i < kMessages; ++i) QVERIFY2(texts.contains(text(i)), qPrintable(text(i)));
+    // The number of rows the database keeps beside the inbox is still exact after both
+    // programs' inserts and deletes.
+    QCOMPARE(fx.scalar("SELECT n FROM int_msgbox_count").toInt(), kMessages - int(deleted.size()));
 
     // Each accepted answer: one send, one tbl_giden row, one tbl_int_donus row naming its
     // stored message.

@@ -9,6 +9,14 @@ CREATE TABLE tbl_int_msgbox (
   msg   TEXT COLLATE NOCASE              -- the text, CR LF pairs turned into one blank
 );
 CREATE INDEX ix_int_msgbox_tarih ON tbl_int_msgbox (tarih);
+-- The number of rows in tbl_int_msgbox, kept by every writer's inserts and deletes, so the
+-- inbox window learns whether the inbox changed without counting it on each refresh.
+CREATE TABLE int_msgbox_count (n INTEGER NOT NULL);
+INSERT INTO int_msgbox_count VALUES (0);
+CREATE TRIGGER int_msgbox_count_insert AFTER INSERT ON tbl_int_msgbox
+BEGIN UPDATE int_msgbox_count SET n = n + 1; END;
+CREATE TRIGGER int_msgbox_count_delete AFTER DELETE ON tbl_int_msgbox
+BEGIN UPDATE int_msgbox_count SET n = n - 1; END;
 
 CREATE TABLE tbl_int_donus (
   id         INTEGER PRIMARY KEY AUTOINCREMENT, -- never read or written by the programs
