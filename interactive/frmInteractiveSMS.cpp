@@ -79,6 +79,18 @@ QString erpNotConnectedText()
     return QStringLiteral("Orvek® veritabanına bağlanılamıyor.") + QStringLiteral("\r\n") +
            QStringLiteral("Lütfen daha sonra tekrar deneyiniz.");
 }
+
+// Whether a cell of rows [first, first + count) needs more room than its column has now.
+bool rowsNeedWiderColumns(const QTableView *view, int first, int count)
+{
+    const int grid = view->showGrid() ? 1 : 0; // as the view's own measure counts the grid line
+    for (int c = 0; c < view->model()->columnCount(); ++c) {
+        if (view->isColumnHidden(c)) continue;
+        for (int r = first; r < first + count; ++r)
+            if (view->sizeHintForIndex(view->model()->index(r, c)).width() + grid > view->columnWidth(c)) return true;
+    }
+    return false;
+}
 } // namespace
 
 frmInteractiveSMS::frmInteractiveSMS()
@@ -259,12 +271,16 @@ void frmInteractiveSMS::refreshInbox()
     switch (update.kind) {
     case InboxUpdate::Kind::None:
         break;
-    case InboxUpdate::Kind::Prepend:
-        m_model->beginInsert(0, int(update.added.size()));
+    case InboxUpdate::Kind::Prepend: {
+        const int added = int(update.added.size());
+        m_model->beginInsert(0, added);
         m_rsMsgBox.insertRows(0, std::move(update.added));
         m_model->endInsert();
-        DataGrid1->fitColumns();
+        // The rows shown were fitted already; a new fit measures a thousand rows, so it runs only
+        // when a new row does not fit.
+        if (rowsNeedWiderColumns(DataGrid1->view(), 0, added)) DataGrid1->fitColumns();
         break;
+    }
     case InboxUpdate::Kind::Reload:
         m_rsMsgBox = std::move(update.reloaded);
         m_model->reset();

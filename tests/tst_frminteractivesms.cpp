@@ -2,6 +2,7 @@
 #include "core/ErpQueries.h"
 #include "core/InteractiveRules.h"
 #include "core/LocalDb.h"
+#include "interactive/InteractiveInbox.h"
 #include "interactive/frmInteractiveGraf.h"
 #include "interactive/frmInteractiveSMS.h"
 #include "interactive/frmInteractiveSMSprm.h"
@@ -218,6 +219,8 @@ private slots:
     void opensOnInboxWithSelectedMessage();
     void refreshKeepsTheMessage_data();
     void refreshKeepsTheMessage();
+    void newMessagesKeepColumnsFitted_data();
+    void newMessagesKeepColumnsFitted();
     void answerModeShown_data();
     void answerModeShown();
     void answerModeSaved_data();
@@ -337,6 +340,46 @@ void TestFrmInteractiveSMS::refreshKeepsTheMessage()
     QCOMPARE(TextBoxText(Control<QPlainTextEdit>(w, "Text1")), answer);
     QCOMPARE(env.prompts().count(), 0);
     Q_UNUSED(a);
+}
+
+void TestFrmInteractiveSMS::newMessagesKeepColumnsFitted_data()
+{
+    QTest::addColumn<QString>("gsm");
+    QTest::addColumn<QString>("msg");
+    QTest::addColumn<bool>("wider");
+    QTest::newRow("fits") << "4"
+                          << "kısa" << false;
+    QTest::newRow("long text") << "4" << QString("BAKIYE hesabımın son durumunu öğrenmek istiyorum ").repeated(3)
+                               << true;
+    QTest::newRow("long number") << "+90 532 123 45 67 / dahili 1234567890"
+                                 << "kısa" << true;
+}
+
+void TestFrmInteractiveSMS::newMessagesKeepColumnsFitted()
+{
+    QFETCH(QString, gsm);
+    QFETCH(QString, msg);
+    QFETCH(bool, wider);
+    Env env;
+    env.message("2026-03-05 09:00:00", "1", "birinci");
+    env.message("2026-03-05 10:00:00", "2", "ikinci");
+    frmInteractiveSMS *w = env.open();
+    auto *grid = w->findChild<DataGrid *>("DataGrid1");
+    QVERIFY(grid);
+    const auto widths = [grid] {
+        QList<int> out;
+        for (int c = kInboxTarih; c <= kInboxMsg; ++c) out << grid->view()->columnWidth(c);
+        return out;
+    };
+    const QList<int> before = widths();
+    const qint64 id = env.message("2026-03-05 11:00:00", gsm, msg);
+    w->Timer1_Timer();
+    QCOMPARE(gridIds(w).value(0), id);
+    // The widths after the new rows are the ones a whole new fit gives.
+    const QList<int> after = widths();
+    grid->fitColumns();
+    QCOMPARE(after, widths());
+    QCOMPARE(after != before, wider);
 }
 
 void TestFrmInteractiveSMS::answerModeShown_data()
