@@ -8,9 +8,9 @@
 #include "core/XmlText.h"
 
 #include <QStringView>
-#include <QVarLengthArray>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -35,13 +35,15 @@ Gateway::Gateway() = default;
 const RecordSet &Gateway::SmsBasket() const
 {
     if (m_viewStale) {
-        RecordSet view;
-        view.appendField(QStringLiteral("MSG"), QMetaType::QString, kMessageSize);
-        view.appendField(QStringLiteral("GSM"), QMetaType::QString, kNumberSize);
-        view.reserve(basketCount());
-        for (qsizetype i = 0; i < m_texts.size(); ++i)
-            view.addRow(RecordRow{m_asGsmText[size_t(i)] ? NormalizeGsmText(m_texts[i]) : m_texts[i], m_numbers[i]});
-        m_basketView = std::move(view);
+        RecordSet rows;
+        rows.appendField(QStringLiteral("MSG"), QMetaType::QString, kMessageSize);
+        rows.appendField(QStringLiteral("GSM"), QMetaType::QString, kNumberSize);
+        rows.reserve(basketCount());
+        for (size_t i = 0; i < m_texts.size(); ++i) {
+            const QString text = view(m_texts[i]).toString();
+            rows.addRow(RecordRow{m_asGsmText[i] ? NormalizeGsmText(text) : text, view(m_numbers[i]).toString()});
+        }
+        m_basketView = std::move(rows);
         m_viewStale = false;
     }
     return m_basketView;
@@ -49,11 +51,9 @@ const RecordSet &Gateway::SmsBasket() const
 
 QString Gateway::url() const { return m_url ? *m_url : gGatewayUrl; }
 
-bool Gateway::exchange(const QString &request, QString &reply) const { return exchange(request.toUtf8(), reply); }
-
-bool Gateway::exchange(const QByteArray &utf8Request, QString &reply) const
+bool Gateway::exchange(const QString &request, QString &reply) const
 {
-    PostResult r = HttpPoster::exchangeUtf8(url(), utf8Request);
+    PostResult r = HttpPoster::exchangeUtf8(url(), request.toUtf8());
     m_lastOutcome = r.outcome;
     if (r.outcome != PostOutcome::Answered) return false;
     reply = std::move(r.reply);
@@ -73,12 +73,19 @@ QString Gateway::GetInfo(const QString &UserName, const QString &Password)
 
 void Gateway::clearsmsbasket()
 {
+    m_owners.clear();
     m_texts.clear();
     m_numbers.clear();
     m_asGsmText.clear();
-    m_basketUnits = 0;
     m_basketView = RecordSet();
     m_viewStale = true;
+}
+
+void Gateway::reserveBasket(int rows)
+{
+    m_texts.reserve(size_t(rows));
+    m_numbers.reserve(size_t(rows));
+    m_asGsmText.reserve(size_t(rows));
 }
 
 namespace {
@@ -88,14 +95,6 @@ void checkBasketField(qsizetype size, const char *field, int limit)
     if (size > limit)
         throw OrvekError(
             QStringLiteral("%1 alanına en çok %2 karakter yazılabilir.").arg(QString::fromLatin1(field)).arg(limit));
-}
-
-// The text of a basket row as it goes out: folded into `room` when it was added as a GSM text.
-QStringView outgoingText(const QString &text, bool asGsmText, QVarLengthArray<char16_t, 256> &room)
-{
-    if (!asGsmText) return text;
-    room.resize(text.size());
-    return QStringView(room.data(), NormalizeGsmTextInto(text, room.data()));
 }
 } // namespace
 
@@ -117,68 +116,166 @@ void Gateway::addToBasketAsGsmText(const QString &text, const QString &GSMNo)
     putInBasket(text, GSMNo, true);
 }
 
+Gateway::Held Gateway::hold(const QString &value)
+{
+    // A value from the characters of the string held last (the next text of the same block)
+    // needs no entry of its own.
+    const auto *data = reinterpret_cast<const char16_t *>(value.constData());
+    if (m_owners.empty() || !(value.isSharedWith(m_owners.back()) ||
+                              data == reinterpret_cast<const char16_t *>(m_owners.back().constData())))
+        m_owners.push_back(value);
+    return Held{data, quint32(value.size())};
+}
+
 void Gateway::putInBasket(const QString &text, const QString &number, bool asGsmText)
 {
-    m_texts.append(text);
-    m_numbers.append(number);
+    // Both values are held before the row counts, so a failure leaves no half row.
+    const Held t = hold(text);
+    const Held n = hold(number);
+    m_texts.push_back(t);
+    m_numbers.push_back(n);
     m_asGsmText.push_back(asGsmText);
-    m_basketUnits += text.size() + number.size();
     m_viewStale = true;
 }
+
+namespace {
+constexpr char kSendHead1[] = "<MainmsgBody><UserName>";
+constexpr char kSendHead2[] = "</UserName><PassWord>";
+constexpr char kSendHead3[] = "</PassWord><Action>1</Action><Messages>";
+constexpr char kMessageOpen[] = "<Message><Mesgbody>";
+constexpr char kMessageMiddle[] = "</Mesgbody><Number>";
+constexpr char kMessageClose[] = "</Number></Message>";
+constexpr char kSendTail1[] = "</Messages><Originator>";
+constexpr char kSendTail2[] = "</Originator><SDate>";
+constexpr char kSendTail3[] = "</SDate></MainmsgBody>";
+
+template <size_t N>
+char *putLiteral(char *o, const char (&text)[N])
+{
+    return std::copy(text, text + N - 1, o);
+}
+// Bytes of the literal parts of the head, of each row and of the tail.
+constexpr qsizetype kHeadLiterals = sizeof kSendHead1 + sizeof kSendHead2 + sizeof kSendHead3 - 3;
+constexpr qsizetype kRowLiterals = sizeof kMessageOpen + sizeof kMessageMiddle + sizeof kMessageClose - 3;
+constexpr qsizetype kTailLiterals = sizeof kSendTail1 + sizeof kSendTail2 + sizeof kSendTail3 - 3;
+
+// A value's bytes of the send request, and their count: as it is, or folded.
+char *putValue(char *o, QStringView value, bool asGsmText)
+{
+    return asGsmText ? WriteGsmTextAsXmlUtf8(o, value) : WriteXmlTextAsUtf8(o, value);
+}
+qsizetype valueBytes(QStringView value, bool asGsmText)
+{
+    return asGsmText ? GsmTextXmlUtf8Size(value) : XmlUtf8Size(value);
+}
+} // namespace
+
+// The send request of the basket, written piece by piece as the poster asks for its bytes:
+// the head, one piece per row, the tail. A piece that does not fit into the room asked for
+// goes through a small buffer of its own.
+class Gateway::SendRequest {
+public:
+    SendRequest(const Gateway &basket, const QString &user, const QString &password, const QString &originator,
+                const QString &sdate)
+        : m_basket(basket), m_user(user), m_password(password), m_originator(originator), m_sdate(sdate),
+          m_pieces(qsizetype(basket.m_texts.size()) + 2)
+    {}
+
+    // The exact length of the request, counted without writing it.
+    qsizetype size() const
+    {
+        qsizetype n = kHeadLiterals + kTailLiterals + XmlUtf8Size(m_user) + XmlUtf8Size(m_password) +
+                      XmlUtf8Size(m_originator) + XmlUtf8Size(m_sdate);
+        const qsizetype rows = m_pieces - 2;
+        n += rows * kRowLiterals;
+        for (qsizetype i = 0; i < rows; ++i)
+            n += valueBytes(view(m_basket.m_texts[size_t(i)]), m_basket.m_asGsmText[size_t(i)]) +
+                 valueBytes(view(m_basket.m_numbers[size_t(i)]), false);
+        return n;
+    }
+
+    // The next bytes, at most `room` of them.
+    size_t write(char *to, size_t room)
+    {
+        size_t n = 0;
+        while (n < room) {
+            if (m_stageAt < m_stageEnd) {
+                const size_t part = std::min(room - n, size_t(m_stageEnd - m_stageAt));
+                std::memcpy(to + n, m_stage.data() + m_stageAt, part);
+                m_stageAt += qsizetype(part);
+                n += part;
+                continue;
+            }
+            if (m_next == m_pieces) break;
+            const qsizetype bound = pieceRoom(m_next);
+            if (qsizetype(room - n) >= bound) {
+                n += size_t(putPiece(m_next++, to + n) - (to + n));
+                continue;
+            }
+            if (m_stage.size() < size_t(bound)) m_stage.resize(size_t(bound));
+            m_stageEnd = putPiece(m_next++, m_stage.data()) - m_stage.data();
+            m_stageAt = 0;
+        }
+        return n;
+    }
+
+private:
+    // The most bytes piece k can take, and the piece itself.
+    qsizetype pieceRoom(qsizetype k) const
+    {
+        if (k == 0) return kHeadLiterals + kXmlUtf8Room * (m_user.size() + m_password.size());
+        if (k == m_pieces - 1) return kTailLiterals + kXmlUtf8Room * (m_originator.size() + m_sdate.size());
+        const size_t i = size_t(k - 1);
+        return kRowLiterals + kXmlUtf8Room * qsizetype(m_basket.m_texts[i].length + m_basket.m_numbers[i].length);
+    }
+    char *putPiece(qsizetype k, char *o) const
+    {
+        if (k == 0) {
+            o = putLiteral(o, kSendHead1);
+            o = WriteXmlTextAsUtf8(o, m_user);
+            o = putLiteral(o, kSendHead2);
+            o = WriteXmlTextAsUtf8(o, m_password);
+            return putLiteral(o, kSendHead3);
+        }
+        if (k == m_pieces - 1) {
+            o = putLiteral(o, kSendTail1);
+            o = WriteXmlTextAsUtf8(o, m_originator);
+            o = putLiteral(o, kSendTail2);
+            o = WriteXmlTextAsUtf8(o, m_sdate);
+            return putLiteral(o, kSendTail3);
+        }
+        const size_t i = size_t(k - 1);
+        o = putLiteral(o, kMessageOpen);
+        o = putValue(o, view(m_basket.m_texts[i]), m_basket.m_asGsmText[i]);
+        o = putLiteral(o, kMessageMiddle);
+        o = WriteXmlTextAsUtf8(o, view(m_basket.m_numbers[i]));
+        return putLiteral(o, kMessageClose);
+    }
+
+    const Gateway &m_basket;
+    const QString &m_user, &m_password, &m_originator, &m_sdate;
+    const qsizetype m_pieces;
+    qsizetype m_next = 0;
+    std::vector<char> m_stage;
+    qsizetype m_stageAt = 0, m_stageEnd = 0;
+};
 
 QString Gateway::sendsms(const QString &UserName, const QString &Password, const QString &Originator,
                          const QString &SDate)
 {
-    const int rows = basketCount();
-    if (rows == 0) {
+    if (basketCount() == 0) {
         m_lastOutcome = PostOutcome::NotSent;
         return QStringLiteral("-2");
     }
-
-    static constexpr char head1[] = "<MainmsgBody><UserName>";
-    static constexpr char head2[] = "</UserName><PassWord>";
-    static constexpr char head3[] = "</PassWord><Action>1</Action><Messages>";
-    static constexpr char messageOpen[] = "<Message><Mesgbody>";
-    static constexpr char messageMiddle[] = "</Mesgbody><Number>";
-    static constexpr char messageClose[] = "</Number></Message>";
-    static constexpr char tail1[] = "</Messages><Originator>";
-    static constexpr char tail2[] = "</Originator><SDate>";
-    static constexpr char tail3[] = "</SDate></MainmsgBody>";
-    const auto literal = [](char *o, const auto &text) { return std::copy(text, text + sizeof(text) - 1, o); };
-
-    // The request goes out as UTF-8: it is written as those bytes at once into room made for
-    // the longest it can be, in one pass over the rows, with no text of twice its size on the
-    // way.
-    const qsizetype units = UserName.size() + Password.size() + Originator.size() + SDate.size() + m_basketUnits;
-    const qsizetype fixed =
-        qsizetype(sizeof head1 + sizeof head2 + sizeof head3 + sizeof tail1 + sizeof tail2 + sizeof tail3) +
-        qsizetype(rows) * qsizetype(sizeof messageOpen + sizeof messageMiddle + sizeof messageClose);
-    QByteArray request(fixed + kXmlUtf8Room * units, Qt::Uninitialized);
-    char *o = request.data();
-    o = literal(o, head1);
-    o = WriteXmlTextAsUtf8(o, UserName);
-    o = literal(o, head2);
-    o = WriteXmlTextAsUtf8(o, Password);
-    o = literal(o, head3);
-    QVarLengthArray<char16_t, 256> folded;
-    for (int i = 0; i < rows; ++i) {
-        o = literal(o, messageOpen);
-        o = WriteXmlTextAsUtf8(o, outgoingText(m_texts[i], m_asGsmText[size_t(i)], folded));
-        o = literal(o, messageMiddle);
-        o = WriteXmlTextAsUtf8(o, m_numbers[i]);
-        o = literal(o, messageClose);
-    }
-    o = literal(o, tail1);
-    o = WriteXmlTextAsUtf8(o, Originator);
-    o = literal(o, tail2);
-    o = WriteXmlTextAsUtf8(o, SDate);
-    o = literal(o, tail3);
-    request.resize(o - request.constData());
-
-    QString reply;
-    if (!exchange(request, reply)) return HttpPoster::failure();
+    // The request goes out as UTF-8, written straight into the poster's buffer as it is sent:
+    // no text of the request's size is ever made.
+    SendRequest request(*this, UserName, Password, Originator, SDate);
+    PostResult r = HttpPoster::exchangeWritten(url(), request.size(),
+                                               [&request](char *to, size_t room) { return request.write(to, room); });
+    m_lastOutcome = r.outcome;
+    if (r.outcome != PostOutcome::Answered) return HttpPoster::failure();
     clearsmsbasket();
-    return reply;
+    return std::move(r.reply);
 }
 
 QString Gateway::getmsgstatus(const QString &UserName, const QString &Password, const QString &MSGID)

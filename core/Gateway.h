@@ -29,6 +29,7 @@
 #include <QChar>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
 #include <QVector>
 #include <optional>
 #include <vector>
@@ -46,14 +47,17 @@ public:
     void clearsmsbasket();
     // Appends one row (MSG = MsgBody, GSM = GSMNo), stored as given. A text over 160
     // characters or a number over 20 throws OrvekError; the rows stored before stay.
+    // The basket keeps the strings (shared, not copied) and writes them into the request
+    // when it is sent: rows taken from one string's characters (the texts of a record set's
+    // block) cost no object of their own.
     void addtosmsbasket(const QString &MsgBody, const QString &GSMNo);
-    // addtosmsbasket(NormalizeGsmText(text), GSMNo), with the text kept as given (shared, not
-    // copied) and folded when the request is written: a long list costs no second copy of
-    // its texts.
+    // addtosmsbasket(NormalizeGsmText(text), GSMNo), with the text kept as given and folded
+    // when the request is written: a long list costs no second copy of its texts.
     void addToBasketAsGsmText(const QString &text, const QString &GSMNo);
     // Action 1: sends the whole basket in one request. "-2" at once for an empty basket.
     // When the gateway answered (whatever it said) the basket is emptied; after "-1" the
-    // rows stay for a later sendsms. SDate: "" = at once, else ddMMyyyyHHmm.
+    // rows stay for a later sendsms. SDate: "" = at once, else ddMMyyyyHHmm. The request is
+    // written while it goes out, so it is never held whole.
     QString sendsms(const QString &UserName, const QString &Password, const QString &Originator, const QString &SDate);
     // Action 11: state of each number of one sending (see ParseStatusReply).
     QString getmsgstatus(const QString &UserName, const QString &Password, const QString &MSGID);
@@ -84,25 +88,29 @@ public:
 
     // The basket as a record set (MSG 160, GSM 20), made when asked for.
     const RecordSet &SmsBasket() const;
-    int basketCount() const { return int(m_texts.size()); }
+    int basketCount() const { return int(m_asGsmText.size()); }
     // Room for `rows` rows, so that a long list fills the basket without reallocations.
-    void reserveBasket(int rows)
-    {
-        m_texts.reserve(rows);
-        m_numbers.reserve(rows);
-        m_asGsmText.reserve(size_t(rows));
-    }
+    void reserveBasket(int rows);
 
 private:
+    // A value of the basket: `length` characters at `data`, which one of m_owners holds.
+    struct Held {
+        const char16_t *data;
+        quint32 length;
+    };
+    class SendRequest;
     bool exchange(const QString &request, QString &reply) const;
-    bool exchange(const QByteArray &utf8Request, QString &reply) const;
     void putInBasket(const QString &text, const QString &number, bool asGsmText);
+    Held hold(const QString &value);
+    static QStringView view(const Held &h) { return QStringView(h.data, qsizetype(h.length)); }
 
-    // The basket's rows as two columns of texts (no record per row: a send may hold a million).
-    QVector<QString> m_texts;      // MSG
-    QVector<QString> m_numbers;    // GSM
+    // The basket's rows as two columns of views (no object per row: a send may hold a
+    // million). The strings they point into are kept once each: consecutive values from one
+    // string's characters share its entry.
+    std::vector<QString> m_owners;
+    std::vector<Held> m_texts;     // MSG
+    std::vector<Held> m_numbers;   // GSM
     std::vector<bool> m_asGsmText; // the MSG is NormalizeGsmText of the text held
-    qsizetype m_basketUnits = 0;   // UTF-16 units of every text in the basket
     mutable RecordSet m_basketView;
     mutable bool m_viewStale = true;
     std::optional<QString> m_url;

@@ -68,6 +68,20 @@ int onProgress(void *userdata, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
     return 1; // curl ends the transfer with CURLE_ABORTED_BY_CALLBACK
 }
 
+// A body written while it is sent goes out in pieces of this size (curl's upload buffer):
+// large enough that a long request takes few calls and writes, small enough to stay in the cache.
+constexpr long kWrittenBodyChunk = 256 * 1024;
+
+size_t writeBody(char *to, size_t size, size_t count, void *userdata)
+{
+    const auto *write = static_cast<const HttpPoster::BodyWriter *>(userdata);
+    try {
+        return (*write)(to, size * count);
+    } catch (...) {
+        return CURL_READFUNC_ABORT;
+    }
+}
+
 struct CurlDeleter {
     void operator()(CURL *c) const { curl_easy_cleanup(c); }
 };
@@ -103,15 +117,15 @@ curl_slist *RequestHeaders()
 }
 
 // Every option of the exchange; false when curl refuses one.
-bool SetExchangeOptions(CURL *c, char *errorBuffer, const QByteArray &urlBytes, const QByteArray &bodyBytes,
-                        curl_slist *headers, ReplySink &sink, StopState &stop)
+// The body is `bodySize` bytes: `bodyBytes` when it is held whole, else written by `write`.
+bool SetExchangeOptions(CURL *c, char *errorBuffer, const QByteArray &urlBytes, qint64 bodySize, const char *bodyBytes,
+                        const HttpPoster::BodyWriter *write, curl_slist *headers, ReplySink &sink, StopState &stop)
 {
     bool ok = curl_easy_setopt(c, CURLOPT_ERRORBUFFER, errorBuffer) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_URL, urlBytes.constData()) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_PROTOCOLS_STR, "http,https") == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_POST, 1L) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(bodyBytes.size())) == CURLE_OK &&
-              curl_easy_setopt(c, CURLOPT_POSTFIELDS, bodyBytes.constData()) == CURLE_OK &&
+              curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(bodySize)) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, &collectBody) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_WRITEDATA, &sink) == CURLE_OK &&
@@ -123,6 +137,12 @@ bool SetExchangeOptions(CURL *c, char *errorBuffer, const QByteArray &urlBytes, 
               curl_easy_setopt(c, CURLOPT_FOLLOWLOCATION, 0L) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L) == CURLE_OK &&
               curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L) == CURLE_OK;
+    if (ok && write)
+        ok = curl_easy_setopt(c, CURLOPT_READFUNCTION, &writeBody) == CURLE_OK &&
+             curl_easy_setopt(c, CURLOPT_READDATA, write) == CURLE_OK &&
+             curl_easy_setopt(c, CURLOPT_UPLOAD_BUFFERSIZE, kWrittenBodyChunk) == CURLE_OK;
+    else if (ok)
+        ok = curl_easy_setopt(c, CURLOPT_POSTFIELDS, bodyBytes) == CURLE_OK;
     if (ok && *stop.test)
         ok = curl_easy_setopt(c, CURLOPT_XFERINFOFUNCTION, &onProgress) == CURLE_OK &&
              curl_easy_setopt(c, CURLOPT_XFERINFODATA, &stop) == CURLE_OK &&
@@ -133,7 +153,7 @@ bool SetExchangeOptions(CURL *c, char *errorBuffer, const QByteArray &urlBytes, 
 // A failed transfer: whether the peer may hold the whole request. It may when curl wrote the
 // request line and the last body byte to the socket, or when a reply had begun (the peer
 // read the request).
-PostOutcome FailedTransferOutcome(CURL *c, qsizetype bodySize)
+PostOutcome FailedTransferOutcome(CURL *c, qint64 bodySize)
 {
     curl_off_t uploaded = 0;
     long requestSize = 0;
@@ -186,7 +206,17 @@ bool HttpPoster::tryPost(const QString &url, const QString &body, QString &reply
 
 PostResult HttpPoster::exchange(const QString &url, const QString &body) { return exchangeUtf8(url, body.toUtf8()); }
 
-PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBytes)
+PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &body)
+{
+    return exchangeBody(url, body.size(), body.constData(), nullptr);
+}
+
+PostResult HttpPoster::exchangeWritten(const QString &url, qint64 size, const BodyWriter &write)
+{
+    return exchangeBody(url, size, nullptr, &write);
+}
+
+PostResult HttpPoster::exchangeBody(const QString &url, qint64 bodySize, const char *bodyBytes, const BodyWriter *write)
 {
     PostResult result;
     result.reply = failure();
@@ -221,7 +251,7 @@ PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBy
     stop.test = &stopTest;
     char errorBuffer[CURL_ERROR_SIZE] = {};
     CURL *c = curl.get();
-    if (!SetExchangeOptions(c, errorBuffer, urlBytes, bodyBytes, headerList.get(), sink, stop)) {
+    if (!SetExchangeOptions(c, errorBuffer, urlBytes, bodySize, bodyBytes, write, headerList.get(), sink, stop)) {
         result.error = QStringLiteral("curl refused an option");
         return result;
     }
@@ -237,7 +267,7 @@ PostResult HttpPoster::exchangeUtf8(const QString &url, const QByteArray &bodyBy
         return result;
     }
     result.body = std::move(sink.body);
-    result.outcome = FailedTransferOutcome(c, bodyBytes.size());
+    result.outcome = FailedTransferOutcome(c, bodySize);
     result.stopped = stop.stopped;
     result.error = FailedTransferError(stop, sink, errorBuffer, code);
     return result;

@@ -71,6 +71,11 @@ public:
     static PostResult exchange(const QString &url, const QString &body);
     // The same with a body that is UTF-8 already (a long request built as bytes).
     static PostResult exchangeUtf8(const QString &url, const QByteArray &body);
+    // The same with a body of `size` bytes that is written while it is sent, never held
+    // whole: `write` puts the next bytes at `to` (at most `room` of them, at least one while
+    // any are left) and returns how many it put. A long request costs no memory of its size.
+    using BodyWriter = std::function<size_t(char *to, size_t room)>;
+    static PostResult exchangeWritten(const QString &url, qint64 size, const BodyWriter &write);
     // exchange()'s reply text: the reply, or "-1" on any failure.
     static QString post(const QString &url, const QString &body);
     // The same exchange, telling a failure apart from a reply that happens to read "-1":
@@ -106,4 +111,8 @@ public:
     static int totalTimeoutMs();
     static int lowSpeedSeconds();
     static qint64 replyLimit();
+
+private:
+    // One exchange of a body of `size` bytes: `bytes` when it is held whole, else `write`.
+    static PostResult exchangeBody(const QString &url, qint64 size, const char *bytes, const BodyWriter *write);
 };

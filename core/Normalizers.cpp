@@ -15,7 +15,7 @@ constexpr bool keptAscii(char16_t u)
 // nothing (-1). The replacements of the text map single units to single units or remove
 // them, and none gives a unit that another one replaces, so mapping every unit once gives
 // the text that applying them one after the other gives.
-int gsmTextUnitOutsideAscii(char16_t u)
+constexpr int gsmTextUnitOutsideAscii(char16_t u)
 {
     switch (u) {
     case u'\u00DC':
@@ -61,7 +61,27 @@ int gsmTextUnitOutsideAscii(char16_t u)
     }
 }
 
+struct GsmTextUnits {
+    qint16 units[kGsmTextTableSize] = {};
+    constexpr GsmTextUnits()
+    {
+        for (char16_t u = 0; u < kGsmTextTableSize; ++u)
+            units[u] = qint16(keptAscii(u) ? int(u) : gsmTextUnitOutsideAscii(u));
+    }
+};
+constexpr GsmTextUnits kGsmTextUnits;
+
+constexpr bool unchangedFromTableEnd()
+{
+    for (int u = kGsmTextTableSize; u <= 0xFFFF; ++u)
+        if (gsmTextUnitOutsideAscii(char16_t(u)) != u) return false;
+    return true;
+}
+static_assert(unchangedFromTableEnd(), "a replaced unit lies outside the table");
+
 } // namespace
+
+const qint16 *const kGsmTextUnitTable = kGsmTextUnits.units;
 
 qsizetype NormalizeGsmTextInto(QStringView text, char16_t *out)
 {

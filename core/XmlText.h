@@ -19,6 +19,12 @@ inline constexpr int kXmlUtf8Room = 3;
 // Writes the same bytes at `out`, which has room for kXmlUtf8Room * value.size() of them;
 // returns the end of what was written.
 char *WriteXmlTextAsUtf8(char *out, QStringView value);
+// The bytes WriteXmlTextAsUtf8 writes of NormalizeGsmText(text), folded and written in one
+// pass (room as above); returns the end.
+char *WriteGsmTextAsXmlUtf8(char *out, QStringView text);
+// How many bytes each of the two writes for the text.
+qsizetype XmlUtf8Size(QStringView value);
+qsizetype GsmTextXmlUtf8Size(QStringView text);
 // Appends the value without those characters to `out` as UTF-8: the bytes of
 // DropXmlForbiddenCharacters(value).toUtf8(), written straight into the request bytes.
 void AppendXmlTextAsUtf8(QByteArray &out, QStringView value);

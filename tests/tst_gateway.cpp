@@ -3,6 +3,7 @@
 #include "core/HttpPoster.h"
 #include "core/Normalizers.h"
 #include "core/OrvekError.h"
+#include "core/XmlText.h"
 #include "reports/NumberReport.h"
 #include "tests/support/FakeGateway.h"
 #include "tests/support/Fixtures.h"
@@ -222,7 +223,8 @@ void TestGateway::basketEmptiedByAnyReply()
 // A text added as a GSM text goes out, and shows in the basket, as NormalizeGsmText of it
 // added as it is: the same request bytes, also for the characters a request drops and for
 // surrogate halves that only folding brings next to each other. Over 160 characters, the
-// folded length decides.
+// folded length decides. Both requests are the bytes of the steps one after the other
+// (fold, drop what XML forbids, UTF-8), and long enough to be written in several pieces.
 void TestGateway::gsmTextsFoldedWhenWritten()
 {
     const QString alphabet = QStringLiteral("\u00DC\u00FC\u011E\u011F\u0130\u0131\u015E\u015F\u00C7\u00E7\u00D6\u00F6&"
@@ -233,6 +235,9 @@ void TestGateway::gsmTextsFoldedWhenWritten()
                          QStringLiteral("düz metin")};
     texts << RandomTexts(alphabet, 2000, 6, 20261211);
     texts << QString(150, QLatin1Char('x')) + QString(20, QLatin1Char('\n')); // 170, folded 150
+    texts << RandomTexts(alphabet + QStringLiteral("\u20AC") + QString::fromUcs4(U"\U0001F600"), 2000, 7, 20260402);
+    QByteArray expected = "<MainmsgBody><UserName>ali-C9</UserName><PassWord>p&<\xC5\x9F</PassWord><Action>1"
+                          "</Action><Messages>";
 
     FakeGateway fake;
     fake.setReply(QString(), QStringLiteral("ID:1"));
@@ -242,7 +247,10 @@ void TestGateway::gsmTextsFoldedWhenWritten()
         const QString number = QStringLiteral("532%1").arg(i, 7, 10, QLatin1Char('0'));
         folded.addToBasketAsGsmText(texts[i], number);
         plain.addtosmsbasket(NormalizeGsmText(texts[i]), number);
+        expected += "<Message><Mesgbody>" + DropXmlForbiddenCharacters(NormalizeGsmText(texts[i])).toUtf8() +
+                    "</Mesgbody><Number>" + number.toUtf8() + "</Number></Message>";
     }
+    expected += "</Messages><Originator>ORVEK</Originator><SDate></SDate></MainmsgBody>";
     QVERIFY_THROWS_EXCEPTION(OrvekError, folded.addToBasketAsGsmText(QString(161, QLatin1Char('x')), "5321234567"));
     QCOMPARE(basketText(folded), basketText(plain));
     QCOMPARE(folded.sendsms(kUser, kPassword, "ORVEK", ""), QStringLiteral("ID:1"));
@@ -250,6 +258,8 @@ void TestGateway::gsmTextsFoldedWhenWritten()
     const QVector<FakeRequest> requests = fake.requests();
     QCOMPARE(requests.size(), 2);
     QCOMPARE(requests[0].body, requests[1].body);
+    QVERIFY(expected.size() > 300 * 1024);
+    QCOMPARE(requests[0].body, expected);
     QVERIFY(requests[0].text().contains(QStringLiteral("Sayin Ayse Yilmaz, Caglar Gida Ltd. Sti. icin bilgi.")));
 }
 

@@ -8,6 +8,10 @@
 #include <QSslSocket>
 #include <QtTest>
 
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
 Q_DECLARE_METATYPE(FakeReply)
 Q_DECLARE_METATYPE(PostOutcome)
 
@@ -189,13 +193,18 @@ void TestHttpPoster::outcomeOfFailures_data()
     QTest::addColumn<QString>("kind");
     QTest::addColumn<PostOutcome>("expected");
     QTest::addColumn<int>("expectedRequests");
-    QTest::newRow("answered") << "answer" << PostOutcome::Answered << 1;
-    QTest::newRow("refused port") << "refused" << PostOutcome::NotSent << 0;
-    QTest::newRow("accept queue full, never accepts") << "backlog" << PostOutcome::NotSent << 0;
-    QTest::newRow("empty URL") << "empty" << PostOutcome::NotSent << 0;
-    QTest::newRow("reads the body, never answers") << "silent" << PostOutcome::SentNoAnswer << 1;
-    QTest::newRow("reads the body, closes") << "closed" << PostOutcome::SentNoAnswer << 1;
-    QTest::newRow("answer breaks off") << "trickle" << PostOutcome::SentNoAnswer << 1;
+    QTest::addColumn<bool>("written"); // the body written in pieces while it is sent
+    for (const bool written : {false, true}) {
+        const char *how = written ? ", body written while sent" : "";
+        QTest::addRow("answered%s", how) << "answer" << PostOutcome::Answered << 1 << written;
+        QTest::addRow("refused port%s", how) << "refused" << PostOutcome::NotSent << 0 << written;
+        QTest::addRow("accept queue full, never accepts%s", how) << "backlog" << PostOutcome::NotSent << 0 << written;
+        QTest::addRow("empty URL%s", how) << "empty" << PostOutcome::NotSent << 0 << written;
+        QTest::addRow("reads the body, never answers%s", how) << "silent" << PostOutcome::SentNoAnswer << 1 << written;
+        QTest::addRow("reads the body, closes%s", how) << "closed" << PostOutcome::SentNoAnswer << 1 << written;
+        QTest::addRow("answer breaks off%s", how) << "trickle" << PostOutcome::SentNoAnswer << 1 << written;
+    }
+    QTest::newRow("body writer fails: nothing went out") << "throw" << PostOutcome::NotSent << 0 << true;
 }
 
 // Short limits: 1 s to connect, a stall of 1 s ends the exchange, 4 s in all. A request
@@ -206,6 +215,7 @@ void TestHttpPoster::outcomeOfFailures()
     QFETCH(QString, kind);
     QFETCH(PostOutcome, expected);
     QFETCH(int, expectedRequests);
+    QFETCH(bool, written);
     FakeHttpServer server([kind](const FakeRequest &) {
         if (kind == QLatin1String("silent")) return FakeReply::silent();
         if (kind == QLatin1String("closed")) return FakeReply::closed();
@@ -222,13 +232,24 @@ void TestHttpPoster::outcomeOfFailures()
     if (kind == QLatin1String("backlog")) url = backlog.url(QStringLiteral("/sms/com.strova"));
     if (kind == QLatin1String("empty")) url.clear();
 
+    const QByteArray body = QStringLiteral("<MainmsgBody>%1</MainmsgBody>").arg(QString(5000, 'a')).toUtf8();
+    qsizetype at = 0;
+    // Seven bytes a call, half of them past the first ones when the writer is to fail.
+    const HttpPoster::BodyWriter writer = [&](char *to, size_t room) {
+        if (kind == QLatin1String("throw") && at > body.size() / 2) throw std::runtime_error("writer failed");
+        const size_t n = std::min({room, size_t(7), size_t(body.size() - at)});
+        std::memcpy(to, body.constData() + at, n);
+        at += qsizetype(n);
+        return n;
+    };
     QElapsedTimer clock;
     clock.start();
-    const PostResult r =
-        HttpPoster::exchange(url, QStringLiteral("<MainmsgBody>%1</MainmsgBody>").arg(QString(5000, 'a')));
+    const PostResult r = written ? HttpPoster::exchangeWritten(url, body.size(), writer)
+                                 : HttpPoster::exchange(url, QString::fromUtf8(body));
     const qint64 took = clock.elapsed();
     QCOMPARE(r.outcome, expected);
     QCOMPARE(server.requestCount(), expectedRequests);
+    if (expectedRequests > 0) QCOMPARE(server.requests().value(0).body, body);
     if (expected == PostOutcome::Answered) {
         QCOMPARE(r.reply, QStringLiteral("ID:7"));
         QVERIFY(r.error.isEmpty());

@@ -6,6 +6,7 @@
 #include "messaging/SendList.h"
 #include "messaging/SendSteps.h"
 #include "tests/support/FakeGateway.h"
+#include "tests/support/Fixtures.h"
 
 #include <QXmlStreamReader>
 #include <QtTest>
@@ -59,6 +60,8 @@ private slots:
 
     void dropped_data();
     void dropped();
+    void oneWriterAsTheChainBefore_data();
+    void oneWriterAsTheChainBefore();
     void sendRoadWithForbiddenCharacters();
     void reportAndInteractiveRequests();
 };
@@ -102,6 +105,54 @@ void TestXmlText::dropped()
     QByteArray bytes("<a>");
     AppendXmlTextAsUtf8(bytes, value);
     QCOMPARE(bytes, QByteArray("<a>") + expected.toUtf8());
+}
+
+// The request writers give the bytes that the steps one after the other gave: folding
+// (NormalizeGsmText), dropping what XML forbids, UTF-8; and count exactly what they write.
+void TestXmlText::oneWriterAsTheChainBefore_data()
+{
+    QTest::addColumn<QStringList>("texts");
+    const QString pair = QString::fromUcs4(U"\U0001F600");
+    QTest::newRow("empty") << QStringList{QString(), QStringLiteral("")};
+    QTest::newRow("Turkish letters") << QStringList{
+        QStringLiteral("Sayın Ayşe Yılmaz, Çağlar Gıda Ltd. Şti. ÜÖİĞ üöığ é")};
+    QTest::newRow("& < > ~ TAB CR LF") << QStringList{QStringLiteral("a&b<c>d~e\tf\r\ng\rh\ni")};
+    QTest::newRow("forbidden controls") << QStringList{
+        QString::fromUtf16(u"a\u0000b\u0001c\u0008d\u000Be\u001Ff\u007F", 12)};
+    QTest::newRow("U+FFFE, U+FFFF, U+FFFD") << QStringList{QString::fromUtf16(u"x\uFFFEy\uFFFFz\uFFFD", 6)};
+    QTest::newRow("surrogate pair") << QStringList{QStringLiteral("a") + pair + QStringLiteral("b")};
+    QTest::newRow("pair split by CR LF") << QStringList{QString(QChar(0xD83D)) + QStringLiteral("\r\n") +
+                                                        QChar(0xDE00)};
+    QTest::newRow("pair split by TAB") << QStringList{QString(QChar(0xD83D)) + QStringLiteral("\t") + QChar(0xDE00)};
+    QTest::newRow("lone halves") << QStringList{QString(QChar(0xDE00)) + QStringLiteral("a") + QChar(0xD83D) +
+                                                QChar(0xD83D) + pair + QChar(0xD83D)};
+    QTest::newRow("two, three, four bytes")
+        << QStringList{QStringLiteral("\u00E2\u07FF\u0800\u20AC\uD7FF\uE000") + QString::fromUcs4(U"\U0010FFFF")};
+    QTest::newRow("over 160") << QStringList{QStringLiteral("Şükrü & Işıl <ortak> ~ ").repeated(10) +
+                                             QStringLiteral("\r\n").repeated(5)};
+    const QString alphabet = QStringLiteral("\u00DC\u00FC\u011E\u011F\u0130\u0131\u015E\u015F\u00C7\u00E7\u00D6\u00F6&"
+                                            "\u00E9\r\n><~\t-[] aUeIi\u00C9\u00E2\"'\u20AC") +
+                             QChar(0xFFFF) + QChar(0xFFFE) + QChar(0xD83D) + QChar(0xDE00) + QChar(0x01) + QChar(0x1F) +
+                             QChar(0x7F);
+    QTest::newRow("random") << RandomTexts(alphabet, 3000, 8, 20260401);
+}
+
+void TestXmlText::oneWriterAsTheChainBefore()
+{
+    QFETCH(QStringList, texts);
+    for (const QString &text : texts) {
+        const auto write = [&text](char *(*writer)(char *, QStringView)) {
+            QByteArray out(kXmlUtf8Room * text.size() + 1, Qt::Uninitialized);
+            out.truncate(writer(out.data(), text) - out.constData());
+            return out;
+        };
+        const QByteArray asIs = DropXmlForbiddenCharacters(text).toUtf8();
+        const QByteArray folded = DropXmlForbiddenCharacters(NormalizeGsmText(text)).toUtf8();
+        QCOMPARE(write(&WriteXmlTextAsUtf8), asIs);
+        QCOMPARE(write(&WriteGsmTextAsXmlUtf8), folded);
+        QCOMPARE(XmlUtf8Size(text), asIs.size());
+        QCOMPARE(GsmTextXmlUtf8Size(text), folded.size());
+    }
 }
 
 // A row of the send list (an ERP name merged into the text) holding each forbidden
