@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <arpa/inet.h>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
 #include <memory>
 #include <netinet/in.h>
@@ -134,47 +135,50 @@ public:
         : QObject(parent), m_owner(owner), m_socket(socket)
     {
         socket->setParent(this);
-        connect(socket, &QTcpSocket::readyRead, this, [this] {
-            // Read straight into the buffer, which has room for a whole body once its head came.
-            const qint64 available = m_socket->bytesAvailable();
-            if (available > 0) {
-                const qsizetype at = m_buffer.size();
-                m_buffer.resize(at + qsizetype(available));
-                const qint64 got = m_socket->read(m_buffer.data() + at, available);
-                m_buffer.resize(at + qsizetype(qMax<qint64>(got, 0)));
-            }
-            process();
-        });
+        // The socket holds little of its own: a long body goes from the system's buffer
+        // straight into the body's, in pieces, and never through a buffer of its whole size.
+        socket->setReadBufferSize(kSocketBuffer);
+        connect(socket, &QTcpSocket::readyRead, this, &FakeHttpConnection::process);
         connect(socket, &QTcpSocket::disconnected, this, &QObject::deleteLater);
     }
 
 private:
+    static constexpr qint64 kSocketBuffer = 64 * 1024;
+
+    // Reads what has come: the head through a small buffer, the body straight into its own
+    // (the buffer of an earlier body, when nobody holds that any more), then answers.
     void process()
     {
         while (!m_waiting) {
-            if (m_headerEnd < 0) {
-                const qsizetype end = m_buffer.indexOf("\r\n\r\n", m_scanFrom);
+            if (!m_inBody) {
+                if (m_socket->bytesAvailable() > 0) m_pending += m_socket->readAll();
+                const qsizetype end = m_pending.indexOf("\r\n\r\n", m_scanFrom);
                 if (end < 0) {
-                    m_scanFrom = qMax<qsizetype>(0, m_buffer.size() - 3);
+                    m_scanFrom = qMax<qsizetype>(0, m_pending.size() - 3);
                     return;
                 }
-                m_headerEnd = end + 4;
-                if (!parseHead(m_buffer.left(end))) {
+                const qsizetype headEnd = end + 4;
+                if (!parseHead(m_pending.left(end))) {
                     answer(FakeReply::httpError(400, QStringLiteral("bad request")), true);
                     return;
                 }
+                m_body = m_owner->takeBodyBuffer(m_contentLength);
+                m_bodyGot = qMin<qint64>(m_pending.size() - headEnd, m_contentLength);
+                if (m_bodyGot > 0) std::memcpy(m_body.data(), m_pending.constData() + headEnd, size_t(m_bodyGot));
+                // What follows the body is the start of the next request.
+                m_pending.remove(0, headEnd + qsizetype(m_bodyGot));
+                m_scanFrom = 0;
+                m_inBody = true;
+                if (m_expectContinue && m_bodyGot < m_contentLength) m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
             }
-            if (m_buffer.size() - m_headerEnd < m_contentLength) return;
-
-            // The body keeps the buffer's bytes (no copy of a long body); what follows it is
-            // the start of the next request.
-            QByteArray next = m_buffer.mid(m_headerEnd + m_contentLength);
-            m_buffer.truncate(m_headerEnd + m_contentLength);
-            m_buffer.remove(0, m_headerEnd);
-            m_request.body = std::move(m_buffer);
-            m_buffer = std::move(next);
-            m_headerEnd = -1;
-            m_scanFrom = 0;
+            while (m_bodyGot < m_contentLength) {
+                const qint64 got = m_socket->read(m_body.data() + m_bodyGot, m_contentLength - m_bodyGot);
+                if (got <= 0) return;
+                m_bodyGot += got;
+            }
+            m_inBody = false;
+            m_request.body = m_body;
+            m_owner->keepBodyBuffer(std::move(m_body));
             FakeRequest request = std::move(m_request);
             m_request = FakeRequest();
             request.arrivedNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -231,12 +235,9 @@ private:
             }
         }
         m_closeAfter = close;
-        // Room for the whole request at once (a test's body is never near this cap).
-        if (m_headerEnd + m_contentLength <= qint64(1) << 30)
-            m_buffer.reserve(qsizetype(m_headerEnd + m_contentLength));
-        if (expectContinue && m_buffer.size() - m_headerEnd < m_contentLength)
-            m_socket->write("HTTP/1.1 100 Continue\r\n\r\n");
-        return true;
+        m_expectContinue = expectContinue;
+        // A test's body is never near this cap.
+        return m_contentLength <= qint64(1) << 30;
     }
 
     static QByteArray head(const FakeReply &reply, qint64 length, bool close)
@@ -318,10 +319,13 @@ private:
 
     FakeHttpServer *m_owner;
     QTcpSocket *m_socket;
-    QByteArray m_buffer;
+    QByteArray m_pending; // bytes before the next request's body: its head, or a part of it
     qsizetype m_scanFrom = 0;
-    qsizetype m_headerEnd = -1;
+    bool m_inBody = false;
+    QByteArray m_body;
+    qint64 m_bodyGot = 0;
     qint64 m_contentLength = 0;
+    bool m_expectContinue = false;
     bool m_closeAfter = false;
     bool m_waiting = false;
     FakeRequest m_request;
@@ -412,6 +416,17 @@ FakeReply FakeHttpServer::respond(const FakeRequest &request)
         return FakeReply::httpError(500, QStringLiteral("responder failed"));
     }
 }
+
+QByteArray FakeHttpServer::takeBodyBuffer(qint64 length)
+{
+    QByteArray buffer;
+    if (m_spareBody.isDetached() && m_spareBody.capacity() >= length) buffer = std::move(m_spareBody);
+    m_spareBody = QByteArray();
+    buffer.resize(qsizetype(length));
+    return buffer;
+}
+
+void FakeHttpServer::keepBodyBuffer(QByteArray body) { m_spareBody = std::move(body); }
 
 bool FakeHttpServer::keepAlive() const
 {

@@ -113,6 +113,12 @@ private:
     void record(const FakeRequest &request);
     FakeReply respond(const FakeRequest &request);
     bool keepAlive() const;
+    // The server thread's buffer for a body of `length` bytes: the one of the last body when
+    // nothing else holds that body any more (the test cleared its requests), so a server that
+    // takes long requests one after the other reuses its memory; keepBodyBuffer hands a body
+    // back for that.
+    QByteArray takeBodyBuffer(qint64 length);
+    void keepBodyBuffer(QByteArray body);
 
     Responder m_responder;
     mutable QMutex m_mutex;
@@ -121,6 +127,7 @@ private:
     qint64 m_streamed = 0;
     quint16 m_port = 0;
     bool m_tls = false;
+    QByteArray m_spareBody; // server thread only
     QThread *m_thread = nullptr;
     QObject *m_anchor = nullptr; // lives in m_thread; parent of the server and its sockets
 };
