@@ -90,7 +90,7 @@ void BM_MergeIntoLists(benchmark::State &state)
         WorkOperation op(&window);
         RecipientMergeHooks hooks;
         hooks.duplicateTest = [] { return true; };
-        hooks.take = [&list](const QString &gsmNo, const QString &mesaj, int) { list->appendRow(gsmNo, mesaj); };
+        hooks.take = [&list](QStringView gsmNo, QStringView mesaj, int) { list->appendRow(gsmNo, mesaj); };
         hooks.yield = [&op] { return op.yieldOnSlice(); };
         const MergeText text = MergeText::compile(kText, rows.fields());
         const RecipientMergeResult r = RunRecipientMerge(rows, text, gOverLimitRecipients, hooks);
@@ -126,7 +126,7 @@ void BM_MergeIntoShownScreen(benchmark::State &state)
             WorkOperation op(screen);
             RecipientMergeHooks hooks;
             hooks.duplicateTest = [] { return true; };
-            hooks.take = [screen](const QString &gsmNo, const QString &mesaj, int count) {
+            hooks.take = [screen](QStringView gsmNo, QStringView mesaj, int count) {
                 screen->appendRecipient(gsmNo, mesaj);
                 screen->setAddedCount(count);
             };

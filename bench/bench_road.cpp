@@ -319,9 +319,9 @@ void BM_RoadFloor(benchmark::State &state)
         gCancelRequested = false;
         RecipientMergeHooks hooks;
         hooks.duplicateTest = [] { return true; };
-        hooks.take = [&](const QString &gsmNo, const QString &mesaj, int) {
-            numbers << gsmNo;
-            texts << NormalizeGsmText(mesaj.left(Gateway::kMessageSize));
+        hooks.take = [&](QStringView gsmNo, QStringView mesaj, int) {
+            numbers << gsmNo.toString();
+            texts << NormalizeGsmText(mesaj.left(Gateway::kMessageSize).toString());
         };
         hooks.yield = [] { return false; };
         const MergeText merge = MergeText::compile(windows.window->messageText(), windows.window->recordSet().fields());

@@ -82,8 +82,7 @@ qsizetype MergeText::applyWithin(const RecordRow &row, qsizetype limit, QString 
         if (m_text.size() <= limit) out = m_text;
         return m_text.size();
     }
-    // The values' texts first, so the result is allocated once, at its length: the send list
-    // keeps it, and a text grown by appends would keep its spare room there too.
+    // The values' texts first, so the result is written once, at its length.
     const qsizetype count = m_fields.size();
     QVarLengthArray<QStringView, 8> values(count, QStringView());
     QVarLengthArray<QString, 8> written; // texts of values that are no QString
@@ -102,7 +101,7 @@ qsizetype MergeText::applyWithin(const RecordRow &row, qsizetype limit, QString 
         length += values[i].size();
     }
     if (length > limit) return length;
-    out = QString(length, Qt::Uninitialized);
+    out.resize(length);
     QChar *to = out.data();
     auto put = [&to](QStringView part) {
         if (part.isEmpty()) return;
@@ -297,15 +296,16 @@ RecipientMergeResult RunRecipientMerge(const RecordSet &recipients, const MergeT
         return result;
     }
 
-    // The number of every row is written into one buffer (the send list copies the number).
+    // The number and the merged text of every row are written into the same two buffers (the
+    // send list copies them).
     QString number;
+    QString merged;
+    merged.reserve(kMergeTextLimit);
     for (; row < recipients.rowCount(); ++row) {
         if (gCancelRequested) {
             result.end = MergeEnd::Cancelled;
             return result;
         }
-        // The merged text is made for this row: the send list keeps it as it is.
-        QString merged;
         qsizetype mergedLength = 0;
         bool usable = false;
         bool duplicateTestOn = false;

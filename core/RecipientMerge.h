@@ -41,7 +41,8 @@ public:
     // The text merged with one row (values by field index, as the fields given to compile).
     QString apply(const RecordRow &row) const;
     // The length of the merged text; the text itself goes into `out` only when that length is
-    // at most `limit` (out is left as it is otherwise).
+    // at most `limit` (out is left as it is otherwise). `out` keeps its room: a merge that
+    // writes every row into the same string allocates nothing per row.
     qsizetype applyWithin(const RecordRow &row, qsizetype limit, QString &out) const;
     // The text as typed.
     const QString &text() const { return m_text; }
@@ -96,8 +97,9 @@ struct RecipientMergeHooks {
     // window has no duplicate test (every row with a usable number is taken).
     std::function<bool()> duplicateTest;
     // Puts one row into the send list; `count` is the number of rows taken so far, this one
-    // included.
-    std::function<void(const QString &gsmNo, const QString &mesaj, int count)> take;
+    // included. The number and the text are valid during the call only: the merge writes
+    // every row into the same buffers.
+    std::function<void(QStringView gsmNo, QStringView mesaj, int count)> take;
     // Called once per row that has a usable number, before it goes to a list: lets the
     // message loop run (the windows let it run once per time slice) and tells whether to
     // stop; true: stop at once (the windows are going).

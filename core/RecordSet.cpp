@@ -579,6 +579,19 @@ QVariant RecordSet::value(int visibleRow, int column) const
     return cell(m_columns[size_t(column)], size_t(sourceRow(visibleRow)));
 }
 
+QString RecordSet::text(int visibleRow, int column) const
+{
+    if (column >= 0 && column < int(m_columns.size())) {
+        const Column &c = m_columns[size_t(column)];
+        if (c.kind == Kind::Text) {
+            const size_t row = size_t(sourceRow(visibleRow));
+            // Every other tag of a text column reads as a null text.
+            return (c.uniform ? c.uniformTag : Tag(c.tags[row])) == TagValue ? textOf(c.texts[row]) : QString();
+        }
+    }
+    return value(visibleRow, column).toString();
+}
+
 QVariant RecordSet::value(int visibleRow, const QString &fieldName) const
 {
     const int c = fieldIndex(fieldName);

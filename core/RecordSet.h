@@ -142,6 +142,9 @@ public:
     RecordRow row(int visibleRow) const { return RecordRow(this, sourceRow(visibleRow)); }
     QVariant value(int visibleRow, int column) const;
     QVariant value(int visibleRow, const QString &fieldName) const;
+    // value(visibleRow, column).toString() without a QVariant for a cell of a text column
+    // (a text from a block shares the block).
+    QString text(int visibleRow, int column) const;
     void setValue(int visibleRow, int column, const QVariant &v);
     void removeRow(int visibleRow);
     void clear();

@@ -96,7 +96,7 @@ void RecipientHandOver(RecipientWindow &window)
     RecipientMergeHooks hooks;
     if (window.hasDuplicateOption())
         hooks.duplicateTest = [w = &window] { return !w->duplicatesAllowed(); };
-    hooks.take = [screen](const QString &gsmNo, const QString &mesaj, int count) {
+    hooks.take = [screen](QStringView gsmNo, QStringView mesaj, int count) {
         screen->appendRecipient(gsmNo, mesaj);
         screen->setAddedCount(count);
     };

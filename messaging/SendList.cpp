@@ -31,7 +31,7 @@ void SendListModel::flush()
     endInsertRows();
 }
 
-void SendListModel::appendRow(const QString &gsmNo, const QString &mesaj)
+void SendListModel::appendRow(QStringView gsmNo, QStringView mesaj)
 {
     // A refused row throws (the record set's own description) before the views hear of it,
     // so it leaves no trace in them.
@@ -48,12 +48,10 @@ void SendListModel::appendRow(const QString &gsmNo, const QString &mesaj)
     endInsertRows();
 }
 
-void SendListModel::pushRow(const QString &gsmNo, const QString &mesaj)
+void SendListModel::pushRow(QStringView gsmNo, QStringView mesaj)
 {
-    // The number is short: copied into the list's text blocks, so a caller can write the next
-    // one into the same buffer. The text is kept as it comes (shared), which costs no copy.
     m_list.appendText(0, gsmNo);
-    m_list.appendHeldText(1, mesaj);
+    m_list.appendText(1, mesaj);
     m_list.endRow();
 }
 

@@ -33,9 +33,11 @@ public:
     // Tells the views of every row appended so far.
     void flush();
 
-    // Appends one row at the end. A number over 10 or a text over 255 characters throws
-    // OrvekError and adds nothing.
-    void appendRow(const QString &gsmNo, const QString &mesaj);
+    // Appends one row at the end, its characters copied into the list's own text blocks (no
+    // string per row), so a caller can write the next row into the same buffers. A number
+    // over 10 or a text over 255 characters throws OrvekError and adds nothing.
+    void appendRow(QStringView gsmNo, QStringView mesaj);
+    void appendRow(const QString &gsmNo, const QString &mesaj) { appendRow(QStringView(gsmNo), QStringView(mesaj)); }
     void removeRow(int row);
     void clear();
     // Room for `rows` rows (a filling that knows its count).
@@ -47,7 +49,7 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
 private:
-    void pushRow(const QString &gsmNo, const QString &mesaj);
+    void pushRow(QStringView gsmNo, QStringView mesaj);
 
     RecordSet m_list;
     int m_shown = 0; // rows the views know of

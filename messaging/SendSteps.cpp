@@ -78,9 +78,10 @@ int FillSendBasket(Gateway &gateway, const RecordSet &sendList)
     gateway.reserveBasket(sendList.rowCount());
     int added = 0;
     for (int r = 0; r < sendList.rowCount(); ++r) {
-        const QString number = sendList.value(r, 0).toString();
+        // Read without a QVariant: the texts share the list's blocks.
+        const QString number = sendList.text(r, 0);
         if (number.isEmpty()) continue;
-        gateway.addToBasketAsGsmText(sendList.value(r, 1).toString().left(Gateway::kMessageSize), number);
+        gateway.addToBasketAsGsmText(sendList.text(r, 1).left(Gateway::kMessageSize), number);
         ++added;
     }
     return added;

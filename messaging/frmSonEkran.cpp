@@ -193,7 +193,7 @@ void frmSonEkran::endFilling()
     updateButtons();
 }
 
-void frmSonEkran::appendRecipient(const QString &gsmNo, const QString &mesaj) { Adodc1->appendRow(gsmNo, mesaj); }
+void frmSonEkran::appendRecipient(QStringView gsmNo, QStringView mesaj) { Adodc1->appendRow(gsmNo, mesaj); }
 
 void frmSonEkran::reserveRows(int rows) { Adodc1->reserve(rows); }
 

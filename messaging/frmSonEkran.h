@@ -95,7 +95,7 @@ public:
     bool isFilling() const { return m_filling; }
     // Appends one row. A number over 10 or a text over 255 characters throws OrvekError and
     // adds nothing.
-    void appendRecipient(const QString &gsmNo, const QString &mesaj);
+    void appendRecipient(QStringView gsmNo, QStringView mesaj);
     // Room for the rows of a filling that knows its count.
     void reserveRows(int rows);
     // lblToplam: " " + the number of rows the opener added (the credit test compares with it).

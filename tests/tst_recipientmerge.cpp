@@ -61,8 +61,8 @@ Run run(const RecordSet &rows, const QString &text, Duplicates duplicates,
     RecordSet overLimit;
     RecipientMergeHooks hooks;
     if (duplicates != NoDuplicateTest) hooks.duplicateTest = [duplicates] { return duplicates == TestOn; };
-    hooks.take = [&r](const QString &gsm, const QString &mesaj, int count) {
-        r.sendList << gsm + ":" + mesaj;
+    hooks.take = [&r](QStringView gsm, QStringView mesaj, int count) {
+        r.sendList << gsm.toString() + ":" + mesaj.toString();
         r.counts << count;
     };
     hooks.yield = [&r, onYield] {
@@ -234,7 +234,7 @@ void TestRecipientMerge::recipientNumber()
         QStringList taken;
         RecordSet overLimit;
         RecipientMergeHooks hooks;
-        hooks.take = [&taken](const QString &gsm, const QString &, int) { taken << gsm; };
+        hooks.take = [&taken](QStringView gsm, QStringView, int) { taken << gsm.toString(); };
         RunRecipientMerge(*set, MergeText::compile("x", set->fields()), overLimit, hooks);
         QCOMPARE(taken, number.isEmpty() ? QStringList() : QStringList{number});
     }
@@ -357,7 +357,7 @@ void TestRecipientMerge::runReadsDuplicateOptionPerRow()
     QStringList taken;
     RecipientMergeHooks hooks;
     hooks.duplicateTest = [&testOn] { return testOn; };
-    hooks.take = [&taken](const QString &, const QString &mesaj, int) { taken << mesaj; };
+    hooks.take = [&taken](QStringView, QStringView mesaj, int) { taken << mesaj.toString(); };
     hooks.yield = [&testOn] {
         testOn = false;
         return false;
@@ -446,9 +446,9 @@ void TestRecipientMerge::failureAfterFirstTakenRowIsSkipped()
     RecordSet overLimit;
     QStringList taken;
     RecipientMergeHooks hooks;
-    hooks.take = [&taken](const QString &, const QString &mesaj, int) {
-        if (mesaj == "B") throw OrvekError("liste dolu");
-        taken << mesaj;
+    hooks.take = [&taken](QStringView, QStringView mesaj, int) {
+        if (mesaj == u"B") throw OrvekError("liste dolu");
+        taken << mesaj.toString();
     };
     const RecipientMergeResult r =
         RunRecipientMerge(set, MergeText::compile("[##Unvan1##]", set.fields()), overLimit, hooks);
