@@ -2,6 +2,9 @@
 // to its floor in the same run. The windows run offscreen; the gateway is the loopback fake,
 // whose send reply is fixed, so it keeps no state between iterations.
 //
+//   BM_RawPostFloor  the physical floor: the road's request bytes, made beforehand, written
+//                    over loopback to a sink that only counts them, up to its reply.
+//   BM_RawPostFakeGateway  the same bytes to the fake gateway, which parses and keeps them.
 //   BM_GonderFloor   the core's basket of the send list's rows (their texts as the basket
 //                    takes them) built and sent: from the first row put in to the whole
 //                    request at the fake gateway.
@@ -24,6 +27,7 @@
 
 #include "bench/BenchMemory.h"
 #include "bench/BenchSupport.h"
+#include "bench/RawPost.h"
 #include "bench/RecipientScene.h"
 #include "core/AppState.h"
 #include "core/Gateway.h"
@@ -92,7 +96,8 @@ Gateway0 &loopback()
 
 // One untimed send of a basket of that size first, so that the timed runs find the
 // connection's and the fake server's buffers as a program that has sent before finds them.
-void warmUp(const QVector<QString> &numbers, const QVector<QString> &texts)
+// Returns the request as it came.
+FakeRequest warmUp(const QVector<QString> &numbers, const QVector<QString> &texts)
 {
     Gateway0 &gw0 = loopback();
     gGatewayUrl = gw0.fake.url();
@@ -100,7 +105,10 @@ void warmUp(const QVector<QString> &numbers, const QVector<QString> &texts)
     gw.reserveBasket(int(numbers.size()));
     for (qsizetype i = 0; i < numbers.size(); ++i) gw.addtosmsbasket(texts[i], numbers[i]);
     gw.sendsms(QStringLiteral("demo-B001"), QStringLiteral("parola"), "ORVEK", QString());
+    const QVector<FakeRequest> sent = gw0.fake.server().requests();
+    FakeRequest last = sent.isEmpty() ? FakeRequest() : sent.last();
     gw0.fake.clearRequests();
+    return last;
 }
 
 // ---- Send screen ------------------------------------------------------------------------
@@ -302,30 +310,78 @@ struct RoadWindows {
     }
 };
 
-void BM_RoadFloor(benchmark::State &state)
+// The basket the road sends at `rows` rows: the window's rows merged beforehand, as the
+// gateway takes them. False when the window did not load.
+bool roadBasket(int rows, QVector<QString> &numbers, QVector<QString> &texts)
 {
-    const int rows = int(state.range(0));
-    RoadScene &scene = RoadScene::of(rows);
-    Gateway0 &gw0 = loopback();
-    // The basket the road sends: the window's rows merged beforehand, as the gateway takes them.
-    QVector<QString> numbers, texts;
+    RoadWindows windows(RoadScene::of(rows), rows);
+    if (!windows.window) return false;
+    RecordSet overLimit;
+    gCancelRequested = false;
+    RecipientMergeHooks hooks;
+    hooks.duplicateTest = [] { return true; };
+    hooks.take = [&](QStringView gsmNo, QStringView mesaj, int) {
+        numbers << gsmNo.toString();
+        texts << NormalizeGsmText(mesaj.left(Gateway::kMessageSize).toString());
+    };
+    hooks.yield = [] { return false; };
+    const MergeText merge = MergeText::compile(windows.window->messageText(), windows.window->recordSet().fields());
+    RunRecipientMerge(windows.window->recordSet(), merge, overLimit, hooks);
+    return true;
+}
+
+// The request of the road's basket as it reached the fake gateway, sent as plain bytes to
+// `port` with plain socket calls: the whole way from the first byte written to the reply read.
+void TimeRawPost(benchmark::State &state, int rows, quint16 port, CountingSink *sink)
+{
+    QByteArray request;
     {
-        RoadWindows windows(scene, rows);
-        if (!windows.window) {
+        QVector<QString> numbers, texts;
+        if (!roadBasket(rows, numbers, texts)) {
             state.SkipWithError("recipient window not loaded");
             return;
         }
-        RecordSet overLimit;
-        gCancelRequested = false;
-        RecipientMergeHooks hooks;
-        hooks.duplicateTest = [] { return true; };
-        hooks.take = [&](QStringView gsmNo, QStringView mesaj, int) {
-            numbers << gsmNo.toString();
-            texts << NormalizeGsmText(mesaj.left(Gateway::kMessageSize).toString());
-        };
-        hooks.yield = [] { return false; };
-        const MergeText merge = MergeText::compile(windows.window->messageText(), windows.window->recordSet().fields());
-        RunRecipientMerge(windows.window->recordSet(), merge, overLimit, hooks);
+        request = RawHttpRequest(warmUp(numbers, texts));
+    }
+    if (sink) sink->expect(request.size());
+    RawPost(port, request); // the warm-up of this way
+    loopback().fake.clearRequests();
+    for (auto _ : state) {
+        ColdMemory();
+        const qint64 start = steadyNs();
+        const bool answered = RawPost(port, request);
+        const qint64 end = steadyNs();
+        if (!answered || (sink && sink->counted() != request.size())) {
+            state.SkipWithError("the raw request was not taken whole");
+            break;
+        }
+        state.SetIterationTime(double(end - start) / 1e9);
+        loopback().fake.clearRequests();
+    }
+    state.counters["rows"] = rows;
+    state.counters["requestMB"] = double(request.size()) / (1024.0 * 1024.0);
+}
+
+void BM_RawPostFloor(benchmark::State &state)
+{
+    CountingSink sink;
+    TimeRawPost(state, int(state.range(0)), sink.port(), &sink);
+}
+
+// The same bytes to the fake gateway: what the test gateway adds to every send figure.
+void BM_RawPostFakeGateway(benchmark::State &state)
+{
+    TimeRawPost(state, int(state.range(0)), loopback().fake.port(), nullptr);
+}
+
+void BM_RoadFloor(benchmark::State &state)
+{
+    const int rows = int(state.range(0));
+    Gateway0 &gw0 = loopback();
+    QVector<QString> numbers, texts;
+    if (!roadBasket(rows, numbers, texts)) {
+        state.SkipWithError("recipient window not loaded");
+        return;
     }
     warmUp(numbers, texts);
     for (auto _ : state) {
@@ -392,6 +448,8 @@ void sizes(benchmark::internal::Benchmark *b)
 {
     b->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
 }
+BENCHMARK(BM_RawPostFloor)->Apply(sizes);
+BENCHMARK(BM_RawPostFakeGateway)->Apply(sizes);
 BENCHMARK(BM_GonderFloor)->Apply(sizes);
 BENCHMARK(BM_GonderFloorRows)->Apply(sizes);
 BENCHMARK(BM_Gonder)->Apply(sizes);
