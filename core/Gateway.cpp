@@ -30,7 +30,35 @@ QString HostedGatewayAddress()
 
 void SetHostedGatewayAddress(const QString &url) { hostedAddressOverride() = url; }
 
-Gateway::Gateway() = default;
+Gateway::Gateway()
+{
+    Storage &spare = spareStorage();
+    if (spare.capacity() > 0) std::swap(m_basket, spare);
+}
+
+Gateway::~Gateway()
+{
+    // Only the larger storage is kept: one thread's spare is that of its longest basket.
+    Storage &spare = spareStorage();
+    if (m_basket.capacity() > spare.capacity()) {
+        m_basket.clear();
+        std::swap(m_basket, spare);
+    }
+}
+
+Gateway::Storage &Gateway::spareStorage()
+{
+    thread_local Storage spare;
+    return spare;
+}
+
+void Gateway::Storage::clear()
+{
+    owners.clear();
+    texts.clear();
+    numbers.clear();
+    asGsmText.clear();
+}
 
 const RecordSet &Gateway::SmsBasket() const
 {
@@ -39,9 +67,10 @@ const RecordSet &Gateway::SmsBasket() const
         rows.appendField(QStringLiteral("MSG"), QMetaType::QString, kMessageSize);
         rows.appendField(QStringLiteral("GSM"), QMetaType::QString, kNumberSize);
         rows.reserve(basketCount());
-        for (size_t i = 0; i < m_texts.size(); ++i) {
-            const QString text = view(m_texts[i]).toString();
-            rows.addRow(RecordRow{m_asGsmText[i] ? NormalizeGsmText(text) : text, view(m_numbers[i]).toString()});
+        for (size_t i = 0; i < m_basket.texts.size(); ++i) {
+            const QString text = view(m_basket.texts[i]).toString();
+            rows.addRow(
+                RecordRow{m_basket.asGsmText[i] ? NormalizeGsmText(text) : text, view(m_basket.numbers[i]).toString()});
         }
         m_basketView = std::move(rows);
         m_viewStale = false;
@@ -73,19 +102,16 @@ QString Gateway::GetInfo(const QString &UserName, const QString &Password)
 
 void Gateway::clearsmsbasket()
 {
-    m_owners.clear();
-    m_texts.clear();
-    m_numbers.clear();
-    m_asGsmText.clear();
+    m_basket.clear();
     m_basketView = RecordSet();
     m_viewStale = true;
 }
 
 void Gateway::reserveBasket(int rows)
 {
-    m_texts.reserve(size_t(rows));
-    m_numbers.reserve(size_t(rows));
-    m_asGsmText.reserve(size_t(rows));
+    m_basket.texts.reserve(size_t(rows));
+    m_basket.numbers.reserve(size_t(rows));
+    m_basket.asGsmText.reserve(size_t(rows));
 }
 
 namespace {
@@ -121,9 +147,9 @@ Gateway::Held Gateway::hold(const QString &value)
     // A value from the characters of the string held last (the next text of the same block)
     // needs no entry of its own.
     const auto *data = reinterpret_cast<const char16_t *>(value.constData());
-    if (m_owners.empty() || !(value.isSharedWith(m_owners.back()) ||
-                              data == reinterpret_cast<const char16_t *>(m_owners.back().constData())))
-        m_owners.push_back(value);
+    if (m_basket.owners.empty() || !(value.isSharedWith(m_basket.owners.back()) ||
+                                     data == reinterpret_cast<const char16_t *>(m_basket.owners.back().constData())))
+        m_basket.owners.push_back(value);
     return Held{data, quint32(value.size())};
 }
 
@@ -132,9 +158,9 @@ void Gateway::putInBasket(const QString &text, const QString &number, bool asGsm
     // Both values are held before the row counts, so a failure leaves no half row.
     const Held t = hold(text);
     const Held n = hold(number);
-    m_texts.push_back(t);
-    m_numbers.push_back(n);
-    m_asGsmText.push_back(asGsmText);
+    m_basket.texts.push_back(t);
+    m_basket.numbers.push_back(n);
+    m_basket.asGsmText.push_back(asGsmText);
     m_viewStale = true;
 }
 
@@ -177,8 +203,8 @@ class Gateway::SendRequest {
 public:
     SendRequest(const Gateway &basket, const QString &user, const QString &password, const QString &originator,
                 const QString &sdate)
-        : m_basket(basket), m_user(user), m_password(password), m_originator(originator), m_sdate(sdate),
-          m_pieces(qsizetype(basket.m_texts.size()) + 2)
+        : m_rows(basket.m_basket), m_user(user), m_password(password), m_originator(originator), m_sdate(sdate),
+          m_pieces(qsizetype(m_rows.texts.size()) + 2)
     {}
 
     // The exact length of the request, counted without writing it.
@@ -189,8 +215,8 @@ public:
         const qsizetype rows = m_pieces - 2;
         n += rows * kRowLiterals;
         for (qsizetype i = 0; i < rows; ++i)
-            n += valueBytes(view(m_basket.m_texts[size_t(i)]), m_basket.m_asGsmText[size_t(i)]) +
-                 valueBytes(view(m_basket.m_numbers[size_t(i)]), false);
+            n += valueBytes(view(m_rows.texts[size_t(i)]), m_rows.asGsmText[size_t(i)]) +
+                 valueBytes(view(m_rows.numbers[size_t(i)]), false);
         return n;
     }
 
@@ -226,7 +252,7 @@ private:
         if (k == 0) return kHeadLiterals + kXmlUtf8Room * (m_user.size() + m_password.size());
         if (k == m_pieces - 1) return kTailLiterals + kXmlUtf8Room * (m_originator.size() + m_sdate.size());
         const size_t i = size_t(k - 1);
-        return kRowLiterals + kXmlUtf8Room * qsizetype(m_basket.m_texts[i].length + m_basket.m_numbers[i].length);
+        return kRowLiterals + kXmlUtf8Room * qsizetype(m_rows.texts[i].length + m_rows.numbers[i].length);
     }
     char *putPiece(qsizetype k, char *o) const
     {
@@ -246,13 +272,13 @@ private:
         }
         const size_t i = size_t(k - 1);
         o = putLiteral(o, kMessageOpen);
-        o = putValue(o, view(m_basket.m_texts[i]), m_basket.m_asGsmText[i]);
+        o = putValue(o, view(m_rows.texts[i]), m_rows.asGsmText[i]);
         o = putLiteral(o, kMessageMiddle);
-        o = WriteXmlTextAsUtf8(o, view(m_basket.m_numbers[i]));
+        o = WriteXmlTextAsUtf8(o, view(m_rows.numbers[i]));
         return putLiteral(o, kMessageClose);
     }
 
-    const Gateway &m_basket;
+    const Storage &m_rows;
     const QString &m_user, &m_password, &m_originator, &m_sdate;
     const qsizetype m_pieces;
     qsizetype m_next = 0;

@@ -40,6 +40,12 @@ public:
     static constexpr int kNumberSize = 20;   // longest GSM the basket takes
 
     Gateway();
+    // The basket's storage goes back to the thread, emptied, for the next Gateway it makes.
+    ~Gateway();
+    Gateway(const Gateway &) = default;
+    Gateway &operator=(const Gateway &) = default;
+    Gateway(Gateway &&) = default;
+    Gateway &operator=(Gateway &&) = default;
 
     // Action 4: credit and originator names (see ParseGetInfoReply).
     QString GetInfo(const QString &UserName, const QString &Password);
@@ -88,12 +94,12 @@ public:
 
     // The basket as a record set (MSG 160, GSM 20), made when asked for.
     const RecordSet &SmsBasket() const;
-    int basketCount() const { return int(m_asGsmText.size()); }
+    int basketCount() const { return int(m_basket.texts.size()); }
     // Room for `rows` rows, so that a long list fills the basket without reallocations.
     void reserveBasket(int rows);
 
 private:
-    // A value of the basket: `length` characters at `data`, which one of m_owners holds.
+    // A value of the basket: `length` characters at `data`, which one of m_basket.owners holds.
     struct Held {
         const char16_t *data;
         quint32 length;
@@ -106,11 +112,18 @@ private:
 
     // The basket's rows as two columns of views (no object per row: a send may hold a
     // million). The strings they point into are kept once each: consecutive values from one
-    // string's characters share its entry.
-    std::vector<QString> m_owners;
-    std::vector<Held> m_texts;     // MSG
-    std::vector<Held> m_numbers;   // GSM
-    std::vector<bool> m_asGsmText; // the MSG is NormalizeGsmText of the text held
+    // string's characters share its entry. A new object takes over the storage of the last
+    // one its thread let go, so sending again does not write fresh memory for its basket.
+    struct Storage {
+        std::vector<QString> owners;
+        std::vector<Held> texts;     // MSG
+        std::vector<Held> numbers;   // GSM
+        std::vector<bool> asGsmText; // the MSG is NormalizeGsmText of the text held
+        void clear();
+        size_t capacity() const { return texts.capacity(); }
+    };
+    static Storage &spareStorage();
+    Storage m_basket;
     mutable RecordSet m_basketView;
     mutable bool m_viewStale = true;
     std::optional<QString> m_url;

@@ -54,6 +54,8 @@ private slots:
     void requestBodies();
     void sendsmsEmptyBasketSendsNothing();
     void basketKeptAfterFailedExchange();
+    void nextGatewayStartsEmpty_data();
+    void nextGatewayStartsEmpty();
     void basketEmptiedByAnyReply_data();
     void basketEmptiedByAnyReply();
     void basketLimits_data();
@@ -192,6 +194,44 @@ void TestGateway::basketKeptAfterFailedExchange()
     QCOMPARE(gw.basketCount(), 0);
     QCOMPARE(fake.requestCount(), 1);
     QCOMPARE(fake.lastBody().count(QLatin1String("<Message>")), 2);
+}
+
+void TestGateway::nextGatewayStartsEmpty_data()
+{
+    QTest::addColumn<bool>("firstSent");
+    QTest::newRow("first basket left unsent") << false;
+    QTest::newRow("first basket sent") << true;
+}
+
+void TestGateway::nextGatewayStartsEmpty()
+{
+    // A gateway takes over the basket storage of the one before it on the thread: it must
+    // take none of its rows, and the strings of those rows must be let go.
+    QFETCH(bool, firstSent);
+    FakeGateway fake;
+    gGatewayUrl = firstSent ? fake.url() : FakeHttpServer::refusedUrl(QStringLiteral("/sms/com.strova"));
+    QString oldText = QStringLiteral("eski %1").arg(1);
+    QString oldNumber = QStringLiteral("53200000%1").arg(11);
+    {
+        Gateway first;
+        first.reserveBasket(100);
+        first.addtosmsbasket(oldText, oldNumber);
+        first.addToBasketAsGsmText(QStringLiteral("ikinci"), QStringLiteral("5320000012"));
+        QCOMPARE(first.sendsms(kUser, kPassword, "ORVEK", "").startsWith(QLatin1String("ID")), firstSent);
+    }
+    QVERIFY(oldText.isDetached());
+    QVERIFY(oldNumber.isDetached());
+
+    gGatewayUrl = fake.url();
+    Gateway next;
+    QCOMPARE(next.basketCount(), 0);
+    QCOMPARE(basketText(next), QString());
+    QCOMPARE(next.sendsms(kUser, kPassword, "ORVEK", ""), QStringLiteral("-2"));
+    next.addtosmsbasket(QStringLiteral("yeni"), QStringLiteral("5320000021"));
+    QCOMPARE(basketText(next), QStringLiteral("yeni|5320000021"));
+    QVERIFY(next.sendsms(kUser, kPassword, "ORVEK", "").startsWith(QLatin1String("ID")));
+    QCOMPARE(fake.lastBody().count(QLatin1String("<Message>")), 1);
+    QVERIFY(fake.lastBody().contains(QLatin1String("<Mesgbody>yeni</Mesgbody><Number>5320000021</Number>")));
 }
 
 void TestGateway::basketEmptiedByAnyReply_data()
