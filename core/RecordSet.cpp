@@ -6,13 +6,27 @@
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <sys/mman.h>
 
 namespace {
-// Text blocks grow from small (small sets stay small) to this many characters.
+// Text blocks grow from small (small sets stay small) to this many characters (8 MiB).
 constexpr qsizetype kFirstBlock = 512;
-constexpr qsizetype kLargestBlock = qsizetype(1) << 20;
+constexpr qsizetype kLargestBlock = qsizetype(1) << 22;
+
+// A large block is written once, text after text: the system is asked for huge pages for the
+// whole 2 MiB pages inside it, so filling it costs one page fault per 2 MiB instead of one per
+// 4 KiB (on a virtual machine each fault is dear). Only advice: nothing changes if the system
+// keeps to small pages.
+void adviseHugePages(const void *data, size_t bytes)
+{
+    constexpr uintptr_t kHugePage = uintptr_t(2) << 20;
+    const uintptr_t from = (uintptr_t(data) + kHugePage - 1) & ~(kHugePage - 1);
+    const uintptr_t to = (uintptr_t(data) + bytes) & ~(kHugePage - 1);
+    if (to > from) madvise(reinterpret_cast<void *>(from), size_t(to - from), MADV_HUGEPAGE);
+}
 } // namespace
 
 // ---- RecordRow ------------------------------------------------------------------------------
@@ -222,6 +236,7 @@ RecordSet::TextRef RecordSet::storeText(QStringView text)
         qsizetype next = m_blocks.empty() ? kFirstBlock : qMin(capacity * 2, kLargestBlock);
         if (next < need) next = need;
         m_blocks.emplace_back(next, Qt::Uninitialized);
+        adviseHugePages(m_blocks.back().constData(), size_t(next) * sizeof(char16_t));
         m_blockUsed = 0;
         m_blockSealed = false;
         capacity = next;
