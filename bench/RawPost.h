@@ -22,6 +22,16 @@
 #include <thread>
 #include <vector>
 
+// 127.0.0.1:port (0: any free port).
+inline sockaddr_in LoopbackAddress(quint16 port)
+{
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    return a;
+}
+
 // Reads every connection into one small buffer until the bytes it expects have come, then
 // answers a fixed accepted reply and closes.
 class CountingSink {
@@ -29,11 +39,9 @@ public:
     CountingSink()
     {
         m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        sockaddr_in a = LoopbackAddress(0);
         socklen_t len = sizeof a;
-        if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<sockaddr *>(&a), sizeof a) != 0 ||
+        if (m_listener < 0 || ::bind(m_listener, reinterpret_cast<const sockaddr *>(&a), sizeof a) != 0 ||
             ::listen(m_listener, 4) != 0 || ::getsockname(m_listener, reinterpret_cast<sockaddr *>(&a), &len) != 0)
             return;
         m_port = ntohs(a.sin_port);
@@ -62,12 +70,9 @@ private:
     void wake() const
     {
         const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = htons(m_port);
+        const sockaddr_in a = LoopbackAddress(m_port);
         if (s >= 0) {
-            ::connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a);
+            ::connect(s, reinterpret_cast<const sockaddr *>(&a), sizeof a);
             ::close(s);
         }
     }
@@ -127,11 +132,8 @@ inline bool RawPost(quint16 port, const QByteArray &request)
 {
     const int s = ::socket(AF_INET, SOCK_STREAM, 0);
     if (s < 0) return false;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    a.sin_port = htons(port);
-    bool ok = ::connect(s, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
+    const sockaddr_in a = LoopbackAddress(port);
+    bool ok = ::connect(s, reinterpret_cast<const sockaddr *>(&a), sizeof a) == 0;
     const char *at = request.constData();
     qsizetype left = request.size();
     while (ok && left > 0) {
