@@ -55,6 +55,7 @@ private slots:
     void transportFailures_data();
     void transportFailures();
     void connectionsClosedByServerStillAnswer();
+    void bodiesOfMixedSizesArriveWhole();
     void untrustedCertificateRefused();
     void outcomeOfFailures_data();
     void outcomeOfFailures();
@@ -161,6 +162,30 @@ void TestHttpPoster::connectionsClosedByServerStillAnswer()
     for (const QString &text : {QStringLiteral("bir"), QStringLiteral("iki"), QStringLiteral("üç")})
         QCOMPARE(HttpPoster::post(server.url(QStringLiteral("/")), text), text.toUpper());
     QCOMPARE(server.requestCount(), 3);
+}
+
+// Long and short bodies in turn, with the records cleared between some of them: every body
+// arrives byte for byte, and a record keeps its own bytes while later bodies come.
+void TestHttpPoster::bodiesOfMixedSizesArriveWhole()
+{
+    FakeHttpServer server([](const FakeRequest &r) { return FakeReply::text(QString::number(r.body.size())); });
+    const QString url = server.url(QStringLiteral("/"));
+    auto body = [](QChar fill, int size) { return QString(size, fill); };
+    const QVector<QString> bodies = {body(u'a', 300000), body(u'b', 10),     body(u'c', 299000),
+                                     body(u'd', 120000), body(u'e', 400000), body(u'f', 5)};
+    for (int round = 0; round < 2; ++round) {
+        for (const QString &b : bodies) QCOMPARE(HttpPoster::post(url, b), QString::number(b.size()));
+        const QVector<FakeRequest> requests = server.requests();
+        QCOMPARE(requests.size(), bodies.size());
+        for (int i = 0; i < bodies.size(); ++i) QCOMPARE(requests[i].body, bodies[i].toUtf8());
+        server.clearRequests();
+    }
+    // After each clearing the buffers may be used again: a long body after a short one.
+    for (const QString &b : {bodies[1], bodies[0], bodies[5], bodies[4]}) {
+        QCOMPARE(HttpPoster::post(url, b), QString::number(b.size()));
+        QCOMPARE(server.requests().last().body, b.toUtf8());
+        server.clearRequests();
+    }
 }
 
 void TestHttpPoster::untrustedCertificateRefused()

@@ -435,14 +435,23 @@ FakeReply FakeHttpServer::respond(const FakeRequest &request)
 
 QByteArray FakeHttpServer::takeBodyBuffer(qint64 length)
 {
+    // The spare goes only to a body that fills at least half of it: a short request between
+    // two long ones (an account query before a send) would otherwise keep the long body's
+    // buffer in its record, and the next long body would start on fresh memory.
     QByteArray buffer;
-    if (m_spareBody.isDetached() && m_spareBody.capacity() >= length) buffer = std::move(m_spareBody);
-    m_spareBody = QByteArray();
+    if (m_spareBody.isDetached() && m_spareBody.capacity() >= length && 2 * length >= m_spareBody.capacity()) {
+        buffer = std::move(m_spareBody);
+        m_spareBody = QByteArray();
+    }
     buffer.resize(qsizetype(length));
     return buffer;
 }
 
-void FakeHttpServer::keepBodyBuffer(QByteArray body) { m_spareBody = std::move(body); }
+void FakeHttpServer::keepBodyBuffer(QByteArray body)
+{
+    // The larger buffer stays, unless a record still holds it.
+    if (!m_spareBody.isDetached() || body.capacity() >= m_spareBody.capacity()) m_spareBody = std::move(body);
+}
 
 bool FakeHttpServer::keepAlive() const
 {
