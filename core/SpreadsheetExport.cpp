@@ -395,6 +395,12 @@ void writeSheet(Workbook &wb, const Formats &formats, const RecordSet &rs, int r
     yieldOrStop(mustStop);
 }
 
+// The export's failure box: what went wrong, then the step it went wrong in.
+void showExportFailure(const QString &description, const QString &stage)
+{
+    Prompt::show(description + QStringLiteral("\r\n") + stage, PromptIcon::Critical, kFailTitle);
+}
+
 // The saved workbook shown: the done box, then the file opened.
 void showExported(const QString &fileName)
 {
@@ -410,9 +416,7 @@ void showExported(const QString &fileName)
     const QString notOpened = QStringLiteral("\"%1\" açılamadı.").arg(QDir::toNativeSeparators(fileName));
     // The desktop may find no spreadsheet program only after the export has returned: the
     // same box then, told by the opener.
-    const auto declined = [notOpened] {
-        Prompt::show(notOpened + QStringLiteral("\r\n") + kStageShow, PromptIcon::Critical, kFailTitle);
-    };
+    const auto declined = [notOpened] { showExportFailure(notOpened, kStageShow); };
     if (!Shell::openFile(fileName, declined)) throw OrvekError(notOpened);
 }
 
@@ -475,7 +479,7 @@ void ExportToExcel(const RecordSet &rs, const QString &fileName, const QStringLi
         description = describe(LXW_ERROR_MEMORY_MALLOC_FAILED, QString());
     }
     ProgressWindow::runTimer(false);
-    Prompt::show(description + QStringLiteral("\r\n") + gErrorText, PromptIcon::Critical, kFailTitle);
+    showExportFailure(description, gErrorText);
 }
 
 namespace {
