@@ -341,6 +341,11 @@ QSqlQuery SqlExec(const QSqlDatabase &db, const QString &sql, const QVariantList
     return q;
 }
 
+bool SqlTableExists(const QSqlDatabase &db, const QString &table)
+{
+    return SqlExec(db, QStringLiteral("SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?"), {table}).next();
+}
+
 void InLocalTransaction(const std::function<void(QSqlDatabase &)> &work, int busyTimeoutMs)
 {
     OpenLocalDb();

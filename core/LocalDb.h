@@ -61,6 +61,9 @@ QString ErpSqlText(const QString &sql);
 
 // Runs a statement with bound values; throws OrvekError with the driver's text on failure.
 QSqlQuery SqlExec(const QSqlDatabase &db, const QString &sql, const QVariantList &binds = {});
+// Whether the database holds the table (a table the programs make in older files when they
+// first need it); throws OrvekError when the schema cannot be read.
+bool SqlTableExists(const QSqlDatabase &db, const QString &table);
 
 // The one way to write a transaction on the local connection (opened when it is closed):
 //

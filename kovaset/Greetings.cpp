@@ -30,6 +30,12 @@ QString textOf(const QVariant &v) { return v.isNull() ? QString() : v.toString()
 
 QString describe(const std::exception &e) { return QString::fromStdString(e.what()); }
 
+// A part whose reply is neither accepted nor a gateway code (a proxy's error page, stray
+// bytes) may still have been taken by the gateway: it is tried this often a day, then left
+// until the next day.
+constexpr int kUnclearRepliesPerDay = 3;
+const QString kTriesTable = QStringLiteral("tbl_kovaset_deneme");
+
 // Whether the last request of the gateway object may have reached the gateway although no
 // whole reply came back: the body went out, so the messages may have been taken.
 bool RequestMayHaveGoneOut(const Gateway &gw) { return gw.lastOutcome() == PostOutcome::SentNoAnswer; }
@@ -118,6 +124,7 @@ struct KovasetEngine::GreetingDay {
     QVector<Company> companies;
     QSet<QString> done;                         // keys of the parts recorded today
     QVector<QPair<QString, QString>> maybeSent; // (company, kind) of parts whose request may be out
+    QSet<QString> givenUp;                      // keys of the parts left until the next day
 };
 
 // One greeting part as it goes out: one company, one kind.
@@ -200,12 +207,25 @@ bool KovasetEngine::readGreetingDay(const QDateTime &runAt, GreetingDay &state)
             }
             if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
         }
+        readGivenUpParts(day, state);
     } catch (const std::exception &e) {
         // Without the day's state nothing is sent.
         m_log.write(QStringLiteral("Tebrik çalışması yapılamadı: ") + describe(e));
         return false;
     }
     return true;
+}
+
+// The parts whose unclear replies have used up the day's tries (none while the table that
+// counts them was never made). Throws OrvekError when it cannot be read.
+void KovasetEngine::readGivenUpParts(const QString &day, GreetingDay &state)
+{
+    if (!SqlTableExists(LocalDb(), kTriesTable)) return;
+    QSqlQuery q = SqlExec(LocalDb(),
+                          QStringLiteral("SELECT sirket_kod, msg_tip FROM %1 WHERE tarih = ? AND sayi >= ?").arg(kTriesTable),
+                          {day, kUnclearRepliesPerDay});
+    while (q.next()) state.givenUp.insert(partKey(day, textOf(q.value(0)), textOf(q.value(1))));
+    if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
 }
 
 // Parts whose request went out without a reply that was written (no answer, or the program
@@ -230,11 +250,16 @@ KovasetEngine::PartResult KovasetEngine::greetCompany(const Company &c, const Gr
 {
     const QDate today = runAt.date();
     const QString day = dayText(today);
-    const bool birthdayDue = c.birthdays && !state.done.contains(partKey(day, c.code, BirthdayKind())) &&
-                             !m_partsDoneHere.contains(partKey(day, c.code, BirthdayKind()));
-    const bool anniversaryDue = c.anniversaries && !state.done.contains(partKey(day, c.code, AnniversaryKind())) &&
-                                !m_partsDoneHere.contains(partKey(day, c.code, AnniversaryKind()));
-    if (!birthdayDue && !anniversaryDue) return PartResult::Done;
+    const auto due = [&](bool on, const QString &kind) {
+        const QString key = partKey(day, c.code, kind);
+        return on && !state.done.contains(key) && !m_partsDoneHere.contains(key) && !state.givenUp.contains(key);
+    };
+    const bool birthdayDue = due(c.birthdays, BirthdayKind());
+    const bool anniversaryDue = due(c.anniversaries, AnniversaryKind());
+    // A part left until the next day keeps the day open: it was not done.
+    const bool leftForToday = (c.birthdays && state.givenUp.contains(partKey(day, c.code, BirthdayKind()))) ||
+                              (c.anniversaries && state.givenUp.contains(partKey(day, c.code, AnniversaryKind())));
+    if (!birthdayDue && !anniversaryDue) return leftForToday ? PartResult::Failed : PartResult::Done;
     if (!IsPlainCompanyCode(c.code)) {
         m_log.write(QStringLiteral("Şirket kodu geçersiz, tebrik gönderilmedi: ") + ReplyForLog(c.code));
         return PartResult::Failed;
@@ -273,7 +298,7 @@ KovasetEngine::PartResult KovasetEngine::greetCompany(const Company &c, const Gr
         if (r == PartResult::Stopped || m_ended) return PartResult::Stopped;
         if (r == PartResult::Failed) failed = true;
     }
-    return failed ? PartResult::Failed : PartResult::Done;
+    return failed || leftForToday ? PartResult::Failed : PartResult::Done;
 }
 
 void KovasetEngine::keepTodaysContacts(QSqlQuery &q, bool birthdayDue, bool anniversaryDue, const QDate &today,
@@ -432,21 +457,46 @@ KovasetEngine::PartResult KovasetEngine::partAccepted(const GreetingPart &part, 
     return stopped ? PartResult::Stopped : PartResult::Done;
 }
 
-// Nothing went out (or the gateway refused it): the part is free to be sent again.
+// Nothing went out (or the gateway refused it): the part is free to be sent again; after an
+// unclear reply only while the day's tries last.
 KovasetEngine::PartResult KovasetEngine::partNotSent(const GreetingPart &part, const QString &reply, bool stopped)
 {
+    const bool unclear = !stopped && !IsWholeGatewayCode(reply.trimmed());
+    int tries = 0;
     const LocalWriteResult undo = RunLocalWrite(
         [&](QSqlDatabase &db) {
+            const QVariantList keys{part.day, part.company.code, part.kind};
             SqlExec(
                 db,
                 QStringLiteral("DELETE FROM tbl_kovaset_parca WHERE tarih = ? AND sirket_kod = ? AND msg_tip = ? AND "
                                "msgid IS NULL"),
-                {part.day, part.company.code, part.kind});
+                keys);
+            if (!unclear) return;
+            SqlExec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (tarih TEXT NOT NULL, sirket_kod TEXT NOT NULL, "
+                                       "msg_tip TEXT NOT NULL, sayi INTEGER NOT NULL, PRIMARY KEY (tarih, sirket_kod, "
+                                       "msg_tip))")
+                            .arg(kTriesTable));
+            SqlExec(db,
+                    QStringLiteral("INSERT OR IGNORE INTO %1 (tarih, sirket_kod, msg_tip, sayi) VALUES (?, ?, ?, 0)")
+                        .arg(kTriesTable),
+                    keys);
+            SqlExec(db,
+                    QStringLiteral("UPDATE %1 SET sayi = sayi + 1 WHERE tarih = ? AND sirket_kod = ? AND msg_tip = ?")
+                        .arg(kTriesTable),
+                    keys);
+            QSqlQuery q = SqlExec(
+                db, QStringLiteral("SELECT sayi FROM %1 WHERE tarih = ? AND sirket_kod = ? AND msg_tip = ?").arg(kTriesTable),
+                keys);
+            tries = q.next() ? q.value(0).toInt() : 0;
         },
         kLocalWriteWaitMs, {}, [this] { return stopRequested(); });
-    const QString kept = undo.status == LocalWriteStatus::Written
-                             ? QString()
-                             : QStringLiteral("; gönderim kaydı silinemedi, bugün yeniden denenmeyecek: ") + undo.error;
+    QString kept;
+    if (undo.status != LocalWriteStatus::Written)
+        kept = QStringLiteral("; gönderim kaydı silinemedi, bugün yeniden denenmeyecek: ") + undo.error;
+    else if (unclear && tries >= kUnclearRepliesPerDay)
+        kept = QStringLiteral("; yanıt %1. kez anlaşılamadı, tebrik bugün yeniden denenmeyecek").arg(tries);
+    else if (unclear)
+        kept = QStringLiteral("; yanıt anlaşılamadı (%1. deneme, günde en çok %2)").arg(tries).arg(kUnclearRepliesPerDay);
     if (stopped)
         m_log.write(QStringLiteral("Tebrik durdurma isteğiyle gönderilmedi: %1").arg(part.what) + kept);
     else

@@ -132,6 +132,7 @@ private:
     static void keepTodaysContacts(QSqlQuery &q, bool birthdayDue, bool anniversaryDue, const QDate &today,
                                    QVector<Contact> &birthdays, QVector<Contact> &anniversaries);
     void markGreetingDay(const QString &day);
+    void readGivenUpParts(const QString &day, GreetingDay &state);
     PartResult sendPart(const Company &company, const QString &kind, const QString &text, const QString &originator,
                         const QVector<Contact> &contacts, const QDateTime &runAt);
     int fillBasket(const GreetingPart &part, const QString &text, const QVector<Contact> &contacts);

@@ -206,6 +206,8 @@ private slots:
     void stopDuringARun_data();
     void stopDuringARun();
     void garbageReplyIsOneLogLine();
+    void unclearReplyTriedThreeTimesADay_data();
+    void unclearReplyTriedThreeTimesADay();
     void companiesThatWait_data();
     void companiesThatWait();
     void noErpConnectionEndsTheProgram();
@@ -661,6 +663,7 @@ void TestKovasetGreetings::progressRowIsCommittedBeforeTheRequest()
 
 enum class StopBy { Flag, Signal };
 Q_DECLARE_METATYPE(StopBy)
+Q_DECLARE_METATYPE(FakeReply)
 
 void TestKovasetGreetings::stopDuringARun_data()
 {
@@ -752,6 +755,61 @@ void TestKovasetGreetings::garbageReplyIsOneLogLine()
     QVERIFY2(line->contains(QByteArray("yanıt \"\\x00\\x1B[2J05\\x0D\\x0Ax\xEF\xBF\xBD") + QByteArray(189, 'z') +
                             "\"... (311 karakter)"),
              line->constData());
+}
+
+void TestKovasetGreetings::unclearReplyTriedThreeTimesADay_data()
+{
+    QTest::addColumn<FakeReply>("reply");
+    QTest::addColumn<bool>("olderFile"); // a database file without the table of the tries
+    QTest::addColumn<int>("requests");   // in five ticks of one day, a restart among them
+    const QString page = QStringLiteral("<html><body><h1>500 Internal Server Error</h1></body></html>");
+    QTest::newRow("HTML 500 page") << FakeReply::httpError(500, page) << false << 3;
+    QTest::newRow("HTML 500 page, older database file") << FakeReply::httpError(500, page) << true << 3;
+    QTest::newRow("binary bytes") << FakeReply::bytes(QByteArray("\x00\x8f\xfe\xff\x01", 5), "application/octet-stream")
+                                  << false << 3;
+    QTest::newRow("empty reply") << FakeReply::text(QString()) << false << 3;
+    QTest::newRow("gateway code") << FakeReply::text(QStringLiteral("01")) << false << 5;
+}
+
+// A reply that is neither accepted nor a gateway code may come from a proxy after the gateway
+// took the request: the part is tried at most three times a day, across restarts, and again
+// the next day. A gateway code keeps the part due at every tick.
+void TestKovasetGreetings::unclearReplyTriedThreeTimesADay()
+{
+    QFETCH(FakeReply, reply);
+    QFETCH(bool, olderFile);
+    QFETCH(int, requests);
+    Greetings g;
+    if (olderFile) g.folder.exec(QStringLiteral("DROP TABLE tbl_kovaset_deneme"));
+    for (const int day : {10, 11})
+        g.erp->addContact(QStringLiteral("01"), person(QStringLiteral("K%1").arg(day), QStringLiteral("S"),
+                                                       QStringLiteral("532"), QStringLiteral("12345%1").arg(day),
+                                                       QDate(1980, 12, day)));
+    g.settings(QStringLiteral("01"), QStringLiteral("1"), QStringLiteral("D [##Adi##]"), QStringLiteral("0"),
+               QString());
+    g.gateway.setReply(QStringLiteral("1"), reply);
+    for (int tick = 0; tick < 5; ++tick) {
+        if (tick == 2) g.newEngine(); // the count is kept across a restart
+        g.tick();
+        g.clock = g.clock.addSecs(60);
+    }
+    QCOMPARE(g.bodies().size(), requests);
+    QCOMPARE(g.gidenRows().size(), 0);
+    QCOMPARE(g.days(), QStringList{});
+    const QString log = g.logText();
+    QCOMPARE(int(log.count(QStringLiteral("Tebrik gönderilemedi: şirket 01, Doğum günü tebriği"))), requests);
+    QCOMPARE(int(log.count(QStringLiteral("kez anlaşılamadı, tebrik bugün yeniden denenmeyecek"))),
+             requests == 3 ? 1 : 0);
+    QVERIFY2(g.engine->greetingTimerOn(), "the program goes on");
+
+    // The next day the part is due again, and goes out.
+    g.gateway.clearScript();
+    g.clock = QDateTime(QDate(2026, 12, 11), QTime(10, 0, 0));
+    g.tick();
+    QCOMPARE(g.bodies().size(), requests + 1);
+    QCOMPARE(g.gateway.lastBody(),
+             sendBody(QStringLiteral("ORVEK"), {{QStringLiteral("D K11"), QStringLiteral("5321234511")}}));
+    QCOMPARE(g.days(), QStringList{QStringLiteral("2026-12-11")});
 }
 
 void TestKovasetGreetings::companiesThatWait_data()

@@ -13,3 +13,13 @@ CREATE TABLE tbl_kovaset_parca (
   msgid      TEXT,
   PRIMARY KEY (tarih, sirket_kod, msg_tip)
 );
+-- Greeting parts whose reply was neither accepted nor a gateway code (a proxy's error page,
+-- stray bytes), counted per day: such a part is tried at most three times a day. The
+-- program makes the table in older database files at the first such reply.
+CREATE TABLE tbl_kovaset_deneme (
+  tarih      TEXT NOT NULL,              -- the day, 'yyyy-MM-dd'
+  sirket_kod TEXT NOT NULL,              -- ERP company code
+  msg_tip    TEXT NOT NULL,              -- the part's kind
+  sayi       INTEGER NOT NULL,           -- unclear replies that day
+  PRIMARY KEY (tarih, sirket_kod, msg_tip)
+);
