@@ -3,10 +3,12 @@
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,6 +17,7 @@
 #include <QSqlQuery>
 #include <QThread>
 #include <QUuid>
+#include <algorithm>
 #include <atomic>
 
 #ifdef Q_OS_WIN
@@ -34,6 +37,9 @@ constexpr int kLongestPauseMs = 1000;
 std::atomic<int> gRetryMs{kDefaultRetryMs};
 
 const QString kKeyTable = QStringLiteral("tbl_gunluk_anahtar");
+// The ids of "keepid" rows a replay wrote, for rows journaled after that replay.
+const QString kIdTable = QStringLiteral("tbl_gunluk_kimlik");
+constexpr int kIdKeptDays = 7;
 
 bool plainIdentifier(const QString &name)
 {
@@ -116,10 +122,13 @@ QByteArray journalLine(const JournalRow &row)
     QJsonArray values;
     for (const auto &v : row.values) values.append(encodeValue(v.first, v.second));
     QJsonObject o;
-    o.insert(QStringLiteral("key"), QUuid::createUuid().toString(QUuid::WithoutBraces));
+    o.insert(QStringLiteral("key"),
+             row.key.isEmpty() ? QUuid::createUuid().toString(QUuid::WithoutBraces) : row.key);
     o.insert(QStringLiteral("table"), row.table);
     o.insert(QStringLiteral("values"), values);
     if (row.replace) o.insert(QStringLiteral("replace"), true);
+    if (row.keepsId) o.insert(QStringLiteral("keepid"), true);
+    if (!row.refersTo.isEmpty()) o.insert(QStringLiteral("ref"), QJsonArray{row.idColumn, row.refersTo});
     return QJsonDocument(o).toJson(QJsonDocument::Compact) + '\n';
 }
 
@@ -138,7 +147,16 @@ bool readLine(const QByteArray &line, JournalEntry &entry)
     entry.key = o.value(QStringLiteral("key")).toString();
     entry.row.table = o.value(QStringLiteral("table")).toString();
     entry.row.replace = o.value(QStringLiteral("replace")).toBool(false);
+    entry.row.keepsId = o.value(QStringLiteral("keepid")).toBool(false);
     if (entry.key.isEmpty() || entry.row.table.isEmpty() || !o.value(QStringLiteral("values")).isArray()) return false;
+    if (o.contains(QStringLiteral("ref"))) {
+        const QJsonArray ref = o.value(QStringLiteral("ref")).toArray();
+        if (ref.size() != 2 || !ref[0].isString() || !ref[1].isString() || ref[1].toString().isEmpty())
+            return false;
+        entry.row.idColumn = ref[0].toString();
+        entry.row.refersTo = ref[1].toString();
+    }
+    entry.row.key = entry.key;
     for (const QJsonValue &item : o.value(QStringLiteral("values")).toArray()) {
         QPair<QString, QVariant> v;
         if (!decodeValue(item, v)) return false;
@@ -165,6 +183,23 @@ void execOrThrow(const QSqlDatabase &db, const QString &sql, const QVariantList 
 {
     SqlExec(db, sql, binds);
 }
+
+// The row with its id column set to id (in place of a value it held, else added).
+JournalRow withId(const JournalRow &row, qint64 id)
+{
+    JournalRow out = row;
+    out.idColumn.clear();
+    out.refersTo.clear();
+    for (auto &v : out.values)
+        if (v.first.compare(row.idColumn, Qt::CaseInsensitive) == 0) {
+            v.second = id;
+            return out;
+        }
+    out.values.append({row.idColumn, id});
+    return out;
+}
+
+QString nowText() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
 
 } // namespace
 
@@ -198,8 +233,21 @@ bool IsBusyOrLockedError(const QString &description)
            description.contains(QLatin1String("database schema is locked"), Qt::CaseInsensitive);
 }
 
-void InsertJournalRow(QSqlDatabase &db, const JournalRow &row)
+qint64 JournaledRowId(QSqlDatabase &db, const QString &key)
 {
+    if (key.isEmpty() || !SqlTableExists(db, kIdTable)) return 0;
+    QSqlQuery q = SqlExec(db, QStringLiteral("SELECT kimlik FROM %1 WHERE anahtar = ?").arg(kIdTable), {key});
+    return q.next() ? q.value(0).toLongLong() : 0;
+}
+
+qint64 InsertJournalRow(QSqlDatabase &db, const JournalRow &row)
+{
+    if (!row.refersTo.isEmpty()) {
+        if (!plainIdentifier(row.idColumn)) throw OrvekError(QStringLiteral("Geçersiz sütun adı: %1").arg(row.idColumn));
+        const qint64 id = JournaledRowId(db, row.refersTo);
+        if (id <= 0) throw OrvekError(QStringLiteral("Bağlı kayıt henüz günlükte: %1").arg(row.refersTo));
+        return InsertJournalRow(db, withId(row, id));
+    }
     if (!plainIdentifier(row.table) || row.values.isEmpty())
         throw OrvekError(QStringLiteral("Geçersiz günlük kaydı: %1").arg(row.table));
     QStringList columns;
@@ -211,11 +259,12 @@ void InsertJournalRow(QSqlDatabase &db, const JournalRow &row)
         marks << QStringLiteral("?");
         binds << v.second;
     }
-    SqlExec(db,
-            QStringLiteral("%1 INTO %2 (%3) VALUES(%4)")
-                .arg(row.replace ? QStringLiteral("INSERT OR REPLACE") : QStringLiteral("INSERT"), row.table,
-                     columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
-            binds);
+    const QSqlQuery q = SqlExec(db,
+                                QStringLiteral("%1 INTO %2 (%3) VALUES(%4)")
+                                    .arg(row.replace ? QStringLiteral("INSERT OR REPLACE") : QStringLiteral("INSERT"),
+                                         row.table, columns.join(QLatin1Char(',')), marks.join(QLatin1Char(','))),
+                                binds);
+    return q.lastInsertId().toLongLong();
 }
 
 void InsertJournalRows(QSqlDatabase &db, const QVector<JournalRow> &rows)
@@ -279,22 +328,51 @@ void ReplayAcceptedWriteJournal()
     }
 
     try {
+        QByteArray badRows;
         InLocalTransaction([&](QSqlDatabase &db) {
+            badRows.clear();
             execOrThrow(db, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (anahtar TEXT PRIMARY KEY)").arg(kKeyTable));
+            const bool keepsIds = std::any_of(entries.cbegin(), entries.cend(),
+                                              [](const JournalEntry &e) { return e.row.keepsId; });
+            if (keepsIds) {
+                execOrThrow(db, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (anahtar TEXT PRIMARY KEY, kimlik "
+                                               "INTEGER NOT NULL, tarih TEXT NOT NULL)")
+                                    .arg(kIdTable));
+                execOrThrow(db, QStringLiteral("DELETE FROM %1 WHERE tarih < ?").arg(kIdTable),
+                            {QDateTime::currentDateTime().addDays(-kIdKeptDays).toString(
+                                QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+            }
+            // The ids of the rows written now, by their keys.
+            QHash<QString, qint64> written;
             for (const JournalEntry &e : entries) {
                 if (SqlExec(db, QStringLiteral("SELECT 1 FROM %1 WHERE anahtar = ?").arg(kKeyTable), {e.key}).next())
                     continue;
+                qint64 id = 0;
                 try {
-                    InsertJournalRow(db, e.row);
+                    JournalRow row = e.row;
+                    if (!row.refersTo.isEmpty() && plainIdentifier(row.idColumn)) {
+                        qint64 referred = written.value(row.refersTo, 0);
+                        if (referred <= 0) referred = JournaledRowId(db, row.refersTo);
+                        row = withId(row, referred);
+                    }
+                    id = InsertJournalRow(db, row);
                 } catch (const OrvekError &err) {
                     if (IsBusyOrLockedError(err.description())) throw;
                     // A row its table will never take (no such table or column): kept aside.
-                    bad += e.line + '\n';
+                    badRows += e.line + '\n';
                     continue;
                 }
                 execOrThrow(db, QStringLiteral("INSERT INTO %1 (anahtar) VALUES(?)").arg(kKeyTable), {e.key});
+                if (e.row.keepsId && id > 0) {
+                    written.insert(e.key, id);
+                    execOrThrow(db,
+                                QStringLiteral("INSERT OR REPLACE INTO %1 (anahtar, kimlik, tarih) VALUES(?,?,?)")
+                                    .arg(kIdTable),
+                                {e.key, id, nowText()});
+                }
             }
         });
+        bad += badRows;
         if (!bad.isEmpty() && !appendLines(path + QStringLiteral(".bad"), bad)) return;
         if (!QFile::remove(path)) return;
         syncFolder(QFileInfo(path).absolutePath());

@@ -15,13 +15,17 @@
 //
 // Journal: `orvekdata.journal` beside the database, one JSON object per line and row:
 //   {"key":"<uuid>","table":"tbl_giden","values":[["msgid","ID1"],["paket_boyut",3],...]}
-// (with "replace":true for a row that replaces the row of its key)
+// (with "replace":true for a row that replaces the row of its key, "keepid":true for a row
+// whose id later rows refer to, and "ref":["<column>","<key>"] for a row whose column takes
+// the id of the row written from the line of that key)
 // Each line is written and flushed to the disk before WriteAfterAcceptedSend returns.
 // Replaying writes the rows of the journal in one transaction together with their keys in
 // `tbl_gunluk_anahtar` (made when missing), then removes the file and the keys: a start
 // that dies after the commit but before the removal finds the keys next time and writes
 // nothing twice. A line that cannot be read (a torn last line) goes to
-// `orvekdata.journal.bad`, never silently away.
+// `orvekdata.journal.bad`, never silently away. The id of a "keepid" row stays in
+// `tbl_gunluk_kimlik` (made when missing, pruned after a week), so a row journaled after a
+// replay has written the row it refers to still finds its id.
 
 #include <QPair>
 #include <QSqlDatabase>
@@ -29,13 +33,30 @@
 #include <QVariant>
 #include <QVector>
 #include <functional>
+#include <utility>
 
 struct JournalRow {
+    JournalRow() = default;
+    JournalRow(QString table_, QVector<QPair<QString, QVariant>> values_, bool replace_ = false)
+        : table(std::move(table_)), values(std::move(values_)), replace(replace_)
+    {
+    }
+
     QString table;
     QVector<QPair<QString, QVariant>> values; // column, value (text, number, Null)
     // The row takes the place of a row with the same key (INSERT OR REPLACE): a state row
     // written before a send and completed after it.
     bool replace = false;
+    // The key of the row's journal line; empty: a new one. A row that later rows refer to
+    // carries a key of the caller's (QUuid text), which they name in refersTo.
+    QString key;
+    // Its id (the table's rowid) is kept under its key once the replay has written it.
+    bool keepsId = false;
+    // idColumn takes the id of the row written from the journal line `refersTo` (a value of
+    // that column in `values` is replaced). Written from the journal, a row whose referred
+    // row is missing gets 0 there.
+    QString idColumn;
+    QString refersTo;
 };
 
 enum class AcceptedWriteResult { Written, Journaled, Failed };
@@ -62,9 +83,15 @@ void ReplayAcceptedWriteJournal();
 
 // One INSERT (INSERT OR REPLACE for a replacing row) of the row's columns with bound values.
 // The table and column names must be plain identifiers (letters, digits, "_"), else
-// OrvekError, as for a failed statement.
-void InsertJournalRow(QSqlDatabase &db, const JournalRow &row);
+// OrvekError, as for a failed statement. A row that refers to a journaled row takes the id
+// kept for it (JournaledRowId); while that row is still in the journal, OrvekError (not a
+// busy one), so the caller journals this row too. Returns the new row's id.
+qint64 InsertJournalRow(QSqlDatabase &db, const JournalRow &row);
 void InsertJournalRows(QSqlDatabase &db, const QVector<JournalRow> &rows);
+
+// The id a replay kept for the journal line `key` (a "keepid" row it wrote); 0 when none is
+// known (not written yet, or written more than a week ago).
+qint64 JournaledRowId(QSqlDatabase &db, const QString &key);
 
 // Whether a database failure description is SQLite's busy or locked state.
 bool IsBusyOrLockedError(const QString &description);

@@ -18,6 +18,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
+#include <QUuid>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -150,11 +151,16 @@ QVector<JournalRow> inboxRows(const QVector<GathwinMessage> &messages, const QDa
     const auto text = [](const QString &s) { return s.isNull() ? QStringLiteral("") : CrLfToBlank(s); };
     QVector<JournalRow> rows;
     rows.reserve(messages.size());
-    for (const GathwinMessage &m : messages)
-        rows.append(JournalRow{QStringLiteral("tbl_int_msgbox"),
-                               {{QStringLiteral("tarih"), tarih},
-                                {QStringLiteral("gsmno"), text(m.gsmno)},
-                                {QStringLiteral("msg"), text(m.msgbody)}}});
+    for (const GathwinMessage &m : messages) {
+        JournalRow row{QStringLiteral("tbl_int_msgbox"),
+                       {{QStringLiteral("tarih"), tarih},
+                        {QStringLiteral("gsmno"), text(m.gsmno)},
+                        {QStringLiteral("msg"), text(m.msgbody)}}};
+        // Journaled, the row keeps its id for the answer rows that name its key.
+        row.key = QUuid::createUuid().toString(QUuid::WithoutBraces);
+        row.keepsId = true;
+        rows.append(std::move(row));
+    }
     return rows;
 }
 
@@ -190,15 +196,69 @@ QString serviceReplyForLog(const QString &reply)
     return ReplyForLog(reply);
 }
 
-// The two rows of an accepted answer, in one transaction.
+const QString kAnsweredTable = QStringLiteral("tbl_int_yanitlanan");
+
+// The row that records a message as answered before its answer's request goes out.
+JournalRow answeredRow(const StoredMessage &message)
+{
+    JournalRow row{kAnsweredTable, {{QStringLiteral("gelenid"), message.id}}};
+    row.replace = true;
+    if (message.id <= 0 && !message.journalKey.isEmpty()) {
+        row.idColumn = QStringLiteral("gelenid");
+        row.refersTo = message.journalKey;
+    }
+    return row;
+}
+
+// Where the record of an answer's request went.
+enum class AnsweredRecord { None, Table, Journal };
+
+void createAnsweredTable(const QSqlDatabase &db)
+{
+    SqlExec(db, QStringLiteral("CREATE TABLE IF NOT EXISTS %1 (gelenid INTEGER PRIMARY KEY)").arg(kAnsweredTable));
+}
+
+// Records the message as answered, committed, before its request goes out: in the table,
+// else (the database busy, the message itself still in the journal) in the journal. None:
+// neither could be written, and the answer is not sent.
+AnsweredRecord recordAnswered(const InteractiveContext &ctx, const StoredMessage &message, QString &error)
+{
+    const JournalRow row = answeredRow(message);
+    if (localWrite(
+            ctx,
+            [&row](QSqlDatabase &db) {
+                createAnsweredTable(db);
+                InsertJournalRow(db, row);
+            },
+            error))
+        return AnsweredRecord::Table;
+    return AppendAcceptedWriteJournal({row}) ? AnsweredRecord::Journal : AnsweredRecord::None;
+}
+
+// Nothing went out: the message is free to be answered at the next start. A record that
+// cannot be removed (or went to the journal) keeps it counted as answered.
+void forgetAnswered(const InteractiveContext &ctx, const StoredMessage &message, AnsweredRecord record)
+{
+    if (record != AnsweredRecord::Table || message.id <= 0) return;
+    QString error;
+    localWrite(
+        ctx,
+        [&message](QSqlDatabase &db) {
+            SqlExec(db, QStringLiteral("DELETE FROM %1 WHERE gelenid = ?").arg(kAnsweredTable), {message.id});
+        },
+        error);
+}
+
+// The two rows of an accepted answer, in one transaction; the record made before the
+// request goes with them, the answer row saying the same from now on.
 AcceptedWriteResult writeAnswerRows(const InteractiveContext &ctx, const QString &msgid, const QString &mesaj,
-                                    const QString &company, qint64 gelenid)
+                                    const QString &company, const StoredMessage &message, AnsweredRecord record)
 {
     const QString tarih = ToIsoText(nowOf(ctx));
     QString kind = GatewayKindText(ctx.gatewayKind);
     if (kind.isNull()) kind = QStringLiteral("");
     // The rows as the journal keeps them when the database cannot take them now.
-    const QVector<JournalRow> rows{
+    QVector<JournalRow> rows{
         JournalRow{QStringLiteral("tbl_giden"),
                    {{QStringLiteral("msgid"), msgid},
                     {QStringLiteral("msg_tip"), kMsgTip},
@@ -210,18 +270,32 @@ AcceptedWriteResult writeAnswerRows(const InteractiveContext &ctx, const QString
                     {QStringLiteral("gtarih"), tarih},
                     {QStringLiteral("sirket_kod"), company}}},
         JournalRow{QStringLiteral("tbl_int_donus"),
-                   {{QStringLiteral("gelenid"), gelenid}, {QStringLiteral("donusmesaj"), mesaj}}}};
-    return WriteAfterAcceptedSend([&rows](QSqlDatabase &db) { InsertJournalRows(db, rows); }, rows);
+                   {{QStringLiteral("gelenid"), message.id}, {QStringLiteral("donusmesaj"), mesaj}}}};
+    // A message still in the journal: its answer row takes the message's id when it is
+    // written in (at once when a replay has written the message already).
+    JournalRow &answer = rows.last();
+    if (message.id <= 0 && !message.journalKey.isEmpty()) {
+        answer.idColumn = QStringLiteral("gelenid");
+        answer.refersTo = message.journalKey;
+    }
+    const bool forget = record == AnsweredRecord::Table && message.id > 0;
+    return WriteAfterAcceptedSend(
+        [&rows, &message, forget](QSqlDatabase &db) {
+            InsertJournalRows(db, rows);
+            if (forget)
+                SqlExec(db, QStringLiteral("DELETE FROM %1 WHERE gelenid = ?").arg(kAnsweredTable), {message.id});
+        },
+        rows);
 }
 
-QString messageName(qint64 gelenid, const QString &GSMNo)
+QString messageName(const StoredMessage &message, const QString &GSMNo)
 {
-    return QStringLiteral("Mesaj %1 (%2)").arg(gelenid).arg(GSMNo);
+    return QStringLiteral("Mesaj %1 (%2)").arg(message.id).arg(GSMNo);
 }
 
 // Sends one answer to the sender and logs it when the gateway accepted it.
 AnswerResult sendAnswer(InteractiveContext &ctx, const QString &GSMNo, const QString &text, const QString &company,
-                        qint64 gelenid)
+                        const StoredMessage &gelenid)
 {
     const QString number = NormalizeGsmNumber(GSMNo);
     if (number.isEmpty() || !ctx.gateway) return AnswerResult::NotSent;
@@ -242,20 +316,31 @@ AnswerResult sendAnswer(InteractiveContext &ctx, const QString &GSMNo, const QSt
         gw.clearsmsbasket();
         return AnswerResult::Stopped;
     }
+    QString recordError;
+    const AnsweredRecord record = recordAnswered(ctx, gelenid, recordError);
+    if (record == AnsweredRecord::None) {
+        gw.clearsmsbasket();
+        logLine(ctx, messageName(gelenid, GSMNo) +
+                         QStringLiteral(": yanıt gönderilmedi, yanıt kaydı yazılamadı (program yeniden başladığında "
+                                        "yanıtlanacak): ") +
+                         recordError);
+        return AnswerResult::NotSent;
+    }
     const QString reply =
         gw.sendsms(GatewayUserName(ctx.gatewayKind, ctx.userName, ctx.ckey), ctx.password, QString(), QString());
     gw.clearsmsbasket();
     const GatewaySendReply sent = ParseSendReply(reply);
     if (!sent.accepted) {
         // Sent without an answer: the gateway may have taken it, so it is not sent again.
-        const QString maybe = gw.lastOutcome() == PostOutcome::SentNoAnswer
-                                  ? QStringLiteral(" (istek gitti, yanıt gelmedi: yanıt gönderilmiş olabilir)")
-                                  : QString();
+        const bool mayBeOut = gw.lastOutcome() == PostOutcome::SentNoAnswer;
+        const QString maybe =
+            mayBeOut ? QStringLiteral(" (istek gitti, yanıt gelmedi: yanıt gönderilmiş olabilir)") : QString();
+        if (!mayBeOut) forgetAnswered(ctx, gelenid, record);
         logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt ağ geçidince kabul edilmedi, yanıt: ") +
                          ReplyForLog(reply) + maybe);
         return AnswerResult::Refused;
     }
-    switch (writeAnswerRows(ctx, sent.messageId, CrLfToBlank(text), company, gelenid)) {
+    switch (writeAnswerRows(ctx, sent.messageId, CrLfToBlank(text), company, gelenid, record)) {
     case AcceptedWriteResult::Written:
         return AnswerResult::Accepted;
     case AcceptedWriteResult::Journaled:
@@ -619,7 +704,7 @@ RecordSet RunErpQueryReconnectOnce(const QString &sql)
 }
 
 AnswerResult TekMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, const QString &msg2,
-                            qint64 gelenid)
+                            const StoredMessage &gelenid)
 {
     Q_UNUSED(msg2); // the answer is tied to the stored message by its id
     return sendAnswer(ctx, GSMNo, SingleAnswerText(msg), QStringLiteral("-1"), gelenid);
@@ -758,7 +843,8 @@ bool SearchRuleCompany(InteractiveContext &ctx, const RuleRow &rule, const QStri
 
 } // namespace
 
-AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, qint64 gelenid)
+AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg,
+                            const StoredMessage &gelenid)
 {
     const QString number = NormalizeGsmNumber(GSMNo);
     if (number.isEmpty()) return AnswerResult::NotSent;
@@ -941,6 +1027,40 @@ CycleOutcome InteractiveStart(InteractiveContext &ctx)
 }
 
 namespace {
+// Answers the messages in order by the mode ("1" the single text, "2" the keyword rules, else
+// none); a stop ends the answers there.
+void answerMessages(InteractiveContext &ctx, const QVector<GathwinMessage> &messages,
+                    const QVector<StoredMessage> &stored, const QString &mode, const QString &single,
+                    CycleOutcome &out)
+{
+    if (mode != QLatin1String("1") && mode != QLatin1String("2")) return;
+    for (int i = 0; i < messages.size(); ++i) {
+        const GathwinMessage &m = messages.at(i);
+        if (NormalizeGsmNumber(m.gsmno).isEmpty()) continue;
+        AnswerResult r = AnswerResult::NotSent;
+        if (!stopped(ctx)) {
+            try {
+                r = mode == QLatin1String("1") ? TekMesajGonder(ctx, m.gsmno, single, m.msgbody, stored.at(i))
+                                               : PrmMesajGonder(ctx, m.gsmno, m.msgbody, stored.at(i));
+            } catch (const std::exception &e) {
+                logLine(ctx, messageName(stored.at(i), m.gsmno) + QStringLiteral(": yanıtlanamadı: ") + errorText(e));
+            }
+        } else {
+            r = AnswerResult::Stopped;
+        }
+        if (r == AnswerResult::Stopped) {
+            // The messages stay stored; the next start answers them.
+            out.stopped = true;
+            logLine(ctx,
+                    QStringLiteral("Durdurma isteği: %1 gelen mesaj saklandı, yanıtlanmadı.").arg(messages.size() - i));
+            return;
+        }
+        if (r == AnswerResult::Accepted || r == AnswerResult::Journaled || r == AnswerResult::AcceptedNotLogged)
+            ++out.accepted;
+        if (r == AnswerResult::Refused) ++out.refused;
+    }
+}
+
 void keepAndAnswer(InteractiveContext &ctx, const QVector<GathwinMessage> &messages, const QString &mode,
                    const QString &single, CycleOutcome &out)
 {
@@ -951,14 +1071,16 @@ void keepAndAnswer(InteractiveContext &ctx, const QVector<GathwinMessage> &messa
     // which the next start of either program writes into the inbox.
     const QVector<JournalRow> rows = inboxRows(messages, nowOf(ctx));
     QVector<qint64> ids;
+    QVector<StoredMessage> stored(messages.size());
     QString storeError;
     if (storeMessages(ctx, rows, ids, storeError)) {
         out.stored = int(ids.size());
-        ids.resize(messages.size()); // never short: a missing id reads 0
+        for (int i = 0; i < ids.size() && i < stored.size(); ++i) stored[i].id = ids.at(i);
     } else {
-        ids.fill(0, messages.size());
         const QString failed = QStringLiteral("Gelen %1 mesaj saklanamadı (").arg(messages.size()) + storeError;
         if (AppendAcceptedWriteJournal(rows)) {
+            // The answers name the messages by their journal keys.
+            for (int i = 0; i < rows.size(); ++i) stored[i].journalKey = rows.at(i).key;
             logLine(ctx, failed + QStringLiteral("); günlüğe alındı, program yeniden başladığında yazılacak."));
         } else {
             logLine(ctx, failed + QStringLiteral("); günlüğe de yazılamadı."));
@@ -970,32 +1092,74 @@ void keepAndAnswer(InteractiveContext &ctx, const QVector<GathwinMessage> &messa
         logLine(ctx, QStringLiteral("Ağ geçidi kullanıcısı yok: %1 gelen mesaj yanıtlanmadı.").arg(messages.size()));
         return;
     }
-    if (mode != QLatin1String("1") && mode != QLatin1String("2")) return;
+    answerMessages(ctx, messages, stored, mode, single, out);
+}
 
-    for (int i = 0; i < messages.size(); ++i) {
-        const GathwinMessage &m = messages.at(i);
-        if (NormalizeGsmNumber(m.gsmno).isEmpty()) continue;
-        AnswerResult r = AnswerResult::NotSent;
-        if (!stopped(ctx)) {
-            try {
-                r = mode == QLatin1String("1") ? TekMesajGonder(ctx, m.gsmno, single, m.msgbody, ids.at(i))
-                                               : PrmMesajGonder(ctx, m.gsmno, m.msgbody, ids.at(i));
-            } catch (const std::exception &e) {
-                logLine(ctx, messageName(ids.at(i), m.gsmno) + QStringLiteral(": yanıtlanamadı: ") + errorText(e));
-            }
-        } else {
-            r = AnswerResult::Stopped;
-        }
-        if (r == AnswerResult::Stopped) {
-            // The messages stay stored; what is not answered now is not answered later.
-            out.stopped = true;
-            logLine(ctx,
-                    QStringLiteral("Durdurma isteği: %1 gelen mesaj saklandı, yanıtlanmadı.").arg(messages.size() - i));
-            return;
-        }
-        if (r == AnswerResult::Accepted || r == AnswerResult::Journaled || r == AnswerResult::AcceptedNotLogged)
-            ++out.accepted;
-        if (r == AnswerResult::Refused) ++out.refused;
+// The stored messages of the last 24 hours, in arrival order, with neither an answer row nor
+// a record of an answer that may have gone out.
+void readLeftMessages(const QDateTime &now, QVector<GathwinMessage> &messages, QVector<StoredMessage> &stored)
+{
+    OpenLocalDb();
+    QSqlDatabase db = LocalDb();
+    const bool recorded = SqlTableExists(db, kAnsweredTable);
+    QString sql = QStringLiteral("SELECT id, gsmno, msg FROM tbl_int_msgbox m WHERE tarih >= ? AND NOT EXISTS "
+                                 "(SELECT 1 FROM tbl_int_donus d WHERE d.gelenid = m.id)");
+    if (recorded) sql += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM %1 y WHERE y.gelenid = m.id)").arg(kAnsweredTable);
+    sql += QStringLiteral(" ORDER BY tarih, id");
+    QSqlQuery q = SqlExec(db, sql, {ToIsoText(now.addDays(-1))});
+    while (q.next()) {
+        stored.append(StoredMessage{q.value(0).toLongLong(), QString()});
+        messages.append(GathwinMessage{q.value(1).toString(), q.value(2).toString()});
     }
+    if (q.lastError().isValid()) throw OrvekError(q.lastError().text());
 }
 } // namespace
+
+bool LeftMessagesWaiting(const QDateTime &now)
+{
+    try {
+        if (GetParam(QStringLiteral("flg_interaktif")) == QLatin1String("0")) return false;
+        const QString mode = GetParam(QStringLiteral("IntDonusTip"));
+        if (mode != QLatin1String("1") && mode != QLatin1String("2")) return false;
+        QVector<GathwinMessage> messages;
+        QVector<StoredMessage> stored;
+        readLeftMessages(now, messages, stored);
+        return !messages.isEmpty();
+    } catch (const std::exception &) {
+        return false;
+    }
+}
+
+CycleOutcome AnswerLeftMessages(InteractiveContext &ctx)
+{
+    CycleOutcome out;
+    ctx.valueSearches.clear();
+    ctx.ruleStatements.reset();
+    struct ClearSearches {
+        InteractiveContext &ctx;
+        ~ClearSearches()
+        {
+            ctx.valueSearches.clear();
+            ctx.ruleStatements.reset();
+        }
+    } clearAtEnd{ctx};
+
+    CycleSettings settings;
+    if (!ReadCycleSettings(ctx, settings, out)) return out;
+    out.result = CycleResult::Fetched;
+    if (ctx.userName.isEmpty() || (settings.mode != QLatin1String("1") && settings.mode != QLatin1String("2")))
+        return out;
+    QVector<GathwinMessage> messages;
+    QVector<StoredMessage> stored;
+    try {
+        readLeftMessages(nowOf(ctx), messages, stored);
+    } catch (const std::exception &e) {
+        logLine(ctx, QStringLiteral("Yanıtlanmamış mesajlar okunamadı: ") + errorText(e));
+        return out;
+    }
+    out.fetched = out.stored = int(messages.size());
+    if (messages.isEmpty()) return out;
+    logLine(ctx, QStringLiteral("Yanıtlanmamış %1 gelen mesaj yanıtlanıyor.").arg(messages.size()));
+    answerMessages(ctx, messages, stored, settings.mode, settings.single, out);
+    return out;
+}

@@ -16,7 +16,10 @@
 // tbl_param at every run: flg_interaktif, IntKullanici and IntParola (Base64), IntDonusTip,
 // Int1Mesaj. Nothing fetched is lost: all messages of a reply are stored first, in one
 // transaction, then answered in order; a message that cannot be stored goes to the journal
-// and is still answered. A reply that does not come or read whole (cut off, a broken byte,
+// and is still answered, its answer rows journaled with it and tied to it when the journal
+// is written in. Before each answer's request the message is recorded as answered
+// (tbl_int_yanitlanan), so an answer that may have gone out is never sent again, and
+// AnswerLeftMessages() answers at the next start what a stop or a crash left unanswered. A reply that does not come or read whole (cut off, a broken byte,
 // stalled after its first bytes) still gives its whole messages, stored and answered as
 // usual, and its raw bytes are kept in gathwin-<date-time>.xml beside the database.
 
@@ -121,11 +124,27 @@ enum class AnswerResult {
 // One cycle.
 CycleOutcome InteractiveStart(InteractiveContext &ctx);
 
-// The single answer `msg` (Int1Mesaj) to the message `msg2` stored as `gelenid` from GSMNo.
+// Answers once, in arrival order, the stored messages of the last 24 hours that the answer
+// mode answers and that have neither an answer row nor an answer that may have gone out: the
+// rest of a cycle that a stop or a crash ended. The program's start runs it after the
+// journal replay. Nothing when the service is off or there is no gateway user.
+CycleOutcome AnswerLeftMessages(InteractiveContext &ctx);
+// Whether there is such a message and a mode that answers it (false when it cannot be read).
+bool LeftMessagesWaiting(const QDateTime &now);
+
+// A message as its answer names it: its inbox id, or, while it waits in the journal (its
+// store failed), the key of its journal line.
+struct StoredMessage {
+    qint64 id = 0;
+    QString journalKey;
+};
+
+// The single answer `msg` (Int1Mesaj) to the message `msg2` stored as `message` from GSMNo.
 AnswerResult TekMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, const QString &msg2,
-                            qint64 gelenid);
-// The keyword-rule answer to the message `msg` stored as `gelenid` from GSMNo.
-AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg, qint64 gelenid);
+                            const StoredMessage &message);
+// The keyword-rule answer to the message `msg` stored as `message` from GSMNo.
+AnswerResult PrmMesajGonder(InteractiveContext &ctx, const QString &GSMNo, const QString &msg,
+                            const StoredMessage &message);
 
 // --- Pure pieces ----------------------------------------------------------------------
 

@@ -82,6 +82,8 @@ bool KovasetEngine::endIfStopped()
 void KovasetEngine::startTimers()
 {
     m_live = true;
+    // First of all, once the event loop runs (the end handler leaves it).
+    QTimer::singleShot(0, this, [this] { answerLeftMessages(); });
     setTimer(m_stopTimer, m_stopOn, m_stopOn);
     setTimer(m_greetingTimer, m_greetingOn, m_greetingOn);
     setTimer(m_interactiveTimer, m_interactiveOn, m_interactiveOn);
@@ -191,15 +193,42 @@ void KovasetEngine::onInteractiveTick()
     setTimer(m_interactiveTimer, m_interactiveOn, true);
 }
 
+namespace {
+InteractiveContext EngineContext(KovasetEngine &engine)
+{
+    InteractiveContext ctx = InteractiveContextFromSettings(engine.gateway());
+    ctx.stopRequested = [&engine] { return engine.stopRequested(); };
+    ctx.now = [&engine] { return engine.now(); };
+    ctx.log = [&engine](const QString &line) { engine.log().write(line); };
+    return ctx;
+}
+} // namespace
+
 void KovasetEngine::RunInteractiveCycle()
 {
     if (interactiveCycle) {
         interactiveCycle(*this);
         return;
     }
-    InteractiveContext ctx = InteractiveContextFromSettings(m_gateway);
-    ctx.stopRequested = [this] { return stopRequested(); };
-    ctx.now = [this] { return now(); };
-    ctx.log = [this](const QString &line) { m_log.write(line); };
+    InteractiveContext ctx = EngineContext(*this);
     InteractiveStart(ctx);
+}
+
+void KovasetEngine::answerLeftMessages()
+{
+    // The settings loader (which ends the program when it fails) only when there is work.
+    if (m_ended || !LeftMessagesWaiting(now()) || !KovasetLoadSettings()) return;
+    if (!gUserName.isEmpty()) {
+        InteractiveContext ctx = EngineContext(*this);
+        try {
+            const CycleOutcome out = AnswerLeftMessages(ctx);
+            if (out.fetched > 0)
+                m_log.write(QStringLiteral("Yanıtlanmamış mesajlar: %1 mesajdan %2 yanıt gönderildi.")
+                                .arg(out.fetched)
+                                .arg(out.accepted));
+        } catch (const std::exception &e) {
+            m_log.write(QStringLiteral("Yanıtlanmamış mesajlar yanıtlanamadı: ") + QString::fromStdString(e.what()));
+        }
+    }
+    endIfStopped();
 }

@@ -49,7 +49,8 @@ public:
     explicit KovasetEngine(KovasetLog &log, Clock clock = {}, QObject *parent = nullptr);
     ~KovasetEngine() override;
 
-    // Starts the three timers (the running program; tests call the handlers themselves).
+    // Starts the three timers (the running program; tests call the handlers themselves),
+    // after answering once what an earlier run left unanswered (answerLeftMessages()).
     void startTimers();
 
     // Ends the engine once: timers off, both connections closed, a log line with the reason,
@@ -94,6 +95,10 @@ public:
     // clock and log); runs interactiveCycle instead when set.
     virtual void RunInteractiveCycle();
     std::function<void(KovasetEngine &)> interactiveCycle;
+    // The stored messages an earlier run left unanswered (a stop, a crash inside the answers),
+    // answered once (AnswerLeftMessages), after the settings loader. Ends the engine when a
+    // stop came meanwhile.
+    void answerLeftMessages();
 
     QDateTime now() const { return m_clock ? m_clock() : QDateTime::currentDateTime(); }
     Gateway &gateway() { return m_gateway; }
@@ -127,12 +132,12 @@ private:
     struct GreetingDay;
     struct GreetingPart;
     bool readGreetingDay(const QDateTime &runAt, GreetingDay &state);
+    void readGivenUpParts(const QString &day, GreetingDay &state);
     void logMaybeSentParts(const QString &day, const GreetingDay &state);
     PartResult greetCompany(const Company &c, const GreetingDay &state, const QDateTime &runAt);
     static void keepTodaysContacts(QSqlQuery &q, bool birthdayDue, bool anniversaryDue, const QDate &today,
                                    QVector<Contact> &birthdays, QVector<Contact> &anniversaries);
     void markGreetingDay(const QString &day);
-    void readGivenUpParts(const QString &day, GreetingDay &state);
     PartResult sendPart(const Company &company, const QString &kind, const QString &text, const QString &originator,
                         const QVector<Contact> &contacts, const QDateTime &runAt);
     int fillBasket(const GreetingPart &part, const QString &text, const QVector<Contact> &contacts);

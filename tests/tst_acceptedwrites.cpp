@@ -97,6 +97,8 @@ private slots:
     void unreadableLinesKeptAside();
     void failedWhenNeitherTableNorJournalTakesTheRows();
     void replacingRowTakesThePlaceOfItsKey();
+    void rowTakesTheIdOfTheRowItRefersTo_data();
+    void rowTakesTheIdOfTheRowItRefersTo();
 };
 
 // Two other processes keep the write lock almost all the time, each taking it again within
@@ -261,6 +263,93 @@ void TestAcceptedWrites::replacingRowTakesThePlaceOfItsKey()
     QCOMPARE(fx.rows(QStringLiteral("SELECT sirket_kod, msgid FROM tbl_kovaset_parca")),
              (QList<QVariantList>{{QStringLiteral("01"), QStringLiteral("ID:5")}}));
     QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msgid = 'ID:5'")).toInt(), 1);
+}
+
+namespace {
+// How an answer row that refers to a journaled message reaches the tables.
+enum class Referring {
+    SameReplay,       // both lines in one journal
+    LaterReplay,      // the message written by a replay before the answer was journaled
+    WrittenDirectly,  // the answer written straight in after that replay
+    StillInJournal,   // written straight in while the message waits: journaled as well
+    ReferredRowLost,  // the message's line never came
+    OldLine,          // a line of the earlier format, without a reference
+};
+} // namespace
+Q_DECLARE_METATYPE(Referring)
+
+void TestAcceptedWrites::rowTakesTheIdOfTheRowItRefersTo_data()
+{
+    QTest::addColumn<Referring>("how");
+    QTest::addColumn<qint64>("gelenid"); // of the answer row at the end; message ids start at 1 (3 rows before)
+    QTest::newRow("same replay") << Referring::SameReplay << qint64(4);
+    QTest::newRow("later replay") << Referring::LaterReplay << qint64(4);
+    QTest::newRow("written directly after the replay") << Referring::WrittenDirectly << qint64(4);
+    QTest::newRow("message still in the journal") << Referring::StillInJournal << qint64(4);
+    QTest::newRow("referred row lost") << Referring::ReferredRowLost << qint64(0);
+    QTest::newRow("line of the earlier format") << Referring::OldLine << qint64(7);
+}
+
+// A message stored from the journal gets its id only then: its answer row, journaled with the
+// message's key, takes that id, in the same replay or a later one.
+void TestAcceptedWrites::rowTakesTheIdOfTheRowItRefersTo()
+{
+    QFETCH(Referring, how);
+    QFETCH(qint64, gelenid);
+    ProgramFolderFixture fx;
+    for (int i = 0; i < 3; ++i)
+        fx.exec(QStringLiteral("INSERT INTO tbl_int_msgbox (tarih, gsmno, msg) VALUES ('2026-12-10 09:00:00', "
+                               "'905321234567', 'önceki')"));
+    JournalRow message{QStringLiteral("tbl_int_msgbox"),
+                       {{QStringLiteral("tarih"), QStringLiteral("2026-12-10 10:00:00")},
+                        {QStringLiteral("gsmno"), QStringLiteral("905551112233")},
+                        {QStringLiteral("msg"), QStringLiteral("Merhaba")}}};
+    message.key = QStringLiteral("0b6d2f0e-5a43-4c49-9d1e-6f1c2a7b9e10");
+    message.keepsId = true;
+    JournalRow answer{QStringLiteral("tbl_int_donus"),
+                      {{QStringLiteral("gelenid"), 0}, {QStringLiteral("donusmesaj"), QStringLiteral("Tesekkurler")}}};
+    answer.idColumn = QStringLiteral("gelenid");
+    answer.refersTo = message.key;
+
+    switch (how) {
+    case Referring::SameReplay:
+        QVERIFY(AppendAcceptedWriteJournal({message}));
+        QVERIFY(AppendAcceptedWriteJournal({answer}));
+        break;
+    case Referring::LaterReplay:
+        QVERIFY(AppendAcceptedWriteJournal({message}));
+        ReplayAcceptedWriteJournal();
+        QVERIFY(AppendAcceptedWriteJournal({answer}));
+        break;
+    case Referring::WrittenDirectly:
+    case Referring::StillInJournal: {
+        QVERIFY(AppendAcceptedWriteJournal({message}));
+        if (how == Referring::WrittenDirectly) ReplayAcceptedWriteJournal();
+        const AcceptedWriteResult r =
+            WriteAfterAcceptedSend([&](QSqlDatabase &db) { InsertJournalRow(db, answer); }, {answer});
+        QCOMPARE(r, how == Referring::WrittenDirectly ? AcceptedWriteResult::Written : AcceptedWriteResult::Journaled);
+        break;
+    }
+    case Referring::ReferredRowLost:
+        QVERIFY(AppendAcceptedWriteJournal({answer}));
+        break;
+    case Referring::OldLine: {
+        QVERIFY(AppendAcceptedWriteJournal({message}));
+        QFile f(AcceptedWriteJournalPath());
+        QVERIFY(f.open(QIODevice::Append));
+        f.write("{\"key\":\"9f0c3e4a-1111-4d2b-8c3a-2b7e5d6f7a80\",\"table\":\"tbl_int_donus\","
+                "\"values\":[[\"gelenid\",\"i\",\"7\"],[\"donusmesaj\",\"s\",\"Tesekkurler\"]]}\n");
+        break;
+    }
+    }
+    ReplayAcceptedWriteJournal();
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath() + QStringLiteral(".bad")));
+    QCOMPARE(fx.rows(QStringLiteral("SELECT gelenid, donusmesaj FROM tbl_int_donus")),
+             (QList<QVariantList>{{gelenid, QStringLiteral("Tesekkurler")}}));
+    if (how != Referring::ReferredRowLost)
+        QCOMPARE(fx.scalar(QStringLiteral("SELECT id FROM tbl_int_msgbox WHERE msg = 'Merhaba'")).toLongLong(),
+                 qint64(4));
 }
 
 QTEST_GUILESS_MAIN(TestAcceptedWrites)

@@ -7,6 +7,7 @@
 #include "core/Gathwin.h"
 #include "core/HttpPoster.h"
 #include "core/LocalDb.h"
+#include "core/OrvekError.h"
 #include "kovaset/InteractiveCycle.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
@@ -133,6 +134,7 @@ private slots:
     void cycle();
     void rowsOfOneAnswer();
     void switchedOffServiceIsNotAsked();
+    void storeFailureKeepsMessagesInJournal_data();
     void storeFailureKeepsMessagesInJournal();
     void answerRowsTogetherOrNotAtAll();
     void unreachableServiceStoresNothing();
@@ -141,6 +143,8 @@ private slots:
     void stopBeforeEveryRequest_data();
     void stopBeforeEveryRequest();
     void fixedAddress();
+    void leftMessagesAnsweredOnceAtStart_data();
+    void leftMessagesAnsweredOnceAtStart();
 };
 
 void TestInteractiveCycle::initTestCase()
@@ -154,6 +158,7 @@ void TestInteractiveCycle::cleanup()
 {
     SetKovasetGathwinAddress(QString());
     HttpPoster::resetTimeouts();
+    SetAcceptedWriteRetryMs(0);
 }
 
 void TestInteractiveCycle::cycle_data()
@@ -476,33 +481,66 @@ void TestInteractiveCycle::switchedOffServiceIsNotAsked()
     QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_int_msgbox").toInt(), 1);
 }
 
+void TestInteractiveCycle::storeFailureKeepsMessagesInJournal_data()
+{
+    QTest::addColumn<bool>("locked"); // another program holds the database (else the inbox refuses the rows)
+    QTest::newRow("inbox refuses the rows") << false;
+    QTest::newRow("database locked") << true;
+}
+
 // The fetched messages are read at the service: an inbox that cannot take them now gets them
-// from the journal at the next start. Their texts never go into the log.
+// from the journal at the next start, and their answers, journaled with them, are tied to
+// them there. Their texts never go into the log.
 void TestInteractiveCycle::storeFailureKeepsMessagesInJournal()
 {
+    QFETCH(bool, locked);
     CycleRig rig;
-    rig.fx.exec("CREATE TRIGGER full_inbox BEFORE INSERT ON tbl_int_msgbox BEGIN SELECT RAISE(ABORT, 'depo dolu'); "
-                "END");
+    if (locked) {
+        // Each write waits a moment only, the answers' rows a little longer, then journal.
+        rig.ctx.runLocalWrite = [](const std::function<void(QSqlDatabase &)> &work, QString &error) {
+            try {
+                InLocalTransaction(work, 100);
+                return true;
+            } catch (const OrvekError &e) {
+                error = e.description();
+                return false;
+            }
+        };
+        SetAcceptedWriteRetryMs(300);
+        rig.fx.exec("BEGIN IMMEDIATE");
+    } else {
+        rig.fx.exec("CREATE TRIGGER full_inbox BEFORE INSERT ON tbl_int_msgbox BEGIN SELECT RAISE(ABORT, 'depo "
+                    "dolu'); END");
+    }
     rig.service.queueUnread("905321234567", "Merhaba");
     rig.service.queueUnread("905551112233", "İkinci mesaj");
     const CycleOutcome out = InteractiveStart(rig.ctx);
+    if (locked) rig.fx.exec("ROLLBACK");
     QCOMPARE(out.stored, 0);
     QCOMPARE(out.accepted, 2);
+    QCOMPARE(rig.sendBodies(),
+             (QStringList{sendBody("5321234567", "Tesekkurler"), sendBody("5551112233", "Tesekkurler")}));
     const QString log = rig.log.join('\n');
-    QVERIFY2(log.contains("Gelen 2 mesaj saklanamadı (") && log.contains("depo dolu") && log.contains("günlüğe alındı"),
+    QVERIFY2(log.contains("Gelen 2 mesaj saklanamadı (") && log.contains(locked ? "locked" : "depo dolu") &&
+                 log.contains("günlüğe alındı"),
              qPrintable(log));
     QVERIFY2(!log.contains("Merhaba") && !log.contains("İkinci"), qPrintable(log));
-    // Still answered; the answers cannot name a stored message.
-    QCOMPARE(rig.table("SELECT gelenid, donusmesaj FROM tbl_int_donus"),
-             (QStringList{"0|Tesekkurler", "0|Tesekkurler"}));
-    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), 2);
+    // No answer row without its message: they wait in the journal together.
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_int_donus").toInt(), 0);
     QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_int_msgbox").toInt(), 0);
 
-    rig.fx.exec("DROP TRIGGER full_inbox");
+    if (!locked) rig.fx.exec("DROP TRIGGER full_inbox");
     ReplayAcceptedWriteJournal();
     QVERIFY(!QFileInfo::exists(AcceptedWriteJournalPath()));
-    QCOMPARE(rig.table("SELECT tarih, gsmno, msg FROM tbl_int_msgbox ORDER BY id"),
-             (QStringList{kNowText + "|905321234567|Merhaba", kNowText + "|905551112233|İkinci mesaj"}));
+    QVERIFY(!QFileInfo::exists(AcceptedWriteJournalPath() + ".bad"));
+    QCOMPARE(rig.table("SELECT id, tarih, gsmno, msg FROM tbl_int_msgbox ORDER BY id"),
+             (QStringList{"1|" + kNowText + "|905321234567|Merhaba", "2|" + kNowText + "|905551112233|İkinci mesaj"}));
+    QCOMPARE(rig.table("SELECT gelenid, donusmesaj FROM tbl_int_donus ORDER BY gelenid"),
+             (QStringList{"1|Tesekkurler", "2|Tesekkurler"}));
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_giden").toInt(), 2);
+    // Both count as answered at the next start.
+    QCOMPARE(AnswerLeftMessages(rig.ctx).accepted, 0);
+    QCOMPARE(rig.sendBodies().size(), 2);
 }
 
 void TestInteractiveCycle::answerRowsTogetherOrNotAtAll()
@@ -731,6 +769,64 @@ void TestInteractiveCycle::stopBeforeEveryRequest()
         QVERIFY2(rig.log.isEmpty(), qPrintable(log));
     else
         QVERIFY2(log.contains(logHas), qPrintable(log));
+}
+
+void TestInteractiveCycle::leftMessagesAnsweredOnceAtStart_data()
+{
+    QTest::addColumn<QString>("mode");
+    QTest::addColumn<QString>("service");     // flg_interaktif
+    QTest::addColumn<QString>("firstReply");  // the gateway's reply to the first send ("": accepted)
+    QTest::addColumn<QStringList>("first");   // numbers answered by the first pass, in order
+    QTest::addColumn<QStringList>("second");  // by a second pass
+    const QStringList left{"5321000006", "5321000001"};
+    QTest::newRow("single answer") << "1" << "1" << "" << left << QStringList{};
+    QTest::newRow("keyword rules") << "2" << "1" << "" << left << QStringList{};
+    QTest::newRow("no answer mode") << "0" << "1" << "" << QStringList{} << QStringList{};
+    QTest::newRow("service off") << "1" << "0" << "" << QStringList{} << QStringList{};
+    QTest::newRow("refused: nothing went out") << "1" << "1" << "01" << left << QStringList{"5321000006"};
+}
+
+// What a stop or a crash left unanswered is answered once at the next start, in arrival
+// order: only messages of the last 24 hours, from mobile numbers, with no answer row and no
+// answer that may have gone out.
+void TestInteractiveCycle::leftMessagesAnsweredOnceAtStart()
+{
+    QFETCH(QString, mode);
+    QFETCH(QString, service);
+    QFETCH(QString, firstReply);
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    CycleRig rig(mode);
+    rig.setParam("flg_interaktif", service);
+    rig.fx.exec("CREATE TABLE IF NOT EXISTS tbl_int_yanitlanan (gelenid INTEGER PRIMARY KEY)");
+    const auto message = [&](int n, const QString &number, int minutesAgo) {
+        rig.fx.exec("INSERT INTO tbl_int_msgbox (id, tarih, gsmno, msg) VALUES (?, ?, ?, 'GENEL')",
+                    {n, kNow.addSecs(-60 * minutesAgo).toString("yyyy-MM-dd HH:mm:ss"), number});
+    };
+    message(1, "905321000001", 60);
+    message(2, "905321000002", 90); // answered
+    rig.fx.exec("INSERT INTO tbl_int_donus (gelenid, donusmesaj) VALUES (2, 'x')");
+    message(3, "905321000003", 25 * 60); // older than a day
+    message(4, "905321000004", 30);      // its answer may have gone out
+    rig.fx.exec("INSERT INTO tbl_int_yanitlanan (gelenid) VALUES (4)");
+    message(5, "02125554433", 20); // no mobile number
+    message(6, "905321000006", 180);
+    if (!firstReply.isEmpty()) rig.gateway.queueReply(QStringLiteral("1"), firstReply);
+
+    const auto numbersSent = [&] {
+        QStringList out;
+        for (const QString &b : rig.sendBodies()) out << FakeGateway::element(b, QStringLiteral("Number"));
+        rig.gateway.clearRequests();
+        return out;
+    };
+    AnswerLeftMessages(rig.ctx);
+    QCOMPARE(numbersSent(), first);
+    QCOMPARE(rig.service.requestCount(), 0);
+    AnswerLeftMessages(rig.ctx);
+    QCOMPARE(numbersSent(), second);
+    // Every answer the gateway accepted has its row, tied to its message.
+    const int accepted = int(first.size() + second.size()) - (firstReply.isEmpty() ? 0 : 1);
+    QCOMPARE(rig.fx.scalar("SELECT count(*) FROM tbl_int_donus WHERE gelenid IN (1, 6)").toInt(), accepted);
 }
 
 QTEST_GUILESS_MAIN(TestInteractiveCycle)

@@ -24,6 +24,13 @@ CREATE TABLE tbl_int_donus (
   donusmesaj TEXT                        -- the answer as sent
 );
 CREATE INDEX ix_int_donus_gelenid ON tbl_int_donus (gelenid);
+-- Messages whose answer's request is out or may be out, recorded before the request goes;
+-- the row goes when the answer's rows are written or the reply shows nothing went out. A
+-- message recorded here is never answered again. The program makes the table in older
+-- database files.
+CREATE TABLE tbl_int_yanitlanan (
+  gelenid INTEGER PRIMARY KEY            -- id of the message in tbl_int_msgbox
+);
 
 -- Keyword rules: exactly these nine text columns in this order; rows are inserted and read
 -- by position. One keyword over all companies; 'noprm' of company '-1' is the default rule.
