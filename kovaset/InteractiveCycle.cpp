@@ -977,21 +977,26 @@ void KeepList(InteractiveContext &ctx, const PostResult &posted, const CycleSett
     keepAndAnswer(ctx, list.messages, settings.mode, settings.single, out);
 }
 
+// The ERP results and rule lookups of one run of answers, dropped at its start and end.
+struct CycleCaches {
+    InteractiveContext &ctx;
+    explicit CycleCaches(InteractiveContext &c) : ctx(c) { clear(); }
+    ~CycleCaches() { clear(); }
+    CycleCaches(const CycleCaches &) = delete;
+    CycleCaches &operator=(const CycleCaches &) = delete;
+    void clear() const
+    {
+        ctx.valueSearches.clear();
+        ctx.ruleStatements.reset();
+    }
+};
+
 } // namespace
 
 CycleOutcome InteractiveStart(InteractiveContext &ctx)
 {
     CycleOutcome out;
-    ctx.valueSearches.clear();
-    ctx.ruleStatements.reset();
-    struct ClearSearches {
-        InteractiveContext &ctx;
-        ~ClearSearches()
-        {
-            ctx.valueSearches.clear();
-            ctx.ruleStatements.reset();
-        }
-    } clearAtEnd{ctx};
+    const CycleCaches caches(ctx);
 
     // 1-2. The settings.
     CycleSettings settings;
@@ -1133,16 +1138,7 @@ bool LeftMessagesWaiting(const QDateTime &now)
 CycleOutcome AnswerLeftMessages(InteractiveContext &ctx)
 {
     CycleOutcome out;
-    ctx.valueSearches.clear();
-    ctx.ruleStatements.reset();
-    struct ClearSearches {
-        InteractiveContext &ctx;
-        ~ClearSearches()
-        {
-            ctx.valueSearches.clear();
-            ctx.ruleStatements.reset();
-        }
-    } clearAtEnd{ctx};
+    const CycleCaches caches(ctx);
 
     CycleSettings settings;
     if (!ReadCycleSettings(ctx, settings, out)) return out;

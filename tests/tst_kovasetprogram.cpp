@@ -5,6 +5,7 @@
 #include "core/Startup.h"
 #include "tests/support/ErpStandIn.h"
 #include "tests/support/FakeGateway.h"
+#include "tests/support/FakeGathwin.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/KovasetFolder.h"
 
@@ -62,6 +63,7 @@ private slots:
     void noGreetingTwiceAcrossAKill();
     void mainProgramThatStartedItFreesItsLock_data();
     void mainProgramThatStartedItFreesItsLock();
+    void everyStoredMessageAnsweredOnceAcrossAKill();
 };
 
 void TestKovasetProgram::program_data()
@@ -398,6 +400,73 @@ void TestKovasetProgram::mainProgramThatStartedItFreesItsLock()
     QVERIFY(k.logText().count(QStringLiteral("Kovaset sona erdi")) == 0);
     k.setFlag(QStringLiteral("0"));
     QTRY_VERIFY_WITH_TIMEOUT(k.countInLog(QStringLiteral("Kovaset sona erdi")) == 1, 30000);
+}
+
+// The first interactive cycle (a minute after the start) stores a list of 40 messages and
+// answers them in order; the gateway holds the 15th answer's request and the process is
+// killed with SIGKILL there. The next start answers the rest at once: across both processes
+// every message reaches the gateway exactly once, the held one included (its request was
+// out, so it counts as given), and every accepted answer is tied to its message.
+void TestKovasetProgram::everyStoredMessageAnsweredOnceAcrossAKill()
+{
+    const int messages = 40;
+    const int held = 15;
+    KovasetFolder k;
+    FakeGateway gateway;
+    FakeGathwin service;
+    k.setGateway(gateway.url());
+    k.setErpServer(QStringLiteral("x"));
+    k.setUpInteractive();
+    QStringList numbers;
+    for (int i = 1; i <= messages; ++i) {
+        numbers << QStringLiteral("532100%1").arg(i, 4, 10, QLatin1Char('0'));
+        service.queueUnread(QStringLiteral("90") + numbers.last(), QStringLiteral("Mesaj %1").arg(i));
+    }
+    for (int i = 1; i < held; ++i) gateway.queueReply(QStringLiteral("1"), QStringLiteral("ID: 70%1").arg(i));
+    gateway.queueReply(QStringLiteral("1"), FakeReply::silent());
+    const auto sends = [&gateway] {
+        QStringList out;
+        for (const QString &b : gateway.bodies())
+            if (FakeGateway::element(b, QStringLiteral("Action")) == QLatin1String("1"))
+                out << FakeGateway::element(b, QStringLiteral("Number"));
+        return out;
+    };
+    const QString program = k.installCopy(QStringLiteral("kovaset-service-at"));
+    QVERIFY(!program.isEmpty());
+    k.closeDb();
+
+    QProcess &first = k.startProgram(program, {service.url()});
+    QTRY_COMPARE_WITH_TIMEOUT(sends().size(), held, 150000);
+    ::kill(pid_t(first.processId()), SIGKILL);
+    QVERIFY(KovasetFolder::ended(first));
+    QCOMPARE(sends().size(), held);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_int_msgbox")).toInt(), messages);
+    k.closeDb();
+
+    QProcess &again = k.startProgram(program, {service.url()});
+    QTRY_COMPARE_WITH_TIMEOUT(sends().size(), messages, 30000);
+    ::kill(pid_t(again.processId()), SIGTERM);
+    QVERIFY(KovasetFolder::ended(again));
+    QCOMPARE(again.exitCode(), 0);
+
+    QStringList sent = sends();
+    sent.sort();
+    QCOMPARE(sent, numbers);
+    QCOMPARE(service.readCount(), messages);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_int_donus")).toInt(), messages - 1);
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(DISTINCT gelenid) FROM tbl_int_donus d WHERE EXISTS (SELECT 1 "
+                                     "FROM tbl_int_msgbox m WHERE m.id = d.gelenid)"))
+                 .toInt(),
+             messages - 1);
+    // The held answer may have gone out: counted as given, with no row.
+    QCOMPARE(k.scalar(QStringLiteral("SELECT group_concat(gsmno) FROM tbl_int_msgbox m WHERE NOT EXISTS (SELECT 1 "
+                                     "FROM tbl_int_donus d WHERE d.gelenid = m.id)"))
+                 .toString(),
+             QStringLiteral("90") + numbers.at(held - 1));
+    QCOMPARE(k.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msg_tip = 'Interaktif SMS'")).toInt(),
+             messages - 1);
+    QVERIFY2(k.logText().contains(QStringLiteral("Yanıtlanmamış %1 gelen mesaj yanıtlanıyor.").arg(messages - held)),
+             qPrintable(k.logText().right(2000)));
 }
 
 QTEST_GUILESS_MAIN(TestKovasetProgram)

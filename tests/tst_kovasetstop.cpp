@@ -57,16 +57,9 @@ void TestKovasetStop::endsSoonAfterAStopWithAStalledPeer()
         KovasetFolder &k = *r.folder;
         if (r.service) {
             // The poll every minute; the greeting window never opens.
-            const base64 codec;
             k.setGateway(QStringLiteral("http://127.0.0.1:9/"));
             k.setErpServer(QStringLiteral("x"));
-            k.setParam(QStringLiteral("flg_interaktif"), QStringLiteral("1"));
-            k.setParam(QStringLiteral("IntKullanici"), codec.Encode(QStringLiteral("intuser")));
-            k.setParam(QStringLiteral("IntParola"), codec.Encode(QStringLiteral("intpass")));
-            k.setParam(QStringLiteral("IntDonusTip"), QStringLiteral("1"));
-            k.setParam(QStringLiteral("IntPeriyot"), QStringLiteral("1"));
-            k.setParam(QStringLiteral("KovasetBasla"), QStringLiteral("23:59:59"));
-            k.setParam(QStringLiteral("KovasetBitir"), QStringLiteral("00:00:00"));
+            k.setUpInteractive();
             const QString program = k.installCopy(QStringLiteral("kovaset-service-at"));
             QVERIFY(!program.isEmpty());
             k.closeDb();

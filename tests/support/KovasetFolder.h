@@ -171,6 +171,20 @@ public:
         setGateway(gatewayUrl);
         setErpServer(QStringLiteral("sqlite:") + erpFolder);
     }
+    // The interactive service on (account "intuser", "intpass"), answer mode `mode` with the
+    // single answer "Tesekkurler", a cycle every minute; the greeting window never opens.
+    void setUpInteractive(const QString &mode = QStringLiteral("1"))
+    {
+        const base64 codec;
+        setParam(QStringLiteral("flg_interaktif"), QStringLiteral("1"));
+        setParam(QStringLiteral("IntKullanici"), codec.Encode(QStringLiteral("intuser")));
+        setParam(QStringLiteral("IntParola"), codec.Encode(QStringLiteral("intpass")));
+        setParam(QStringLiteral("IntDonusTip"), mode);
+        setParam(QStringLiteral("Int1Mesaj"), QStringLiteral("Tesekkurler"));
+        setParam(QStringLiteral("IntPeriyot"), QStringLiteral("1"));
+        setParam(QStringLiteral("KovasetBasla"), QStringLiteral("23:59:59"));
+        setParam(QStringLiteral("KovasetBitir"), QStringLiteral("00:00:00"));
+    }
     QString flag()
     {
         QSqlQuery q(db());
