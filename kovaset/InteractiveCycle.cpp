@@ -18,11 +18,11 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QSet>
-#include <QUuid>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QUuid>
 #include <cmath>
 #include <cstring>
 #include <exception>
@@ -335,7 +335,9 @@ AnswerResult sendAnswer(InteractiveContext &ctx, const QString &GSMNo, const QSt
         const bool mayBeOut = gw.lastOutcome() == PostOutcome::SentNoAnswer;
         const QString maybe =
             mayBeOut ? QStringLiteral(" (istek gitti, yanıt gelmedi: yanıt gönderilmiş olabilir)") : QString();
-        if (!mayBeOut) forgetAnswered(ctx, gelenid, record);
+        // Only a gateway code says that nothing went out; any other reply (a proxy's page
+        // after the gateway took the request) leaves the answer counted as given.
+        if (!mayBeOut && IsWholeGatewayCode(reply.trimmed())) forgetAnswered(ctx, gelenid, record);
         logLine(ctx, messageName(gelenid, GSMNo) + QStringLiteral(": yanıt ağ geçidince kabul edilmedi, yanıt: ") +
                          ReplyForLog(reply) + maybe);
         return AnswerResult::Refused;

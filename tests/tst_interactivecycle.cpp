@@ -784,6 +784,8 @@ void TestInteractiveCycle::leftMessagesAnsweredOnceAtStart_data()
     QTest::newRow("no answer mode") << "0" << "1" << "" << QStringList{} << QStringList{};
     QTest::newRow("service off") << "1" << "0" << "" << QStringList{} << QStringList{};
     QTest::newRow("refused: nothing went out") << "1" << "1" << "01" << left << QStringList{"5321000006"};
+    QTest::newRow("unclear reply: it may have gone out")
+        << "1" << "1" << "<html>502 Bad Gateway</html>" << left << QStringList{};
 }
 
 // What a stop or a crash left unanswered is answered once at the next start, in arrival
