@@ -7,6 +7,8 @@
 //   onGreetingTick     every 60 s     settings loader, then the daily greetings run (Kovaset())
 //   onInteractiveTick  every 1 s      counts the IntPeriyot period; at its end the settings
 //                                     loader, then RunInteractiveCycle()
+// Before the first tick, startTimers() answers once the stored messages that an earlier run
+// left unanswered (answerLeftMessages()).
 // The clock is injected (tests drive the ticks by hand with a clock of their own). The engine
 // holds the program's one Gateway object, writes the log, and installs itself as the
 // Lifecycle handler, so "the program ends" anywhere below ends the engine.
