@@ -1,7 +1,9 @@
 #include "core/AcceptedWrites.h"
 
+#include "core/FolderAccess.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
+#include "core/ProcessLock.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -12,7 +14,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QLockFile>
 #include <QRegularExpression>
 #include <QSqlQuery>
 #include <QThread>
@@ -172,7 +173,7 @@ bool appendLines(const QString &path, const QByteArray &text)
 {
     const bool existed = QFileInfo::exists(path);
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append)) return false;
+    if (!OpenBesideDatabase(file, QIODevice::WriteOnly | QIODevice::Append)) return false;
     if (file.write(text) != text.size() || !syncToDisk(file)) return false;
     file.close();
     if (!existed) syncFolder(QFileInfo(path).absolutePath());
@@ -212,14 +213,11 @@ bool AppendAcceptedWriteJournal(const QVector<JournalRow> &rows)
 {
     QByteArray text;
     for (const JournalRow &r : rows) text += journalLine(r);
-    QLockFile lock(lockPath());
-    lock.setStaleLockTime(30000);
     // A replay in another program holds the lock only briefly; write anyway if it does
     // not come free, rather than lose the rows.
-    const bool locked = lock.tryLock(10000);
-    const bool ok = appendLines(AcceptedWriteJournalPath(), text);
-    if (locked) lock.unlock();
-    return ok;
+    ProcessLock lock(lockPath(), ProcessLock::FileMode::LikeDatabase);
+    lock.tryLock(10000);
+    return appendLines(AcceptedWriteJournalPath(), text);
 }
 
 int AcceptedWriteRetryMs() { return gRetryMs; }
@@ -306,9 +304,8 @@ void ReplayAcceptedWriteJournal()
 {
     const QString path = AcceptedWriteJournalPath();
     if (!QFileInfo::exists(path)) return;
-    QLockFile lock(lockPath());
-    lock.setStaleLockTime(30000);
-    if (!lock.tryLock(2000)) return;
+    ProcessLock lock(lockPath(), ProcessLock::FileMode::LikeDatabase);
+    if (lock.tryLock(2000) != ProcessLock::Result::Locked) return;
 
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return;

@@ -26,6 +26,8 @@
 // `orvekdata.journal.bad`, never silently away. The id of a "keepid" row stays in
 // `tbl_gunluk_kimlik` (made when missing, pruned after a week), so a row journaled after a
 // replay has written the row it refers to still finds its id.
+// The journal, its `.bad` file and its lock file take the database file's permission bits
+// (core/FolderAccess.h), so every user of a shared program folder can write them.
 
 #include <QPair>
 #include <QSqlDatabase>

@@ -31,6 +31,16 @@ bool opensForWriting(const QString &path)
 
 QString crlf() { return QStringLiteral("\r\n"); }
 
+#ifdef Q_OS_UNIX
+bool databaseMode(const QString &dbPath, mode_t &mode)
+{
+    struct stat db {};
+    if (::stat(QFile::encodeName(dbPath).constData(), &db) != 0) return false;
+    mode = db.st_mode & 0777;
+    return true;
+}
+#endif
+
 } // namespace
 
 FolderAccess ProbeFolderAccess(const QString &folder, const QString &dbPath)
@@ -87,9 +97,8 @@ bool CheckProgramFolderAccess(const QString &title)
 void MatchSidecarModes(const QString &dbPath)
 {
 #ifdef Q_OS_UNIX
-    struct stat db {};
-    if (::stat(QFile::encodeName(dbPath).constData(), &db) != 0) return;
-    const mode_t wanted = db.st_mode & 0777;
+    mode_t wanted = 0;
+    if (!databaseMode(dbPath, wanted)) return;
     for (const char *suffix : kSidecarSuffixes) {
         const QByteArray side = QFile::encodeName(dbPath + QLatin1String(suffix));
         struct stat st {};
@@ -99,4 +108,24 @@ void MatchSidecarModes(const QString &dbPath)
 #else
     Q_UNUSED(dbPath);
 #endif
+}
+
+void GiveDatabaseMode(int fd)
+{
+#ifdef Q_OS_UNIX
+    mode_t wanted = 0;
+    if (fd < 0 || !databaseMode(LocalDbPath(), wanted)) return;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid()) return;
+    if ((st.st_mode & 0777) != wanted) ::fchmod(fd, wanted);
+#else
+    Q_UNUSED(fd);
+#endif
+}
+
+bool OpenBesideDatabase(QFile &file, QIODevice::OpenMode mode)
+{
+    if (!file.open(mode)) return false;
+    GiveDatabaseMode(file.handle());
+    return true;
 }

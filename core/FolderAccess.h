@@ -4,7 +4,12 @@
 // -wal and -shm files beside orvekdata.db even for reads, so a folder or a database file that
 // the user cannot write makes every start fail; the start checks it first and names what is
 // missing.
+//
+// The files the programs create beside the database (the journal, the log, the lock files)
+// take the database file's permission bits, so that in a folder shared by several users each
+// can write what another created.
 
+#include <QFile>
 #include <QString>
 #include <functional>
 #include <optional>
@@ -35,3 +40,11 @@ bool CheckProgramFolderAccess(const QString &title);
 // file created by one user under a narrow umask does not lock out the others sharing it.
 // Files of another owner are left alone (they cannot be changed anyway).
 void MatchSidecarModes(const QString &dbPath);
+
+// Gives the file open on fd the permission bits of the database file LocalDbPath(), whatever
+// the umask was when it was made. Nothing happens without a database, or for a file of
+// another owner.
+void GiveDatabaseMode(int fd);
+// Opens a file beside the database as QFile::open does (creating it when the mode allows)
+// and gives it the database file's permission bits.
+bool OpenBesideDatabase(QFile &file, QIODevice::OpenMode mode);

@@ -7,12 +7,12 @@
 #include "core/Gateway.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
+#include "core/ProcessLock.h"
 #include "core/SettingsLoader.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
-#include <QLockFile>
 #include <QStandardPaths>
 #include <exception>
 #include <memory>
@@ -24,10 +24,21 @@ StartupWindows::Handlers &windowHandlers()
     return h;
 }
 
-std::unique_ptr<QLockFile> &instanceLock()
+std::unique_ptr<ProcessLock> &instanceLock()
 {
-    static std::unique_ptr<QLockFile> lock;
+    static std::unique_ptr<ProcessLock> lock;
     return lock;
+}
+
+// Only a living process holding the lock keeps this one out: a lock that cannot be taken
+// for another reason (no such folder, a file system without locks) does not stop the program.
+bool acquireInstanceLock(const QString &lockPath, int waitMs, ProcessLock::FileMode mode)
+{
+    if (instanceLock()) return true;
+    auto lock = std::make_unique<ProcessLock>(lockPath, mode);
+    const ProcessLock::Result result = lock->tryLock(waitMs);
+    if (result == ProcessLock::Result::Locked) instanceLock() = std::move(lock);
+    return result != ProcessLock::Result::Held;
 }
 
 const QString kLoginTitle = QStringLiteral("Brenvik Kullanıcı girişi");
@@ -68,20 +79,12 @@ QString SingleInstanceLockPath(const QString &programName, const QString &progra
 
 bool AcquireSingleInstanceLock(const QString &programName)
 {
-    return AcquireSingleInstanceLockAt(SingleInstanceLockPath(programName, ProgramFolder()), 0);
+    return acquireInstanceLock(SingleInstanceLockPath(programName, ProgramFolder()), 0, ProcessLock::FileMode::Umask);
 }
 
 bool AcquireSingleInstanceLockAt(const QString &lockPath, int waitMs)
 {
-    if (instanceLock()) return true;
-    auto lock = std::make_unique<QLockFile>(lockPath);
-    // No age makes a lock stale; only a holder that no longer runs does.
-    lock->setStaleLockTime(0);
-    if (lock->tryLock(waitMs)) {
-        instanceLock() = std::move(lock);
-        return true;
-    }
-    return lock->error() != QLockFile::LockFailedError;
+    return acquireInstanceLock(lockPath, waitMs, ProcessLock::FileMode::LikeDatabase);
 }
 
 void ReleaseSingleInstanceLock() { instanceLock().reset(); }

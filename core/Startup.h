@@ -35,13 +35,15 @@ public:
 // per-user runtime folder, named after the program and a hash of the folder's path.
 QString SingleInstanceLockPath(const QString &programName, const QString &programFolder);
 // Takes the lock of the program in ProgramFolder() for the life of the process (or until
-// ReleaseSingleInstanceLock). False only when another running copy holds it; a lock left by
-// a copy that died does not count, and a runtime folder that cannot hold the lock file does
-// not stop the program.
+// ReleaseSingleInstanceLock). False only when another running copy holds it (a ProcessLock,
+// core/ProcessLock.h): a lock file left by a copy that died, an empty one, or one naming some
+// other process does not count, and a runtime folder that cannot hold the lock file does not
+// stop the program.
 bool AcquireSingleInstanceLock(const QString &programName);
 void ReleaseSingleInstanceLock();
 // The same lock taken at a path of the caller's (the automatic program's lock lies in the
-// program folder beside the database), waiting up to waitMs for a holder that is ending.
+// program folder beside the database, and takes the database file's permission bits),
+// waiting up to waitMs for a holder that is ending.
 bool AcquireSingleInstanceLockAt(const QString &lockPath, int waitMs);
 
 // --- Start-up -------------------------------------------------------------------------

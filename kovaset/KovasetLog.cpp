@@ -1,5 +1,6 @@
 #include "kovaset/KovasetLog.h"
 
+#include "core/FolderAccess.h"
 #include "core/LocalDb.h"
 #include "kovaset/LogText.h"
 
@@ -39,7 +40,7 @@ void KovasetLog::appendToFile(const QByteArray &line)
     }
     // Opened per line: the file may be renamed or removed between events.
     QFile f(m_filePath);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append)) return;
+    if (!OpenBesideDatabase(f, QIODevice::WriteOnly | QIODevice::Append)) return;
     f.write(line);
 }
 

@@ -5,7 +5,9 @@
 #include "core/Templates.h"
 #include "tests/support/Fixtures.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -99,6 +101,8 @@ private slots:
     void replacingRowTakesThePlaceOfItsKey();
     void rowTakesTheIdOfTheRowItRefersTo_data();
     void rowTakesTheIdOfTheRowItRefersTo();
+    void lockLeftByADeadWriterHoldsNothingUp_data();
+    void lockLeftByADeadWriterHoldsNothingUp();
 };
 
 // Two other processes keep the write lock almost all the time, each taking it again within
@@ -350,6 +354,59 @@ void TestAcceptedWrites::rowTakesTheIdOfTheRowItRefersTo()
     if (how != Referring::ReferredRowLost)
         QCOMPARE(fx.scalar(QStringLiteral("SELECT id FROM tbl_int_msgbox WHERE msg = 'Merhaba'")).toLongLong(),
                  qint64(4));
+}
+
+void TestAcceptedWrites::lockLeftByADeadWriterHoldsNothingUp_data()
+{
+    QTest::addColumn<QString>("owner"); // what the left lock file names
+    QTest::newRow("empty (killed between create and write)") << QString();
+    QTest::newRow("ended process") << QStringLiteral("ended");
+    QTest::newRow("living process that does not hold it") << QStringLiteral("living");
+}
+
+// A writer killed while it held the journal's lock leaves the lock file behind: neither the
+// next journaled write nor the replay at the next start waits for it.
+void TestAcceptedWrites::lockLeftByADeadWriterHoldsNothingUp()
+{
+    QFETCH(QString, owner);
+    ProgramFolderFixture fx;
+    QByteArray content;
+    QProcess other;
+    if (!owner.isEmpty()) {
+        other.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(other.waitForStarted(10000));
+        content = QByteArray::number(other.processId()) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n';
+        if (owner == QLatin1String("ended")) {
+            other.kill();
+            QVERIFY(other.waitForFinished(10000));
+        }
+    }
+    const QString lockPath = AcceptedWriteJournalPath() + QStringLiteral(".lock");
+    const auto leaveLock = [&] {
+        QFile f(lockPath);
+        return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && f.write(content) == content.size();
+    };
+    // Far below the waits for a living holder (10 s to write, 2 s to replay).
+    constexpr qint64 kAtOnceMs = 1500;
+
+    QVERIFY(leaveLock());
+    QElapsedTimer clock;
+    clock.start();
+    const QVector<JournalRow> rows = SentMessageJournalRows(logRows(QStringLiteral("ID:9")));
+    QCOMPARE(WriteAfterAcceptedSend([](QSqlDatabase &) { throw OrvekError(QStringLiteral("disk full")); }, rows),
+             AcceptedWriteResult::Journaled);
+    QVERIFY2(clock.elapsed() < kAtOnceMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(journalLines().size(), 1);
+    other.kill();
+    other.waitForFinished(10000);
+
+    QVERIFY(leaveLock());
+    clock.restart();
+    ReplayAcceptedWriteJournal();
+    QVERIFY2(clock.elapsed() < kAtOnceMs, qPrintable(QString::number(clock.elapsed())));
+    QCOMPARE(fx.scalar(QStringLiteral("SELECT count(*) FROM tbl_giden WHERE msgid = 'ID:9'")).toInt(), 1);
+    QVERIFY(!QFile::exists(AcceptedWriteJournalPath()));
+    QVERIFY(!QFile::exists(lockPath));
 }
 
 QTEST_GUILESS_MAIN(TestAcceptedWrites)

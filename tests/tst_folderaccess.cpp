@@ -1,7 +1,10 @@
+#include "core/AcceptedWrites.h"
 #include "core/AppState.h"
 #include "core/FolderAccess.h"
 #include "core/LocalDb.h"
 #include "core/Startup.h"
+#include "kovaset/KovasetLog.h"
+#include "kovaset/KovasetProgram.h"
 #include "tests/support/Fixtures.h"
 #include "tests/support/Recorders.h"
 
@@ -10,7 +13,10 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include <grp.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -24,12 +30,69 @@ mode_t modeOf(const QString &path)
     return st.st_mode & 0777;
 }
 
+// Sets the umask for the life of the object.
+struct UmaskGuard {
+    explicit UmaskGuard(mode_t mask) : old(::umask(mask)) {}
+    ~UmaskGuard() { ::umask(old); }
+    mode_t old;
+};
+
+QVector<JournalRow> journalRow(const QString &msgid)
+{
+    return {JournalRow{QStringLiteral("tbl_giden"), {{QStringLiteral("msgid"), msgid}}}};
+}
+
+int lineCount(const QString &path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? int(f.readAll().count('\n')) : -1;
+}
+
+// The files the programs make beside the database, each made the way the program makes it;
+// the path of the file made.
+enum class Made { Journal, JournalBad, KovasetLog, KovasetLock, OwnJournalOf0600 };
+
+QString make(Made what, const ProgramFolderFixture &fx)
+{
+    switch (what) {
+    case Made::Journal:
+        return AppendAcceptedWriteJournal(journalRow("J1")) ? AcceptedWriteJournalPath() : QString();
+    case Made::OwnJournalOf0600: {
+        QFile f(AcceptedWriteJournalPath());
+        if (!f.open(QIODevice::WriteOnly) || !f.setPermissions(QFile::ReadOwner | QFile::WriteOwner)) return {};
+        f.close();
+        return AppendAcceptedWriteJournal(journalRow("J1")) ? AcceptedWriteJournalPath() : QString();
+    }
+    case Made::JournalBad: {
+        QFile f(AcceptedWriteJournalPath());
+        if (!f.open(QIODevice::WriteOnly) || f.write("{torn\n") != 6) return {};
+        f.close();
+        ReplayAcceptedWriteJournal();
+        return AcceptedWriteJournalPath() + QStringLiteral(".bad");
+    }
+    case Made::KovasetLog: {
+        KovasetLog log(KovasetLogPath());
+        log.setEchoToStderr(false);
+        log.write(QStringLiteral("bir satır"));
+        return KovasetLogPath();
+    }
+    case Made::KovasetLock:
+        // Looked at while held: the lock file goes when it is let go.
+        return AcquireSingleInstanceLockAt(QDir(fx.folder()).filePath("Kovaset.lock"), 0)
+                   ? QDir(fx.folder()).filePath("Kovaset.lock")
+                   : QString();
+    }
+    return {};
+}
+
 // Restores the real probe at the end of a test.
 struct ProbeGuard {
     ~ProbeGuard() { SetFolderAccessProbe({}); }
 };
 
 } // namespace
+
+Q_DECLARE_METATYPE(Made)
 
 class TestFolderAccess : public QObject {
     Q_OBJECT
@@ -43,6 +106,9 @@ private slots:
     void startEndsWithOneBox();
     void startGoesOnWhenWritable();
     void sidecarsTakeTheDatabaseMode();
+    void filesBesideTheDatabaseTakeItsMode_data();
+    void filesBesideTheDatabaseTakeItsMode();
+    void secondUserWritesWhatTheFirstMade();
 
 private:
     QTemporaryDir m_runtime;
@@ -190,6 +256,75 @@ void TestFolderAccess::sidecarsTakeTheDatabaseMode()
         QVERIFY2(QFileInfo::exists(side), suffix);
         QCOMPARE(modeOf(side), mode_t(0640));
     }
+}
+
+void TestFolderAccess::filesBesideTheDatabaseTakeItsMode_data()
+{
+    QTest::addColumn<Made>("what");
+    QTest::addColumn<int>("dbMode");
+    QTest::newRow("journal, group-writable database") << Made::Journal << 0664;
+    QTest::newRow("journal, private database") << Made::Journal << 0600;
+    QTest::newRow("journal of 0600 made earlier") << Made::OwnJournalOf0600 << 0664;
+    QTest::newRow("journal's .bad file") << Made::JournalBad << 0664;
+    QTest::newRow("kovaset.log") << Made::KovasetLog << 0664;
+    QTest::newRow("Kovaset.lock") << Made::KovasetLock << 0664;
+}
+
+// Made under a narrow umask, as a user's session may have, each file gets the database's
+// bits, neither the umask's nor wider ones.
+void TestFolderAccess::filesBesideTheDatabaseTakeItsMode()
+{
+    QFETCH(Made, what);
+    QFETCH(int, dbMode);
+    ProgramFolderFixture fx;
+    QVERIFY(::chmod(QFile::encodeName(fx.dbPath()).constData(), mode_t(dbMode)) == 0);
+    QString path;
+    {
+        const UmaskGuard narrow(0077);
+        path = make(what, fx);
+    }
+    QVERIFY2(!path.isEmpty() && QFileInfo::exists(path), qPrintable(path));
+    QCOMPARE(modeOf(path), mode_t(dbMode));
+}
+
+// Two users of one group-writable program folder: what the first made (under the common
+// umask 022), the second writes. Run as a second uid where this test runs as root.
+void TestFolderAccess::secondUserWritesWhatTheFirstMade()
+{
+    if (::geteuid() != 0) QSKIP("needs root to act as a second user");
+    ProgramFolderFixture fx;
+    DropConnections();
+    const QByteArray folder = QFile::encodeName(fx.folder());
+    QVERIFY(::chmod(folder.constData(), 0775) == 0);
+    QVERIFY(::chmod(QFile::encodeName(fx.dbPath()).constData(), 0664) == 0);
+    const gid_t group = 0; // the group of what root makes here
+    QVERIFY(::chown(folder.constData(), 0, group) == 0);
+    {
+        const UmaskGuard common(0022);
+        QVERIFY(AppendAcceptedWriteJournal(journalRow("A1")));
+        KovasetLog log(KovasetLogPath());
+        log.setEchoToStderr(false);
+        log.write(QStringLiteral("A"));
+    }
+
+    const pid_t child = ::fork();
+    if (child == 0) {
+        // Another user of the same group, nothing more.
+        if (::setgroups(0, nullptr) != 0 || ::setgid(group) != 0 || ::setuid(65534) != 0) ::_exit(3);
+        if (::access(folder.constData(), W_OK | X_OK) != 0) ::_exit(4);
+        const UmaskGuard common(0022);
+        KovasetLog log(KovasetLogPath());
+        log.setEchoToStderr(false);
+        log.write(QStringLiteral("B"));
+        ::_exit(AppendAcceptedWriteJournal(journalRow("B1")) ? 0 : 1);
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 4) QSKIP("the temporary folder cannot be reached by a second user");
+    QCOMPARE(WEXITSTATUS(status), 0);
+    QCOMPARE(lineCount(AcceptedWriteJournalPath()), 2);
+    QCOMPARE(lineCount(KovasetLogPath()), 2);
 }
 
 QTEST_GUILESS_MAIN(TestFolderAccess)

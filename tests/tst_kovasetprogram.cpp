@@ -11,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QMap>
 #include <QProcess>
@@ -18,6 +19,7 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
@@ -27,6 +29,8 @@
 
 namespace {
 const QString kStarted = QStringLiteral("Kovaset başladı");
+// How long a start waits for a copy that holds the lock and may be ending.
+constexpr qint64 kLockWaitMs = 5000;
 
 QString expectedEntry(const QString &exec)
 {
@@ -40,6 +44,11 @@ enum class Scenario {
     UninstallLowerCase,
     SecondCopy,
     KilledCopyLock,
+    EmptyLock,
+    EndedProcessLock,
+    ForeignProcessLock,
+    EmptyRmlock,
+    RacingStarts,
     EntryWritten,
     EntryKept,
     EntryRewritten,
@@ -74,6 +83,11 @@ void TestKovasetProgram::program_data()
     QTest::newRow("/uninstall is no switch") << Scenario::UninstallLowerCase;
     QTest::newRow("second copy") << Scenario::SecondCopy;
     QTest::newRow("lock of a killed copy") << Scenario::KilledCopyLock;
+    QTest::newRow("empty lock (killed between create and write)") << Scenario::EmptyLock;
+    QTest::newRow("lock naming an ended process") << Scenario::EndedProcessLock;
+    QTest::newRow("lock naming a living process of another program") << Scenario::ForeignProcessLock;
+    QTest::newRow("empty lock and an empty .rmlock") << Scenario::EmptyRmlock;
+    QTest::newRow("two starts racing") << Scenario::RacingStarts;
     QTest::newRow("log-on entry written") << Scenario::EntryWritten;
     QTest::newRow("log-on entry kept") << Scenario::EntryKept;
     QTest::newRow("log-on entry with empty Exec rewritten") << Scenario::EntryRewritten;
@@ -156,6 +170,69 @@ void TestKovasetProgram::program()
         k.setFlag(QStringLiteral("0"));
         QVERIFY(KovasetFolder::ended(second));
         QCOMPARE(second.exitCode(), 0);
+        break;
+    }
+    case Scenario::EmptyLock:
+    case Scenario::EndedProcessLock:
+    case Scenario::ForeignProcessLock:
+    case Scenario::EmptyRmlock: {
+        // A lock file that no living Kovaset holds, as crashes and power cuts leave it.
+        KovasetFolder k;
+        const QString lockPath = k.folder() + QStringLiteral("/Kovaset.lock");
+        QByteArray content;
+        QProcess other;
+        if (scenario == Scenario::EndedProcessLock) {
+            other.start(QStringLiteral("true"), {});
+            QVERIFY(other.waitForStarted(10000));
+            content = QByteArray::number(other.processId()) + "\nKovaset\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+            QVERIFY(other.waitForFinished(10000));
+        } else if (scenario == Scenario::ForeignProcessLock) {
+            other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
+            QVERIFY(other.waitForStarted(10000));
+            content = QByteArray::number(other.processId()) + "\nKovaset\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+        }
+        for (const QString &path : {lockPath, lockPath + QStringLiteral(".rmlock")}) {
+            if (path != lockPath && scenario != Scenario::EmptyRmlock) continue;
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            QCOMPARE(f.write(path == lockPath ? content : QByteArray()), qint64(path == lockPath ? content.size() : 0));
+        }
+        k.setFlag(QStringLiteral("x"));
+        QElapsedTimer clock;
+        clock.start();
+        QProcess &running = k.start();
+        started(k);
+        // Taken over at once, not after the wait for a copy that is ending.
+        QVERIFY2(clock.elapsed() < kLockWaitMs, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(k.flag(), QStringLiteral("1"));
+        QFile lock(lockPath);
+        QVERIFY(lock.open(QIODevice::ReadOnly));
+        QCOMPARE(lock.readLine().trimmed(), QByteArray::number(running.processId()));
+        lock.close();
+        k.setFlag(QStringLiteral("0"));
+        QVERIFY(KovasetFolder::ended(running));
+        QCOMPARE(running.exitCode(), 0);
+        QVERIFY(!QFile::exists(lockPath));
+        other.kill();
+        other.waitForFinished(5000);
+        break;
+    }
+    case Scenario::RacingStarts: {
+        KovasetFolder k;
+        QProcess &a = k.start();
+        QProcess &b = k.start();
+        // The one that lost ends on its own once the wait for an ending copy is over.
+        QTRY_VERIFY_WITH_TIMEOUT(a.state() == QProcess::NotRunning || b.state() == QProcess::NotRunning, 30000);
+        QProcess &lost = a.state() == QProcess::NotRunning ? a : b;
+        QProcess &won = &lost == &a ? b : a;
+        QCOMPARE(lost.exitCode(), 0);
+        QVERIFY(QString::fromUtf8(lost.readAllStandardError()).contains(QStringLiteral("zaten çalışıyor")));
+        started(k);
+        QCOMPARE(won.state(), QProcess::Running);
+        QCOMPARE(k.countInLog(kStarted), 1);
+        k.setFlag(QStringLiteral("0"));
+        QVERIFY(KovasetFolder::ended(won));
+        QCOMPARE(won.exitCode(), 0);
         break;
     }
     case Scenario::EntryWritten:

@@ -237,6 +237,8 @@ private slots:
     void startWritesJournaledRows();
     void secondCopyTouchesNothing();
     void runningCopyBlocksSecondProcess();
+    void leftLockFileDoesNotBlock_data();
+    void leftLockFileDoesNotBlock();
     void lockPathPerFolder();
     void startTailOrderAndKovasetPath();
     void startTailRunsCompanyChoiceWhenErpConfigured();
@@ -556,6 +558,48 @@ void TestStartup::runningCopyBlocksSecondProcess()
     QCOMPARE(startHolder(after, fx.folder()), QStringLiteral("held"));
     after.closeWriteChannel();
     QVERIFY(after.waitForFinished());
+}
+
+void TestStartup::leftLockFileDoesNotBlock_data()
+{
+    QTest::addColumn<QByteArray>("content"); // "<sleep>": the number of a living other program
+    QTest::addColumn<bool>("withRmlock");
+    QTest::newRow("empty (killed between create and write)") << QByteArray() << false;
+    QTest::newRow("empty, with an empty .rmlock") << QByteArray() << true;
+    QTest::newRow("a living process of another program") << QByteArray("<sleep>") << false;
+}
+
+// A lock file that no living copy holds lets the start go on, and the copy that took it
+// keeps the next one out.
+void TestStartup::leftLockFileDoesNotBlock()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(bool, withRmlock);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    QProcess sleeper;
+    if (content == "<sleep>") {
+        sleeper.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(sleeper.waitForStarted());
+        content = QByteArray::number(sleeper.processId()) + "\nBrenvik\n";
+    }
+    const QString lockPath = SingleInstanceLockPath(QStringLiteral("Brenvik"), folder.path());
+    for (const QString &path : {lockPath, lockPath + QStringLiteral(".rmlock")}) {
+        if (path != lockPath && !withRmlock) continue;
+        QFile f(path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        if (path == lockPath) QCOMPARE(f.write(content), qint64(content.size()));
+    }
+    SetProgramFolder(folder.path());
+    const bool held = AcquireSingleInstanceLock(QStringLiteral("Brenvik"));
+    SetProgramFolder(QString());
+    QVERIFY(held);
+    QProcess second;
+    QCOMPARE(startHolder(second, folder.path()), QStringLiteral("busy"));
+    second.closeWriteChannel();
+    QVERIFY(second.waitForFinished());
+    sleeper.kill();
+    sleeper.waitForFinished();
 }
 
 void TestStartup::lockPathPerFolder()
