@@ -52,7 +52,8 @@ FolderAccess ProbeFolderAccess(const QString &folder, const QString &dbPath)
         // The file goes with `probe`; a folder that lets us create but not delete is rare
         // enough that SQLite's own error covers it.
     }
-    a.dbWritable = !QFileInfo::exists(dbPath) || opensForWriting(dbPath);
+    a.dbMissing = !QFileInfo::exists(dbPath);
+    a.dbWritable = a.dbMissing || opensForWriting(dbPath);
     for (const char *suffix : kSidecarSuffixes) {
         const QString side = dbPath + QLatin1String(suffix);
         if (QFileInfo::exists(side) && !opensForWriting(side)) {
@@ -72,6 +73,7 @@ std::optional<QString> FolderAccessProblem(const FolderAccess &access, const QSt
         return QStringLiteral("Program klasörüne yazılamıyor: ") + shown + crlf() +
                QStringLiteral("Veritabanı dosyası ve yanındaki -wal/-shm dosyaları için bu klasöre yazma izni "
                               "gereklidir.");
+    if (access.dbMissing) return MissingDatabaseText(dbPath);
     if (!access.dbWritable)
         return QStringLiteral("Veritabanı dosyasına yazılamıyor: ") + QDir::toNativeSeparators(dbPath) + crlf() +
                QStringLiteral("Programı kullanan her kullanıcının bu dosyaya yazma izni olmalıdır.");
@@ -92,6 +94,13 @@ bool CheckProgramFolderAccess(const QString &title)
     if (!problem) return true;
     Prompt::show(*problem, PromptIcon::Critical, title);
     return false;
+}
+
+QString MissingDatabaseText(const QString &dbPath)
+{
+    return QStringLiteral("Veritabanı dosyası bulunamadı: ") + QDir::toNativeSeparators(dbPath) + crlf() +
+           QStringLiteral("Dosya silinmiş ya da başka bir klasöre taşınmış olabilir; program bu dosya olmadan "
+                          "çalışamaz.");
 }
 
 void MatchSidecarModes(const QString &dbPath)

@@ -1,6 +1,7 @@
 #include "kovaset/KovasetProgram.h"
 
 #include "core/AcceptedWrites.h"
+#include "core/FolderAccess.h"
 #include "core/LocalDb.h"
 #include "core/Services.h"
 #include "core/Startup.h"
@@ -11,6 +12,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <atomic>
 
 #ifdef Q_OS_UNIX
@@ -25,14 +27,19 @@ constexpr int kLockWaitMs = 5000;
 
 QString describe(const std::exception &e) { return QString::fromStdString(e.what()); }
 
-// The local database can be opened and read; the reason in `error` when not.
+// The local database can be opened and read; when not, the line that says why in `error`.
 bool DatabaseUsable(QString &error)
 {
+    const QString path = LocalDbPath();
+    if (!QFileInfo::exists(path)) {
+        error = QStringLiteral("Kovaset: ") + MissingDatabaseText(path);
+        return false;
+    }
     try {
         GetParam(QStringLiteral("flg_kovaset"));
         return true;
     } catch (const std::exception &e) {
-        error = describe(e);
+        error = QStringLiteral("Kovaset: veritabanı kullanılamıyor (%1): ").arg(path) + describe(e);
         CloseLocalDb();
         return false;
     }
@@ -127,7 +134,7 @@ int KovasetMain(const QStringList &arguments)
 
     if (IsUninstallRequest(arguments)) {
         if (!DatabaseUsable(error)) {
-            log.write(QStringLiteral("Kovaset: veritabanı kullanılamıyor (%1): ").arg(LocalDbPath()) + error);
+            log.write(error);
             return 1;
         }
         log.setFile(KovasetLogPath());
@@ -143,7 +150,7 @@ int KovasetMain(const QStringList &arguments)
         return 0;
     }
     if (!DatabaseUsable(error)) {
-        log.write(QStringLiteral("Kovaset: veritabanı kullanılamıyor (%1): ").arg(LocalDbPath()) + error);
+        log.write(error);
         ReleaseSingleInstanceLock();
         return 1;
     }

@@ -133,19 +133,27 @@ void TestFolderAccess::problemText_data()
     QTest::addColumn<bool>("folder");
     QTest::addColumn<bool>("db");
     QTest::addColumn<QString>("sidecar");
+    QTest::addColumn<bool>("missing");
     QTest::addColumn<QString>("text");
 
     const QString folderText = QStringLiteral(
         "Program klasörüne yazılamıyor: /srv/orvek\r\nVeritabanı dosyası ve yanındaki -wal/-shm dosyaları için bu "
         "klasöre yazma izni gereklidir.");
-    QTest::newRow("all writable") << true << true << QString() << QString();
-    QTest::newRow("folder") << false << true << QString() << folderText;
+    const QString missingText = QStringLiteral(
+        "Veritabanı dosyası bulunamadı: /srv/orvek/orvekdata.db\r\nDosya silinmiş ya da başka bir klasöre taşınmış "
+        "olabilir; program bu dosya olmadan çalışamaz.");
+    QTest::newRow("all writable") << true << true << QString() << false << QString();
+    QTest::newRow("folder") << false << true << QString() << false << folderText;
     // The folder is named first: fixing it is the first thing to do.
-    QTest::newRow("folder and file") << false << false << kDb + "-wal" << folderText;
-    QTest::newRow("file") << true << false << QString()
+    QTest::newRow("folder and file") << false << false << kDb + "-wal" << false << folderText;
+    QTest::newRow("folder of a missing database") << false << true << QString() << true << folderText;
+    QTest::newRow("missing database") << true << true << QString() << true << missingText;
+    // A -wal left without its database: the database is what is missing.
+    QTest::newRow("missing database, leftover wal") << true << true << kDb + "-wal" << true << missingText;
+    QTest::newRow("file") << true << false << QString() << false
                           << QStringLiteral("Veritabanı dosyasına yazılamıyor: /srv/orvek/orvekdata.db\r\nProgramı "
                                             "kullanan her kullanıcının bu dosyaya yazma izni olmalıdır.");
-    QTest::newRow("leftover wal") << true << true << kDb + "-wal"
+    QTest::newRow("leftover wal") << true << true << kDb + "-wal" << false
                                   << QStringLiteral("Veritabanının yanındaki dosyaya yazılamıyor: "
                                                     "/srv/orvek/orvekdata.db-wal\r\nDosya başka bir kullanıcıdan "
                                                     "kalmış olabilir; programı kullanan her kullanıcının bu dosyaya "
@@ -157,8 +165,9 @@ void TestFolderAccess::problemText()
     QFETCH(bool, folder);
     QFETCH(bool, db);
     QFETCH(QString, sidecar);
+    QFETCH(bool, missing);
     QFETCH(QString, text);
-    const std::optional<QString> problem = FolderAccessProblem({folder, db, sidecar}, kFolder, kDb);
+    const std::optional<QString> problem = FolderAccessProblem({folder, db, sidecar, missing}, kFolder, kDb);
     QCOMPARE(problem.has_value(), !text.isEmpty());
     if (problem) QCOMPARE(*problem, text);
 }
@@ -176,9 +185,12 @@ void TestFolderAccess::probeOnRealFolders()
     // The probe leaves nothing behind and never creates the database or its sidecars.
     QCOMPARE(QDir(fx.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), before);
 
+    QVERIFY(!a.dbMissing);
+
     a = ProbeFolderAccess(fx.folder() + "/yok", fx.folder() + "/yok/orvekdata.db");
     QVERIFY(!a.folderWritable);
-    QVERIFY(a.dbWritable); // missing: the settings loader says so itself
+    QVERIFY(a.dbMissing);
+    QVERIFY(a.dbWritable); // nothing there that could not be written
     QVERIFY(!QFileInfo::exists(fx.folder() + "/yok"));
 
     QVERIFY(QDir(fx.folder()).mkdir("orvekdata.db-shm"));
