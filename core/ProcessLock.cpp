@@ -22,7 +22,8 @@ namespace {
 
 constexpr int kRetryPauseMs = 20;
 // A holder that removes the file just as it is locked here makes the lock go to the new
-// file; after the wait a few such turns are still allowed before giving up.
+// file; after the wait a few such turns are still allowed. A file that keeps changing its
+// identity beyond those lies where no lock can be kept.
 constexpr int kReplacedTurnsAfterWait = 3;
 
 QByteArray ownerText()
@@ -106,7 +107,7 @@ ProcessLock::Result ProcessLock::tryLock(int waitMs)
         ::close(fd);
         if (error == 0) {
             // Locked a file its holder had just removed: the lock is on the new one now.
-            if (clock.elapsed() >= waitMs && ++replacedTurns > kReplacedTurnsAfterWait) return Result::Held;
+            if (clock.elapsed() >= waitMs && ++replacedTurns > kReplacedTurnsAfterWait) return Result::Unavailable;
             continue;
         }
         if (error != EWOULDBLOCK) return Result::Unavailable;
