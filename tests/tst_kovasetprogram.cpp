@@ -179,24 +179,24 @@ void TestKovasetProgram::program()
         // A lock file that no living Kovaset holds, as crashes and power cuts leave it.
         KovasetFolder k;
         const QString lockPath = k.folder() + QStringLiteral("/Kovaset.lock");
+        const auto leave = [](const QString &path, const QByteArray &text) {
+            QFile f(path);
+            return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+        };
         QByteArray content;
         QProcess other;
-        if (scenario == Scenario::EndedProcessLock) {
-            other.start(QStringLiteral("true"), {});
-            QVERIFY(other.waitForStarted(10000));
-            content = QByteArray::number(other.processId()) + "\nKovaset\n" + QSysInfo::machineHostName().toUtf8() + '\n';
-            QVERIFY(other.waitForFinished(10000));
-        } else if (scenario == Scenario::ForeignProcessLock) {
+        if (scenario == Scenario::EndedProcessLock || scenario == Scenario::ForeignProcessLock) {
             other.start(QStringLiteral("sleep"), {QStringLiteral("60")});
             QVERIFY(other.waitForStarted(10000));
-            content = QByteArray::number(other.processId()) + "\nKovaset\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+            content =
+                QByteArray::number(other.processId()) + "\nKovaset\n" + QSysInfo::machineHostName().toUtf8() + '\n';
+            if (scenario == Scenario::EndedProcessLock) {
+                other.kill();
+                QVERIFY(other.waitForFinished(10000));
+            }
         }
-        for (const QString &path : {lockPath, lockPath + QStringLiteral(".rmlock")}) {
-            if (path != lockPath && scenario != Scenario::EmptyRmlock) continue;
-            QFile f(path);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            QCOMPARE(f.write(path == lockPath ? content : QByteArray()), qint64(path == lockPath ? content.size() : 0));
-        }
+        QVERIFY(leave(lockPath, content));
+        if (scenario == Scenario::EmptyRmlock) QVERIFY(leave(lockPath + QStringLiteral(".rmlock"), {}));
         k.setFlag(QStringLiteral("x"));
         QElapsedTimer clock;
         clock.start();
@@ -262,8 +262,9 @@ void TestKovasetProgram::program()
         QString err;
         QCOMPARE(k.run({}, &err), 1);
         // The file and where it should be are named.
-        QVERIFY2(err.contains(QStringLiteral("Kovaset: Veritabanı dosyası bulunamadı: ") + k.dbPath() + QLatin1Char(' ')),
-                 qPrintable(err));
+        QVERIFY2(
+            err.contains(QStringLiteral("Kovaset: Veritabanı dosyası bulunamadı: ") + k.dbPath() + QLatin1Char(' ')),
+            qPrintable(err));
         QCOMPARE(QDir(k.folder()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList{QStringLiteral("Kovaset")});
         QVERIFY(!QFile::exists(k.entryPath()));
