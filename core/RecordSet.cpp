@@ -206,6 +206,7 @@ void RecordSet::swap(RecordSet &other) noexcept
     std::swap(m_columns, other.m_columns);
     std::swap(m_blocks, other.m_blocks);
     std::swap(m_held, other.m_held);
+    std::swap(m_spareBlocks, other.m_spareBlocks);
     std::swap(m_blockUsed, other.m_blockUsed);
     std::swap(m_blockSealed, other.m_blockSealed);
     std::swap(m_rowCount, other.m_rowCount);
@@ -235,8 +236,18 @@ RecordSet::TextRef RecordSet::storeText(QStringView text)
     if (m_blocks.empty() || m_blockSealed || m_blockUsed + need > capacity) {
         qsizetype next = m_blocks.empty() ? kFirstBlock : qMin(capacity * 2, kLargestBlock);
         if (next < need) next = need;
-        m_blocks.emplace_back(next, Qt::Uninitialized);
-        adviseHugePages(m_blocks.back().constData(), size_t(next) * sizeof(char16_t));
+        // The smallest spare block of at least that size, else a new one.
+        const auto spare =
+            std::lower_bound(m_spareBlocks.begin(), m_spareBlocks.end(), next,
+                             [](const QString &block, qsizetype size) { return block.size() < size; });
+        if (spare != m_spareBlocks.end()) {
+            next = spare->size();
+            m_blocks.push_back(std::move(*spare));
+            m_spareBlocks.erase(spare);
+        } else {
+            m_blocks.emplace_back(next, Qt::Uninitialized);
+            adviseHugePages(m_blocks.back().constData(), size_t(next) * sizeof(char16_t));
+        }
         m_blockUsed = 0;
         m_blockSealed = false;
         capacity = next;
@@ -651,11 +662,50 @@ void RecordSet::clear()
 {
     for (Column &c : m_columns) c = makeColumn(c.type);
     m_blocks.clear();
+    m_spareBlocks.clear();
     m_held.clear();
     m_blockUsed = 0;
     m_blockSealed = false;
     m_rowCount = 0;
     m_visible.clear();
+}
+
+void RecordSet::clearKeepingStorage()
+{
+    for (Column &c : m_columns) {
+        const Column fresh = makeColumn(c.type);
+        c.kind = fresh.kind;
+        c.uniform = fresh.uniform;
+        c.uniformTag = fresh.uniformTag;
+        c.uniformCount = 0;
+        c.reserved = std::max(c.tags.capacity(), c.values.capacity());
+        c.tags.clear();
+        c.texts.clear();
+        c.days.clear();
+        c.numbers.clear();
+        c.values.clear();
+    }
+    // A block a text handed out still shares keeps that text's characters: it goes with it.
+    for (QString &block : m_blocks)
+        if (block.isDetached()) m_spareBlocks.push_back(std::move(block));
+    std::stable_sort(m_spareBlocks.begin(), m_spareBlocks.end(),
+                     [](const QString &a, const QString &b) { return a.size() < b.size(); });
+    m_blocks.clear();
+    m_held.clear();
+    m_blockUsed = 0;
+    m_blockSealed = false;
+    m_rowCount = 0;
+    m_visible.clear();
+    m_predicate = nullptr;
+    m_filtered = false;
+}
+
+size_t RecordSet::rowCapacity() const
+{
+    size_t rows = 0;
+    for (const Column &c : m_columns)
+        rows = std::max({rows, c.reserved, c.tags.capacity(), c.values.capacity()});
+    return rows;
 }
 
 // ---- RecordSet: loading cell by cell --------------------------------------------------------

@@ -148,6 +148,13 @@ public:
     void setValue(int visibleRow, int column, const QVariant &v);
     void removeRow(int visibleRow);
     void clear();
+    // Empties the set (rows, filter) and keeps its storage for the rows that follow: the room
+    // of its columns, and every text block that no text handed out shares any more (a shared
+    // one is let go, so a text read before never changes). A set filled again and again
+    // writes into memory it already has instead of fresh pages.
+    void clearKeepingStorage();
+    // Rows the columns have room for (reserve() or rows held before).
+    size_t rowCapacity() const;
 
     void setFilter(Predicate predicate);
     void clearFilter();
@@ -228,6 +235,9 @@ private:
     std::vector<Column> m_columns;
     std::vector<QString> m_blocks; // text storage, shared with the texts handed out
     std::deque<QString> m_held;    // texts added as QStrings, held as they came (kHeld)
+    // Emptied blocks of this set's own (clearKeepingStorage), by growing size: a new block is
+    // one of them when one is large enough. Never shared, never copied with the set.
+    std::vector<QString> m_spareBlocks;
     qsizetype m_blockUsed = 0;     // characters used in the last block
     bool m_blockSealed = false;    // the last block is shared with a copy: write a new one
     int m_rowCount = 0;

@@ -1,5 +1,7 @@
 #include "messaging/SendList.h"
 
+#include <utility>
+
 RecordSet MakeSendList()
 {
     RecordSet list;
@@ -8,11 +10,32 @@ RecordSet MakeSendList()
     return list;
 }
 
+namespace {
+// The emptied storage of the last send list its thread let go. One model at a time takes it:
+// a second model open meanwhile starts with storage of its own.
+RecordSet &spareList()
+{
+    thread_local RecordSet spare = MakeSendList();
+    return spare;
+}
+} // namespace
+
 SendListModel::SendListModel(QObject *parent) : QAbstractTableModel(parent), m_list(MakeSendList())
 {
+    RecordSet &spare = spareList();
+    if (spare.rowCapacity() > 0) std::swap(m_list, spare);
     m_flushTimer.setSingleShot(true);
     m_flushTimer.setInterval(kFlushIntervalMs);
     connect(&m_flushTimer, &QTimer::timeout, this, &SendListModel::flush);
+}
+
+SendListModel::~SendListModel()
+{
+    RecordSet &spare = spareList();
+    if (m_list.rowCapacity() > spare.rowCapacity()) {
+        m_list.clearKeepingStorage();
+        std::swap(m_list, spare);
+    }
 }
 
 void SendListModel::setDeferred(bool deferred)

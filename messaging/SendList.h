@@ -21,7 +21,13 @@ class SendListModel : public QAbstractTableModel {
 public:
     static constexpr int kFlushIntervalMs = 100;
 
+    // A new model takes the storage the last model its thread let go left behind (see
+    // ~SendListModel), so the list of each send fills memory it already has.
     explicit SendListModel(QObject *parent = nullptr);
+    // The list's storage, emptied, stays with the thread for its next model; of two models
+    // that end, the one with room for more rows is kept. A text read from the list before
+    // keeps its characters (RecordSet::clearKeepingStorage).
+    ~SendListModel() override;
 
     // Every row, also those the views have not heard of yet.
     const RecordSet &list() const { return m_list; }

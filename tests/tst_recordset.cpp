@@ -5,6 +5,8 @@
 #include <QDateTime>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 // A set of a text, a date, a number and a whole-number field.
 RecordSet fourFields()
@@ -29,6 +31,7 @@ private slots:
     void valuesComeBackAsStored_data();
     void valuesComeBackAsStored();
     void textsOutliveTheirSet();
+    void refillAfterClearKeepingStorage();
     void copiesDoNotShareNewTexts();
     void rowsAreViewsUntilCopiedOrChanged();
     void insertRemoveAndFilterKeepRowsInLine();
@@ -126,6 +129,67 @@ void TestRecordSet::textsOutliveTheirSet()
     second.append(QLatin1Char('!'));
     QCOMPARE(second, QStringLiteral("Yılmaz!"));
     QCOMPARE(first, QStringLiteral("Ayşe Kaya"));
+}
+
+// A set emptied with its storage kept and filled again: its new rows read back as written, and
+// nothing handed out before (a text of a block, a copy of the set) changes when the kept
+// blocks are written again.
+void TestRecordSet::refillAfterClearKeepingStorage()
+{
+    RecordSet rs({{"No", QMetaType::QString, 10}, {"Metin", QMetaType::QString, 0}, {"Tarih", QMetaType::QDate, 0}});
+    const auto fill = [&rs](const QString &prefix, int rows) {
+        for (int i = 0; i < rows; ++i) {
+            rs.appendText(0, QString::number(i));
+            rs.appendText(1, prefix + QString::number(i));
+            if (i % 3 == 0)
+                rs.appendNull(2);
+            else
+                rs.appendValue(2, QDate(2024, 1, 1).addDays(i));
+            rs.endRow();
+        }
+    };
+    const auto check = [&rs](const QString &prefix, int rows) {
+        QCOMPARE(rs.rowCount(), rows);
+        for (int i = 0; i < rows; i += 997) {
+            QCOMPARE(rs.text(i, 0), QString::number(i));
+            QCOMPARE(rs.text(i, 1), prefix + QString::number(i));
+            QCOMPARE(rs.value(i, 2), i % 3 == 0 ? QVariant(QMetaType(QMetaType::QDate))
+                                                : QVariant(QDate(2024, 1, 1).addDays(i)));
+        }
+        QCOMPARE(rs.text(rows - 1, 1), prefix + QString::number(rows - 1));
+    };
+    fill(QStringLiteral("ilk gönderim "), 30000);
+    const QString heldFirst = rs.text(0, 1);    // shares the first block
+    const QString heldLast = rs.text(29999, 1); // shares the last block
+    rs.setFilter([](const RecordRow &r) { return r.at(0).toString().endsWith(QLatin1Char('7')); });
+    rs.clearKeepingStorage();
+    QCOMPARE(rs.rowCount(), 0);
+    QCOMPARE(rs.totalRowCount(), 0);
+    QVERIFY(!rs.isFiltered());
+    QCOMPARE(rs.fieldNames(), QStringList({"No", "Metin", "Tarih"}));
+    QVERIFY(rs.rowCapacity() >= 30000);
+    fill(QStringLiteral("ikinci "), 20000);
+    check(QStringLiteral("ikinci "), 20000);
+    QCOMPARE(heldFirst, QStringLiteral("ilk gönderim 0"));
+    QCOMPARE(heldLast, QStringLiteral("ilk gönderim 29999"));
+
+    // A copy shares every block: the refill writes none of them.
+    rs.setFilter([](const RecordRow &r) { return r.at(0).toString().endsWith(QLatin1Char('7')); });
+    std::optional<RecordSet> copy = rs;
+    rs.clearKeepingStorage();
+    fill(QStringLiteral("üçüncü gönderim metni "), 40000);
+    check(QStringLiteral("üçüncü gönderim metni "), 40000);
+    QCOMPARE(copy->totalRowCount(), 20000);
+    QCOMPARE(copy->rowCount(), 2000);
+    QCOMPARE(copy->text(0, 1), QStringLiteral("ikinci 7"));
+    QCOMPARE(copy->text(1999, 1), QStringLiteral("ikinci 19997"));
+    copy.reset();
+    // The limits still hold, and a refused row leaves nothing.
+    QVERIFY_THROWS_EXCEPTION(OrvekError, rs.appendText(0, QStringLiteral("12345678901")));
+    QCOMPARE(rs.totalRowCount(), 40000);
+    rs.addRow({QStringLiteral("1"), QStringLiteral("son"), QDate(2025, 5, 5)});
+    QCOMPARE(rs.text(40000, 1), QStringLiteral("son"));
+    QCOMPARE(rs.text(39999, 1), QStringLiteral("üçüncü gönderim metni 39999"));
 }
 
 // A copy of a set shares its text blocks; texts added to either afterwards must not land on

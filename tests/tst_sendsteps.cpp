@@ -11,6 +11,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <memory>
+
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 
@@ -51,6 +53,7 @@ private slots:
     void templateRowSplit_data();
     void templateRowSplit();
     void sendListModelTellsViews();
+    void sendListsAfterOneClosed();
 };
 
 void TestSendSteps::readAccount_data()
@@ -446,4 +449,54 @@ void TestSendSteps::sendListModelTellsViews()
 }
 
 QTEST_GUILESS_MAIN(TestSendSteps)
+// A send list takes the storage of the one closed before it; a second list open at the same
+// time has storage of its own. Each shows its own rows, and a text read from a closed list
+// keeps its characters.
+void TestSendSteps::sendListsAfterOneClosed()
+{
+    const auto fill = [](SendListModel &model, const QString &text, int rows) {
+        model.setDeferred(true);
+        for (int i = 0; i < rows; ++i)
+            model.appendRow(QStringLiteral("53%1").arg(i, 8, 10, QLatin1Char('0')), text + QString::number(i));
+        model.setDeferred(false);
+    };
+    const auto shows = [](const SendListModel &model, const QString &text, int rows) {
+        if (model.rowCount() != rows) return false;
+        for (int i = 0; i < rows; i += 251) {
+            if (model.data(model.index(i, 0)).toString() != QStringLiteral("53%1").arg(i, 8, 10, QLatin1Char('0')) ||
+                model.data(model.index(i, 1)).toString() != text + QString::number(i))
+                return false;
+        }
+        return model.data(model.index(rows - 1, 1)).toString() == text + QString::number(rows - 1);
+    };
+
+    QString readBefore;
+    {
+        SendListModel first;
+        fill(first, QStringLiteral("ilk "), 20000);
+        readBefore = first.data(first.index(19999, 1)).toString();
+    }
+    auto second = std::make_unique<SendListModel>();
+    QCOMPARE(second->rowCount(), 0);
+    QCOMPARE(second->list().totalRowCount(), 0);
+    auto third = std::make_unique<SendListModel>(); // open while the second is
+    // Longer texts than the first list's: they reach every block it wrote.
+    fill(*second, QStringLiteral("Sayın müşterimiz, ikinci liste "), 20000);
+    fill(*third, QStringLiteral("üçüncü liste metni "), 18000);
+    QVERIFY(shows(*second, QStringLiteral("Sayın müşterimiz, ikinci liste "), 20000));
+    QVERIFY(shows(*third, QStringLiteral("üçüncü liste metni "), 18000));
+    QCOMPARE(readBefore, QStringLiteral("ilk 19999"));
+
+    // Both closed, in either order: the next list starts empty and shows only its rows.
+    second.reset();
+    third.reset();
+    SendListModel fourth;
+    QCOMPARE(fourth.rowCount(), 0);
+    fill(fourth, QStringLiteral("d"), 700);
+    QVERIFY(shows(fourth, QStringLiteral("d"), 700));
+    QCOMPARE(fourth.list().fieldNames(), QStringList({"GsmNo", "Mesaj"}));
+    QVERIFY_THROWS_EXCEPTION(OrvekError, fourth.appendRow("53212345678", "x"));
+    QCOMPARE(fourth.list().rowCount(), 700);
+}
+
 #include "tst_sendsteps.moc"
