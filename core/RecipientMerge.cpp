@@ -197,8 +197,24 @@ inline qsizetype slotOf(quint32 key, int shift) { return qsizetype((key * 0x9E37
 
 UsedNumbers::UsedNumbers()
 {
-    grow(16);
+    std::vector<quint32> &spare = spareSlots();
+    if (spare.capacity() > 0) std::swap(m_slots, spare);
+    m_slots.assign(16, kEmpty);
+    m_shift = 28;
     add(QString::fromLatin1(kUsedNumberSentinel));
+}
+
+UsedNumbers::~UsedNumbers()
+{
+    // Only the larger room is kept: one thread's spare is that of its longest list.
+    std::vector<quint32> &spare = spareSlots();
+    if (m_slots.capacity() > spare.capacity()) std::swap(m_slots, spare);
+}
+
+std::vector<quint32> &UsedNumbers::spareSlots()
+{
+    thread_local std::vector<quint32> spare;
+    return spare;
 }
 
 void UsedNumbers::reserve(int count)
@@ -215,13 +231,16 @@ void UsedNumbers::grow(qsizetype capacity)
         --shift;
     }
     if (size <= qsizetype(m_slots.size())) return;
-    std::vector<quint32> old;
-    old.swap(m_slots);
+    // The keys are set aside and the slots written anew in the room the table has (a table
+    // that took a spare's room grows without a fresh one).
+    std::vector<quint32> keys;
+    keys.reserve(size_t(m_count));
+    for (const quint32 key : m_slots)
+        if (key != kEmpty) keys.push_back(key);
     m_slots.assign(size_t(size), kEmpty);
     m_shift = shift;
     m_count = 0;
-    for (const quint32 key : old)
-        if (key != kEmpty) addMobile(key);
+    for (const quint32 key : keys) addMobile(key);
 }
 
 bool UsedNumbers::containsMobile(quint32 key) const

@@ -67,7 +67,12 @@ QString RecipientNumber(const QVariant &prefix, const QVariant &subscriber);
 // Numbers are normalised ones (ten digits).
 class UsedNumbers {
 public:
+    // A new table takes the room of the last one its thread let go (its slots are written
+    // anew), so each merge does not fault in a fresh table.
     UsedNumbers();
+    ~UsedNumbers();
+    UsedNumbers(const UsedNumbers &) = default;
+    UsedNumbers &operator=(const UsedNumbers &) = default;
     bool contains(const QString &number) const;
     void add(const QString &number);
     void reserve(int count);
@@ -81,6 +86,7 @@ private:
     bool containsMobile(quint32 key) const;
     void addMobile(quint32 key);
     void grow(qsizetype capacity);
+    static std::vector<quint32> &spareSlots();
     std::vector<quint32> m_slots;
     qsizetype m_count = 0;
     int m_shift = 32;

@@ -249,6 +249,10 @@ void TestRecipientMerge::usedNumbers_data()
     QTest::newRow("growing far past its start, consecutive") << 50000 << 0 << 1;
     QTest::newRow("reserved, spread out") << 50000 << 50000 << 7919;
     QTest::newRow("reserved too small") << 20000 << 100 << 3;
+    // A table takes the room of the last one its thread let go: the numbers of the rows
+    // above (all from the same first number) must not be found in it.
+    QTest::newRow("a few after larger tables") << 5 << 0 << 1;
+    QTest::newRow("reserved after larger tables") << 3000 << 3000 << 1;
 }
 
 void TestRecipientMerge::usedNumbers()
