@@ -4,6 +4,9 @@
 
 #include <QtGlobal>
 
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <malloc.h>
 #include <sys/resource.h>
 
@@ -25,3 +28,37 @@ inline void ColdMemory()
     static const bool warm = qEnvironmentVariableIntValue("ORVEK_BENCH_WARM") == 1;
     if (!warm) malloc_trim(0);
 }
+
+// A line "<key>: <n> kB" of /proc/self/status in MiB; 0 when it cannot be read.
+inline double ProcStatusMb(const char *key)
+{
+    FILE *f = std::fopen("/proc/self/status", "r");
+    if (!f) return 0;
+    char line[256];
+    double mb = 0;
+    const size_t keyLength = std::strlen(key);
+    while (std::fgets(line, sizeof line, f)) {
+        if (std::strncmp(line, key, keyLength) == 0 && line[keyLength] == ':') {
+            mb = std::strtod(line + keyLength + 1, nullptr) / 1024.0;
+            break;
+        }
+    }
+    std::fclose(f);
+    return mb;
+}
+
+// Resident memory now, in MiB.
+inline double CurrentRssMb() { return ProcStatusMb("VmRSS"); }
+
+// Sets the peak that PeakSinceResetMb reads back to the resident memory now, so that it tells
+// the peak of what runs from here on. False when the system does not allow it.
+inline bool ResetPeakRss()
+{
+    FILE *f = std::fopen("/proc/self/clear_refs", "w");
+    if (!f) return false;
+    const bool written = std::fputs("5", f) >= 0;
+    return std::fclose(f) == 0 && written;
+}
+
+// The peak resident memory since the last ResetPeakRss, in MiB.
+inline double PeakSinceResetMb() { return ProcStatusMb("VmHWM"); }

@@ -19,8 +19,10 @@
 //                    request, the merge filling it), then "Gönder" confirmed, up to the box
 //                    that tells the send was accepted and logged.
 //
-// Each case reports peakRssMB, the process's peak so far: run one size per process to read
-// the memory of that size, e.g.
+// Each case reports peakRssMB, the process's peak so far; BM_Road also its own peak, ownPeakMB
+// (from the memory before the first road of that size: storage kept between sends counts),
+// against allowedMB, twice its request (requestMB) and the recipient list the window loaded
+// (recipientsMB). Run one size per process to read the memory of that size, e.g.
 //
 //   QT_QPA_PLATFORM=offscreen bench_road --benchmark_filter=/100000 --benchmark_repetitions=5
 //       --benchmark_report_aggregates_only=true
@@ -405,6 +407,18 @@ void BM_RoadFloor(benchmark::State &state)
     state.counters["peakRssMB"] = PeakRssMb();
 }
 
+// The resident memory of the process at the first road of each size, before anything of the
+// road exists: what every road's memory is counted from, so that storage the road keeps from
+// one send to the next counts as its own.
+double roadMemoryBase(int rows)
+{
+    static std::map<int, double> bases;
+    const auto found = bases.find(rows);
+    if (found != bases.end()) return found->second;
+    ColdMemory();
+    return bases[rows] = CurrentRssMb();
+}
+
 void BM_Road(benchmark::State &state)
 {
     const int rows = int(state.range(0));
@@ -413,12 +427,20 @@ void BM_Road(benchmark::State &state)
     QTemporaryDir docs;
     SetDocumentsFolder(docs.path());
     SendTexts{rows}; // only warms the gateway up: its texts go at once
+    const double base = roadMemoryBase(rows);
+    double ownPeak = 0, recipients = 0, request = 0;
     for (auto _ : state) {
+        // The peak is read from the opening of the contact person window, which loads the
+        // recipient list, to the box after the send.
+        ColdMemory();
+        const double beforeWindows = CurrentRssMb();
+        const bool peakReset = ResetPeakRss();
         RoadWindows windows(scene, rows);
         if (!windows.window) {
             state.SkipWithError("recipient window not loaded");
             break;
         }
+        recipients = CurrentRssMb() - beforeWindows;
         gw0.fake.clearRequests();
         // The time ends in the box that follows the accepted reply and the log row.
         qint64 accepted = 0;
@@ -437,11 +459,20 @@ void BM_Road(benchmark::State &state)
             break;
         }
         state.SetIterationTime(double(accepted - start) / 1e9);
+        ownPeak = peakReset ? PeakSinceResetMb() - base : 0;
+        const QVector<FakeRequest> sent = gw0.fake.server().requests();
+        request = sent.isEmpty() ? 0 : double(sent.last().body.size()) / (1024.0 * 1024.0);
         gw0.fake.clearRequests();
     }
     SetDocumentsFolder(QString());
     state.counters["rows"] = rows;
     state.counters["peakRssMB"] = PeakRssMb();
+    // The road's own peak (0 where the system keeps no resettable peak) against what it may
+    // take: twice its request and the recipient list the window loaded.
+    state.counters["ownPeakMB"] = ownPeak;
+    state.counters["allowedMB"] = 2 * request + recipients;
+    state.counters["requestMB"] = request;
+    state.counters["recipientsMB"] = recipients;
 }
 
 void sizes(benchmark::internal::Benchmark *b)
