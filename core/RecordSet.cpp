@@ -663,6 +663,11 @@ void RecordSet::clear()
     for (Column &c : m_columns) c = makeColumn(c.type);
     m_blocks.clear();
     m_spareBlocks.clear();
+    forgetRows();
+}
+
+void RecordSet::forgetRows()
+{
     m_held.clear();
     m_blockUsed = 0;
     m_blockSealed = false;
@@ -691,13 +696,7 @@ void RecordSet::clearKeepingStorage()
     std::stable_sort(m_spareBlocks.begin(), m_spareBlocks.end(),
                      [](const QString &a, const QString &b) { return a.size() < b.size(); });
     m_blocks.clear();
-    m_held.clear();
-    m_blockUsed = 0;
-    m_blockSealed = false;
-    m_rowCount = 0;
-    m_visible.clear();
-    m_predicate = nullptr;
-    m_filtered = false;
+    forgetRows();
 }
 
 size_t RecordSet::rowCapacity() const

@@ -148,10 +148,10 @@ public:
     void setValue(int visibleRow, int column, const QVariant &v);
     void removeRow(int visibleRow);
     void clear();
-    // Empties the set (rows, filter) and keeps its storage for the rows that follow: the room
-    // of its columns, and every text block that no text handed out shares any more (a shared
-    // one is let go, so a text read before never changes). A set filled again and again
-    // writes into memory it already has instead of fresh pages.
+    // Empties the set as clear() does (a filter stays) and keeps its storage for the rows that
+    // follow: the room of its columns, and every text block that no text handed out shares any
+    // more (a shared one is let go, so a text read before never changes). A set filled again
+    // and again writes into memory it already has instead of fresh pages.
     void clearKeepingStorage();
     // Rows the columns have room for (reserve() or rows held before).
     size_t rowCapacity() const;
@@ -225,6 +225,7 @@ private:
     QString textOf(const TextRef &r) const;
     QStringView blockText(const TextRef &r) const; // r in m_blocks
     void popCells(int fromRow);
+    void forgetRows(); // the rows' texts and counts, for clear() and clearKeepingStorage()
     void appendRowValues(const RecordRow &values);
     // Whether rows of `other` fit here cell for cell (the same types and limits, in order).
     bool sameCells(const RecordSet &other) const;

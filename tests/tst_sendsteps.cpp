@@ -192,6 +192,18 @@ void TestSendSteps::basketTakesCutThenNormalisedTexts()
     QCOMPARE(rows[1], QStringLiteral("5441112233|") + QStringLiteral("abcdefghijklmn").repeated(8) +
                           QString(32, QLatin1Char('x')));
     QCOMPARE(rows[2], QStringLiteral("5059998877|") + QString(160, QLatin1Char('y')));
+
+    // The same rows as the send screen holds them (in its list's text blocks), with a list
+    // after them in the storage it leaves: the basket keeps what it took until it is sent.
+    Gateway fromBlocks;
+    {
+        SendListModel screenList;
+        for (int r = 0; r < list.rowCount(); ++r) screenList.appendRow(list.text(r, 0), list.text(r, 1));
+        QCOMPARE(FillSendBasket(fromBlocks, screenList.list()), 3);
+    }
+    SendListModel next;
+    for (int i = 0; i < 2000; ++i) next.appendRow(QStringLiteral("5300000000"), QString(200, QLatin1Char('z')));
+    QCOMPARE(basketRows(fromBlocks), rows);
 }
 
 void TestSendSteps::scheduleForms_data()
