@@ -476,17 +476,12 @@ KovasetEngine::PartResult KovasetEngine::partNotSent(const GreetingPart &part, c
                                        "msg_tip TEXT NOT NULL, sayi INTEGER NOT NULL, PRIMARY KEY (tarih, sirket_kod, "
                                        "msg_tip))")
                             .arg(kTriesTable));
-            SqlExec(db,
-                    QStringLiteral("INSERT OR IGNORE INTO %1 (tarih, sirket_kod, msg_tip, sayi) VALUES (?, ?, ?, 0)")
-                        .arg(kTriesTable),
-                    keys);
-            SqlExec(db,
-                    QStringLiteral("UPDATE %1 SET sayi = sayi + 1 WHERE tarih = ? AND sirket_kod = ? AND msg_tip = ?")
-                        .arg(kTriesTable),
-                    keys);
-            QSqlQuery q = SqlExec(
-                db, QStringLiteral("SELECT sayi FROM %1 WHERE tarih = ? AND sirket_kod = ? AND msg_tip = ?").arg(kTriesTable),
-                keys);
+            QSqlQuery q = SqlExec(db,
+                                  QStringLiteral("INSERT INTO %1 (tarih, sirket_kod, msg_tip, sayi) VALUES (?, ?, ?, 1) "
+                                                 "ON CONFLICT (tarih, sirket_kod, msg_tip) DO UPDATE SET sayi = sayi + 1 "
+                                                 "RETURNING sayi")
+                                      .arg(kTriesTable),
+                                  keys);
             tries = q.next() ? q.value(0).toInt() : 0;
         },
         kLocalWriteWaitMs, {}, [this] { return stopRequested(); });
