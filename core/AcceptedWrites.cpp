@@ -1,5 +1,6 @@
 #include "core/AcceptedWrites.h"
 
+#include "core/DateText.h"
 #include "core/FolderAccess.h"
 #include "core/LocalDb.h"
 #include "core/OrvekError.h"
@@ -200,8 +201,6 @@ JournalRow withId(const JournalRow &row, qint64 id)
     return out;
 }
 
-QString nowText() { return QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")); }
-
 } // namespace
 
 QString AcceptedWriteJournalPath()
@@ -336,8 +335,7 @@ void ReplayAcceptedWriteJournal()
                                                "INTEGER NOT NULL, tarih TEXT NOT NULL)")
                                     .arg(kIdTable));
                 execOrThrow(db, QStringLiteral("DELETE FROM %1 WHERE tarih < ?").arg(kIdTable),
-                            {QDateTime::currentDateTime().addDays(-kIdKeptDays).toString(
-                                QStringLiteral("yyyy-MM-dd HH:mm:ss"))});
+                            {ToIsoText(QDateTime::currentDateTime().addDays(-kIdKeptDays))});
             }
             // The ids of the rows written now, by their keys.
             QHash<QString, qint64> written;
@@ -365,7 +363,7 @@ void ReplayAcceptedWriteJournal()
                     execOrThrow(db,
                                 QStringLiteral("INSERT OR REPLACE INTO %1 (anahtar, kimlik, tarih) VALUES(?,?,?)")
                                     .arg(kIdTable),
-                                {e.key, id, nowText()});
+                                {e.key, id, ToIsoText(QDateTime::currentDateTime())});
                 }
             }
         });

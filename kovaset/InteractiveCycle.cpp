@@ -1103,8 +1103,9 @@ void keepAndAnswer(InteractiveContext &ctx, const QVector<GathwinMessage> &messa
 }
 
 // The stored messages of the last 24 hours, in arrival order, with neither an answer row nor
-// a record of an answer that may have gone out.
-void readLeftMessages(const QDateTime &now, QVector<GathwinMessage> &messages, QVector<StoredMessage> &stored)
+// a record of an answer that may have gone out; only the first `limit` when it is above 0.
+void readLeftMessages(const QDateTime &now, QVector<GathwinMessage> &messages, QVector<StoredMessage> &stored,
+                      int limit = 0)
 {
     OpenLocalDb();
     QSqlDatabase db = LocalDb();
@@ -1113,6 +1114,7 @@ void readLeftMessages(const QDateTime &now, QVector<GathwinMessage> &messages, Q
                                  "(SELECT 1 FROM tbl_int_donus d WHERE d.gelenid = m.id)");
     if (recorded) sql += QStringLiteral(" AND NOT EXISTS (SELECT 1 FROM %1 y WHERE y.gelenid = m.id)").arg(kAnsweredTable);
     sql += QStringLiteral(" ORDER BY tarih, id");
+    if (limit > 0) sql += QStringLiteral(" LIMIT %1").arg(limit);
     QSqlQuery q = SqlExec(db, sql, {ToIsoText(now.addDays(-1))});
     while (q.next()) {
         stored.append(StoredMessage{q.value(0).toLongLong(), QString()});
@@ -1130,7 +1132,7 @@ bool LeftMessagesWaiting(const QDateTime &now)
         if (mode != QLatin1String("1") && mode != QLatin1String("2")) return false;
         QVector<GathwinMessage> messages;
         QVector<StoredMessage> stored;
-        readLeftMessages(now, messages, stored);
+        readLeftMessages(now, messages, stored, 1);
         return !messages.isEmpty();
     } catch (const std::exception &) {
         return false;
