@@ -33,6 +33,7 @@
 #include "bench/RecipientScene.h"
 #include "core/AppState.h"
 #include "core/Gateway.h"
+#include "core/LocalDb.h"
 #include "core/Normalizers.h"
 #include "core/RecipientMerge.h"
 #include "core/Services.h"
@@ -287,6 +288,9 @@ struct RoadWindows {
     {
         fx = std::make_unique<MainWindowFixture>();
         fx->mdi()->resize(1280, 900);
+        // The program has its database open from its start on (the settings are read from it);
+        // the fixture's fresh folder has not opened it yet.
+        OpenLocalDb();
         scene.erp->configure();
         gCompanyCode = QStringLiteral("01");
         gGatewayUrl = loopback().fake.url();
